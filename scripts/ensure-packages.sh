@@ -1,0 +1,28 @@
+# Sourced by run.sh and test.sh: installs the Debian packages the build needs.
+# As root it runs apt-get; otherwise it prints the exact command and stops.
+zorvane_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev libgmock-dev
+                  libbenchmark-dev)
+
+ensure_packages() {
+  local missing=()
+  local p
+  for p in "${zorvane_packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "Missing packages. Install them with:" >&2
+    echo "  sudo apt-get install -y ${missing[*]}" >&2
+    exit 1
+  fi
+  echo "Installing ${missing[*]}" >&2
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq >&2
+  apt-get install -y -qq "${missing[@]}" >&2
+}
+
+configure_and_build() {
+  local dir=$1
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$dir" -j "$(nproc)"
+}
