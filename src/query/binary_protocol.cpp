@@ -1,0 +1,160 @@
+#include "query/binary_protocol.h"
+
+#include <QString>
+
+#include "query/server_record.h"
+
+namespace zorvane {
+
+namespace {
+
+// A read position over one datagram; every read checks the bytes are there.
+class TReader {
+ public:
+  explicit TReader(QByteArrayView bytes) : bytes_(bytes) {}
+
+  bool AtEnd() const { return pos_ >= bytes_.size(); }
+  bool Skip(qsizetype n) {
+    if (bytes_.size() - pos_ < n) return false;
+    pos_ += n;
+    return true;
+  }
+  bool Int32(qint32& value) {
+    if (bytes_.size() - pos_ < 4) return false;
+    const auto* p = reinterpret_cast<const uchar*>(bytes_.data() + pos_);
+    value = qint32(quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24);
+    pos_ += 4;
+    return true;
+  }
+  // A length byte L counting the closing zero, L - 1 characters, the zero; L = 0 is empty.
+  bool String(QByteArrayView& text) {
+    if (AtEnd()) return false;
+    const qsizetype length = uchar(bytes_[pos_]);
+    if (length == 0) {
+      text = {};
+      ++pos_;
+      return true;
+    }
+    if (bytes_.size() - pos_ - 1 < length) return false;
+    text = bytes_.sliced(pos_ + 1, length - 1);
+    pos_ += 1 + length;
+    return true;
+  }
+
+ private:
+  QByteArrayView bytes_;
+  qsizetype pos_ = 0;
+};
+
+void ParseInfo(TServer& server, TReader& in, int elapsedPing, TBinaryParseResult& result) {
+  server.ResetValues(false);
+  server.SetPing(QString::number(elapsedPing));
+  QByteArrayView text;
+  qint32 number = 0;
+  if (!in.Skip(4) || !in.String(text) || !in.Skip(8)) return;  // id, address, two ports
+  result.complete = true;
+  result.requestDetails = true;
+  server.RepliesSeen |= rpInfo;
+  if (!in.String(text)) return;
+  if (server.AutoUpdateDescription().compare(u"True", Qt::CaseInsensitive) == 0)
+    server.SetTextLatin1(TServerText::Description, text);
+  if (!in.String(text)) return;
+  server.SetTextLatin1(TServerText::MapName, text);
+  if (!in.String(text)) return;
+  server.SetTextLatin1(TServerText::GameType, text);
+  if (!in.Int32(number)) return;
+  server.SetNumPlayers(QString::number(number & 0xFF));
+  if (!in.Int32(number)) return;
+  server.SetMaxPlayers(QString::number(number & 0xFF));
+}
+
+void ParseRules(TServer& server, TReader& in) {
+  QByteArrayView name, value;
+  while (in.String(name) && !in.AtEnd() && in.String(value)) {
+    if (name.isEmpty() && value.isEmpty()) continue;
+    bool stored = false;
+    for (int i = 0; i < server.SettingSlotsUsed() && !stored; ++i)
+      stored = server.SettingIs(i, name, value);
+    if (stored) continue;
+    const int slot = server.FirstFreeSetting();
+    if (slot < 0) return;
+    server.SetSettingLatin1(slot, name, value);
+  }
+}
+
+bool SkippedPlayer(const TServer& server, QByteArrayView name) {
+  if (name.isEmpty() || name.contains("Red Team Score") || name.contains("Blue Team Score"))
+    return true;
+  for (int i = 0; i < kPlayerSlots; ++i)
+    if (server.PlayerNamed(i, name)) return true;
+  return false;
+}
+
+int FirstFreePlayerSlot(const TServer& server) {
+  for (int i = 0; i < kPlayerSlots; ++i)
+    if (!server.PlayerInUse(i)) return i;
+  return -1;
+}
+
+void ParsePlayers(TServer& server, TReader& in) {
+  QByteArrayView name;
+  qint32 ping = 0, score = 0, team = 0;
+  while (!in.AtEnd()) {
+    if (!in.Skip(4) || !in.String(name)) return;
+    if (SkippedPlayer(server, name)) {
+      if (!in.Skip(12)) return;
+      continue;
+    }
+    const int slot = FirstFreePlayerSlot(server);
+    if (slot < 0) return;
+    server.SetPlayerTextLatin1(slot, TPlayerField::Name, name);
+    // Ping and score are whole signed 32-bit numbers (a ping of 576 is not 64).
+    if (!in.Int32(ping)) return;
+    server.SetPlayerText(slot, TPlayerField::Ping, QString::number(ping));
+    if (!in.Int32(score)) return;
+    server.SetPlayerText(slot, TPlayerField::Frags, QString::number(score));
+    if (!in.Int32(team)) return;
+    const quint8 teamByte = quint8(quint32(team) >> 24);
+    server.SetPlayerText(slot, TPlayerField::Team,
+                         teamByte == 0x20   ? QStringLiteral("red")
+                         : teamByte == 0x40 ? QStringLiteral("blue")
+                                            : QString());
+  }
+}
+
+}  // namespace
+
+QByteArray BinaryRequest(quint8 queryVersion, TBinaryRequest type) {
+  QByteArray request(5, '\0');
+  request[0] = char(queryVersion);
+  request[4] = char(type);
+  return request;
+}
+
+TBinaryParseResult ParseBinaryReply(TServer& server, QByteArrayView datagram, int elapsedPing) {
+  TBinaryParseResult result;
+  TReader in(datagram);
+  if (!in.Skip(4) || in.AtEnd()) return result;
+  const uchar type = uchar(datagram[4]);
+  in.Skip(1);
+  switch (type) {
+    case brInfo:
+      ParseInfo(server, in, elapsedPing, result);
+      break;
+    case brRules:
+      ParseRules(server, in);
+      server.RepliesSeen |= rpRules;
+      result.complete = true;
+      break;
+    case brPlayers:
+      ParsePlayers(server, in);
+      server.RepliesSeen |= rpPlayers;
+      result.complete = true;
+      break;
+    default:
+      break;
+  }
+  return result;
+}
+
+}  // namespace zorvane

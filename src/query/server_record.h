@@ -1,0 +1,198 @@
+#pragma once
+// The record of one known server, with its 32 player slots and 200 setting slots. Every value
+// is text, as it came off the wire or after the vocabulary conversions.
+//
+// The texts live in packed blocks (TPackedTexts): a stash holds tens of thousands of these, and
+// most of the 32 x 8 player texts and 200 x 2 setting texts are empty.
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "query/packed_texts.h"
+
+namespace zorvane {
+
+class TkorvUDP;
+class TkorvPing;
+
+// Text fields of TServer, in record order, grouped by what a reset does to them.
+#define ZORVANE_IDENTITY_TEXTS(X) \
+  X(Game)                         \
+  X(IP)                           \
+  X(DNSName)                      \
+  X(AutoUpdateDescription)        \
+  X(Ping)                         \
+  X(GameTypeName)                 \
+  X(Description)
+
+// Status values; a reset empties all but GameType.
+#define ZORVANE_STATUS_TEXTS(X) \
+  X(HostPort)                   \
+  X(MapName)                    \
+  X(GameType)                   \
+  X(NumPlayers)                 \
+  X(MaxPlayers)                 \
+  X(GameMode)                   \
+  X(GameVer)                    \
+  X(MinNetVer)                  \
+  X(WorldLog)                   \
+  X(Location)                   \
+  X(WantWorldLog)
+
+#define ZORVANE_RULE_TEXTS(X) \
+  X(AdminName)                \
+  X(AdminEMail)               \
+  X(BotSkill)                 \
+  X(MinPlayers)               \
+  X(ChangeLevels)             \
+  X(FragLimit)                \
+  X(Mutators)                 \
+  X(Password)                 \
+  X(ListenServer)             \
+  X(TimeLimit)                \
+  X(Tournament)               \
+  X(GoalTeamScore)            \
+  X(MaxTeams)                 \
+  X(BalanceTeams)             \
+  X(PlayerBalanceTeams)       \
+  X(FriendlyFire)             \
+  X(UseTranslocator)          \
+  X(NoMonsters)               \
+  X(NoCheating)               \
+  X(GameSpeed)                \
+  X(TimeSeconds)              \
+  X(ForceRespawn)             \
+  X(AirControl)               \
+  X(NoTeamChanges)            \
+  X(RemainingTime)            \
+  X(MultiWeaponStay)
+
+#define ZORVANE_SERVER_TEXTS(X) \
+  ZORVANE_IDENTITY_TEXTS(X)     \
+  ZORVANE_STATUS_TEXTS(X)       \
+  ZORVANE_RULE_TEXTS(X)
+
+enum class TServerText : std::uint8_t {
+#define ZORVANE_ENUM(name) name,
+  ZORVANE_SERVER_TEXTS(ZORVANE_ENUM)
+#undef ZORVANE_ENUM
+      Count
+};
+
+inline constexpr std::size_t kServerTextCount = std::size_t(TServerText::Count);
+inline constexpr int kPlayerSlots = 32;
+inline constexpr int kSettingSlots = 200;
+inline constexpr const char* kNoReplyPing = "9999";
+inline constexpr const char* kAwaitedPing = "...";
+
+// Field names as the record writes them ("Game", "IP", ... "MultiWeaponStay").
+const char* ServerTextName(TServerText field);
+
+struct RPlayer {
+  QString Name, Frags, Ping, Team, Mesh, Skin, Face, NGSecret;
+  bool operator==(const RPlayer&) const = default;
+};
+
+enum class TPlayerField : std::uint8_t { Name, Frags, Ping, Team, Mesh, Skin, Face, NGSecret };
+inline constexpr std::size_t kPlayerFieldCount = 8;
+const char* PlayerFieldName(TPlayerField field);
+
+struct RSetting {
+  QString Name, Value;
+  bool operator==(const RSetting&) const = default;
+};
+
+// Which replies of the current query have arrived; cleared by every reset.
+enum TReplyPart : std::uint8_t {
+  rpTextFinal = 1,  // text protocol: the datagram with "\final\"
+  rpInfo = 2,       // binary protocol: server information
+  rpRules = 4,
+  rpPlayers = 8,
+};
+
+class TServer {
+ public:
+  TServer();
+  ~TServer();
+  TServer(const TServer&) = delete;
+  TServer& operator=(const TServer&) = delete;
+
+  // Texts by field.
+  QString Text(TServerText f) const { return texts_.Get(std::size_t(f)); }
+  QByteArrayView TextLatin1(TServerText f) const { return texts_.Latin1(std::size_t(f)); }
+  bool TextEmpty(TServerText f) const { return texts_.IsEmpty(std::size_t(f)); }
+  void SetText(TServerText f, const QString& v) { texts_.Set(std::size_t(f), v); }
+  void SetTextLatin1(TServerText f, QByteArrayView v) { texts_.SetLatin1(std::size_t(f), v); }
+
+#define ZORVANE_ACCESSORS(name)                                         \
+  QString name() const { return Text(TServerText::name); }              \
+  void Set##name(const QString& v) { SetText(TServerText::name, v); }
+  ZORVANE_SERVER_TEXTS(ZORVANE_ACCESSORS)
+#undef ZORVANE_ACCESSORS
+
+  // Player slots 0..31; a slot is in use when its Name is non-empty.
+  RPlayer Player(int slot) const;
+  QString PlayerText(int slot, TPlayerField f) const;
+  bool PlayerInUse(int slot) const;
+  void SetPlayer(int slot, const RPlayer& player);
+  void SetPlayerText(int slot, TPlayerField f, QStringView v);
+  void SetPlayerTextLatin1(int slot, TPlayerField f, QByteArrayView v);
+  void ClearPlayers();
+  // Whether slot's Name equals the Latin-1 name, ignoring case.
+  bool PlayerNamed(int slot, QByteArrayView latin1) const;
+
+  // Setting slots 0..199, filled from 0; a slot is free when name and value are both empty.
+  RSetting Setting(int slot) const;
+  bool SettingFree(int slot) const;
+  int FirstFreeSetting() const;  // -1 when all 200 are taken
+  void SetSetting(int slot, QStringView name, QStringView value);
+  void SetSettingLatin1(int slot, QByteArrayView name, QByteArrayView value);
+  // Slots that may be in use (the rest are free); iterate 0..SettingSlotsUsed()-1.
+  int SettingSlotsUsed() const { return int(settings_.size()); }
+  // Whether slot holds this Latin-1 name and value, ignoring case.
+  bool SettingIs(int slot, QByteArrayView name, QByteArrayView value) const;
+  void ClearSettings();
+
+  // NumPlayers non-empty and not "0", or any named player slot.
+  bool HasPlayers() const;
+
+  // Searches the player slots from start (-1 counts as 0). Exact: whole name, ignoring case.
+  // Otherwise a lower-cased part of the name, and name becomes the slot's full name. On a match
+  // at slot i, start becomes i + 1 (or -1 after slot 31); without one it becomes -1.
+  bool FindPlayer(QString& name, int& start, bool exact) const;
+  bool FindPlayer(QString& name, int& start, bool exact, int& foundSlot) const;
+
+  // Empties the values a fresh reply fills (Ping to "9999", ReplyMark -1); the identity
+  // fields, Description, GameType and GameTypeName stay. With clearOnline the online and
+  // population flags are cleared too.
+  void ResetValues(bool clearOnline);
+
+  // Heap bytes held by the texts of this record (for the memory figures).
+  std::size_t TextHeapBytes() const;
+
+  // Non-text fields, in record order.
+  quint8 QueryVersion = 0;
+  std::unique_ptr<TkorvUDP> Transport;
+  std::unique_ptr<TkorvPing> Resolver;
+  qint32 ReResolvePending = 0;
+  bool RetriedOnce = false;
+  qint32 Port = 0;
+  qint32 ReplyMark = 0;
+  bool CameOnline = false;
+  bool Online = false;
+  bool BecamePopulated = false;
+  bool Populated = false;
+  bool Favorite = false;
+  bool ReplyComplete = false;
+  std::uint8_t RepliesSeen = 0;  // TReplyPart bits
+
+ private:
+  TPackedTexts<kServerTextCount> texts_;
+  std::array<TPackedTexts<kPlayerFieldCount>, kPlayerSlots> players_;
+  std::vector<TPackedTexts<2>> settings_;
+};
+
+}  // namespace zorvane

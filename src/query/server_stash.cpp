@@ -1,0 +1,324 @@
+#include "query/server_stash.h"
+
+#include <cmath>
+
+#include "query/binary_protocol.h"
+#include "query/ping.h"
+#include "query/text_protocol.h"
+#include "query/udp_transport.h"
+#include "query/vocabulary.h"
+
+namespace zorvane {
+
+namespace {
+
+QString KeyOf(const QString& host, int port) { return host + u':' + QString::number(port); }
+
+bool PingCounts(const TServer& server, int& ping) {
+  const QByteArrayView text = server.TextLatin1(TServerText::Ping);
+  if (text == kNoReplyPing || text == kAwaitedPing) return false;
+  return ReadInteger(server.Ping(), ping);
+}
+
+// The factor that brings the first ping p (1000 ms or more) just under 150 ms.
+double PingScale(int p) {
+  constexpr int kFloor = 9, kCeiling = 150, kThreshold = 1000;
+  double factor = 1.0;
+  if (p < kThreshold) return factor;
+  for (;;) {
+    factor -= 0.01;
+    double v = std::nearbyint(p * factor);
+    if (v < kFloor) {
+      while (v <= kFloor) {
+        factor += 0.001;
+        v = std::nearbyint(p * factor);
+      }
+      return factor;
+    }
+    if (v < kCeiling) return factor;
+  }
+}
+
+QString AsciiLower(const QString& text) {
+  QString out = text;
+  for (QChar& c : out)
+    if (c.unicode() >= 'A' && c.unicode() <= 'Z') c = QChar(c.unicode() + 32);
+  return out;
+}
+
+}  // namespace
+
+TServerStash::TServerStash(QObject* parent)
+    : QObject(parent), statusQuery_(TextStatusQuery()), lookup_(SystemHostLookup()) {}
+
+TServerStash::~TServerStash() = default;
+
+bool TServerStash::AddServer(const QString& host, const QString& port,
+                             const QString& gameTypeName, bool favorite, const QString& game,
+                             const QString& autoUpdateDescription, const QString& description) {
+  bool portOk = false;
+  const int portNumber = port.trimmed().toInt(&portOk);
+  if (!portOk || portNumber < 1 || portNumber > 65535) {
+    Q_EMIT OnLog(0, QStringLiteral("Server ") + host + u':' + port +
+                        QStringLiteral(" not added: the port is not a number from 1 to 65535"));
+    return false;
+  }
+  const QString key = KeyOf(host, portNumber);
+  if (TServer* existing = Find(key)) {
+    if (!gameTypeName.isEmpty()) existing->SetGameTypeName(gameTypeName);
+    if (favorite && !existing->Favorite) {
+      existing->Favorite = true;
+      return true;
+    }
+    return false;
+  }
+
+  auto server = std::make_unique<TServer>();
+  const bool byName = !IsDottedAddress(host);
+  if (byName)
+    server->SetDNSName(host);
+  else
+    server->SetIP(host);
+  server->Port = portNumber;
+  server->SetAutoUpdateDescription(autoUpdateDescription);
+  server->SetDescription(description);
+  server->SetGame(game);
+  server->QueryVersion = GameQueryVersion(game);
+  server->Favorite = favorite;
+  if (!gameTypeName.isEmpty()) server->SetGameTypeName(gameTypeName);
+  if (!CreateTransport(*server)) return false;
+
+  TServer* added = server.get();
+  if (byName) {
+    server->Resolver = std::make_unique<TkorvPing>();
+    server->Resolver->SetAddress(host);
+    server->Resolver->Tag = key;
+    server->Resolver->Icmp().SetHostLookup(lookup_);
+    connect(server->Resolver.get(), &TkorvPing::OnResolved, this,
+            [this](const QString& k, const QString& ip) { HandleResolved(k, ip); });
+  }
+  index_.insert(key.toLower(), Count());
+  servers_.push_back({key, std::move(server)});
+  if (byName) added->Resolver->Ping();
+  return true;
+}
+
+bool TServerStash::CreateTransport(TServer& server) {
+  try {
+    auto transport = std::make_unique<TkorvUDP>();
+    transport->SetRemoteHost(server.IP());
+    transport->SetServerName(server.DNSName());
+    transport->SetRemotePort(server.Port);
+    if (LocalPort != 0) transport->SetLocalPort(LocalPort);
+    transport->SetReplyInProgress(0);
+    connect(transport.get(), &TkorvUDP::OnReply, this, &TServerStash::HandleReply);
+    server.Transport = std::move(transport);
+    return true;
+  } catch (const UDPSockError& e) {
+    Q_EMIT OnLog(0, QStringLiteral("No socket for server ") +
+                        KeyOf(server.DNSName().isEmpty() ? server.IP() : server.DNSName(),
+                              server.Port) +
+                        QStringLiteral(": ") + e.Message());
+    return false;
+  }
+}
+
+void TServerStash::QueryServer(const QString& key) {
+  TServer* server = Find(key);
+  if (!server || server->TextEmpty(TServerText::IP)) return;
+  if (!server->Transport || !server->Transport->IsOpen()) {
+    server->Transport.reset();
+    if (!CreateTransport(*server)) return;
+  }
+  server->Transport->SetMeasurePing(true);
+  switch (QueryProtocolOf(server->Game())) {
+    case TQueryProtocol::Text:
+      SendRequest(*server, statusQuery_);
+      break;
+    case TQueryProtocol::Binary:
+      SendRequest(*server, BinaryRequest(server->QueryVersion, brInfo));
+      break;
+    case TQueryProtocol::None:
+      break;
+  }
+}
+
+void TServerStash::SendRequest(TServer& server, const QByteArray& request) {
+  try {
+    server.Transport->SendBytes(request);
+  } catch (const UDPSockError& e) {
+    Q_EMIT OnLog(0, QStringLiteral("Query to ") + server.IP() + u':' +
+                        QString::number(server.Port) + QStringLiteral(" failed: ") + e.Message());
+  }
+}
+
+void TServerStash::HandleReply(TkorvUDP* transport, const QByteArray& buffer, int length) {
+  const QString host =
+      transport->ServerName().isEmpty() ? transport->RemoteHost() : transport->ServerName();
+  const QString key = KeyOf(host, transport->RemotePort());
+  TServer* server = Find(key);
+  if (!server || server->Transport.get() != transport) {
+    transport->CloseSocket();
+    return;
+  }
+
+  if (length <= 0) {
+    // The server's port refused the query. The record is complete but the server is not
+    // online: setting Online here would announce a refusing server as having come online.
+    server->ResetValues(true);
+    transport->SetReplyInProgress(1);
+    transport->CloseSocket();
+    server->ReplyComplete = true;
+    Q_EMIT OnServerUpdated(key);
+    return;
+  }
+
+  const QByteArrayView datagram(buffer.constData(), length);
+  const int elapsed = transport->ElapsedPing();
+  if (QueryProtocolOf(server->Game()) == TQueryProtocol::Text) {
+    int mark = transport->ReplyInProgress();
+    server->ReplyComplete = ParseTextDatagram(
+        *server, datagram, mark, elapsed, [this](int level, const QString& text) {
+          Q_EMIT OnLog(level, text);
+        });
+    transport->SetReplyInProgress(mark);
+  } else if (ParsesBinaryReplies(server->Game())) {
+    const TBinaryParseResult result = ParseBinaryReply(*server, datagram, elapsed);
+    server->ReplyComplete = result.complete;
+    if (result.requestDetails) {
+      transport->SetReplyInProgress(1);
+      SendRequest(*server, BinaryRequest(server->QueryVersion, brRules));
+      SendRequest(*server, BinaryRequest(server->QueryVersion, brPlayers));
+    }
+  } else {
+    server->ReplyComplete = false;
+  }
+  if (!server->ReplyComplete) return;
+
+  if (server->Online) {
+    server->CameOnline = false;
+  } else {
+    server->CameOnline = true;
+    server->Online = true;
+  }
+  const bool hasPlayers = server->HasPlayers();
+  server->BecamePopulated = server->Populated ? false : hasPlayers;
+  server->Populated = hasPlayers;
+  Q_EMIT OnServerUpdated(key);
+}
+
+void TServerStash::HandleResolved(const QString& key, const QString& hostIP) {
+  TServer* server = Find(key);
+  if (!server || hostIP.isEmpty()) return;
+  server->SetIP(hostIP);
+  if (server->Transport) server->Transport->SetRemoteHost(hostIP);
+}
+
+void TServerStash::ClearServers(bool keepFavorites) {
+  std::vector<TEntry> kept;
+  for (auto& entry : servers_)
+    if (keepFavorites && entry.server->Favorite) kept.push_back(std::move(entry));
+  servers_ = std::move(kept);
+  RebuildIndex();
+}
+
+void TServerStash::DeleteServer(int index) {
+  if (index < 0 || index >= Count()) return;
+  servers_.erase(servers_.begin() + index);
+  RebuildIndex();
+}
+
+void TServerStash::ResetServer(int index, bool clearOnline) {
+  TServer* server = Server(index);
+  if (!server) return;
+  if (server->Transport) server->Transport->SetReplyInProgress(1);
+  server->ResetValues(clearOnline);
+}
+
+void TServerStash::NormalizePings(const QString& gameType) {
+  const auto inScope = [&](const TServer& s) {
+    return gameType.isEmpty() || s.GameType().compare(gameType, Qt::CaseInsensitive) == 0;
+  };
+  int first = 0;
+  bool found = false;
+  for (const auto& entry : servers_) {
+    int ping = 0;
+    if (inScope(*entry.server) && PingCounts(*entry.server, ping) && ping >= 1) {
+      first = ping;
+      found = true;
+      break;
+    }
+  }
+  if (!found) return;
+  const double factor = PingScale(first);
+  if (factor == 1.0) return;
+  for (auto& entry : servers_) {
+    int ping = 0;
+    if (inScope(*entry.server) && PingCounts(*entry.server, ping) && ping > 0)
+      entry.server->SetPing(QString::number(qint64(std::nearbyint(ping * factor))));
+  }
+}
+
+int TServerStash::FindPlayerInStash(QString& name, bool exact, int& serverIndex,
+                                    int& slotStart) const {
+  int start = serverIndex < 0 ? -1 : slotStart;
+  for (int i = std::max(serverIndex, 0); i < Count(); ++i, start = -1) {
+    QString found = name;
+    int next = start;
+    if (!servers_[i].server->FindPlayer(found, next, exact)) continue;
+    name = found;
+    serverIndex = next < 0 ? i + 1 : i;
+    slotStart = next;
+    return i;
+  }
+  serverIndex = -1;
+  slotStart = -1;
+  return -1;
+}
+
+int TServerStash::FindServerByDescription(QString& name, int start, bool exact) const {
+  if (name.isEmpty()) return -1;
+  const QString wanted = name.toLower();
+  for (int i = std::max(start, 0); i < Count(); ++i) {
+    const QString description = servers_[i].server->Description();
+    if (exact ? description.compare(name, Qt::CaseInsensitive) == 0
+              : description.toLower().contains(wanted)) {
+      if (!exact) name = description;
+      return i + 1;
+    }
+  }
+  return -1;
+}
+
+int TServerStash::FindServerByMap(QString& mapName, int start, bool exact) const {
+  if (mapName.isEmpty()) return -1;
+  const QString wanted = AsciiLower(mapName);
+  for (int i = std::max(start, 0); i < Count(); ++i) {
+    const QString map = servers_[i].server->MapName();
+    if (exact ? AsciiLower(map) == wanted : AsciiLower(map).contains(wanted)) {
+      if (!exact) mapName = map;
+      return i + 1;
+    }
+  }
+  return -1;
+}
+
+QString TServerStash::Key(int index) const {
+  return index >= 0 && index < Count() ? servers_[index].key : QString();
+}
+
+TServer* TServerStash::Server(int index) const {
+  return index >= 0 && index < Count() ? servers_[index].server.get() : nullptr;
+}
+
+TServer* TServerStash::Find(const QString& key) const { return Server(IndexOf(key)); }
+
+int TServerStash::IndexOf(const QString& key) const { return index_.value(key.toLower(), -1); }
+
+void TServerStash::RebuildIndex() {
+  index_.clear();
+  index_.reserve(Count());
+  for (int i = 0; i < Count(); ++i) index_.insert(servers_[i].key.toLower(), i);
+}
+
+}  // namespace zorvane

@@ -1,0 +1,81 @@
+#pragma once
+// The one cache of every known server: adds servers, sends their status queries over each
+// server's own transport, reads the replies of both protocols into the records, and reports
+// every completed server through OnServerUpdated.
+
+#include <QByteArray>
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <memory>
+#include <vector>
+
+#include "query/host_lookup.h"
+#include "query/server_record.h"
+
+namespace zorvane {
+
+class TServerStash : public QObject {
+  Q_OBJECT
+ public:
+  explicit TServerStash(QObject* parent = nullptr);
+  ~TServerStash() override;
+
+  // Local UDP port every new transport binds to; 0 lets the system choose per socket.
+  int LocalPort = 0;
+  const QByteArray& StatusQuery() const { return statusQuery_; }
+
+  // Adds a server under the key host ":" port. True when a new server was added, or an
+  // existing one became a favourite. A port that is not a number from 1 to 65535, or a server
+  // whose socket cannot be created, is not added (and logged).
+  bool AddServer(const QString& host, const QString& port, const QString& gameTypeName,
+                 bool favorite, const QString& game, const QString& autoUpdateDescription,
+                 const QString& description);
+  // Sends the status query of one server; unknown keys and unresolved names are ignored.
+  void QueryServer(const QString& key);
+  void ClearServers(bool keepFavorites);
+  void DeleteServer(int index);
+  void ResetServer(int index, bool clearOnline);
+  // Scales all pings (of one game type, or all when empty) by one factor when a burst has
+  // pushed the first ping of the list to 1000 ms or more.
+  void NormalizePings(const QString& gameType);
+
+  // Steps through every player match in turn. serverIndex -1 starts from the beginning; returns
+  // the index of the server matched, or -1 (and serverIndex -1) when nothing more matches.
+  int FindPlayerInStash(QString& name, bool exact, int& serverIndex, int& slotStart) const;
+  // Next start index (found + 1) or -1; without exact the found text replaces the argument.
+  int FindServerByDescription(QString& name, int start, bool exact) const;
+  int FindServerByMap(QString& mapName, int start, bool exact) const;
+
+  int Count() const { return int(servers_.size()); }
+  QString Key(int index) const;
+  TServer* Server(int index) const;
+  TServer* Find(const QString& key) const;
+  int IndexOf(const QString& key) const;
+
+  // Resolver used for servers added by name (tests replace it).
+  void SetHostLookup(THostLookup lookup) { lookup_ = std::move(lookup); }
+
+ Q_SIGNALS:
+  void OnServerUpdated(const QString& key);
+  void OnLog(int level, const QString& text);
+
+ private:
+  struct TEntry {
+    QString key;
+    std::unique_ptr<TServer> server;
+  };
+
+  bool CreateTransport(TServer& server);
+  void HandleReply(TkorvUDP* transport, const QByteArray& buffer, int length);
+  void HandleResolved(const QString& key, const QString& hostIP);
+  void SendRequest(TServer& server, const QByteArray& request);
+  void RebuildIndex();
+
+  QByteArray statusQuery_;
+  std::vector<TEntry> servers_;
+  QHash<QString, int> index_;  // lower-cased key -> position in servers_
+  THostLookup lookup_;
+};
+
+}  // namespace zorvane

@@ -1,0 +1,145 @@
+#pragma once
+// The per-server UDP socket in three layers: TNMUDP moves datagrams, TkorvNMUDP hands each one
+// on as bytes, TkorvUDP adds what a server query needs (owner's name, reply mark, round trip).
+//
+// Every socket is connected to its server, so the replies of thousands of outstanding queries
+// arrive each on the socket of its own server, and a port that refuses the query is reported
+// on that socket as a failed receive (a negative byte count).
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QObject>
+#include <QString>
+#include <memory>
+#include <stdexcept>
+
+#include "query/host_lookup.h"
+
+class QUdpSocket;
+
+namespace zorvane {
+
+class UDPSockError : public std::runtime_error {
+ public:
+  explicit UDPSockError(const QString& message) : std::runtime_error(message.toStdString()) {}
+  QString Message() const { return QString::fromStdString(what()); }
+};
+
+class TNMUDP : public QObject {
+  Q_OBJECT
+ public:
+  static constexpr int kDatagramBuffer = 2048;
+  static constexpr int kStatusLevelProgress = 8;
+  static constexpr int kStatusLevelError = 16;
+
+  // Throws UDPSockError when no socket can be created.
+  explicit TNMUDP(QObject* parent = nullptr);
+  ~TNMUDP() override;
+
+  QString RemoteHost() const { return remoteHost_; }
+  void SetRemoteHost(const QString& host);
+  int RemotePort() const { return remotePort_; }
+  void SetRemotePort(int port);
+  int LocalPort() const { return localPort_; }
+  // Re-creates the socket bound to 0.0.0.0:port. A port already taken falls back to one the
+  // system chooses, so the transport stays usable. Throws UDPSockError when no socket can be
+  // created at all.
+  void SetLocalPort(int port);
+  // The port the socket is actually bound to (0 when closed).
+  int BoundPort() const;
+  int ReportLevel() const { return reportLevel_; }
+  void SetReportLevel(int level) { reportLevel_ = level; }
+
+  // Sends one datagram to RemoteHost:RemotePort. Throws UDPSockError ("Invalid buffer",
+  // "Null Remote Address", "Host Lookup Canceled").
+  void SendBuffer(QByteArray buffer);
+  // Copies the last datagram received; returns its byte count.
+  int ReadBuffer(QByteArray& buffer) const;
+
+  bool IsOpen() const { return socket_ != nullptr; }
+  qintptr SocketHandle() const;
+  void CloseSocket();
+
+  QString LastStatus() const { return lastStatus_; }
+  // Replaces the resolver used for a RemoteHost that is not a dotted address.
+  void SetHostLookup(THostLookup lookup) { lookup_ = std::move(lookup); }
+
+ Q_SIGNALS:
+  void OnDataReceived(int numberBytes, const QString& fromIP, int port);
+  void OnDataSend();
+  void OnStatus(const QString& status);
+  void OnInvalidHost(bool& handled);
+  void OnBufferInvalid(bool& handled, QByteArray& buffer);
+
+ private:
+  void OpenSocket(int port);
+  void ReadPending();
+  void Deliver(qint64 count, const QHostAddress& from, quint16 port);
+  quint32 ResolveRemote();
+  bool LookupOnce(QHostAddress& address);
+  void Status(const QString& text, int level);
+  [[noreturn]] void Fail(const QString& text);
+
+  QString remoteHost_;
+  int remotePort_ = 0;
+  int localPort_ = 0;
+  int reportLevel_ = 1;
+  std::unique_ptr<QUdpSocket> socket_;
+  quint32 connectedAddress_ = 0;
+  int connectedPort_ = 0;
+  quint32 resolvedAddress_ = 0;
+  QByteArray lastDatagram_;
+  int lastCount_ = 0;
+  QString lastStatus_;
+  THostLookup lookup_;
+};
+
+class TkorvNMUDP : public TNMUDP {
+  Q_OBJECT
+ public:
+  static constexpr int kConversionBuffer = 8192;
+  explicit TkorvNMUDP(QObject* parent = nullptr);
+  void SendBytes(const QByteArray& bytes) { SendBuffer(bytes); }
+
+ Q_SIGNALS:
+  // The datagram's bytes (NULs included) and its count; a failed receive gives an empty
+  // buffer and a negative count.
+  void OnSelfDataReceived(const QByteArray& buffer, int length);
+
+ private:
+  void HandleDataReceived(int numberBytes);
+};
+
+class TkorvUDP : public TkorvNMUDP {
+  Q_OBJECT
+ public:
+  explicit TkorvUDP(QObject* parent = nullptr);
+
+  QString ServerName() const { return serverName_; }
+  void SetServerName(const QString& name) { serverName_ = name; }
+  int ReplyInProgress() const { return replyInProgress_; }
+  void SetReplyInProgress(int mark) { replyInProgress_ = mark; }
+  bool MeasurePing() const { return measurePing_; }
+  void SetMeasurePing(bool measure) { measurePing_ = measure; }
+  quint32 SendTick() const { return sendTick_; }
+  quint32 ReplyTick() const { return replyTick_; }
+  // Milliseconds from the measured send to the first reply after it.
+  int ElapsedPing() const { return int(replyTick_ - sendTick_); }
+
+  // Sends and, while MeasurePing is set, records the send time.
+  void SendBytes(const QByteArray& bytes);
+
+ Q_SIGNALS:
+  void OnReply(zorvane::TkorvUDP* sender, const QByteArray& buffer, int length);
+
+ private:
+  void HandleSelfData(const QByteArray& buffer, int length);
+
+  QString serverName_;
+  int replyInProgress_ = 0;
+  bool measurePing_ = true;
+  quint32 sendTick_ = 0;
+  quint32 replyTick_ = 0;
+};
+
+}  // namespace zorvane

@@ -1,0 +1,53 @@
+#pragma once
+// Pure conversions from raw query values to the texts the views show.
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <memory>
+#include <vector>
+
+#include "query/game_records.h"
+
+namespace zorvane {
+
+// Query version byte of a game variant ("UT" 0, "UT2003 Demo" 120 ... "UT2004" 128).
+quint8 GameQueryVersion(QStringView variant);
+
+// Which status protocol a variant speaks.
+enum class TQueryProtocol { None, Text, Binary };
+TQueryProtocol QueryProtocolOf(QStringView variant);
+// True for the binary variants whose replies are interpreted ("Unreal 2 XMP" is not).
+bool ParsesBinaryReplies(QStringView variant);
+
+QString TeamColourName(QStringView team);
+QString TeamColourIndex(QStringView team);
+QString DedicatedText(QStringView listenServer);
+QString StripRelicPrefixes(const QString& mutators);
+QString RegionName(QStringView location);
+QString DelayText(qint64 milliseconds);
+
+// Flag bits of FillGameVariantList.
+enum : int {
+  kVariantAll = 1,
+  kVariantEmpty = 2,
+  kVariantNoUT2003Demo = 4,
+  kVariantNoUT2003 = 8,
+  kVariantNoUT2004Demo = 16,
+};
+void FillGameVariantList(QStringList& list, int flags);
+
+bool HasNoVisibleTab(QStringView gameTypeName,
+                     const std::vector<std::unique_ptr<TGameType>>& gameTypes);
+QString StripAfterBackslash(const QString& text);
+int IconIndex(int kind, int n);
+
+template <typename T>
+bool AscendingOrDescending(const T& a, const T& b, bool descending) {
+  return descending ? b < a : a < b;
+}
+
+// Integer reading used throughout: surrounding blanks allowed, anything else fails.
+bool ReadInteger(QStringView text, int& value);
+
+}  // namespace zorvane

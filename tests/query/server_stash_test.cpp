@@ -1,0 +1,331 @@
+#include "query/server_stash.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include "query/binary_protocol.h"
+#include "query/udp_transport.h"
+#include "support/binary_builder.h"
+#include "support/fake_server.h"
+
+namespace zorvane {
+namespace {
+
+using testing::BinaryBuilder;
+using testing::FakeServer;
+
+bool Add(TServerStash& stash, const QString& host, const QString& port, bool favorite = false,
+         const QString& game = "UT") {
+  return stash.AddServer(host, port, "", favorite, game, "True", "");
+}
+
+// Waits until the key has been reported count times.
+bool WaitForUpdates(QSignalSpy& spy, int count, int ms = 3000) {
+  for (int waited = 0; spy.count() < count && waited < ms; waited += 5) QTest::qWait(5);
+  return spy.count() >= count;
+}
+
+TEST(ServerStashTest, AddingTheSameServerTwiceAndAsFavourite) {
+  TServerStash stash;
+  EXPECT_TRUE(Add(stash, "10.0.0.1", "7778"));
+  EXPECT_FALSE(Add(stash, "10.0.0.1", "7778"));
+  EXPECT_TRUE(Add(stash, "10.0.0.1", " 7778", true));
+  EXPECT_FALSE(Add(stash, "10.0.0.1", "7778", true));
+  ASSERT_EQ(stash.Count(), 1);
+  EXPECT_TRUE(stash.Server(0)->Favorite);
+
+  EXPECT_FALSE(stash.AddServer("10.0.0.1", "7778", "CTF", false, "UT", "True", ""));
+  EXPECT_EQ(stash.Server(0)->GameTypeName(), "CTF");  // a given game type replaces the old one
+  EXPECT_FALSE(stash.AddServer("10.0.0.1", "7778", "", false, "UT", "True", ""));
+  EXPECT_EQ(stash.Server(0)->GameTypeName(), "CTF");
+}
+
+TEST(ServerStashTest, NewRecordsTakeTheirFieldsFromTheArguments) {
+  TServerStash stash;
+  ASSERT_TRUE(stash.AddServer("10.0.0.2", "7778", "Onslaught", true, "UT2004", "False", "Mine"));
+  const TServer* s = stash.Find("10.0.0.2:7778");
+  ASSERT_TRUE(s);
+  EXPECT_EQ(s->IP(), "10.0.0.2");
+  EXPECT_EQ(s->DNSName(), "");
+  EXPECT_EQ(s->Port, 7778);
+  EXPECT_EQ(s->QueryVersion, 128);
+  EXPECT_EQ(s->Ping(), "9999");
+  EXPECT_EQ(s->Description(), "Mine");
+  EXPECT_EQ(s->AutoUpdateDescription(), "False");
+  EXPECT_EQ(s->GameTypeName(), "Onslaught");
+  EXPECT_TRUE(s->Favorite);
+  EXPECT_FALSE(s->Online || s->ReplyComplete || s->Resolver);
+  EXPECT_EQ(s->Transport->RemoteHost(), "10.0.0.2");
+  EXPECT_EQ(s->Transport->RemotePort(), 7778);
+  EXPECT_EQ(stash.IndexOf("10.0.0.2:7778"), 0);
+}
+
+TEST(ServerStashTest, PortsThatAreNotNumbersAreRefused) {
+  TServerStash stash;
+  QSignalSpy log(&stash, &TServerStash::OnLog);
+  for (const char* port : {"", "77x8", "0", "65536", "-5"})
+    EXPECT_FALSE(Add(stash, "10.0.0.1", QString::fromLatin1(port))) << port;
+  EXPECT_EQ(stash.Count(), 0);
+  EXPECT_EQ(log.count(), 5);
+}
+
+TEST(ServerStashTest, KeysAreLookedUpIgnoringCase) {
+  TServerStash stash;
+  Add(stash, "Game.Example.COM", "7778");
+  EXPECT_EQ(stash.IndexOf("game.example.com:7778"), 0);
+  EXPECT_EQ(stash.Key(0), "Game.Example.COM:7778");
+  EXPECT_EQ(stash.Server(0)->DNSName(), "Game.Example.COM");
+  EXPECT_EQ(stash.Server(0)->IP(), "");
+}
+
+TEST(ServerStashTest, ClearKeepingFavouritesKeepsExactlyThemInOrder) {
+  TServerStash stash;
+  for (int i = 1; i <= 6; ++i) Add(stash, "10.0.0." + QString::number(i), "7778", i % 2 == 0);
+  stash.ClearServers(true);
+  ASSERT_EQ(stash.Count(), 3);
+  EXPECT_EQ(stash.Key(0), "10.0.0.2:7778");
+  EXPECT_EQ(stash.Key(1), "10.0.0.4:7778");
+  EXPECT_EQ(stash.Key(2), "10.0.0.6:7778");
+  EXPECT_EQ(stash.IndexOf("10.0.0.4:7778"), 1);
+  EXPECT_EQ(stash.Find("10.0.0.1:7778"), nullptr);
+  stash.DeleteServer(0);
+  stash.DeleteServer(7);
+  EXPECT_EQ(stash.IndexOf("10.0.0.6:7778"), 1);
+  stash.ClearServers(false);
+  EXPECT_EQ(stash.Count(), 0);
+}
+
+TEST(ServerStashTest, NormalizePingsScalesEveryPingByTheFirstOnesFactor) {
+  TServerStash stash;
+  const char* pings[] = {"9999", "...", "0", "2000", "1500", "abc", "9999", "30"};
+  for (int i = 0; i < 8; ++i) {
+    Add(stash, "10.0.1." + QString::number(i), "7778");
+    stash.Server(i)->SetPing(QString::fromLatin1(pings[i]));
+  }
+  stash.NormalizePings("");
+  const char* expected[] = {"9999", "...", "0", "140", "105", "abc", "9999", "2"};
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(stash.Server(i)->Ping(), QLatin1String(expected[i])) << i;
+}
+
+TEST(ServerStashTest, NormalizePingsTable) {
+  const struct {
+    const char* first;
+    const char* other;
+    const char* scaledFirst;
+    const char* scaledOther;
+  } cases[] = {{"999", "5000", "999", "5000"},     // below the threshold: nothing changes
+               {"1000", "500", "140", "70"},       // 0.14
+               {"100000", "50000", "100", "50"},   // below the floor: back up by 0.001
+               {"2000000000", "7", "2000000", "0"}};
+  for (const auto& c : cases) {
+    TServerStash stash;
+    Add(stash, "10.0.2.1", "7778");
+    Add(stash, "10.0.2.2", "7778");
+    stash.Server(0)->SetPing(QString::fromLatin1(c.first));
+    stash.Server(1)->SetPing(QString::fromLatin1(c.other));
+    stash.NormalizePings("");
+    EXPECT_EQ(stash.Server(0)->Ping(), QLatin1String(c.scaledFirst)) << c.first;
+    EXPECT_EQ(stash.Server(1)->Ping(), QLatin1String(c.scaledOther)) << c.first;
+  }
+}
+
+TEST(ServerStashTest, NormalizePingsOfOneGameTypeLeavesTheOthers) {
+  TServerStash stash;
+  Add(stash, "10.0.3.1", "7778");
+  Add(stash, "10.0.3.2", "7778");
+  Add(stash, "10.0.3.3", "7778");
+  stash.Server(0)->SetPing("3000");
+  stash.Server(1)->SetPing("2000");
+  stash.Server(1)->SetGameType("CTFGame");
+  stash.Server(2)->SetPing("1000");
+  stash.Server(2)->SetGameType("ctfgame");
+  stash.NormalizePings("CTFGame");
+  EXPECT_EQ(stash.Server(0)->Ping(), "3000");
+  EXPECT_EQ(stash.Server(1)->Ping(), "140");
+  EXPECT_EQ(stash.Server(2)->Ping(), "70");
+}
+
+TEST(ServerStashTest, FindFunctionsStepThroughEveryMatch) {
+  TServerStash stash;
+  for (int i = 0; i < 3; ++i) Add(stash, "10.0.4." + QString::number(i), "7778");
+  stash.Server(0)->SetPlayerText(31, TPlayerField::Name, u"BigBob");
+  stash.Server(2)->SetPlayerText(0, TPlayerField::Name, u"bob");
+  stash.Server(2)->SetPlayerText(4, TPlayerField::Name, u"Bobby");
+  stash.Server(1)->SetDescription("Bob's CTF");
+  stash.Server(2)->SetDescription("bob's ctf");
+  stash.Server(1)->SetMapName("CTF-Face][");
+
+  QList<std::pair<int, QString>> found;
+  int serverIndex = -1, slot = -1;
+  for (;;) {
+    QString name = "BOB";
+    const int at = stash.FindPlayerInStash(name, false, serverIndex, slot);
+    if (at < 0) break;
+    found.append({at, name});
+  }
+  EXPECT_EQ(found, (QList<std::pair<int, QString>>{{0, "BigBob"}, {2, "bob"}, {2, "Bobby"}}));
+  EXPECT_EQ(serverIndex, -1);
+
+  QString description = "BOB'S";
+  int next = stash.FindServerByDescription(description, -1, false);
+  EXPECT_EQ(next, 2);
+  EXPECT_EQ(description, "Bob's CTF");
+  description = "BOB'S";
+  EXPECT_EQ(stash.FindServerByDescription(description, next, false), 3);
+  description = "bob's ctf";
+  EXPECT_EQ(stash.FindServerByDescription(description, 0, true), 2);
+  EXPECT_EQ(stash.FindServerByDescription(description, 3, true), -1);
+
+  QString map = "face";
+  EXPECT_EQ(stash.FindServerByMap(map, 0, false), 2);
+  EXPECT_EQ(map, "CTF-Face][");
+  map = "ctf-face";
+  EXPECT_EQ(stash.FindServerByMap(map, 0, true), -1);
+}
+
+TEST(ServerStashTest, TextReplyOverSeveralDatagramsCompletesTheServerOnce) {
+  FakeServer fake([](const QByteArray& request) {
+    EXPECT_EQ(request.size(), 296);
+    return QList<QByteArray>{
+        "\\hostname\\Fake\\mapname\\CTF-Face\\numplayers\\1\\gametype\\CTFGame",
+        "\\player_0\\Bob\\team_0\\1",
+        "\\timelimit\\20\\RemainingTime\\125\\final\\"};
+  });
+  TServerStash stash;
+  QSignalSpy updated(&stash, &TServerStash::OnServerUpdated);
+  QSignalSpy log(&stash, &TServerStash::OnLog);
+  ASSERT_TRUE(Add(stash, "127.0.0.1", QString::number(fake.Port())));
+  stash.QueryServer(fake.Key());
+  ASSERT_TRUE(WaitForUpdates(updated, 1));
+  QTest::qWait(30);
+  ASSERT_EQ(updated.count(), 1);
+  EXPECT_EQ(updated[0][0].toString(), fake.Key());
+  const TServer* s = stash.Find(fake.Key());
+  EXPECT_EQ(s->Description(), "Fake");
+  EXPECT_EQ(s->Player(0).Team, "blue");
+  EXPECT_EQ(s->RemainingTime(), "2");
+  EXPECT_TRUE(s->ReplyComplete);
+  EXPECT_TRUE(s->Online && s->CameOnline && s->Populated && s->BecamePopulated);
+  EXPECT_NE(s->Ping(), "9999");
+  EXPECT_EQ(log.count(), 4);
+
+  // A second complete reply clears the one-shot flags.
+  stash.QueryServer(fake.Key());
+  ASSERT_TRUE(WaitForUpdates(updated, 2));
+  EXPECT_TRUE(s->Online);
+  EXPECT_FALSE(s->CameOnline);
+  EXPECT_FALSE(s->BecamePopulated);
+}
+
+TEST(ServerStashTest, BinaryServerAnswersInfoThenRulesAndPlayers) {
+  FakeServer fake([](const QByteArray& request) -> QList<QByteArray> {
+    EXPECT_EQ(request.size(), 5);
+    EXPECT_EQ(quint8(request[0]), 128);
+    switch (request[4]) {
+      case 0: return {BinaryBuilder::Info("UT2004 Box", "ONS-Torlan", "ONSOnslaughtGame", 2, 32)};
+      case 1: return {BinaryBuilder(1).Str("AdminName").Str("Ann").Bytes(),
+                      BinaryBuilder(1).Str("Mutator").Str("MutInstaGib").Bytes()};
+      default: return {BinaryBuilder(2).Player("Ann", 576, 300, 0x20000000).Bytes()};
+    }
+  });
+  TServerStash stash;
+  QSignalSpy updated(&stash, &TServerStash::OnServerUpdated);
+  ASSERT_TRUE(Add(stash, "127.0.0.1", QString::number(fake.Port()), false, "UT2004"));
+  stash.QueryServer(fake.Key());
+  ASSERT_TRUE(WaitForUpdates(updated, 4));
+  QTest::qWait(30);
+  EXPECT_EQ(updated.count(), 4);
+  EXPECT_EQ(fake.Requests().size(), 3);
+  const TServer* s = stash.Find(fake.Key());
+  EXPECT_EQ(s->Description(), "UT2004 Box");
+  EXPECT_EQ(s->GameType(), "ONSOnslaughtGame");
+  EXPECT_EQ(s->Setting(1), (RSetting{"Mutator", "MutInstaGib"}));
+  EXPECT_EQ(s->Player(0), (RPlayer{"Ann", "300", "576", "red", "", "", "", ""}));
+  EXPECT_EQ(s->RepliesSeen, rpInfo | rpRules | rpPlayers);
+}
+
+TEST(ServerStashTest, RefusedQueryCompletesWithoutComingOnlineAndReopensNextTime) {
+  const int port = testing::ClosedPort();
+  TServerStash stash;
+  QSignalSpy updated(&stash, &TServerStash::OnServerUpdated);
+  const QString key = "127.0.0.1:" + QString::number(port);
+  Add(stash, "127.0.0.1", QString::number(port));
+  TServer* s = stash.Find(key);
+  s->Online = true;
+  s->SetMapName("stale");
+  stash.QueryServer(key);
+  ASSERT_TRUE(WaitForUpdates(updated, 1));
+  EXPECT_TRUE(s->ReplyComplete);
+  EXPECT_FALSE(s->Online || s->CameOnline || s->Populated);
+  EXPECT_EQ(s->Ping(), "9999");
+  EXPECT_EQ(s->MapName(), "");
+  EXPECT_FALSE(s->Transport->IsOpen());
+
+  stash.QueryServer(key);  // a fresh transport, refused again
+  EXPECT_TRUE(s->Transport->IsOpen());
+  EXPECT_TRUE(WaitForUpdates(updated, 2));
+}
+
+TEST(ServerStashTest, ServerAddedByNameIsQueriedOnceResolved) {
+  FakeServer fake([](const QByteArray&) { return QList<QByteArray>{"\\mapname\\DM-Deck16\\final\\"}; });
+  TServerStash stash;
+  stash.SetHostLookup([](const QString& name, QObject* context, THostLookupDone done) {
+    QTimer::singleShot(0, context, [=] {
+      done(name == "fake.example" ? QHostAddress("127.0.0.1") : QHostAddress(), {});
+    });
+  });
+  QSignalSpy updated(&stash, &TServerStash::OnServerUpdated);
+  const QString key = "fake.example:" + QString::number(fake.Port());
+  ASSERT_TRUE(Add(stash, "fake.example", QString::number(fake.Port())));
+  ASSERT_TRUE(Add(stash, "nowhere.example", "7778"));
+  stash.QueryServer(key);  // not resolved yet: nothing is sent
+  EXPECT_TRUE(fake.Requests().isEmpty());
+  QTest::qWait(20);
+  EXPECT_EQ(stash.Find(key)->IP(), "127.0.0.1");
+  EXPECT_EQ(stash.Find("nowhere.example:7778")->IP(), "");
+  stash.QueryServer(key);
+  ASSERT_TRUE(WaitForUpdates(updated, 1));
+  EXPECT_EQ(updated[0][0].toString(), key);  // the reply is keyed by the name
+  EXPECT_EQ(stash.Find(key)->MapName(), "DM-Deck16");
+}
+
+TEST(ServerStashTest, ServerWithoutASocketIsSkippedAndLogged) {
+  rlimit saved{};
+  getrlimit(RLIMIT_NOFILE, &saved);
+  TServerStash stash;
+  QSignalSpy log(&stash, &TServerStash::OnLog);
+  rlimit tight = saved;
+  tight.rlim_cur = 64;
+  setrlimit(RLIMIT_NOFILE, &tight);
+  int added = 0;
+  for (int i = 0; i < 100; ++i) added += Add(stash, "10.9.0." + QString::number(i), "7778");
+  setrlimit(RLIMIT_NOFILE, &saved);
+  EXPECT_LT(added, 64);
+  EXPECT_EQ(stash.Count(), added);
+  EXPECT_EQ(log.count(), 100 - added);
+}
+
+TEST(ServerStashTest, RepliesForUnknownServersCloseTheirSocket) {
+  FakeServer fake([](const QByteArray&) { return QList<QByteArray>{"\\final\\"}; });
+  TServerStash stash;
+  QSignalSpy updated(&stash, &TServerStash::OnServerUpdated);
+  Add(stash, "127.0.0.1", QString::number(fake.Port()), false, "Quake");
+  stash.QueryServer(fake.Key());  // no protocol for this variant: nothing is sent
+  QTest::qWait(20);
+  EXPECT_TRUE(fake.Requests().isEmpty());
+
+  Add(stash, "127.0.0.1", QString::number(fake.Port() + 0), false);
+  TServer* s = stash.Find(fake.Key());
+  s->SetGame("UT");
+  stash.QueryServer(fake.Key());
+  stash.DeleteServer(0);  // the reply finds no record
+  QTest::qWait(30);
+  EXPECT_EQ(updated.count(), 0);
+}
+
+}  // namespace
+}  // namespace zorvane

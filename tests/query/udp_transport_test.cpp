@@ -1,0 +1,175 @@
+#include "query/udp_transport.h"
+
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include "support/fake_server.h"
+
+namespace zorvane {
+namespace {
+
+using testing::FakeServer;
+
+struct Replies {
+  QList<QByteArray> buffers;
+  QList<int> lengths;
+  void Watch(TkorvUDP& udp) {
+    QObject::connect(&udp, &TkorvUDP::OnReply, [this](TkorvUDP*, const QByteArray& b, int n) {
+      buffers << b;
+      lengths << n;
+    });
+  }
+  bool WaitFor(int count, int ms = 2000) {
+    for (int waited = 0; lengths.size() < count && waited < ms; waited += 5) QTest::qWait(5);
+    return lengths.size() >= count;
+  }
+};
+
+TkorvUDP* Pointed(TkorvUDP& udp, int port) {
+  udp.SetRemoteHost("127.0.0.1");
+  udp.SetRemotePort(port);
+  return &udp;
+}
+
+TEST(UdpTransportTest, DatagramsArriveWhole_NULsIncluded_AndLongOnesCutAt2048) {
+  const QByteArray withNuls("a\0b\0\0c", 6);
+  FakeServer server([&](const QByteArray&) { return QList<QByteArray>{withNuls, QByteArray(3000, 'x')}; });
+  TkorvUDP udp;
+  Replies replies;
+  replies.Watch(udp);
+  Pointed(udp, server.Port())->SendBytes("\\status\\");
+  ASSERT_TRUE(replies.WaitFor(2));
+  EXPECT_EQ(replies.buffers[0], withNuls);
+  EXPECT_EQ(replies.lengths[0], 6);
+  EXPECT_EQ(replies.lengths[1], 2048);
+  EXPECT_EQ(replies.buffers[1], QByteArray(2048, 'x'));
+  EXPECT_EQ(server.Requests().value(0), "\\status\\");
+}
+
+TEST(UdpTransportTest, RefusedPortIsAFailedReceive) {
+  TkorvUDP udp;
+  Replies replies;
+  replies.Watch(udp);
+  Pointed(udp, testing::ClosedPort())->SendBytes("\\status\\");
+  ASSERT_TRUE(replies.WaitFor(1));
+  EXPECT_LT(replies.lengths[0], 0);
+  EXPECT_TRUE(replies.buffers[0].isEmpty());
+}
+
+TEST(UdpTransportTest, PingIsMeasuredFromTheFirstReplyOnly) {
+  FakeServer server([](const QByteArray&) { return QList<QByteArray>{"one"}; });
+  FakeServer late([](const QByteArray&) { return QList<QByteArray>{}; });
+  TkorvUDP udp;
+  Replies replies;
+  replies.Watch(udp);
+  ASSERT_TRUE(udp.MeasurePing());
+  Pointed(udp, server.Port())->SendBytes("q");
+  ASSERT_TRUE(replies.WaitFor(1));
+  const quint32 replyTick = udp.ReplyTick();
+  const int elapsed = udp.ElapsedPing();
+  EXPECT_GE(elapsed, 0);
+  EXPECT_LT(elapsed, 1000);
+  EXPECT_FALSE(udp.MeasurePing());
+  QTest::qWait(30);
+  udp.SendBytes("again");  // not measured: the flag is clear
+  ASSERT_TRUE(replies.WaitFor(2));
+  EXPECT_EQ(udp.ReplyTick(), replyTick);
+  EXPECT_EQ(udp.ElapsedPing(), elapsed);
+}
+
+TEST(UdpTransportTest, TakenLocalPortFallsBackToAPortTheSystemChooses) {
+  TkorvUDP first, second;
+  const int port = testing::ClosedPort();
+  first.SetLocalPort(port);
+  EXPECT_EQ(first.BoundPort(), port);
+  QSignalSpy status(&second, &TNMUDP::OnStatus);
+  second.SetReportLevel(TNMUDP::kStatusLevelError);
+  second.SetLocalPort(port);
+  EXPECT_TRUE(second.IsOpen());
+  EXPECT_NE(second.BoundPort(), port);
+  EXPECT_NE(second.BoundPort(), 0);
+  EXPECT_EQ(status.count(), 1);
+
+  FakeServer server([](const QByteArray&) { return QList<QByteArray>{"pong"}; });
+  Replies replies;
+  replies.Watch(second);
+  Pointed(second, server.Port())->SendBytes("ping");
+  EXPECT_TRUE(replies.WaitFor(1));
+}
+
+TEST(UdpTransportTest, InvalidBuffersAndAddressesRaiseSocketErrors) {
+  TkorvUDP udp;
+  udp.SetRemotePort(7778);
+  udp.SetRemoteHost("127.0.0.1");
+  EXPECT_THROW(udp.SendBytes(QByteArray()), UDPSockError);
+
+  int asked = 0;
+  QObject::connect(&udp, &TNMUDP::OnBufferInvalid, [&](bool& handled, QByteArray& buffer) {
+    ++asked;
+    handled = true;
+    if (asked == 2) buffer = "supplied";
+  });
+  FakeServer server([](const QByteArray&) { return QList<QByteArray>{}; });
+  udp.SetRemotePort(server.Port());
+  udp.SendBytes(QByteArray());
+  EXPECT_EQ(asked, 2);
+  QTest::qWait(20);
+  EXPECT_EQ(server.Requests().value(0), "supplied");
+
+  udp.SetRemoteHost("");
+  try {
+    udp.SendBytes("x");
+    FAIL();
+  } catch (const UDPSockError& e) {
+    EXPECT_EQ(e.Message(), "Null Remote Address");
+  }
+}
+
+TEST(UdpTransportTest, UnresolvableNameAsksOnceMoreThenGivesUp) {
+  TkorvUDP udp;
+  int lookups = 0, invalid = 0;
+  udp.SetHostLookup([&](const QString&, QObject* context, THostLookupDone done) {
+    ++lookups;
+    QTimer::singleShot(1, context, [done] { done(QHostAddress(), "not found"); });
+  });
+  QObject::connect(&udp, &TNMUDP::OnInvalidHost, [&](bool&) { ++invalid; });
+  udp.SetRemoteHost("nowhere.example");
+  udp.SetRemotePort(7778);
+  try {
+    udp.SendBytes("x");
+    FAIL();
+  } catch (const UDPSockError& e) {
+    EXPECT_EQ(e.Message(), "Host Lookup Canceled");
+  }
+  EXPECT_EQ(lookups, 2);
+  EXPECT_EQ(invalid, 1);
+}
+
+TEST(UdpTransportTest, NamedHostIsResolvedBeforeSending) {
+  FakeServer server([](const QByteArray&) { return QList<QByteArray>{"hi"}; });
+  TkorvUDP udp;
+  Replies replies;
+  replies.Watch(udp);
+  udp.SetRemoteHost("localhost");
+  udp.SetRemotePort(server.Port());
+  udp.SendBytes("q");
+  EXPECT_TRUE(replies.WaitFor(1));
+}
+
+TEST(UdpTransportTest, ClosedSocketReopensOnSend) {
+  FakeServer server([](const QByteArray&) { return QList<QByteArray>{"hi"}; });
+  TkorvUDP udp;
+  Replies replies;
+  replies.Watch(udp);
+  udp.CloseSocket();
+  EXPECT_FALSE(udp.IsOpen());
+  EXPECT_EQ(udp.SocketHandle(), 0);
+  Pointed(udp, server.Port())->SendBytes("q");
+  EXPECT_TRUE(replies.WaitFor(1));
+}
+
+}  // namespace
+}  // namespace zorvane
