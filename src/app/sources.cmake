@@ -1,0 +1,3 @@
+# Configuration and the headless side of the application (no widgets).
+target_sources(zorvane_core PRIVATE
+)
