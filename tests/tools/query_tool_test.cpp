@@ -1,0 +1,166 @@
+// Starts the built zorvane-query against fake servers on 127.0.0.1.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include "support/binary_builder.h"
+#include "support/fake_server.h"
+
+namespace zorvane {
+namespace {
+
+using testing::BinaryBuilder;
+using testing::FakeServer;
+
+struct TToolRun {
+  int exitCode = -1;
+  QByteArray out, err;
+};
+
+// The fake servers answer from this process's event loop, so keep it turning while waiting.
+TToolRun RunTool(const QStringList& args) {
+  QProcess process;
+  process.start(QStringLiteral(ZORVANE_QUERY_TOOL), args);
+  EXPECT_TRUE(process.waitForStarted(10000));
+  const QDeadlineTimer deadline(60000);
+  while (!process.waitForFinished(10) && !deadline.hasExpired())
+    QCoreApplication::processEvents();
+  if (process.state() != QProcess::NotRunning) {
+    process.kill();
+    process.waitForFinished();
+    ADD_FAILURE() << "zorvane-query did not finish";
+  }
+  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+          process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+QList<QJsonObject> JsonLines(const QByteArray& out) {
+  QList<QJsonObject> objects;
+  for (const QByteArray& line : out.split('\n')) {
+    if (line.isEmpty()) continue;
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(line, &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << line.constData();
+    objects << doc.object();
+  }
+  return objects;
+}
+
+QList<QByteArray> TextReply(const QByteArray& name) {
+  return {"\\hostname\\" + name +
+              "\\mapname\\CTF-Face\\numplayers\\1\\maxplayers\\8\\gametype\\CTFGame"
+              "\\player_0\\Bob\\frags_0\\5\\ping_0\\50\\team_0\\1",
+          "\\timelimit\\20\\RemainingTime\\125\\final\\"};
+}
+
+QList<QByteArray> BinaryReply(const QByteArray& request) {
+  switch (request.size() > 4 ? request[4] : -1) {
+    case 0:
+      return {BinaryBuilder::Info("Bin Server", "DM-Rankin", "xDeathMatch", 2, 16)};
+    case 1:
+      return {BinaryBuilder(1).Str("AdminName").Str("Ann").Str("Mutator").Str("MutInstaGib").Bytes()};
+    case 2:
+      return {BinaryBuilder(2)
+                  .Player("Alice", 40, 7, 0x20000000)
+                  .Player("Zed", 60, -1, 0x40000000)
+                  .Bytes()};
+  }
+  return {};
+}
+
+TEST(toolsQueryCommand, JsonForTextBinaryNamedAndRefusedServers) {
+  FakeServer text([](const QByteArray&) { return TextReply("My Server"); });
+  FakeServer named([](const QByteArray&) { return TextReply("Named Server"); });
+  FakeServer binary(BinaryReply);
+  const int closed = testing::ClosedPort();
+  const QString namedKey = "localhost:" + QString::number(named.Port());
+  const QString closedKey = "127.0.0.1:" + QString::number(closed);
+
+  // A long wait: the run has to end because every server is done, not because time ran out.
+  const int waitMs = 15000;
+  const TToolRun run = RunTool({"--json", "--wait", QString::number(waitMs), text.Key(),
+                                namedKey, "--game", "UT2004", binary.Key(), "--game", "UT",
+                                closedKey});
+  ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+  const QList<QJsonObject> lines = JsonLines(run.out);
+  ASSERT_EQ(lines.size(), 5) << run.out.constData();
+
+  const QJsonObject t = lines[0];
+  EXPECT_EQ(t["Key"].toString(), text.Key());
+  EXPECT_EQ(t["Description"].toString(), "My Server");
+  EXPECT_EQ(t["MapName"].toString(), "CTF-Face");
+  EXPECT_EQ(t["NumPlayers"].toString() + "/" + t["MaxPlayers"].toString(), "1/8");
+  EXPECT_EQ(t["TimeLimit"].toString(), "20");
+  EXPECT_EQ(t["RemainingTime"].toString(), "2");  // 125 s in whole minutes
+  EXPECT_NE(t["Ping"].toString(), "9999");
+  EXPECT_EQ(t["Online"], QJsonValue(true));
+  const QJsonArray players = t["Players"].toArray();
+  ASSERT_EQ(players.size(), 1);
+  EXPECT_EQ(players[0].toObject()["Name"].toString(), "Bob");
+  EXPECT_EQ(players[0].toObject()["Team"].toString(), "blue");
+
+  const QJsonObject n = lines[1];
+  EXPECT_EQ(n["Key"].toString(), namedKey);
+  EXPECT_EQ(n["DNSName"].toString(), "localhost");
+  EXPECT_EQ(n["IP"].toString(), "127.0.0.1");
+  EXPECT_EQ(n["Description"].toString(), "Named Server");
+
+  const QJsonObject b = lines[2];
+  EXPECT_EQ(b["Key"].toString(), binary.Key());
+  EXPECT_EQ(b["Game"].toString(), "UT2004");
+  EXPECT_EQ(b["QueryVersion"].toInt(), 128);
+  EXPECT_EQ(b["Description"].toString(), "Bin Server");
+  EXPECT_EQ(b["NumPlayers"].toString() + "/" + b["MaxPlayers"].toString(), "2/16");
+  EXPECT_EQ(b["Settings"].toArray(),
+            (QJsonArray{QJsonObject{{"Name", "AdminName"}, {"Value", "Ann"}},
+                        QJsonObject{{"Name", "Mutator"}, {"Value", "MutInstaGib"}}}));
+  const QJsonArray binaryPlayers = b["Players"].toArray();
+  ASSERT_EQ(binaryPlayers.size(), 2);
+  EXPECT_EQ(binaryPlayers[0].toObject()["Team"].toString(), "red");
+  EXPECT_EQ(binaryPlayers[1].toObject()["Name"].toString(), "Zed");
+  EXPECT_EQ(binaryPlayers[1].toObject()["Frags"].toString(), "-1");
+  ASSERT_EQ(binary.Requests().size(), 3);
+  for (int type = 0; type < 3; ++type)
+    EXPECT_EQ(binary.Requests()[type], QByteArray("\x80\0\0\0", 4) + char(type));
+
+  const QJsonObject c = lines[3];
+  EXPECT_EQ(c["Key"].toString(), closedKey);
+  EXPECT_EQ(c["Ping"].toString(), "9999");
+  EXPECT_EQ(c["Online"], QJsonValue(false));
+
+  const QJsonObject summary = lines[4]["summary"].toObject();
+  EXPECT_EQ(summary["servers"].toInt(), 4);
+  EXPECT_EQ(summary["replied"].toInt(), 3);
+  EXPECT_LT(summary["elapsedMs"].toInt(waitMs), waitMs);
+}
+
+TEST(toolsQueryCommand, SilentServerEndsWithTheWaitAndIsListed) {
+  FakeServer silent([](const QByteArray&) { return QList<QByteArray>{}; });
+  const TToolRun run = RunTool({"--wait", "200", silent.Key()});
+  ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+  EXPECT_EQ(silent.Requests().size(), 1);
+  const QList<QByteArray> lines = run.out.trimmed().split('\n');
+  ASSERT_EQ(lines.size(), 2) << run.out.constData();
+  EXPECT_TRUE(lines[0].startsWith(QByteArray(silent.Key().toUtf8() + "\t9999\t"))) << lines[0].constData();
+  EXPECT_EQ(lines[1], "1 servers, 0 replied");
+}
+
+TEST(toolsQueryCommand, BadInputExitsTwoWithOneLine) {
+  for (const QStringList& args : {QStringList{"--wait"}, QStringList{"--list", "/nonexistent/x"},
+                                  QStringList{"127.0.0.1:port"}}) {
+    const TToolRun run = RunTool(args);
+    EXPECT_EQ(run.exitCode, 2) << qPrintable(args.join(' '));
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_TRUE(run.err.startsWith("zorvane-query: ")) << run.err.constData();
+    EXPECT_EQ(run.err.count('\n'), 1) << run.err.constData();
+  }
+}
+
+}  // namespace
+}  // namespace zorvane

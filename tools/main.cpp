@@ -1,0 +1,80 @@
+// zorvane-query: asks game servers for their status once and prints what came back.
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <cstdio>
+
+#include "query/open_file_limit.h"
+#include "query/server_stash.h"
+#include "tools/query_options.h"
+#include "tools/query_run.h"
+#include "tools/server_json.h"
+
+namespace {
+
+using namespace zorvane;
+
+void Write(const QByteArray& line) {
+  std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+  std::fputc('\n', stdout);
+}
+
+QString OrDash(const QString& text) { return text.isEmpty() ? QStringLiteral("-") : text; }
+
+QByteArray TextLine(const QString& key, const TServer& server) {
+  const QString players = server.NumPlayers().isEmpty() && server.MaxPlayers().isEmpty()
+                              ? QStringLiteral("-")
+                              : OrDash(server.NumPlayers()) + u'/' + OrDash(server.MaxPlayers());
+  const QStringList columns{key,
+                            server.Ping(),
+                            players,
+                            OrDash(server.MapName()),
+                            OrDash(server.GameType()),
+                            OrDash(server.Description())};
+  return columns.join(u'\t').toUtf8();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const long fileLimit = RaiseOpenFileLimit();
+  QCoreApplication app(argc, argv);
+
+  TQueryOptions options;
+  QString error;
+  if (!ParseQueryOptions(app.arguments().mid(1), options, error)) {
+    std::fprintf(stderr, "zorvane-query: %s\n", qUtf8Printable(error));
+    return 2;
+  }
+  if (options.Help) {
+    std::fputs(qUtf8Printable(QueryUsage()), stdout);
+    return 0;
+  }
+  // One socket per server, plus a few the process holds anyway.
+  const long needed = long(options.Targets.size()) + 32;
+  if (fileLimit >= 0 && fileLimit < needed)
+    std::fprintf(stderr, "zorvane-query: the open file limit is %ld, %ld servers need about %ld\n",
+                 fileLimit, long(options.Targets.size()), needed);
+
+  TServerStash stash;
+  stash.LocalPort = options.LocalPort;
+  TQueryRun run(stash, options.WaitMs);
+  run.Add(options.Targets);
+
+  QElapsedTimer elapsed;
+  elapsed.start();
+  run.Run(options.QueryPower);
+  const qint64 elapsedMs = elapsed.elapsed();
+
+  int replied = 0;
+  for (int i = 0; i < stash.Count(); ++i) {
+    const TServer& server = *stash.Server(i);
+    if (server.TextLatin1(TServerText::Ping) != kNoReplyPing) ++replied;
+    Write(options.Json ? ServerJson(stash.Key(i), server) : TextLine(stash.Key(i), server));
+  }
+  if (options.Json)
+    Write(SummaryJson(stash.Count(), replied, elapsedMs));
+  else
+    Write(QStringLiteral("%1 servers, %2 replied").arg(stash.Count()).arg(replied).toUtf8());
+  return 0;
+}

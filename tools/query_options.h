@@ -1,0 +1,45 @@
+#pragma once
+// Command line of zorvane-query. Parsing never touches the network; the only I/O is reading
+// the --list files.
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace zorvane {
+
+struct TQueryTarget {
+  QString Host;
+  int Port = 0;
+  QString Game;
+  bool operator==(const TQueryTarget&) const = default;
+};
+
+struct TQueryOptions {
+  std::vector<TQueryTarget> Targets;  // command-line order, --list entries in place
+  int QueryPower = 3;
+  int WaitMs = 1000;
+  int LocalPort = 0;
+  bool Json = false;
+  bool Help = false;
+};
+
+inline constexpr const char* kDefaultGame = "UT";
+
+QString QueryUsage();
+
+// Parses the arguments after the program name. On bad input returns false with a one-line
+// error; reading a --list file that cannot be opened is bad input too.
+bool ParseQueryOptions(const QStringList& arguments, TQueryOptions& options, QString& error);
+
+// Reads "HOST:PORT" into target (Game untouched). Accepts a DNS name or a dotted IPv4 address
+// and a port from 1 to 65535.
+bool ParseServerKey(const QString& text, TQueryTarget& target, QString& error);
+
+// Lines of a server list: "HOST:PORT [VARIANT]"; blank lines and "#" comments are skipped,
+// the variant is the rest of the line and defaults to defaultGame. source names the list in
+// errors ("file:line: ...").
+bool ParseServerList(const QString& text, const QString& defaultGame, const QString& source,
+                     std::vector<TQueryTarget>& targets, QString& error);
+
+}  // namespace zorvane

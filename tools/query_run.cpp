@@ -1,0 +1,117 @@
+#include "tools/query_run.h"
+
+#include <cstdio>
+
+#include "query/ping.h"
+#include "query/query_pacing.h"
+#include "query/server_stash.h"
+#include "query/vocabulary.h"
+
+namespace zorvane {
+
+TQueryRun::TQueryRun(TServerStash& stash, int waitMs) : stash_(stash) {
+  wait_.setSingleShot(true);
+  wait_.setInterval(waitMs);
+  QObject::connect(&wait_, &QTimer::timeout, &loop_, [this] { WaitExpired(); });
+  QObject::connect(&stash_, &TServerStash::OnServerUpdated, &loop_, [this](const QString& key) {
+    wait_.start();
+    Update(stash_.IndexOf(key));
+  });
+  // Every text datagram is logged, so the log also tells that a reply is still coming in.
+  QObject::connect(&stash_, &TServerStash::OnLog, &loop_, [this](int, const QString& text) {
+    lastLog_ = text;
+    wait_.start();
+  });
+}
+
+void TQueryRun::Add(const std::vector<TQueryTarget>& targets) {
+  for (const TQueryTarget& target : targets) {
+    const QString port = QString::number(target.Port);
+    lastLog_.clear();
+    if (!stash_.AddServer(target.Host, port, {}, false, target.Game, QStringLiteral("True"), {})) {
+      if (stash_.Find(target.Host + u':' + port)) continue;  // listed twice
+      std::fprintf(stderr, "zorvane-query: %s\n",
+                   qUtf8Printable(lastLog_.isEmpty() ? target.Host + u':' + port + u" not added"
+                                                     : lastLog_));
+      continue;
+    }
+    const int index = stash_.Count() - 1;
+    sent_.push_back(false);
+    done_.push_back(false);
+    TServer* server = stash_.Server(index);
+    if (!server->Resolver) continue;
+    // Named servers get their address later; a failed look-up only shows up as a display text.
+    ++pendingLookups_;
+    TkorvPing* resolver = server->Resolver.get();
+    QObject::connect(resolver, &TkorvPing::OnResolved, &loop_, [this, index] {
+      LookupFinished(index);
+    });
+    QObject::connect(resolver, &TPing::OnDisplay, &loop_, [this, index] {
+      LookupFinished(index);
+    });
+  }
+}
+
+void TQueryRun::Run(int queryPower) {
+  std::vector<int> ready;
+  for (int i = 0; i < stash_.Count(); ++i)
+    if (!stash_.Server(i)->TextEmpty(TServerText::IP)) ready.push_back(i);
+  TQueryPacer pacer(queryPower);
+  for (int n = 0; n < int(ready.size()); ++n) {
+    Query(ready[n]);
+    pacer.AfterQuery(n, int(ready.size()));
+  }
+  if (doneCount_ == stash_.Count()) return;
+  wait_.start();
+  loop_.exec();
+}
+
+bool TQueryRun::IsDone(const TServer& server) {
+  if (server.ReplyComplete && server.TextLatin1(TServerText::Ping) == kNoReplyPing)
+    return true;  // the port refused the query
+  switch (QueryProtocolOf(server.Game())) {
+    case TQueryProtocol::Text:
+      return server.RepliesSeen & rpTextFinal;
+    case TQueryProtocol::Binary: {
+      constexpr int kAll = rpInfo | rpRules | rpPlayers;
+      return ParsesBinaryReplies(server.Game()) && (server.RepliesSeen & kAll) == kAll;
+    }
+    case TQueryProtocol::None:
+      break;
+  }
+  return false;
+}
+
+void TQueryRun::Query(int index) {
+  if (sent_[index]) return;
+  sent_[index] = true;
+  stash_.QueryServer(stash_.Key(index));
+}
+
+void TQueryRun::Update(int index) {
+  if (index < 0 || index >= int(done_.size()) || done_[index]) return;
+  if (IsDone(*stash_.Server(index))) MarkDone(index);
+}
+
+void TQueryRun::MarkDone(int index) {
+  done_[index] = true;
+  if (++doneCount_ == stash_.Count()) loop_.quit();
+}
+
+void TQueryRun::LookupFinished(int index) {
+  --pendingLookups_;
+  wait_.start();
+  if (stash_.Server(index)->TextEmpty(TServerText::IP)) {
+    MarkDone(index);  // no address: nothing to ask
+    return;
+  }
+  Query(index);
+}
+
+void TQueryRun::WaitExpired() {
+  // A look-up still running is not silence from its server: it has not been asked yet.
+  if (pendingLookups_ > 0) return;
+  loop_.quit();
+}
+
+}  // namespace zorvane

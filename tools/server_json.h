@@ -1,0 +1,21 @@
+#pragma once
+// One line of JSON per server record, keys in record order (QJsonObject would sort them).
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+
+namespace zorvane {
+
+class TServer;
+
+// A JSON string literal, quotes included, UTF-8.
+QByteArray JsonString(QStringView text);
+
+// {"Key": ..., every record field ..., "Players": [...], "Settings": [...]} without a newline.
+QByteArray ServerJson(const QString& key, const TServer& server);
+
+// {"summary": {"servers": N, "replied": R, "elapsedMs": T}} without a newline.
+QByteArray SummaryJson(int servers, int replied, qint64 elapsedMs);
+
+}  // namespace zorvane
