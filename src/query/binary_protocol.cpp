@@ -107,18 +107,29 @@ void ParsePlayers(TServer& server, TReader& in) {
     }
     const int slot = FirstFreePlayerSlot(server);
     if (slot < 0) return;
-    server.SetPlayerTextLatin1(slot, TPlayerField::Name, name);
-    // Ping and score are whole signed 32-bit numbers (a ping of 576 is not 64).
-    if (!in.Int32(ping)) return;
-    server.SetPlayerText(slot, TPlayerField::Ping, QString::number(ping));
-    if (!in.Int32(score)) return;
-    server.SetPlayerText(slot, TPlayerField::Frags, QString::number(score));
-    if (!in.Int32(team)) return;
-    const quint8 teamByte = quint8(quint32(team) >> 24);
-    server.SetPlayerText(slot, TPlayerField::Team,
-                         teamByte == 0x20   ? QStringLiteral("red")
-                         : teamByte == 0x40 ? QStringLiteral("blue")
-                                            : QString());
+    // Ping and score are whole signed 32-bit numbers (a ping of 576 is not 64); a truncated
+    // record keeps the fields it reaches.
+    TServer::TPlayerBatch fields{};
+    fields[std::size_t(TPlayerField::Name)] = name;
+    QByteArray pingText, scoreText;
+    bool whole = false;
+    if (in.Int32(ping)) {
+      pingText = QByteArray::number(ping);
+      fields[std::size_t(TPlayerField::Ping)] = pingText;
+      if (in.Int32(score)) {
+        scoreText = QByteArray::number(score);
+        fields[std::size_t(TPlayerField::Frags)] = scoreText;
+        if (in.Int32(team)) {
+          const quint8 teamByte = quint8(quint32(team) >> 24);
+          fields[std::size_t(TPlayerField::Team)] = teamByte == 0x20   ? QByteArrayView("red")
+                                                    : teamByte == 0x40 ? QByteArrayView("blue")
+                                                                       : QByteArrayView("");
+          whole = true;
+        }
+      }
+    }
+    server.SetPlayerTextsLatin1(slot, fields);
+    if (!whole) return;
   }
 }
 

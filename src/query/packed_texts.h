@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 namespace zorvane {
 
@@ -81,6 +82,44 @@ class TPackedTexts {
     Replace(i, bytes.data(), std::size_t(bytes.size()), false);
   }
 
+  // Sets several Latin-1 values with one rebuild of the block; values without a text keep
+  // what they hold.
+  void SetLatin1Many(const std::array<std::optional<QByteArrayView>, N>& values) {
+    std::size_t total = 0;
+    bool changed = false;
+    for (std::size_t i = 0; i < N; ++i) {
+      if (values[i]) {
+        total += std::size_t(values[i]->size());
+        changed = changed || IsUtf8(i) || Latin1(i) != *values[i];
+      } else {
+        total += End(i) - Begin(i);
+      }
+    }
+    if (!changed) return;
+    if (total == 0) {
+      block_.reset();
+      return;
+    }
+    auto block = std::make_unique<char[]>(kHeader + total);
+    char* data = block.get() + kHeader;
+    std::uint32_t end = 0;
+    for (std::size_t i = 0; i < N; ++i) {
+      std::uint32_t flag = 0;
+      if (values[i]) {
+        if (!values[i]->isEmpty()) std::memcpy(data + end, values[i]->data(), values[i]->size());
+        end += std::uint32_t(values[i]->size());
+      } else {
+        const std::uint32_t size = End(i) - Begin(i);
+        if (size) std::memcpy(data + end, Data() + Begin(i), size);
+        end += size;
+        flag = IsUtf8(i) ? kUtf8Flag : 0;
+      }
+      const std::uint32_t word = end | flag;
+      std::memcpy(block.get() + i * sizeof(word), &word, sizeof(word));
+    }
+    block_ = std::move(block);
+  }
+
   void Clear() { block_.reset(); }
 
   // Heap bytes held by this value (for the memory figures).
@@ -104,6 +143,9 @@ class TPackedTexts {
   void Replace(std::size_t i, const char* bytes, std::size_t size, bool utf8) {
     if (i >= N) return;
     const std::uint32_t oldBegin = Begin(i), oldEnd = End(i), total = End(N - 1);
+    if (oldEnd - oldBegin == size && IsUtf8(i) == utf8 &&
+        (size == 0 || std::memcmp(Data() + oldBegin, bytes, size) == 0))
+      return;  // unchanged: no new block
     const std::size_t newTotal = total - (oldEnd - oldBegin) + size;
     if (newTotal == 0) {
       block_.reset();

@@ -79,6 +79,10 @@ bool TServer::SettingIs(int slot, QByteArrayView name, QByteArrayView value) con
          settings_[slot].SameAs(1, value);
 }
 
+void TServer::SetPlayerTextsLatin1(int slot, const TPlayerBatch& values) {
+  if (ValidSlot(slot, kPlayerSlots)) players_[slot].SetLatin1Many(values);
+}
+
 void TServer::ClearPlayers() {
   for (auto& p : players_) p.Clear();
 }
@@ -108,8 +112,7 @@ void TServer::SetSetting(int slot, QStringView name, QStringView value) {
 void TServer::SetSettingLatin1(int slot, QByteArrayView name, QByteArrayView value) {
   if (!ValidSlot(slot, kSettingSlots)) return;
   if (slot >= SettingSlotsUsed()) settings_.resize(slot + 1);
-  settings_[slot].SetLatin1(0, name);
-  settings_[slot].SetLatin1(1, value);
+  settings_[slot].SetLatin1Many({name, value});
 }
 
 void TServer::ClearSettings() {
@@ -150,16 +153,17 @@ bool TServer::FindPlayer(QString& name, int& start, bool exact, int& foundSlot) 
 }
 
 void TServer::ResetValues(bool clearOnline) {
-  SetPing(QLatin1String(kNoReplyPing));
   ReplyMark = -1;
   RepliesSeen = 0;
-  // GameType survives a reset: it decides the tab a server is listed on.
-  const QString gameType = GameType();
-#define ZORVANE_EMPTY(name) SetText(TServerText::name, {});
+  TTextBatch values;
+#define ZORVANE_EMPTY(name) values[std::size_t(TServerText::name)] = QByteArrayView();
   ZORVANE_STATUS_TEXTS(ZORVANE_EMPTY)
   ZORVANE_RULE_TEXTS(ZORVANE_EMPTY)
 #undef ZORVANE_EMPTY
-  SetGameType(gameType);
+  // GameType survives a reset: it decides the tab a server is listed on.
+  values[std::size_t(TServerText::GameType)].reset();
+  values[std::size_t(TServerText::Ping)] = QByteArrayView(kNoReplyPing);
+  SetTextsLatin1(values);
   ClearPlayers();
   ClearSettings();
   if (clearOnline) {

@@ -126,6 +126,9 @@ class TServer {
   bool TextEmpty(TServerText f) const { return texts_.IsEmpty(std::size_t(f)); }
   void SetText(TServerText f, const QString& v) { texts_.Set(std::size_t(f), v); }
   void SetTextLatin1(TServerText f, QByteArrayView v) { texts_.SetLatin1(std::size_t(f), v); }
+  // Sets the given fields at once (a reply sets dozens; one rebuild instead of one each).
+  using TTextBatch = std::array<std::optional<QByteArrayView>, kServerTextCount>;
+  void SetTextsLatin1(const TTextBatch& values) { texts_.SetLatin1Many(values); }
 
 #define ZORVANE_ACCESSORS(name)                                         \
   QString name() const { return Text(TServerText::name); }              \
@@ -140,6 +143,8 @@ class TServer {
   void SetPlayer(int slot, const RPlayer& player);
   void SetPlayerText(int slot, TPlayerField f, QStringView v);
   void SetPlayerTextLatin1(int slot, TPlayerField f, QByteArrayView v);
+  using TPlayerBatch = std::array<std::optional<QByteArrayView>, kPlayerFieldCount>;
+  void SetPlayerTextsLatin1(int slot, const TPlayerBatch& values);
   void ClearPlayers();
   // Whether slot's Name equals the Latin-1 name, ignoring case.
   bool PlayerNamed(int slot, QByteArrayView latin1) const;

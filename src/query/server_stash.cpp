@@ -235,6 +235,14 @@ void TServerStash::ResetServer(int index, bool clearOnline) {
   server->ResetValues(clearOnline);
 }
 
+void TServerStash::ReleaseTransport(int index) {
+  TServer* server = Server(index);
+  if (!server || !server->Transport) return;
+  server->Transport->CloseSocket();
+  server->Transport->disconnect(this);
+  server->Transport.release()->deleteLater();
+}
+
 void TServerStash::NormalizePings(const QString& gameType) {
   const auto inScope = [&](const TServer& s) {
     return gameType.isEmpty() || s.GameType().compare(gameType, Qt::CaseInsensitive) == 0;

@@ -36,6 +36,10 @@ class TServerStash : public QObject {
   void ClearServers(bool keepFavorites);
   void DeleteServer(int index);
   void ResetServer(int index, bool clearOnline);
+  // Closes and frees the server's transport once its replies are no longer awaited (the end
+  // of a reply wait): an idle transport would hold a socket and a kilobyte or more for
+  // nothing. The next query creates a fresh one. Safe inside the transport's own signal.
+  void ReleaseTransport(int index);
   // Scales all pings (of one game type, or all when empty) by one factor when a burst has
   // pushed the first ping of the list to 1000 ms or more.
   void NormalizePings(const QString& gameType);

@@ -1,6 +1,7 @@
 #include "query/text_protocol.h"
 
-#include <QHash>
+#include <algorithm>
+#include <vector>
 #include <bitset>
 
 #include "query/server_record.h"
@@ -13,74 +14,90 @@ namespace {
 enum class TConversion : std::uint8_t { None, Description, Region, Mutators, Dedicated };
 
 struct TTextKey {
+  const char* key;
   TServerText field;
   TConversion conversion;
 };
 
-// Keys of the status reply and the record field each one fills.
-const QHash<QByteArray, TTextKey>& StatusKeys() {
-  static const QHash<QByteArray, TTextKey> keys = [] {
+// Keys of the status reply and the record field each one fills, sorted by key bytes once.
+const std::vector<TTextKey>& StatusKeys() {
+  static const std::vector<TTextKey> keys = [] {
     using F = TServerText;
-    QHash<QByteArray, TTextKey> k;
-    k.insert("hostname", {F::Description, TConversion::Description});
-    k.insert("hostport", {F::HostPort, TConversion::None});
-    k.insert("mapname", {F::MapName, TConversion::None});
-    k.insert("gametype", {F::GameType, TConversion::None});
-    k.insert("numplayers", {F::NumPlayers, TConversion::None});
-    k.insert("maxplayers", {F::MaxPlayers, TConversion::None});
-    k.insert("gamemode", {F::GameMode, TConversion::None});
-    k.insert("gamever", {F::GameVer, TConversion::None});
-    k.insert("minnetver", {F::MinNetVer, TConversion::None});
-    k.insert("worldlog", {F::WorldLog, TConversion::None});
-    k.insert("wantworldlog", {F::WantWorldLog, TConversion::None});
-    k.insert("location", {F::Location, TConversion::Region});
-    k.insert("AdminName", {F::AdminName, TConversion::None});
-    k.insert("AdminEMail", {F::AdminEMail, TConversion::None});
-    k.insert("botskill", {F::BotSkill, TConversion::None});
-    k.insert("minplayers", {F::MinPlayers, TConversion::None});
-    k.insert("changelevels", {F::ChangeLevels, TConversion::None});
-    k.insert("fraglimit", {F::FragLimit, TConversion::None});
-    k.insert("mutators", {F::Mutators, TConversion::Mutators});
-    k.insert("password", {F::Password, TConversion::None});
-    k.insert("listenserver", {F::ListenServer, TConversion::Dedicated});
-    k.insert("timelimit", {F::TimeLimit, TConversion::None});
-    k.insert("tournament", {F::Tournament, TConversion::None});
-    k.insert("goalteamscore", {F::GoalTeamScore, TConversion::None});
-    k.insert("maxteams", {F::MaxTeams, TConversion::None});
-    k.insert("balanceteams", {F::BalanceTeams, TConversion::None});
-    k.insert("playerbalanceteams", {F::PlayerBalanceTeams, TConversion::None});
-    k.insert("friendlyfire", {F::FriendlyFire, TConversion::None});
-    k.insert("bUseTranslocator", {F::UseTranslocator, TConversion::None});
-    k.insert("bMultiWeaponStay", {F::MultiWeaponStay, TConversion::None});
-    k.insert("bNoMonsters", {F::NoMonsters, TConversion::None});
-    k.insert("bNoCheating", {F::NoCheating, TConversion::None});
-    k.insert("GameSpeed", {F::GameSpeed, TConversion::None});
-    k.insert("TimeSeconds", {F::TimeSeconds, TConversion::None});
-    k.insert("bForceRespawn", {F::ForceRespawn, TConversion::None});
-    k.insert("AirControl", {F::AirControl, TConversion::None});
-    k.insert("RemainingTime", {F::RemainingTime, TConversion::None});
-    k.insert("bNoTeamChanges", {F::NoTeamChanges, TConversion::None});
+    using C = TConversion;
+    std::vector<TTextKey> k = {
+        {"hostname", F::Description, C::Description},
+        {"hostport", F::HostPort, C::None},
+        {"mapname", F::MapName, C::None},
+        {"gametype", F::GameType, C::None},
+        {"numplayers", F::NumPlayers, C::None},
+        {"maxplayers", F::MaxPlayers, C::None},
+        {"gamemode", F::GameMode, C::None},
+        {"gamever", F::GameVer, C::None},
+        {"minnetver", F::MinNetVer, C::None},
+        {"worldlog", F::WorldLog, C::None},
+        {"wantworldlog", F::WantWorldLog, C::None},
+        {"location", F::Location, C::Region},
+        {"AdminName", F::AdminName, C::None},
+        {"AdminEMail", F::AdminEMail, C::None},
+        {"botskill", F::BotSkill, C::None},
+        {"minplayers", F::MinPlayers, C::None},
+        {"changelevels", F::ChangeLevels, C::None},
+        {"fraglimit", F::FragLimit, C::None},
+        {"mutators", F::Mutators, C::Mutators},
+        {"password", F::Password, C::None},
+        {"listenserver", F::ListenServer, C::Dedicated},
+        {"timelimit", F::TimeLimit, C::None},
+        {"tournament", F::Tournament, C::None},
+        {"goalteamscore", F::GoalTeamScore, C::None},
+        {"maxteams", F::MaxTeams, C::None},
+        {"balanceteams", F::BalanceTeams, C::None},
+        {"playerbalanceteams", F::PlayerBalanceTeams, C::None},
+        {"friendlyfire", F::FriendlyFire, C::None},
+        {"bUseTranslocator", F::UseTranslocator, C::None},
+        {"bMultiWeaponStay", F::MultiWeaponStay, C::None},
+        {"bNoMonsters", F::NoMonsters, C::None},
+        {"bNoCheating", F::NoCheating, C::None},
+        {"GameSpeed", F::GameSpeed, C::None},
+        {"TimeSeconds", F::TimeSeconds, C::None},
+        {"bForceRespawn", F::ForceRespawn, C::None},
+        {"AirControl", F::AirControl, C::None},
+        {"RemainingTime", F::RemainingTime, C::None},
+        {"bNoTeamChanges", F::NoTeamChanges, C::None},
+    };
+    std::sort(k.begin(), k.end(), [](const TTextKey& a, const TTextKey& b) {
+      return QByteArrayView(a.key) < QByteArrayView(b.key);
+    });
     return k;
   }();
   return keys;
+}
+
+const TTextKey* FindStatusKey(QByteArrayView key) {
+  const auto& keys = StatusKeys();
+  const auto it = std::lower_bound(keys.begin(), keys.end(), key, [](const TTextKey& k, QByteArrayView v) {
+    return QByteArrayView(k.key) < v;
+  });
+  return it != keys.end() && QByteArrayView(it->key) == key ? &*it : nullptr;
 }
 
 // "player_12" -> field Name, slot 12. Slots are decimal without padding, 0 to 31.
 bool PlayerKey(QByteArrayView key, TPlayerField& field, int& slot) {
   static constexpr const char* kPrefixes[] = {"player_", "frags_", "ping_", "team_",
                                               "mesh_",   "skin_",  "face_", "ngsecret_"};
+  const qsizetype underscore = key.indexOf('_');
+  if (underscore < 0) return false;
+  const QByteArrayView digits = key.sliced(underscore + 1);
+  if (digits.isEmpty() || digits.size() > 2 || (digits.size() == 2 && digits[0] == '0'))
+    return false;
+  int n = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return false;
+    n = n * 10 + (c - '0');
+  }
+  if (n >= kPlayerSlots) return false;
+  const QByteArrayView prefix = key.first(underscore + 1);
   for (std::size_t f = 0; f < std::size(kPrefixes); ++f) {
-    const QByteArrayView prefix(kPrefixes[f]);
-    if (!key.startsWith(prefix)) continue;
-    const QByteArrayView digits = key.sliced(prefix.size());
-    if (digits.isEmpty() || digits.size() > 2 || (digits.size() == 2 && digits[0] == '0'))
-      return false;
-    int n = 0;
-    for (char c : digits) {
-      if (c < '0' || c > '9') return false;
-      n = n * 10 + (c - '0');
-    }
-    if (n >= kPlayerSlots) return false;
+    if (prefix != QByteArrayView(kPrefixes[f])) continue;
     field = TPlayerField(f);
     slot = n;
     return true;
@@ -95,24 +112,45 @@ QByteArrayView TrimTail(QByteArrayView v) {
   return v;
 }
 
-void StoreValue(TServer& server, const TTextKey& key, QByteArrayView value) {
-  const QString text = QString::fromLatin1(value.data(), value.size());
+QByteArrayView TeamColour(QByteArrayView team) {
+  static constexpr const char* kColours[] = {"red", "blue", "green", "gold"};
+  const QString colour = TeamColourName(QString::fromLatin1(team.data(), team.size()));
+  for (const char* c : kColours)
+    if (colour == QLatin1StringView(c)) return QByteArrayView(c);
+  return QByteArrayView("");
+}
+
+// The values of one datagram, gathered first and written into the record in one go.
+struct TDatagramValues {
+  TServer::TTextBatch texts{};
+  std::array<TServer::TPlayerBatch, kPlayerSlots> players{};
+  std::bitset<kPlayerSlots> touched;
+  std::array<QByteArray, 4> converted;  // storage of converted texts
+};
+
+void Collect(const TServer& server, const TTextKey& key, QByteArrayView value,
+             TDatagramValues& out) {
+  auto& slot = out.texts[std::size_t(key.field)];
+  if (slot) return;  // the first occurrence counts
   switch (key.conversion) {
     case TConversion::None:
-      server.SetTextLatin1(key.field, value);
+      slot = value;
       break;
     case TConversion::Description:
-      if (server.AutoUpdateDescription().compare(u"True", Qt::CaseInsensitive) == 0)
-        server.SetDescription(text);
+      if (server.AutoUpdateDescription().compare(u"True", Qt::CaseInsensitive) == 0) slot = value;
       break;
     case TConversion::Region:
-      server.SetLocation(RegionName(text));
+      out.converted[0] = RegionName(QString::fromLatin1(value.data(), value.size())).toLatin1();
+      slot = out.converted[0];
       break;
     case TConversion::Mutators:
-      server.SetMutators(StripRelicPrefixes(text));
+      out.converted[1] =
+          StripRelicPrefixes(QString::fromLatin1(value.data(), value.size())).toLatin1();
+      slot = out.converted[1];
       break;
     case TConversion::Dedicated:
-      server.SetListenServer(DedicatedText(text));
+      out.converted[2] = DedicatedText(QString::fromLatin1(value.data(), value.size())).toLatin1();
+      slot = out.converted[2];
       break;
   }
 }
@@ -155,15 +193,14 @@ bool ParseTextDatagram(TServer& server, QByteArrayView datagram, int& replyInPro
     if (log) log(0, QStringLiteral("---------------------------"));
   }
   if (log) log(0, QString::fromLatin1(datagram.data(), datagram.size()));
-  server.SetPing(QString::number(elapsedPing));
 
-  const auto& keys = StatusKeys();
-  std::bitset<kServerTextCount> seenField;
-  std::bitset<kPlayerSlots * kPlayerFieldCount> seenPlayer;
+  TDatagramValues values;
+  values.converted[3] = QByteArray::number(elapsedPing);
+  values.texts[std::size_t(TServerText::Ping)] = values.converted[3];
   bool final = false;
 
   qsizetype pos = datagram.indexOf('\\');
-  while (pos >= 0 && pos + 1 <= datagram.size()) {
+  while (pos >= 0) {
     const qsizetype keyEnd = datagram.indexOf('\\', pos + 1);
     if (keyEnd < 0) break;  // a key without a value
     const QByteArrayView key = datagram.sliced(pos + 1, keyEnd - pos - 1);
@@ -173,27 +210,23 @@ bool ParseTextDatagram(TServer& server, QByteArrayView datagram, int& replyInPro
                      : datagram.sliced(keyEnd + 1, valueEnd - keyEnd - 1);
     pos = valueEnd;
 
-    if (key == "final") {
-      final = true;
-      continue;
-    }
-    TPlayerField playerField;
+    TPlayerField field;
     int slot = 0;
-    if (const auto it = keys.constFind(QByteArray::fromRawData(key.data(), key.size())); it != keys.constEnd()) {
-      const std::size_t id = std::size_t(it->field);
-      if (seenField[id]) continue;
-      seenField[id] = true;
-      StoreValue(server, *it, value);
-    } else if (PlayerKey(key, playerField, slot)) {
-      const std::size_t id = std::size_t(slot) * kPlayerFieldCount + std::size_t(playerField);
-      if (seenPlayer[id]) continue;
-      seenPlayer[id] = true;
-      if (playerField == TPlayerField::Team)
-        server.SetPlayerText(slot, playerField, TeamColourName(QString::fromLatin1(value)));
-      else
-        server.SetPlayerTextLatin1(slot, playerField, value);
+    if (PlayerKey(key, field, slot)) {
+      auto& target = values.players[slot][std::size_t(field)];
+      if (target) continue;  // the first occurrence counts
+      target = field == TPlayerField::Team ? TeamColour(value) : value;
+      values.touched[slot] = true;
+    } else if (const TTextKey* status = FindStatusKey(key)) {
+      Collect(server, *status, value, values);
+    } else if (key == "final") {
+      final = true;
     }
   }
+
+  server.SetTextsLatin1(values.texts);
+  for (int slot = 0; slot < kPlayerSlots; ++slot)
+    if (values.touched[slot]) server.SetPlayerTextsLatin1(slot, values.players[slot]);
 
   if (!final) return false;
   replyInProgress = 0;

@@ -168,7 +168,9 @@ void TNMUDP::ReadPending() {
   for (;;) {
     lastDatagram_ = QByteArray(buffer, n);
     Deliver(n, from, port);
-    if (!self || !socket_ || !socket_->hasPendingDatagrams()) return;
+    if (!self) return;
+    lastDatagram_.clear();  // thousands of transports must not each keep their last reply
+    if (!socket_ || !socket_->hasPendingDatagrams()) return;
     n = socket_->readDatagram(buffer, sizeof buffer, &from, &port);
     if (n < 0) return;
   }
