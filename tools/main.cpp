@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <cstdio>
 
+#include "app/configuration.h"
 #include "query/open_file_limit.h"
 #include "query/server_stash.h"
 #include "tools/query_options.h"
@@ -18,6 +19,14 @@ void Write(const QByteArray& line) {
   std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
   std::fputc('\n', stdout);
 }
+
+// Messages of the configuration loader go to standard error.
+class TPrintingSink : public TMessageSink {
+ public:
+  void Show(TMessageKind, const QString& text) override {
+    std::fprintf(stderr, "zorvane-query: %s\n", qUtf8Printable(text));
+  }
+};
 
 QString OrDash(const QString& text) { return text.isEmpty() ? QStringLiteral("-") : text; }
 
@@ -59,6 +68,13 @@ int main(int argc, char** argv) {
   TServerStash stash;
   stash.LocalPort = options.LocalPort;
   TQueryRun run(stash, options.WaitMs);
+  if (options.Favorites) {
+    // The user's own files are only read: nothing is created or written.
+    TPrintingSink messages;
+    TConfiguration config;
+    if (!LoadConfiguration(config, options.Dir, TConfigMode::ReadOnly, stash, messages)) return 2;
+    run.TrackAll();
+  }
   run.Add(options.Targets);
 
   QElapsedTimer elapsed;

@@ -73,7 +73,9 @@ QString QueryUsage() {
       "  --query-power N   pacing of the query burst (default 3, 0 never pauses)\n"
       "  --wait MS         stop after MS milliseconds without a reply (default 1000)\n"
       "  --local-port N    local UDP port to query from (default: any)\n"
-      "  --json            one JSON object per server, then a summary line\n");
+      "  --json            one JSON object per server, then a summary line\n"
+      "  --dir DIR         folder of zorvane.ini and utGameType.ini (read only)\n"
+      "  --favorites       query the favourites stored in that folder\n");
 }
 
 bool ParseServerKey(const QString& text, TQueryTarget& target, QString& error) {
@@ -158,6 +160,11 @@ bool ParseQueryOptions(const QStringList& arguments, TQueryOptions& options, QSt
       if (!number(0, 86400000, options.WaitMs)) return false;
     } else if (arg == u"--local-port") {
       if (!number(0, 65535, options.LocalPort)) return false;
+    } else if (arg == u"--dir") {
+      if (!value(options.Dir)) return false;
+    } else if (arg == u"--favorites") {
+      options.Favorites = true;
+      serversGiven = true;
     } else if (arg == u"--json") {
       options.Json = true;
     } else if (arg == u"--help" || arg == u"-h") {
@@ -173,6 +180,7 @@ bool ParseQueryOptions(const QStringList& arguments, TQueryOptions& options, QSt
       serversGiven = true;
     }
   }
+  if (options.Favorites && options.Dir.isEmpty()) options.Dir = QStringLiteral(".");
   if (!serversGiven && !options.Help) {
     error = QStringLiteral("no servers given (HOST:PORT or --list FILE; --help for usage)");
     return false;

@@ -22,6 +22,8 @@ struct TQueryOptions {
   int LocalPort = 0;
   bool Json = false;
   bool Help = false;
+  QString Dir;             // --dir: the folder of the configuration files
+  bool Favorites = false;  // --favorites: query the favourites stored there
 };
 
 inline constexpr const char* kDefaultGame = "UT";

@@ -35,21 +35,28 @@ void TQueryRun::Add(const std::vector<TQueryTarget>& targets) {
                                                      : lastLog_));
       continue;
     }
-    const int index = stash_.Count() - 1;
-    sent_.push_back(false);
-    done_.push_back(false);
-    TServer* server = stash_.Server(index);
-    if (!server->Resolver) continue;
-    // Named servers get their address later; a failed look-up only shows up as a display text.
-    ++pendingLookups_;
-    TkorvPing* resolver = server->Resolver.get();
-    QObject::connect(resolver, &TkorvPing::OnResolved, &loop_, [this, index] {
-      LookupFinished(index);
-    });
-    QObject::connect(resolver, &TPing::OnDisplay, &loop_, [this, index] {
-      LookupFinished(index);
-    });
+    Track(stash_.Count() - 1);
   }
+}
+
+void TQueryRun::TrackAll() {
+  for (int i = int(sent_.size()); i < stash_.Count(); ++i) Track(i);
+}
+
+void TQueryRun::Track(int index) {
+  sent_.push_back(false);
+  done_.push_back(false);
+  TServer* server = stash_.Server(index);
+  if (!server->Resolver) return;
+  // Named servers get their address later; a failed look-up only shows up as a display text.
+  ++pendingLookups_;
+  TkorvPing* resolver = server->Resolver.get();
+  QObject::connect(resolver, &TkorvPing::OnResolved, &loop_, [this, index] {
+    LookupFinished(index);
+  });
+  QObject::connect(resolver, &TPing::OnDisplay, &loop_, [this, index] {
+    LookupFinished(index);
+  });
 }
 
 void TQueryRun::Run(int queryPower) {

@@ -20,11 +20,14 @@ class TQueryRun {
 
   // Adds the targets to the stash; ones it refuses are reported on stderr and left out.
   void Add(const std::vector<TQueryTarget>& targets);
+  // Takes in the servers already in the stash (the favourites of a settings file).
+  void TrackAll();
   void Run(int queryPower);
 
  private:
   // Whether a server needs nothing more from this round.
   static bool IsDone(const TServer& server);
+  void Track(int index);
   void Query(int index);
   void Update(int index);
   void MarkDone(int index);

@@ -8,6 +8,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include "support/binary_builder.h"
 #include "support/fake_server.h"
@@ -160,6 +163,45 @@ TEST(toolsQueryCommand, BadInputExitsTwoWithOneLine) {
     EXPECT_TRUE(run.err.startsWith("zorvane-query: ")) << run.err.constData();
     EXPECT_EQ(run.err.count('\n'), 1) << run.err.constData();
   }
+}
+
+}  // namespace
+}  // namespace zorvane
+
+namespace zorvane {
+namespace {
+
+TEST(toolsQueryCommand, FavoritesOfASettingsFolderAreQueriedAndTheFolderIsLeftAlone) {
+  FakeServer text([](const QByteArray&) { return TextReply("Reported Name"); });
+  FakeServer binary([](const QByteArray& request) { return BinaryReply(request); });
+  QTemporaryDir dir;
+  QFile file(dir.filePath("zorvane.ini"));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("[settings]\nZorvane=2.91\n[server]\nserverCount=3\n"
+             "server[0]=127.0.0.1\\" + QByteArray::number(text.Port()) + "\\False\\Typed Name\n"
+             "server[1]=127.0.0.1\\" + QByteArray::number(binary.Port()) +
+             "\\True\\Old\\UT2004\nserver[2]=127.0.0.1\\7x\\True\\Bad\n");
+  file.close();
+  const QByteArray before = [&] {
+    QFile f(dir.filePath("zorvane.ini"));
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+  }();
+
+  const TToolRun run = RunTool({"--dir", dir.path(), "--favorites", "--json", "--wait", "5000"});
+  ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+  const QList<QJsonObject> lines = JsonLines(run.out);
+  ASSERT_EQ(lines.size(), 3);
+  EXPECT_TRUE(lines[0]["Favorite"].toBool());
+  EXPECT_EQ(lines[0]["Description"].toString(), "Typed Name");  // not auto-updated
+  EXPECT_EQ(lines[0]["MapName"].toString(), "CTF-Face");
+  EXPECT_EQ(lines[1]["Game"].toString(), "UT2004");
+  EXPECT_EQ(lines[1]["Description"].toString(), "Bin Server");
+  EXPECT_EQ(lines[2]["summary"].toObject()["replied"].toInt(), 2);
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"zorvane.ini"});
+  QFile after(dir.filePath("zorvane.ini"));
+  ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+  EXPECT_EQ(after.readAll(), before);
 }
 
 }  // namespace

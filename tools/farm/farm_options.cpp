@@ -1,0 +1,80 @@
+#include "tools/farm/farm_options.h"
+
+#include <cmath>
+
+namespace zorvane::farm {
+
+namespace {
+
+bool ReadWhole(const QString& text, qint64 low, qint64 high, qint64& value) {
+  bool ok = false;
+  value = text.toLongLong(&ok);
+  return ok && value >= low && value <= high;
+}
+
+}  // namespace
+
+QString FarmUsage() {
+  return QStringLiteral(
+      "usage: zorvane-farm [--ut N] [--ut2004 M] [--base-port P] [--master-port Q]\n"
+      "                    [--silent FRACTION] [--seed S] [--life SECONDS]\n"
+      "Serves N UT and M UT2004 game servers on 127.0.0.1 UDP ports P, P+1, ... (UT first,\n"
+      "default P 17778) and a master server listing the UT servers on TCP port Q (default\n"
+      "28900, 0 for none). FRACTION (0 to 1) of the servers never answer. S seeds the content.\n"
+      "Runs until interrupted, or for SECONDS.\n");
+}
+
+bool ParseFarmOptions(const QStringList& arguments, TFarmOptions& options, QString& error) {
+  for (qsizetype i = 0; i < arguments.size(); ++i) {
+    const QString& name = arguments[i];
+    if (name == u"--help" || name == u"-h") {
+      options.help = true;
+      continue;
+    }
+    if (i + 1 >= arguments.size()) {
+      error = name.startsWith(u"--") ? name + QStringLiteral(" needs a value")
+                                     : QStringLiteral("unknown argument ") + name;
+      return false;
+    }
+    const QString& value = arguments[++i];
+    qint64 number = 0;
+    bool ok = true;
+    if (name == u"--ut") {
+      ok = ReadWhole(value, 0, 65535, number);
+      options.ut = int(number);
+    } else if (name == u"--ut2004") {
+      ok = ReadWhole(value, 0, 65535, number);
+      options.ut2004 = int(number);
+    } else if (name == u"--base-port") {
+      ok = ReadWhole(value, 1, 65535, number);
+      options.basePort = int(number);
+    } else if (name == u"--master-port") {
+      ok = ReadWhole(value, 0, 65535, number);
+      options.masterPort = int(number);
+    } else if (name == u"--life") {
+      ok = ReadWhole(value, 0, 365 * 24 * 3600, number);
+      options.lifeSeconds = int(number);
+    } else if (name == u"--seed") {
+      options.seed = value.toULongLong(&ok);
+    } else if (name == u"--silent") {
+      options.silent = value.toDouble(&ok);
+      ok = ok && std::isfinite(options.silent) && options.silent >= 0 && options.silent <= 1;
+    } else {
+      error = QStringLiteral("unknown argument ") + name;
+      return false;
+    }
+    if (!ok) {
+      error = QStringLiteral("bad value for ") + name + QStringLiteral(": ") + value;
+      return false;
+    }
+  }
+  if (options.LastPort() > 65535) {
+    error = QStringLiteral("%1 servers from port %2 run past port 65535")
+                .arg(options.Count())
+                .arg(options.basePort);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace zorvane::farm

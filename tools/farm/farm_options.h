@@ -1,0 +1,28 @@
+#pragma once
+// Command line of zorvane-farm.
+
+#include <QString>
+#include <QStringList>
+
+namespace zorvane::farm {
+
+struct TFarmOptions {
+  int ut = 100;
+  int ut2004 = 0;
+  int basePort = 17778;   // UDP query port of the first UT server; UT2004 servers follow them
+  int masterPort = 28900; // TCP; 0 runs no master
+  double silent = 0.0;    // share of servers that never answer
+  quint64 seed = 1;
+  int lifeSeconds = 0;    // 0 runs until stopped
+  bool help = false;
+
+  int Count() const { return ut + ut2004; }
+  int LastPort() const { return basePort + Count() - 1; }
+};
+
+// Reads the arguments after the program name. False with a message on the first bad one.
+bool ParseFarmOptions(const QStringList& arguments, TFarmOptions& options, QString& error);
+
+QString FarmUsage();
+
+}  // namespace zorvane::farm
