@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "app/configuration.h"
+#include "app/start_directory.h"
 #include "query/open_file_limit.h"
 #include "query/server_stash.h"
 #include "tools/query_options.h"
@@ -72,7 +73,8 @@ int main(int argc, char** argv) {
     // The user's own files are only read: nothing is created or written.
     TPrintingSink messages;
     TConfiguration config;
-    if (!LoadConfiguration(config, options.Dir, TConfigMode::ReadOnly, stash, messages)) return 2;
+    const QString dir = ResolveStartDirectory(options.Dir, false);
+    if (!LoadConfiguration(config, dir, TConfigMode::ReadOnly, stash, messages)) return 2;
     run.TrackAll();
   }
   run.Add(options.Targets);

@@ -180,7 +180,6 @@ bool ParseQueryOptions(const QStringList& arguments, TQueryOptions& options, QSt
       serversGiven = true;
     }
   }
-  if (options.Favorites && options.Dir.isEmpty()) options.Dir = QStringLiteral(".");
   if (!serversGiven && !options.Help) {
     error = QStringLiteral("no servers given (HOST:PORT or --list FILE; --help for usage)");
     return false;

@@ -9,14 +9,14 @@
 
 namespace zorvane {
 
-QString ResolveStartDirectory(const QString& dirArgument) {
+QString ResolveStartDirectory(const QString& dirArgument, bool create) {
   if (!dirArgument.isEmpty()) return QDir(dirArgument).absolutePath();
   if (QFileInfo::exists(QDir::current().filePath(QString::fromLatin1(kSettingsFileName))))
     return QDir::currentPath();
   if (QCoreApplication::applicationName().isEmpty())
     QCoreApplication::setApplicationName(QStringLiteral("zorvane"));
   const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-  if (folder.isEmpty() || !QDir().mkpath(folder)) return {};
+  if (folder.isEmpty() || (create && !QDir().mkpath(folder))) return {};
   return folder;
 }
 
