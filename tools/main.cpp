@@ -8,6 +8,7 @@
 #include "app/start_directory.h"
 #include "query/open_file_limit.h"
 #include "query/server_stash.h"
+#include "tools/mass_refresh_run.h"
 #include "tools/query_options.h"
 #include "tools/query_run.h"
 #include "tools/server_json.h"
@@ -81,7 +82,13 @@ int main(int argc, char** argv) {
 
   QElapsedTimer elapsed;
   elapsed.start();
-  run.Run(options.QueryPower);
+  TMassRefreshOutcome refreshed;
+  if (!options.Master.isEmpty()) {
+    refreshed = RunMassRefresh(stash, options.Master, options.QueryPower);
+    if (!refreshed.masterAnswered) return 1;  // its message is out already
+  } else {
+    run.Run(options.QueryPower);
+  }
   const qint64 elapsedMs = elapsed.elapsed();
 
   int replied = 0;
@@ -90,7 +97,12 @@ int main(int argc, char** argv) {
     if (server.TextLatin1(TServerText::Ping) != kNoReplyPing) ++replied;
     Write(options.Json ? ServerJson(stash.Key(i), server) : TextLine(stash.Key(i), server));
   }
-  if (options.Json)
+  if (options.Json && !options.Master.isEmpty())
+    Write(QStringLiteral("{\"summary\": {\"listed\": %1, \"replied\": %2, \"percent\": %3, "
+                         "\"elapsedMs\": %4}}")
+              .arg(refreshed.listed).arg(replied).arg(refreshed.replyPercent).arg(elapsedMs)
+              .toUtf8());
+  else if (options.Json)
     Write(SummaryJson(stash.Count(), replied, elapsedMs));
   else
     Write(QStringLiteral("%1 servers, %2 replied").arg(stash.Count()).arg(replied).toUtf8());

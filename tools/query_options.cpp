@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include "query/master_query.h"
+
 namespace zorvane {
 
 namespace {
@@ -75,7 +77,9 @@ QString QueryUsage() {
       "  --local-port N    local UDP port to query from (default: any)\n"
       "  --json            one JSON object per server, then a summary line\n"
       "  --dir DIR         folder of zorvane.ini and utGameType.ini (read only)\n"
-      "  --favorites       query the favourites stored in that folder\n");
+      "  --favorites       query the favourites stored in that folder\n"
+      "  --master HOST[:PORT]  fetch the UT server list from a master server (port 28900\n"
+      "                    when absent) and query every server on it\n");
 }
 
 bool ParseServerKey(const QString& text, TQueryTarget& target, QString& error) {
@@ -162,6 +166,13 @@ bool ParseQueryOptions(const QStringList& arguments, TQueryOptions& options, QSt
       if (!number(0, 65535, options.LocalPort)) return false;
     } else if (arg == u"--dir") {
       if (!value(options.Dir)) return false;
+    } else if (arg == u"--master") {
+      if (!value(options.Master)) return false;
+      if (!ParseMasterAddress(options.Master)) {
+        error = QStringLiteral("option --master needs HOST or HOST:PORT, not '%1'").arg(options.Master);
+        return false;
+      }
+      serversGiven = true;
     } else if (arg == u"--favorites") {
       options.Favorites = true;
       serversGiven = true;

@@ -24,6 +24,7 @@ struct TQueryOptions {
   bool Help = false;
   QString Dir;             // --dir: the folder of the configuration files
   bool Favorites = false;  // --favorites: query the favourites stored there
+  QString Master;          // --master HOST[:PORT]: a mass refresh from that master
 };
 
 inline constexpr const char* kDefaultGame = "UT";

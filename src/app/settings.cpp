@@ -266,6 +266,9 @@ void LoadSettings(const TIniDocument& ini, const TIniDocument& gameTypeIni,
   s.showToolbar = Flag(ini, "showToolbar", "1");
   s.iconGroup = RangedInteger(ini, QStringLiteral("iconGroup"), 1, 1, kIconGroups, 1);
   s.startInTray = Flag(ini, "startInTray", "0");
+  // GameSpy's own masters closed; the community masters speak the same protocol.
+  s.masterServer = Text(ini, "masterServer", QStringLiteral("master.333networks.com")).trimmed();
+  if (s.masterServer.isEmpty()) s.masterServer = QStringLiteral("master.333networks.com");
 
   if (StampBelow(s.stamp, QString::fromLatin1(kVersionStamp))) SeedUt99Keys(s.ut99Keys);
   LoadUt99Keys(ini, s);
@@ -341,6 +344,7 @@ bool SaveSettings(TIniDocument& ini, const TSettings& s, const TServerStash& sta
   number("iconGroup", s.iconGroup);
   number("ut99iniWidth", s.ut99iniWidth);
   number("ut99iniHeight", s.ut99iniHeight);
+  text("masterServer", s.masterServer);
 
   const TFilterSet favorites = s.FiltersOf(QStringLiteral("Favorite"));
   for (int i = 0; i < kFilterCount; ++i)

@@ -87,6 +87,7 @@ struct TSettings {
   int iconGroup = 1;
   bool startInTray = false;
   std::vector<TINIInfo> ut99Keys;  // sorted by section and key, ignoring case
+  QString masterServer = QStringLiteral("master.333networks.com");  // "HOST" or "HOST:PORT"
   int ut99iniWidth = 650;
   int ut99iniHeight = 585;
   // Filters by game-type name (lower-cased); the favourites' set is saved as "filterInfo".

@@ -51,6 +51,7 @@ TEST(SettingsTest, EmptyFileLoadsTheDefaults) {
   EXPECT_TRUE(s.syncFaves && s.autoCheckNewVersion && s.autoPingServer && s.morePlayerInfo);
   EXPECT_EQ(s.filterLocation, "right");
   EXPECT_EQ(s.fontName, "not there");
+  EXPECT_EQ(s.masterServer, "master.333networks.com");
   // A file from before the stamps: every filter in use, as the old layout had it.
   EXPECT_TRUE(s.FiltersOf("CTFGame").used[3]);
 }
@@ -278,6 +279,7 @@ TEST(SettingsTest, SaveThenLoadReproducesEveryValue) {
   s.fontName = "Verdana";
   s.fontSize = 10;
   AddUt99Key(s.ut99Keys, {"Zeta.Section", "Key", "a comment"});
+  s.masterServer = "127.0.0.1:28901";
   s.ut99iniWidth = 700;
   s.ut99iniHeight = 500;
   s.FiltersOf("Favorite").used = {true, false, true};
@@ -305,7 +307,7 @@ TEST(SettingsTest, SaveThenLoadReproducesEveryValue) {
   SAME(exactMatchPlayer) SAME(exactMatchServer) SAME(skipPercentageInfo) SAME(skipDefaultPathsInfo)
   SAME(sorts) SAME(columnWidths) SAME(morePlayerInfo) SAME(minimizeOnJoin) SAME(syncFaves)
   SAME(autoCheckNewVersion) SAME(queryPower) SAME(showToolbar) SAME(iconGroup) SAME(startInTray)
-  SAME(fontName) SAME(fontSize) SAME(ut99iniWidth) SAME(ut99iniHeight)
+  SAME(fontName) SAME(fontSize) SAME(ut99iniWidth) SAME(ut99iniHeight) SAME(masterServer)
 #undef SAME
   ASSERT_EQ(r.ut99Keys.size(), s.ut99Keys.size());
   EXPECT_EQ(r.ut99Keys.back().Comment, "a comment");

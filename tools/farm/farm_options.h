@@ -9,11 +9,11 @@ namespace zorvane::farm {
 struct TFarmOptions {
   int ut = 100;
   int ut2004 = 0;
-  int basePort = 17778;   // UDP query port of the first UT server; UT2004 servers follow them
-  int masterPort = 28900; // TCP; 0 runs no master
-  double silent = 0.0;    // share of servers that never answer
+  int basePort = 17778;    // UDP query port of the first UT server; UT2004 servers follow them
+  int masterPort = 28900;  // TCP; 0 runs no master
+  double silent = 0.0;     // share of servers that never answer
   quint64 seed = 1;
-  int lifeSeconds = 0;    // 0 runs until stopped
+  int lifeSeconds = 0;  // 0 runs until stopped
   bool help = false;
 
   int Count() const { return ut + ut2004; }

@@ -16,7 +16,7 @@ struct TFarmPlayer {
   QByteArray name;  // Latin-1
   int frags = 0;
   int ping = 0;
-  int team = 0;     // 0 red, 1 blue, 255 spectator
+  int team = 0;  // 0 red, 1 blue, 255 spectator
   QByteArray mesh, skin, face;
 };
 

@@ -1,0 +1,93 @@
+#pragma once
+// A mass refresh: the master server's list, one paced burst of status queries, the counting of
+// replies until they stop (4020 ms after the last one), then one rebuild of every view. It
+// belongs to the main window, which plugs in its views, status bars, log and notice through
+// TMassRefreshHost; the command-line tool plugs in a headless host.
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include "query/master_query.h"
+#include "query/query_pacing.h"
+
+namespace zorvane {
+
+class TServerStash;
+
+class TMassRefreshHost {
+ public:
+  virtual ~TMassRefreshHost() = default;
+  virtual void ActivityLog(const QString& text) = 0;
+  // Written only in debug mode, with the " :: " prefix.
+  virtual void DebugLog(const QString& text) = 0;
+  // Every status bar and the current view.
+  virtual void ShowStatus(const QString& text) = 0;
+  // Stops the favourites view's auto refresh; true when it was running.
+  virtual bool StopFavoritesAutoRefresh() { return false; }
+  virtual void RestartFavoritesAutoRefresh() {}
+  virtual void StopReplyWaitTimers() {}
+  virtual void RestartReplyWaitTimers() {}
+  virtual void StopNotificationTimers() {}
+  // Every visible view drops the rows of servers of the variant (the list came back empty).
+  virtual void RemoveServersOfGame(const QString& variant) { Q_UNUSED(variant); }
+  virtual void SetMassRefreshing(bool on) { Q_UNUSED(on); }
+  // Every visible view rebuilds its server grid from the stash.
+  virtual void RebuildViews() {}
+  // Every visible view selects again the server selected before.
+  virtual void ReselectServers() {}
+  // Window caption, tray tip and both monitors.
+  virtual void RefreshCaptionAndMonitors() {}
+  // The notice that few servers replied; returns whether "Don't show this message again" was
+  // ticked.
+  virtual bool ShowLowReplyNotice(const QString& text) = 0;
+  // Called once the refresh is over (also after a failed master query).
+  virtual void MassRefreshFinished() {}
+};
+
+class TMassRefresh : public QObject {
+  Q_OBJECT
+ public:
+  static constexpr int kReplyWaitMs = 4020;
+
+  TMassRefresh(TServerStash& stash, TMassRefreshHost& host, QObject* parent = nullptr);
+
+  int QueryPower = 3;
+  bool SkipLowReplyInfo = false;
+  TMasterAddress Master;
+  TMasterQueryOptions MasterOptions;
+  // Replaces the pauses of the burst (tests count them instead of sleeping).
+  TQueryPacer::TSleep Sleep;
+
+  bool MassRefreshing() const { return massRefreshing_; }
+  bool ProcessingReplies() const { return processingReplies_; }
+  int RepliesCounted() const { return repliesCounted_; }
+  int ReplyPercent() const { return replyPercent_; }
+  int ServersListed() const { return listed_; }
+  QTimer& WaitTimer() { return timMassRefreshWait_; }
+
+  // Returns false when the master added no server (the refresh ended there).
+  bool StartMassRefresh(const QString& variant);
+  // The burst over every server of the stash and the start of the reply wait.
+  void SendBurst();
+  // The stash's update of a server. True when the mass refresh took it (counting, or ignoring
+  // it while processing); false means the window handles it as an ordinary update.
+  bool ServerUpdated(const QString& key);
+  void ProcessMassRefreshReplies();
+
+ private:
+  TServerStash& stash_;
+  TMassRefreshHost& host_;
+  QTimer timMassRefreshWait_;
+  bool massRefreshing_ = false;
+  bool processingReplies_ = false;
+  bool autoRefreshWasOn_ = false;
+  int repliesCounted_ = 0;
+  int replyPercent_ = -1;
+  int listed_ = 0;
+};
+
+// round(part * 100 / whole), halves to even.
+int RoundedPercent(int part, int whole);
+
+}  // namespace zorvane

@@ -1,0 +1,203 @@
+#include "query/master_query.h"
+
+#include <QTcpSocket>
+#include <array>
+
+#include "query/server_stash.h"
+
+namespace zorvane {
+
+namespace {
+
+// A master that keeps sending would otherwise hold the GUI thread for good; a real list of
+// every UT server is a few hundred kilobytes.
+constexpr qsizetype kMaxListBytes = 16 * 1024 * 1024;
+
+constexpr QLatin1StringView kParsingText("Parsing master server list... ");
+
+QByteArrayView TrimBlanks(QByteArrayView text) {
+  while (!text.isEmpty() && uchar(text.front()) <= ' ') text = text.sliced(1);
+  while (!text.isEmpty() && uchar(text.back()) <= ' ') text.chop(1);
+  return text;
+}
+
+// Masters send their greeting without a line end and then wait for us, so a line is whatever
+// has arrived when the first data comes in, cut at a line end if there is one.
+QByteArray ReadFirstLine(QTcpSocket& socket, int timeoutMs) {
+  if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(timeoutMs)) return {};
+  return socket.canReadLine() ? socket.readLine() : socket.readAll();
+}
+
+bool Send(QTcpSocket& socket, const QByteArray& bytes, int timeoutMs) {
+  if (socket.write(bytes) != bytes.size()) return false;
+  while (socket.bytesToWrite() > 0)
+    if (!socket.waitForBytesWritten(timeoutMs)) return false;
+  return true;
+}
+
+// Everything until the master closes the connection; a read error or time-out just ends it.
+QByteArray ReadToClose(QTcpSocket& socket, int timeoutMs) {
+  QByteArray stream;
+  for (;;) {
+    stream.append(socket.readAll());
+    if (stream.size() >= kMaxListBytes) break;
+    if (socket.state() != QAbstractSocket::ConnectedState) break;
+    if (!socket.waitForReadyRead(timeoutMs)) {
+      stream.append(socket.readAll());  // what came with the close
+      break;
+    }
+  }
+  return stream;
+}
+
+}  // namespace
+
+std::optional<TMasterAddress> ParseMasterAddress(QStringView text) {
+  text = text.trimmed();
+  TMasterAddress address;
+  const qsizetype colon = text.indexOf(u':');
+  QStringView host = text;
+  if (colon >= 0) {
+    host = text.first(colon);
+    const QStringView port = text.sliced(colon + 1);
+    if (port.isEmpty() || port.size() > 5) return std::nullopt;
+    uint number = 0;
+    for (QChar c : port) {
+      if (c < u'0' || c > u'9') return std::nullopt;
+      number = number * 10 + uint(c.unicode() - u'0');
+    }
+    if (number < 1 || number > 65535) return std::nullopt;
+    address.port = quint16(number);
+  }
+  if (host.isEmpty()) return std::nullopt;
+  for (QChar c : host)
+    if (c.isSpace()) return std::nullopt;
+  address.host = host.toString();
+  return address;
+}
+
+QString GameKeyFromKeyText(const QString& keyText) {
+  if (keyText.size() < 13) return keyText;
+  QString key;
+  for (int position = 3; position <= 13; position += 2) key += keyText[position - 1];
+  return key;
+}
+
+QString ValidateChallenge(QByteArrayView challenge, QByteArrayView gameKey) {
+  if (gameKey.isEmpty()) return {};
+  std::array<quint8, 256> table;
+  for (int i = 0; i < 256; ++i) table[i] = quint8(i);
+  quint8 j = 0;
+  for (int i = 0; i < 256; ++i) {
+    j = quint8(j + table[i] + quint8(gameKey[i % gameKey.size()]));
+    std::swap(table[i], table[j]);
+  }
+
+  // The length counts modulo 256, as the master computes it.
+  const int length = quint8(challenge.size());
+  QByteArray bytes(length, '\0');
+  quint8 x = 0, y = 0;
+  for (int k = 0; k < length; ++k) {
+    const quint8 c = quint8(challenge[k]);
+    x = quint8(c + x + 1);
+    const quint8 a = table[x];
+    y = quint8(y + a);
+    const quint8 b = table[y];
+    table[y] = a;
+    table[x] = b;
+    bytes[k] = char(c ^ table[quint8(a + b)]);
+  }
+
+  static constexpr char kAlphabet[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  QString response;
+  response.reserve(length / 3 * 4);
+  for (int g = 0; g + 3 <= length; g += 3) {
+    const quint8 b0 = quint8(bytes[g]), b1 = quint8(bytes[g + 1]), b2 = quint8(bytes[g + 2]);
+    for (const int v : {b0 >> 2, (b0 & 3) << 4 | b1 >> 4, (b1 & 15) << 2 | b2 >> 6, b2 & 63})
+      response += QLatin1Char(kAlphabet[v]);
+  }
+  return response;
+}
+
+QByteArray ChallengeFromGreeting(QByteArrayView greeting) {
+  constexpr qsizetype kPrefix = 15;  // "\basic\\secure\"
+  if (greeting.size() <= kPrefix) return {};
+  return TrimBlanks(greeting.sliced(kPrefix)).toByteArray();
+}
+
+std::vector<TMasterEntry> SplitMasterList(QByteArrayView list) {
+  constexpr QByteArrayView kIp("\\ip\\");
+  constexpr QByteArrayView kFinal("\\final\\");
+  std::vector<TMasterEntry> entries;
+  qsizetype at = list.indexOf(kIp);
+  while (at >= 0) {
+    const qsizetype start = at + kIp.size();
+    at = list.indexOf(kIp, start);
+    QByteArrayView entry = list.sliced(start, (at < 0 ? list.size() : at) - start);
+    if (at < 0) {
+      const qsizetype final = entry.indexOf(kFinal);
+      if (final >= 0) entry = entry.first(final);
+    }
+    const qsizetype colon = entry.indexOf(':');
+    if (colon < 0 || colon + 1 == entry.size()) continue;
+    entries.push_back({entry.first(colon).toByteArray(), entry.sliced(colon + 1).toByteArray()});
+  }
+  return entries;
+}
+
+int QueryMasterServer(TServerStash& stash, const QString& variant, const TMasterAddress& master,
+                      const TMasterQueryOptions& options, const TMasterStatus& status) {
+  const auto say = [&status](const QString& text) {
+    if (status) status(text);
+  };
+  say(QStringLiteral("Querying UT master server list..."));
+
+  QTcpSocket socket;
+  socket.connectToHost(master.host, master.port);
+  if (!socket.waitForConnected(options.connectTimeoutMs) &&
+      socket.state() != QAbstractSocket::ConnectedState) {
+    say(QStringLiteral("Could not open connection to GameSpy"));
+    return 0;
+  }
+
+  const QByteArray line = TrimBlanks(ReadFirstLine(socket, options.readTimeoutMs)).toByteArray();
+  if (line.isEmpty()) {
+    say(QStringLiteral("Did not receive a proper response from GameSpy"));
+    socket.abort();
+    return 0;
+  }
+
+  const QByteArray game(kMasterGameName);
+  const QByteArray response =
+      ValidateChallenge(ChallengeFromGreeting(line),
+                        GameKeyFromKeyText(QString::fromLatin1(kMasterKeyText)).toLatin1())
+          .toLatin1();
+  const QByteArray validation =
+      QByteArray("\\gamename\\") + game + "\\location\\0\\validate\\" + response + "\\final\\";
+  const QByteArray request = QByteArray("\\list\\\\gamename\\") + game + "\\gametype\\\\final\\";
+  if (!Send(socket, validation, options.readTimeoutMs) ||
+      !Send(socket, request, options.readTimeoutMs))
+    say(QStringLiteral("Error when asking for master list from GameSpy"));
+
+  const QByteArray list = ReadToClose(socket, options.readTimeoutMs);
+  socket.abort();
+
+  if (list.isEmpty()) {
+    say(QStringLiteral("No servers were returned from GameSpy"));
+    return 0;
+  }
+
+  stash.ClearServers(true);
+  say(QString(kParsingText));
+  int added = 0;
+  for (const TMasterEntry& entry : SplitMasterList(list)) {
+    if (!stash.AddServer(QString::fromLatin1(entry.address), QString::fromLatin1(entry.port),
+                         QString(), false, variant, QStringLiteral("True"), QString()))
+      continue;
+    if (++added % 50 == 0) say(QString(kParsingText) + QString::number(added));
+  }
+  return added;
+}
+
+}  // namespace zorvane

@@ -1,0 +1,69 @@
+#pragma once
+// The master server list: one blocking TCP exchange with a GameSpy-style master that yields the
+// addresses of every public UT server, which then replace the non-favourite servers of the
+// stash. It blocks the calling (GUI) thread by design, for at most the time-outs below.
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace zorvane {
+
+class TServerStash;
+
+inline constexpr const char* kDefaultMasterHost = "master.333networks.com";
+inline constexpr quint16 kDefaultMasterPort = 28900;
+inline constexpr const char* kMasterGameName = "ut";
+// Holds the game key of "ut" at every second place from the third; see GameKeyFromKeyText.
+inline constexpr const char* kMasterKeyText = "Q7Zd5LNvfTbh0s";
+
+// Where the master listens; the "masterServer" setting.
+struct TMasterAddress {
+  QString host = QString::fromLatin1(kDefaultMasterHost);
+  quint16 port = kDefaultMasterPort;
+};
+
+// "HOST" or "HOST:PORT" (surrounding blanks allowed). Nothing for an empty host, a port that
+// is not a number from 1 to 65535, or more than one colon.
+std::optional<TMasterAddress> ParseMasterAddress(QStringView text);
+
+struct TMasterQueryOptions {
+  int connectTimeoutMs = 11000;
+  int readTimeoutMs = 6000;
+};
+
+// Receives every status text of the query, in order.
+using TMasterStatus = std::function<void(const QString& text)>;
+
+// The characters at positions 3, 5, 7, 9, 11 and 13 (from 1) of a text of 13 characters or
+// more; a shorter text whole.
+QString GameKeyFromKeyText(const QString& keyText);
+
+// The master's answer to a challenge: 4 characters per whole group of 3 challenge bytes.
+// Empty for an empty key.
+QString ValidateChallenge(QByteArrayView challenge, QByteArrayView gameKey);
+
+// The challenge in the master's greeting "\basic\\secure\XXXXXX": the text from the 16th
+// character on, trimmed.
+QByteArray ChallengeFromGreeting(QByteArrayView greeting);
+
+struct TMasterEntry {
+  QByteArray address;
+  QByteArray port;
+  bool operator==(const TMasterEntry&) const = default;
+};
+
+// The entries of a list "\ip\ADDR:PORT\ip\ADDR:PORT...\final\", split at their first colon.
+// Entries without a colon or with nothing after it are left out.
+std::vector<TMasterEntry> SplitMasterList(QByteArrayView list);
+
+// Fetches the list and adds its servers to the stash under the game variant; returns how many
+// were added, 0 on every failure (the stash then stays as it was).
+int QueryMasterServer(TServerStash& stash, const QString& variant, const TMasterAddress& master,
+                      const TMasterQueryOptions& options, const TMasterStatus& status);
+
+}  // namespace zorvane

@@ -1,0 +1,170 @@
+// Starts the built zorvane-farm and queries it like the program does: master list first, then
+// every server.
+#include <gtest/gtest.h>
+
+#include <QEventLoop>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QUdpSocket>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "query/master_query.h"
+#include "query/server_record.h"
+#include "query/server_stash.h"
+#include "tools/farm/farm_replies.h"
+
+namespace zorvane::farm {
+namespace {
+
+constexpr int kUt = 20, kUt2004 = 5, kSeed = 4242;
+constexpr int kGuardMs = 20000;
+
+bool UdpRangeFree(int base, int count) {
+  std::vector<std::unique_ptr<QUdpSocket>> probes;
+  for (int i = 0; i < count; ++i) {
+    probes.push_back(std::make_unique<QUdpSocket>());
+    if (!probes.back()->bind(QHostAddress::LocalHost, quint16(base + i),
+                             QUdpSocket::DontShareAddress))
+      return false;
+  }
+  return true;
+}
+
+quint16 FreeTcpPort() {
+  QTcpServer probe;
+  probe.listen(QHostAddress::LocalHost, 0);
+  return probe.serverPort();
+}
+
+class Farm {
+ public:
+  ~Farm() {
+    if (process_.state() == QProcess::NotRunning) return;
+    process_.kill();
+    process_.waitForFinished(kGuardMs);
+  }
+
+  // Starts on free ports, trying again when another program takes one first.
+  bool Start() {
+    std::mt19937 random(std::random_device{}());
+    for (int attempt = 0; attempt < 5; ++attempt) {
+      base_ = 20000 + int(random() % 9000);  // below the ports the system hands out itself
+      if (!UdpRangeFree(base_, kUt + kUt2004)) continue;
+      master_ = FreeTcpPort();
+      process_.start(ZORVANE_FARM_TOOL,
+                     {"--ut", QString::number(kUt), "--ut2004", QString::number(kUt2004),
+                      "--base-port", QString::number(base_), "--master-port",
+                      QString::number(master_), "--seed", QString::number(kSeed), "--life", "20"});
+      while (!process_.canReadLine() && process_.waitForReadyRead(kGuardMs)) {
+      }
+      if (process_.canReadLine()) {
+        startLine_ = QString::fromUtf8(process_.readLine()).trimmed();
+        return true;
+      }
+      process_.waitForFinished(kGuardMs);
+    }
+    return false;
+  }
+
+  int Base() const { return base_; }
+  quint16 MasterPort() const { return master_; }
+  QString StartLine() const { return startLine_; }
+  QProcess& Process() { return process_; }
+
+ private:
+  QProcess process_;
+  int base_ = 0;
+  quint16 master_ = 0;
+  QString startLine_;
+};
+
+bool Done(const TServer& server) {
+  if (server.Game() == "UT") return server.RepliesSeen & rpTextFinal;
+  return server.RepliesSeen == (rpInfo | rpRules | rpPlayers);
+}
+
+bool AllDone(const TServerStash& stash) {
+  for (int i = 0; i < stash.Count(); ++i)
+    if (!Done(*stash.Server(i))) return false;
+  return true;
+}
+
+int PlayersInUse(const TServer& server) {
+  int n = 0;
+  for (int i = 0; i < kPlayerSlots; ++i) n += server.PlayerInUse(i);
+  return n;
+}
+
+TEST(FarmEndToEndTest, MasterListsTheUtServersAndEveryServerAnswers) {
+  Farm farm;
+  ASSERT_TRUE(farm.Start()) << farm.Process().readAllStandardError().constData();
+  EXPECT_TRUE(farm.StartLine().contains("20 UT servers")) << farm.StartLine().toStdString();
+
+  TServerStash stash;
+  stash.SetHostLookup([](const QString&, QObject*, THostLookupDone) {});
+  QStringList statuses;
+  const int listed = QueryMasterServer(stash, "UT", {"127.0.0.1", farm.MasterPort()}, {5000, 10000},
+                                       [&](const QString& text) { statuses << text; });
+  ASSERT_EQ(listed, kUt) << statuses.join(" | ").toStdString();
+  for (int i = 0; i < kUt; ++i)
+    EXPECT_EQ(stash.Key(i), "127.0.0.1:" + QString::number(farm.Base() + i));
+  for (int j = 0; j < kUt2004; ++j)
+    ASSERT_TRUE(stash.AddServer("127.0.0.1", QString::number(farm.Base() + kUt + j), "", false,
+                                "UT2004", "True", ""));
+
+  QEventLoop loop;
+  QTimer::singleShot(kGuardMs, &loop, &QEventLoop::quit);
+  QObject::connect(&stash, &TServerStash::OnServerUpdated, &loop, [&] {
+    if (AllDone(stash)) loop.quit();
+  });
+  for (int i = 0; i < stash.Count(); ++i) stash.QueryServer(stash.Key(i));
+  if (!AllDone(stash)) loop.exec();
+
+  for (int i = 0; i < stash.Count(); ++i) {
+    const TServer& server = *stash.Server(i);
+    ASSERT_TRUE(Done(server)) << stash.Key(i).toStdString();
+    const TFarmServer generated =
+        GenerateServer(kSeed, i, i < kUt ? TFarmGame::UT : TFarmGame::UT2004, server.Port);
+    EXPECT_EQ(server.Description(), QString::fromLatin1(generated.name));
+    EXPECT_EQ(PlayersInUse(server), int(generated.players.size())) << i;
+  }
+}
+
+TEST(FarmEndToEndTest, MasterClosesOnAWrongValidationAndStopsOnSigterm) {
+  Farm farm;
+  ASSERT_TRUE(farm.Start()) << farm.Process().readAllStandardError().constData();
+
+  QTcpSocket client;
+  client.connectToHost(QHostAddress::LocalHost, farm.MasterPort());
+  ASSERT_TRUE(client.waitForConnected(kGuardMs));
+  ASSERT_TRUE(client.waitForReadyRead(kGuardMs));
+  const QByteArray greeting = client.readAll();
+  EXPECT_TRUE(QRegularExpression(R"(^\\basic\\\\secure\\[A-Za-z]{6}$)")
+                  .match(QString::fromLatin1(greeting))
+                  .hasMatch())
+      << greeting.constData();
+
+  client.write(
+      "\\gamename\\ut\\location\\0\\validate\\AAAAAAAA\\final\\"
+      "\\list\\\\gamename\\ut\\gametype\\\\final\\");
+  ASSERT_TRUE(client.waitForBytesWritten(kGuardMs));
+  QByteArray answer;
+  while (client.state() == QAbstractSocket::ConnectedState && client.waitForReadyRead(kGuardMs))
+    answer += client.readAll();
+  answer += client.readAll();
+  EXPECT_EQ(client.state(), QAbstractSocket::UnconnectedState);
+  EXPECT_FALSE(answer.contains("\\ip\\")) << answer.constData();
+
+  farm.Process().terminate();
+  ASSERT_TRUE(farm.Process().waitForFinished(kGuardMs));
+  EXPECT_EQ(farm.Process().exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(farm.Process().exitCode(), 0);
+}
+
+}  // namespace
+}  // namespace zorvane::farm

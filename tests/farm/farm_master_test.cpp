@@ -1,0 +1,63 @@
+#include "tools/farm/farm_master.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "query/master_query.h"
+
+namespace zorvane::farm {
+namespace {
+
+const QByteArray kRequest =
+    "\\gamename\\ut\\location\\0\\validate\\5OOIQ5Ha\\final\\"
+    "\\list\\\\gamename\\ut\\gametype\\\\final\\";
+
+TEST(FarmMasterTest, JudgesTheClientsRequest) {
+  const struct {
+    QByteArray request;
+    TRequestState state;
+  } cases[] = {
+      {kRequest, TRequestState::Answer},
+      {"\\validate\\5OOIQ5Ha\\\\list\\\\final\\", TRequestState::Answer},
+      {"\\validate\\5OOIQ5Hb\\final\\\\list\\\\final\\", TRequestState::Refused},
+      {"\\validate\\\\final\\", TRequestState::Refused},
+      {"\\validate\\5OOIQ5Ha\\final\\", TRequestState::Waiting},  // no list request yet
+      {"\\list\\\\final\\", TRequestState::Waiting},
+      {"", TRequestState::Waiting},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(JudgeRequest(c.request, "5OOIQ5Ha"), c.state) << c.request.constData();
+}
+
+TEST(FarmMasterTest, EveryTruncatedRequestWaitsAndJunkNeverAnswers) {
+  for (qsizetype cut = 0; cut < kRequest.size(); ++cut)
+    EXPECT_NE(JudgeRequest(kRequest.first(cut), "5OOIQ5Ha"), TRequestState::Answer) << cut;
+  // Cut inside the response, the client may still be sending it.
+  EXPECT_EQ(JudgeRequest(kRequest.first(kRequest.indexOf("5OOI") + 3), "5OOIQ5Ha"),
+            TRequestState::Waiting);
+
+  std::mt19937 random(3);
+  for (int round = 0; round < 2000; ++round) {
+    QByteArray junk(int(random() % 80), '\0');
+    for (char& c : junk) c = "\\validatelisfn5OQ\0\xff"[random() % 19];
+    if (JudgeRequest(junk, "5OOIQ5Ha") == TRequestState::Answer) {
+      EXPECT_TRUE(junk.contains("\\validate\\5OOIQ5Ha\\")) << junk.toHex().constData();
+    }
+  }
+}
+
+TEST(FarmMasterTest, ListsEveryUtServerAndItParses) {
+  TFarmOptions options;
+  options.ut = 3;
+  options.ut2004 = 2;
+  options.basePort = 40000;
+  const QByteArray list = MasterList(options);
+  EXPECT_EQ(list, "\\ip\\127.0.0.1:40000\\ip\\127.0.0.1:40001\\ip\\127.0.0.1:40002\\final\\");
+  EXPECT_EQ(SplitMasterList(list).size(), 3u);
+  options.ut = 0;
+  EXPECT_EQ(MasterList(options), "\\final\\");
+}
+
+}  // namespace
+}  // namespace zorvane::farm

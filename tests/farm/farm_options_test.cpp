@@ -1,0 +1,74 @@
+#include "tools/farm/farm_options.h"
+
+#include <gtest/gtest.h>
+
+namespace zorvane::farm {
+namespace {
+
+TEST(FarmOptionsTest, DefaultsAndEveryOption) {
+  TFarmOptions options;
+  QString error;
+  ASSERT_TRUE(ParseFarmOptions({}, options, error));
+  EXPECT_EQ(options.ut, 100);
+  EXPECT_EQ(options.ut2004, 0);
+  EXPECT_EQ(options.basePort, 17778);
+  EXPECT_EQ(options.masterPort, 28900);
+  EXPECT_EQ(options.lifeSeconds, 0);
+
+  ASSERT_TRUE(
+      ParseFarmOptions({"--ut", "20", "--ut2004", "5", "--base-port", "30000", "--master-port", "0",
+                        "--silent", "0.25", "--seed", "18446744073709551615", "--life", "20"},
+                       options, error))
+      << error.toStdString();
+  EXPECT_EQ(options.ut, 20);
+  EXPECT_EQ(options.ut2004, 5);
+  EXPECT_EQ(options.basePort, 30000);
+  EXPECT_EQ(options.masterPort, 0);
+  EXPECT_EQ(options.silent, 0.25);
+  EXPECT_EQ(options.seed, 18446744073709551615ULL);
+  EXPECT_EQ(options.lifeSeconds, 20);
+  EXPECT_EQ(options.LastPort(), 30024);
+  EXPECT_FALSE(options.help);
+}
+
+TEST(FarmOptionsTest, BadArgumentsAreNamed) {
+  const struct {
+    QStringList arguments;
+    const char* error;
+  } cases[] = {
+      {{"--ut"}, "--ut needs a value"},
+      {{"--ut", "-1"}, "bad value for --ut: -1"},
+      {{"--ut", "ten"}, "bad value for --ut: ten"},
+      {{"--ut2004", "1.5"}, "bad value for --ut2004: 1.5"},
+      {{"--base-port", "0"}, "bad value for --base-port: 0"},
+      {{"--base-port", "65536"}, "bad value for --base-port: 65536"},
+      {{"--master-port", "70000"}, "bad value for --master-port: 70000"},
+      {{"--silent", "1.01"}, "bad value for --silent: 1.01"},
+      {{"--silent", "-0.1"}, "bad value for --silent: -0.1"},
+      {{"--silent", "nan"}, "bad value for --silent: nan"},
+      {{"--seed", "-3"}, "bad value for --seed: -3"},
+      {{"--life", "-1"}, "bad value for --life: -1"},
+      {{"--uts", "3"}, "unknown argument --uts"},
+      {{"stray"}, "unknown argument stray"},
+      {{"--ut", "100", "--base-port", "65500"}, "100 servers from port 65500 run past port 65535"},
+  };
+  for (const auto& c : cases) {
+    TFarmOptions options;
+    QString error;
+    EXPECT_FALSE(ParseFarmOptions(c.arguments, options, error)) << c.error;
+    EXPECT_EQ(error.toStdString(), c.error);
+  }
+}
+
+TEST(FarmOptionsTest, HelpAndTheLastPortThatFits) {
+  TFarmOptions options;
+  QString error;
+  ASSERT_TRUE(ParseFarmOptions({"--help"}, options, error));
+  EXPECT_TRUE(options.help);
+  ASSERT_TRUE(
+      ParseFarmOptions({"--ut", "30", "--ut2004", "6", "--base-port", "65500"}, options, error));
+  EXPECT_EQ(options.LastPort(), 65535);
+}
+
+}  // namespace
+}  // namespace zorvane::farm

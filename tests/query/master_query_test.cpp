@@ -1,0 +1,366 @@
+#include "query/master_query.h"
+
+#include <gtest/gtest.h>
+
+#include <QStringList>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <future>
+#include <memory>
+#include <random>
+#include <thread>
+
+#include "query/server_record.h"
+#include "query/server_stash.h"
+
+// Readable failures for texts and lists of texts.
+static void PrintTo(const QString& text, std::ostream* os) {
+  *os << '"' << text.toStdString() << '"';
+}
+
+namespace zorvane {
+namespace {
+
+constexpr int kGuardMs = 10000;
+// The master waits far less for the request than the client waits for data, so a client that
+// holds its answer until a line end comes gets no list.
+constexpr int kRequestWaitMs = 5000;
+constexpr int kClientReadMs = 30000;
+constexpr QByteArrayView kRequestEnd("\\list\\\\gamename\\ut\\gametype\\\\final\\");
+
+struct MasterScript {
+  QByteArray greeting;  // nothing is sent when empty
+  bool readRequest = true;
+  QByteArray list;  // sent after the request, then the connection closes
+};
+
+// A master on 127.0.0.1 playing one scripted exchange. The client under test blocks the test's
+// thread, so the master runs on a thread of its own, with blocking calls only.
+class ScriptedMaster {
+ public:
+  explicit ScriptedMaster(MasterScript script) : script_(std::move(script)) {
+    std::promise<quint16> ready;
+    std::future<quint16> port = ready.get_future();
+    thread_ = std::thread([this, ready = std::move(ready)]() mutable { Serve(ready); });
+    port_ = port.get();
+  }
+  ~ScriptedMaster() { Finish(); }
+
+  quint16 Port() const { return port_; }
+  // What the client sent; waits for the exchange to end.
+  QByteArray Received() {
+    Finish();
+    return received_;
+  }
+
+ private:
+  void Finish() {
+    if (thread_.joinable()) thread_.join();
+  }
+
+  static void Write(QTcpSocket& socket, const QByteArray& bytes) {
+    socket.write(bytes);
+    while (socket.bytesToWrite() > 0 && socket.waitForBytesWritten(kGuardMs)) {
+    }
+  }
+
+  void Serve(std::promise<quint16>& ready) {
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost, 0);
+    ready.set_value(server.serverPort());
+    if (!server.waitForNewConnection(kGuardMs)) return;
+    std::unique_ptr<QTcpSocket> socket(server.nextPendingConnection());
+    Write(*socket, script_.greeting);
+    if (script_.readRequest) {
+      // Unread bytes would turn our close into a reset that can swallow the list.
+      while (!received_.endsWith(kRequestEnd) && socket->waitForReadyRead(kRequestWaitMs))
+        received_ += socket->readAll();
+    }
+    Write(*socket, script_.list);
+    socket->disconnectFromHost();
+    if (socket->state() != QAbstractSocket::UnconnectedState) socket->waitForDisconnected(kGuardMs);
+  }
+
+  MasterScript script_;
+  std::thread thread_;
+  quint16 port_ = 0;
+  QByteArray received_;
+};
+
+struct Outcome {
+  int added = 0;
+  QStringList statuses;
+};
+
+TMasterQueryOptions TestOptions() {
+  return {3000, kClientReadMs};
+}
+
+Outcome Query(TServerStash& stash, quint16 port, const QString& variant = "UT") {
+  Outcome outcome;
+  outcome.added = QueryMasterServer(stash, variant, {"127.0.0.1", port}, TestOptions(),
+                                    [&](const QString& text) { outcome.statuses << text; });
+  return outcome;
+}
+
+// A stash that never asks a name server and holds one favourite and one other server.
+std::unique_ptr<TServerStash> SeededStash() {
+  auto stash = std::make_unique<TServerStash>();
+  stash->SetHostLookup([](const QString&, QObject*, THostLookupDone) {});
+  stash->AddServer("127.0.0.1", "7000", "", true, "UT", "True", "");
+  stash->AddServer("127.0.0.1", "7001", "", false, "UT", "True", "");
+  return stash;
+}
+
+QStringList Keys(const TServerStash& stash) {
+  QStringList keys;
+  for (int i = 0; i < stash.Count(); ++i) keys << stash.Key(i);
+  return keys;
+}
+
+QByteArray ListOf(int first, int count) {
+  QByteArray list;
+  for (int i = 0; i < count; ++i) list += "\\ip\\127.0.0.1:" + QByteArray::number(first + i);
+  return list + "\\final\\";
+}
+
+constexpr const char* kQuerying = "Querying UT master server list...";
+constexpr const char* kParsing = "Parsing master server list... ";
+constexpr const char* kGreeting = "\\basic\\\\secure\\ABCDEF";
+
+TEST(MasterQueryTest, ValidateChallengeKnownAnswers) {
+  // Worked out from the steps by a separate script; every 6-letter challenge carries x past 255.
+  const struct {
+    QByteArray challenge, key;
+    QString response;
+  } cases[] = {
+      {"ABCDEF", "Z5Nfb0", "5OOIQ5Ha"},
+      {"wookie", "Z5Nfb0", "2/TYFMRc"},
+      {"QXwVbE", "Z5Nfb0", "0IRYVWNu"},
+      {"ABCDEF", "A", "RywPYZNZ"},
+      {"zzzzzzzz", "Z5Nfb0", "lhRei30g"},  // two bytes past the last group are dropped
+      {"abcd", "Z5Nfb0", "QnhL"},
+      {QByteArray("\0\0\0", 3), "Z5Nfb0", "z5hp"},  // x steps by one: no wrap
+      {QByteArray("\0\0\0", 3), "A", "wsvm"},
+      {QByteArray("\xff\xfe\x80\x7f\x00\x10", 6), "Z5Nfb0", "zjSXsnGo"},  // bytes above 127
+      {"ab", "Z5Nfb0", ""},
+      {"\x01", "Z5Nfb0", ""},
+      {"", "Z5Nfb0", ""},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(ValidateChallenge(c.challenge, c.key), c.response) << c.challenge.toHex().constData();
+
+  // The length counts modulo 256: 259 bytes are taken as 3.
+  QByteArray long259;
+  for (int i = 0; i < 256; ++i) long259 += char(i);
+  long259 += "xyz";
+  EXPECT_EQ(ValidateChallenge(long259, "Z5Nfb0"), "z1b9");
+  EXPECT_EQ(ValidateChallenge(long259, "A"), "wlib");
+}
+
+TEST(MasterQueryTest, ValidateChallengeOnJunkKeepsItsShape) {
+  std::mt19937 random(7);
+  const QString alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  for (int round = 0; round < 300; ++round) {
+    QByteArray challenge(int(random() % 700), '\0');
+    for (char& c : challenge) c = char(random());
+    QByteArray key(int(random() % 20 + 1), '\0');
+    for (char& c : key) c = char(random());
+    const QString response = ValidateChallenge(challenge, key);
+    ASSERT_EQ(response.size(), challenge.size() % 256 / 3 * 4) << challenge.size();
+    for (QChar c : response) ASSERT_TRUE(alphabet.contains(c));
+  }
+  EXPECT_EQ(ValidateChallenge("ABCDEF", ""), "");
+}
+
+TEST(MasterQueryTest, GameKeyComesOutOfTheKeyText) {
+  const QString keyText = QString::fromLatin1(kMasterKeyText);
+  EXPECT_EQ(keyText.size(), 14);
+  for (QChar c : keyText)
+    EXPECT_TRUE(c.isLetterOrNumber() && c.unicode() < 128) << int(c.unicode());
+  EXPECT_EQ(GameKeyFromKeyText(keyText), "Z5Nfb0");
+  EXPECT_EQ(GameKeyFromKeyText("abcdefghijklm"), "cegikm");
+  EXPECT_EQ(GameKeyFromKeyText("abcdefghijkl"), "abcdefghijkl");
+  EXPECT_EQ(GameKeyFromKeyText(""), "");
+}
+
+TEST(MasterQueryTest, ChallengeIsTheGreetingAfterItsFifteenCharacterPrefix) {
+  const struct {
+    QByteArray greeting, challenge;
+  } cases[] = {
+      {"\\basic\\\\secure\\ABCDEF", "ABCDEF"},
+      {"\\basic\\\\secure\\ wookie \r\n", "wookie"},
+      {"\\basic\\\\secure\\", ""},
+      {"\\basic\\", ""},
+      {"", ""},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(ChallengeFromGreeting(c.greeting), c.challenge) << c.greeting.constData();
+}
+
+TEST(MasterQueryTest, MasterAddressParsing) {
+  const struct {
+    const char* text;
+    const char* host;  // empty: refused
+    int port;
+  } cases[] = {
+      {"master.333networks.com", "master.333networks.com", 28900},
+      {" 127.0.0.1:1 ", "127.0.0.1", 1},
+      {"host:65535", "host", 65535},
+      {"host:0", "", 0},
+      {"host:65536", "", 0},
+      {"host:", "", 0},
+      {"host:-1", "", 0},
+      {"host:28 900", "", 0},
+      {"host:1:2", "", 0},
+      {":28900", "", 0},
+      {"", "", 0},
+      {"my host", "", 0},
+  };
+  for (const auto& c : cases) {
+    const auto address = ParseMasterAddress(QString::fromLatin1(c.text));
+    ASSERT_EQ(address.has_value(), *c.host != 0) << c.text;
+    if (address) {
+      EXPECT_EQ(address->host, c.host);
+      EXPECT_EQ(address->port, c.port);
+    }
+  }
+  EXPECT_EQ(TMasterAddress().host, "master.333networks.com");
+  EXPECT_EQ(TMasterAddress().port, 28900);
+}
+
+TEST(MasterQueryTest, GreetingWithoutLineEndIsAnsweredAndTheListAdded) {
+  for (const QByteArray& lineEnd : {QByteArray(), QByteArray("\r\n")}) {
+    ScriptedMaster master({kGreeting + lineEnd, true, "\\ip\\127.0.0.1:7500\\final\\"});
+    auto stash = SeededStash();
+    const Outcome outcome = Query(*stash, master.Port(), "UT2004");
+    EXPECT_EQ(master.Received(),
+              "\\gamename\\ut\\location\\0\\validate\\5OOIQ5Ha\\final\\"
+              "\\list\\\\gamename\\ut\\gametype\\\\final\\");
+    EXPECT_EQ(outcome.added, 1);
+    EXPECT_EQ(outcome.statuses, (QStringList{kQuerying, kParsing}));
+    EXPECT_EQ(Keys(*stash), (QStringList{"127.0.0.1:7000", "127.0.0.1:7500"}));
+    const TServer* added = stash->Find("127.0.0.1:7500");
+    EXPECT_EQ(added->Game(), "UT2004");
+    EXPECT_EQ(added->AutoUpdateDescription(), "True");
+    EXPECT_FALSE(added->Favorite);
+  }
+}
+
+TEST(MasterQueryTest, FailuresLeaveTheStashAlone) {
+  const struct {
+    const char* name;
+    MasterScript script;
+    QString failure;
+  } cases[] = {
+      {"nothing sent", {"", false, ""}, "Did not receive a proper response from GameSpy"},
+      {"blank line", {" \t\r\n", false, ""}, "Did not receive a proper response from GameSpy"},
+      {"closed without a list", {kGreeting, true, ""}, "No servers were returned from GameSpy"},
+  };
+  for (const auto& c : cases) {
+    ScriptedMaster master(c.script);
+    auto stash = SeededStash();
+    const Outcome outcome = Query(*stash, master.Port());
+    EXPECT_EQ(outcome.added, 0) << c.name;
+    EXPECT_EQ(outcome.statuses, (QStringList{kQuerying, c.failure})) << c.name;
+    EXPECT_EQ(Keys(*stash), (QStringList{"127.0.0.1:7000", "127.0.0.1:7001"})) << c.name;
+  }
+}
+
+TEST(MasterQueryTest, RefusedConnection) {
+  quint16 port = 0;
+  {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    port = probe.serverPort();
+  }
+  auto stash = SeededStash();
+  const Outcome outcome = Query(*stash, port);
+  EXPECT_EQ(outcome.added, 0);
+  EXPECT_EQ(outcome.statuses, (QStringList{kQuerying, "Could not open connection to GameSpy"}));
+  EXPECT_EQ(stash->Count(), 2);
+}
+
+TEST(MasterQueryTest, ListsAreSplitIntoServers) {
+  const struct {
+    const char* name;
+    QByteArray list;
+    int added;
+    QStringList keys;  // after the favourite 127.0.0.1:7000
+  } cases[] = {
+      {"with final",
+       "junk\\ip\\127.0.0.1:7501\\ip\\127.0.0.1:7502\\final\\junk",
+       2,
+       {"127.0.0.1:7501", "127.0.0.1:7502"}},
+      {"without final",
+       "\\ip\\127.0.0.1:7501\\ip\\127.0.0.1:7502",
+       2,
+       {"127.0.0.1:7501", "127.0.0.1:7502"}},
+      {"entries without a port",
+       "\\ip\\127.0.0.1\\ip\\127.0.0.2:\\ip\\127.0.0.3:7503\\final\\",
+       1,
+       {"127.0.0.3:7503"}},
+      {"repeated entry",
+       "\\ip\\127.0.0.1:7501\\ip\\127.0.0.1:7501\\final\\",
+       1,
+       {"127.0.0.1:7501"}},
+      {"the favourite listed",
+       "\\ip\\127.0.0.1:7000\\ip\\127.0.0.1:7001\\final\\",
+       1,
+       {"127.0.0.1:7001"}},
+      {"ports that are not numbers", "\\ip\\127.0.0.1:x\\ip\\127.0.0.1:99999\\final\\", 0, {}},
+      // Only the last entry loses a final marker; an earlier one keeps it in its port.
+      {"final inside", "\\ip\\127.0.0.1:7501\\final\\\\ip\\127.0.0.1:7502", 1, {"127.0.0.1:7502"}},
+  };
+  for (const auto& c : cases) {
+    ScriptedMaster master({kGreeting, true, c.list});
+    auto stash = SeededStash();
+    const Outcome outcome = Query(*stash, master.Port());
+    EXPECT_EQ(outcome.added, c.added) << c.name;
+    EXPECT_EQ(outcome.statuses, (QStringList{kQuerying, kParsing})) << c.name;
+    EXPECT_EQ(Keys(*stash), QStringList{"127.0.0.1:7000"} + c.keys) << c.name;
+  }
+}
+
+TEST(MasterQueryTest, ProgressAfterEveryFiftiethServer) {
+  // The first entry is the favourite: not added, so not counted.
+  ScriptedMaster master({kGreeting, true, ListOf(7000, 121)});
+  auto stash = SeededStash();
+  const Outcome outcome = Query(*stash, master.Port());
+  EXPECT_EQ(outcome.added, 120);
+  EXPECT_EQ(outcome.statuses, (QStringList{kQuerying, kParsing, QString(kParsing) + "50",
+                                           QString(kParsing) + "100"}));
+  EXPECT_EQ(stash->Count(), 121);
+}
+
+TEST(MasterQueryTest, JunkFromTheMasterNeverCrashes) {
+  std::mt19937 random(11);
+  const auto junk = [&](int size) {
+    QByteArray bytes(size, '\0');
+    for (char& c : bytes) c = "\\ip:final0123456789.\r\n\0\xff"[random() % 22];
+    return bytes;
+  };
+  std::vector<MasterScript> scripts;
+  for (int i = 0; i < 20; ++i) scripts.push_back({kGreeting, true, junk(int(random() % 400))});
+  for (int i = 0; i < 10; ++i) scripts.push_back({junk(int(random() % 40) + 1), true, junk(200)});
+  const QByteArray valid = ListOf(7600, 3);
+  for (int cut = 1; cut < valid.size(); cut += 3)
+    scripts.push_back({kGreeting, true, valid.first(cut)});
+
+  for (const MasterScript& script : scripts) {
+    ScriptedMaster master(script);
+    auto stash = SeededStash();
+    const Outcome outcome = Query(*stash, master.Port());
+    // The favourite always stays; whatever else is there was counted.
+    ASSERT_GE(stash->Count(), 1);
+    EXPECT_TRUE(stash->Find("127.0.0.1:7000"));
+    if (outcome.statuses.contains(kParsing)) {
+      EXPECT_EQ(outcome.added, stash->Count() - 1);
+    } else {
+      EXPECT_EQ(stash->Count(), 2);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zorvane

@@ -1,0 +1,41 @@
+#pragma once
+// The farm's master server: greets with a challenge and no line end (as masters do today),
+// closes on a wrong validation, and otherwise lists every UT server of the farm.
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <random>
+
+#include "tools/farm/farm_options.h"
+
+class QTcpServer;
+
+namespace zorvane::farm {
+
+// "\ip\127.0.0.1:PORT" for every UT server, then "\final\".
+QByteArray MasterList(const TFarmOptions& options);
+
+enum class TRequestState { Waiting, Refused, Answer };
+
+// Judges what a client has sent so far: "\validate\RESPONSE\" must carry the expected
+// response, and the list is due once "\list\" ... "\final\" has followed.
+TRequestState JudgeRequest(QByteArrayView request, QByteArrayView expected);
+
+class TFarmMaster : public QObject {
+  Q_OBJECT
+ public:
+  TFarmMaster(QByteArray list, quint64 seed, QObject* parent = nullptr);
+
+  bool Listen(quint16 port, QString& error);
+
+ private:
+  void Accept();
+  QByteArray NewChallenge();
+
+  QTcpServer* server_;  // child
+  QByteArray list_;
+  std::mt19937_64 random_;
+};
+
+}  // namespace zorvane::farm

@@ -1,0 +1,56 @@
+#include "tools/mass_refresh_run.h"
+
+#include <QEventLoop>
+#include <cstdio>
+
+#include "app/mass_refresh.h"
+#include "query/server_stash.h"
+
+namespace zorvane {
+
+namespace {
+
+class THeadlessHost : public TMassRefreshHost {
+ public:
+  explicit THeadlessHost(QEventLoop& loop) : loop_(loop) {}
+  void ActivityLog(const QString& text) override { Print(text); }
+  void DebugLog(const QString&) override {}
+  void ShowStatus(const QString& text) override { Print(text); }
+  bool ShowLowReplyNotice(const QString& text) override {
+    Print(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    return false;
+  }
+  void MassRefreshFinished() override { loop_.quit(); }
+
+ private:
+  // The same text from the status bar and the log is printed once.
+  void Print(const QString& text) {
+    if (text == last_) return;
+    last_ = text;
+    std::fprintf(stderr, "%s\n", qUtf8Printable(text));
+  }
+
+  QEventLoop& loop_;
+  QString last_;
+};
+
+}  // namespace
+
+TMassRefreshOutcome RunMassRefresh(TServerStash& stash, const QString& master, int queryPower) {
+  QEventLoop loop;
+  THeadlessHost host(loop);
+  TMassRefresh refresh(stash, host);
+  refresh.QueryPower = queryPower;
+  refresh.Master = ParseMasterAddress(master).value_or(TMasterAddress{});
+  QObject::connect(&stash, &TServerStash::OnServerUpdated, &refresh,
+                   [&refresh](const QString& key) { refresh.ServerUpdated(key); });
+  TMassRefreshOutcome outcome;
+  if (!refresh.StartMassRefresh(QStringLiteral("UT"))) return outcome;
+  if (refresh.MassRefreshing()) loop.exec();
+  outcome.masterAnswered = true;
+  outcome.listed = refresh.ServersListed();
+  outcome.replyPercent = refresh.ReplyPercent();
+  return outcome;
+}
+
+}  // namespace zorvane

@@ -1,0 +1,19 @@
+#pragma once
+// zorvane-query --master: a whole mass refresh without a window. Status and log lines go to
+// standard error in the program's own words.
+
+#include <QString>
+
+namespace zorvane {
+
+class TServerStash;
+
+struct TMassRefreshOutcome {
+  bool masterAnswered = false;
+  int listed = 0;
+  int replyPercent = 0;
+};
+
+TMassRefreshOutcome RunMassRefresh(TServerStash& stash, const QString& master, int queryPower);
+
+}  // namespace zorvane
