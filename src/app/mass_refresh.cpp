@@ -92,8 +92,10 @@ bool TMassRefresh::ServerUpdated(const QString& key) {
 void TMassRefresh::ProcessMassRefreshReplies() {
   timMassRefreshWait_.stop();
   processingReplies_ = true;
-  // No reply at all is 0 %, not the -1 that marks "nothing counted yet".
-  if (replyPercent_ < 0) replyPercent_ = 0;
+  // The share of servers that replied, counting the last reply too: the figure shown while
+  // counting lags one reply behind, and with a short list that alone would read "Only 89%"
+  // when every server answered (and -1 % when none did).
+  replyPercent_ = RoundedPercent(repliesCounted_, stash_.Count());
   host_.ShowStatus(QStringLiteral("Processing responses..."));
   host_.ActivityLog(QStringLiteral("Processing responses..."));
   stash_.NormalizePings(QString());

@@ -94,9 +94,10 @@ TEST(MassRefreshTest, WaitEndsTheRefreshAndLowRepliesShowTheNoticeOnce) {
   r.refresh.QueryPower = 0;
   r.refresh.WaitTimer().setInterval(30);
   r.refresh.SendBurst();
-  for (int i = 0; i < 90; ++i) r.refresh.ServerUpdated(r.stash.Key(i));
-  EXPECT_EQ(r.refresh.ReplyPercent(), 89);
+  for (int i = 0; i < 89; ++i) r.refresh.ServerUpdated(r.stash.Key(i));
+  EXPECT_EQ(r.refresh.ReplyPercent(), 88);  // shown before the 89th reply was counted
   ASSERT_TRUE(QTest::qWaitFor([&] { return r.host.finished == 1; }, 2000));
+  EXPECT_EQ(r.refresh.ReplyPercent(), 89);
   ASSERT_EQ(r.host.notices.size(), 1);
   EXPECT_EQ(r.host.notices[0],
             "Only 89% of the servers responded to their ping requests.\r\n\r\nPlease see the "
@@ -108,6 +109,15 @@ TEST(MassRefreshTest, WaitEndsTheRefreshAndLowRepliesShowTheNoticeOnce) {
   r.refresh.ProcessMassRefreshReplies();  // nobody replied this time
   EXPECT_EQ(r.refresh.ReplyPercent(), 0);
   EXPECT_EQ(r.host.notices.size(), 1);  // "Don't show this message again" was ticked
+}
+
+TEST(MassRefreshTest, EveryServerOfAShortListReplyingIsAHundredPercent) {
+  Refresh r(9);
+  r.refresh.QueryPower = 0;
+  r.refresh.SendBurst();
+  for (int i = 0; i < 9; ++i) r.refresh.ServerUpdated(r.stash.Key(i));
+  EXPECT_EQ(r.refresh.ReplyPercent(), 100);  // while counting the status showed 89 %
+  EXPECT_TRUE(r.host.notices.isEmpty());
 }
 
 TEST(MassRefreshTest, UpdatesWhileProcessingAreIgnoredAndUnknownKeysNotCounted) {

@@ -17,71 +17,15 @@
 #include "query/server_record.h"
 #include "query/server_stash.h"
 #include "tools/farm/farm_replies.h"
+#include "support/farm_process.h"
 
 namespace zorvane::farm {
 namespace {
 
+using testing::FarmProcess;
+
 constexpr int kUt = 20, kUt2004 = 5, kSeed = 4242;
 constexpr int kGuardMs = 20000;
-
-bool UdpRangeFree(int base, int count) {
-  std::vector<std::unique_ptr<QUdpSocket>> probes;
-  for (int i = 0; i < count; ++i) {
-    probes.push_back(std::make_unique<QUdpSocket>());
-    if (!probes.back()->bind(QHostAddress::LocalHost, quint16(base + i),
-                             QUdpSocket::DontShareAddress))
-      return false;
-  }
-  return true;
-}
-
-quint16 FreeTcpPort() {
-  QTcpServer probe;
-  probe.listen(QHostAddress::LocalHost, 0);
-  return probe.serverPort();
-}
-
-class Farm {
- public:
-  ~Farm() {
-    if (process_.state() == QProcess::NotRunning) return;
-    process_.kill();
-    process_.waitForFinished(kGuardMs);
-  }
-
-  // Starts on free ports, trying again when another program takes one first.
-  bool Start() {
-    std::mt19937 random(std::random_device{}());
-    for (int attempt = 0; attempt < 5; ++attempt) {
-      base_ = 20000 + int(random() % 9000);  // below the ports the system hands out itself
-      if (!UdpRangeFree(base_, kUt + kUt2004)) continue;
-      master_ = FreeTcpPort();
-      process_.start(ZORVANE_FARM_TOOL,
-                     {"--ut", QString::number(kUt), "--ut2004", QString::number(kUt2004),
-                      "--base-port", QString::number(base_), "--master-port",
-                      QString::number(master_), "--seed", QString::number(kSeed), "--life", "20"});
-      while (!process_.canReadLine() && process_.waitForReadyRead(kGuardMs)) {
-      }
-      if (process_.canReadLine()) {
-        startLine_ = QString::fromUtf8(process_.readLine()).trimmed();
-        return true;
-      }
-      process_.waitForFinished(kGuardMs);
-    }
-    return false;
-  }
-
-  int Base() const { return base_; }
-  quint16 MasterPort() const { return master_; }
-  QString StartLine() const { return startLine_; }
-  QProcess& Process() { return process_; }
-
- private:
-  QProcess process_;
-  int base_ = 0;
-  quint16 master_ = 0;
-  QString startLine_;
-};
 
 bool Done(const TServer& server) {
   if (server.Game() == "UT") return server.RepliesSeen & rpTextFinal;
@@ -101,7 +45,7 @@ int PlayersInUse(const TServer& server) {
 }
 
 TEST(FarmEndToEndTest, MasterListsTheUtServersAndEveryServerAnswers) {
-  Farm farm;
+  FarmProcess farm(kUt, kUt2004, kSeed);
   ASSERT_TRUE(farm.Start()) << farm.Process().readAllStandardError().constData();
   EXPECT_TRUE(farm.StartLine().contains("20 UT servers")) << farm.StartLine().toStdString();
 
@@ -136,7 +80,7 @@ TEST(FarmEndToEndTest, MasterListsTheUtServersAndEveryServerAnswers) {
 }
 
 TEST(FarmEndToEndTest, MasterClosesOnAWrongValidationAndStopsOnSigterm) {
-  Farm farm;
+  FarmProcess farm(kUt, kUt2004, kSeed);
   ASSERT_TRUE(farm.Start()) << farm.Process().readAllStandardError().constData();
 
   QTcpSocket client;

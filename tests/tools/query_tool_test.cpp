@@ -14,6 +14,7 @@
 
 #include "support/binary_builder.h"
 #include "support/fake_server.h"
+#include "support/farm_process.h"
 
 namespace zorvane {
 namespace {
@@ -202,6 +203,35 @@ TEST(toolsQueryCommand, FavoritesOfASettingsFolderAreQueriedAndTheFolderIsLeftAl
   QFile after(dir.filePath("zorvane.ini"));
   ASSERT_TRUE(after.open(QIODevice::ReadOnly));
   EXPECT_EQ(after.readAll(), before);
+}
+
+}  // namespace
+}  // namespace zorvane
+
+namespace zorvane {
+namespace {
+
+TEST(toolsQueryCommand, MasterRefreshListsQueriesAndSummarises) {
+  testing::FarmProcess farm(30, 0, 5);
+  ASSERT_TRUE(farm.Start());
+  const TToolRun run = RunTool(
+      {"--master", "127.0.0.1:" + QString::number(farm.MasterPort()), "--json", "--query-power", "0"});
+  ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+  const QList<QJsonObject> lines = JsonLines(run.out);
+  ASSERT_EQ(lines.size(), 31);
+  const QJsonObject summary = lines.last()["summary"].toObject();
+  EXPECT_EQ(summary["listed"].toInt(), 30);
+  EXPECT_EQ(summary["replied"].toInt(), 30);
+  EXPECT_EQ(summary["percent"].toInt(), 100);
+  EXPECT_TRUE(run.err.contains("Querying UT master server list..."));
+  EXPECT_TRUE(run.err.contains("Waiting for replies..."));
+}
+
+TEST(toolsQueryCommand, MasterFailureEndsWithStatusOne) {
+  const TToolRun run = RunTool({"--master", "127.0.0.1:1"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_TRUE(run.err.contains("Could not open connection to GameSpy")) << run.err.constData();
+  EXPECT_TRUE(run.out.isEmpty());
 }
 
 }  // namespace
