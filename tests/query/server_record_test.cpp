@@ -31,6 +31,20 @@ TEST(PackedTextsTest, SetGetAcrossNeighboursAndEncodings) {
   EXPECT_TRUE(copy.AllEmpty());
 }
 
+TEST(PackedTextsTest, SetManyWritesSomeAndKeepsTheRest) {
+  TPackedTexts<4> texts;
+  texts.Set(0, u"keep");
+  texts.Set(3, u"\u0416");  // a UTF-8 value kept through the batch
+  texts.SetLatin1Many({std::nullopt, QByteArrayView("one"), QByteArrayView(""), std::nullopt});
+  EXPECT_EQ(texts.Get(0), "keep");
+  EXPECT_EQ(texts.Get(1), "one");
+  EXPECT_EQ(texts.Get(2), "");
+  EXPECT_EQ(texts.Get(3), QString(QChar(0x416)));
+  texts.SetLatin1Many({QByteArrayView(""), QByteArrayView(""), std::nullopt, QByteArrayView("")});
+  EXPECT_EQ(texts.Get(1), "");
+  EXPECT_TRUE(texts.AllEmpty());
+}
+
 TEST(ServerRecordTest, NewRecordAwaitsItsFirstReply) {
   TServer server;
   EXPECT_EQ(server.Ping(), "9999");

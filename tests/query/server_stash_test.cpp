@@ -270,6 +270,25 @@ TEST(ServerStashTest, RefusedQueryCompletesWithoutComingOnlineAndReopensNextTime
   EXPECT_TRUE(WaitForUpdates(updated, 2));
 }
 
+TEST(ServerStashTest, ReleasedTransportIsRecreatedByTheNextQuery) {
+  FakeServer fake([](const QByteArray&) { return QList<QByteArray>{"\\mapname\\DM-Morpheus\\final\\"}; });
+  TServerStash stash;
+  QSignalSpy updated(&stash, &TServerStash::OnServerUpdated);
+  Add(stash, "127.0.0.1", QString::number(fake.Port()));
+  stash.ReleaseTransport(0);
+  stash.ReleaseTransport(0);  // twice is harmless
+  EXPECT_EQ(stash.Server(0)->Transport, nullptr);
+  stash.QueryServer(fake.Key());
+  ASSERT_TRUE(WaitForUpdates(updated, 1));
+  EXPECT_EQ(stash.Server(0)->MapName(), "DM-Morpheus");
+  // Released from inside its own reply: the transport goes once the reply is handled.
+  QObject::connect(&stash, &TServerStash::OnServerUpdated, [&] { stash.ReleaseTransport(0); });
+  stash.QueryServer(fake.Key());
+  ASSERT_TRUE(WaitForUpdates(updated, 2));
+  QTest::qWait(10);
+  EXPECT_EQ(stash.Server(0)->Transport, nullptr);
+}
+
 TEST(ServerStashTest, ServerAddedByNameIsQueriedOnceResolved) {
   FakeServer fake([](const QByteArray&) { return QList<QByteArray>{"\\mapname\\DM-Deck16\\final\\"}; });
   TServerStash stash;
