@@ -12,13 +12,6 @@ namespace {
 
 bool ValidSlot(int slot, int count) { return slot >= 0 && slot < count; }
 
-// ASCII-only lower-casing, as the player search compares.
-QString AsciiLower(const QString& text) {
-  QString out = text;
-  for (QChar& c : out)
-    if (c.unicode() >= 'A' && c.unicode() <= 'Z') c = QChar(c.unicode() + 32);
-  return out;
-}
 
 }  // namespace
 

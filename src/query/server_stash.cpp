@@ -39,12 +39,6 @@ double PingScale(int p) {
   }
 }
 
-QString AsciiLower(const QString& text) {
-  QString out = text;
-  for (QChar& c : out)
-    if (c.unicode() >= 'A' && c.unicode() <= 'Z') c = QChar(c.unicode() + 32);
-  return out;
-}
 
 }  // namespace
 

@@ -135,6 +135,13 @@ QString StripAfterBackslash(const QString& text) {
 
 int IconIndex(int kind, int n) { return kind >= 0 && kind <= 2 ? 3 * n - 3 + kind : 0; }
 
+QString AsciiLower(const QString& text) {
+  QString out = text;
+  for (QChar& c : out)
+    if (c.unicode() >= 'A' && c.unicode() <= 'Z') c = QChar(c.unicode() + 32);
+  return out;
+}
+
 bool ReadInteger(QStringView text, int& value) {
   bool ok = false;
   const int v = text.trimmed().toInt(&ok);

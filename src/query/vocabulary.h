@@ -47,6 +47,9 @@ bool AscendingOrDescending(const T& a, const T& b, bool descending) {
   return descending ? b < a : a < b;
 }
 
+// Lower-cases A-Z only, as the player and map searches compare.
+QString AsciiLower(const QString& text);
+
 // Integer reading used throughout: surrounding blanks allowed, anything else fails.
 bool ReadInteger(QStringView text, int& value);
 
