@@ -9,5 +9,4 @@ target_sources(zorvane_core PRIVATE
   app/settings.cpp app/settings.h
   app/start_directory.cpp app/start_directory.h
   app/wine_registry.cpp app/wine_registry.h
-  view/filter_names.h
 )
