@@ -49,6 +49,9 @@ QByteArray TextLine(const QString& key, const TServer& server) {
 
 int main(int argc, char** argv) {
   const long fileLimit = RaiseOpenFileLimit();
+  // Qt's own event dispatcher: the glib one walks a list of every socket watcher on each
+  // change, which grows with the square of the server count.
+  if (!qEnvironmentVariableIsSet("QT_NO_GLIB")) qputenv("QT_NO_GLIB", "1");
   QCoreApplication app(argc, argv);
 
   TQueryOptions options;

@@ -1,6 +1,7 @@
 #include "query/udp_transport.h"
 
 #include <QEventLoop>
+#include <QNetworkProxy>
 #include <QPointer>
 #include <QUdpSocket>
 #include <arpa/inet.h>
@@ -58,15 +59,28 @@ int TNMUDP::BoundPort() const { return socket_ ? socket_->localPort() : 0; }
 
 qintptr TNMUDP::SocketHandle() const { return socket_ ? socket_->socketDescriptor() : 0; }
 
-void TNMUDP::OpenSocket(int port) {
+namespace {
+
+// Game servers are reached directly. Without this every bind asks the system proxy
+// configuration (a libproxy round trip), which for thousands of sockets costs more than
+// everything else a mass refresh does.
+std::unique_ptr<QUdpSocket> DirectSocket() {
   auto socket = std::make_unique<QUdpSocket>();
+  socket->setProxy(QNetworkProxy::NoProxy);
+  return socket;
+}
+
+}  // namespace
+
+void TNMUDP::OpenSocket(int port) {
+  auto socket = DirectSocket();
   const auto mode = QAbstractSocket::DontShareAddress;
   bool bound = socket->bind(QHostAddress::AnyIPv4, quint16(port), mode);
   if (!bound && port != 0 && socket->error() == QAbstractSocket::AddressInUseError) {
     // Every transport asks for the same local port and the first one holds it.
     Status(QStringLiteral("Local port %1 is in use; using a port the system chooses").arg(port),
            kStatusLevelError);
-    socket = std::make_unique<QUdpSocket>();
+    socket = DirectSocket();
     bound = socket->bind(QHostAddress::AnyIPv4, 0, mode);
   }
   if (!bound) {
