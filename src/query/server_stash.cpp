@@ -83,18 +83,31 @@ bool TServerStash::AddServer(const QString& host, const QString& port,
   if (!CreateTransport(*server)) return false;
 
   TServer* added = server.get();
-  if (byName) {
-    server->Resolver = std::make_unique<TkorvPing>();
-    server->Resolver->SetAddress(host);
-    server->Resolver->Tag = key;
-    server->Resolver->Icmp().SetHostLookup(lookup_);
-    connect(server->Resolver.get(), &TkorvPing::OnResolved, this,
-            [this](const QString& k, const QString& ip) { HandleResolved(k, ip); });
-  }
+  if (byName) CreateResolver(*server, key);
   index_.insert(key.toLower(), Count());
   servers_.push_back({key, std::move(server)});
   if (byName) added->Resolver->Ping();
   return true;
+}
+
+void TServerStash::CreateResolver(TServer& server, const QString& key) {
+  server.Resolver = std::make_unique<TkorvPing>();
+  server.Resolver->SetAddress(server.DNSName());
+  server.Resolver->Tag = key;
+  server.Resolver->Icmp().SetHostLookup(lookup_);
+  connect(server.Resolver.get(), &TkorvPing::OnResolved, this,
+          [this](const QString& k, const QString& ip) { HandleResolved(k, ip); });
+}
+
+void TServerStash::ReResolve(int index) {
+  TServer* server = Server(index);
+  if (!server || server->TextEmpty(TServerText::DNSName)) return;
+  server->SetIP({});
+  if (server->Transport) server->Transport->SetRemoteHost({});
+  if (!server->Resolver) CreateResolver(*server, Key(index));
+  server->Resolver->SetAddress({});  // forget the old answer
+  server->Resolver->SetAddress(server->DNSName());
+  server->Resolver->Ping();
 }
 
 bool TServerStash::CreateTransport(TServer& server) {

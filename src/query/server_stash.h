@@ -40,6 +40,9 @@ class TServerStash : public QObject {
   // of a reply wait): an idle transport would hold a socket and a kilobyte or more for
   // nothing. The next query creates a fresh one. Safe inside the transport's own signal.
   void ReleaseTransport(int index);
+  // Looks a server's DNS name up afresh (a silent server may have moved): its address is
+  // forgotten until the resolver reports the new one.
+  void ReResolve(int index);
   // Scales all pings (of one game type, or all when empty) by one factor when a burst has
   // pushed the first ping of the list to 1000 ms or more.
   void NormalizePings(const QString& gameType);
@@ -71,6 +74,7 @@ class TServerStash : public QObject {
   };
 
   bool CreateTransport(TServer& server);
+  void CreateResolver(TServer& server, const QString& key);
   void HandleReply(TkorvUDP* transport, const QByteArray& buffer, int length);
   void HandleResolved(const QString& key, const QString& hostIP);
   void SendRequest(TServer& server, const QByteArray& request);

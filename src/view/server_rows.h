@@ -1,0 +1,50 @@
+#pragma once
+// What a server view shows of a server, decided without widgets: which servers a view lists,
+// the texts of a server row, the player and setting rows, the count text.
+
+#include <QString>
+#include <array>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "query/game_records.h"
+#include "query/server_record.h"
+
+namespace zorvane {
+
+// Columns of the server grid.
+enum TServerColumn { scServer = 0, scPlayers, scPing, scMap, scGameType, scIP, scCount };
+// Columns of the player grid and of the setting grid.
+enum TPlayerColumn { pcPlayer = 0, pcFrags, pcPing, pcTeam, pcCount };
+enum TSettingColumn { stName = 0, stValue, stCount };
+
+inline constexpr const char* kOtherGameType = "Other";
+
+// A server belongs to a view of its game type, to the favourites view when it is a favourite,
+// and to the "Other" view when its game type has no visible tab of its own.
+bool BelongsToView(const TServer& server, const QString& viewGameType, bool favoriteView,
+                   const std::vector<std::unique_ptr<TGameType>>& gameTypes);
+
+// "3", or "3/16" with the fuller player information when both counts are known.
+QString PlayersText(const TServer& server, bool morePlayerInfo);
+
+// The cells of a server row, by TServerColumn.
+std::array<QString, scCount> ServerRowTexts(const TServer& server, const QString& key,
+                                            bool morePlayerInfo);
+
+// One row per used player slot, in slot order: Player, Frags, Ping, Team.
+std::vector<std::array<QString, pcCount>> PlayerRows(const TServer& server);
+
+// The settings shown for a server: address and version, then the UT rule values, or the
+// reported settings of the other games up to the first gap. Rows with empty values are left out.
+std::vector<std::pair<QString, QString>> SettingRows(const TServer& server);
+
+// "3 CTF servers", "1 CTF server", "0 CTF servers" (a single row without a key is the grid's
+// empty row).
+QString CountText(int dataRows, bool singleRowHasKey, const QString& title);
+
+// The title as captions show it: without its first "&".
+QString PlainTitle(const QString& title);
+
+}  // namespace zorvane

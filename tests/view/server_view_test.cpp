@@ -1,0 +1,241 @@
+#include "view/server_view.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QTest>
+#include <QTimer>
+
+#include "query/server_stash.h"
+#include "view/filter_panel.h"
+#include "view/server_rows.h"
+#include "view/status_line.h"
+#include "view/string_grid.h"
+
+namespace zorvane {
+namespace {
+
+// A view of "CTFGame" over a stash of servers filled by hand: nothing goes on the network
+// unless a test refreshes, and then only to closed ports on 127.0.0.1.
+class ServerViewTest : public ::testing::Test {
+ protected:
+  ServerViewTest() {
+    stash.SetHostLookup([](const QString&, QObject* context, THostLookupDone done) {
+      QTimer::singleShot(0, context, [done] { done(QHostAddress("127.0.0.1"), {}); });
+    });
+    for (const auto& [name, visible] : {std::pair{"CTFGame", true}, std::pair{"Other", true}}) {
+      types.push_back(std::make_unique<TGameType>());
+      types.back()->Name.Set(name);
+      types.back()->TabVisible = visible;
+    }
+    view.SetStash(&stash);
+    view.SetGameTypes(&types);
+    view.SetGameType("CTFGame");
+    view.SetTitle("&CTF");
+    view.SetSleep([this](int ms) { sleeps << ms; });
+    view.resize(900, 600);
+  }
+
+  TServer& Add(const QString& host, int port, const QString& name, const QString& ping,
+               const QString& players = "0", const QString& gameType = "CTFGame") {
+    stash.AddServer(host, QString::number(port), {}, false, "UT", "True", {});
+    TServer& s = *stash.Server(stash.Count() - 1);
+    s.SetDescription(name);
+    s.SetPing(ping);
+    s.SetNumPlayers(players);
+    s.SetMaxPlayers("16");
+    s.SetGameType(gameType);
+    s.SetMapName("CTF-Face");
+    return s;
+  }
+
+  QStringList Column(int col) const {
+    QStringList texts;
+    const TkorvStringGrid* grid = view.ServerGrid();
+    for (int row = grid->FixedRows(); row < grid->RowCount(); ++row) texts << grid->Cells(col, row);
+    return texts;
+  }
+
+  QString Status() const { return view.StatusLine()->PanelText(0); }
+
+  TServerStash stash;
+  std::vector<std::unique_ptr<TGameType>> types;
+  TkorvUTServerView view;
+  QList<int> sleeps;
+};
+
+TEST_F(ServerViewTest, LayoutColumnsAndActions) {
+  EXPECT_EQ(view.ServerGrid()->objectName(), "grdServer");
+  EXPECT_EQ(view.ServerGrid()->ColCount(), 6);
+  EXPECT_EQ(view.ServerGrid()->Cells(scPing, 0), "Ping");
+  EXPECT_EQ(view.ServerColWidth(scServer), 320);
+  EXPECT_EQ(view.ServerColWidth(scIP), 0);
+  EXPECT_EQ(view.PlayerGrid()->Cells(pcTeam, 0), "Team");
+  EXPECT_EQ(view.SettingColWidth(stValue), 241);
+  EXPECT_EQ(view.FindViewAction("actRefreshServerGrid")->text(), "Ping CTF Server List");
+  EXPECT_EQ(view.FindViewAction("actRefreshServerGrid")->shortcut(), QKeySequence(Qt::Key_F5));
+  EXPECT_EQ(view.FindViewAction("actJoinServer")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_J));
+  EXPECT_EQ(view.FindViewAction("actCopyServer")->text(), "Copy To Clipboard");  // not "serverView"
+  EXPECT_TRUE(view.FindViewAction("actDeleteServer")->isVisible());
+  EXPECT_FALSE(view.FindViewAction("actAddFavorite")->isVisible());
+  view.SetIsFavorite(true);
+  EXPECT_FALSE(view.FindViewAction("actDeleteServer")->isVisible());
+  EXPECT_TRUE(view.FindViewAction("actEditFavorite")->isVisible());
+  EXPECT_EQ(view.FindViewAction("nothing"), nullptr);
+  view.SetDebugging(true);
+  EXPECT_EQ(view.ServerColWidth(scIP), 130);
+  EXPECT_EQ(view.StatusLine()->PanelCount(), 3);
+  view.SetAutoRefreshRate(90000);
+  EXPECT_EQ(view.StatusLine()->PanelText(2), " CTF Refresh Rate: 1 minute");
+  view.SetServerColWidth(scIP, 10);
+  EXPECT_EQ(view.ServerColWidth(scIP), 130);  // the IP column is never set this way
+}
+
+TEST_F(ServerViewTest, PopulationSkipsNeverHeardOfServersButUpdatesAddThem) {
+  Add("10.0.0.1", 7778, "Alpha", "40", "3");
+  Add("10.0.0.2", 7778, "", "9999");  // never heard of
+  Add("10.0.0.3", 7778, "Elsewhere", "30", "1", "DeathMatchPlus");
+  view.SetMorePlayerInfo(true, false);
+  view.PopulateServerGrid(true, true);
+  EXPECT_EQ(Column(scIP), QStringList{"10.0.0.1:7778"});
+  EXPECT_EQ(Column(scPlayers), QStringList{"3/16"});
+  EXPECT_EQ(Status(), " 1 CTF server");
+
+  view.ServerUpdated(1);
+  EXPECT_EQ(Column(scIP), (QStringList{"10.0.0.1:7778", "10.0.0.2:7778"}));
+  EXPECT_EQ(Status(), " 2 CTF servers");
+  stash.Server(1)->SetGameType("DeathMatchPlus");
+  view.ServerUpdated(1);  // no longer passes: its row goes
+  EXPECT_EQ(Column(scIP), QStringList{"10.0.0.1:7778"});
+}
+
+TEST_F(ServerViewTest, CountTextsAndTheEmptyRow) {
+  view.PopulateServerGrid(true, true);
+  EXPECT_EQ(view.ServerGrid()->RowCount(), 2);  // the kept empty data row
+  EXPECT_EQ(Status(), " 0 CTF servers");
+  for (int i = 1; i <= 3; ++i) Add("10.0.1." + QString::number(i), 7778, "S", "20");
+  view.PopulateServerGrid(true, true);
+  EXPECT_EQ(Status(), " 3 CTF servers");
+}
+
+TEST_F(ServerViewTest, SelectionFillsTheDetailsAndKeepsTheSelectedPlayer) {
+  TServer& s = Add("10.0.2.1", 7778, "Alpha", "40", "3");
+  s.SetPlayer(0, {"Ann", "5", "50", "red", {}, {}, {}, {}});
+  s.SetPlayer(1, {"Bob", "9", "60", "blue", {}, {}, {}, {}});
+  s.SetAdminName("Admin");
+  view.PopulateServerGrid(true, true);
+  view.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+  ASSERT_TRUE(view.SelectServer("10.0.2.1:7778"));
+  EXPECT_EQ(view.PlayerGrid()->Cells(pcPlayer, 1), "Bob");  // sorted by frags, descending
+  EXPECT_EQ(view.SettingGrid()->Cells(stValue, 1), "10.0.2.1:7777");
+  view.PlayerGrid()->SetRow(2);
+  EXPECT_EQ(view.SelectedPlayerName(), "Ann");
+  s.SetPlayer(0, {"Ann", "50", "50", "red", {}, {}, {}, {}});  // Ann takes the lead
+  view.ServerUpdated(0);
+  EXPECT_EQ(view.PlayerGrid()->Cells(pcPlayer, 1), "Ann");
+  EXPECT_EQ(view.SelectedPlayerName(), "Ann");
+  EXPECT_EQ(view.LastSelectedServerKey(), "10.0.2.1:7778");
+
+  // The empty row of an emptied grid clears the details.
+  view.RemoveServersOfGame("UT");
+  EXPECT_EQ(view.PlayerGrid()->Cells(pcPlayer, 1), "");
+}
+
+TEST_F(ServerViewTest, DeleteKeyDeletesTheServerInAnOrdinaryView) {
+  Add("10.0.3.1", 7778, "Alpha", "40");
+  Add("10.0.3.2", 7778, "Beta", "50");
+  view.PopulateServerGrid(true, true);
+  view.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+  view.SelectServer("10.0.3.1:7778");
+  view.ServerGrid()->setFocus();
+  QTest::keyClick(view.ServerGrid(), Qt::Key_Delete);
+  EXPECT_EQ(stash.Count(), 1);
+  EXPECT_EQ(Column(scIP), QStringList{"10.0.3.2:7778"});
+  EXPECT_EQ(Status(), " 1 CTF server");
+  QTest::keyClick(view.ServerGrid(), Qt::Key_Delete, Qt::ShiftModifier);
+  EXPECT_EQ(stash.Count(), 1);
+}
+
+TEST_F(ServerViewTest, DoubleClickJoinsAndCopyPutsTheNameOnTheClipboard) {
+  Add("10.0.4.1", 7778, "Alpha", "40");
+  view.PopulateServerGrid(true, true);
+  view.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+  QStringList joined;
+  QObject::connect(&view, &TkorvUTServerView::OnJoinServer, [&](const QString& ip) { joined << ip; });
+  TkorvStringGrid* grid = view.ServerGrid();
+  const QRect cell = grid->visualRect(grid->model()->index(0, scServer));
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+  QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+  EXPECT_EQ(joined, QStringList{"10.0.4.1:7778"});
+  view.FindViewAction("actCopyServer")->trigger();
+  EXPECT_EQ(QApplication::clipboard()->text(), "Alpha");
+}
+
+TEST_F(ServerViewTest, ListRefreshIsPacedAndTheReplyWaitMarksSilentServers) {
+  for (int i = 0; i < 10; ++i) Add("127.0.0.1", 1 + i, "S" + QString::number(i), "40");
+  view.PopulateServerGrid(true, true);
+  view.SetQueryPower(5);
+  view.RefreshServerList();
+  EXPECT_EQ(sleeps, (QList<int>{1}));  // after the 5th; never after the stash's last entry
+  EXPECT_TRUE(view.ReplyWaitTimer().isActive());
+  EXPECT_EQ(Column(scPing), QStringList(10, "..."));
+  view.ServerGrid()->SetCell(scPing, 1, "33");  // one answered in time
+  view.ServerGrid()->SetCell(scPlayers, 1, "7");
+  view.ReplyWaitOver();
+  EXPECT_EQ(Column(scPing).count("9999"), 9);
+  EXPECT_EQ(Column(scPlayers).count("0"), 9);
+  EXPECT_EQ(stash.Server(0)->Transport, nullptr);  // released until the next query
+  EXPECT_FALSE(view.ReResolveTimer().isActive());  // dotted addresses are not retried
+
+  sleeps.clear();
+  view.SetQueryPower(25);
+  view.RefreshServerList();
+  EXPECT_EQ(sleeps, QList<int>(9, 2));
+}
+
+TEST_F(ServerViewTest, SilentNamedServerIsResolvedAgainAndRetriedOnce) {
+  Add("fake.example", 9, "Named", "40");
+  view.PopulateServerGrid(true, true);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !stash.Server(0)->IP().isEmpty(); }, 1000));
+  view.RefreshServerList();
+  view.ReplyWaitOver();
+  EXPECT_EQ(stash.Server(0)->ReResolvePending, 1);
+  EXPECT_TRUE(stash.Server(0)->IP().isEmpty());  // looked up afresh
+  EXPECT_TRUE(view.ReResolveTimer().isActive());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !stash.Server(0)->IP().isEmpty(); }, 1000));
+  view.ReResolveRetry();
+  EXPECT_TRUE(stash.Server(0)->RetriedOnce);
+  EXPECT_EQ(Column(scPing), QStringList{"..."});
+  view.ReplyWaitOver();  // silent again: only the mark is cleared
+  EXPECT_FALSE(stash.Server(0)->RetriedOnce);
+  EXPECT_EQ(stash.Server(0)->ReResolvePending, 0);
+  EXPECT_FALSE(view.ReResolveTimer().isActive());
+}
+
+TEST_F(ServerViewTest, FiltersNarrowTheList) {
+  Add("10.0.5.1", 7778, "Full", "40", "12");
+  Add("10.0.5.2", 7778, "Empty", "50", "0");
+  view.FilterPanel()->SetFilter(kPlayersFilter, "> 0", true);
+  view.LayoutFilters(true);  // repopulates with the new filters
+  EXPECT_EQ(Column(scServer), QStringList{"Full"});
+}
+
+TEST_F(ServerViewTest, StatusHighlightAlternatesAndFlashes) {
+  view.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+  view.SetStatusText(0, "one", true, true);
+  EXPECT_EQ(view.StatusLine()->LastPanel0Colour(), TStatusLine::kGreen);
+  EXPECT_TRUE(view.StatusLine()->FlashTimer().isActive());
+  view.SetStatusText(0, "two", false, true);
+  EXPECT_EQ(view.StatusLine()->LastPanel0Colour(), TStatusLine::kNavy);
+  EXPECT_FALSE(view.StatusLine()->FlashTimer().isActive());
+  view.SetStatusText(0, "three", true, true);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Status() == "  three"; }, 1000));
+}
+
+}  // namespace
+}  // namespace zorvane
