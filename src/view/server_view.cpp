@@ -443,6 +443,13 @@ void TkorvUTServerView::SetFilterPanelAlign(TFilterPanelAlign align) {
 
 void TkorvUTServerView::LayoutFilters(bool repopulate) { filterPanel_->LayoutFilters(repopulate); }
 
+TFilterSet TkorvUTServerView::Filters() const { return filterPanel_->Filters(); }
+
+void TkorvUTServerView::SetFilters(const TFilterSet& filters) {
+  filterPanel_->SetFilters(filters);
+  filters_ = filterPanel_->Filters();
+}
+
 void TkorvUTServerView::DockFilterPanel() {
   auto* outer = static_cast<QVBoxLayout*>(layout());
   if (!outer) return;
@@ -496,6 +503,7 @@ void TkorvUTServerView::UpdateServerRow(const QString& key) {
 
 void TkorvUTServerView::PopulateServerGrid(bool fillRows, bool allFilters) {
   populating_ = true;
+  filters_ = filterPanel_->Filters();  // the boxes may have been set without a signal
   serverGrid_->ClearGrid();
   if (massRefresh_) SetStatusText(0, QStringLiteral("Populating server list..."), false, true);
   std::vector<QStringList> rows;

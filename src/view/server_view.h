@@ -141,6 +141,9 @@ class TkorvUTServerView : public QWidget {
   TFilterPanelAlign FilterPanelAlign() const;
   void SetFilterPanelAlign(TFilterPanelAlign align);
   void LayoutFilters(bool repopulate);
+  // The values shown and the in-use flags, as the settings keep them per game type.
+  TFilterSet Filters() const;
+  void SetFilters(const TFilterSet& filters);
 
   // ---- Refresh cycle
   void RefreshServer(const QString& key);

@@ -1,0 +1,80 @@
+// Speed of a server view over 10,000 servers (offscreen): filling the grid, a header click on
+// "Ping", and a whole list of replies arriving one by one. Run by hand.
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QTest>
+#include <cstdio>
+
+#include "bench/status_samples.h"
+#include "query/open_file_limit.h"
+#include "query/server_stash.h"
+#include "query/text_protocol.h"
+#include "view/server_rows.h"
+#include "view/server_view.h"
+#include "view/string_grid.h"
+
+using namespace zorvane;
+
+namespace {
+
+constexpr int kServers = 10000;
+
+double Ms(QElapsedTimer& timer) { return double(timer.nsecsElapsed()) / 1e6; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  RaiseOpenFileLimit();
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+
+  TServerStash stash;
+  std::vector<std::unique_ptr<TGameType>> types;
+  for (int i = 0; i < kServers; ++i) {
+    stash.AddServer(QStringLiteral("10.%1.%2.1").arg(i / 250).arg(i % 250), QStringLiteral("7778"),
+                    {}, false, QStringLiteral("UT"), QStringLiteral("True"), {});
+    TServer& server = *stash.Server(i);
+    int mark = 0;
+    ParseTextDatagram(server, bench::TextStatus(12, QByteArray::number(i)), mark, 20 + i % 300, {});
+    server.SetGameType(QStringLiteral("CTFGame"));
+    stash.ReleaseTransport(i);  // no sockets needed: nothing is sent
+  }
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+  TkorvUTServerView view;
+  view.SetStash(&stash);
+  view.SetGameTypes(&types);
+  view.SetGameType(QStringLiteral("CTFGame"));
+  view.SetTitle(QStringLiteral("CTF"));
+  view.resize(1000, 700);
+  view.show();
+  if (!QTest::qWaitForWindowExposed(&view)) return 1;
+
+  QElapsedTimer timer;
+  timer.start();
+  view.PopulateServerGrid(true, true);
+  QCoreApplication::processEvents();
+  const double populate = Ms(timer);
+
+  TkorvStringGrid* grid = view.ServerGrid();
+  QHeaderView* header = grid->horizontalHeader();
+  const QPoint ping(header->sectionViewportPosition(scPing) + header->sectionSize(scPing) / 2,
+                    header->height() / 2);
+  timer.restart();
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, ping);
+  QCoreApplication::processEvents();
+  const double sort = Ms(timer);
+
+  timer.restart();
+  for (int i = 0; i < kServers; ++i) view.ServerUpdated(i);
+  QCoreApplication::processEvents();
+  const double updates = Ms(timer);
+
+  std::printf("%d servers, %d rows\n", kServers, grid->RowCount() - grid->FixedRows());
+  std::printf("PopulateServerGrid            %8.1f ms  (target 250)\n", populate);
+  std::printf("header click on Ping (sort)   %8.1f ms  (target 100)\n", sort);
+  std::printf("%d ServerUpdated calls     %8.1f ms  (target 1000)\n", kServers, updates);
+  return 0;
+}
