@@ -133,10 +133,14 @@ TkorvUTServerView::TkorvUTServerView(QWidget* parent) : QWidget(parent) {
     });
   }
   connect(serverGrid_, &QAbstractItemView::doubleClicked, this, [this] { JoinSelectedServer(); });
-  connect(mainSplitter_, &QSplitter::splitterMoved, this,
-          [this] { Q_EMIT OnDetailSplitterMoved(gameType_, DetailHeight()); });
-  connect(detailSplitter_, &QSplitter::splitterMoved, this,
-          [this] { Q_EMIT OnPlayerSplitterMoved(gameType_, PlayerPanelWidth()); });
+  connect(mainSplitter_, &QSplitter::splitterMoved, this, [this] {
+    detailHeight_ = mainSplitter_->sizes().value(1, detailHeight_);
+    Q_EMIT OnDetailSplitterMoved(gameType_, detailHeight_);
+  });
+  connect(detailSplitter_, &QSplitter::splitterMoved, this, [this] {
+    playerPanelWidth_ = detailSplitter_->sizes().value(0, playerPanelWidth_);
+    Q_EMIT OnPlayerSplitterMoved(gameType_, playerPanelWidth_);
+  });
 
   statusLine_ = new TStatusLine(this);
   auto* layout = new QVBoxLayout(this);
@@ -192,8 +196,9 @@ QAction* TkorvUTServerView::AddAction(const char* name, const char* caption,
   auto* action = new QAction(QString::fromLatin1(caption), this);
   action->setObjectName(QString::fromLatin1(name));
   action->setShortcut(shortcut);
-  // Every view has the same shortcuts; only the shown one answers.
-  action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  // Every view has the same shortcuts: the main window's menu items, bound to the current
+  // view's actions, answer the keys.
+  action->setShortcutContext(Qt::WidgetShortcut);
   action->setProperty("category", QString::fromLatin1(category));
   action->setProperty("captionTemplate", QString::fromLatin1(caption));
   addAction(action);
@@ -390,10 +395,8 @@ void TkorvUTServerView::SetPingWaitTime(int ms) {
   if (!active) replyWait_.stop();
 }
 
-int TkorvUTServerView::DetailHeight() const {
-  const QList<int> sizes = mainSplitter_->sizes();
-  return sizes.size() > 1 && sizes[1] > 0 ? sizes[1] : detailHeight_;
-}
+// The splitters report real sizes only while shown; hidden views keep the stored ones.
+int TkorvUTServerView::DetailHeight() const { return detailHeight_; }
 
 void TkorvUTServerView::SetDetailHeight(int height) {
   if (height <= 0) return;
@@ -402,9 +405,15 @@ void TkorvUTServerView::SetDetailHeight(int height) {
   mainSplitter_->setSizes({total - height, height});
 }
 
-int TkorvUTServerView::PlayerPanelWidth() const {
-  const QList<int> sizes = detailSplitter_->sizes();
-  return !sizes.isEmpty() && sizes[0] > 0 ? sizes[0] : playerPanelWidth_;
+int TkorvUTServerView::PlayerPanelWidth() const { return playerPanelWidth_; }
+
+void TkorvUTServerView::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  // Laid out for real only now: give the splitters their stored sizes.
+  QTimer::singleShot(0, this, [this] {
+    SetDetailHeight(detailHeight_);
+    SetPlayerPanelWidth(playerPanelWidth_);
+  });
 }
 
 void TkorvUTServerView::SetPlayerPanelWidth(int width) {

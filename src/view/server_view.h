@@ -183,6 +183,9 @@ class TkorvUTServerView : public QWidget {
   void OnSort(const QString& gameType, zorvane::TGridType grid, int sortCol,
               zorvane::TSortDirection direction);
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+
  private:
   QAction* AddAction(const char* name, const char* caption, const QKeySequence& shortcut,
                      const char* category);

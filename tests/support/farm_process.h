@@ -31,7 +31,8 @@ inline quint16 FreeTcpPort() {
 
 class FarmProcess {
  public:
-  FarmProcess(int ut, int ut2004, int seed) : ut_(ut), ut2004_(ut2004), seed_(seed) {}
+  FarmProcess(int ut, int ut2004, int seed, QStringList extra = {})
+      : ut_(ut), ut2004_(ut2004), seed_(seed), extra_(std::move(extra)) {}
 
   ~FarmProcess() {
     if (process_.state() == QProcess::NotRunning) return;
@@ -46,10 +47,13 @@ class FarmProcess {
       base_ = 20000 + int(random() % 9000);  // below the ports the system hands out itself
       if (!UdpRangeFree(base_, ut_ + ut2004_)) continue;
       master_ = FreeTcpPort();
-      process_.start(ZORVANE_FARM_TOOL,
-                     {"--ut", QString::number(ut_), "--ut2004", QString::number(ut2004_),
-                      "--base-port", QString::number(base_), "--master-port",
-                      QString::number(master_), "--seed", QString::number(seed_), "--life", "60"});
+      const QStringList args = QStringList{"--ut", QString::number(ut_), "--ut2004",
+                                           QString::number(ut2004_), "--base-port",
+                                           QString::number(base_), "--master-port",
+                                           QString::number(master_), "--seed",
+                                           QString::number(seed_), "--life", "60"} +
+                               extra_;
+      process_.start(ZORVANE_FARM_TOOL, args);
       while (!process_.canReadLine() && process_.waitForReadyRead(kFarmGuardMs)) {
       }
       if (process_.canReadLine()) {
@@ -72,6 +76,7 @@ class FarmProcess {
   quint16 master_ = 0;
   QString startLine_;
   int ut_, ut2004_, seed_;
+  QStringList extra_;
 };
 
 }  // namespace zorvane::testing

@@ -1,0 +1,42 @@
+// zorvane: the program. "--dir DIR" names the folder of its configuration files.
+
+#include <QApplication>
+#include <QTimer>
+
+#include "app/main_window.h"
+#include "app/start_directory.h"
+#include "app/unix_signals.h"
+#include "app/wine_registry.h"
+#include "query/open_file_limit.h"
+
+int main(int argc, char** argv) {
+  using namespace zorvane;
+  RaiseOpenFileLimit();
+  // Qt's own event dispatcher: the glib one slows down with thousands of sockets.
+  if (!qEnvironmentVariableIsSet("QT_NO_GLIB")) qputenv("QT_NO_GLIB", "1");
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("zorvane"));
+  QApplication::setApplicationDisplayName(QStringLiteral("Zorvane"));
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  TWineRegistry registry(TWineRegistry::DefaultPrefix());
+  registry.Load();
+  TStartOptions options;
+  options.directory = ResolveStartDirectory(DirArgument(app.arguments()));
+  options.registry = &registry;
+  TfrmZorvane window(options);
+  // Closing the window ends the program; hidden in the tray it keeps running.
+  struct TQuitOnClose : QObject {
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::Close) QTimer::singleShot(0, qApp, &QApplication::quit);
+      return false;
+    }
+  } quitOnClose;
+  window.installEventFilter(&quitOnClose);
+  TUnixSignalWatcher signals;
+  QObject::connect(&signals, &TUnixSignalWatcher::Terminated, &window, &QWidget::close);
+
+  if (window.StartFailed() || !window.StartInTray()) window.show();
+  QTimer::singleShot(0, &window, [&window] { window.FirstShow(); });
+  return app.exec();
+}

@@ -1,0 +1,29 @@
+#pragma once
+// The boxes the main window shows. The window asks through this interface so that tests can
+// answer them without a modal loop.
+
+#include <QString>
+
+class QWidget;
+
+namespace zorvane {
+
+class TWindowDialogs {
+ public:
+  virtual ~TWindowDialogs() = default;
+  virtual void Error(QWidget* parent, const QString& text) = 0;
+  virtual void Information(QWidget* parent, const QString& text) = 0;
+  // A notice with "OK", "&Copy Message" and "Don't show this message again"; returns whether
+  // the box was ticked. dontShowAgain is its state when it opens.
+  virtual bool Notice(QWidget* parent, const QString& text, bool dontShowAgain) = 0;
+};
+
+// The real boxes (QMessageBox).
+class TMessageBoxDialogs : public TWindowDialogs {
+ public:
+  void Error(QWidget* parent, const QString& text) override;
+  void Information(QWidget* parent, const QString& text) override;
+  bool Notice(QWidget* parent, const QString& text, bool dontShowAgain) override;
+};
+
+}  // namespace zorvane
