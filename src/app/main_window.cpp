@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFontDatabase>
 #include <QMenuBar>
 #include <QStyle>
 #include <QToolBar>
@@ -343,6 +344,14 @@ void TfrmZorvane::PageChanged(int index) {
 void TfrmZorvane::ApplySettings() {
   const TSettings& s = config_.settings;
   resize(s.windowWidth, s.windowHeight);
+  if (s.fontName != u"not there") {
+    // The named fonts are Windows fonts; where one is missing the desktop's own font is used
+    // at the stored size.
+    QFont font = QApplication::font();
+    if (QFontDatabase::hasFamily(s.fontName)) font.setFamily(s.fontName);
+    font.setPointSize(s.fontSize);
+    setFont(font);
+  }
   stash_.LocalPort = s.localPort;
   const TFilterPanelAlign align = FilterPanelAlignFromText(s.filterLocation);
   for (const auto& [name, view] : views_) {
