@@ -2,8 +2,8 @@
 
 namespace zorvane {
 
-TkorvEditINI::TkorvEditINI(QWidget* parent) : TkorvEdit(parent) {}
+TkorvEditINI::TkorvEditINI(QWidget* parent) : TIniBound<TkorvEdit>(parent) {}
 
-TkorvComboboxINI::TkorvComboboxINI(QWidget* parent) : TkorvCombobox(parent) {}
+TkorvComboboxINI::TkorvComboboxINI(QWidget* parent) : TIniBound<TkorvCombobox>(parent) {}
 
 }  // namespace zorvane

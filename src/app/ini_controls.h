@@ -9,15 +9,16 @@
 
 namespace zorvane {
 
-class TkorvEditINI : public TkorvEdit {
-  Q_OBJECT
-
+// The INI properties both bound controls carry.
+template <typename Control>
+class TIniBound : public Control {
  public:
-  explicit TkorvEditINI(QWidget* parent = nullptr);
+  using Control::Control;
 
   QString IniSection() const { return iniSection_; }
   void SetIniSection(const QString& section) { iniSection_ = section; }
 
+  // For the combo box also the section holding its drop-down list: "count", "[0]", "[1]", ...
   QString IniKey() const { return iniKey_; }
   void SetIniKey(const QString& key) { iniKey_ = key; }
 
@@ -25,7 +26,8 @@ class TkorvEditINI : public TkorvEdit {
   bool IniShowOnOptions() const { return iniShowOnOptions_; }
   void SetIniShowOnOptions(bool show) { iniShowOnOptions_ = show; }
 
-  // Kept alongside the combo box's for a uniform setup; an edit box ignores it.
+  // Combo box: values read from the file are taken only when they name an existing folder.
+  // An edit box ignores it.
   bool IniCheckDirExists() const { return iniCheckDirExists_; }
   void SetIniCheckDirExists(bool check) { iniCheckDirExists_ = check; }
 
@@ -36,31 +38,16 @@ class TkorvEditINI : public TkorvEdit {
   bool iniCheckDirExists_ = false;
 };
 
-// IniKey is also the section holding the drop-down list: "count" and "[0]", "[1]", ...
-class TkorvComboboxINI : public TkorvCombobox {
+class TkorvEditINI : public TIniBound<TkorvEdit> {
   Q_OBJECT
+ public:
+  explicit TkorvEditINI(QWidget* parent = nullptr);
+};
 
+class TkorvComboboxINI : public TIniBound<TkorvCombobox> {
+  Q_OBJECT
  public:
   explicit TkorvComboboxINI(QWidget* parent = nullptr);
-
-  QString IniSection() const { return iniSection_; }
-  void SetIniSection(const QString& section) { iniSection_ = section; }
-
-  QString IniKey() const { return iniKey_; }
-  void SetIniKey(const QString& key) { iniKey_ = key; }
-
-  bool IniShowOnOptions() const { return iniShowOnOptions_; }
-  void SetIniShowOnOptions(bool show) { iniShowOnOptions_ = show; }
-
-  // Values read from the file are taken only when they name an existing folder.
-  bool IniCheckDirExists() const { return iniCheckDirExists_; }
-  void SetIniCheckDirExists(bool check) { iniCheckDirExists_ = check; }
-
- private:
-  QString iniSection_;
-  QString iniKey_;
-  bool iniShowOnOptions_ = false;
-  bool iniCheckDirExists_ = false;
 };
 
 }  // namespace zorvane
