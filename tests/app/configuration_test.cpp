@@ -8,21 +8,14 @@
 #include <QTemporaryDir>
 
 #include "query/server_stash.h"
+#include "support/files.h"
 #include "support/recording_sink.h"
 
 namespace zorvane {
 namespace {
 
-QByteArray Read(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void Write(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(bytes);
-}
+using testing::Read;
+using testing::Write;
 
 TEST(ConfigurationTest, EmptyFolderGetsBothFilesWithEveryKeyAndLoadsThemBack) {
   QTemporaryDir dir;

@@ -9,6 +9,7 @@
 
 #include "app/log_window.h"
 #include "support/fake_server.h"
+#include "support/files.h"
 #include "support/farm_process.h"
 #include "view/filter_panel.h"
 #include "view/server_rows.h"
@@ -29,16 +30,8 @@ struct RecordingDialogs : TWindowDialogs {
   bool tickDontShowAgain = false;
 };
 
-QByteArray Read(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void Write(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(bytes);
-}
+using testing::Read;
+using testing::Write;
 
 class MainWindowTest : public ::testing::Test {
  protected:
