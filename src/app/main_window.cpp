@@ -406,7 +406,6 @@ void TfrmZorvane::GatherSettings() {
   s.sorts[4] = {grdMapMonitor_->KorvSortCol() < 0 ? -2 : grdMapMonitor_->KorvSortCol(),
                 grdMapMonitor_->ColumnSortDirection(grdMapMonitor_->KorvSortCol())};
   s.columnWidths[0] = favorites->GridColWidths(QStringLiteral("grdServer"));
-  s.columnWidths[0].pop_back();  // the IP column is not stored
   s.columnWidths[1] = favorites->GridColWidths(QStringLiteral("grdPlayer"));
   s.columnWidths[2] = favorites->GridColWidths(QStringLiteral("grdSetting"));
   for (auto [grid, index] : {std::pair{grdPlayerMonitor_, 3}, std::pair{grdMapMonitor_, 4}}) {
