@@ -94,7 +94,6 @@ void TIniDocument::ParseText(const QByteArray& bytes) {
 
 QByteArray TIniDocument::ToBytes() const {
   QString out;
-  bool first = true;
   const TLine* previous = nullptr;
   const auto append = [&](const TLine& line) {
     if (previous) out += previous->crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");

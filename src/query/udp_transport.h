@@ -11,7 +11,7 @@
 #include <QObject>
 #include <QString>
 #include <memory>
-#include <stdexcept>
+#include <exception>
 
 #include "query/host_lookup.h"
 
@@ -19,10 +19,15 @@ class QUdpSocket;
 
 namespace zorvane {
 
-class UDPSockError : public std::runtime_error {
+class UDPSockError : public std::exception {
  public:
-  explicit UDPSockError(const QString& message) : std::runtime_error(message.toStdString()) {}
-  QString Message() const { return QString::fromStdString(what()); }
+  explicit UDPSockError(const QString& message) : message_(message), what_(message.toUtf8()) {}
+  QString Message() const { return message_; }
+  const char* what() const noexcept override { return what_.constData(); }
+
+ private:
+  QString message_;
+  QByteArray what_;
 };
 
 class TNMUDP : public QObject {
