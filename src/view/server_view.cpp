@@ -150,16 +150,12 @@ TkorvUTServerView::TkorvUTServerView(QWidget* parent) : QWidget(parent) {
   layout->addWidget(statusLine_);
 
   filters_ = filterPanel_->Filters();
-  connect(filterPanel_, &TFilterPanel::FilterChanged, this, [this] {
-    filters_ = filterPanel_->Filters();
-    PopulateServerGrid(true, true);
+  const auto refilter = [this] {
+    PopulateServerGrid(true, true);  // takes the panel's new filters
     ReloadDetails();
-  });
-  connect(filterPanel_, &TFilterPanel::RepopulateRequested, this, [this] {
-    filters_ = filterPanel_->Filters();
-    PopulateServerGrid(true, true);
-    ReloadDetails();
-  });
+  };
+  connect(filterPanel_, &TFilterPanel::FilterChanged, this, refilter);
+  connect(filterPanel_, &TFilterPanel::RepopulateRequested, this, refilter);
   connect(filterPanel_, &TFilterPanel::AlignChanged, this, [this] { DockFilterPanel(); });
 
   CreateActions();
@@ -477,9 +473,18 @@ void TkorvUTServerView::DockFilterPanel() {
   outer->insertLayout(0, box, 1);
 }
 
-bool TkorvUTServerView::PassesFilters(const TServer& server, bool allFilters) const {
+bool TkorvUTServerView::BelongsToView(const TServer& server) const {
   static const std::vector<std::unique_ptr<TGameType>> kNoTypes;
-  return BelongsToView(server, gameType_, isFavorite_, gameTypes_ ? *gameTypes_ : kNoTypes) &&
+  return zorvane::BelongsToView(server, gameType_, isFavorite_, gameTypes_ ? *gameTypes_ : kNoTypes);
+}
+
+bool TkorvUTServerView::AwaitedByView(const TServer& server) const {
+  // A server that has not answered yet has no game type and belongs to no view so far.
+  return BelongsToView(server) || server.TextEmpty(TServerText::GameType);
+}
+
+bool TkorvUTServerView::PassesFilters(const TServer& server, bool allFilters) const {
+  return BelongsToView(server) &&
          zorvane::PassesFilters(server, filters_, allFilters);
 }
 
@@ -804,12 +809,10 @@ void TkorvUTServerView::RefreshServerList() {
   replyWait_.stop();
   reResolve_.stop();
   if (stash_) {
-    static const std::vector<std::unique_ptr<TGameType>> kNoTypes;
-    const auto& types = gameTypes_ ? *gameTypes_ : kNoTypes;
     TQueryPacer pacer(queryPower_, sleep_, [this](const QString& line) { Debug(line); });
     const int count = stash_->Count();
     for (int i = 0; i < count; ++i) {
-      if (!BelongsToView(*stash_->Server(i), gameType_, isFavorite_, types)) continue;
+      if (!BelongsToView(*stash_->Server(i))) continue;
       RefreshServer(stash_->Key(i));
       pacer.AfterQuery(i, count);  // never after the stash's last entry
     }
@@ -871,12 +874,9 @@ void TkorvUTServerView::ReplyWaitOver() {
   const int sortCol = serverGrid_->KorvSortCol();
   if (sortCol == scPlayers || sortCol == scPing || sortCol == scMap) serverGrid_->SortGrid(false);
   if (stash_) {
-    static const std::vector<std::unique_ptr<TGameType>> kNoTypes;
-    const auto& types = gameTypes_ ? *gameTypes_ : kNoTypes;
     for (int i = 0; i < stash_->Count(); ++i) {
       const TServer& server = *stash_->Server(i);
-      if (!BelongsToView(server, gameType_, isFavorite_, types) && !server.TextEmpty(TServerText::GameType))
-        continue;
+      if (!AwaitedByView(server)) continue;
       // Nothing more is awaited from it: its socket and transport go until the next query.
       stash_->ReleaseTransport(i);
       if (server.ReResolvePending == 1) stash_->ReResolve(i);
@@ -888,14 +888,10 @@ void TkorvUTServerView::ReplyWaitOver() {
 void TkorvUTServerView::ReResolveRetry() {
   reResolve_.stop();
   if (!stash_) return;
-  static const std::vector<std::unique_ptr<TGameType>> kNoTypes;
-  const auto& types = gameTypes_ ? *gameTypes_ : kNoTypes;
   bool refreshed = false;
   for (int i = 0; i < stash_->Count(); ++i) {
     TServer& server = *stash_->Server(i);
-    if (!BelongsToView(server, gameType_, isFavorite_, types) && !server.TextEmpty(TServerText::GameType))
-      continue;
-    if (server.ReResolvePending != 1) continue;
+    if (!AwaitedByView(server) || server.ReResolvePending != 1) continue;
     server.ReResolvePending = 0;
     if (server.TextEmpty(TServerText::IP)) continue;
     server.RetriedOnce = true;

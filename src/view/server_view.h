@@ -196,6 +196,9 @@ class TkorvUTServerView : public QWidget {
   void DockFilterPanel();
   void Debug(const QString& text);
 
+  bool BelongsToView(const TServer& server) const;
+  // Belongs to the view or has not answered at all: the refresh cycle's servers.
+  bool AwaitedByView(const TServer& server) const;
   bool PassesFilters(const TServer& server, bool allFilters) const;
   bool AddServerRow(const QString& key, const QString& name);
   void UpdateServerRow(const QString& key);
