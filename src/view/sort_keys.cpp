@@ -51,8 +51,10 @@ bool PowerOfTenMinus(int exponent, qint64 m, QString& out) {
 }  // namespace
 
 QString NumericSortKey(QStringView cell, int longest) {
+  // Servers pad some numbers with blanks (a ping of " 152"); they are not part of the number.
+  cell = cell.trimmed();
   const qsizetype slash = cell.indexOf(u'/');
-  const QStringView text = slash >= 0 ? cell.left(slash) : cell;
+  const QStringView text = slash >= 0 ? cell.left(slash).trimmed() : cell;
   const QString zeros(longest, u'0');
   if (text.startsWith(u'-')) {
     qint64 m = 0;
@@ -68,7 +70,7 @@ QString NumericSortKey(QStringView cell, int longest) {
 QStringList ColumnSortKeys(const QStringList& cells, TColumnSortKind kind) {
   if (kind != cskNumeric) return cells;
   qsizetype longest = 0;
-  for (const QString& cell : cells) longest = std::max(longest, cell.size());
+  for (const QString& cell : cells) longest = std::max(longest, QStringView(cell).trimmed().size());
   QStringList keys;
   keys.reserve(cells.size());
   for (const QString& cell : cells) keys.append(NumericSortKey(cell, int(longest)));

@@ -20,6 +20,7 @@ namespace zorvane {
 enum TColumnSortKind : std::uint8_t { cskText = 0, cskPlainText = 1, cskNumeric = 2 };
 
 // The key of one cell of a numeric column whose longest cell text has `longest` characters.
+// Leading and trailing blanks are ignored, in the cell and in the longest length alike.
 QString NumericSortKey(QStringView cell, int longest);
 
 // The keys of a column's data cells, in row order.

@@ -37,6 +37,10 @@ TEST(SortKeysTest, RowsComeOutInKeyOrder) {
       {{"beta", "Alpha", "alpha2", "BETB"}, cskText, kAsc, {"Alpha", "alpha2", "beta", "BETB"}},
       {{"10", "9", "100"}, cskPlainText, kAsc, {"10", "100", "9"}},
       {{"b", "a", "c"}, cskText, TSortDirection::None, {"b", "a", "c"}},
+      // Pings as real servers write them: blanks around the number do not count.
+      {{" 152", "39", " 7 ", "1000"}, cskNumeric, kAsc, {" 7 ", "39", " 152", "1000"}},
+      {{" 152", "39", " 0", " -4"}, cskNumeric, kDesc, {" 152", "39", " 0", " -4"}},
+      {{" 3 / 16", "12/16", "4 "}, cskNumeric, kAsc, {" 3 / 16", "4 ", "12/16"}},
   };
   // The C locale compares code points, the others their collation: all must agree here.
   for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::English, QLocale::UnitedStates),
@@ -67,11 +71,17 @@ TEST(SortKeysTest, NumericKeysArePaddedToTheLongestCell) {
       {"-5", 20, z20 + "-99999999999999999995"},
       {"-0", 20, z20 + "-1" + z20},
       {"--5", 20, z20 + "-100000000000000000005"},
+      {" 152", 3, "152"},
+      {"39  ", 3, "039"},
+      {" 0 ", 2, "00999"},
+      {" -3", 2, "00-97"},
   };
   for (const TCase& c : cases)
     EXPECT_EQ(NumericSortKey(c.cell, c.longest), c.key) << c.cell.toStdString();
   // The longest cell counts whole: "12/16" pads to five although it sorts by "12".
   EXPECT_EQ(ColumnSortKeys({"5", "12/16"}, cskNumeric), (QStringList{"00005", "00012"}));
+  // ...but its blanks do not.
+  EXPECT_EQ(ColumnSortKeys({"  152 ", "39"}, cskNumeric), (QStringList{"152", "039"}));
 }
 
 TEST(SortKeysTest, EqualKeysSwapOnAscendingAndStayOnDescending) {
