@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <utility>
 
 #include "query/server_stash.h"
 #include "query/vocabulary.h"
@@ -86,7 +87,9 @@ TkorvUTServerView::TkorvUTServerView(QWidget* parent) : QWidget(parent) {
                                : QStringLiteral("actDeleteServer"))
         ->trigger();
   };
-  serverHandlers.selectCell = [this](int, int row) { HandleServerSelection(row); };
+  // Only another row is another server: Left and Right move within the row.
+  serverHandlers.selectRow = [this](int row) { HandleServerSelection(row); };
+  serverHandlers.leftButtonUp = [this] { ServerGridReleased(); };
 
   serverMenu_ = new QMenu(this);
   playerMenu_ = new QMenu(this);
@@ -632,8 +635,12 @@ bool TkorvUTServerView::SelectServerAndPlayer(const QString& key, const QString&
 }
 
 void TkorvUTServerView::HandleServerSelection(int row) {
-  if (serverGrid_->LeftButtonHeld() || populating_ || massRefresh_ || serverGrid_->IsSorting())
+  if (serverGrid_->LeftButtonHeld()) {
+    // A drag, or a reply (a LAN answers within milliseconds of the click): done on release.
+    (reloadingDetails_ ? reloadAfterRelease_ : selectAfterRelease_) = true;
     return;
+  }
+  if (populating_ || massRefresh_ || serverGrid_->IsSorting()) return;
   const QString key = serverGrid_->IsValidRow(row) ? serverGrid_->Cells(scIP, row) : QString();
   if (key.isEmpty()) {
     ClearDetails();
@@ -649,6 +656,15 @@ void TkorvUTServerView::HandleServerSelection(int row) {
     RefreshServer(key);
     RestartReplyWait();
   }
+}
+
+void TkorvUTServerView::ServerGridReleased() {
+  const bool select = std::exchange(selectAfterRelease_, false);
+  const bool reload = std::exchange(reloadAfterRelease_, false);
+  if (select && SelectedServerKey() != lastSelectedKey_)
+    HandleServerSelection(serverGrid_->Row());
+  else if (reload)
+    ReloadDetails();
 }
 
 void TkorvUTServerView::ReloadDetails() {
@@ -675,10 +691,16 @@ void TkorvUTServerView::FillPlayerGrid(const QString& key) {
   for (int i = 0; i < int(rows.size()); ++i)
     playerGrid_->SetRowTexts(fixed + i, QStringList(rows[i].begin(), rows[i].end()));
   playerGrid_->EndUpdate();
-  playerGrid_->SortGrid(false);
-  int select = playerGrid_->FindRowByText(remembered, pcPlayer);
-  if (remembered.isEmpty() || select < fixed) select = fixed;
+  // Selected before the sort, which carries the selection along with its player.
+  int select = fixed;
+  if (!remembered.isEmpty())
+    for (int row = fixed; row < playerGrid_->RowCount(); ++row)
+      if (playerGrid_->Cells(pcPlayer, row).compare(remembered, Qt::CaseInsensitive) == 0) {
+        select = row;
+        break;
+      }
   if (select < playerGrid_->RowCount()) playerGrid_->SetRow(select);
+  playerGrid_->SortGrid(false);
 }
 
 void TkorvUTServerView::FillSettingGrid(const QString& key) {

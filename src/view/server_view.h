@@ -203,6 +203,8 @@ class TkorvUTServerView : public QWidget {
   bool AddServerRow(const QString& key, const QString& name);
   void UpdateServerRow(const QString& key);
   void HandleServerSelection(int row);
+  // The left button went up: what it held back runs now.
+  void ServerGridReleased();
   void FillPlayerGrid(const QString& key);
   void FillSettingGrid(const QString& key);
   void ClearDetails();
@@ -236,6 +238,8 @@ class TkorvUTServerView : public QWidget {
   bool onPage_ = false;
   bool populating_ = false;
   bool reloadingDetails_ = false;
+  bool selectAfterRelease_ = false;  // a new row while the left button was down
+  bool reloadAfterRelease_ = false;  // a reply for the selected row while it was down
   QString lastSelectedKey_;
   TFilterSet filters_;  // the panel's filters, kept for the per-reply checks
   TQueryPacer::TSleep sleep_;

@@ -85,6 +85,9 @@ TkorvStringGrid* TkorvStringGrid::CreateListGrid(QWidget* parent, int colCount, 
     connect(grid, &TkorvStringGrid::OnPreContextMenu, grid, handlers.preContextMenu);
   if (handlers.keyUp) connect(grid, &TkorvStringGrid::OnKeyUp, grid, handlers.keyUp);
   if (handlers.selectCell) connect(grid, &TkorvStringGrid::OnSelectCell, grid, handlers.selectCell);
+  if (handlers.selectRow) connect(grid, &TkorvStringGrid::OnSelectRow, grid, handlers.selectRow);
+  if (handlers.leftButtonUp)
+    connect(grid, &TkorvStringGrid::OnLeftButtonUp, grid, handlers.leftButtonUp);
   return grid;
 }
 
@@ -372,6 +375,8 @@ void TkorvStringGrid::currentChanged(const QModelIndex& current, const QModelInd
       current.column() == previous.column())
     return;
   Q_EMIT OnSelectCell(current.column(), current.row() + FixedRows());
+  if (!previous.isValid() || current.row() != previous.row())
+    Q_EMIT OnSelectRow(current.row() + FixedRows());
 }
 
 void TkorvStringGrid::mousePressEvent(QMouseEvent* event) {
@@ -389,8 +394,10 @@ void TkorvStringGrid::mousePressEvent(QMouseEvent* event) {
 }
 
 void TkorvStringGrid::mouseReleaseEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) leftButtonHeld_ = false;
+  const bool left = event->button() == Qt::LeftButton;
+  if (left) leftButtonHeld_ = false;
   QTableView::mouseReleaseEvent(event);
+  if (left) Q_EMIT OnLeftButtonUp();
 }
 
 void TkorvStringGrid::keyReleaseEvent(QKeyEvent* event) {

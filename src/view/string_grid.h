@@ -37,6 +37,8 @@ class TkorvStringGrid : public QTableView {
     std::function<void(QMenu* menu, int row, int col, bool& canPopup)> preContextMenu;
     std::function<void(int key, Qt::KeyboardModifiers modifiers)> keyUp;
     std::function<void(int col, int row)> selectCell;
+    std::function<void(int row)> selectRow;
+    std::function<void()> leftButtonUp;
   };
 
   // A plain grid: 5 columns 64 wide, 5 rows 24 high with one fixed, cell selection with
@@ -170,6 +172,10 @@ class TkorvStringGrid : public QTableView {
   // The current cell moved (by the user, SetRow/SetCol, a sort or a delete), as a grid row.
   // A row number that only shrinks with the row count is not reported.
   void OnSelectCell(int col, int row);
+  // The same, only when the current row changed (a move within the row is no new row).
+  void OnSelectRow(int row);
+  // The left button went up over the grid, after the grid has handled the release.
+  void OnLeftButtonUp();
   void OnKeyUp(int key, Qt::KeyboardModifiers modifiers);
 
  protected:

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "query/server_stash.h"
+#include "support/fake_server.h"
 #include "view/filter_panel.h"
 #include "view/server_rows.h"
 #include "view/status_line.h"
@@ -129,6 +130,7 @@ TEST_F(ServerViewTest, SelectionFillsTheDetailsAndKeepsTheSelectedPlayer) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
   ASSERT_TRUE(view.SelectServer("10.0.2.1:7778"));
   EXPECT_EQ(view.PlayerGrid()->Cells(pcPlayer, 1), "Bob");  // sorted by frags, descending
+  EXPECT_EQ(view.SelectedPlayerName(), "Ann");  // no player remembered: slot 0, wherever it went
   EXPECT_EQ(view.SettingGrid()->Cells(stValue, 1), "10.0.2.1:7777");
   view.PlayerGrid()->SetRow(2);
   EXPECT_EQ(view.SelectedPlayerName(), "Ann");
@@ -137,6 +139,16 @@ TEST_F(ServerViewTest, SelectionFillsTheDetailsAndKeepsTheSelectedPlayer) {
   EXPECT_EQ(view.PlayerGrid()->Cells(pcPlayer, 1), "Ann");
   EXPECT_EQ(view.SelectedPlayerName(), "Ann");
   EXPECT_EQ(view.LastSelectedServerKey(), "10.0.2.1:7778");
+
+  // A player called as the grid's heading is found among the players, not in the heading.
+  s.SetPlayer(2, {"Player", "1", "70", "red", {}, {}, {}, {}});
+  view.ServerUpdated(0);
+  view.PlayerGrid()->SetRow(3);
+  ASSERT_EQ(view.SelectedPlayerName(), "Player");
+  s.SetPlayer(2, {"Player", "99", "70", "red", {}, {}, {}, {}});
+  view.ServerUpdated(0);
+  EXPECT_EQ(view.PlayerGrid()->Cells(pcPlayer, 1), "Player");
+  EXPECT_EQ(view.SelectedPlayerName(), "Player");
 
   // The empty row of an emptied grid clears the details.
   view.RemoveServersOfGame("UT");
@@ -235,6 +247,89 @@ TEST_F(ServerViewTest, StatusHighlightAlternatesAndFlashes) {
   EXPECT_FALSE(view.StatusLine()->FlashTimer().isActive());
   view.SetStatusText(0, "three", true, true);
   ASSERT_TRUE(QTest::qWaitFor([&] { return Status() == "  three"; }, 1000));
+}
+
+// A server on 127.0.0.1 that answers the text protocol at once, as a LAN server does.
+class AnsweringViewTest : public ServerViewTest {
+ protected:
+  AnsweringViewTest()
+      : fake([](const QByteArray&) {
+          return QList<QByteArray>{
+              "\\hostname\\Near\\mapname\\CTF-Face\\gametype\\CTFGame\\numplayers\\1"
+              "\\maxplayers\\8\\player_0\\Ann\\frags_0\\3\\ping_0\\ 12\\team_0\\0"
+              "\\final\\"};
+        }) {
+    Add("127.0.0.1", fake.Port(), "Near", "40");
+    Add("127.0.0.1", testing::ClosedPort(), "Far", "50");
+    QObject::connect(&stash, &TServerStash::OnServerUpdated, &view,
+                     [this](const QString& key) { view.ServerUpdated(stash.IndexOf(key)); });
+    view.SetPingServerOnSelect(true);
+    view.PopulateServerGrid(true, true);
+    view.show();
+  }
+  QPoint CellCenter(int row, int col) const {
+    const TkorvStringGrid* grid = view.ServerGrid();
+    return grid->visualRect(grid->model()->index(row - grid->FixedRows(), col)).center();
+  }
+  int RowOf(const QString& key) const { return view.FindServerRow(key); }
+
+  testing::FakeServer fake;
+};
+
+TEST_F(AnsweringViewTest, AReplyWhileTheButtonIsDownFillsTheDetailsOnRelease) {
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+  QWidget* viewport = view.ServerGrid()->viewport();
+  const QPoint at = CellCenter(RowOf(fake.Key()), scServer);
+  ASSERT_TRUE(view.SelectServer(stash.Key(1)));  // the click below moves to another row
+  QTest::mousePress(viewport, Qt::LeftButton, {}, at);
+  ASSERT_EQ(view.SelectedServerKey(), fake.Key());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return stash.Find(fake.Key())->NumPlayers() == "1"; }, 3000));
+  EXPECT_EQ(view.PlayerGrid()->Cells(pcPlayer, 1), "");  // held back while the button is down
+  QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
+  EXPECT_EQ(view.PlayerGrid()->Cells(pcPlayer, 1), "Ann");
+  EXPECT_EQ(view.PlayerGrid()->Cells(pcPing, 1), " 12");
+  EXPECT_EQ(view.SettingGrid()->Cells(stValue, 1), "127.0.0.1:" + QString::number(fake.Port() - 1));
+  EXPECT_EQ(fake.Requests().size(), 1);  // the release queries nothing more
+
+  // Dragged to another row: that row is selected, and queried, when the button goes up.
+  const QPoint far = CellCenter(RowOf(stash.Key(1)), scServer);
+  QTest::mousePress(viewport, Qt::LeftButton, {}, at);
+  ASSERT_EQ(fake.Requests().size(), 1);  // the same row: no new selection
+  QTest::mouseMove(viewport, far);
+  QMouseEvent move(QEvent::MouseMove, far, viewport->mapToGlobal(far), Qt::NoButton,
+                   Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(viewport, &move);
+  ASSERT_EQ(view.SelectedServerKey(), stash.Key(1));
+  EXPECT_EQ(view.LastSelectedServerKey(), fake.Key());
+  QTest::mouseRelease(viewport, Qt::LeftButton, {}, far);
+  EXPECT_EQ(view.LastSelectedServerKey(), stash.Key(1));
+  EXPECT_EQ(view.ServerGrid()->Cells(scPing, RowOf(stash.Key(1))), "...");
+  EXPECT_EQ(view.PlayerGrid()->Cells(pcPlayer, 1), "");
+}
+
+TEST_F(AnsweringViewTest, LeftAndRightStayOnTheServer) {
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+  TkorvStringGrid* grid = view.ServerGrid();
+  grid->setFocus();
+  ASSERT_TRUE(view.SelectServer(stash.Key(1)));
+  ASSERT_TRUE(view.SelectServer(fake.Key()));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view.PlayerGrid()->Cells(pcPlayer, 1) == "Ann"; }, 3000));
+  ASSERT_EQ(fake.Requests().size(), 1);
+  for (const Qt::Key key : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Left}) {
+    const int col = grid->Col();
+    QTest::keyClick(grid, key);
+    EXPECT_NE(grid->Col(), col);  // the cursor did move
+    EXPECT_EQ(view.SelectedServerKey(), fake.Key());
+    EXPECT_EQ(view.PlayerGrid()->Cells(pcPlayer, 1), "Ann") << "details blanked";
+    EXPECT_EQ(fake.Requests().size(), 1) << "queried again";
+  }
+  // Up and Down change the row: that is a new selection.
+  const int row = grid->Row();
+  QTest::keyClick(grid, row == grid->FixedRows() ? Qt::Key_Down : Qt::Key_Up);
+  EXPECT_NE(view.SelectedServerKey(), fake.Key());
+  EXPECT_EQ(view.LastSelectedServerKey(), view.SelectedServerKey());
+  QTest::keyClick(grid, row == grid->FixedRows() ? Qt::Key_Up : Qt::Key_Down);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return fake.Requests().size() == 2; }, 3000));
 }
 
 }  // namespace

@@ -409,6 +409,10 @@ TEST(StringGridFactoryTest, ListGridSettingsAndHandlers) {
   std::vector<int> keys;
   TkorvStringGrid::TListGridHandlers handlers;
   handlers.selectCell = [&](int col, int row) { selected.push_back({col, row}); };
+  std::vector<int> rows;
+  handlers.selectRow = [&](int row) { rows.push_back(row); };
+  int releases = 0;
+  handlers.leftButtonUp = [&] { ++releases; };
   handlers.keyUp = [&](int key, Qt::KeyboardModifiers) { keys.push_back(key); };
   TkorvStringGrid* grid = TkorvStringGrid::CreateListGrid(&parent, 4, &menu, handlers);
 
@@ -428,6 +432,11 @@ TEST(StringGridFactoryTest, ListGridSettingsAndHandlers) {
   grid->SetRow(3);
   grid->SetCol(2);
   EXPECT_EQ(selected, (std::vector<std::pair<int, int>>{{0, 3}, {2, 3}}));
+  EXPECT_EQ(rows, std::vector<int>{3});  // a new column in the same row is no new row
+  QTest::mouseClick(grid->viewport(), Qt::RightButton, {}, QPoint(2, 2));
+  EXPECT_EQ(releases, 0);
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, QPoint(2, 2));
+  EXPECT_EQ(releases, 1);
   QTest::keyClick(grid, Qt::Key_Delete);
   EXPECT_EQ(keys, std::vector<int>{Qt::Key_Delete});
   TkorvStringGrid* plain = TkorvStringGrid::CreateListGrid(&parent, 2, nullptr);
