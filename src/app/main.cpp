@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
   TUnixSignalWatcher signals;
   QObject::connect(&signals, &TUnixSignalWatcher::Terminated, &window, &QWidget::close);
 
-  if (window.StartFailed() || !window.StartInTray()) window.show();
+  if (window.ShowAtStart()) window.show();
   QTimer::singleShot(0, &window, [&window] { window.FirstShow(); });
   return app.exec();
 }

@@ -267,6 +267,9 @@ void TfrmZorvane::CreateMenus() {
   serverMenu_ = menuBar()->addMenu(QStringLiteral("&Server"));
   serverMenu_->setObjectName(QStringLiteral("miServer"));
   connect(serverMenu_, &QMenu::aboutToShow, this, &TfrmZorvane::ServerMenuOpening);
+  // The items hidden for the open menu come back with it closed: a hidden action's shortcut
+  // is dead, and the selection may change before the next key.
+  connect(serverMenu_, &QMenu::aboutToHide, this, [this] { BindToView(currentView_); });
   toolBar_ = addToolBar(QStringLiteral("Main"));
   toolBar_->setObjectName(QStringLiteral("tlbMain"));
   for (const TBinding& binding : kBindings) {
@@ -274,12 +277,12 @@ void TfrmZorvane::CreateMenus() {
     item->setObjectName(QString::fromLatin1(binding.menuItem));
     serverMenu_->addAction(item);
     addAction(item);  // its shortcut works anywhere in the window
-    boundItems_.push_back({item, QString::fromLatin1(binding.action)});
+    boundItems_.push_back({item, QString::fromLatin1(binding.action), false});
     if (binding.toolButton) {
       auto* button = new QAction(this);
       button->setObjectName(QString::fromLatin1(binding.toolButton));
       toolBar_->addAction(button);
-      boundItems_.push_back({button, QString::fromLatin1(binding.action)});
+      boundItems_.push_back({button, QString::fromLatin1(binding.action), true});
     }
   }
   serverMenu_->addSeparator();
@@ -309,7 +312,16 @@ void TfrmZorvane::BindToView(TkorvUTServerView* view) {
       continue;
     }
     bound.item->setText(action->text());
-    bound.item->setShortcut(action->shortcut());
+    // The menu item alone answers the key: two actions with one shortcut would both stay
+    // silent as an ambiguous overload.
+    if (bound.toolButton)
+      bound.item->setToolTip(action->shortcut().isEmpty()
+                                 ? action->text()
+                                 : action->text() + QStringLiteral(" (") +
+                                       action->shortcut().toString(QKeySequence::NativeText) +
+                                       u')');
+    else
+      bound.item->setShortcut(action->shortcut());
     bound.item->setVisible(action->isVisible());
     connect(bound.item, &QAction::triggered, action, &QAction::trigger);
   }
@@ -353,6 +365,10 @@ void TfrmZorvane::ApplySettings() {
     setFont(font);
   }
   stash_.LocalPort = s.localPort;
+  // Loaded with the rest, so that a close before the start-up query saves them unchanged.
+  massRefresh_->QueryPower = s.queryPower;
+  massRefresh_->SkipLowReplyInfo = s.skipPercentageInfo;
+  if (const auto master = ParseMasterAddress(s.masterServer)) massRefresh_->Master = *master;
   const TFilterPanelAlign align = FilterPanelAlignFromText(s.filterLocation);
   for (const auto& [name, view] : views_) {
     view->SetFilters(s.FiltersOf(view->GameType()));
@@ -377,9 +393,22 @@ void TfrmZorvane::ApplySettings() {
   favorites->SetDefaultVersion(s.defaultVersion);
   favorites->SetConfirmServerDelete(s.confirmServerDelete);
   favorites->SetAutoRefreshSelectedServerOnly(s.autoRefreshSelectedServerOnly);
+  ApplyMonitorLayout(grdPlayerMonitor_, s.sorts[3], s.columnWidths[3]);
+  ApplyMonitorLayout(grdMapMonitor_, s.sorts[4], s.columnWidths[4]);
   pages_->setUsesScrollButtons(!s.tabsMultiline);
   if (s.lastActivePageIndex >= 0 && s.lastActivePageIndex < pages_->count())
     pages_->setCurrentIndex(s.lastActivePageIndex);
+}
+
+void TfrmZorvane::ApplyMonitorLayout(TkorvStringGrid* grid, const TGridSort& sort,
+                                     const std::vector<int>& widths) {
+  // -2 is the designed sort: by the name column, ascending.
+  const TGridSort applied = sort.column == -2 ? TGridSort{0, TSortDirection::Ascending} : sort;
+  grid->SetKorvSortCol(applied.column);
+  if (grid->KorvSortCol() >= 0) grid->SetColumnSortDirection(grid->KorvSortCol(), applied.direction);
+  for (int col = 0; col < std::min(int(widths.size()), grid->ColCount()); ++col)
+    if (widths[col] >= 0) grid->SetColWidths(col, widths[col]);  // -1: not stored
+  grid->SortGrid(false);
 }
 
 void TfrmZorvane::GatherSettings() {
@@ -394,17 +423,16 @@ void TfrmZorvane::GatherSettings() {
   s.infoHeight = favorites->DetailHeight();
   s.playerWidth = favorites->PlayerPanelWidth();
   s.morePlayerInfo = favorites->MorePlayerInfo();
-  s.lastSelectedServer = favorites->SelectedServerKey();
+  // Until the start-up query lists the favourites, the stored selection is still the user's.
+  if (favoritesListed_) s.lastSelectedServer = favorites->SelectedServerKey();
   s.lastActivePageIndex = pages_->currentIndex();
   s.skipPercentageInfo = massRefresh_->SkipLowReplyInfo;
   s.queryPower = massRefresh_->QueryPower;
   for (int grid = gtServer; grid <= gtSetting; ++grid)
     s.sorts[grid - 1] = {favorites->GridSortCol(TGridType(grid)),
                          favorites->GridSortDirection(TGridType(grid))};
-  s.sorts[3] = {grdPlayerMonitor_->KorvSortCol() < 0 ? -2 : grdPlayerMonitor_->KorvSortCol(),
-                grdPlayerMonitor_->ColumnSortDirection(grdPlayerMonitor_->KorvSortCol())};
-  s.sorts[4] = {grdMapMonitor_->KorvSortCol() < 0 ? -2 : grdMapMonitor_->KorvSortCol(),
-                grdMapMonitor_->ColumnSortDirection(grdMapMonitor_->KorvSortCol())};
+  for (auto [grid, index] : {std::pair{grdPlayerMonitor_, 3}, std::pair{grdMapMonitor_, 4}})
+    s.sorts[index] = {grid->KorvSortCol(), grid->ColumnSortDirection(grid->KorvSortCol())};
   s.columnWidths[0] = favorites->GridColWidths(QStringLiteral("grdServer"));
   s.columnWidths[1] = favorites->GridColWidths(QStringLiteral("grdPlayer"));
   s.columnWidths[2] = favorites->GridColWidths(QStringLiteral("grdSetting"));
@@ -413,7 +441,8 @@ void TfrmZorvane::GatherSettings() {
     for (int col = 0; col < grid->ColCount(); ++col) s.columnWidths[index].push_back(grid->ColWidths(col));
   }
   for (const auto& [name, view] : views_) s.FiltersOf(view->GameType()) = view->Filters();
-  s.showToolbar = toolBar_->isVisible() || isHidden();
+  // Hidden only when the user hid it: a window in the tray hides its tool bar too.
+  s.showToolbar = !toolBar_->isHidden();
 }
 
 // ---- Start, close, tray
@@ -435,6 +464,7 @@ void TfrmZorvane::FirstShow() {
                              "existing directories and file names have correctly been set from "
                              "your previous zorvane.ini file. They can be checked under the "
                              "System menu, using Game Exes, Game INIs, and User INIs."));
+  if (closed_) return;
   if (!config_.gamesDetected && !s.skipDefaultPathsInfo &&
       (s.stamp == u"0" || !StampBelow(s.stamp, QStringLiteral("2.73")))) {
     const QString sentence = QStringLiteral(
@@ -448,6 +478,7 @@ void TfrmZorvane::FirstShow() {
                                   "the needed directories."),
         false);
   }
+  if (closed_) return;  // closed while a notice was open: nothing more to start
   StartupQuery();
 }
 
@@ -456,9 +487,7 @@ void TfrmZorvane::StartupQuery() {
   TkorvUTServerView* favorites = FavoritesView();
   favorites->PopulateServerGrid(true, true);
   favorites->SelectServer(s.lastSelectedServer);
-  massRefresh_->QueryPower = s.queryPower;
-  massRefresh_->SkipLowReplyInfo = s.skipPercentageInfo;
-  if (const auto master = ParseMasterAddress(s.masterServer)) massRefresh_->Master = *master;
+  favoritesListed_ = true;
   if (s.startupQuery == u"UT Master Server") {
     StartMassRefresh();
   } else {
@@ -470,6 +499,7 @@ void TfrmZorvane::StartupQuery() {
 }
 
 void TfrmZorvane::closeEvent(QCloseEvent* event) {
+  closed_ = true;
   if (startedUp_) {
     GatherSettings();
     SaveConfiguration(config_, stash_);

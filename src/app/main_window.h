@@ -47,6 +47,9 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   bool StartFailed() const { return startFailed_; }
   bool StartedUp() const { return startedUp_; }
   bool StartInTray() const { return config_.settings.startInTray; }
+  // Whether the process shows the window at start: not when it starts in the tray, unless
+  // there is no tray to start in (or the start failed and must say so).
+  bool ShowAtStart() const { return startFailed_ || !StartInTray() || !tray_; }
   TServerStash& Stash() { return stash_; }
   TConfiguration& Config() { return config_; }
   TMassRefresh& MassRefresh() { return *massRefresh_; }
@@ -94,6 +97,7 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   QWidget* CreateMonitorPage(const QString& title, const QString& firstColumn,
                              TkorvStringGrid*& grid, TStatusLine*& status);
   void ApplySettings();
+  void ApplyMonitorLayout(TkorvStringGrid* grid, const TGridSort& sort, const std::vector<int>& widths);
   void GatherSettings();
   void PageChanged(int index);
   void BindToView(TkorvUTServerView* view);
@@ -112,6 +116,8 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   bool startFailed_ = false;
   bool startedUp_ = false;
   bool firstShow_ = true;
+  bool closed_ = false;
+  bool favoritesListed_ = false;  // the start-up query has listed and selected the favourites
   bool debug_ = false;
   QString startFailureText_;
 
@@ -131,6 +137,7 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   struct TBoundItem {
     QAction* item;
     QString actionName;
+    bool toolButton;  // a tool-bar button shows its item's shortcut but does not own it
   };
   std::vector<TBoundItem> boundItems_;
   std::vector<QAction*> windowActions_;

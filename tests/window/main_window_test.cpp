@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QToolBar>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -24,10 +27,12 @@ struct RecordingDialogs : TWindowDialogs {
   void Information(QWidget*, const QString& text) override { information << text; }
   bool Notice(QWidget*, const QString& text, bool) override {
     notices << text;
+    if (whileNoticeOpen) whileNoticeOpen();
     return tickDontShowAgain;
   }
   QStringList errors, information, notices;
   bool tickDontShowAgain = false;
+  std::function<void()> whileNoticeOpen;
 };
 
 using testing::Read;
@@ -168,6 +173,225 @@ TEST_F(MainWindowTest, CloseAndReopenKeepsFavouritesLayoutSortsAndFilters) {
   EXPECT_TRUE(favorites->FilterPanel()->FilterUsed(kPlayersFilter));
   EXPECT_EQ(favorites->FilterPanel()->FilterText(kPlayersFilter), "> 0");
   EXPECT_EQ(window->View("CTFGame")->FilterPanel()->FilterText(1), "godlike");
+}
+
+TEST_F(MainWindowTest, ClosingWhileTheStartNoticeIsOpenSavesWhatWasStored) {
+  // No game is found, so the notice shows at this start; the window is closed under it.
+  Write(dir.filePath("zorvane.ini"),
+        "[settings]\nZorvane=2.91\nqueryPower=7\nskipPercentageInfo=1\nmasterServer=127.0.0.1:" +
+            QByteArray::number(testing::ClosedPort()) +
+            "\nstartupQuery=UT Master Server\nlastSelectedServer=10.1.2.3:7778\n"
+            "[server]\nserverCount=1\nserver[0]=10.1.2.3\\7778\\False\\Mine\\UT\n");
+  auto window = Start();
+  dialogs.whileNoticeOpen = [&] { window->close(); };
+  window->FirstShow();
+  ASSERT_EQ(dialogs.notices.size(), 1);
+  const QByteArray saved = Read(dir.filePath("zorvane.ini"));
+  EXPECT_TRUE(saved.contains("queryPower=7\n")) << saved.toStdString();
+  EXPECT_TRUE(saved.contains("skipPercentageInfo=1\n"));
+  EXPECT_TRUE(saved.contains("lastSelectedServer=10.1.2.3:7778\n"));
+  EXPECT_TRUE(saved.contains("masterServer=127.0.0.1:"));
+  // A closed window starts no query.
+  EXPECT_FALSE(window->MassRefresh().MassRefreshing());
+  EXPECT_FALSE(LogHas(*window, "Master"));
+
+  // Closed after the start-up query, the selection is the favourites view's again.
+  dialogs.whileNoticeOpen = nullptr;
+  Write(dir.filePath("zorvane.ini"),
+        "[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\nstartupQuery=none\n"
+        "lastSelectedServer=10.1.2.3:7778\n[server]\nserverCount=1\n"
+        "server[0]=10.1.2.3\\7778\\False\\Mine\\UT\n");
+  window = Start();
+  window->FirstShow();
+  EXPECT_EQ(window->FavoritesView()->SelectedServerKey(), "10.1.2.3:7778");
+  window->FavoritesView()->RemoveServersOfGame({});  // nothing listed, nothing selected
+  window->close();
+  EXPECT_TRUE(Read(dir.filePath("zorvane.ini")).contains("lastSelectedServer=\n"));
+}
+
+TEST_F(MainWindowTest, MonitorGridsTakeTheirStoredSortAndWidthsAndKeepThem) {
+  struct TCase {
+    QByteArray stored;
+    int playerCol;
+    TSortDirection playerDirection;
+    int mapCol;
+    TSortDirection mapDirection;
+    QByteArray saved;
+  };
+  const std::vector<TCase> cases = {
+      {"monitorGridSortCol=1\nmonitorGridSortColDirection=down\nmapGridSortCol=2\n"
+       "mapGridSortColDirection=up\n[monitorGrid]\ncolWidth[0]=111\ncolWidth[1]=222\n"
+       "[mapGrid]\ncolWidth[0]=99\ncolWidth[1]=x\n",
+       1, TSortDirection::Descending, 2, TSortDirection::Ascending,
+       "monitorGridSortCol=1\nmonitorGridSortColDirection=down\nmapGridSortCol=2\n"
+       "mapGridSortColDirection=up\n"},
+      // Nothing stored: by the name column, ascending. -1: unsorted, and it stays so.
+      {"mapGridSortCol=-1\n", 0, TSortDirection::Ascending, -1, TSortDirection::None,
+       "monitorGridSortCol=0\nmonitorGridSortColDirection=up\nmapGridSortCol=-1\n"},
+  };
+  for (const TCase& c : cases) {
+    Write(dir.filePath("zorvane.ini"),
+          "[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\nstartupQuery=none\n" + c.stored);
+    auto window = Start();
+    const TkorvStringGrid* players = window->findChild<TkorvStringGrid*>("grdPlayerMonitor");
+    const TkorvStringGrid* maps = window->findChild<TkorvStringGrid*>("grdMapMonitor");
+    ASSERT_TRUE(players && maps);
+    EXPECT_EQ(players->KorvSortCol(), c.playerCol) << c.stored.toStdString();
+    EXPECT_EQ(players->ColumnSortDirection(c.playerCol), c.playerDirection);
+    EXPECT_EQ(maps->KorvSortCol(), c.mapCol);
+    if (c.mapCol >= 0) {
+      EXPECT_EQ(maps->ColumnSortDirection(c.mapCol), c.mapDirection);
+    }
+    const bool widths = c.stored.contains("colWidth");
+    EXPECT_EQ(players->ColWidths(0), widths ? 111 : 150);
+    EXPECT_EQ(players->ColWidths(1), widths ? 222 : 300);
+    EXPECT_EQ(maps->ColWidths(0), widths ? 99 : 150);
+    EXPECT_EQ(maps->ColWidths(1), 300);  // unreadable: as designed
+    window->close();
+    const QByteArray saved = Read(dir.filePath("zorvane.ini"));
+    for (const QByteArray& line : c.saved.split('\n'))
+      EXPECT_TRUE(saved.contains(QByteArray(line + '\n'))) << line.toStdString();
+    if (widths) {
+      EXPECT_TRUE(saved.contains("[monitorGrid]\ncolWidth[0]=111\ncolWidth[1]=222\n"));
+      EXPECT_TRUE(saved.contains("[mapGrid]\ncolWidth[0]=99\ncolWidth[1]=300\n"));
+    }
+  }
+}
+
+TEST_F(MainWindowTest, ToolBarSettingIsSavedNotItsMomentaryVisibility) {
+  struct TCase {
+    bool stored;
+    bool show;
+    bool hideToTray;
+    bool userToggles;
+    bool saved;
+  };
+  const std::vector<TCase> cases = {
+      {false, true, true, false, false},   // hidden in the tray at close
+      {true, true, true, false, true},
+      {true, false, false, false, true},   // never shown (started in the tray)
+      {false, false, false, false, false},
+      {true, true, false, true, false},    // the user hid it
+      {false, true, false, true, true},
+  };
+  for (const TCase& c : cases) {
+    Write(dir.filePath("zorvane.ini"),
+          QByteArray("[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\nstartupQuery=none\n"
+                     "showToolbar=") + (c.stored ? "1" : "0") + "\n");
+    auto window = Start();
+    QToolBar* bar = window->findChild<QToolBar*>("tlbMain");
+    ASSERT_NE(bar, nullptr);
+    if (c.show) {
+      window->show();
+      ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+    if (c.userToggles) bar->setVisible(!bar->isVisible());  // as its toggle in the menu does
+    if (c.hideToTray) window->hide();
+    window->close();
+    EXPECT_TRUE(Read(dir.filePath("zorvane.ini"))
+                    .contains(QByteArray(QByteArray("showToolbar=") + (c.saved ? "1" : "0") + "\n")))
+        << c.stored << c.show << c.hideToTray << c.userToggles;
+  }
+}
+
+TEST_F(MainWindowTest, StartInTrayWithoutATrayShowsTheWindow) {
+  Write(dir.filePath("zorvane.ini"), "[settings]\nZorvane=2.91\nstartInTray=1\n");
+  auto window = Start();
+  EXPECT_TRUE(window->StartInTray());
+  if (window->Tray()) GTEST_SKIP() << "this desktop has a tray";
+  EXPECT_TRUE(window->ShowAtStart());
+}
+
+// Every key of the window and of its views, pressed on the real window: each runs its action
+// once, where that action can act, whether the tool bar (which shows the same commands) is
+// shown or not.
+TEST_F(MainWindowTest, EveryShortcutRunsItsActionExactlyOnce) {
+  const int favoritePort = testing::ClosedPort();
+  int serverPort = testing::ClosedPort();
+  while (serverPort == favoritePort) serverPort = testing::ClosedPort();
+  Write(dir.filePath("zorvane.ini"),
+        "[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\nstartupQuery=none\nqueryPower=0\n"
+        "masterServer=127.0.0.1:" + QByteArray::number(favoritePort) +
+            "\n[server]\nserverCount=1\nserver[0]=127.0.0.1\\" +
+            QByteArray::number(favoritePort) + "\\False\\Mine\\UT\n");
+  auto window = Start();
+  window->FirstShow();
+  window->show();
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  TkorvUTServerView* ctf = window->View("CTFGame");
+  TkorvUTServerView* favorites = window->FavoritesView();
+
+  // The Server menu opened and closed while the view lists nothing hides items for a moment.
+  window->Pages()->setCurrentWidget(ctf);
+  QMenu* serverMenu = window->findChild<QMenu*>("miServer");
+  QMenuBar* menuBar = window->menuBar();
+  QTest::mouseClick(menuBar, Qt::LeftButton, {},
+                    menuBar->actionGeometry(serverMenu->menuAction()).center());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return serverMenu->isVisible(); }, 2000));
+  EXPECT_FALSE(window->FindWindowAction("miRefreshServer")->isVisible());
+  QTest::keyClick(serverMenu, Qt::Key_Escape);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !serverMenu->isVisible(); }, 2000));
+
+  // Then a server is listed and selected.
+  TServerStash& stash = window->Stash();
+  ASSERT_TRUE(stash.AddServer("127.0.0.1", QString::number(serverPort), {}, false, "UT", "True", {}));
+  TServer& server = *stash.Server(stash.Count() - 1);
+  server.SetDescription("Flags");
+  server.SetGameType("CTFGame");
+  server.SetPing("40");
+  server.SetPlayer(0, {"Ann", "5", "50", "red", {}, {}, {}, {}});
+  ctf->PopulateServerGrid(true, true);
+  ASSERT_TRUE(ctf->SelectServer("127.0.0.1:" + QString::number(serverPort)));
+
+  enum TWhere { kViews, kOrdinaryView, kFavoritesView, kWindow };
+  struct TKey {
+    QKeyCombination key;
+    const char* action;
+    TWhere where;
+  };
+  const std::vector<TKey> keys = {
+      {Qt::Key_F5, "actRefreshServerGrid", kViews},
+      {Qt::CTRL | Qt::Key_F5, "actRefreshServer", kViews},
+      {Qt::CTRL | Qt::Key_J, "actJoinServer", kViews},
+      {Qt::Key_F6, "actAddServerPlayerToPlayerMonitor", kViews},
+      {Qt::Key_F9, "actAddServerToFavorites", kOrdinaryView},
+      {Qt::CTRL | Qt::Key_I, "actImportFavorites", kFavoritesView},
+      {Qt::CTRL | Qt::Key_R, "actExportFavorites", kFavoritesView},
+      {Qt::CTRL | Qt::Key_T, "actExportFavorite", kFavoritesView},
+      {Qt::CTRL | Qt::Key_N, "actAddFavorite", kFavoritesView},
+      {Qt::CTRL | Qt::Key_E, "actEditFavorite", kFavoritesView},
+      {Qt::CTRL | Qt::Key_D, "actDeleteFavorite", kFavoritesView},
+      {Qt::Key_F8, "actMasterServerQuery", kWindow},
+      {Qt::Key_F10, "actRefreshAllServerGrids", kWindow},
+      {Qt::CTRL | Qt::Key_F11, "actDebug", kWindow},
+  };
+  QToolBar* toolBar = window->findChild<QToolBar*>("tlbMain");
+  ASSERT_TRUE(toolBar->isVisible());
+  for (const bool toolBarShown : {true, false}) {
+    toolBar->setVisible(toolBarShown);
+    for (TkorvUTServerView* view : {ctf, favorites}) {
+      window->Pages()->setCurrentWidget(view);
+      view->ServerGrid()->setFocus();
+      for (const TKey& k : keys) {
+        const auto action = [&](TkorvUTServerView* of) {
+          return k.where == kWindow ? window->FindWindowAction(k.action)
+                                    : of->FindViewAction(k.action);
+        };
+        QSignalSpy here(action(view), &QAction::triggered);
+        QSignalSpy there(action(view == ctf ? favorites : ctf), &QAction::triggered);
+        QTest::keyClick(view->ServerGrid(), k.key.key(), k.key.keyboardModifiers());
+        const bool acts = k.where == kViews || k.where == kWindow ||
+                          (k.where == kFavoritesView) == view->IsFavorite();
+        EXPECT_EQ(here.count(), acts ? 1 : 0)
+            << QKeySequence(k.key).toString().toStdString() << " in " << view->Title().toStdString()
+            << (toolBarShown ? " with" : " without") << " the tool bar";
+        if (k.where != kWindow) {
+          EXPECT_EQ(there.count(), 0);
+        }
+      }
+    }
+  }
 }
 
 }  // namespace
