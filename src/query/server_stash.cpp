@@ -232,7 +232,15 @@ void TServerStash::HandleReply(TkorvUDP* transport, const QByteArray& buffer, in
   const bool hasPlayers = server->HasPlayers();
   server->BecamePopulated = server->Populated ? false : hasPlayers;
   server->Populated = hasPlayers;
+  const bool textFinished = QueryProtocolOf(server->Game()) == TQueryProtocol::Text &&
+                            (server->RepliesSeen & rpTextFinal);
   Q_EMIT OnServerUpdated(key);
+  // A whole text reply is in, so nothing more is awaited on this socket: it goes now rather
+  // than at the end of the reply wait. The event loop then watches only the sockets of
+  // servers still to answer, and a server waiting for a socket gets this one.
+  const int index = IndexOf(key);
+  if (textFinished && Server(index) && Server(index)->Transport.get() == transport)
+    ReleaseTransport(index);
 }
 
 void TServerStash::HandleResolved(const QString& key, const QString& hostIP) {
