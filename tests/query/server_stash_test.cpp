@@ -213,6 +213,7 @@ TEST(ServerStashTest, TextReplyOverSeveralDatagramsCompletesTheServerOnce) {
   EXPECT_TRUE(s->Online && s->CameOnline && s->Populated && s->BecamePopulated);
   EXPECT_NE(s->Ping(), "9999");
   EXPECT_EQ(log.count(), 4);
+  EXPECT_EQ(s->Transport, nullptr);  // the whole reply is in: its socket is released
 
   // A second complete reply clears the one-shot flags.
   stash.QueryServer(fake.Key());
@@ -247,6 +248,7 @@ TEST(ServerStashTest, BinaryServerAnswersInfoThenRulesAndPlayers) {
   EXPECT_EQ(s->Setting(1), (RSetting{"Mutator", "MutInstaGib"}));
   EXPECT_EQ(s->Player(0), (RPlayer{"Ann", "300", "576", "red", "", "", "", ""}));
   EXPECT_EQ(s->RepliesSeen, rpInfo | rpRules | rpPlayers);
+  EXPECT_NE(s->Transport, nullptr);  // rules may come in more datagrams: kept until the wait ends
 }
 
 // A server that answers every request with an info reply must not turn one query into a
