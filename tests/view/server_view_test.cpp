@@ -203,6 +203,26 @@ TEST_F(ServerViewTest, ListRefreshIsPacedAndTheReplyWaitMarksSilentServers) {
   EXPECT_EQ(sleeps, QList<int>(9, 2));
 }
 
+// F5 pressed again while the list is still being sent: the new refresh replaces the running
+// one, and the automatic refresh the first one paused comes back once the second is sent.
+TEST_F(ServerViewTest, RefreshWhileSendingReplacesTheBurstAndKeepsTheAutoRefresh) {
+  for (int i = 0; i < 6; ++i) Add("127.0.0.1", 1 + i, "S" + QString::number(i), "40");
+  view.PopulateServerGrid(true, true);
+  view.SetQueryPower(9);
+  view.SetAutoRefreshRate(60000);
+  ASSERT_TRUE(view.AutoRefreshTimer().isActive());
+  int refreshed = 0;
+  QObject::connect(&view, &TkorvUTServerView::OnRefreshServerGrid, [&] { ++refreshed; });
+  view.RefreshServerList();
+  EXPECT_FALSE(view.AutoRefreshTimer().isActive());
+  view.RefreshServerList();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return stash.Bursts().Idle(); }, 2000));
+  EXPECT_EQ(refreshed, 1);
+  EXPECT_EQ(sleeps.size(), 1 + 5);  // one pause of the replaced burst, five of the new
+  EXPECT_TRUE(view.AutoRefreshTimer().isActive());
+  EXPECT_TRUE(view.ReplyWaitTimer().isActive());
+}
+
 TEST_F(ServerViewTest, SilentNamedServerIsResolvedAgainAndRetriedOnce) {
   Add("fake.example", 9, "Named", "40");
   view.PopulateServerGrid(true, true);
