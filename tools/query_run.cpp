@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "query/ping.h"
-#include "query/query_pacing.h"
+#include "query/query_burst.h"
 #include "query/server_stash.h"
 #include "query/vocabulary.h"
 
@@ -60,16 +60,17 @@ void TQueryRun::Track(int index) {
 }
 
 void TQueryRun::Run(int queryPower) {
-  std::vector<int> ready;
-  for (int i = 0; i < stash_.Count(); ++i)
-    if (!stash_.Server(i)->TextEmpty(TServerText::IP)) ready.push_back(i);
-  TQueryPacer pacer(queryPower);
-  for (int n = 0; n < int(ready.size()); ++n) {
-    Query(ready[n]);
-    pacer.AfterQuery(n, int(ready.size()));
+  TBurstRequest burst;
+  for (int i = 0; i < stash_.Count(); ++i) {
+    if (stash_.Server(i)->TextEmpty(TServerText::IP) || sent_[i]) continue;
+    sent_[i] = true;
+    burst.keys << stash_.Key(i);
   }
+  burst.queryPower = queryPower;
+  // Replies are read between the burst's pauses; the wait for the rest starts once it is sent.
+  burst.finished = [this](const TBurstOutcome&) { wait_.start(); };
+  stash_.Bursts().Start(std::move(burst));
   if (doneCount_ == stash_.Count()) return;
-  wait_.start();
   loop_.exec();
 }
 
@@ -116,8 +117,8 @@ void TQueryRun::LookupFinished(int index) {
 }
 
 void TQueryRun::WaitExpired() {
-  // A look-up still running is not silence from its server: it has not been asked yet.
-  if (pendingLookups_ > 0) return;
+  // A look-up still running, or a burst still sending, is not silence from the servers.
+  if (pendingLookups_ > 0 || !stash_.Bursts().Idle()) return;
   loop_.quit();
 }
 

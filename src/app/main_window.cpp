@@ -150,6 +150,7 @@ void TfrmZorvane::CreateViews() {
     }
     KeepViewsInStep(view);
     connect(view, &TkorvUTServerView::OnDebug, this, [this](const QString& text) { DebugLine(text); });
+    connect(view, &TkorvUTServerView::OnActivityLog, this, [this](const QString& text) { Log(text); });
   }
   pages_->addTab(CreateMonitorPage(QStringLiteral("Player Monitor"), QStringLiteral("Player"),
                                    grdPlayerMonitor_, staPlayerMonitor_),

@@ -1,7 +1,9 @@
 #include "app/mass_refresh.h"
 
 #include <cmath>
+#include <memory>
 
+#include "query/query_burst.h"
 #include "query/server_stash.h"
 
 namespace zorvane {
@@ -20,6 +22,8 @@ TMassRefresh::TMassRefresh(TServerStash& stash, TMassRefreshHost& host, QObject*
 
 bool TMassRefresh::StartMassRefresh(const QString& variant) {
   host_.ActivityLog(QStringLiteral("UT Master Server query requested..."));
+  // Bursts of the views still sending end here: their owners put back what they paused.
+  stash_.Bursts().CancelAll();
   autoRefreshWasOn_ = host_.StopFavoritesAutoRefresh();
   host_.StopReplyWaitTimers();
   host_.StopNotificationTimers();
@@ -46,31 +50,59 @@ void TMassRefresh::SendBurst() {
 
   massRefreshing_ = true;
   host_.SetMassRefreshing(true);
-  TQueryPacer pacer(QueryPower, Sleep, [this](const QString& line) { host_.DebugLog(line); });
-  int shown = -1;
-  for (int i = 0; i < count; ++i) {
-    stash_.QueryServer(stash_.Key(i));
-    const int percent = RoundedPercent(i, count);
-    if (percent != shown) {
-      shown = percent;
-      host_.ShowStatus(querying + QString::number(percent) + u'%');
-      host_.DebugLog(QStringLiteral("percentage queried = ") + QString::number(percent) +
-                     QStringLiteral("% "));
-    }
-    pacer.AfterQuery(i, count);
-  }
-
-  host_.ShowStatus(QStringLiteral("Waiting for replies..."));
-  host_.ActivityLog(QStringLiteral("Waiting for replies..."));
+  // Replies are read while the burst is paused, so counting starts now.
+  timMassRefreshWait_.stop();
   replyPercent_ = -1;
   repliesCounted_ = 0;
-  timMassRefreshWait_.start();
+  noSocket_ = 0;
+  counted_.clear();
+  sending_ = true;
+
+  TBurstRequest burst;
+  burst.owner = this;
+  burst.keys.reserve(count);
+  for (int i = 0; i < count; ++i) burst.keys << stash_.Key(i);
+  burst.queryPower = QueryPower;
+  burst.debugLog = [this](const QString& line) { host_.DebugLog(line); };
+  auto shown = std::make_shared<int>(-1);
+  burst.sent = [this, querying, count, shown](int i) {
+    const int percent = RoundedPercent(i, count);
+    if (percent == *shown) return;
+    *shown = percent;
+    host_.ShowStatus(querying + QString::number(percent) + u'%');
+    host_.DebugLog(QStringLiteral("percentage queried = ") + QString::number(percent) +
+                   QStringLiteral("% "));
+  };
+  burst.finished = [this](const TBurstOutcome& outcome) {
+    if (!outcome.cancelled) BurstSent(outcome.noSocket);
+  };
+  stash_.Bursts().Start(std::move(burst));
+}
+
+void TMassRefresh::BurstSent(int noSocket) {
+  sending_ = false;
+  noSocket_ = noSocket;
+  if (noSocket > 0) {
+    const QString text = QString::number(noSocket) +
+                         QStringLiteral(" servers could not be queried: no free sockets "
+                                        "(open file limit)");
+    host_.ShowStatus(text);
+    host_.ActivityLog(text);
+  }
+  host_.ShowStatus(QStringLiteral("Waiting for replies..."));
+  host_.ActivityLog(QStringLiteral("Waiting for replies..."));
+  if (repliesCounted_ >= stash_.Count() && stash_.Count() > 0)
+    ProcessMassRefreshReplies();  // every server answered while the burst was still going
+  else
+    timMassRefreshWait_.start();
 }
 
 bool TMassRefresh::ServerUpdated(const QString& key) {
   if (processingReplies_) return true;
   if (!massRefreshing_) return false;
   if (stash_.IndexOf(key) < 0) return true;
+  if (counted_.contains(key.toLower())) return true;  // completes nothing new
+  counted_.insert(key.toLower());
   timMassRefreshWait_.stop();
   const int count = stash_.Count();
   const int percent = RoundedPercent(repliesCounted_, count);
@@ -82,6 +114,7 @@ bool TMassRefresh::ServerUpdated(const QString& key) {
     replyPercent_ = percent;
   }
   ++repliesCounted_;
+  if (sending_) return true;  // the wait starts when the burst has been sent
   if (count > repliesCounted_)
     timMassRefreshWait_.start();
   else
@@ -91,6 +124,10 @@ bool TMassRefresh::ServerUpdated(const QString& key) {
 
 void TMassRefresh::ProcessMassRefreshReplies() {
   timMassRefreshWait_.stop();
+  if (sending_) {  // ended before its burst was sent (a test, or a quit): the burst goes too
+    sending_ = false;
+    stash_.Bursts().Cancel(this);
+  }
   processingReplies_ = true;
   // The share of servers that replied, counting the last reply too: the figure shown while
   // counting lags one reply behind, and with a short list that alone would read "Only 89%"
@@ -105,7 +142,10 @@ void TMassRefresh::ProcessMassRefreshReplies() {
   host_.SetMassRefreshing(false);
   host_.ReselectServers();
   host_.RefreshCaptionAndMonitors();
-  host_.ShowStatus(QString::number(stash_.Count()) + QStringLiteral(" total servers"));
+  QString total = QString::number(stash_.Count()) + QStringLiteral(" total servers");
+  if (noSocket_ > 0)
+    total += QStringLiteral(" (%1 could not be queried: no free sockets)").arg(noSocket_);
+  host_.ShowStatus(total);
   if (autoRefreshWasOn_) host_.RestartFavoritesAutoRefresh();
   host_.RestartReplyWaitTimers();
   host_.ActivityLog(QString::number(replyPercent_) +

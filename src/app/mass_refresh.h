@@ -5,11 +5,11 @@
 // TMassRefreshHost; the command-line tool plugs in a headless host.
 
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QTimer>
 
 #include "query/master_query.h"
-#include "query/query_pacing.h"
 
 namespace zorvane {
 
@@ -56,26 +56,33 @@ class TMassRefresh : public QObject {
   bool SkipLowReplyInfo = false;
   TMasterAddress Master;
   TMasterQueryOptions MasterOptions;
-  // Replaces the pauses of the burst (tests count them instead of sleeping).
-  TQueryPacer::TSleep Sleep;
 
   bool MassRefreshing() const { return massRefreshing_; }
   bool ProcessingReplies() const { return processingReplies_; }
   int RepliesCounted() const { return repliesCounted_; }
   int ReplyPercent() const { return replyPercent_; }
   int ServersListed() const { return listed_; }
+  // True while the burst is still sending (replies are counted meanwhile).
+  bool Sending() const { return sending_; }
+  // Servers of the last burst that could not be queried for want of sockets.
+  int NoSocketCount() const { return noSocket_; }
   QTimer& WaitTimer() { return timMassRefreshWait_; }
 
   // Returns false when the master added no server (the refresh ended there).
   bool StartMassRefresh(const QString& variant);
-  // The burst over every server of the stash and the start of the reply wait.
+  // Starts the burst over every server of the stash; the reply wait starts when it has been
+  // sent. The burst yields to the event loop at every pause, so replies are read meanwhile.
   void SendBurst();
   // The stash's update of a server. True when the mass refresh took it (counting, or ignoring
-  // it while processing); false means the window handles it as an ordinary update.
+  // it while processing); false means the window handles it as an ordinary update. Each
+  // server is counted once per refresh: later updates of it (the rest of a reply) neither
+  // count nor extend the wait.
   bool ServerUpdated(const QString& key);
   void ProcessMassRefreshReplies();
 
  private:
+  void BurstSent(int noSocket);
+
   TServerStash& stash_;
   TMassRefreshHost& host_;
   QTimer timMassRefreshWait_;
@@ -85,6 +92,9 @@ class TMassRefresh : public QObject {
   int repliesCounted_ = 0;
   int replyPercent_ = -1;
   int listed_ = 0;
+  int noSocket_ = 0;
+  bool sending_ = false;
+  QSet<QString> counted_;  // lower-cased keys of the servers counted in this refresh
 };
 
 // round(part * 100 / whole), halves to even.

@@ -10,23 +10,21 @@ namespace zorvane {
 
 class TQueryPacer {
  public:
-  using TSleep = std::function<void(int milliseconds)>;
   using TDebugLog = std::function<void(const QString& text)>;
 
-  // sleep defaults to blocking the calling thread.
-  explicit TQueryPacer(int queryPower, TSleep sleep = {}, TDebugLog debugLog = {});
+  explicit TQueryPacer(int queryPower, TDebugLog debugLog = {});
 
-  // Call after sending the query at index of count.
-  void AfterQuery(int index, int count);
+  // Call after sending the query at index of count. Returns the pause due now in
+  // milliseconds (0 for none); the caller waits it out without blocking the event loop.
+  int AfterQuery(int index, int count);
   int Pauses() const { return pauses_; }
 
  private:
-  void Pause(int index, int milliseconds);
+  int Pause(int index, int milliseconds);
 
   int power_;
   int counter_ = 1;
   int pauses_ = 0;
-  TSleep sleep_;
   TDebugLog debugLog_;
 };
 

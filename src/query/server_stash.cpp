@@ -1,9 +1,11 @@
 #include "query/server_stash.h"
 
+#include <QTimer>
 #include <cmath>
 
 #include "query/binary_protocol.h"
 #include "query/ping.h"
+#include "query/query_burst.h"
 #include "query/text_protocol.h"
 #include "query/udp_transport.h"
 #include "query/vocabulary.h"
@@ -43,7 +45,10 @@ double PingScale(int p) {
 }  // namespace
 
 TServerStash::TServerStash(QObject* parent)
-    : QObject(parent), statusQuery_(TextStatusQuery()), lookup_(SystemHostLookup()) {}
+    : QObject(parent),
+      statusQuery_(TextStatusQuery()),
+      lookup_(SystemHostLookup()),
+      bursts_(std::make_unique<TQueryBurst>(*this)) {}
 
 TServerStash::~TServerStash() = default;
 
@@ -80,7 +85,6 @@ bool TServerStash::AddServer(const QString& host, const QString& port,
   server->QueryVersion = GameQueryVersion(game);
   server->Favorite = favorite;
   if (!gameTypeName.isEmpty()) server->SetGameTypeName(gameTypeName);
-  if (!CreateTransport(*server)) return false;
 
   TServer* added = server.get();
   if (byName) CreateResolver(*server, key);
@@ -130,14 +134,27 @@ bool TServerStash::CreateTransport(TServer& server) {
   }
 }
 
-void TServerStash::QueryServer(const QString& key) {
+TQuerySent TServerStash::QueryServer(const QString& key) {
   TServer* server = Find(key);
-  if (!server || server->TextEmpty(TServerText::IP)) return;
+  if (!server) return TQuerySent::NotSent;
+  const QString lowerKey = key.toLower();
+  if (server->TextEmpty(TServerText::IP)) {
+    if (server->TextEmpty(TServerText::DNSName)) return TQuerySent::NotSent;
+    awaitingAddress_.insert(lowerKey);
+    return TQuerySent::AwaitingAddress;
+  }
+  if (QueryProtocolOf(server->Game()) == TQueryProtocol::None) return TQuerySent::NotSent;
   if (!server->Transport || !server->Transport->IsOpen()) {
     server->Transport.reset();
-    if (!CreateTransport(*server)) return;
+    if (!CreateTransport(*server)) {
+      if (!awaitingSocketKeys_.contains(lowerKey)) {
+        awaitingSocketKeys_.insert(lowerKey);
+        awaitingSocket_.push_back(key);
+      }
+      return TQuerySent::NoSocket;
+    }
   }
-  server->Transport->SetMeasurePing(true);
+  server->Transport->BeginQuery();
   switch (QueryProtocolOf(server->Game())) {
     case TQueryProtocol::Text:
       SendRequest(*server, statusQuery_);
@@ -148,9 +165,13 @@ void TServerStash::QueryServer(const QString& key) {
     case TQueryProtocol::None:
       break;
   }
+  return server->Transport && server->Transport->RequestsSent() > 0 ? TQuerySent::Sent
+                                                                     : TQuerySent::NotSent;
 }
 
 void TServerStash::SendRequest(TServer& server, const QByteArray& request) {
+  // However a server answers, one query costs it at most its three requests.
+  if (server.Transport->RequestsSent() >= kMaxRequestsPerQuery) return;
   try {
     server.Transport->SendBytes(request);
   } catch (const UDPSockError& e) {
@@ -211,7 +232,15 @@ void TServerStash::HandleReply(TkorvUDP* transport, const QByteArray& buffer, in
   const bool hasPlayers = server->HasPlayers();
   server->BecamePopulated = server->Populated ? false : hasPlayers;
   server->Populated = hasPlayers;
+  const bool textFinished = QueryProtocolOf(server->Game()) == TQueryProtocol::Text &&
+                            (server->RepliesSeen & rpTextFinal);
   Q_EMIT OnServerUpdated(key);
+  // A whole text reply is in, so nothing more is awaited on this socket: it goes now rather
+  // than at the end of the reply wait. The event loop then watches only the sockets of
+  // servers still to answer, and a server waiting for a socket gets this one.
+  const int index = IndexOf(key);
+  if (textFinished && Server(index) && Server(index)->Transport.get() == transport)
+    ReleaseTransport(index);
 }
 
 void TServerStash::HandleResolved(const QString& key, const QString& hostIP) {
@@ -219,6 +248,8 @@ void TServerStash::HandleResolved(const QString& key, const QString& hostIP) {
   if (!server || hostIP.isEmpty()) return;
   server->SetIP(hostIP);
   if (server->Transport) server->Transport->SetRemoteHost(hostIP);
+  // Queried while its name was being resolved: it is asked now, within the same reply wait.
+  if (awaitingAddress_.remove(key.toLower())) QueryServer(key);
 }
 
 void TServerStash::ClearServers(bool keepFavorites) {
@@ -227,6 +258,21 @@ void TServerStash::ClearServers(bool keepFavorites) {
     if (keepFavorites && entry.server->Favorite) kept.push_back(std::move(entry));
   servers_ = std::move(kept);
   RebuildIndex();
+}
+
+void TServerStash::QuerySocketWaiters() {
+  socketWaitersDue_ = false;
+  while (!awaitingSocket_.empty()) {
+    const QString key = awaitingSocket_.front();
+    awaitingSocket_.pop_front();
+    awaitingSocketKeys_.remove(key.toLower());
+    if (QueryServer(key) == TQuerySent::NoSocket) {
+      // Still none free: it keeps its place at the head of the queue.
+      awaitingSocket_.pop_back();
+      awaitingSocket_.push_front(key);
+      return;
+    }
+  }
 }
 
 void TServerStash::DeleteServer(int index) {
@@ -244,10 +290,17 @@ void TServerStash::ResetServer(int index, bool clearOnline) {
 
 void TServerStash::ReleaseTransport(int index) {
   TServer* server = Server(index);
-  if (!server || !server->Transport) return;
+  if (!server) return;
+  awaitingAddress_.remove(Key(index).toLower());
+  if (!server->Transport) return;
   server->Transport->CloseSocket();
   server->Transport->disconnect(this);
   server->Transport.release()->deleteLater();
+  if (!awaitingSocket_.empty() && !socketWaitersDue_) {
+    // The socket closes now; the waiting queries go out once the releasing caller is done.
+    socketWaitersDue_ = true;
+    QTimer::singleShot(0, this, &TServerStash::QuerySocketWaiters);
+  }
 }
 
 void TServerStash::NormalizePings(const QString& gameType) {
@@ -334,6 +387,10 @@ void TServerStash::RebuildIndex() {
   index_.clear();
   index_.reserve(Count());
   for (int i = 0; i < Count(); ++i) index_.insert(servers_[i].key.toLower(), i);
+  // Waiting queries of servers that are gone go with them.
+  awaitingAddress_.removeIf([this](const QString& key) { return !index_.contains(key); });
+  std::erase_if(awaitingSocket_, [this](const QString& key) { return !index_.contains(key.toLower()); });
+  awaitingSocketKeys_.removeIf([this](const QString& key) { return !index_.contains(key); });
 }
 
 }  // namespace zorvane

@@ -6,7 +6,9 @@
 #include <QByteArray>
 #include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QString>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -14,6 +16,16 @@
 #include "query/server_record.h"
 
 namespace zorvane {
+
+class TQueryBurst;
+
+// What became of one status query.
+enum class TQuerySent {
+  Sent,
+  AwaitingAddress,  // the server's name is still being resolved: it is sent once resolved
+  NoSocket,         // no socket could be had: it is sent once a released transport frees one
+  NotSent,          // unknown key, no protocol for the variant, or the send failed
+};
 
 class TServerStash : public QObject {
   Q_OBJECT
@@ -26,19 +38,24 @@ class TServerStash : public QObject {
   const QByteArray& StatusQuery() const { return statusQuery_; }
 
   // Adds a server under the key host ":" port. True when a new server was added, or an
-  // existing one became a favourite. A port that is not a number from 1 to 65535, or a server
-  // whose socket cannot be created, is not added (and logged).
+  // existing one became a favourite. A port that is not a number from 1 to 65535 is not added
+  // (and logged). The server's socket is created by its first query.
   bool AddServer(const QString& host, const QString& port, const QString& gameTypeName,
                  bool favorite, const QString& game, const QString& autoUpdateDescription,
                  const QString& description);
-  // Sends the status query of one server; unknown keys and unresolved names are ignored.
-  void QueryServer(const QString& key);
+  // Sends the status query of one server. A server whose name is not resolved yet is queried
+  // when its address arrives; one that cannot get a socket when a transport is released.
+  TQuerySent QueryServer(const QString& key);
+  // Every paced burst of queries runs here, one at a time.
+  TQueryBurst& Bursts() { return *bursts_; }
   void ClearServers(bool keepFavorites);
   void DeleteServer(int index);
   void ResetServer(int index, bool clearOnline);
   // Closes and frees the server's transport once its replies are no longer awaited (the end
   // of a reply wait): an idle transport would hold a socket and a kilobyte or more for
   // nothing. The next query creates a fresh one. Safe inside the transport's own signal.
+  // A query still waiting for the server's address is dropped; the socket freed goes to a
+  // server waiting for one.
   void ReleaseTransport(int index);
   // Looks a server's DNS name up afresh (a silent server may have moved): its address is
   // forgotten until the resolver reports the new one.
@@ -79,11 +96,20 @@ class TServerStash : public QObject {
   void HandleResolved(const QString& key, const QString& hostIP);
   void SendRequest(TServer& server, const QByteArray& request);
   void RebuildIndex();
+  void QuerySocketWaiters();
+
+  // Requests one query may send: the status or info request, then rules and players.
+  static constexpr int kMaxRequestsPerQuery = 3;
 
   QByteArray statusQuery_;
   std::vector<TEntry> servers_;
   QHash<QString, int> index_;  // lower-cased key -> position in servers_
   THostLookup lookup_;
+  QSet<QString> awaitingAddress_;        // lower-cased keys queried before their name resolved
+  std::deque<QString> awaitingSocket_;   // keys queried when no socket could be had, in order
+  QSet<QString> awaitingSocketKeys_;     // the same, lower-cased, to queue each once
+  bool socketWaitersDue_ = false;
+  std::unique_ptr<TQueryBurst> bursts_;
 };
 
 }  // namespace zorvane

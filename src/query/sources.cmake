@@ -7,6 +7,7 @@ target_sources(zorvane_core PRIVATE
   query/open_file_limit.cpp query/open_file_limit.h
   query/packed_texts.h
   query/ping.cpp query/ping.h
+  query/query_burst.cpp query/query_burst.h
   query/query_pacing.cpp query/query_pacing.h
   query/server_record.cpp query/server_record.h
   query/server_stash.cpp query/server_stash.h

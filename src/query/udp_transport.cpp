@@ -8,8 +8,10 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 
 namespace zorvane {
 
@@ -23,6 +25,40 @@ QString DottedText(quint32 address) {
       .arg((address >> 16) & 0xFF)
       .arg((address >> 8) & 0xFF)
       .arg(address & 0xFF);
+}
+
+qint64 WallClockNs() {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+// Peeks at the next datagram for the kernel's receive stamp, leaving the datagram in place.
+// Returns 0 with the stamp (0 when the kernel gave none), or the errno of the peek; a refusal
+// reported here is consumed by the peek.
+int PeekArrival(int fd, qint64& stamp) {
+  char byte = 0;
+  iovec data{&byte, 1};
+  alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timespec))];
+  msghdr message{};
+  message.msg_iov = &data;
+  message.msg_iovlen = 1;
+  message.msg_control = control;
+  message.msg_controllen = sizeof control;
+  stamp = 0;
+  ssize_t n = 0;
+  do n = ::recvmsg(fd, &message, MSG_PEEK | MSG_DONTWAIT);
+  while (n < 0 && errno == EINTR);
+  if (n < 0) return errno;
+  for (cmsghdr* c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c)) {
+    if (c->cmsg_level != SOL_SOCKET || c->cmsg_type != SCM_TIMESTAMPNS ||
+        c->cmsg_len < CMSG_LEN(sizeof(timespec)))
+      continue;
+    timespec at{};
+    std::memcpy(&at, CMSG_DATA(c), sizeof at);
+    stamp = qint64(at.tv_sec) * 1'000'000'000 + at.tv_nsec;
+  }
+  return 0;
 }
 
 // Hands a socket to the event loop for deletion: it may be inside its own signal right now.
@@ -89,6 +125,9 @@ void TNMUDP::OpenSocket(int port) {
     Status(QStringLiteral("Looking Up Error Message") + text, kStatusLevelProgress);
     Fail(text);
   }
+  const int one = 1;
+  kernelTimestamps_ = ::setsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_TIMESTAMPNS,
+                                   &one, sizeof one) == 0;
   connect(socket.get(), &QUdpSocket::readyRead, this, &TNMUDP::ReadPending);
   socket_ = std::move(socket);
   connectedAddress_ = 0;
@@ -97,6 +136,7 @@ void TNMUDP::OpenSocket(int port) {
 
 void TNMUDP::CloseSocket() {
   Discard(socket_);
+  kernelTimestamps_ = false;
   connectedAddress_ = 0;
   connectedPort_ = 0;
 }
@@ -123,6 +163,7 @@ void TNMUDP::SendBuffer(QByteArray buffer) {
     connectedPort_ = remotePort_;
   }
   Status(QStringLiteral("Sending Data"), kStatusLevelProgress);
+  lastSendTime_ = WallClockNs();
   if (socket_->writeDatagram(buffer, QHostAddress(address), quint16(remotePort_)) < 0)
     Fail(socket_->errorString());
   Q_EMIT OnDataSend();
@@ -169,24 +210,37 @@ void TNMUDP::ReadPending() {
   char buffer[kDatagramBuffer];
   QHostAddress from;
   quint16 port = 0;
-  // The first read runs even when no datagram is pending: the notification may be an error
-  // (a refused port), which only a receive reports.
-  qint64 n = socket_->readDatagram(buffer, sizeof buffer, &from, &port);
-  if (n < 0) {
-    if (socket_->error() == QAbstractSocket::ConnectionRefusedError) {
-      lastDatagram_.clear();
-      Deliver(-1, QHostAddress(connectedAddress_), quint16(connectedPort_));
-    }
-    return;
-  }
+  // Each datagram is peeked at for its kernel stamp and then read through QUdpSocket, which
+  // re-arms its read notification only inside its own read: so the first round reads through
+  // it even when the peek found nothing (the notification may also be a refusal).
+  bool rearmed = false;
   for (;;) {
-    lastDatagram_ = QByteArray(buffer, n);
+    qint64 stamp = 0;
+    const int error = PeekArrival(int(socket_->socketDescriptor()), stamp);
+    if (error == ECONNREFUSED) {
+      lastDatagram_.clear();
+      lastArrivalTime_ = WallClockNs();
+      Deliver(-1, QHostAddress(connectedAddress_), quint16(connectedPort_));
+      if (!self || !socket_) return;
+      continue;
+    }
+    if (error != 0 && rearmed) return;
+    const qint64 n = socket_->readDatagram(buffer, sizeof buffer, &from, &port);
+    rearmed = true;
+    if (n < 0) {
+      if (socket_->error() == QAbstractSocket::ConnectionRefusedError) {
+        lastDatagram_.clear();
+        lastArrivalTime_ = WallClockNs();
+        Deliver(-1, QHostAddress(connectedAddress_), quint16(connectedPort_));
+      }
+      return;
+    }
+    lastArrivalTime_ = stamp != 0 ? stamp : WallClockNs();
+    lastDatagram_ = QByteArray(buffer, int(n));
     Deliver(n, from, port);
     if (!self) return;
     lastDatagram_.clear();  // thousands of transports must not each keep their last reply
-    if (!socket_ || !socket_->hasPendingDatagrams()) return;
-    n = socket_->readDatagram(buffer, sizeof buffer, &from, &port);
-    if (n < 0) return;
+    if (!socket_) return;
   }
 }
 
@@ -227,15 +281,26 @@ TkorvUDP::TkorvUDP(QObject* parent) : TkorvNMUDP(parent) {
   connect(this, &TkorvNMUDP::OnSelfDataReceived, this, &TkorvUDP::HandleSelfData);
 }
 
+void TkorvUDP::BeginQuery() {
+  measurePing_ = true;
+  requestsSent_ = 0;
+}
+
 void TkorvUDP::SendBytes(const QByteArray& bytes) {
   TkorvNMUDP::SendBytes(bytes);
-  if (measurePing_) sendTick_ = TickCount();
+  ++requestsSent_;
+  if (measurePing_) sendTime_ = LastSendTime();
+}
+
+int TkorvUDP::ElapsedPing() const {
+  const qint64 elapsed = replyTime_ - sendTime_;
+  return elapsed <= 0 ? 0 : int(std::min<qint64>(elapsed / 1'000'000, 999'999));
 }
 
 void TkorvUDP::HandleSelfData(const QByteArray& buffer, int length) {
   if (measurePing_) {
     measurePing_ = false;
-    replyTick_ = TickCount();
+    replyTime_ = LastArrivalTime();
   }
   Q_EMIT OnReply(this, buffer, length);
 }

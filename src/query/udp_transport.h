@@ -5,6 +5,10 @@
 // Every socket is connected to its server, so the replies of thousands of outstanding queries
 // arrive each on the socket of its own server, and a port that refuses the query is reported
 // on that socket as a failed receive (a negative byte count).
+//
+// A ping is the time from the send to the arrival of the first reply. The arrival time is the
+// kernel's receive stamp of the datagram (SO_TIMESTAMPNS), so a reply that waits in its socket
+// while the program is busy elsewhere still measures the server, not the program.
 
 #include <QByteArray>
 #include <QHostAddress>
@@ -66,6 +70,13 @@ class TNMUDP : public QObject {
   void CloseSocket();
 
   QString LastStatus() const { return lastStatus_; }
+  // Wall-clock nanoseconds taken right before the last datagram went out.
+  qint64 LastSendTime() const { return lastSendTime_; }
+  // Wall-clock nanoseconds at which the datagram being delivered arrived: the kernel's receive
+  // stamp, or the time it was read where the kernel gives none.
+  qint64 LastArrivalTime() const { return lastArrivalTime_; }
+  // Whether the kernel stamps this socket's datagrams (false also while closed).
+  bool KernelTimestamps() const { return kernelTimestamps_; }
   // Replaces the resolver used for a RemoteHost that is not a dotted address.
   void SetHostLookup(THostLookup lookup) { lookup_ = std::move(lookup); }
 
@@ -79,6 +90,7 @@ class TNMUDP : public QObject {
  private:
   void OpenSocket(int port);
   void ReadPending();
+  void RearmNotifier();
   void Deliver(qint64 count, const QHostAddress& from, quint16 port);
   quint32 ResolveRemote();
   bool LookupOnce(QHostAddress& address);
@@ -97,6 +109,9 @@ class TNMUDP : public QObject {
   int lastCount_ = 0;
   QString lastStatus_;
   THostLookup lookup_;
+  qint64 lastSendTime_ = 0;
+  qint64 lastArrivalTime_ = 0;
+  bool kernelTimestamps_ = false;
 };
 
 class TkorvNMUDP : public TNMUDP {
@@ -126,10 +141,17 @@ class TkorvUDP : public TkorvNMUDP {
   void SetReplyInProgress(int mark) { replyInProgress_ = mark; }
   bool MeasurePing() const { return measurePing_; }
   void SetMeasurePing(bool measure) { measurePing_ = measure; }
-  quint32 SendTick() const { return sendTick_; }
-  quint32 ReplyTick() const { return replyTick_; }
-  // Milliseconds from the measured send to the first reply after it.
-  int ElapsedPing() const { return int(replyTick_ - sendTick_); }
+  // Wall-clock nanoseconds of the measured send and of the first reply after it.
+  qint64 SendTime() const { return sendTime_; }
+  qint64 ReplyTime() const { return replyTime_; }
+  // Whole milliseconds from the measured send to the first reply after it (never negative:
+  // the wall clock may have been set back in between).
+  int ElapsedPing() const;
+
+  // Starts a query: the next send is measured and the request count starts again.
+  void BeginQuery();
+  // Requests sent since BeginQuery.
+  int RequestsSent() const { return requestsSent_; }
 
   // Sends and, while MeasurePing is set, records the send time.
   void SendBytes(const QByteArray& bytes);
@@ -143,8 +165,9 @@ class TkorvUDP : public TkorvNMUDP {
   QString serverName_;
   int replyInProgress_ = 0;
   bool measurePing_ = true;
-  quint32 sendTick_ = 0;
-  quint32 replyTick_ = 0;
+  int requestsSent_ = 0;
+  qint64 sendTime_ = 0;
+  qint64 replyTime_ = 0;
 };
 
 }  // namespace zorvane

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <utility>
 
+#include "query/query_burst.h"
 #include "query/server_stash.h"
 #include "query/vocabulary.h"
 #include "view/filter_match.h"
@@ -826,22 +827,44 @@ void TkorvUTServerView::RefreshSelectedServer() {
 }
 
 void TkorvUTServerView::RefreshServerList() {
+  // A refresh of this view still sending gives way to this one (and puts its timer back).
+  if (stash_) stash_->Bursts().Cancel(this);
   const bool autoWasOn = autoRefresh_.isActive();
   autoRefresh_.stop();
   replyWait_.stop();
   reResolve_.stop();
+  TBurstRequest burst;
+  burst.owner = this;
   if (stash_) {
-    TQueryPacer pacer(queryPower_, sleep_, [this](const QString& line) { Debug(line); });
     const int count = stash_->Count();
     for (int i = 0; i < count; ++i) {
       if (!BelongsToView(*stash_->Server(i))) continue;
-      RefreshServer(stash_->Key(i));
-      pacer.AfterQuery(i, count);  // never after the stash's last entry
+      const QString key = stash_->Key(i);
+      const int row = FindServerRow(key);
+      if (row >= 0) serverGrid_->SetCell(scPing, row, QString::fromLatin1(kAwaitedPing));
+      burst.keys << key;
+      burst.paceIndex.push_back(i);  // never a pause after the stash's last entry
     }
+    burst.paceCount = count;
   }
-  if (autoWasOn) autoRefresh_.start();
-  replyWait_.start();
-  Q_EMIT OnRefreshServerGrid(this);
+  burst.queryPower = queryPower_;
+  burst.debugLog = [this](const QString& line) { Debug(line); };
+  burst.finished = [this, autoWasOn](const TBurstOutcome& outcome) {
+    if (autoWasOn) autoRefresh_.start();
+    if (outcome.cancelled) return;
+    if (outcome.noSocket > 0) {
+      const QString text = QString::number(outcome.noSocket) +
+                           QStringLiteral(" servers could not be queried: no free sockets");
+      SetStatusText(0, text, true, true);
+      Q_EMIT OnActivityLog(PlainTitle(title_) + QStringLiteral(": ") + text);
+    }
+    replyWait_.start();
+    Q_EMIT OnRefreshServerGrid(this);
+  };
+  if (stash_)
+    stash_->Bursts().Start(std::move(burst));
+  else
+    burst.finished({});
 }
 
 void TkorvUTServerView::StartAutoRefresh() {
@@ -873,6 +896,7 @@ void TkorvUTServerView::StopAllTimers() {
 
 void TkorvUTServerView::ReplyWaitOver() {
   replyWait_.stop();
+  if (stash_ && stash_->Bursts().Pending(this)) return;  // its end starts a full wait
   bool retryDue = false;
   for (int row = serverGrid_->FixedRows(); row < serverGrid_->RowCount(); ++row) {
     if (serverGrid_->Cells(scPing, row) != QLatin1StringView(kAwaitedPing)) continue;

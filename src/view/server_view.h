@@ -15,7 +15,6 @@
 
 #include "app/settings.h"
 #include "query/game_records.h"
-#include "query/query_pacing.h"
 #include "view/filter_layout.h"
 
 namespace zorvane {
@@ -79,8 +78,6 @@ class TkorvUTServerView : public QWidget {
   void SetGridFont(const QString& name, int size);
   int QueryPower() const { return queryPower_; }
   void SetQueryPower(int power) { queryPower_ = power; }
-  // Replaces the pauses of a list refresh (tests count them instead of sleeping).
-  void SetSleep(TQueryPacer::TSleep sleep) { sleep_ = std::move(sleep); }
 
   // ---- Rows
   void PopulateServerGrid(bool fillRows, bool allFilters);
@@ -158,6 +155,7 @@ class TkorvUTServerView : public QWidget {
   QTimer& ReplyWaitTimer() { return replyWait_; }
   QTimer& ReResolveTimer() { return reResolve_; }
   // The end of the wait for replies (the reply-wait timer's work).
+  // The wait starts when the list refresh has been sent.
   void ReplyWaitOver();
   void ReResolveRetry();
 
@@ -180,6 +178,8 @@ class TkorvUTServerView : public QWidget {
   void OnViewColumnResized(const QString& gameType, const QString& gridName,
                            const std::vector<int>& widths);
   void OnDebug(const QString& text);
+  // A line for the activity log.
+  void OnActivityLog(const QString& text);
   void OnSort(const QString& gameType, zorvane::TGridType grid, int sortCol,
               zorvane::TSortDirection direction);
 
@@ -242,7 +242,6 @@ class TkorvUTServerView : public QWidget {
   bool reloadAfterRelease_ = false;  // a reply for the selected row while it was down
   QString lastSelectedKey_;
   TFilterSet filters_;  // the panel's filters, kept for the per-reply checks
-  TQueryPacer::TSleep sleep_;
 
   TFilterPanel* filterPanel_;
   QWidget* content_;  // the grids and splitters, docked beside the filter panel

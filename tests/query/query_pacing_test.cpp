@@ -15,12 +15,13 @@ struct Burst {
 
 Burst RunBurst(int power, int count) {
   Burst burst;
-  int current = 0;
-  TQueryPacer pacer(power, [&](int ms) {
-    burst.sleeps.push_back(ms);
-    burst.after.push_back(current);
-  });
-  for (current = 0; current < count; ++current) pacer.AfterQuery(current, count);
+  TQueryPacer pacer(power);
+  for (int current = 0; current < count; ++current) {
+    if (const int ms = pacer.AfterQuery(current, count); ms > 0) {
+      burst.sleeps.push_back(ms);
+      burst.after.push_back(current);
+    }
+  }
   EXPECT_EQ(pacer.Pauses(), int(burst.sleeps.size()));
   return burst;
 }
@@ -46,7 +47,7 @@ TEST(QueryPacerTest, StrengthThreePausesAfterEverySeventhButNeverAfterTheLast) {
 
 TEST(QueryPacerTest, DebugLogNamesTheLoopAndTheSleep) {
   QStringList lines;
-  TQueryPacer pacer(25, [](int) {}, [&](const QString& line) { lines << line; });
+  TQueryPacer pacer(25, [&](const QString& line) { lines << line; });
   pacer.AfterQuery(0, 2);
   pacer.AfterQuery(1, 2);
   EXPECT_EQ(lines, QStringList{"On loop #0, sleep was requested for 2 ms."});

@@ -6,6 +6,8 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
+#include <vector>
 
 #include "query/binary_protocol.h"
 #include "query/udp_transport.h"
@@ -59,8 +61,7 @@ TEST(ServerStashTest, NewRecordsTakeTheirFieldsFromTheArguments) {
   EXPECT_EQ(s->GameTypeName(), "Onslaught");
   EXPECT_TRUE(s->Favorite);
   EXPECT_FALSE(s->Online || s->ReplyComplete || s->Resolver);
-  EXPECT_EQ(s->Transport->RemoteHost(), "10.0.0.2");
-  EXPECT_EQ(s->Transport->RemotePort(), 7778);
+  EXPECT_EQ(s->Transport, nullptr);  // no socket until its first query
   EXPECT_EQ(stash.IndexOf("10.0.0.2:7778"), 0);
 }
 
@@ -212,6 +213,7 @@ TEST(ServerStashTest, TextReplyOverSeveralDatagramsCompletesTheServerOnce) {
   EXPECT_TRUE(s->Online && s->CameOnline && s->Populated && s->BecamePopulated);
   EXPECT_NE(s->Ping(), "9999");
   EXPECT_EQ(log.count(), 4);
+  EXPECT_EQ(s->Transport, nullptr);  // the whole reply is in: its socket is released
 
   // A second complete reply clears the one-shot flags.
   stash.QueryServer(fake.Key());
@@ -246,6 +248,23 @@ TEST(ServerStashTest, BinaryServerAnswersInfoThenRulesAndPlayers) {
   EXPECT_EQ(s->Setting(1), (RSetting{"Mutator", "MutInstaGib"}));
   EXPECT_EQ(s->Player(0), (RPlayer{"Ann", "300", "576", "red", "", "", "", ""}));
   EXPECT_EQ(s->RepliesSeen, rpInfo | rpRules | rpPlayers);
+  EXPECT_NE(s->Transport, nullptr);  // rules may come in more datagrams: kept until the wait ends
+}
+
+// A server that answers every request with an info reply must not turn one query into a
+// flood: a query sends its three requests at most, and the next query three more.
+TEST(ServerStashTest, OneQuerySendsAtMostThreeRequestsWhateverTheServerAnswers) {
+  FakeServer fake([](const QByteArray&) -> QList<QByteArray> {
+    return {BinaryBuilder::Info("Loud", "DM-Rankin", "xDeathMatch", 0, 16)};
+  });
+  TServerStash stash;
+  ASSERT_TRUE(Add(stash, "127.0.0.1", QString::number(fake.Port()), false, "UT2004"));
+  stash.QueryServer(fake.Key());
+  QTest::qWait(150);
+  EXPECT_EQ(fake.Requests().size(), 3);
+  stash.QueryServer(fake.Key());
+  QTest::qWait(150);
+  EXPECT_EQ(fake.Requests().size(), 6);
 }
 
 TEST(ServerStashTest, RefusedQueryCompletesWithoutComingOnlineAndReopensNextTime) {
@@ -301,31 +320,65 @@ TEST(ServerStashTest, ServerAddedByNameIsQueriedOnceResolved) {
   const QString key = "fake.example:" + QString::number(fake.Port());
   ASSERT_TRUE(Add(stash, "fake.example", QString::number(fake.Port())));
   ASSERT_TRUE(Add(stash, "nowhere.example", "7778"));
-  stash.QueryServer(key);  // not resolved yet: nothing is sent
+  // Not resolved yet: the query goes out once the address is known.
+  EXPECT_EQ(stash.QueryServer(key), TQuerySent::AwaitingAddress);
+  EXPECT_EQ(stash.QueryServer("nowhere.example:7778"), TQuerySent::AwaitingAddress);
   EXPECT_TRUE(fake.Requests().isEmpty());
-  QTest::qWait(20);
+  ASSERT_TRUE(WaitForUpdates(updated, 1));
+  EXPECT_EQ(fake.Requests().size(), 1);
   EXPECT_EQ(stash.Find(key)->IP(), "127.0.0.1");
   EXPECT_EQ(stash.Find("nowhere.example:7778")->IP(), "");
-  stash.QueryServer(key);
-  ASSERT_TRUE(WaitForUpdates(updated, 1));
   EXPECT_EQ(updated[0][0].toString(), key);  // the reply is keyed by the name
   EXPECT_EQ(stash.Find(key)->MapName(), "DM-Deck16");
+  EXPECT_EQ(stash.QueryServer(key), TQuerySent::Sent);
+  ASSERT_TRUE(WaitForUpdates(updated, 2));
+  EXPECT_EQ(fake.Requests().size(), 2);
 }
 
-TEST(ServerStashTest, ServerWithoutASocketIsSkippedAndLogged) {
+TEST(ServerStashTest, QueryWaitingForAnAddressIsDroppedWithItsServerOrTheWaitsEnd) {
+  FakeServer fake([](const QByteArray&) { return QList<QByteArray>{"\\final\\"}; });
+  TServerStash stash;
+  stash.SetHostLookup([](const QString&, QObject* context, THostLookupDone done) {
+    QTimer::singleShot(20, context, [=] { done(QHostAddress("127.0.0.1"), {}); });
+  });
+  const QString port = QString::number(fake.Port());
+  Add(stash, "gone.example", port);
+  Add(stash, "released.example", port);
+  stash.QueryServer("gone.example:" + port);
+  stash.QueryServer("released.example:" + port);
+  stash.DeleteServer(0);
+  stash.ReleaseTransport(0);  // the reply wait ended first
+  QTest::qWait(60);
+  EXPECT_EQ(stash.Server(0)->IP(), "127.0.0.1");
+  EXPECT_TRUE(fake.Requests().isEmpty());
+}
+
+// A low open-file limit: every server is kept (favourites too, so none is lost at the next
+// save); those that get no socket are queried as released transports free some.
+TEST(ServerStashTest, ServersBeyondTheOpenFileLimitStayAndWaitForASocket) {
+  const int base = testing::ClosedPort();
   rlimit saved{};
   getrlimit(RLIMIT_NOFILE, &saved);
   TServerStash stash;
-  QSignalSpy log(&stash, &TServerStash::OnLog);
   rlimit tight = saved;
   tight.rlim_cur = 64;
   setrlimit(RLIMIT_NOFILE, &tight);
   int added = 0;
-  for (int i = 0; i < 100; ++i) added += Add(stash, "10.9.0." + QString::number(i), "7778");
+  for (int i = 0; i < 100; ++i) added += Add(stash, "127.0.0.1", QString::number(base + i), true);
+  std::vector<TQuerySent> results;
+  for (int i = 0; i < 100; ++i) results.push_back(stash.QueryServer(stash.Key(i)));
+  const auto firstMissing = std::find(results.begin(), results.end(), TQuerySent::NoSocket);
+  const int sent = int(std::count(results.begin(), results.end(), TQuerySent::Sent));
+  EXPECT_EQ(added, 100);
+  EXPECT_EQ(stash.Count(), 100);
+  ASSERT_NE(firstMissing, results.end());
+  EXPECT_EQ(sent + std::count(results.begin(), results.end(), TQuerySent::NoSocket), 100);
+  const int waiting = int(firstMissing - results.begin());
+  EXPECT_EQ(stash.Server(waiting)->Transport, nullptr);
+  for (int i = 0; i < 4; ++i) stash.ReleaseTransport(i);
+  QTest::qWait(20);
   setrlimit(RLIMIT_NOFILE, &saved);
-  EXPECT_LT(added, 64);
-  EXPECT_EQ(stash.Count(), added);
-  EXPECT_EQ(log.count(), 100 - added);
+  EXPECT_NE(stash.Server(waiting)->Transport, nullptr);  // queried with a freed socket
 }
 
 TEST(ServerStashTest, RepliesForUnknownServersCloseTheirSocket) {

@@ -4,7 +4,9 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
+#include <QUdpSocket>
 
 #include "support/fake_server.h"
 
@@ -68,7 +70,7 @@ TEST(UdpTransportTest, PingIsMeasuredFromTheFirstReplyOnly) {
   ASSERT_TRUE(udp.MeasurePing());
   Pointed(udp, server.Port())->SendBytes("q");
   ASSERT_TRUE(replies.WaitFor(1));
-  const quint32 replyTick = udp.ReplyTick();
+  const qint64 replyTime = udp.ReplyTime();
   const int elapsed = udp.ElapsedPing();
   EXPECT_GE(elapsed, 0);
   EXPECT_LT(elapsed, 1000);
@@ -76,8 +78,32 @@ TEST(UdpTransportTest, PingIsMeasuredFromTheFirstReplyOnly) {
   QTest::qWait(30);
   udp.SendBytes("again");  // not measured: the flag is clear
   ASSERT_TRUE(replies.WaitFor(2));
-  EXPECT_EQ(udp.ReplyTick(), replyTick);
+  EXPECT_EQ(udp.ReplyTime(), replyTime);
   EXPECT_EQ(udp.ElapsedPing(), elapsed);
+}
+
+// The server answers at once, but the program is busy for 50 ms before it reads the reply
+// (a burst still sending, a grid being filled): the ping is the server's round trip, taken
+// from the kernel's arrival stamp, not the moment the program got round to reading.
+TEST(UdpTransportTest, PingIsTheArrivalTimeNotTheReadTime) {
+  QUdpSocket server;
+  ASSERT_TRUE(server.bind(QHostAddress::LocalHost, 0));
+  TkorvUDP udp;
+  Replies replies;
+  replies.Watch(udp);
+  Pointed(udp, server.localPort())->SendBytes("q");
+  ASSERT_TRUE(server.waitForReadyRead(1000));
+  char request[16];
+  QHostAddress from;
+  quint16 port = 0;
+  ASSERT_GT(server.readDatagram(request, sizeof request, &from, &port), 0);
+  server.writeDatagram("answer", from, port);
+  QThread::msleep(50);
+  ASSERT_TRUE(replies.WaitFor(1));
+  EXPECT_EQ(replies.buffers[0], "answer");
+  EXPECT_TRUE(udp.KernelTimestamps());
+  EXPECT_GE(udp.ReplyTime(), udp.SendTime());
+  EXPECT_LT(udp.ElapsedPing(), 25);
 }
 
 TEST(UdpTransportTest, TakenLocalPortFallsBackToAPortTheSystemChooses) {

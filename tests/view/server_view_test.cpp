@@ -7,6 +7,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "query/query_burst.h"
 #include "query/server_stash.h"
 #include "support/fake_server.h"
 #include "view/filter_panel.h"
@@ -34,7 +35,7 @@ class ServerViewTest : public ::testing::Test {
     view.SetGameTypes(&types);
     view.SetGameType("CTFGame");
     view.SetTitle("&CTF");
-    view.SetSleep([this](int ms) { sleeps << ms; });
+    stash.Bursts().SetPauseHook([this](int ms) { sleeps << ms; });
     view.resize(900, 600);
   }
 
@@ -192,9 +193,13 @@ TEST_F(ServerViewTest, ListRefreshIsPacedAndTheReplyWaitMarksSilentServers) {
   view.PopulateServerGrid(true, true);
   view.SetQueryPower(5);
   view.RefreshServerList();
+  EXPECT_EQ(Column(scPing), QStringList(10, "..."));
+  EXPECT_FALSE(view.ReplyWaitTimer().isActive());  // still sending: the wait starts after
+  view.ReplyWaitOver();                             // a wait ending now changes nothing
+  EXPECT_EQ(Column(scPing), QStringList(10, "..."));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return stash.Bursts().Idle(); }, 2000));
   EXPECT_EQ(sleeps, (QList<int>{1}));  // after the 5th; never after the stash's last entry
   EXPECT_TRUE(view.ReplyWaitTimer().isActive());
-  EXPECT_EQ(Column(scPing), QStringList(10, "..."));
   view.ServerGrid()->SetCell(scPing, 1, "33");  // one answered in time
   view.ServerGrid()->SetCell(scPlayers, 1, "7");
   view.ReplyWaitOver();
@@ -206,7 +211,28 @@ TEST_F(ServerViewTest, ListRefreshIsPacedAndTheReplyWaitMarksSilentServers) {
   sleeps.clear();
   view.SetQueryPower(25);
   view.RefreshServerList();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return stash.Bursts().Idle(); }, 2000));
   EXPECT_EQ(sleeps, QList<int>(9, 2));
+}
+
+// F5 pressed again while the list is still being sent: the new refresh replaces the running
+// one, and the automatic refresh the first one paused comes back once the second is sent.
+TEST_F(ServerViewTest, RefreshWhileSendingReplacesTheBurstAndKeepsTheAutoRefresh) {
+  for (int i = 0; i < 6; ++i) Add("127.0.0.1", 1 + i, "S" + QString::number(i), "40");
+  view.PopulateServerGrid(true, true);
+  view.SetQueryPower(9);
+  view.SetAutoRefreshRate(60000);
+  ASSERT_TRUE(view.AutoRefreshTimer().isActive());
+  int refreshed = 0;
+  QObject::connect(&view, &TkorvUTServerView::OnRefreshServerGrid, [&] { ++refreshed; });
+  view.RefreshServerList();
+  EXPECT_FALSE(view.AutoRefreshTimer().isActive());
+  view.RefreshServerList();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return stash.Bursts().Idle(); }, 2000));
+  EXPECT_EQ(refreshed, 1);
+  EXPECT_EQ(sleeps.size(), 1 + 5);  // one pause of the replaced burst, five of the new
+  EXPECT_TRUE(view.AutoRefreshTimer().isActive());
+  EXPECT_TRUE(view.ReplyWaitTimer().isActive());
 }
 
 TEST_F(ServerViewTest, SilentNamedServerIsResolvedAgainAndRetriedOnce) {
@@ -214,6 +240,7 @@ TEST_F(ServerViewTest, SilentNamedServerIsResolvedAgainAndRetriedOnce) {
   view.PopulateServerGrid(true, true);
   ASSERT_TRUE(QTest::qWaitFor([&] { return !stash.Server(0)->IP().isEmpty(); }, 1000));
   view.RefreshServerList();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return stash.Bursts().Idle(); }, 2000));
   view.ReplyWaitOver();
   EXPECT_EQ(stash.Server(0)->ReResolvePending, 1);
   EXPECT_TRUE(stash.Server(0)->IP().isEmpty());  // looked up afresh
