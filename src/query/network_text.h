@@ -20,7 +20,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QStringView>
-#include <deque>
+#include <forward_list>
 
 namespace zorvane {
 
@@ -45,11 +45,12 @@ class TNetworkTexts {
  public:
   QByteArrayView Clean(QByteArrayView latin1) {
     if (!NeedsSanitizing(latin1)) return latin1;
-    return copies_.emplace_back(SanitizeNetworkText(latin1));
+    return copies_.emplace_front(SanitizeNetworkText(latin1));
   }
 
  private:
-  std::deque<QByteArray> copies_;  // a deque never moves what it holds
+  // Never moves what it holds, and costs nothing until a copy is made.
+  std::forward_list<QByteArray> copies_;
 };
 
 }  // namespace zorvane
