@@ -1,5 +1,7 @@
 #include "query/network_text.h"
 
+#include <algorithm>
+
 namespace zorvane {
 
 namespace {
@@ -73,6 +75,9 @@ QByteArray SanitizeNetworkText(QByteArrayView latin1) {
 }
 
 bool NeedsSanitizing(QByteArrayView latin1) {
+  // Nearly every value is plain: one quick pass finds no control character at all.
+  if (std::none_of(latin1.begin(), latin1.end(), [](char c) { return IsControl(uchar(c)); }))
+    return false;
   const TBytes text{latin1};
   for (qsizetype i = 0; i < text.size();) {
     if (ColourCodeAt(text, i)) {
