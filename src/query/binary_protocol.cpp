@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include "query/network_text.h"
 #include "query/server_record.h"
 
 namespace zorvane {
@@ -47,6 +48,7 @@ class TReader {
 };
 
 void ParseInfo(TServer& server, TReader& in, int elapsedPing, TBinaryParseResult& result) {
+  TNetworkTexts clean;
   server.ResetValues(false);
   server.SetPing(QString::number(elapsedPing));
   QByteArrayView text;
@@ -57,29 +59,36 @@ void ParseInfo(TServer& server, TReader& in, int elapsedPing, TBinaryParseResult
   server.RepliesSeen |= rpInfo;
   if (!in.String(text)) return;
   if (server.AutoUpdateDescription().compare(u"True", Qt::CaseInsensitive) == 0)
-    server.SetTextLatin1(TServerText::Description, text);
+    server.SetTextLatin1(TServerText::Description, clean.Clean(text));
   if (!in.String(text)) return;
-  server.SetTextLatin1(TServerText::MapName, text);
+  server.SetTextLatin1(TServerText::MapName, clean.Clean(text));
   if (!in.String(text)) return;
-  server.SetTextLatin1(TServerText::GameType, text);
+  server.SetTextLatin1(TServerText::GameType, clean.Clean(text));
   if (!in.Int32(number)) return;
   server.SetNumPlayers(QString::number(number & 0xFF));
   if (!in.Int32(number)) return;
   server.SetMaxPlayers(QString::number(number & 0xFF));
 }
 
-void ParseRules(TServer& server, TReader& in) {
+// Returns how many settings were stored.
+int ParseRules(TServer& server, TReader& in) {
+  TNetworkTexts clean;
+  int added = 0;
   QByteArrayView name, value;
   while (in.String(name) && !in.AtEnd() && in.String(value)) {
     if (name.isEmpty() && value.isEmpty()) continue;
+    name = clean.Clean(name);
+    value = clean.Clean(value);
     bool stored = false;
     for (int i = 0; i < server.SettingSlotsUsed() && !stored; ++i)
       stored = server.SettingIs(i, name, value);
     if (stored) continue;
     const int slot = server.FirstFreeSetting();
-    if (slot < 0) return;
+    if (slot < 0) break;
     server.SetSettingLatin1(slot, name, value);
+    ++added;
   }
+  return added;
 }
 
 bool SkippedPlayer(const TServer& server, QByteArrayView name) {
@@ -96,17 +105,21 @@ int FirstFreePlayerSlot(const TServer& server) {
   return -1;
 }
 
-void ParsePlayers(TServer& server, TReader& in) {
+// Returns how many players were stored.
+int ParsePlayers(TServer& server, TReader& in) {
+  TNetworkTexts clean;
+  int added = 0;
   QByteArrayView name;
   qint32 ping = 0, score = 0, team = 0;
   while (!in.AtEnd()) {
-    if (!in.Skip(4) || !in.String(name)) return;
+    if (!in.Skip(4) || !in.String(name)) break;
+    name = clean.Clean(name);
     if (SkippedPlayer(server, name)) {
-      if (!in.Skip(12)) return;
+      if (!in.Skip(12)) break;
       continue;
     }
     const int slot = FirstFreePlayerSlot(server);
-    if (slot < 0) return;
+    if (slot < 0) break;
     // Ping and score are whole signed 32-bit numbers (a ping of 576 is not 64); a truncated
     // record keeps the fields it reaches.
     TServer::TPlayerBatch fields{};
@@ -129,8 +142,10 @@ void ParsePlayers(TServer& server, TReader& in) {
       }
     }
     server.SetPlayerTextsLatin1(slot, fields);
-    if (!whole) return;
+    ++added;
+    if (!whole) break;
   }
+  return added;
 }
 
 }  // namespace
@@ -140,6 +155,10 @@ QByteArray BinaryRequest(quint8 queryVersion, TBinaryRequest type) {
   request[0] = char(queryVersion);
   request[4] = char(type);
   return request;
+}
+
+int BinaryReplyType(QByteArrayView datagram) {
+  return datagram.size() > 4 ? int(uchar(datagram[4])) : -1;
 }
 
 TBinaryParseResult ParseBinaryReply(TServer& server, QByteArrayView datagram, int elapsedPing) {
@@ -153,12 +172,12 @@ TBinaryParseResult ParseBinaryReply(TServer& server, QByteArrayView datagram, in
       ParseInfo(server, in, elapsedPing, result);
       break;
     case brRules:
-      ParseRules(server, in);
+      result.added = ParseRules(server, in);
       server.RepliesSeen |= rpRules;
       result.complete = true;
       break;
     case brPlayers:
-      ParsePlayers(server, in);
+      result.added = ParsePlayers(server, in);
       server.RepliesSeen |= rpPlayers;
       result.complete = true;
       break;

@@ -16,10 +16,15 @@ QByteArray BinaryRequest(quint8 queryVersion, TBinaryRequest type);
 struct TBinaryParseResult {
   bool complete = false;        // a well-formed reply
   bool requestDetails = false;  // server information arrived: ask for rules and players
+  int added = 0;                // settings or players stored by a rules or players reply
 };
 
+// The type byte of a reply (0, 1, 2, or another value), or -1 when the datagram is too short
+// to carry one.
+int BinaryReplyType(QByteArrayView datagram);
+
 // Parses one reply datagram into server. Every read is bounds-checked; a truncated reply fills
-// what it reaches.
+// what it reaches. Texts are stored cleaned of control characters (see network_text.h).
 TBinaryParseResult ParseBinaryReply(TServer& server, QByteArrayView datagram, int elapsedPing);
 
 }  // namespace zorvane

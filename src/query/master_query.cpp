@@ -1,6 +1,8 @@
 #include "query/master_query.h"
 
+#include <QDeadlineTimer>
 #include <QTcpSocket>
+#include <algorithm>
 #include <array>
 
 #include "query/server_stash.h"
@@ -21,29 +23,51 @@ QByteArrayView TrimBlanks(QByteArrayView text) {
   return text;
 }
 
-// Masters send their greeting without a line end and then wait for us, so a line is whatever
-// has arrived when the first data comes in, cut at a line end if there is one.
-QByteArray ReadFirstLine(QTcpSocket& socket, int timeoutMs) {
-  if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(timeoutMs)) return {};
-  return socket.canReadLine() ? socket.readLine() : socket.readAll();
+// One wait of the exchange: a read's own time-out, cut short by the end of the exchange.
+int WaitMs(int timeoutMs, const QDeadlineTimer& exchange) {
+  return int(std::clamp<qint64>(exchange.remainingTime(), 0, timeoutMs));
 }
 
-bool Send(QTcpSocket& socket, const QByteArray& bytes, int timeoutMs) {
+// Masters send their greeting without a line end and then wait for us, and it may come in more
+// than one segment: it is read until it is whole, or until the master falls silent for a read's
+// time-out (what came by then is the greeting). Empty, with expired set, when the exchange's
+// time runs out first.
+QByteArray ReadGreeting(QTcpSocket& socket, int timeoutMs, const QDeadlineTimer& exchange,
+                        bool& expired) {
+  QByteArray greeting;
+  expired = false;
+  for (;;) {
+    // Nothing past a line end: the greeting is one line.
+    greeting += socket.canReadLine() ? socket.readLine() : socket.readAll();
+    if (GreetingComplete(greeting)) return greeting;
+    if (!socket.waitForReadyRead(WaitMs(timeoutMs, exchange))) {
+      expired = exchange.hasExpired() && socket.state() == QAbstractSocket::ConnectedState;
+      return expired ? QByteArray() : greeting;
+    }
+  }
+}
+
+bool Send(QTcpSocket& socket, const QByteArray& bytes, int timeoutMs,
+          const QDeadlineTimer& exchange) {
   if (socket.write(bytes) != bytes.size()) return false;
   while (socket.bytesToWrite() > 0)
-    if (!socket.waitForBytesWritten(timeoutMs)) return false;
+    if (!socket.waitForBytesWritten(WaitMs(timeoutMs, exchange))) return false;
   return true;
 }
 
-// Everything until the master closes the connection; a read error or time-out just ends it.
-QByteArray ReadToClose(QTcpSocket& socket, int timeoutMs) {
+// Everything until the master closes the connection; a read error or a read's time-out just
+// ends it. expired tells that the exchange's time ran out while the master was still sending.
+QByteArray ReadToClose(QTcpSocket& socket, int timeoutMs, const QDeadlineTimer& exchange,
+                       bool& expired) {
   QByteArray stream;
+  expired = false;
   for (;;) {
     stream.append(socket.readAll());
     if (stream.size() >= kMaxListBytes) break;
     if (socket.state() != QAbstractSocket::ConnectedState) break;
-    if (!socket.waitForReadyRead(timeoutMs)) {
+    if (!socket.waitForReadyRead(WaitMs(timeoutMs, exchange))) {
       stream.append(socket.readAll());  // what came with the close
+      expired = exchange.hasExpired() && socket.state() == QAbstractSocket::ConnectedState;
       break;
     }
   }
@@ -120,6 +144,14 @@ QString ValidateChallenge(QByteArrayView challenge, QByteArrayView gameKey) {
   return response;
 }
 
+bool GreetingComplete(QByteArrayView received) {
+  constexpr QByteArrayView kSecure("\\secure\\");
+  constexpr qsizetype kChallengeLength = 6;
+  const qsizetype at = received.indexOf(kSecure);
+  if (at >= 0 && received.size() - at - kSecure.size() >= kChallengeLength) return true;
+  return received.contains('\n');
+}
+
 QByteArray ChallengeFromGreeting(QByteArrayView greeting) {
   constexpr qsizetype kPrefix = 15;  // "\basic\\secure\"
   if (greeting.size() <= kPrefix) return {};
@@ -141,6 +173,12 @@ std::vector<TMasterEntry> SplitMasterList(QByteArrayView list) {
     }
     const qsizetype colon = entry.indexOf(':');
     if (colon < 0 || colon + 1 == entry.size()) continue;
+    // An address is never more than one word: one with blanks or control characters would
+    // become a server key (and a line of a file) that the master wrote.
+    const QByteArrayView address = entry.first(colon);
+    if (std::any_of(address.begin(), address.end(),
+                    [](char c) { return uchar(c) <= ' ' || uchar(c) == 0x7F; }))
+      continue;
     entries.push_back({entry.first(colon).toByteArray(), entry.sliced(colon + 1).toByteArray()});
   }
   return entries;
@@ -153,15 +191,18 @@ int QueryMasterServer(TServerStash& stash, const QString& variant, const TMaster
   };
   say(QStringLiteral("Querying UT master server list..."));
 
+  const QDeadlineTimer exchange(options.exchangeTimeoutMs);
   QTcpSocket socket;
   socket.connectToHost(master.host, master.port);
-  if (!socket.waitForConnected(options.connectTimeoutMs) &&
+  if (!socket.waitForConnected(WaitMs(options.connectTimeoutMs, exchange)) &&
       socket.state() != QAbstractSocket::ConnectedState) {
     say(QStringLiteral("Could not open connection to GameSpy"));
     return 0;
   }
 
-  const QByteArray line = TrimBlanks(ReadFirstLine(socket, options.readTimeoutMs)).toByteArray();
+  bool expired = false;
+  const QByteArray line =
+      TrimBlanks(ReadGreeting(socket, options.readTimeoutMs, exchange, expired)).toByteArray();
   if (line.isEmpty()) {
     say(QStringLiteral("Did not receive a proper response from GameSpy"));
     socket.abort();
@@ -176,12 +217,17 @@ int QueryMasterServer(TServerStash& stash, const QString& variant, const TMaster
   const QByteArray validation =
       QByteArray("\\gamename\\") + game + "\\location\\0\\validate\\" + response + "\\final\\";
   const QByteArray request = QByteArray("\\list\\\\gamename\\") + game + "\\gametype\\\\final\\";
-  if (!Send(socket, validation, options.readTimeoutMs) ||
-      !Send(socket, request, options.readTimeoutMs))
+  if (!Send(socket, validation, options.readTimeoutMs, exchange) ||
+      !Send(socket, request, options.readTimeoutMs, exchange))
     say(QStringLiteral("Error when asking for master list from GameSpy"));
 
-  const QByteArray list = ReadToClose(socket, options.readTimeoutMs);
+  const QByteArray list = ReadToClose(socket, options.readTimeoutMs, exchange, expired);
   socket.abort();
+  if (expired) {
+    // A list cut off by the clock is not the list: the stash stays as it was.
+    say(QStringLiteral("Connection timed out when reading result stream"));
+    return 0;
+  }
 
   if (list.isEmpty()) {
     say(QStringLiteral("No servers were returned from GameSpy"));

@@ -33,7 +33,10 @@ std::optional<TMasterAddress> ParseMasterAddress(QStringView text);
 
 struct TMasterQueryOptions {
   int connectTimeoutMs = 11000;
-  int readTimeoutMs = 6000;
+  int readTimeoutMs = 6000;  // silence that ends a read
+  // The whole exchange, connection included: a master that trickles a byte now and then
+  // would otherwise hold the GUI thread for as long as it likes.
+  int exchangeTimeoutMs = 60000;
 };
 
 // Receives every status text of the query, in order.
@@ -51,6 +54,10 @@ QString ValidateChallenge(QByteArrayView challenge, QByteArrayView gameKey);
 // character on, trimmed.
 QByteArray ChallengeFromGreeting(QByteArrayView greeting);
 
+// Whether the greeting received so far is whole: "\secure\" and the six challenge characters
+// after it have arrived, or a line end has.
+bool GreetingComplete(QByteArrayView received);
+
 struct TMasterEntry {
   QByteArray address;
   QByteArray port;
@@ -58,7 +65,8 @@ struct TMasterEntry {
 };
 
 // The entries of a list "\ip\ADDR:PORT\ip\ADDR:PORT...\final\", split at their first colon.
-// Entries without a colon or with nothing after it are left out.
+// Entries without a colon or with nothing after it, and addresses holding a blank or a control
+// character, are left out.
 std::vector<TMasterEntry> SplitMasterList(QByteArrayView list);
 
 // Fetches the list and adds its servers to the stash under the game variant; returns how many

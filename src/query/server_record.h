@@ -105,7 +105,8 @@ struct RSetting {
   bool operator==(const RSetting&) const = default;
 };
 
-// Which replies of the current query have arrived; cleared by every reset.
+// Replies of one query: those asked for (RepliesAsked) and those that have arrived
+// (RepliesSeen). Sending a query starts both afresh; a reset clears RepliesSeen.
 enum TReplyPart : std::uint8_t {
   rpTextFinal = 1,  // text protocol: the datagram with "\final\"
   rpInfo = 2,       // binary protocol: server information
@@ -192,7 +193,8 @@ class TServer {
   bool Populated = false;
   bool Favorite = false;
   bool ReplyComplete = false;
-  std::uint8_t RepliesSeen = 0;  // TReplyPart bits
+  std::uint8_t RepliesSeen = 0;   // TReplyPart bits
+  std::uint8_t RepliesAsked = 0;  // TReplyPart bits; replies of other kinds are ignored
 
  private:
   TPackedTexts<kServerTextCount> texts_;

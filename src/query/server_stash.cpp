@@ -155,11 +155,14 @@ TQuerySent TServerStash::QueryServer(const QString& key) {
     }
   }
   server->Transport->BeginQuery();
+  server->RepliesSeen = 0;
   switch (QueryProtocolOf(server->Game())) {
     case TQueryProtocol::Text:
+      server->RepliesAsked = rpTextFinal;
       SendRequest(*server, statusQuery_);
       break;
     case TQueryProtocol::Binary:
+      server->RepliesAsked = rpInfo;
       SendRequest(*server, BinaryRequest(server->QueryVersion, brInfo));
       break;
     case TQueryProtocol::None:
@@ -202,27 +205,9 @@ void TServerStash::HandleReply(TkorvUDP* transport, const QByteArray& buffer, in
   }
 
   const QByteArrayView datagram(buffer.constData(), length);
-  const int elapsed = transport->ElapsedPing();
-  if (QueryProtocolOf(server->Game()) == TQueryProtocol::Text) {
-    int mark = transport->ReplyInProgress();
-    server->ReplyComplete = ParseTextDatagram(
-        *server, datagram, mark, elapsed, [this](int level, const QString& text) {
-          Q_EMIT OnLog(level, text);
-        });
-    transport->SetReplyInProgress(mark);
-  } else if (ParsesBinaryReplies(server->Game())) {
-    const TBinaryParseResult result = ParseBinaryReply(*server, datagram, elapsed);
-    server->ReplyComplete = result.complete;
-    if (result.requestDetails) {
-      transport->SetReplyInProgress(1);
-      SendRequest(*server, BinaryRequest(server->QueryVersion, brRules));
-      SendRequest(*server, BinaryRequest(server->QueryVersion, brPlayers));
-    }
-  } else {
-    server->ReplyComplete = false;
-  }
-  if (!server->ReplyComplete) return;
+  if (!TakeDatagram(*server, *transport, datagram)) return;
 
+  server->ReplyComplete = true;
   if (server->Online) {
     server->CameOnline = false;
   } else {
@@ -241,6 +226,50 @@ void TServerStash::HandleReply(TkorvUDP* transport, const QByteArray& buffer, in
   const int index = IndexOf(key);
   if (textFinished && Server(index) && Server(index)->Transport.get() == transport)
     ReleaseTransport(index);
+}
+
+bool TServerStash::TakeDatagram(TServer& server, TkorvUDP& transport, QByteArrayView datagram) {
+  const int elapsed = transport.ElapsedPing();
+  if (QueryProtocolOf(server.Game()) == TQueryProtocol::Text) {
+    // Datagrams after the end of the reply, or without a query, are not read: a server that
+    // keeps sending would otherwise complete the record again and again.
+    if (!(server.RepliesAsked & rpTextFinal) || (server.RepliesSeen & rpTextFinal)) return false;
+    int mark = transport.ReplyInProgress();
+    server.ReplyComplete = ParseTextDatagram(
+        server, datagram, mark, elapsed, [this](int level, const QString& text) {
+          Q_EMIT OnLog(level, text);
+        });
+    transport.SetReplyInProgress(mark);
+    return server.ReplyComplete;
+  }
+  if (!ParsesBinaryReplies(server.Game())) {
+    server.ReplyComplete = false;
+    return false;
+  }
+
+  // Each kind of reply is read only when it was asked for in this query. Server information
+  // comes once (it resets the record and asks for the rest, so a repeat would ask again); rules
+  // and players may be split over several datagrams, and a further one counts when it adds.
+  const int type = BinaryReplyType(datagram);
+  const std::uint8_t part = type == brInfo ? rpInfo
+                            : type == brRules ? rpRules
+                            : type == brPlayers ? rpPlayers
+                                                : 0;
+  if (!(server.RepliesAsked & part)) return false;
+  if (part == rpInfo && (server.RepliesSeen & rpInfo)) return false;
+  const bool first = !(server.RepliesSeen & part);
+  const TBinaryParseResult result = ParseBinaryReply(server, datagram, elapsed);
+  if (result.requestDetails) {
+    transport.SetReplyInProgress(1);
+    server.RepliesAsked |= rpRules | rpPlayers;
+    SendRequest(server, BinaryRequest(server.QueryVersion, brRules));
+    SendRequest(server, BinaryRequest(server.QueryVersion, brPlayers));
+  }
+  if (!result.complete) {
+    server.ReplyComplete = false;
+    return false;
+  }
+  return first || result.added > 0;
 }
 
 void TServerStash::HandleResolved(const QString& key, const QString& hostIP) {

@@ -2,6 +2,10 @@
 // The one cache of every known server: adds servers, sends their status queries over each
 // server's own transport, reads the replies of both protocols into the records, and reports
 // every completed server through OnServerUpdated.
+//
+// What a query sends: one request (text protocol), or the information request and, once its
+// reply is in, one rules and one players request (binary protocol); never more, whatever the
+// server sends back.
 
 #include <QByteArray>
 #include <QHash>
@@ -81,6 +85,13 @@ class TServerStash : public QObject {
   void SetHostLookup(THostLookup lookup) { lookup_ = std::move(lookup); }
 
  Q_SIGNALS:
+  // Raised for a datagram that completed something in the server's record: the end of a text
+  // reply, the first information, rules or players reply of a binary query, a further rules or
+  // players datagram that added entries, or a refused query. Datagrams that complete nothing
+  // (part of a text reply, a reply not asked for in this query, a repeat that adds nothing,
+  // junk) raise nothing, so a wait for replies may restart on this event alone: per query a
+  // server raises it once per kind of reply and once per datagram that stores a new one of
+  // the 200 settings or 32 players, and no more.
   void OnServerUpdated(const QString& key);
   void OnLog(int level, const QString& text);
 
@@ -93,6 +104,8 @@ class TServerStash : public QObject {
   bool CreateTransport(TServer& server);
   void CreateResolver(TServer& server, const QString& key);
   void HandleReply(TkorvUDP* transport, const QByteArray& buffer, int length);
+  // Reads one datagram into the record; true when it completed something (see OnServerUpdated).
+  bool TakeDatagram(TServer& server, TkorvUDP& transport, QByteArrayView datagram);
   void HandleResolved(const QString& key, const QString& hostIP);
   void SendRequest(TServer& server, const QByteArray& request);
   void RebuildIndex();

@@ -4,6 +4,7 @@ target_sources(zorvane_core PRIVATE
   query/game_records.h
   query/host_lookup.cpp query/host_lookup.h
   query/master_query.cpp query/master_query.h
+  query/network_text.cpp query/network_text.h
   query/open_file_limit.cpp query/open_file_limit.h
   query/packed_texts.h
   query/ping.cpp query/ping.h

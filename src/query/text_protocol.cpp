@@ -4,6 +4,7 @@
 #include <vector>
 #include <bitset>
 
+#include "query/network_text.h"
 #include "query/server_record.h"
 #include "query/vocabulary.h"
 
@@ -17,6 +18,7 @@ struct TTextKey {
   const char* key;
   TServerText field;
   TConversion conversion;
+  bool fallback = false;  // used only when the datagram lacks the field's own key
 };
 
 // Keys of the status reply and the record field each one fills, sorted by key bytes once.
@@ -52,6 +54,8 @@ const std::vector<TTextKey>& StatusKeys() {
         {"maxteams", F::MaxTeams, C::None},
         {"balanceteams", F::BalanceTeams, C::None},
         {"playerbalanceteams", F::PlayerBalanceTeams, C::None},
+        // The name real UT servers send.
+        {"playersbalanceteams", F::PlayerBalanceTeams, C::None, true},
         {"friendlyfire", F::FriendlyFire, C::None},
         {"bUseTranslocator", F::UseTranslocator, C::None},
         {"bMultiWeaponStay", F::MultiWeaponStay, C::None},
@@ -126,11 +130,13 @@ struct TDatagramValues {
   std::array<TServer::TPlayerBatch, kPlayerSlots> players{};
   std::bitset<kPlayerSlots> touched;
   std::array<QByteArray, 4> converted;  // storage of converted texts
+  std::optional<QByteArrayView> fallbacks[kServerTextCount];
 };
 
 void Collect(const TServer& server, const TTextKey& key, QByteArrayView value,
              TDatagramValues& out) {
-  auto& slot = out.texts[std::size_t(key.field)];
+  auto& slot = key.fallback ? out.fallbacks[std::size_t(key.field)]
+                            : out.texts[std::size_t(key.field)];
   if (slot) return;  // the first occurrence counts
   switch (key.conversion) {
     case TConversion::None:
@@ -192,7 +198,11 @@ bool ParseTextDatagram(TServer& server, QByteArrayView datagram, int& replyInPro
     replyInProgress = 1;
     if (log) log(0, QStringLiteral("---------------------------"));
   }
-  if (log) log(0, QString::fromLatin1(datagram.data(), datagram.size()));
+  TNetworkTexts clean;
+  if (log) {
+    const QByteArrayView shown = clean.Clean(datagram);
+    log(0, QString::fromLatin1(shown.data(), shown.size()));
+  }
 
   TDatagramValues values;
   values.converted[3] = QByteArray::number(elapsedPing);
@@ -224,9 +234,18 @@ bool ParseTextDatagram(TServer& server, QByteArrayView datagram, int& replyInPro
     }
   }
 
+  for (std::size_t f = 0; f < kServerTextCount; ++f) {
+    auto& text = values.texts[f];
+    if (!text) text = values.fallbacks[f];
+    if (text) text = clean.Clean(*text);
+  }
   server.SetTextsLatin1(values.texts);
-  for (int slot = 0; slot < kPlayerSlots; ++slot)
-    if (values.touched[slot]) server.SetPlayerTextsLatin1(slot, values.players[slot]);
+  for (int slot = 0; slot < kPlayerSlots; ++slot) {
+    if (!values.touched[slot]) continue;
+    for (auto& text : values.players[slot])
+      if (text) text = clean.Clean(*text);
+    server.SetPlayerTextsLatin1(slot, values.players[slot]);
+  }
 
   if (!final) return false;
   replyInProgress = 0;

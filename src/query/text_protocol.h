@@ -18,8 +18,9 @@ QByteArray TextStatusQuery();
 
 // Parses one datagram into server. replyInProgress is the transport's mark: 0 means this
 // datagram starts a new reply (the record is reset first), 1 that it continues one. Only keys
-// at key positions count, and the first occurrence of a key in a datagram wins. Returns true
-// when the datagram ends the reply.
+// at key positions count, and the first occurrence of a key in a datagram wins. Texts are stored
+// cleaned of control characters (see network_text.h). Returns true when the datagram ends the
+// reply.
 bool ParseTextDatagram(TServer& server, QByteArrayView datagram, int& replyInProgress,
                        int elapsedPing, const TLogFunction& log);
 

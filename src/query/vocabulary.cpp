@@ -88,7 +88,8 @@ QString RegionName(QStringView location) {
       "Central Asia, Middle East", "Southeast Asia, Pacific",
       "Africa",                    "Australia / NZ / Pacific",
       "Central, South America"};
-  if (location.isEmpty() || location == u"No Region Specified") return QString::fromLatin1(kRegions[0]);
+  if (location.isEmpty() || Same(location, QLatin1StringView(kRegions[0])))
+    return QString::fromLatin1(kRegions[0]);
   const bool digits = std::all_of(location.begin(), location.end(),
                                   [](QChar c) { return c >= u'0' && c <= u'9'; });
   if (!digits) return location.toString();

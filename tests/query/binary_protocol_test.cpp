@@ -4,6 +4,7 @@
 
 #include <QRandomGenerator>
 
+#include "clean_record.h"
 #include "query/server_record.h"
 #include "support/binary_builder.h"
 #include "support/captures.h"
@@ -165,6 +166,106 @@ TEST(BinaryProtocolTest, CapturedUT2004RepliesParse) {
   EXPECT_GT(other.SettingSlotsUsed(), 0);
 }
 
+TEST(BinaryProtocolTest, ControlCharactersFromTheServerAreNotStoredButColourCodesAre) {
+  const QByteArray colour("\x1b\x0a\x0d\xff", 4);  // colour bytes may look like line ends
+  TServer server;
+  server.SetAutoUpdateDescription("True");
+  ParseBinaryReply(server, BinaryBuilder::Info("Evil\r\nserverCount=0", colour + "DM-X\x1b",
+                                               "xDM\t", 1, 2), 1);
+  EXPECT_EQ(server.Description(), "Evil  serverCount=0");
+  EXPECT_EQ(server.MapName(), QString::fromLatin1(colour + "DM-X "));
+  EXPECT_EQ(server.GameType(), "xDM ");
+
+  ParseBinaryReply(server, BinaryBuilder(1)
+                               .Str("Admin\nName").Str("Ann\r")
+                               .Str("Admin Name").Str("Ann ")  // the same once cleaned
+                               .Str("motd").Raw(QByteArray("\x04" "a\0b\0", 5))
+                               .Bytes(), 1);
+  EXPECT_EQ(server.SettingSlotsUsed(), 2);
+  EXPECT_EQ(server.Setting(0), (RSetting{"Admin Name", "Ann "}));
+  EXPECT_EQ(server.Setting(1), (RSetting{"motd", "a b"}));
+
+  ParseBinaryReply(server, BinaryBuilder(2)
+                               .Player(colour + "Bob\x7f", 10, 1, 0)
+                               .Player(colour + "BOB ", 10, 1, 0)  // the same once cleaned
+                               .Player("\x1b\x01", 10, 1, 0)
+                               .Bytes(), 1);
+  EXPECT_EQ(server.Player(0).Name, QString::fromLatin1(colour + "Bob "));
+  EXPECT_EQ(server.Player(1).Name, "  ");
+  EXPECT_FALSE(server.PlayerInUse(2));
+  EXPECT_TRUE(testing::HoldsOnlyCleanTexts(server));
+}
+
+TEST(BinaryProtocolTest, AddedCountsWhatRulesAndPlayersStored) {
+  TServer server;
+  const QByteArray rules = BinaryBuilder(1).Str("a").Str("1").Str("b").Str("2").Bytes();
+  EXPECT_EQ(ParseBinaryReply(server, rules, 1).added, 2);
+  EXPECT_EQ(ParseBinaryReply(server, rules, 1).added, 0);
+  const QByteArray players = BinaryBuilder(2).Player("Ann", 1, 1, 0).Bytes();
+  EXPECT_EQ(ParseBinaryReply(server, players, 1).added, 1);
+  EXPECT_EQ(ParseBinaryReply(server, players, 1).added, 0);
+  EXPECT_EQ(BinaryReplyType(rules), 1);
+  EXPECT_EQ(BinaryReplyType(QByteArray("\x80\0\0\0", 4)), -1);
+}
+
+TEST(BinaryProtocolTest, EveryCutOfTheCapturedRepliesStaysInBounds) {
+  QList<QByteArray> captured = testing::LoadCapture("ut2004-1_response.txt");
+  captured += testing::LoadCapture("ut2004-2_response.txt");
+  ASSERT_GE(captured.size(), 6);
+  for (const QByteArray& datagram : captured) {
+    bool wasComplete = false;
+    for (qsizetype length = 0; length <= datagram.size(); ++length) {
+      const QByteArray cut = datagram.first(length);  // exactly the cut, nothing after it
+      TServer server;
+      server.SetAutoUpdateDescription("True");
+      const auto result = ParseBinaryReply(server, cut, 1);
+      // Complete from the cut that holds the fixed fields on; rules and players at once.
+      ASSERT_TRUE(!wasComplete || result.complete) << length;
+      if (length <= 4) {
+        ASSERT_FALSE(result.complete);
+      } else if (cut[4] != 0) {
+        ASSERT_TRUE(result.complete) << length;
+      }
+      wasComplete = result.complete;
+      ASSERT_TRUE(testing::HoldsOnlyCleanTexts(server)) << length;
+    }
+    EXPECT_TRUE(wasComplete);
+  }
+}
+
+TEST(BinaryProtocolTest, StringsWithControlBytesAtEveryPlace) {
+  const QByteArray pair = "Admin\x1b\x01\x02Name";
+  for (const int type : {0, 1, 2}) {
+    for (const char control : {'\0', '\r', '\n', '\x1b', '\x7f'}) {
+      for (qsizetype at = 0; at <= pair.size(); ++at) {
+        QByteArray text = pair;
+        text.insert(at, control);
+        const QByteArray reply =
+            type == 0   ? BinaryBuilder::Info(text, text, text, 1, 2)
+            : type == 1 ? BinaryBuilder(1).Str(text).Str(text).Bytes()
+                        : BinaryBuilder(2).Player(text, 1, 2, 0).Bytes();
+        TServer server;
+        server.SetAutoUpdateDescription("True");
+        ParseBinaryReply(server, reply, 1);
+        ASSERT_TRUE(testing::HoldsOnlyCleanTexts(server)) << int(type) << " " << at;
+      }
+    }
+  }
+}
+
+TEST(BinaryProtocolTest, RandomBytesNeverFault) {
+  QRandomGenerator random(4242);
+  for (int round = 0; round < 5000; ++round) {
+    QByteArray d(random.bounded(300), '\0');
+    for (char& c : d) c = char(random.bounded(256));
+    if (d.size() > 4) d[4] = char(random.bounded(3));  // mostly known types
+    TServer server;
+    server.SetAutoUpdateDescription("True");
+    ParseBinaryReply(server, d, 1);
+    ASSERT_TRUE(testing::HoldsOnlyCleanTexts(server)) << round;
+  }
+}
+
 TEST(BinaryProtocolTest, JunkAndTruncatedRepliesNeverFault) {
   QList<QByteArray> captured = testing::LoadCapture("ut2004-1_response.txt");
   captured += testing::LoadCapture("ut2004-2_response.txt");
@@ -175,9 +276,10 @@ TEST(BinaryProtocolTest, JunkAndTruncatedRepliesNeverFault) {
     for (int flips = random.bounded(6); flips > 0 && d.size() > 5; --flips)
       d[5 + random.bounded(d.size() - 5)] = char(random.bounded(256));
     TServer server;
+    server.SetAutoUpdateDescription("True");
     ParseBinaryReply(server, d, 1);
+    ASSERT_TRUE(testing::HoldsOnlyCleanTexts(server)) << round;
   }
-  SUCCEED();
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QThread>
 #include <future>
 #include <memory>
 #include <random>
@@ -32,6 +33,10 @@ struct MasterScript {
   QByteArray greeting;  // nothing is sent when empty
   bool readRequest = true;
   QByteArray list;  // sent after the request, then the connection closes
+  // Greeting and list in pieces of this many bytes with a pause after each; 0: all at once.
+  int greetingPiece = 0;
+  int listPiece = 0;
+  int pauseMs = 0;
 };
 
 // A master on 127.0.0.1 playing one scripted exchange. The client under test blocks the test's
@@ -64,19 +69,33 @@ class ScriptedMaster {
     }
   }
 
+  // Stops early when the client has gone.
+  static void WriteInPieces(QTcpSocket& socket, const QByteArray& bytes, int piece, int pauseMs) {
+    if (piece <= 0) return Write(socket, bytes);
+    for (qsizetype at = 0; at < bytes.size(); at += piece) {
+      Write(socket, bytes.mid(at, piece));
+      if (socket.state() != QAbstractSocket::ConnectedState) return;
+      if (at + piece < bytes.size()) QThread::msleep(pauseMs);
+    }
+  }
+
   void Serve(std::promise<quint16>& ready) {
     QTcpServer server;
     server.listen(QHostAddress::LocalHost, 0);
     ready.set_value(server.serverPort());
     if (!server.waitForNewConnection(kGuardMs)) return;
     std::unique_ptr<QTcpSocket> socket(server.nextPendingConnection());
-    Write(*socket, script_.greeting);
+    WriteInPieces(*socket, script_.greeting, script_.greetingPiece, script_.pauseMs);
     if (script_.readRequest) {
       // Unread bytes would turn our close into a reset that can swallow the list.
-      while (!received_.endsWith(kRequestEnd) && socket->waitForReadyRead(kRequestWaitMs))
+      // The request may already sit in the socket's buffer (read while the greeting was being
+      // written), where waiting for more would not see it.
+      for (;;) {
         received_ += socket->readAll();
+        if (received_.endsWith(kRequestEnd) || !socket->waitForReadyRead(kRequestWaitMs)) break;
+      }
     }
-    Write(*socket, script_.list);
+    WriteInPieces(*socket, script_.list, script_.listPiece, script_.pauseMs);
     socket->disconnectFromHost();
     if (socket->state() != QAbstractSocket::UnconnectedState) socket->waitForDisconnected(kGuardMs);
   }
@@ -96,9 +115,10 @@ TMasterQueryOptions TestOptions() {
   return {3000, kClientReadMs};
 }
 
-Outcome Query(TServerStash& stash, quint16 port, const QString& variant = "UT") {
+Outcome Query(TServerStash& stash, quint16 port, const QString& variant = "UT",
+              const TMasterQueryOptions& options = TestOptions()) {
   Outcome outcome;
-  outcome.added = QueryMasterServer(stash, variant, {"127.0.0.1", port}, TestOptions(),
+  outcome.added = QueryMasterServer(stash, variant, {"127.0.0.1", port}, options,
                                     [&](const QString& text) { outcome.statuses << text; });
   return outcome;
 }
@@ -247,6 +267,72 @@ TEST(MasterQueryTest, GreetingWithoutLineEndIsAnsweredAndTheListAdded) {
   }
 }
 
+TEST(MasterQueryTest, GreetingInPiecesIsReadWhole) {
+  const struct {
+    const char* name;
+    QByteArray greeting;
+    int piece;
+  } cases[] = {
+      {"five bytes at a time", kGreeting, 5},
+      {"one byte at a time", kGreeting, 1},
+      {"line end after the challenge", QByteArray(kGreeting) + "\r\n", 3},
+      {"the last challenge character alone", kGreeting, int(QByteArray(kGreeting).size()) - 1},
+  };
+  for (const auto& c : cases) {
+    MasterScript script{c.greeting, true, ListOf(7500, 2)};
+    script.greetingPiece = c.piece;
+    script.pauseMs = 40;
+    ScriptedMaster master(script);
+    auto stash = SeededStash();
+    const Outcome outcome = Query(*stash, master.Port());
+    EXPECT_EQ(master.Received(),
+              "\\gamename\\ut\\location\\0\\validate\\5OOIQ5Ha\\final\\"
+              "\\list\\\\gamename\\ut\\gametype\\\\final\\")
+        << c.name;
+    EXPECT_EQ(outcome.added, 2) << c.name;
+  }
+}
+
+TEST(MasterQueryTest, GreetingCompleteness) {
+  const struct {
+    QByteArray received;
+    bool complete;
+  } cases[] = {
+      {"", false},
+      {"\\basic\\\\secure\\", false},
+      {"\\basic\\\\secure\\ABCDE", false},
+      {"\\basic\\\\secure\\ABCDEF", true},
+      {"\\secure\\ABCDEFGH", true},
+      {"\\basic\\\\secu", false},
+      {"\\basic\\\n", true},  // a whole line, whatever it holds
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(GreetingComplete(c.received), c.complete) << c.received.constData();
+}
+
+TEST(MasterQueryTest, TricklingMasterIsGivenUpAfterTheExchangeTime) {
+  TMasterQueryOptions options = TestOptions();
+  options.exchangeTimeoutMs = 600;  // the read time-out alone (30 s) would never end it
+  const struct {
+    const char* name;
+    MasterScript script;
+    QString failure;
+  } cases[] = {
+      {"greeting", {kGreeting, true, ListOf(7500, 2), 1, 0, 100},
+       "Did not receive a proper response from GameSpy"},
+      {"list", {kGreeting, true, ListOf(7500, 2), 0, 1, 50},
+       "Connection timed out when reading result stream"},
+  };
+  for (const auto& c : cases) {
+    ScriptedMaster master(c.script);
+    auto stash = SeededStash();
+    const Outcome outcome = Query(*stash, master.Port(), "UT", options);
+    EXPECT_EQ(outcome.added, 0) << c.name;
+    EXPECT_EQ(outcome.statuses, (QStringList{kQuerying, c.failure})) << c.name;
+    EXPECT_EQ(Keys(*stash), (QStringList{"127.0.0.1:7000", "127.0.0.1:7001"})) << c.name;
+  }
+}
+
 TEST(MasterQueryTest, FailuresLeaveTheStashAlone) {
   const struct {
     const char* name;
@@ -331,6 +417,36 @@ TEST(MasterQueryTest, ProgressAfterEveryFiftiethServer) {
   EXPECT_EQ(outcome.statuses, (QStringList{kQuerying, kParsing, QString(kParsing) + "50",
                                            QString(kParsing) + "100"}));
   EXPECT_EQ(stash->Count(), 121);
+}
+
+TEST(MasterQueryTest, AddressesWithBlanksOrControlCharactersAreLeftOut) {
+  const QByteArray list =
+      "\\ip\\Evil\r\nserverCount=0:7777\\ip\\1.2.3.4 :7778\\ip\\\x1b[2J:7779"
+      "\\ip\\a\x7f:7780\\ip\\10.0.0.1:7781\r\n\\final\\";
+  EXPECT_EQ(SplitMasterList(list), (std::vector<TMasterEntry>{{"10.0.0.1", "7781\r\n"}}));
+}
+
+TEST(MasterQueryTest, EveryCutAndJunkListSplitsInBounds) {
+  QByteArray list = ListOf(7600, 5);
+  list.insert(20, "\r\n\x1bjunk\\ip\\");
+  const auto check = [](const QByteArray& bytes) {
+    for (const TMasterEntry& entry : SplitMasterList(bytes)) {
+      // Each entry is a piece of the list, with a clean address and a port.
+      if (!bytes.contains(QByteArray(entry.address + ':' + entry.port))) return false;
+      if (entry.port.isEmpty()) return false;
+      for (char c : entry.address)
+        if (uchar(c) <= ' ' || uchar(c) == 0x7F) return false;
+    }
+    return true;
+  };
+  for (qsizetype length = 0; length <= list.size(); ++length)
+    ASSERT_TRUE(check(list.first(length))) << length;
+  std::mt19937 random(23);
+  for (int round = 0; round < 3000; ++round) {
+    QByteArray junk(int(random() % 120), '\0');
+    for (char& c : junk) c = "\\ip:final0123.\r\n\0\x1b\xff "[random() % 20];
+    ASSERT_TRUE(check(junk)) << junk.toHex().constData();
+  }
 }
 
 TEST(MasterQueryTest, JunkFromTheMasterNeverCrashes) {

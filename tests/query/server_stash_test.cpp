@@ -267,6 +267,68 @@ TEST(ServerStashTest, OneQuerySendsAtMostThreeRequestsWhateverTheServerAnswers) 
   EXPECT_EQ(fake.Requests().size(), 6);
 }
 
+TEST(ServerStashTest, RepliesAreReadOnlyWhenAskedForInThisQuery) {
+  const QByteArray info = BinaryBuilder::Info("Box", "DM-Rankin", "xDeathMatch", 1, 8);
+  const QByteArray rulesAB = BinaryBuilder(1).Str("a").Str("1").Str("b").Str("2").Bytes();
+  const QByteArray rulesC = BinaryBuilder(1).Str("c").Str("3").Bytes();
+  const QByteArray players = BinaryBuilder(2).Player("Ann", 5, 1, 0).Bytes();
+  const struct {
+    const char* name;
+    const char* game;
+    FakeServer::Reply reply;
+    int queries;
+    int requests;  // all the server received
+    int updates;
+    int settings;
+  } cases[] = {
+      // Each info reply would ask for rules and players again, each answered by info...
+      {"info to every request", "UT2004",
+       [&](const QByteArray&) { return QList<QByteArray>{info}; }, 1, 3, 1, 0},
+      {"info twice to every request", "UT2004",
+       [&](const QByteArray&) { return QList<QByteArray>{info, info}; }, 2, 6, 2, 0},
+      {"details nobody asked for", "UT2004",
+       [&](const QByteArray&) { return QList<QByteArray>{rulesAB, players}; }, 1, 1, 0, 0},
+      // Split rules count while they add; repeats of rules and players add nothing.
+      {"split and repeated details", "UT2004",
+       [&](const QByteArray& request) {
+         switch (request[4]) {
+           case brInfo: return QList<QByteArray>{info};
+           case brRules: return QList<QByteArray>{rulesAB, rulesC, rulesAB, info};
+           default: return QList<QByteArray>{players, players};
+         }
+       },
+       1, 3, 4, 3},
+      {"text reply sent twice", "UT",
+       [&](const QByteArray&) {
+         return QList<QByteArray>{"\\mapname\\DM-Deck16\\final\\", "\\mapname\\DM-Other\\final\\"};
+       },
+       2, 2, 2, 0},
+      {"text datagrams after the end", "UT",
+       [&](const QByteArray&) {
+         return QList<QByteArray>{"\\mapname\\DM-Deck16\\final\\", "\\numplayers\\3"};
+       },
+       1, 1, 1, 0},
+  };
+  for (const auto& c : cases) {
+    FakeServer fake(c.reply);
+    TServerStash stash;
+    QSignalSpy updated(&stash, &TServerStash::OnServerUpdated);
+    ASSERT_TRUE(Add(stash, "127.0.0.1", QString::number(fake.Port()), false, c.game));
+    for (int q = 0; q < c.queries; ++q) {
+      stash.QueryServer(fake.Key());
+      QTest::qWait(150);
+    }
+    EXPECT_EQ(fake.Requests().size(), c.requests) << c.name;
+    EXPECT_EQ(updated.count(), c.updates) << c.name;
+    const TServer* s = stash.Find(fake.Key());
+    EXPECT_EQ(s->SettingSlotsUsed(), c.settings) << c.name;
+    if (QByteArrayView(c.game) == "UT") {
+      EXPECT_EQ(s->MapName(), "DM-Deck16") << c.name;
+      EXPECT_EQ(s->NumPlayers(), "") << c.name;
+    }
+  }
+}
+
 TEST(ServerStashTest, RefusedQueryCompletesWithoutComingOnlineAndReopensNextTime) {
   const int port = testing::ClosedPort();
   TServerStash stash;

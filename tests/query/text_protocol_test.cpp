@@ -4,6 +4,7 @@
 
 #include <QRandomGenerator>
 
+#include "clean_record.h"
 #include "query/server_record.h"
 #include "support/captures.h"
 
@@ -154,7 +155,7 @@ TEST_F(TextReplyTest, CapturedRepliesParseIntoTheRecord) {
   EXPECT_EQ(s.AdminEMail(), "admin@unrealkillers.com");
   EXPECT_EQ(s.Mutators(), "SmartCTF 4E, Rextended CTF v2-4, XC Enhanced spectator");
   EXPECT_EQ(s.RemainingTime(), "");  // the server does not send it
-  EXPECT_EQ(s.PlayerBalanceTeams(), "");  // it sends "playersbalanceteams"
+  EXPECT_EQ(s.PlayerBalanceTeams(), "True");  // sent as "playersbalanceteams"
   int named = 0;
   for (int i = 0; i < kPlayerSlots; ++i) named += s.PlayerInUse(i);
   EXPECT_EQ(named, 11);
@@ -163,6 +164,83 @@ TEST_F(TextReplyTest, CapturedRepliesParseIntoTheRecord) {
   EXPECT_EQ(s.Player(2).Team, "");  // 255: spectator
   EXPECT_EQ(s.Player(2).Face, "");
   EXPECT_EQ(s.Player(10).Name, "KindBud");
+}
+
+TEST_F(TextReplyTest, PlayerBalanceTeamsUnderEitherName) {
+  const struct {
+    const char* datagram;
+    const char* value;
+  } cases[] = {
+      {"\\playerbalanceteams\\True\\final\\", "True"},
+      {"\\playersbalanceteams\\True\\final\\", "True"},
+      // The program's own name wins wherever it stands in the datagram.
+      {"\\playersbalanceteams\\B\\playerbalanceteams\\A\\final\\", "A"},
+      {"\\playerbalanceteams\\A\\playersbalanceteams\\B\\final\\", "A"},
+      {"\\playersbalanceteams\\B\\playersbalanceteams\\C\\final\\", "B"},
+      {"\\balanceteams\\True\\final\\", ""},
+  };
+  for (const auto& c : cases) {
+    TServer s;
+    int m = 0;
+    ParseTextDatagram(s, c.datagram, m, 1, {});
+    EXPECT_EQ(s.PlayerBalanceTeams(), QLatin1String(c.value)) << c.datagram;
+  }
+}
+
+TEST_F(TextReplyTest, ControlCharactersFromTheServerAreNotStored) {
+  server.SetAutoUpdateDescription("True");
+  const QByteArray red("\x1b\xff\x01\x01", 4);
+  Feed("\\hostname\\Evil\r\nserverCount=0\\mapname\\DM-\tDeck\x7f\\gametype\\DM\x1b"
+       "\\location\\Mars\r\\mutators\\Relic: A\x01" "B\\AdminName\\Ann\x0b"
+       "\\player_0\\" + red + "Bob\r\n\\mesh_0\\M\x1b\\final\\\\numplayers\\\x1b 1\x1b\x02\r\n");
+  EXPECT_EQ(server.Description(), "Evil  serverCount=0");
+  EXPECT_EQ(server.MapName(), "DM- Deck ");
+  EXPECT_EQ(server.GameType(), "DM ");
+  EXPECT_EQ(server.Location(), "Mars ");
+  EXPECT_EQ(server.Mutators(), "A B");
+  EXPECT_EQ(server.AdminName(), "Ann ");
+  EXPECT_EQ(server.Player(0).Name, QString::fromLatin1(red + "Bob  "));  // the colour stays
+  EXPECT_EQ(server.Player(0).Mesh, "M ");
+  EXPECT_EQ(server.NumPlayers(), "1");  // the last value is trimmed first
+  EXPECT_TRUE(testing::HoldsOnlyCleanTexts(server));
+  for (const QString& line : log)
+    EXPECT_FALSE(line.contains(u'\r') || line.contains(u'\n')) << line.toStdString();
+}
+
+TEST_F(TextReplyTest, EveryCutOfTheCapturedRepliesKeepsTheRecordClean) {
+  for (const char* name : {"ut-1_response.txt", "ut-2_response.txt", "ut-3_response.txt"}) {
+    const QList<QByteArray> datagrams = testing::LoadCapture(QString::fromLatin1(name));
+    for (const QByteArray& datagram : datagrams) {
+      for (qsizetype length = 0; length <= datagram.size(); ++length) {
+        // A copy of exactly the cut length, so reading past it is a fault the tools see.
+        const QByteArray cut = datagram.first(length);
+        TServer s;
+        s.SetAutoUpdateDescription("True");
+        int m = 0;
+        const bool complete = ParseTextDatagram(s, cut, m, 1, {});
+        ASSERT_EQ(complete, cut.contains("\\final\\")) << name << " " << length;
+        ASSERT_TRUE(testing::HoldsOnlyCleanTexts(s)) << name << " " << length;
+      }
+    }
+  }
+}
+
+TEST_F(TextReplyTest, KeyValuePairsWithControlBytesAtEveryPlace) {
+  // Every pair of a known key, with a control byte put at each place of the pair in turn.
+  const QByteArray pairs = "\\hostname\\Srv\\player_3\\Al\\team_3\\1\\mutators\\Relic: X"
+                           "\\location\\7\\listenserver\\False\\playersbalanceteams\\T";
+  for (const char control : {'\0', '\r', '\n', '\x1b', '\x7f', '\t'}) {
+    for (qsizetype at = 0; at <= pairs.size(); ++at) {
+      QByteArray datagram = pairs;
+      datagram.insert(at, control);
+      datagram += "\\final\\";
+      TServer s;
+      s.SetAutoUpdateDescription("True");
+      int m = 0;
+      ParseTextDatagram(s, datagram, m, 1, {});
+      ASSERT_TRUE(testing::HoldsOnlyCleanTexts(s)) << int(control) << " at " << at;
+    }
+  }
 }
 
 TEST_F(TextReplyTest, JunkAndTruncatedDatagramsNeverFault) {
@@ -175,11 +253,11 @@ TEST_F(TextReplyTest, JunkAndTruncatedDatagramsNeverFault) {
       d[random.bounded(d.size())] = char(random.bounded(256));
     if (round % 7 == 0) d = QByteArray(random.bounded(64), '\\');
     TServer s;
+    s.SetAutoUpdateDescription("True");
     int m = random.bounded(2);
     ParseTextDatagram(s, d, m, 1, {});
-    for (int i = 0; i < kPlayerSlots; ++i) s.Player(i);
+    ASSERT_TRUE(testing::HoldsOnlyCleanTexts(s)) << round;
   }
-  SUCCEED();
 }
 
 }  // namespace

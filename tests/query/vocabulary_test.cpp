@@ -55,6 +55,8 @@ TEST(VocabularyTest, RegionName) {
                {"13", "No Region Specified"},
                {"99999999999999999999999", "No Region Specified"},
                {"", "No Region Specified"},
+               {"no region specified", "No Region Specified"},
+               {"NO REGION SPECIFIED", "No Region Specified"},
                {"Germany", "Germany"},
                {"-1", "-1"}};
   for (const auto& c : cases)
