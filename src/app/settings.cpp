@@ -146,13 +146,6 @@ void SaveColumnWidths(TIniDocument& ini, const char* grid, const std::vector<int
   if (terminate) ini.WriteInteger(section, Indexed("colWidth", i), -1);
 }
 
-void LoadUt99Keys(const TIniDocument& ini, TSettings& s) {
-  std::vector<TINIInfo> read;
-  const QString section = QStringLiteral("ut99ini");
-  for (const QString& line : ReadCountedList(ini, section, QStringLiteral("count"), ""))
-    if (const auto key = ParseUt99Entry(line)) read.push_back(*key);
-  AddUt99Keys(s.ut99Keys, std::move(read));
-}
 
 // The layout block: an unreadable number ends it, leaving the rest as designed.
 void LoadWindowLayout(const TIniDocument& ini, TSettings& s) {
@@ -171,6 +164,14 @@ void LoadWindowLayout(const TIniDocument& ini, TSettings& s) {
 }  // namespace
 
 bool StampBelow(const QString& stamp, const QString& than) { return stamp < than; }
+
+void LoadUt99Keys(const TIniDocument& ini, TSettings& s) {
+  std::vector<TINIInfo> read;
+  const QString section = QStringLiteral("ut99ini");
+  for (const QString& line : ReadCountedList(ini, section, QStringLiteral("count"), ""))
+    if (const auto key = ParseUt99Entry(line)) read.push_back(*key);
+  AddUt99Keys(s.ut99Keys, std::move(read));
+}
 
 void LoadStartupSettings(const TIniDocument& ini, TSettings& s) {
   s.stamp = Text(ini, "Zorvane", QStringLiteral("0"));

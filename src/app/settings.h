@@ -135,5 +135,7 @@ bool AddUt99Key(std::vector<TINIInfo>& keys, const TINIInfo& key);
 // earlier in more, is dropped.
 void AddUt99Keys(std::vector<TINIInfo>& keys, std::vector<TINIInfo> more);
 void SeedUt99Keys(std::vector<TINIInfo>& keys);
+// Adds the entries of section "ut99ini" to settings.ut99Keys.
+void LoadUt99Keys(const TIniDocument& ini, TSettings& settings);
 
 }  // namespace zorvane
