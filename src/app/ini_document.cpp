@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
+#include <iterator>
 
 namespace zorvane {
 
@@ -55,10 +56,14 @@ void TIniDocument::TSection::Reindex() {
 }
 
 void TIniDocument::TSection::SplitTrailer() {
-  while (!lines.empty() && lines.back().valueAt < 0 && IsBlank(lines.back().text)) {
-    trailer.insert(trailer.begin(), std::move(lines.back()));
-    lines.pop_back();
-  }
+  // Moved in one go: a file of a million blank lines must not cost a million inserts at the
+  // front.
+  auto body = lines.end();
+  while (body != lines.begin() && std::prev(body)->valueAt < 0 && IsBlank(std::prev(body)->text))
+    --body;
+  trailer.insert(trailer.begin(), std::make_move_iterator(body),
+                 std::make_move_iterator(lines.end()));
+  lines.erase(body, lines.end());
 }
 
 TIniDocument::TIniDocument(QString path) : path_(std::move(path)) { ParseText({}); }
