@@ -118,8 +118,12 @@ TEST(ConfigurationTest, SpecialAndOversizedFilesAreRefusedAndNeverWritten) {
     QTemporaryDir dir;
     const QString path = dir.filePath("zorvane.ini");
     const QString kindText = kind;
-    if (kindText == "fifo") ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    if (kindText == "device") ASSERT_TRUE(QFile::link("/dev/zero", path));
+    if (kindText == "fifo") {
+      ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    }
+    if (kindText == "device") {
+      ASSERT_TRUE(QFile::link("/dev/zero", path));
+    }
     if (kindText == "big") {
       QFile file(path);
       ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -135,8 +139,11 @@ TEST(ConfigurationTest, SpecialAndOversizedFilesAreRefusedAndNeverWritten) {
                             (kindText == "big" ? bigMessage : "it is not a regular file") + ")"});
       EXPECT_TRUE(SaveConfiguration(config, stash));  // nothing opened, nothing written
     }
-    if (kindText == "big") EXPECT_EQ(QFileInfo(path).size(), TIniDocument::kMaxFileSize + 1);
-    else EXPECT_FALSE(QFileInfo(path).isFile());
+    if (kindText == "big") {
+      EXPECT_EQ(QFileInfo(path).size(), TIniDocument::kMaxFileSize + 1);
+    } else {
+      EXPECT_FALSE(QFileInfo(path).isFile());
+    }
   }
 }
 
