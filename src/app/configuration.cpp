@@ -20,7 +20,7 @@ bool OpenConfigFile(const QString& directory, const char* name, TConfigMode mode
   existed = QFileInfo::exists(path);
   document = std::make_unique<TIniDocument>(path);
   if (document->Load()) return true;
-  messages.Show(TMessageKind::Plain, QStringLiteral("Could not open ") + path);
+  messages.Show(TMessageKind::Plain, CouldNotOpenText(*document));
   document.reset();
   return false;
 }
@@ -83,7 +83,7 @@ bool LoadConfiguration(TConfiguration& config, const QString& directory, TConfig
 bool SaveConfiguration(TConfiguration& config, const TServerStash& stash) {
   bool saved = true;
   if (config.settingsIni) saved &= SaveSettings(*config.settingsIni, config.settings, stash);
-  if (config.gameTypeIni) saved &= SaveGameTypes(*config.gameTypeIni, config.tables, config.settings);
+  if (config.gameTypeIni) saved &= SaveGameTypes(*config.gameTypeIni, config.tables, config.settings, config.log);
   return saved;
 }
 

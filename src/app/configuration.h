@@ -24,6 +24,7 @@ struct TConfiguration {
   QString startFailureText;  // why start-up could not open the files
   TSettings settings;
   TGameTables tables;
+  TLogLine log;  // where saving tells what it left out; may be empty
 };
 
 enum class TConfigMode {

@@ -251,13 +251,38 @@ void MigrateTabVisibility(const TIniDocument& settingsIni, TGameTables& tables) 
   }
 }
 
-bool SaveGameTypes(TIniDocument& ini, const TGameTables& tables, const TSettings& settings) {
+bool GameNameCollidesWithSection(const TGameTables& tables, const QString& gameName) {
+  const QString section = PathSection(gameName);
+  for (const QString& taken : {kGameSection, kGameTypeSection, QString::fromLatin1(kOtherType),
+                               QString::fromLatin1(kFavoriteType)})
+    if (Same(section, taken)) return true;
+  return tables.FindGameType(section) != nullptr;
+}
+
+bool GameTypeNameCollidesWithSection(const TGameTables& tables, const QString& typeName) {
+  if (Same(typeName, kGameSection) || Same(typeName, kGameTypeSection)) return true;
+  for (const auto& game : tables.games)
+    if (Same(typeName, PathSection(game->Name.Value))) return true;
+  return false;
+}
+
+bool SaveGameTypes(TIniDocument& ini, const TGameTables& tables, const TSettings& settings,
+                   const TLogLine& log) {
+  const auto note = [&](const QString& line) {
+    if (log) log(line);
+  };
   ini.EraseSection(kGameTypeSection);
   for (const auto& type : tables.gameTypes) {
     const QString& name = type->Name.Value;
     const bool isOther = Same(name, QString::fromLatin1(kOtherType));
     const bool isFavorite = Same(name, QString::fromLatin1(kFavoriteType));
     if (!isOther && !isFavorite) ini.WriteString(kGameTypeSection, name, QString());
+    if (Same(name, kGameSection) || Same(name, kGameTypeSection)) {
+      note(QStringLiteral("Game type ") + name +
+           QStringLiteral(": its settings are not saved, its section would replace the list of ") +
+           (Same(name, kGameSection) ? QStringLiteral("games") : QStringLiteral("game types")));
+      continue;
+    }
     ini.EraseSection(name);
     if (!isOther && !isFavorite) {
       ini.WriteString(name, QStringLiteral("game"), type->Game.Value);
@@ -277,6 +302,11 @@ bool SaveGameTypes(TIniDocument& ini, const TGameTables& tables, const TSettings
     const TGame& game = *tables.games[i];
     ini.WriteString(kGameSection, game.Name.Value, game.Value.Value);
     const QString section = PathSection(game.Name.Value);
+    if (GameNameCollidesWithSection(tables, game.Name.Value)) {
+      note(QStringLiteral("Game ") + game.Name.Value + QStringLiteral(": its paths are not saved, section ") +
+           section + QStringLiteral(" holds something else"));
+      continue;
+    }
     ini.EraseSection(section);
     if (i >= tables.paths.size()) continue;
     const TGameInfo& paths = *tables.paths[i];

@@ -51,8 +51,20 @@ void MigrateGamePaths(const TIniDocument& settingsIni, TGameTables& tables);
 // Pre-stamp settings files kept each type's tab visibility in a section of its own.
 void MigrateTabVisibility(const TIniDocument& settingsIni, TGameTables& tables);
 
-// Writes the tables (with each type's filter values) into the document and saves it.
-bool SaveGameTypes(TIniDocument& ini, const TGameTables& tables, const TSettings& settings);
+// Whether a game of this name would keep its paths in a section the file already uses for
+// something else: a game "Type" has its paths in "gameType", the game-type list. The games
+// dialog refuses such a name; a game loaded with one keeps its paths in memory only.
+bool GameNameCollidesWithSection(const TGameTables& tables, const QString& gameName);
+// The same for a game type, whose settings have a section named after it: "game", "gameType"
+// and every game's paths section are taken.
+bool GameTypeNameCollidesWithSection(const TGameTables& tables, const QString& typeName);
+
+using TLogLine = std::function<void(const QString& line)>;
+
+// Writes the tables (with each type's filter values) into the document and saves it. A
+// section that would land on another one (see above) is not written; log says so.
+bool SaveGameTypes(TIniDocument& ini, const TGameTables& tables, const TSettings& settings,
+                   const TLogLine& log = {});
 
 // Looks up the default value of a key under the registry's root of file classes.
 using TClassesLookup = std::function<QString(const QString& key)>;

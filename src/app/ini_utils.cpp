@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 
 #include "query/vocabulary.h"
 
@@ -12,6 +13,11 @@ QString JoinPath(const QString& directory, const QString& fileName) {
   if (directory.isEmpty()) return fileName;
   return directory.endsWith(u'/') ? QString(directory + fileName)
                                    : QString(directory + u'/' + fileName);
+}
+
+QString CouldNotOpenText(const TIniDocument& document) {
+  const QString text = QStringLiteral("Could not open ") + document.Path();
+  return document.LoadError().isEmpty() ? text : text + QStringLiteral(" (") + document.LoadError() + u')';
 }
 
 bool OpenIniFile(bool createIfMissing, std::unique_ptr<TIniDocument>& document, bool& existed,
@@ -37,7 +43,7 @@ bool OpenIniFile(bool createIfMissing, std::unique_ptr<TIniDocument>& document, 
   }
   auto opened = std::make_unique<TIniDocument>(path);
   if (!opened->Load()) {
-    messages.Show(TMessageKind::Plain, QStringLiteral("Could not open ") + path);
+    messages.Show(TMessageKind::Plain, CouldNotOpenText(*opened));
     return false;
   }
   document = std::move(opened);
@@ -55,7 +61,7 @@ std::unique_ptr<TIniDocument> OpenExistingIniFile(const QString& path, const QSt
   auto document = std::make_unique<TIniDocument>(path);
   if (!document->Load()) {
     if (!silent)
-      messages.Show(TMessageKind::Error, prefix + QStringLiteral("Could not open ") + path + u'.');
+      messages.Show(TMessageKind::Error, prefix + CouldNotOpenText(*document) + u'.');
     return nullptr;
   }
   return document;
@@ -96,6 +102,30 @@ bool ReadFlag(const TIniDocument& ini, const QString& section, const QString& ke
 
 void WriteFlag(TIniDocument& ini, const QString& section, const QString& key, bool flag) {
   ini.WriteString(section, key, flag ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+
+QStringList ReadIndexedEntries(const TIniDocument& ini, const QString& section,
+                               const QString& prefix, int count) {
+  std::vector<int> indices;
+  for (const QString& key : ini.ReadSection(section)) {
+    if (key.size() < prefix.size() + 3 || !key.startsWith(prefix, Qt::CaseInsensitive) ||
+        key[prefix.size()] != u'[' || !key.endsWith(u']'))
+      continue;
+    const QStringView digits = QStringView(key).mid(prefix.size() + 1, key.size() - prefix.size() - 2);
+    if (digits.size() > 10 || (digits.size() > 1 && digits[0] == u'0') ||
+        !std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+      continue;
+    const qint64 index = digits.toLongLong();
+    if (index < count) indices.push_back(int(index));
+  }
+  std::sort(indices.begin(), indices.end());
+  indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+  QStringList values;
+  values.reserve(qsizetype(indices.size()));
+  for (const int index : indices)
+    values << ini.ReadString(section, prefix + u'[' + QString::number(index) + u']', QString());
+  return values;
 }
 
 }  // namespace zorvane

@@ -12,6 +12,9 @@ namespace zorvane {
 // Joins a directory and a file name with the platform separator.
 QString JoinPath(const QString& directory, const QString& fileName);
 
+// "Could not open " + path, with the reason when the document refused the file.
+QString CouldNotOpenText(const TIniDocument& document);
+
 // Opens (with createIfMissing: creates an empty file first) directory/fileName, adding
 // "." + extension to a name without one when creating. Reports "Could not create ",
 // "Could not find " or "Could not open " + path and returns false on failure.
@@ -34,5 +37,11 @@ int SafeReadInteger(const TIniDocument& ini, const QString& section, const QStri
 bool ReadFlag(const TIniDocument& ini, const QString& section, const QString& key,
               const QString& def, const QString& trueText = QStringLiteral("1"));
 void WriteFlag(TIniDocument& ini, const QString& section, const QString& key, bool flag);
+
+// The values of a counted list: the keys prefix + "[" + N + "]" (N decimal without leading
+// zeros, below count) that the section really holds, in index order, so a list with gaps
+// loses nothing and a damaged count of two billion costs nothing.
+QStringList ReadIndexedEntries(const TIniDocument& ini, const QString& section,
+                               const QString& prefix, int count);
 
 }  // namespace zorvane

@@ -88,10 +88,8 @@ void LoadCombobox(TkorvComboboxINI& combo, const TIniDocument& ini, TMessageSink
   };
   const QString listSection = combo.IniKey();
   const int count = SafeReadInteger(ini, listSection, QStringLiteral("count"), 0);
-  for (int i = 0; i < count; ++i) {
-    const QString entry = ini.ReadString(listSection, IndexKey(i), QString());
+  for (const QString& entry : ReadIndexedEntries(ini, listSection, QString(), count))
     if (usable(entry)) combo.AddItem(entry);
-  }
   const QString current = ini.ReadString(combo.IniSection(), combo.IniKey(), QString());
   if (!usable(current)) return;
   if (combo.ItemIndexOf(current) < 0) combo.AddItem(current);
@@ -128,7 +126,7 @@ void TkorvINI::LoadControls() {
     auto document = std::make_unique<TIniDocument>(fileName_);
     // Without a document nothing is stored, so an unreadable file is never overwritten.
     if (!document->Load()) {
-      messages_.Show(TMessageKind::Error, QStringLiteral("Could not open ") + fileName_ + u'.');
+      messages_.Show(TMessageKind::Error, CouldNotOpenText(*document) + u'.');
       return;
     }
     document_ = std::move(document);

@@ -87,6 +87,7 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
     return;
   }
   log_ = new TfrmNote(this);
+  config_.log = [this](const QString& line) { Log(line); };
   Log(QStringLiteral("Application Started"));
   startedUp_ = true;
   debug_ = config_.settings.debug;

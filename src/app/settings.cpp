@@ -46,21 +46,17 @@ QString OneOf(const QString& value, std::initializer_list<const char*> accepted,
   return fallback;
 }
 
-// Counted lists never hold more entries than their section has keys: a damaged count of
-// two billion must not mean two billion look-ups.
-int EntryCount(const TIniDocument& ini, const QString& section, const QString& countKey) {
-  const int count = SafeReadInteger(ini, section, countKey, 0);
-  return std::clamp(count, 0, int(ini.ReadSection(section).size()));
+// The entries of a counted list ("serverCount" and "server[N]", "count" and "[N]").
+QStringList ReadCountedList(const TIniDocument& ini, const QString& section,
+                            const QString& countKey, const char* prefix) {
+  return ReadIndexedEntries(ini, section, QString::fromLatin1(prefix),
+                            SafeReadInteger(ini, section, countKey, 0));
 }
 
 QStringList ReadNameList(const TIniDocument& ini, const char* section, const char* prefix) {
   const QString name = QString::fromLatin1(section);
-  QStringList names;
-  const int count = EntryCount(ini, name, QString::fromLatin1(section) + QStringLiteral("Count"));
-  for (int i = 0; i < count; ++i) {
-    const QString entry = ini.ReadString(name, Indexed(prefix, i), QString());
-    if (!entry.isEmpty()) names << entry;
-  }
+  QStringList names = ReadCountedList(ini, name, name + QStringLiteral("Count"), prefix);
+  names.removeAll(QString());
   return names;
 }
 
@@ -74,9 +70,8 @@ void WriteNameList(TIniDocument& ini, const char* section, const char* prefix,
 
 void LoadFavorites(const TIniDocument& ini, TServerStash& stash) {
   const QString section = QStringLiteral("server");
-  const int count = EntryCount(ini, section, QStringLiteral("serverCount"));
-  for (int i = 0; i < count; ++i) {
-    const auto entry = ParseFavoriteEntry(ini.ReadString(section, Indexed("server", i), QString()));
+  for (const QString& line : ReadCountedList(ini, section, QStringLiteral("serverCount"), "server")) {
+    const auto entry = ParseFavoriteEntry(line);
     if (entry)
       stash.AddServer(entry->address, entry->port, QString(), true, entry->game,
                       entry->autoUpdateDescription, entry->description);
@@ -91,9 +86,11 @@ void SaveFavorites(TIniDocument& ini, const TServerStash& stash) {
     const TServer* s = stash.Server(i);
     if (!s->Favorite) continue;
     const QString address = s->DNSName().isEmpty() ? s->IP() : s->DNSName();
+    // The fields are separated by backslashes and cannot escape one: a name is cut at its
+    // first, as a typed description is.
     ini.WriteString(section, Indexed("server", written++),
                     QStringList{address, QString::number(s->Port), s->AutoUpdateDescription(),
-                                s->Description(), s->Game()}
+                                StripAfterBackslash(s->Description()), s->Game()}
                         .join(u'\\'));
   }
   ini.WriteInteger(section, QStringLiteral("serverCount"), written);
@@ -149,13 +146,6 @@ void SaveColumnWidths(TIniDocument& ini, const char* grid, const std::vector<int
   if (terminate) ini.WriteInteger(section, Indexed("colWidth", i), -1);
 }
 
-void LoadUt99Keys(const TIniDocument& ini, TSettings& s) {
-  const QString section = QStringLiteral("ut99ini");
-  const int count = EntryCount(ini, section, QStringLiteral("count"));
-  for (int i = 0; i < count; ++i)
-    if (const auto key = ParseUt99Entry(ini.ReadString(section, Indexed("", i), QString())))
-      AddUt99Key(s.ut99Keys, *key);
-}
 
 // The layout block: an unreadable number ends it, leaving the rest as designed.
 void LoadWindowLayout(const TIniDocument& ini, TSettings& s) {
@@ -174,6 +164,14 @@ void LoadWindowLayout(const TIniDocument& ini, TSettings& s) {
 }  // namespace
 
 bool StampBelow(const QString& stamp, const QString& than) { return stamp < than; }
+
+void LoadUt99Keys(const TIniDocument& ini, TSettings& s) {
+  std::vector<TINIInfo> read;
+  const QString section = QStringLiteral("ut99ini");
+  for (const QString& line : ReadCountedList(ini, section, QStringLiteral("count"), ""))
+    if (const auto key = ParseUt99Entry(line)) read.push_back(*key);
+  AddUt99Keys(s.ut99Keys, std::move(read));
+}
 
 void LoadStartupSettings(const TIniDocument& ini, TSettings& s) {
   s.stamp = Text(ini, "Zorvane", QStringLiteral("0"));
@@ -400,7 +398,9 @@ std::optional<TFavoriteEntry> ParseFavoriteEntry(const QString& entry) {
   // One surplus field between the description and the game is skipped.
   if (parts.size() == 5) f.game = parts[4];
   if (parts.size() > 5) f.game = parts.mid(5).join(u'\\');
-  if (f.game.isEmpty()) f.game = QStringLiteral("UT");
+  // A game that is no variant (a name with a backslash once shifted the fields) would never
+  // be queried; the server is kept with the default one.
+  if (QueryProtocolOf(f.game) == TQueryProtocol::None) f.game = QStringLiteral("UT");
   static const QRegularExpression kPort(QStringLiteral("^-?[0-9]+$"));
   if (!kPort.match(f.port).hasMatch()) return std::nullopt;
   return f;
@@ -423,15 +423,32 @@ std::optional<TINIInfo> ParseUt99Entry(const QString& entry) {
   return info;
 }
 
+namespace {
+
+bool Ut99KeyBefore(const TINIInfo& a, const TINIInfo& b) {
+  const int bySection = a.Section.compare(b.Section, Qt::CaseInsensitive);
+  return bySection != 0 ? bySection < 0 : a.Key.compare(b.Key, Qt::CaseInsensitive) < 0;
+}
+
+}  // namespace
+
 bool AddUt99Key(std::vector<TINIInfo>& keys, const TINIInfo& key) {
-  const auto compare = [](const TINIInfo& a, const TINIInfo& b) {
-    const int bySection = a.Section.compare(b.Section, Qt::CaseInsensitive);
-    return bySection != 0 ? bySection < 0 : a.Key.compare(b.Key, Qt::CaseInsensitive) < 0;
-  };
-  const auto at = std::lower_bound(keys.begin(), keys.end(), key, compare);
-  if (at != keys.end() && !compare(key, *at)) return false;
+  const auto at = std::lower_bound(keys.begin(), keys.end(), key, Ut99KeyBefore);
+  if (at != keys.end() && !Ut99KeyBefore(key, *at)) return false;
   keys.insert(at, key);
   return true;
+}
+
+void AddUt99Keys(std::vector<TINIInfo>& keys, std::vector<TINIInfo> more) {
+  // One sort for the lot: a sorted insert per entry is quadratic in a long list.
+  keys.insert(keys.end(), std::make_move_iterator(more.begin()),
+              std::make_move_iterator(more.end()));
+  std::stable_sort(keys.begin(), keys.end(), Ut99KeyBefore);
+  // Of equal entries the earliest stays: those already listed, then file order.
+  const auto same = [](const TINIInfo& a, const TINIInfo& b) {
+    return !Ut99KeyBefore(a, b) && !Ut99KeyBefore(b, a);
+  };
+  keys.erase(std::unique(keys.begin(), keys.end(), same), keys.end());
 }
 
 void SeedUt99Keys(std::vector<TINIInfo>& keys) {

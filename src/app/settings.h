@@ -131,6 +131,11 @@ std::optional<TFavoriteEntry> ParseFavoriteEntry(const QString& entry);
 std::optional<TINIInfo> ParseUt99Entry(const QString& entry);
 // Adds keeping the list sorted; false for an entry whose section and key are present.
 bool AddUt99Key(std::vector<TINIInfo>& keys, const TINIInfo& key);
+// Adds many at once (sorting once); an entry whose section and key are present, or appear
+// earlier in more, is dropped.
+void AddUt99Keys(std::vector<TINIInfo>& keys, std::vector<TINIInfo> more);
 void SeedUt99Keys(std::vector<TINIInfo>& keys);
+// Adds the entries of section "ut99ini" to settings.ut99Keys.
+void LoadUt99Keys(const TIniDocument& ini, TSettings& settings);
 
 }  // namespace zorvane

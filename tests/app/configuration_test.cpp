@@ -7,6 +7,8 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 #include "query/server_stash.h"
 #include "support/files.h"
 #include "support/recording_sink.h"
@@ -107,6 +109,118 @@ TEST(ConfigurationTest, RandomBytesAndReadOnlyFilesLoadWithDefaults) {
   EXPECT_EQ(config.tables.gameTypes.size(), 18u);
   EXPECT_FALSE(SaveConfiguration(config, stash));
   EXPECT_EQ(Read(dir.filePath("zorvane.ini")), junk);
+}
+
+TEST(ConfigurationTest, SpecialAndOversizedFilesAreRefusedAndNeverWritten) {
+  const QByteArray bigMessage = "the file is larger than 16 MiB";
+  for (const char* kind : {"fifo", "big", "device"}) {
+    SCOPED_TRACE(kind);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("zorvane.ini");
+    const QString kindText = kind;
+    if (kindText == "fifo") {
+      ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    }
+    if (kindText == "device") {
+      ASSERT_TRUE(QFile::link("/dev/zero", path));
+    }
+    if (kindText == "big") {
+      QFile file(path);
+      ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+      ASSERT_TRUE(file.resize(TIniDocument::kMaxFileSize + 1));
+    }
+    for (const TConfigMode mode : {TConfigMode::ReadWrite, TConfigMode::ReadOnly}) {
+      testing::RecordingSink sink;
+      TServerStash stash;
+      TConfiguration config;
+      EXPECT_FALSE(LoadConfiguration(config, dir.path(), mode, stash, sink));
+      EXPECT_EQ(sink.messages,
+                QStringList{"Could not open " + path + " (" +
+                            (kindText == "big" ? bigMessage : "it is not a regular file") + ")"});
+      EXPECT_TRUE(SaveConfiguration(config, stash));  // nothing opened, nothing written
+    }
+    if (kindText == "big") {
+      EXPECT_EQ(QFileInfo(path).size(), TIniDocument::kMaxFileSize + 1);
+    } else {
+      EXPECT_FALSE(QFileInfo(path).isFile());
+    }
+  }
+}
+
+// Loads the folder's files, saves them and tells what was loaded.
+struct Round {
+  QStringList favorites;
+  QStringList watched;
+  QStringList gameTypes;
+  int windowWidth = 0;
+  bool operator==(const Round&) const = default;
+};
+
+Round LoadAndSave(const QString& directory) {
+  testing::RecordingSink sink;
+  TServerStash stash;
+  TConfiguration config;
+  Round round;
+  EXPECT_TRUE(LoadConfiguration(config, directory, TConfigMode::ReadWrite, stash, sink));
+  for (int i = 0; i < stash.Count(); ++i)
+    round.favorites << stash.Key(i) + u' ' + stash.Server(i)->Description() + u' ' +
+                           stash.Server(i)->Game();
+  round.watched = config.settings.watchedPlayers + config.settings.watchedMaps;
+  for (const auto& type : config.tables.gameTypes)
+    round.gameTypes << type->Name.Value + u' ' + type->Description.Value;
+  round.windowWidth = config.settings.windowWidth;
+  SaveConfiguration(config, stash);
+  return round;
+}
+
+TEST(ConfigurationTest, DamagedFilesLoadAndSaveStablyWithoutLosingFavourites) {
+  const QByteArray settings =
+      "\xEF\xBB\xBF[settings]\r\nZorvane=2.91\r\nwindowWidth=1000\r\nwindowHeight=700\r\n"
+      "[server]\r\nserverCount=4\r\nserver[0]=10.0.0.1\\7778\\True\\Alpha\\UT\r\n"
+      "server[2]=10.0.0.2\\7778\\True\\Beta\\UT2004\r\n[player]\r\nplayerCount=1\r\n"
+      "player[0]=Bob\r\n[server]\r\nserver[3]=10.0.0.3\\7778\\False\\Gamma\r";
+  const QByteArray gameTypes =
+      "[game]\nUT=UT\nType=UT\n[gameType]\nCTFGame=\n[CTFGame]\ndescription=CTF\n"
+      "[gameType]\nxCTFGame=\n[xCTFGame]\ndescription=2K4 CTF\ngame=UT2004\n";
+  QRandomGenerator random(17);
+  for (int round = 0; round < 16; ++round) {
+    SCOPED_TRACE(round);
+    QByteArray damagedSettings = settings, damagedTypes = gameTypes;
+    // Damage after the favourites' lines: junk, NULs, a very long line, or a cut.
+    switch (round % 4) {
+      case 0:
+        for (int i = 0; i < 40; ++i) damagedSettings += char(random.bounded(256));
+        break;
+      case 1:
+        damagedSettings += QByteArray("\n[x]\nk=") + QByteArray(random.bounded(100), '\0') + "\n";
+        damagedTypes += QByteArray("\0\0[\0]\n", 6);
+        break;
+      case 2:
+        damagedSettings += "\n[long]\nk=" + QByteArray(200000 + random.bounded(1000), 'x');
+        damagedTypes += QByteArray(100000, '=');
+        break;
+      case 3:
+        damagedTypes.truncate(random.bounded(damagedTypes.size()));
+        break;
+    }
+    QTemporaryDir dir;
+    Write(dir.filePath("zorvane.ini"), damagedSettings);
+    Write(dir.filePath("utGameType.ini"), damagedTypes);
+    const Round first = LoadAndSave(dir.path());
+    EXPECT_EQ(first.favorites.size(), 3);
+    EXPECT_EQ(first.watched, QStringList{"Bob"});
+    EXPECT_EQ(first.windowWidth, 1000);
+    const QByteArray savedSettings = Read(dir.filePath("zorvane.ini"));
+    const QByteArray savedTypes = Read(dir.filePath("utGameType.ini"));
+    EXPECT_EQ(LoadAndSave(dir.path()), first);
+    EXPECT_EQ(LoadAndSave(dir.path()), first);
+    // From the second save on the files stay as they are.
+    const QByteArray secondSettings = Read(dir.filePath("zorvane.ini"));
+    EXPECT_EQ(LoadAndSave(dir.path()), first);
+    EXPECT_EQ(Read(dir.filePath("zorvane.ini")), secondSettings);
+    EXPECT_TRUE(savedSettings.startsWith("\xEF\xBB\xBF"));
+    EXPECT_FALSE(savedTypes.isEmpty());
+  }
 }
 
 TEST(ConfigurationTest, WinePrefixDetectsUTAndFillsOnlyEmptyPaths) {

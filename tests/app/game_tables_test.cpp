@@ -125,6 +125,58 @@ TEST(GameTablesTest, SaveWritesBuiltInsOnlyAsTheyShould) {
   EXPECT_EQ(reloaded.paths[0]->ExePath.Value, tables.paths[0]->ExePath.Value);
 }
 
+TEST(GameTablesTest, NamesWhoseSectionWouldLandOnAnotherOneAreRecognised) {
+  TIniDocument ini;
+  WriteDefaultGameTypes(ini);
+  TGameTables tables = LoadAll(ini);
+  AddBuiltInGameTypes(ini, tables);
+  const struct {
+    const char* name;
+    bool gameCollides, typeCollides;
+  } cases[] = {
+      {"Type", true, false},          {"TYPE", true, false},
+      {"CTFGame", false, false},      {"Other", false, false},
+      {"", true, false},              // "game" itself
+      {"Game", false, true},          {"gametype", false, true},
+      {"gameUT2004", false, true},    {"ONSOnslaughtGame", false, false},
+      {"Thievery", false, false},     {"NewMod", false, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(GameNameCollidesWithSection(tables, c.name), c.gameCollides) << c.name;
+    EXPECT_EQ(GameTypeNameCollidesWithSection(tables, c.name), c.typeCollides) << c.name;
+  }
+  // A game type's own section is taken too: a game "CTFGame" is fine, a game "Game" next to
+  // a type "gameGame" is not.
+  AddGameTypeIfMissing(tables, "UT", "UT", false, "odd", "gameGame");
+  EXPECT_TRUE(GameNameCollidesWithSection(tables, "game"));
+}
+
+TEST(GameTablesTest, SectionsThatWouldLandOnAnotherOneAreNotWrittenOverIt) {
+  TIniDocument ini;
+  WriteDefaultGameTypes(ini);
+  TGameTables tables = LoadAll(ini);
+  AddGameTypeIfMissing(tables, "UT", "Type", false, "Odd", "gameUT");
+  AddGameTypeIfMissing(tables, "UT", "UT", false, "Odder", "gameType");
+  AddBuiltInGameTypes(ini, tables);
+  LoadGamePaths(ini, tables);
+  tables.FindPaths("Type")->ExePath.Set("/games/type.exe");
+  tables.FindPaths("UT")->ExePath.Set("/games/ut.exe");
+  QStringList log;
+  SaveGameTypes(ini, tables, TSettings{}, [&](const QString& line) { log << line; });
+
+  TGameTables reloaded = LoadAll(ini);
+  AddBuiltInGameTypes(ini, reloaded);
+  EXPECT_EQ(TypeNames(reloaded), TypeNames(tables));  // the type list survives
+  EXPECT_EQ(reloaded.FindGameType("gameUT")->Description.Value, "Odd");
+  EXPECT_EQ(reloaded.FindGameType("CTFGame")->Description.Value, "CTF");
+  EXPECT_TRUE(reloaded.FindGame("Type"));
+  EXPECT_EQ(reloaded.FindPaths("Type")->ExePath.Value, "");  // kept in memory only
+  EXPECT_EQ(tables.FindPaths("Type")->ExePath.Value, "/games/type.exe");
+  EXPECT_EQ(reloaded.FindPaths("UT")->ExePath.Value, "");  // "gameUT" is a type's section
+  EXPECT_EQ(log.size(), 3);
+  EXPECT_TRUE(log.join('\n').contains("Game Type:")) << log.join('\n').toStdString();
+}
+
 TEST(GameTablesTest, DetectionFillsOnlyEmptyPathsAndSkipsCompleteGames) {
   TIniDocument ini;
   WriteDefaultGameTypes(ini);

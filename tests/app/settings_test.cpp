@@ -327,6 +327,162 @@ TEST(SettingsTest, SavingDropsObsoleteKeysAndThePreStampSections) {
   EXPECT_TRUE(l.ini.SectionExists("Keep"));
 }
 
+QStringList FavoriteKeys(const TServerStash& stash) {
+  QStringList keys;
+  for (int i = 0; i < stash.Count(); ++i)
+    if (stash.Server(i)->Favorite) keys << stash.Key(i);
+  return keys;
+}
+
+// Saves what was loaded and loads the result again.
+Loaded SavedAndLoaded(Loaded& first) {
+  SaveSettings(first.ini, first.settings, first.stash);
+  return Loaded(first.ini.ToBytes());
+}
+
+TEST(SettingsTest, CountedListsWithGapsKeepEveryEntryBelowTheCount) {
+  Loaded l(Settings("") +
+           "[server]\nserverCount=5\n"
+           "server[0]=10.0.0.1\\7778\\False\\A\\UT\n"
+           "server[3]=10.0.0.4\\7778\\False\\D\\UT\n"
+           "server[4]=10.0.0.5\\7778\\False\\E\\UT\n"
+           "server[5]=10.0.0.6\\7778\\False\\beyond the count\\UT\n"
+           "server[03]=10.0.0.7\\7778\\False\\not an index\\UT\n"
+           "[player]\nplayerCount=3\nplayer[2]=Carol\nplayer[0]=Alice\n"
+           "[map]\nmapCount=2\nmap[1]=CTF-Face\n"
+           "[ut99ini]\ncount=3\n[2]=Z.Z|Two\n");
+  const QStringList favorites = {"10.0.0.1:7778", "10.0.0.4:7778", "10.0.0.5:7778"};
+  EXPECT_EQ(FavoriteKeys(l.stash), favorites);
+  EXPECT_EQ(l.settings.watchedPlayers, (QStringList{"Alice", "Carol"}));  // index order
+  EXPECT_EQ(l.settings.watchedMaps, QStringList{"CTF-Face"});
+  EXPECT_EQ(l.settings.ut99Keys.back().Section, "Z.Z");
+
+  Loaded again = SavedAndLoaded(l);
+  EXPECT_EQ(FavoriteKeys(again.stash), favorites);
+  EXPECT_EQ(again.settings.watchedPlayers, (QStringList{"Alice", "Carol"}));
+  EXPECT_EQ(again.settings.watchedMaps, QStringList{"CTF-Face"});
+  EXPECT_EQ(again.ini.ReadString("server", "serverCount", ""), "3");
+}
+
+TEST(SettingsTest, RepeatedSectionsLoseNothingOverSaveAndLoad) {
+  Loaded l("[settings]\nZorvane=2.91\nwindowWidth=1000\n"
+           "[server]\nserverCount=2\nserver[0]=10.0.0.1\\7778\\False\\A\\UT\n"
+           "[player]\nplayerCount=1\nplayer[0]=Alice\n"
+           "[mine]\nnote=first\nrepeated=1\n"
+           "[server]\nserver[1]=10.0.0.2\\7778\\False\\B\\UT2004\n"
+           "[settings]\nwindowHeight=700\nown=kept\n"
+           "[mine]\nrepeated=2\nother=x\n");
+  EXPECT_EQ(l.settings.windowWidth, 1000);
+  EXPECT_EQ(l.settings.windowHeight, 700);
+  EXPECT_EQ(FavoriteKeys(l.stash), (QStringList{"10.0.0.1:7778", "10.0.0.2:7778"}));
+
+  Loaded again = SavedAndLoaded(l);
+  EXPECT_EQ(FavoriteKeys(again.stash), (QStringList{"10.0.0.1:7778", "10.0.0.2:7778"}));
+  EXPECT_EQ(again.stash.Find("10.0.0.2:7778")->Game(), "UT2004");
+  EXPECT_EQ(again.settings.watchedPlayers, QStringList{"Alice"});
+  const QByteArray saved = l.ini.ToBytes();
+  EXPECT_EQ(saved.count("[server]"), 1);  // the rewritten lists are written once
+  EXPECT_EQ(saved.count("[player]"), 1);
+  for (const char* kept : {"note=first", "repeated=1", "repeated=2", "other=x", "own=kept"})
+    EXPECT_TRUE(saved.contains(kept)) << kept;
+  EXPECT_EQ(again.settings.windowHeight, 700);
+  // A second round changes nothing more.
+  Loaded third = SavedAndLoaded(again);
+  const QByteArray second = third.ini.ToBytes();
+  SaveSettings(third.ini, third.settings, third.stash);
+  EXPECT_EQ(third.ini.ToBytes(), second);
+}
+
+TEST(SettingsTest, ByteOrderMarkAndLoneCarriageReturnsHideNoSetting) {
+  const QByteArray cases[] = {
+      "\xEF\xBB\xBF[settings]\r\nZorvane=2.91\r\nwindowWidth=1000\r\nwindowHeight=700\r\n",
+      "[settings]\rZorvane=2.91\rwindowWidth=1000\rwindowHeight=700\r",
+      "[settings]\nZorvane=2.91\nwindowHeight=700\nwindowWidth=1000\r",
+  };
+  for (const QByteArray& text : cases) {
+    Loaded l(text);
+    EXPECT_EQ(l.settings.stamp, "2.91") << text.constData();
+    EXPECT_EQ(l.settings.windowWidth, 1000) << text.constData();
+    Loaded again = SavedAndLoaded(l);
+    EXPECT_EQ(again.settings.windowWidth, 1000);
+    EXPECT_EQ(l.ini.ToBytes().startsWith("\xEF\xBB\xBF"), text.startsWith("\xEF\xBB\xBF"));
+  }
+}
+
+TEST(SettingsTest, NamesFromServersCannotChangeTheFavouritesSection) {
+  const QString colour = QString(QChar(0x1B)) + QChar(0x0A) + QChar(0xFF) + QChar(0x0D);
+  const struct {
+    QString description;
+    const char* game;
+    QString storedName;
+  } cases[] = {
+      {"Evil\r\nserverCount=0", "UT", "Evil  serverCount=0"},
+      {colour + "Red" + colour + "Clan", "UT2004", "RedClan"},
+      {"//\\\\ Clan //\\\\", "UT2004", "//"},
+      {"a\\b\\c\\d", "UT2003", "a"},
+  };
+  Loaded l(Settings(""));
+  int port = 7778;
+  for (const auto& c : cases) {
+    ASSERT_TRUE(l.stash.AddServer("10.0.0.1", QString::number(port++), "", true, c.game,
+                                  "True", "placeholder"));
+    l.stash.Server(l.stash.Count() - 1)->SetDescription(c.description);
+  }
+  Loaded again = SavedAndLoaded(l);
+  ASSERT_EQ(again.stash.Count(), int(std::size(cases)));
+  for (int i = 0; i < again.stash.Count(); ++i) {
+    const TServer* s = again.stash.Server(i);
+    EXPECT_EQ(s->Description(), cases[i].storedName);
+    EXPECT_EQ(s->Game(), cases[i].game);
+    EXPECT_EQ(s->AutoUpdateDescription(), "True");
+  }
+  EXPECT_EQ(again.ini.ReadString("server", "serverCount", ""), "4");
+}
+
+TEST(SettingsTest, FavouriteGameFieldsThatAreNoVariantReadAsUT) {
+  const struct {
+    const char* entry;
+    const char* game;
+  } cases[] = {
+      {"h\\7778\\False\\Name\\UT2004", "UT2004"},
+      {"h\\7778\\False\\Name\\ut2004 demo", "ut2004 demo"},
+      {"h\\7778\\False\\//\\\\ Clan //\\\\\\UT2004", "UT"},  // stored by older versions
+      {"h\\7778\\False\\Name\\Quake", "UT"},
+      {"h\\7778\\False\\Name\\x\\Unreal 2 XMP", "Unreal 2 XMP"},
+  };
+  for (const auto& c : cases) {
+    const auto entry = ParseFavoriteEntry(QString::fromLatin1(c.entry));
+    ASSERT_TRUE(entry) << c.entry;
+    EXPECT_EQ(entry->game, c.game) << c.entry;
+    EXPECT_EQ(entry->port, "7778");
+  }
+}
+
+TEST(SettingsTest, LongDescendingUt99ListLoadsSortedWithoutDuplicates) {
+  QByteArray text = Settings("") + "[ut99ini]\ncount=100001\n";
+  for (int i = 0; i < 100000; ++i) {
+    const int n = 99999 - i;  // descending: the worst order for inserting one by one
+    text += "[" + QByteArray::number(i) + "]=S" + QByteArray::number(n % 100) + "|K" +
+            QByteArray::number(n) + "|c" + QByteArray::number(i) + "\n";
+  }
+  text += "[100000]=s99|k99999|duplicate\n";
+  Loaded l(text);
+  const auto& keys = l.settings.ut99Keys;
+  ASSERT_EQ(keys.size(), 100000u);
+  const auto before = [](const TINIInfo& a, const TINIInfo& b) {
+    const int bySection = a.Section.compare(b.Section, Qt::CaseInsensitive);
+    return bySection != 0 ? bySection < 0 : a.Key.compare(b.Key, Qt::CaseInsensitive) < 0;
+  };
+  EXPECT_TRUE(std::is_sorted(keys.begin(), keys.end(), before));
+  EXPECT_TRUE(std::adjacent_find(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
+                return !before(a, b);
+              }) == keys.end());
+  const auto last = std::find_if(keys.begin(), keys.end(),
+                                 [](const TINIInfo& k) { return k.Key == u"K99999"; });
+  ASSERT_NE(last, keys.end());
+  EXPECT_EQ(last->Comment, "c0");  // the first of two equal entries stays
+}
+
 TEST(SettingsTest, JunkFilesLoadWithDefaults) {
   QRandomGenerator random(3);
   for (int round = 0; round < 100; ++round) {

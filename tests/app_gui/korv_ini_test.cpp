@@ -154,6 +154,27 @@ TEST(KorvIniControlsTest, ComboListsAppendOnEveryLoadAndStoreTheirCount) {
             "[Options]\nFolder=c\n[Folder]\ncount=4\n[0]=a\n[1]=b\n[5]=stale\n[2]=a\n[3]=b\n");
 }
 
+TEST(KorvIniControlsTest, ComboListsReadTheEntriesPresentWhateverTheCount) {
+  const struct {
+    const char* list;
+    QStringList items;
+  } cases[] = {
+      {"count=4\n[0]=a\n[3]=d\n[2]=c\n", {"a", "c", "d"}},  // gaps, index order
+      {"count=2000000000\n[1]=b\n[7]=h\n", {"b", "h"}},     // no two billion look-ups
+      {"count=1\n[0]=a\n[1]=beyond\n[00]=zero\n", {"a"}},
+      {"count=3\n[0]=a]\n[1]=[b]\n", {"a]", "[b]"}},         // values ending in "]"
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.list);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("zorvane.ini");
+    WriteBytes(path, QByteArray("[Folder]\n") + c.list);
+    ComboSetup s(path, "Options", "Folder");
+    s.ini.LoadControls();
+    EXPECT_EQ(s.combo->Items(), c.items);
+  }
+}
+
 TEST(KorvIniControlsTest, CheckDirExistsDropsFoldersThatAreGone) {
   QTemporaryDir dir;
   ASSERT_TRUE(QDir(dir.path()).mkdir("maps"));
