@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "query/network_text.h"
+
 namespace zorvane {
 
 namespace {
@@ -18,22 +20,12 @@ bool IsBlank(const QString& line) { return line.trimmed().isEmpty(); }
 
 bool IsControl(QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; }
 
-// What a write puts into a line: UT2004 colour codes (escape and three colour bytes, which may
-// be anything, line breaks included) dropped whole, then every other control character made a
-// blank, so that no text, wherever it came from, can end its line or open another.
+// What a write puts into a line: UT2004 colour codes dropped whole, every other control
+// character made a blank, so that no text, wherever it came from, can end its line or open
+// another.
 QString LineSafe(const QString& text) {
   if (std::none_of(text.begin(), text.end(), IsControl)) return text;
-  QString out;
-  out.reserve(text.size());
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    const QChar c = text[i];
-    if (c.unicode() == 0x1B) {
-      i += 3;  // the colour bytes; a code cut short ends the text
-      continue;
-    }
-    out += IsControl(c) ? QChar(u' ') : c;
-  }
-  return out;
+  return StripColourCodes(text);
 }
 
 // "[name]", unless it is an indexed key whose value happens to end in "]" ("[0]=a|b|c]").
