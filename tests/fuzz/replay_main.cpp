@@ -1,10 +1,11 @@
-// Runs a fuzz harness over stored inputs: every file under the folders given (missing folders
-// are skipped), in name order. A failing input ends the run with the harness's message after
+// Runs a fuzz harness over stored inputs: the files given and every file under the folders
+// given (missing folders are skipped), in name order. A failing input ends the run with the harness's message after
 // the input's name.
 
 #include <QByteArray>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 #include <cstdint>
 #include <cstdio>
@@ -17,7 +18,12 @@ int main(int argc, char** argv) {
   zorvane::fuzz::EnsureApplication();
   QStringList files;
   for (int i = 1; i < argc; ++i) {
-    QDirIterator it(QString::fromLocal8Bit(argv[i]), QDir::Files, QDirIterator::Subdirectories);
+    const QString path = QString::fromLocal8Bit(argv[i]);
+    if (QFileInfo(path).isFile()) {
+      files << path;
+      continue;
+    }
+    QDirIterator it(path, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) files << it.next();
   }
   files.sort();
