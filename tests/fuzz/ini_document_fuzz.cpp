@@ -24,6 +24,12 @@ namespace {
 constexpr bool kValueLineBreaksHandled = false;
 // Likewise a lone CR as a line end: it stays part of the line's text today.
 constexpr bool kLoneCrHandled = false;
+// And a key like "[0]" whose value ends in "]": the line reads back as a section header.
+constexpr bool kHeaderLikePairsHandled = false;
+
+bool LooksLikeHeader(const QString& key, const QString& value) {
+  return key.trimmed().startsWith(u'[') && value.trimmed().endsWith(u']');
+}
 
 bool HasLoneCr(const QByteArray& bytes) {
   for (qsizetype i = 0; i < bytes.size(); ++i)
@@ -48,13 +54,14 @@ class TReader {
   qsizetype at_ = 0;
 };
 
-// A name the file format can hold: no line end, "=", brackets at the ends or outer blanks.
+// A name the file format can hold: no line end, "=", comment mark at the start or outer
+// blanks. Keys may look like "[0]", as the program's own numbered lists do.
 QString Name(const QByteArray& raw) {
   static constexpr char kAlphabet[] = "abAB01_.[] ";
   QString name;
   for (char c : raw) name += QLatin1Char(kAlphabet[quint8(c) % (sizeof kAlphabet - 1)]);
   name = name.trimmed();
-  while (name.startsWith(u'[') || name.startsWith(u';') || name.startsWith(u'#')) name.remove(0, 1);
+  while (name.startsWith(u';') || name.startsWith(u'#')) name.remove(0, 1);
   return name.trimmed().isEmpty() ? QStringLiteral("k") : name.trimmed();
 }
 
@@ -106,6 +113,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return std::get<2>(w).contains(u'\n') || std::get<2>(w).contains(u'\r');
   });
   if (!kValueLineBreaksHandled && anyLineBreak) return 0;
+  if (!kHeaderLikePairsHandled &&
+      std::any_of(writes.begin(), writes.end(),
+                  [](const auto& w) { return LooksLikeHeader(std::get<1>(w), std::get<2>(w)); }))
+    return 0;
 
   TIniDocument reread;
   reread.ParseText(doc.ToBytes());
