@@ -33,7 +33,8 @@ pids+=($!)
 
 # Settings that keep every start-up notice away, so the picture shows the filled window:
 # the current stamp (no one-time migration notice), no "could not detect" notice for a
-# machine without the games, no reply-share notice after the query, no version check.
+# machine without the games, no reply-share notice after the query, no version check; the
+# "Death Match" tab in front, which the farm fills.
 cat >"$work/zorvane.ini" <<INI
 [settings]
 Zorvane=2.91
@@ -42,6 +43,7 @@ skipPercentageInfo=1
 autoCheckNewVersion=0
 masterServer=127.0.0.1:$master_port
 startupQuery=UT Master Server
+lastActivePageIndex=6
 INI
 
 Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
