@@ -111,6 +111,7 @@ QString QueryUsage() {
       "  --game VARIANT    variant of the servers that follow: UT (default), UT2003 Demo,\n"
       "                    UT2003, UT2004 Demo, UT2004, Unreal 2 XMP\n"
       "  --list FILE       read \"HOST:PORT [VARIANT]\" lines; '#' starts a comment line\n"
+      "                    (a regular file of at most 64 MiB)\n"
       "  --query-power N   pacing of the query burst (default 3, 0 never pauses)\n"
       "  --wait MS         stop after MS milliseconds without a reply (default 1000)\n"
       "  --local-port N    local UDP port to query from (default: any)\n"
