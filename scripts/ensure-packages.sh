@@ -21,8 +21,12 @@ ensure_packages() {
   apt-get install -y -qq "${missing[@]}" >&2
 }
 
+# configure_and_build DIR [CMAKE ARGUMENTS...]; ccache is used when installed.
 configure_and_build() {
   local dir=$1
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  shift
+  local launcher=()
+  command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "$@" >/dev/null
   cmake --build "$dir" -j "$(nproc)"
 }

@@ -9,6 +9,7 @@
 #include "query/open_file_limit.h"
 #include "query/server_stash.h"
 #include "tools/mass_refresh_run.h"
+#include "tools/plain_text.h"
 #include "tools/query_options.h"
 #include "tools/query_run.h"
 #include "tools/server_json.h"
@@ -29,21 +30,6 @@ class TPrintingSink : public TMessageSink {
     std::fprintf(stderr, "zorvane-query: %s\n", qUtf8Printable(text));
   }
 };
-
-QString OrDash(const QString& text) { return text.isEmpty() ? QStringLiteral("-") : text; }
-
-QByteArray TextLine(const QString& key, const TServer& server) {
-  const QString players = server.NumPlayers().isEmpty() && server.MaxPlayers().isEmpty()
-                              ? QStringLiteral("-")
-                              : OrDash(server.NumPlayers()) + u'/' + OrDash(server.MaxPlayers());
-  const QStringList columns{key,
-                            server.Ping(),
-                            players,
-                            OrDash(server.MapName()),
-                            OrDash(server.GameType()),
-                            OrDash(server.Description())};
-  return columns.join(u'\t').toUtf8();
-}
 
 }  // namespace
 
@@ -98,7 +84,7 @@ int main(int argc, char** argv) {
   for (int i = 0; i < stash.Count(); ++i) {
     const TServer& server = *stash.Server(i);
     if (server.TextLatin1(TServerText::Ping) != kNoReplyPing) ++replied;
-    Write(options.Json ? ServerJson(stash.Key(i), server) : TextLine(stash.Key(i), server));
+    Write(options.Json ? ServerJson(stash.Key(i), server) : ServerTextLine(stash.Key(i), server));
   }
   if (options.Json && !options.Master.isEmpty())
     Write(QStringLiteral("{\"summary\": {\"listed\": %1, \"replied\": %2, \"percent\": %3, "

@@ -15,12 +15,17 @@ class THeadlessHost : public TMassRefreshHost {
   explicit THeadlessHost(QEventLoop& loop) : loop_(loop) {}
   void ActivityLog(const QString& text) override { Print(text); }
   void DebugLog(const QString&) override {}
-  void ShowStatus(const QString& text) override { Print(text); }
+  void ShowStatus(const QString& text) override {
+    // The master sent a list (perhaps an empty one) once its parsing is announced.
+    if (text.startsWith(QLatin1StringView("Parsing master server list"))) listReceived_ = true;
+    Print(text);
+  }
   bool ShowLowReplyNotice(const QString& text) override {
     Print(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     return false;
   }
   void MassRefreshFinished() override { loop_.quit(); }
+  bool ListReceived() const { return listReceived_; }
 
  private:
   // The same text from the status bar and the log is printed once.
@@ -32,6 +37,7 @@ class THeadlessHost : public TMassRefreshHost {
 
   QEventLoop& loop_;
   QString last_;
+  bool listReceived_ = false;
 };
 
 }  // namespace
@@ -45,11 +51,15 @@ TMassRefreshOutcome RunMassRefresh(TServerStash& stash, const QString& master, i
   QObject::connect(&stash, &TServerStash::OnServerUpdated, &refresh,
                    [&refresh](const QString& key) { refresh.ServerUpdated(key); });
   TMassRefreshOutcome outcome;
-  if (!refresh.StartMassRefresh(QStringLiteral("UT"))) return outcome;
-  if (refresh.MassRefreshing()) loop.exec();
+  // False both for a failed exchange and for an empty list; only the first is a failure.
+  if (refresh.StartMassRefresh(QStringLiteral("UT"))) {
+    if (refresh.MassRefreshing()) loop.exec();
+  } else if (!host.ListReceived()) {
+    return outcome;
+  }
   outcome.masterAnswered = true;
   outcome.listed = refresh.ServersListed();
-  outcome.replyPercent = refresh.ReplyPercent();
+  outcome.replyPercent = outcome.listed > 0 ? refresh.ReplyPercent() : 0;
   return outcome;
 }
 

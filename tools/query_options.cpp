@@ -1,8 +1,10 @@
 #include "tools/query_options.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include "query/master_query.h"
+#include "query/vocabulary.h"
 
 namespace zorvane {
 
@@ -53,17 +55,54 @@ bool OnlyDigitsAndPoints(QStringView host) {
   return true;
 }
 
+// Only regular files of a sane size: a FIFO, a device or an endless file would be read until
+// memory runs out.
 bool ReadListFile(const QString& path, const QString& game, std::vector<TQueryTarget>& targets,
                   QString& error) {
+  const QFileInfo info(path);
+  if (info.exists() && !info.isFile()) {
+    error = QStringLiteral("cannot read server list '%1': not a regular file").arg(path);
+    return false;
+  }
+  if (info.size() > kMaxListFileBytes) {
+    error = QStringLiteral("cannot read server list '%1': larger than %2 MiB")
+                .arg(path).arg(kMaxListFileBytes >> 20);
+    return false;
+  }
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
     error = QStringLiteral("cannot read server list '%1': %2").arg(path, file.errorString());
     return false;
   }
-  return ParseServerList(QString::fromUtf8(file.readAll()), game, path, targets, error);
+  // The file may have grown since it was looked at: never read past the limit.
+  const QByteArray bytes = file.read(kMaxListFileBytes + 1);
+  if (bytes.size() > kMaxListFileBytes) {
+    error = QStringLiteral("cannot read server list '%1': larger than %2 MiB")
+                .arg(path).arg(kMaxListFileBytes >> 20);
+    return false;
+  }
+  return ParseServerList(QString::fromUtf8(bytes), game, path, targets, error);
+}
+
+QStringList KnownVariants() {
+  QStringList variants;
+  FillGameVariantList(variants, 0);
+  variants << QStringLiteral("Unreal 2 XMP");
+  return variants;
 }
 
 }  // namespace
+
+std::optional<QString> CanonicalVariant(const QString& name) {
+  for (const QString& variant : KnownVariants())
+    if (variant.compare(name, Qt::CaseInsensitive) == 0) return variant;
+  return std::nullopt;
+}
+
+QString UnknownVariantText(const QString& name) {
+  return QStringLiteral("unknown game variant '%1' (known: %2)")
+      .arg(name, KnownVariants().join(QStringLiteral(", ")));
+}
 
 QString QueryUsage() {
   return QStringLiteral(
@@ -72,6 +111,7 @@ QString QueryUsage() {
       "  --game VARIANT    variant of the servers that follow: UT (default), UT2003 Demo,\n"
       "                    UT2003, UT2004 Demo, UT2004, Unreal 2 XMP\n"
       "  --list FILE       read \"HOST:PORT [VARIANT]\" lines; '#' starts a comment line\n"
+      "                    (a regular file of at most 64 MiB)\n"
       "  --query-power N   pacing of the query burst (default 3, 0 never pauses)\n"
       "  --wait MS         stop after MS milliseconds without a reply (default 1000)\n"
       "  --local-port N    local UDP port to query from (default: any)\n"
@@ -113,11 +153,19 @@ bool ParseServerList(const QString& text, const QString& defaultGame, const QStr
     qsizetype blank = 0;
     while (blank < line.size() && !line[blank].isSpace()) ++blank;
     TQueryTarget target;
-    target.Game = line.sliced(blank).trimmed();
-    if (target.Game.isEmpty()) target.Game = defaultGame;
-    QString keyError;
-    if (!ParseServerKey(line.first(blank), target, keyError)) {
-      error = QStringLiteral("%1:%2: %3").arg(source).arg(i + 1).arg(keyError);
+    const QString game = line.sliced(blank).trimmed();
+    QString lineError;
+    if (!ParseServerKey(line.first(blank), target, lineError)) {
+      // reported below
+    } else if (game.isEmpty()) {
+      target.Game = defaultGame;
+    } else if (const auto variant = CanonicalVariant(game)) {
+      target.Game = *variant;
+    } else {
+      lineError = UnknownVariantText(game);
+    }
+    if (!lineError.isEmpty()) {
+      error = QStringLiteral("%1:%2: %3").arg(source).arg(i + 1).arg(lineError);
       return false;
     }
     targets.push_back(target);
@@ -149,11 +197,12 @@ bool ParseQueryOptions(const QStringList& arguments, TQueryOptions& options, QSt
 
     if (arg == u"--game") {
       if (!value(game)) return false;
-      game = game.trimmed();
-      if (game.isEmpty()) {
-        error = QStringLiteral("option --game needs a variant name");
+      const auto variant = CanonicalVariant(game.trimmed());
+      if (!variant) {
+        error = QStringLiteral("option --game: ") + UnknownVariantText(game.trimmed());
         return false;
       }
+      game = *variant;
     } else if (arg == u"--list") {
       QString path;
       if (!value(path) || !ReadListFile(path, game, options.Targets, error)) return false;
@@ -190,6 +239,10 @@ bool ParseQueryOptions(const QStringList& arguments, TQueryOptions& options, QSt
       options.Targets.push_back(target);
       serversGiven = true;
     }
+  }
+  if (!options.Dir.isEmpty() && !options.Help && !QFileInfo(options.Dir).isDir()) {
+    error = QStringLiteral("option --dir: '%1' is not a folder").arg(options.Dir);
+    return false;
   }
   if (!serversGiven && !options.Help) {
     error = QStringLiteral("no servers given (HOST:PORT or --list FILE; --help for usage)");

@@ -1,9 +1,10 @@
 #pragma once
 // Command line of zorvane-query. Parsing never touches the network; the only I/O is reading
-// the --list files.
+// the --list files and checking that the --dir folder exists.
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 namespace zorvane {
@@ -28,8 +29,13 @@ struct TQueryOptions {
 };
 
 inline constexpr const char* kDefaultGame = "UT";
+// A --list file larger than this is refused.
+inline constexpr qint64 kMaxListFileBytes = qint64(64) << 20;
 
 QString QueryUsage();
+
+// The variant as the stash spells it ("ut2004" gives "UT2004"); nothing for an unknown one.
+std::optional<QString> CanonicalVariant(const QString& name);
 
 // Parses the arguments after the program name. On bad input returns false with a one-line
 // error; reading a --list file that cannot be opened is bad input too.

@@ -14,14 +14,10 @@ TQueryRun::TQueryRun(TServerStash& stash, int waitMs) : stash_(stash) {
   wait_.setInterval(waitMs);
   QObject::connect(&wait_, &QTimer::timeout, &loop_, [this] { WaitExpired(); });
   QObject::connect(&stash_, &TServerStash::OnServerUpdated, &loop_, [this](const QString& key) {
-    wait_.start();
     Update(stash_.IndexOf(key));
   });
-  // Every text datagram is logged, so the log also tells that a reply is still coming in.
-  QObject::connect(&stash_, &TServerStash::OnLog, &loop_, [this](int, const QString& text) {
-    lastLog_ = text;
-    wait_.start();
-  });
+  QObject::connect(&stash_, &TServerStash::OnLog, &loop_,
+                   [this](int, const QString& text) { lastLog_ = text; });
 }
 
 void TQueryRun::Add(const std::vector<TQueryTarget>& targets) {
@@ -46,6 +42,7 @@ void TQueryRun::TrackAll() {
 void TQueryRun::Track(int index) {
   sent_.push_back(false);
   done_.push_back(false);
+  progress_.push_back(0);
   TServer* server = stash_.Server(index);
   if (!server->Resolver) return;
   // Named servers get their address later; a failed look-up only shows up as a display text.
@@ -96,9 +93,19 @@ void TQueryRun::Query(int index) {
   stash_.QueryServer(stash_.Key(index));
 }
 
+int TQueryRun::Progress(const TServer& server) {
+  return server.RepliesSeen | (server.ReplyComplete ? kReplyCompleteBit : 0);
+}
+
 void TQueryRun::Update(int index) {
   if (index < 0 || index >= int(done_.size()) || done_[index]) return;
-  if (IsDone(*stash_.Server(index))) MarkDone(index);
+  const TServer& server = *stash_.Server(index);
+  // Only a datagram that completes something counts as the servers still answering: one that
+  // repeats a reply or never ends one must not keep the run alive.
+  const int progress = Progress(server);
+  if ((progress & ~progress_[index]) != 0) wait_.start();
+  progress_[index] |= progress;
+  if (IsDone(server)) MarkDone(index);
 }
 
 void TQueryRun::MarkDone(int index) {

@@ -1,6 +1,6 @@
 #pragma once
 // One query round over a stash: sends the burst, then runs the event loop until every server is
-// done or the servers have been silent for the wait time.
+// done or no datagram has completed anything for the wait time.
 
 #include <QEventLoop>
 #include <QString>
@@ -27,6 +27,9 @@ class TQueryRun {
  private:
   // Whether a server needs nothing more from this round.
   static bool IsDone(const TServer& server);
+  // The reply kinds a server has completed, and whether its reply ended.
+  static int Progress(const TServer& server);
+  static constexpr int kReplyCompleteBit = 1 << 30;
   void Track(int index);
   void Query(int index);
   void Update(int index);
@@ -38,6 +41,7 @@ class TQueryRun {
   QEventLoop loop_;
   QTimer wait_;
   std::vector<char> sent_, done_;
+  std::vector<int> progress_;  // Progress() as last seen, per server
   int doneCount_ = 0;
   int pendingLookups_ = 0;
   QString lastLog_;

@@ -58,31 +58,27 @@ void AppendSettings(QByteArray& out, const TServer& server) {
 
 }  // namespace
 
+// Every control character (C0, DEL and C1, a colour code's escape included) is written as
+// \u00XX, so no output can move a terminal's cursor or break a line.
 QByteArray JsonString(QStringView text) {
   static constexpr char kHex[] = "0123456789abcdef";
-  const QByteArray utf8 = text.toUtf8();
-  QByteArray out;
-  out.reserve(utf8.size() + 2);
-  out.append('"');
-  for (char c : utf8) {
-    switch (c) {
-      case '"': out.append("\\\""); break;
-      case '\\': out.append("\\\\"); break;
-      case '\b': out.append("\\b"); break;
-      case '\f': out.append("\\f"); break;
-      case '\n': out.append("\\n"); break;
-      case '\r': out.append("\\r"); break;
-      case '\t': out.append("\\t"); break;
-      default:
-        // Bytes of multi-byte UTF-8 sequences are >= 0x80 and pass unchanged.
-        if (uchar(c) < 0x20)
-          out.append("\\u00").append(kHex[uchar(c) >> 4]).append(kHex[uchar(c) & 0xF]);
-        else
-          out.append(c);
+  QString escaped;
+  escaped.reserve(text.size() + 2);
+  escaped.append(u'"');
+  for (QChar c : text) {
+    const char16_t u = c.unicode();
+    if (u == u'"' || u == u'\\') {
+      escaped.append(u'\\').append(c);
+    } else if (u < 0x20 || (u >= 0x7F && u <= 0x9F)) {
+      escaped.append(QLatin1StringView("\\u00"))
+          .append(QLatin1Char(kHex[u >> 4]))
+          .append(QLatin1Char(kHex[u & 0xF]));
+    } else {
+      escaped.append(c);
     }
   }
-  out.append('"');
-  return out;
+  escaped.append(u'"');
+  return escaped.toUtf8();
 }
 
 QByteArray ServerJson(const QString& key, const TServer& server) {

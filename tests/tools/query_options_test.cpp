@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <sys/stat.h>
 
 namespace zorvane {
 
@@ -32,22 +33,34 @@ constexpr char kList[] =
     "   \n";
 
 constexpr char kBadList[] = "1.2.3.4:7778\n# fine\nnot a key\n";
+constexpr char kBadVariantList[] = "1.2.3.4:7778 UT2004\n5.6.7.8:7778 Quake\n";
 
 class toolsQueryOptions : public ::testing::TestWithParam<TCase> {};
 
 TEST_P(toolsQueryOptions, ParsesOrRejectsWithOneLine) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
-  for (const auto& [file, text] : {std::pair{"list.txt", kList}, {"bad.txt", kBadList}}) {
+  for (const auto& [file, text] : {std::pair{"list.txt", kList}, {"bad.txt", kBadList},
+                                    {"variant.txt", kBadVariantList}}) {
     QFile f(dir.filePath(file));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(text);
   }
+  // A sparse file one byte over the limit, and a FIFO nobody writes to (reading it would hang).
+  QFile huge(dir.filePath("huge.txt"));
+  ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+  ASSERT_TRUE(huge.resize(kMaxListFileBytes + 1));
+  huge.close();
+  ASSERT_EQ(::mkfifo(qPrintable(dir.filePath("fifo")), 0600), 0);
   QStringList args = GetParam().args;
   for (QString& a : args) {
     a.replace("$LIST", dir.filePath("list.txt"));
     a.replace("$BAD", dir.filePath("bad.txt"));
+    a.replace("$VARIANT", dir.filePath("variant.txt"));
+    a.replace("$HUGE", dir.filePath("huge.txt"));
+    a.replace("$FIFO", dir.filePath("fifo"));
     a.replace("$NONE", dir.filePath("missing.txt"));
+    a.replace("$DIR", dir.path());
   }
 
   TQueryOptions options;
@@ -84,7 +97,19 @@ const TCase kCases[] = {
     {"WaitNegative", {"--wait", "-5", "a:1"}, {}, "--wait needs a number"},
     {"PowerWithJunk", {"--query-power", "3x", "a:1"}, {}, "--query-power needs a number"},
     {"LocalPortTooBig", {"--local-port", "70000", "a:1"}, {}, "--local-port needs a number"},
-    {"EmptyGame", {"--game", " ", "a:1"}, {}, "--game needs a variant"},
+    {"EmptyGame", {"--game", " ", "a:1"}, {}, "--game: unknown game variant ''"},
+    {"UnknownGameListsTheVariants", {"--game", "UT3", "a:1"}, {},
+     "--game: unknown game variant 'UT3' (known: UT, UT2003 Demo, UT2003, UT2004 Demo, UT2004, "
+     "Unreal 2 XMP)"},
+    {"GameIgnoresCaseAndIsSpelledAsKnown", {"--game", "ut2004 demo", "a:1"},
+     {{"a", 1, "UT2004 Demo"}}},
+    {"UnknownVariantInList", {"--list", "$VARIANT"}, {}, "variant.txt:2: unknown game variant 'Quake'"},
+    {"ListLargerThanTheLimit", {"--list", "$HUGE"}, {}, "larger than 64 MiB"},
+    {"ListIsAFifo", {"--list", "$FIFO"}, {}, "fifo': not a regular file"},
+    {"ListIsADevice", {"--list", "/dev/zero"}, {}, "'/dev/zero': not a regular file"},
+    {"ListIsAFolder", {"--list", "$DIR"}, {}, "not a regular file"},
+    {"DirMissing", {"--dir", "$NONE", "--favorites"}, {}, "missing.txt' is not a folder"},
+    {"DirIsAFile", {"--dir", "$LIST", "--favorites"}, {}, "list.txt' is not a folder"},
     {"NoColon", {"host"}, {}, "malformed server key 'host'"},
     {"NoHost", {":7778"}, {}, "malformed server key"},
     {"PortZero", {"host:0"}, {}, "malformed server key"},

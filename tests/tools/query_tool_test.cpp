@@ -10,9 +10,13 @@
 #include <QProcess>
 #include <QDir>
 #include <QFile>
+#include <QElapsedTimer>
+#include <QNetworkDatagram>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "support/binary_builder.h"
+#include "tools/plain_text.h"
 #include "support/fake_server.h"
 #include "support/farm_process.h"
 
@@ -28,11 +32,11 @@ struct TToolRun {
 };
 
 // The fake servers answer from this process's event loop, so keep it turning while waiting.
-TToolRun RunTool(const QStringList& args) {
+TToolRun RunTool(const QStringList& args, int deadlineMs = 60000) {
   QProcess process;
   process.start(QStringLiteral(ZORVANE_QUERY_TOOL), args);
   EXPECT_TRUE(process.waitForStarted(10000));
-  const QDeadlineTimer deadline(60000);
+  const QDeadlineTimer deadline(deadlineMs);
   while (!process.waitForFinished(10) && !deadline.hasExpired())
     QCoreApplication::processEvents();
   if (process.state() != QProcess::NotRunning) {
@@ -156,8 +160,10 @@ TEST(toolsQueryCommand, SilentServerEndsWithTheWaitAndIsListed) {
 }
 
 TEST(toolsQueryCommand, BadInputExitsTwoWithOneLine) {
-  for (const QStringList& args : {QStringList{"--wait"}, QStringList{"--list", "/nonexistent/x"},
-                                  QStringList{"127.0.0.1:port"}}) {
+  for (const QStringList& args :
+       {QStringList{"--wait"}, QStringList{"--list", "/nonexistent/x"},
+        QStringList{"127.0.0.1:port"}, QStringList{"--dir", "/nonexistent/x", "--favorites"},
+        QStringList{"--game", "Quake", "127.0.0.1:7778"}, QStringList{"--list", "/dev/zero"}}) {
     const TToolRun run = RunTool(args);
     EXPECT_EQ(run.exitCode, 2) << qPrintable(args.join(' '));
     EXPECT_TRUE(run.out.isEmpty());
@@ -227,11 +233,115 @@ TEST(toolsQueryCommand, MasterRefreshListsQueriesAndSummarises) {
   EXPECT_TRUE(run.err.contains("Waiting for replies..."));
 }
 
+TEST(toolsQueryCommand, AnEmptyMasterListIsAnAnswerWithNothingListed) {
+  testing::FarmProcess farm(0, 0, 5);
+  ASSERT_TRUE(farm.Start());
+  const TToolRun run =
+      RunTool({"--master", "127.0.0.1:" + QString::number(farm.MasterPort()), "--json"});
+  ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+  const QList<QJsonObject> lines = JsonLines(run.out);
+  ASSERT_EQ(lines.size(), 1) << run.out.constData();
+  const QJsonObject summary = lines[0]["summary"].toObject();
+  EXPECT_EQ(summary["listed"], QJsonValue(0));
+  EXPECT_EQ(summary["replied"], QJsonValue(0));
+  EXPECT_EQ(summary["percent"], QJsonValue(0));
+}
+
 TEST(toolsQueryCommand, MasterFailureEndsWithStatusOne) {
   const TToolRun run = RunTool({"--master", "127.0.0.1:1"});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_TRUE(run.err.contains("Could not open connection to GameSpy")) << run.err.constData();
   EXPECT_TRUE(run.out.isEmpty());
+}
+
+}  // namespace
+}  // namespace zorvane
+
+namespace zorvane {
+namespace {
+
+// A name that tries to add a row, split columns, colour the terminal red, and carries a colour
+// code whose colour bytes include a line break.
+const QByteArray kHostileName = QByteArray("Evil\r\n127.0.0.1:1\t0\t1/1\tfake\x1b[31mred") +
+                                QByteArray("\x1b\xff\x0a\x01", 4) + "Coloured";
+const QString kHostileNamePlain = "Evil  127.0.0.1:1 0 1/1 fakemredColoured";
+
+TEST(toolsQueryCommand, HostileNamesCannotAddRowsOrReachTheTerminal) {
+  FakeServer text([](const QByteArray&) { return TextReply(kHostileName); });
+  FakeServer binary([](const QByteArray& request) {
+    if (request.size() > 4 && request[4] == 0)
+      return QList<QByteArray>{BinaryBuilder::Info(kHostileName, "DM-\x1b[2J", "xDM", 0, 8)};
+    return BinaryReply(request);
+  });
+  const QStringList servers{"--wait", "5000", text.Key(), "--game", "UT2004", binary.Key()};
+
+  const TToolRun plain = RunTool(servers);
+  ASSERT_EQ(plain.exitCode, 0) << plain.err.constData();
+  const QList<QByteArray> rows = plain.out.split('\n');
+  ASSERT_EQ(rows.size(), 4) << plain.out.constData();  // two servers, the summary, ""
+  EXPECT_EQ(rows[2], "2 servers, 2 replied");
+  for (int i = 0; i < 2; ++i) {
+    const QList<QByteArray> columns = rows[i].split('\t');
+    ASSERT_EQ(columns.size(), 6) << rows[i].constData();
+    EXPECT_EQ(QString::fromUtf8(columns[5]), kHostileNamePlain);
+    for (char c : rows[i]) EXPECT_TRUE(uchar(c) >= 0x20 || c == '\t') << int(c);
+  }
+  EXPECT_EQ(rows[1].split('\t')[3], "DM-");  // the escape and the three bytes after it
+
+  const TToolRun json = RunTool(QStringList{"--json"} + servers);
+  ASSERT_EQ(json.exitCode, 0) << json.err.constData();
+  for (char c : json.out) EXPECT_TRUE(uchar(c) >= 0x20 || c == '\n') << int(c);
+  const QList<QJsonObject> objects = JsonLines(json.out);
+  ASSERT_EQ(objects.size(), 3);
+  for (int i = 0; i < 2; ++i) {
+    // Whatever the record keeps of the name, it reads back from the escaped JSON.
+    const QString name = objects[i]["Description"].toString();
+    EXPECT_TRUE(name.startsWith("Evil")) << qPrintable(name);
+    EXPECT_EQ(PlainText(name), kHostileNamePlain);
+  }
+}
+
+}  // namespace
+}  // namespace zorvane
+
+namespace zorvane {
+namespace {
+
+// Sends a text datagram that never ends a reply to whoever queried it, every 50 ms, forever.
+class TTricklingServer {
+ public:
+  TTricklingServer() {
+    socket_.bind(QHostAddress::LocalHost, 0);
+    QObject::connect(&socket_, &QUdpSocket::readyRead, [this] {
+      while (socket_.hasPendingDatagrams()) {
+        const QNetworkDatagram request = socket_.receiveDatagram();
+        client_ = request.senderAddress();
+        clientPort_ = quint16(request.senderPort());
+      }
+      timer_.start(50);
+    });
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      socket_.writeDatagram("\\hostname\\Trickle\\mapname\\DM-Deck16", client_, clientPort_);
+    });
+  }
+  QString Key() const { return "127.0.0.1:" + QString::number(socket_.localPort()); }
+
+ private:
+  QUdpSocket socket_;
+  QTimer timer_;
+  QHostAddress client_;
+  quint16 clientPort_ = 0;
+};
+
+TEST(toolsQueryCommand, TheWaitCountsFromTheLastDatagramThatCompletedSomething) {
+  TTricklingServer trickle;
+  FakeServer answering([](const QByteArray&) { return TextReply("Quick"); });
+  QElapsedTimer clock;
+  clock.start();
+  const TToolRun run = RunTool({"--wait", "400", answering.Key(), trickle.Key()}, 8000);
+  EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+  EXPECT_LT(clock.elapsed(), 5000);
+  EXPECT_TRUE(run.out.contains("\n2 servers, ")) << run.out.constData();
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ QStringList TopLevelKeys(const QByteArray& json) {
   return keys;
 }
 
-TEST(toolsJsonString, EscapesWhatJsonRequires) {
+TEST(toolsJsonString, EscapesQuotesBackslashesAndEveryControlCharacter) {
   const struct {
     QString in;
     QByteArray out;
@@ -45,9 +45,15 @@ TEST(toolsJsonString, EscapesWhatJsonRequires) {
       {"plain text", R"("plain text")"},
       {"say \"hi\"", R"("say \"hi\"")"},
       {"C:\\UT\\System", R"("C:\\UT\\System")"},
-      {"a\nb\rc\td\be\ff", R"("a\nb\rc\td\be\ff")"},
+      {"a\nb\rc\td\be\ff", R"("a\u000ab\u000dc\u0009d\u0008e\u000cf")"},
       {QString(QChar(0)) + "\x01\x1f", R"("\u0000\u0001\u001f")"},
-      {"\x7f ~", "\"\x7f ~\""},
+      {"\x7f ~", R"("\u007f ~")"},
+      // A terminal's escape sequence and its 8-bit form (CSI) stay inert.
+      {"\x1b[31mred", R"("\u001b[31mred")"},
+      {QString(QChar(0x9B)) + "2J", R"("\u009b2J")"},
+      // A colour code whose colour bytes hold a line break and a byte above 0x7F.
+      {QString(QChar(0x1B)) + QChar(0xFF) + QChar(0x0A) + QChar(0x01) + "Red",
+       "\"\\u001b\xC3\xBF\\u000a\\u0001Red\""},
       {QString::fromUtf8("Zo\xC3\xAB \xF0\x9F\x9A\x80"), "\"Zo\xC3\xAB \xF0\x9F\x9A\x80\""},
   };
   for (const auto& c : cases) {
