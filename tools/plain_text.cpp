@@ -1,33 +1,25 @@
 #include "tools/plain_text.h"
 
 #include <QStringList>
+#include <algorithm>
 
+#include "query/network_text.h"
 #include "query/server_record.h"
 
 namespace zorvane {
 
 namespace {
 
-constexpr char16_t kColourCode = 0x1B;
-constexpr qsizetype kColourBytes = 3;  // after the escape: red, green, blue
-
-bool IsControl(char16_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
+// C1 controls: some terminals act on them like escape sequences.
+bool IsC1(QChar c) { return c.unicode() >= 0x80 && c.unicode() <= 0x9F; }
 
 QString OrDash(const QString& text) { return text.isEmpty() ? QStringLiteral("-") : text; }
 
 }  // namespace
 
 QString PlainText(QStringView text) {
-  QString out;
-  out.reserve(text.size());
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    const char16_t c = text[i].unicode();
-    if (c == kColourCode) {
-      i += kColourBytes;  // a code cut short at the end takes the rest with it
-    } else {
-      out.append(IsControl(c) ? QChar(u' ') : text[i]);
-    }
-  }
+  QString out = StripColourCodes(text);
+  std::replace_if(out.begin(), out.end(), IsC1, QChar(u' '));
   return out;
 }
 

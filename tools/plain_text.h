@@ -10,7 +10,7 @@ namespace zorvane {
 
 class TServer;
 
-// Drops every UT2004 colour code (0x1B and the three bytes after it, whatever their values) and
+// Drops every UT2004 colour code (0x1B and three colour bytes) and
 // turns every other control character (C0, DEL and C1) into a blank: the result holds no line
 // break, tab or escape character.
 QString PlainText(QStringView text);

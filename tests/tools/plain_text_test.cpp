@@ -21,7 +21,8 @@ TEST(toolsPlainText, DropsColourCodesAndBlanksEveryOtherControl) {
       {"colour code", Colour(0xFF, 0x80, 0x01) + "Clan", "Clan"},
       {"colour bytes that look like a line break", Colour(0x0A, 0x0D, 0x09) + "X", "X"},
       {"colour code right after one", Colour(1, 2, 3) + Colour(4, 5, 6) + "Y", "Y"},
-      {"colour code cut short at the end", "Z" + Colour(1, 2, 3).first(2), "Z"},
+      // A code cut short is no code: its bytes become blanks.
+      {"colour code cut short at the end", "Z" + Colour(1, 2, 3).first(2), "Z  "},
       {"DEL and C1 controls", QString("a") + QChar(0x7F) + QChar(0x9B) + "2J", "a  2J"},
       {"letters above 0x9F stay", QString("Zo") + QChar(0xEB) + QChar(0xA0), QString("Zo") + QChar(0xEB) + QChar(0xA0)},
       {"NUL", QString("a") + QChar(0) + "b", "a b"},
