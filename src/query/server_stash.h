@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "query/host_lookup.h"
+#include "query/kernel_stamps.h"
 #include "query/server_record.h"
 
 namespace zorvane {
@@ -123,6 +124,7 @@ class TServerStash : public QObject {
   QSet<QString> awaitingSocketKeys_;     // the same, lower-cased, to queue each once
   bool socketWaitersDue_ = false;
   std::unique_ptr<TQueryBurst> bursts_;
+  TKernelStampKeeper kernelStamps_;
 };
 
 }  // namespace zorvane

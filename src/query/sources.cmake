@@ -3,6 +3,7 @@ target_sources(zorvane_core PRIVATE
   query/binary_protocol.cpp query/binary_protocol.h
   query/game_records.h
   query/host_lookup.cpp query/host_lookup.h
+  query/kernel_stamps.cpp query/kernel_stamps.h
   query/master_query.cpp query/master_query.h
   query/network_text.cpp query/network_text.h
   query/open_file_limit.cpp query/open_file_limit.h
