@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "app/ini_utils.h"
+#include "query/network_text.h"
 #include "query/server_stash.h"
 #include "query/vocabulary.h"
 
@@ -87,10 +88,11 @@ void SaveFavorites(TIniDocument& ini, const TServerStash& stash) {
     if (!s->Favorite) continue;
     const QString address = s->DNSName().isEmpty() ? s->IP() : s->DNSName();
     // The fields are separated by backslashes and cannot escape one: a name is cut at its
-    // first, as a typed description is.
+    // first, as a typed description is. Colour codes go first, since their colour bytes may be
+    // backslashes too.
     ini.WriteString(section, Indexed("server", written++),
                     QStringList{address, QString::number(s->Port), s->AutoUpdateDescription(),
-                                StripAfterBackslash(s->Description()), s->Game()}
+                                StripAfterBackslash(StripColourCodes(s->Description())), s->Game()}
                         .join(u'\\'));
   }
   ini.WriteInteger(section, QStringLiteral("serverCount"), written);

@@ -420,6 +420,9 @@ TEST(SettingsTest, NamesFromServersCannotChangeTheFavouritesSection) {
       {colour + "Red" + colour + "Clan", "UT2004", "RedClan"},
       {"//\\\\ Clan //\\\\", "UT2004", "//"},
       {"a\\b\\c\\d", "UT2003", "a"},
+      // A colour code whose colour bytes are backslashes must not split the line's fields.
+      {"Clan" + QString(QChar(0x1B)) + "\\\\\\" + "Name", "UT2004", "ClanName"},
+      {"Cut" + QString(QChar(0x1B)) + "\\", "UT2004", "Cut "},
   };
   Loaded l(Settings(""));
   int port = 7778;
@@ -436,7 +439,7 @@ TEST(SettingsTest, NamesFromServersCannotChangeTheFavouritesSection) {
     EXPECT_EQ(s->Game(), cases[i].game);
     EXPECT_EQ(s->AutoUpdateDescription(), "True");
   }
-  EXPECT_EQ(again.ini.ReadString("server", "serverCount", ""), "4");
+  EXPECT_EQ(again.ini.ReadString("server", "serverCount", ""), "6");
 }
 
 TEST(SettingsTest, FavouriteGameFieldsThatAreNoVariantReadAsUT) {

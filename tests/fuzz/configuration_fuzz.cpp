@@ -17,6 +17,7 @@
 #include "fuzz_support.h"
 #include "query/open_file_limit.h"
 #include "query/server_record.h"
+#include "query/network_text.h"
 #include "query/server_stash.h"
 
 using namespace zorvane;
@@ -109,17 +110,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const TLoaded first = LoadAndSave(dir.path());
   if (!first.ok) return 0;
   const TLoaded second = LoadAndSave(dir.path());
+  // A hand-made file may hold control characters; the first save blanks them.
+  TLoaded expected = first;
+  for (auto& [key, name, game, autoUpdate] : expected.favorites)
+    for (QString* field : {&key, &name, &game, &autoUpdate})
+      if (NeedsSanitizing(field->toLatin1())) *field = StripColourCodes(*field);
   fuzz::Check(second.ok, "the saved files could not be loaded and saved again");
   fuzz::Check(second.favorites.size() >= first.favorites.size(), "a favourite was lost");
   for (std::size_t i = 0; i < first.favorites.size(); ++i) {
-    const auto& [key, name, game, autoUpdate] = first.favorites[i];
+    const auto& [key, name, game, autoUpdate] = expected.favorites[i];
     const auto& [key2, name2, game2, autoUpdate2] = second.favorites[i];
-    if (first.favorites[i] != second.favorites[i])
+    if (expected.favorites[i] != second.favorites[i])
       std::fprintf(stderr, "favourite %s '%s' %s %s came back as %s '%s' %s %s\n",
                    qPrintable(key), qPrintable(name), qPrintable(game), qPrintable(autoUpdate),
                    qPrintable(key2), qPrintable(name2), qPrintable(game2), qPrintable(autoUpdate2));
   }
-  fuzz::Check(second.favorites == first.favorites, "a favourite changed");
+  fuzz::Check(second.favorites == expected.favorites, "a favourite changed");
   CheckStable("zorvane.ini", first.settingsFile, second.settingsFile);
   CheckStable("utGameType.ini", first.gameTypeFile, second.gameTypeFile);
   return 0;
