@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include <QRegularExpression>
+
 #include "app/ini_document.h"
 #include "fuzz_support.h"
 #include "query/network_text.h"
@@ -77,7 +79,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   TReader ops(parts.size() > 1 ? parts[1] : QByteArrayView());
   while (!ops.AtEnd() && writes.size() < 64) {
     const quint8 selector = ops.Byte();
-    QString section = Name(ops.Field()), key = Name(ops.Field());
+    // Names are the program's own: a section never holds the header's closing bracket, and a
+    // key starts with "[" only as a numbered key "[N]".
+    QString section = Name(ops.Field()).replace(u']', u'_'), key = Name(ops.Field());
+    static const QRegularExpression numbered(QStringLiteral("^\\[[0-9]+\\]$"));
+    if (key.startsWith(u'[') && !numbered.match(key).hasMatch()) key[0] = u'_';
     const QString value = QString::fromLatin1(ops.Field());
     // The program writes only keys of its own making, never one with control characters.
     if ((selector & 1) && !before.empty() &&
