@@ -85,8 +85,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const QRegularExpression numbered(QStringLiteral("^\\[[0-9]+\\]$"));
     if (key.startsWith(u'[') && !numbered.match(key).hasMatch()) key[0] = u'_';
     const QString value = QString::fromLatin1(ops.Field());
-    // The program writes only keys of its own making, never one with control characters.
+    // The program writes only names of its own making, never one with control characters.
     if ((selector & 1) && !before.empty() &&
+        !NeedsSanitizing(before[selector / 2 % before.size()].first.first.toLatin1()) &&
         !NeedsSanitizing(before[selector / 2 % before.size()].first.second.toLatin1())) {
       const TKey& existing = before[selector / 2 % before.size()].first;
       section = existing.first;
