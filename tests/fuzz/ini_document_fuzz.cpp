@@ -28,7 +28,8 @@ class TReader {
   bool AtEnd() const { return at_ >= bytes_.size(); }
   quint8 Byte() { return AtEnd() ? 0 : quint8(bytes_[at_++]); }
   QByteArray Field() {
-    const qsizetype length = std::min<qsizetype>(Byte(), bytes_.size() - at_);
+    const qsizetype wanted = Byte();  // read first: it moves at_
+    const qsizetype length = std::min<qsizetype>(wanted, bytes_.size() - at_);
     const QByteArray field = bytes_.sliced(at_, length).toByteArray();
     at_ += length;
     return field;
@@ -52,9 +53,16 @@ QString Name(const QByteArray& raw) {
 
 using TKey = std::pair<QString, QString>;
 
-// A section and key the writer keeps as they are (no control character, no colour code).
+// A key starts with "[" only as a numbered key "[N]", as the program's own keys do.
+bool IsProgramKey(const QString& key) {
+  static const QRegularExpression numbered(QStringLiteral("^\\[[0-9]+\\]$"));
+  return !key.startsWith(u'[') || numbered.match(key).hasMatch();
+}
+
+// A section and key the program could write and the writer keeps as they are.
 bool IsWritable(const TKey& name) {
-  return StripColourCodes(name.first) == name.first && StripColourCodes(name.second) == name.second;
+  return StripColourCodes(name.first) == name.first &&
+         StripColourCodes(name.second) == name.second && IsProgramKey(name.second);
 }
 
 TKey Folded(const QString& section, const QString& key) {
@@ -87,8 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Names are the program's own: a section never holds the header's closing bracket, and a
     // key starts with "[" only as a numbered key "[N]".
     QString section = Name(ops.Field()).replace(u']', u'_'), key = Name(ops.Field());
-    static const QRegularExpression numbered(QStringLiteral("^\\[[0-9]+\\]$"));
-    if (key.startsWith(u'[') && !numbered.match(key).hasMatch()) key[0] = u'_';
+    if (!IsProgramKey(key)) key[0] = u'_';
     const QString value = QString::fromLatin1(ops.Field());
     // The program writes only names of its own making, never one with control characters.
     if ((selector & 1) && !before.empty() &&
