@@ -5,14 +5,13 @@
 // length-prefixed fields (section, key, value).
 
 #include <QHash>
+#include <QRegularExpression>
 #include <QSet>
+#include <QString>
 #include <algorithm>
 #include <tuple>
-#include <QString>
 #include <utility>
 #include <vector>
-
-#include <QRegularExpression>
 
 #include "app/ini_document.h"
 #include "fuzz_support.h"
