@@ -10,8 +10,8 @@
 #include <random>
 #include <vector>
 
-#include "view/string_grid.h"
-#include "view/string_grid_header.h"
+#include "gui/grid/string_grid.h"
+#include "gui/grid/string_grid_header.h"
 
 namespace zorvane::bench {
 namespace {

@@ -15,7 +15,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/mass_refresh.h"
+#include "browse/mass_refresh.h"
 #include "query/open_file_limit.h"
 #include "query/server_stash.h"
 #include "query/vocabulary.h"
@@ -47,7 +47,9 @@ class TStallProbe {
   double PreviousMaxMs() const { return previousMax_ / 1e6; }
 
  private:
-  qint64 Lateness() const { return std::max<qint64>(0, clock_.nsecsElapsed() - last_ - kPeriodMs * 1'000'000LL); }
+  qint64 Lateness() const {
+    return std::max<qint64>(0, clock_.nsecsElapsed() - last_ - kPeriodMs * 1'000'000LL);
+  }
   void Tick() {
     max_ = std::max(max_, Lateness());
     last_ = clock_.nsecsElapsed();
@@ -94,8 +96,10 @@ int main(int argc, char** argv) {
   int power = 3;
   const QStringList args = app.arguments();
   for (int i = 1; i + 1 < args.size(); i += 2) {
-    if (args[i] == u"--master") master = args[i + 1];
-    else if (args[i] == u"--power") power = args[i + 1].toInt();
+    if (args[i] == u"--master")
+      master = args[i + 1];
+    else if (args[i] == u"--power")
+      power = args[i + 1].toInt();
   }
   const auto address = ParseMasterAddress(master);
   if (!address) {
@@ -126,11 +130,13 @@ int main(int argc, char** argv) {
   }
   std::sort(pings.begin(), pings.end());
   const double median = pings.empty() ? -1
-                        : pings.size() % 2 ? pings[pings.size() / 2]
-                                           : (pings[pings.size() / 2 - 1] + pings[pings.size() / 2]) / 2.0;
-  std::printf("{\"servers\": %d, \"replied\": %d, \"pingMedian\": %.1f, \"pingMax\": %d, "
-              "\"stallMasterMs\": %.1f, \"stallMs\": %.1f, \"noSocket\": %d}\n",
-              stash.Count(), int(pings.size()), median, pings.empty() ? -1 : pings.back(),
-              probe.PreviousMaxMs(), stallMs, refresh.NoSocketCount());
+                        : pings.size() % 2
+                            ? pings[pings.size() / 2]
+                            : (pings[pings.size() / 2 - 1] + pings[pings.size() / 2]) / 2.0;
+  std::printf(
+      "{\"servers\": %d, \"replied\": %d, \"pingMedian\": %.1f, \"pingMax\": %d, "
+      "\"stallMasterMs\": %.1f, \"stallMs\": %.1f, \"noSocket\": %d}\n",
+      stash.Count(), int(pings.size()), median, pings.empty() ? -1 : pings.back(),
+      probe.PreviousMaxMs(), stallMs, refresh.NoSocketCount());
   return 0;
 }

@@ -3,14 +3,15 @@
 
 #include <benchmark/benchmark.h>
 
-#include "app/ini_document.h"
-#include "app/settings.h"
+#include "config/ini_document.h"
+#include "config/settings.h"
 
 namespace zorvane::bench {
 namespace {
 
 QByteArray Ut99List(int count, bool descending) {
-  QByteArray text = "[settings]\nZorvane=2.91\n[ut99ini]\ncount=" + QByteArray::number(count) + "\n";
+  QByteArray text =
+      "[settings]\nZorvane=2.91\n[ut99ini]\ncount=" + QByteArray::number(count) + "\n";
   for (int i = 0; i < count; ++i) {
     const int n = descending ? count - 1 - i : i;
     text += "[" + QByteArray::number(i) + "]=Section" + QByteArray::number(n / 1000) + "|Key" +
@@ -31,8 +32,12 @@ void LoadList(benchmark::State& state, bool descending) {
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
-void BM_Ut99ListDescending(benchmark::State& state) { LoadList(state, true); }
-void BM_Ut99ListAscending(benchmark::State& state) { LoadList(state, false); }
+void BM_Ut99ListDescending(benchmark::State& state) {
+  LoadList(state, true);
+}
+void BM_Ut99ListAscending(benchmark::State& state) {
+  LoadList(state, false);
+}
 BENCHMARK(BM_Ut99ListDescending)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Ut99ListAscending)->Arg(100000)->Unit(benchmark::kMillisecond);
 

@@ -8,12 +8,12 @@
 #include <cstdio>
 
 #include "bench/status_samples.h"
+#include "browse/server_rows.h"
+#include "gui/grid/string_grid.h"
+#include "gui/view/server_view.h"
 #include "query/open_file_limit.h"
 #include "query/server_stash.h"
 #include "query/text_protocol.h"
-#include "view/server_rows.h"
-#include "view/server_view.h"
-#include "view/string_grid.h"
 
 using namespace zorvane;
 
@@ -21,7 +21,9 @@ namespace {
 
 constexpr int kServers = 10000;
 
-double Ms(QElapsedTimer& timer) { return double(timer.nsecsElapsed()) / 1e6; }
+double Ms(QElapsedTimer& timer) {
+  return double(timer.nsecsElapsed()) / 1e6;
+}
 
 }  // namespace
 

@@ -3,10 +3,10 @@
 #include <QApplication>
 #include <QTimer>
 
-#include "app/main_window.h"
-#include "app/start_directory.h"
 #include "app/unix_signals.h"
-#include "app/wine_registry.h"
+#include "config/start_directory.h"
+#include "config/wine_registry.h"
+#include "gui/window/main_window.h"
 #include "query/open_file_limit.h"
 
 int main(int argc, char** argv) {

@@ -13,11 +13,11 @@
 #include <tuple>
 #include <vector>
 
-#include "app/configuration.h"
+#include "config/configuration.h"
 #include "fuzz_support.h"
+#include "query/network_text.h"
 #include "query/open_file_limit.h"
 #include "query/server_record.h"
-#include "query/network_text.h"
 #include "query/server_stash.h"
 
 using namespace zorvane;
@@ -84,11 +84,12 @@ void CheckStable(const char* file, const QByteArray& first, const QByteArray& se
   if (a == b) return;
   for (auto it = a.begin(); it != a.end(); ++it)
     if (b.value(it.key()) != it.value())
-      std::fprintf(stderr, "%s: section [%s] differs between the first and the second save\n",
-                   file, qPrintable(it.key()));
+      std::fprintf(stderr, "%s: section [%s] differs between the first and the second save\n", file,
+                   qPrintable(it.key()));
   for (auto it = b.begin(); it != b.end(); ++it)
     if (!a.contains(it.key()))
-      std::fprintf(stderr, "%s: section [%s] only in the second save\n", file, qPrintable(it.key()));
+      std::fprintf(stderr, "%s: section [%s] only in the second save\n", file,
+                   qPrintable(it.key()));
   fuzz::Check(false, "a saved file is not stable");
 }
 
@@ -113,17 +114,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // A hand-made file may hold control characters; the first save blanks them.
   TLoaded expected = first;
   for (auto& [key, name, game, autoUpdate] : expected.favorites)
-    for (QString* field : {&key, &name, &game, &autoUpdate})
-      *field = StripColourCodes(*field);
+    for (QString* field : {&key, &name, &game, &autoUpdate}) *field = StripColourCodes(*field);
   fuzz::Check(second.ok, "the saved files could not be loaded and saved again");
   fuzz::Check(second.favorites.size() >= first.favorites.size(), "a favourite was lost");
   for (std::size_t i = 0; i < first.favorites.size(); ++i) {
     const auto& [key, name, game, autoUpdate] = expected.favorites[i];
     const auto& [key2, name2, game2, autoUpdate2] = second.favorites[i];
     if (expected.favorites[i] != second.favorites[i])
-      std::fprintf(stderr, "favourite %s '%s' %s %s came back as %s '%s' %s %s\n",
-                   qPrintable(key), qPrintable(name), qPrintable(game), qPrintable(autoUpdate),
-                   qPrintable(key2), qPrintable(name2), qPrintable(game2), qPrintable(autoUpdate2));
+      std::fprintf(stderr, "favourite %s '%s' %s %s came back as %s '%s' %s %s\n", qPrintable(key),
+                   qPrintable(name), qPrintable(game), qPrintable(autoUpdate), qPrintable(key2),
+                   qPrintable(name2), qPrintable(game2), qPrintable(autoUpdate2));
   }
   fuzz::Check(second.favorites == expected.favorites, "a favourite changed");
   CheckStable("zorvane.ini", first.settingsFile, second.settingsFile);

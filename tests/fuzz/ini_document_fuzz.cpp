@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/ini_document.h"
+#include "config/ini_document.h"
 #include "fuzz_support.h"
 #include "query/network_text.h"
 
@@ -83,7 +83,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const QStringList sections = doc.Sections();
   for (const QString& section : sections)
     for (const QString& key : doc.ReadSection(section))
-      before.push_back({Folded(section, key), doc.ReadString(section, key, QStringLiteral("\x01"))});
+      before.push_back(
+          {Folded(section, key), doc.ReadString(section, key, QStringLiteral("\x01"))});
 
   // The writes: to keys of the file, or to new names.
   QSet<TKey> written;

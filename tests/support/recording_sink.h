@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "app/message_sink.h"
+#include "config/message_sink.h"
 
 namespace zorvane::testing {
 

@@ -1,9 +1,0 @@
-#include "app/ini_controls.h"
-
-namespace zorvane {
-
-TkorvEditINI::TkorvEditINI(QWidget* parent) : TIniBound<TkorvEdit>(parent) {}
-
-TkorvComboboxINI::TkorvComboboxINI(QWidget* parent) : TIniBound<TkorvCombobox>(parent) {}
-
-}  // namespace zorvane

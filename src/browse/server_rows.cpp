@@ -1,0 +1,106 @@
+#include "browse/server_rows.h"
+
+#include "query/vocabulary.h"
+
+namespace zorvane {
+
+bool BelongsToView(const TServer& server, const QString& viewGameType, bool favoriteView,
+                   const std::vector<std::unique_ptr<TGameType>>& gameTypes) {
+  const QString gameType = server.GameType();
+  if (gameType.compare(viewGameType, Qt::CaseInsensitive) == 0) return true;
+  if (favoriteView && server.Favorite) return true;
+  return viewGameType.compare(QLatin1StringView(kOtherGameType), Qt::CaseInsensitive) == 0 &&
+         HasNoVisibleTab(gameType, gameTypes);
+}
+
+QString PlayersText(const TServer& server, bool morePlayerInfo) {
+  const QString players = server.NumPlayers();
+  const QString max = server.MaxPlayers();
+  if (morePlayerInfo && !players.isEmpty() && !max.isEmpty()) return players + u'/' + max;
+  return players;
+}
+
+std::array<QString, scCount> ServerRowTexts(const TServer& server, const QString& key,
+                                            bool morePlayerInfo) {
+  return {server.Description(), PlayersText(server, morePlayerInfo),
+          server.Ping(),        server.MapName(),
+          server.GameType(),    key};
+}
+
+std::vector<std::array<QString, pcCount>> PlayerRows(const TServer& server) {
+  std::vector<std::array<QString, pcCount>> rows;
+  for (int slot = 0; slot < kPlayerSlots; ++slot) {
+    if (!server.PlayerInUse(slot)) continue;
+    const RPlayer p = server.Player(slot);
+    rows.push_back({p.Name, p.Frags, p.Ping, p.Team});
+  }
+  return rows;
+}
+
+std::vector<std::pair<QString, QString>> SettingRows(const TServer& server) {
+  std::vector<std::pair<QString, QString>> rows;
+  const auto add = [&](const char* name, const QString& value) {
+    if (!value.isEmpty()) rows.emplace_back(QString::fromLatin1(name), value);
+  };
+  add("IP Address", server.IP().isEmpty() ? QStringLiteral("unresolved")
+                                          : server.IP() + u':' + QString::number(server.Port - 1));
+  add("DNS", server.DNSName());
+  add("Version", server.Game());
+  if (server.Game().compare(u"UT", Qt::CaseInsensitive) != 0) {
+    for (int i = 0; i < std::min(server.SettingSlotsUsed(), kSettingSlots); ++i) {
+      const RSetting s = server.Setting(i);
+      if (s.Name.isEmpty() || s.Value.isEmpty()) break;
+      rows.emplace_back(s.Name, s.Value);
+    }
+    return rows;
+  }
+  add("Admin Name", server.AdminName());
+  add("Admin Email", server.AdminEMail());
+  add("Password Required", server.Password());
+  add("Frag Limit", server.FragLimit());
+  add("Time Limit", server.TimeLimit());
+  add("Time Remaining", server.RemainingTime());
+  add("Bot Skill", server.BotSkill());
+  add("Min Players (And Bots)", server.MinPlayers());
+  add("Max Players", server.MaxPlayers());
+  add("Mutators", server.Mutators());
+  add("Translocator", server.UseTranslocator());
+  add("Goal Team Score", server.GoalTeamScore());
+  add("Max Teams", server.MaxTeams());
+  add("Friendly Fire", server.FriendlyFire());
+  add("Game Speed", server.GameSpeed());
+  add("Air Control", server.AirControl());
+  add("Weapon Stay", server.MultiWeaponStay());
+  add("Force Respawn", server.ForceRespawn());
+  add("Balance Teams", server.BalanceTeams());
+  add("Player Balance Teams", server.PlayerBalanceTeams());
+  add("No Monsters", server.NoMonsters());
+  add("No Cheating", server.NoCheating());
+  add("Game Version", server.GameVer());
+  add("Min Net Version", server.MinNetVer());
+  add("World Log", server.WorldLog());
+  add("Want World Log", server.WantWorldLog());
+  add("Server Mode", server.ListenServer());
+  add("Auto Change Levels", server.ChangeLevels());
+  add("Tournament Mode", server.Tournament());
+  add("No Team Changes", server.NoTeamChanges());
+  add("Location", server.Location());
+  return rows;
+}
+
+QString CountText(int dataRows, bool singleRowHasKey, const QString& title) {
+  const QString plain = PlainTitle(title);
+  if (dataRows == 1)
+    return singleRowHasKey ? QStringLiteral("1 ") + plain + QStringLiteral(" server")
+                           : QStringLiteral("0 ") + plain + QStringLiteral(" servers");
+  return QString::number(dataRows) + u' ' + plain + QStringLiteral(" servers");
+}
+
+QString PlainTitle(const QString& title) {
+  QString plain = title;
+  const qsizetype amp = plain.indexOf(u'&');
+  if (amp >= 0) plain.remove(amp, 1);
+  return plain;
+}
+
+}  // namespace zorvane

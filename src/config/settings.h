@@ -1,0 +1,124 @@
+#pragma once
+// The settings file "zorvane.ini": every preference, the favourites, the watched players and
+// maps, the layout and the UT99 engine keys. Read once at start, written once at close; in
+// between the values live here (and, once they exist, in the window and its views).
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "config/filter_set.h"
+#include "config/grid_sort.h"
+#include "config/ini_document.h"
+#include "config/version.h"
+#include "query/game_records.h"
+
+namespace zorvane {
+
+class TServerStash;
+
+inline constexpr const char* kSettingsFileName = "zorvane.ini";
+// The stamp written to the settings file is the program's version.
+inline constexpr const char* kVersionStamp = kVersionText;
+inline constexpr const char* kSettingsSection = "settings";
+
+struct TSettings {
+  QString stamp = QStringLiteral("0");  // the stamp read at start
+  QString fontName = QStringLiteral("not there");
+  int fontSize = 8;
+  bool skipDefaultPathsInfo = false;
+  bool debug = false;
+  bool tabsMultiline = false;
+  bool autoPingServer = true;
+  QString filterLocation = QStringLiteral("right");
+  int localPort = 7778;
+  int refreshRate = 0;
+  int pingWaitTime = 2000;
+  bool autoRefreshSelectedServerOnly = false;
+  int windowWidth = 871;
+  int windowHeight = 600;
+  std::optional<int> infoHeight;   // empty: as designed
+  std::optional<int> playerWidth;  // empty: as designed
+  QStringList watchedPlayers;
+  QStringList watchedMaps;
+  bool confirmServerDelete = true;
+  bool confirmPlayerDelete = true;
+  bool confirmMapDelete = true;
+  QString lastSelectedServer;
+  QString defaultVersion = QStringLiteral("UT");
+  QString defaultGame = QStringLiteral("UT");
+  QString serverOnlineSound = QStringLiteral("server.wav");
+  QString serverPopulatedSound = QStringLiteral("ready.wav");
+  QString playerOnlineSound = QStringLiteral("player.wav");
+  QString startupQuery = QStringLiteral("Favorites Only");
+  int lastActivePageIndex = 0;
+  bool exactMatchPlayer = true;
+  bool exactMatchServer = true;
+  bool skipPercentageInfo = false;
+  std::array<TGridSort, 5> sorts{};
+  std::array<std::vector<int>, 5> columnWidths;
+  bool morePlayerInfo = true;
+  bool minimizeOnJoin = false;
+  bool syncFaves = true;
+  bool autoCheckNewVersion = true;
+  int queryPower = 3;
+  bool showToolbar = true;
+  int iconGroup = 1;
+  bool startInTray = false;
+  std::vector<TINIInfo> ut99Keys;  // sorted by section and key, ignoring case
+  QString masterServer = QStringLiteral("master.333networks.com");  // "HOST" or "HOST:PORT"
+  int ut99iniWidth = 650;
+  int ut99iniHeight = 585;
+  // Filters by game-type name (lower-cased); the favourites' set is saved as "filterInfo".
+  QHash<QString, TFilterSet> filters;
+
+  TFilterSet& FiltersOf(const QString& gameType) { return filters[gameType.toLower()]; }
+  TFilterSet FiltersOf(const QString& gameType) const { return filters.value(gameType.toLower()); }
+};
+
+inline constexpr int kIconGroups = 5;
+
+// Stamps compare as plain text, character by character ("2.9" is below "2.91").
+bool StampBelow(const QString& stamp, const QString& than);
+
+// Reads the values start-up needs before anything else: the stamp, the font, the
+// "no installation found" flag and debug.
+void LoadStartupSettings(const TIniDocument& ini, TSettings& settings);
+
+// Reads everything else. The game types name the filter sets to load; favourites are added
+// to the stash. settings.stamp must hold the stamp read at start.
+void LoadSettings(const TIniDocument& ini, const TIniDocument& gameTypeIni,
+                  const std::vector<std::unique_ptr<TGameType>>& gameTypes, TServerStash& stash,
+                  TSettings& settings);
+void LoadFilters(const TIniDocument& ini, const TIniDocument& gameTypeIni, const QString& gameType,
+                 TSettings& settings);
+
+// Writes the settings file's values into the document and the document to disk.
+bool SaveSettings(TIniDocument& ini, const TSettings& settings, const TServerStash& stash);
+void SaveGridSort(TIniDocument& ini, const QString& gridName, const TGridSort& sort);
+
+// "5 seconds" -> 5000 ... "30 minutes" -> 1800000; "none" and anything else -> 0.
+int RefreshRateFromText(const QString& text);
+
+// One favourite of section "server": address\port\autoUpdate\description[\...\game].
+struct TFavoriteEntry {
+  QString address, port, autoUpdateDescription, description, game;
+};
+std::optional<TFavoriteEntry> ParseFavoriteEntry(const QString& entry);
+
+// One entry of section "ut99ini": section|key[|comment].
+std::optional<TINIInfo> ParseUt99Entry(const QString& entry);
+// Adds keeping the list sorted; false for an entry whose section and key are present.
+bool AddUt99Key(std::vector<TINIInfo>& keys, const TINIInfo& key);
+// Adds many at once (sorting once); an entry whose section and key are present, or appear
+// earlier in more, is dropped.
+void AddUt99Keys(std::vector<TINIInfo>& keys, std::vector<TINIInfo> more);
+void SeedUt99Keys(std::vector<TINIInfo>& keys);
+// Adds the entries of section "ut99ini" to settings.ut99Keys.
+void LoadUt99Keys(const TIniDocument& ini, TSettings& settings);
+
+}  // namespace zorvane

@@ -1,0 +1,9 @@
+#include "gui/controls/ini_controls.h"
+
+namespace zorvane {
+
+TkorvEditINI::TkorvEditINI(QWidget* parent) : TIniBound<TkorvEdit>(parent) {}
+
+TkorvComboboxINI::TkorvComboboxINI(QWidget* parent) : TIniBound<TkorvCombobox>(parent) {}
+
+}  // namespace zorvane

@@ -1,0 +1,301 @@
+#include "gui/dialogs/korv_ini.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QScrollArea>
+#include <QVBoxLayout>
+#include <QWindow>
+#include <algorithm>
+#include <vector>
+
+#include "config/ini_utils.h"
+#include "gui/controls/ini_controls.h"
+
+namespace zorvane {
+namespace {
+constexpr int kStart = 5;  // left and top of the first row
+constexpr int kRowStep = 25;
+constexpr int kDialogWidth = 660;
+constexpr int kDialogHeight = 300;
+constexpr int kMaxDialogHeight = 800;
+constexpr int kBottomWithNotes = 105;
+constexpr int kBottomWithoutNotes = 35;
+constexpr int kButtonWidth = 75;
+constexpr int kButtonHeight = 25;
+constexpr int kEditWidth = 300;
+constexpr int kEditCaptionWidth = 140;
+constexpr int kHeaderHeight = 20;
+const char* const kNoSectionYet = "notalikelyvalue";
+
+// A plain panel whose anchored children keep their distance to its right edge: buttons move
+// with it, lines and the notes box stretch.
+class TAnchorPanel : public QWidget {
+ public:
+  using QWidget::QWidget;
+
+  void Anchor(QWidget* child, bool stretch) {
+    anchors_.push_back({child, width() - (child->x() + child->width()), stretch});
+  }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override {
+    QWidget::resizeEvent(event);
+    for (const TAnchor& a : anchors_) {
+      const int right = width() - a.rightGap;
+      if (a.stretch)
+        a.child->resize(std::max(0, right - a.child->x()), a.child->height());
+      else
+        a.child->move(right - a.child->width(), a.child->y());
+    }
+  }
+
+ private:
+  struct TAnchor {
+    QWidget* child;  // a child of this panel, freed with it
+    int rightGap;
+    bool stretch;
+  };
+  std::vector<TAnchor> anchors_;
+};
+
+QString IndexKey(int i) {
+  return u'[' + QString::number(i) + u']';
+}
+
+// Depth first in child order: a child's own descendants before the child itself.
+template <typename Handle>
+void WalkControls(QWidget* container, const Handle& handle) {
+  for (QObject* child : container->children()) {
+    auto* widget = qobject_cast<QWidget*>(child);
+    if (!widget) continue;
+    WalkControls(widget, handle);
+    handle(widget);
+  }
+}
+
+void LoadCombobox(TkorvComboboxINI& combo, const TIniDocument& ini, TMessageSink& messages) {
+  // Without a caption the check reports nothing; it only decides.
+  const auto usable = [&](const QString& value) {
+    return !value.isEmpty() &&
+           (!combo.IniCheckDirExists() || CheckPathExists(value, QString(), messages));
+  };
+  const QString listSection = combo.IniKey();
+  const int count = SafeReadInteger(ini, listSection, QStringLiteral("count"), 0);
+  for (const QString& entry : ReadIndexedEntries(ini, listSection, QString(), count))
+    if (usable(entry)) combo.AddItem(entry);
+  const QString current = ini.ReadString(combo.IniSection(), combo.IniKey(), QString());
+  if (!usable(current)) return;
+  if (combo.ItemIndexOf(current) < 0) combo.AddItem(current);
+  combo.Combobox()->setCurrentIndex(combo.ItemIndexOf(current));
+}
+
+void StoreCombobox(const TkorvComboboxINI& combo, TIniDocument& ini) {
+  ini.WriteString(combo.IniSection(), combo.IniKey(), combo.Text());
+  const QStringList items = combo.Items();
+  ini.WriteInteger(combo.IniKey(), QStringLiteral("count"), items.size());
+  // Entries left over from a longer earlier list stay; "count" tells how many are meant.
+  for (int i = 0; i < items.size(); ++i) ini.WriteString(combo.IniKey(), IndexKey(i), items[i]);
+}
+}  // namespace
+
+TkorvINI::TkorvINI(TMessageSink& messages, QObject* parent)
+    : QObject(parent), messages_(messages), lastSection_(QString::fromLatin1(kNoSectionYet)) {}
+
+TkorvINI::~TkorvINI() = default;
+
+void TkorvINI::SetFileName(const QString& fileName) {
+  if (document_) {
+    messages_.Show(TMessageKind::Information,
+                   QStringLiteral("Cannot rename FileName, a file with the old name is currently "
+                                  "in memory."));
+    return;
+  }
+  fileName_ = fileName;
+}
+
+void TkorvINI::LoadControls() {
+  if (ownerOfMemFile_) document_.reset();
+  if (!document_ && !fileName_.isEmpty()) {
+    auto document = std::make_unique<TIniDocument>(fileName_);
+    // Without a document nothing is stored, so an unreadable file is never overwritten.
+    if (!document->Load()) {
+      messages_.Show(TMessageKind::Error, CouldNotOpenText(*document) + u'.');
+      return;
+    }
+    document_ = std::move(document);
+  }
+  if (!document_ || !masterControl_) return;
+  TIniDocument& ini = *document_;
+  WalkControls(masterControl_, [&](QWidget* widget) {
+    if (auto* combo = qobject_cast<TkorvComboboxINI*>(widget))
+      LoadCombobox(*combo, ini, messages_);
+    else if (auto* edit = qobject_cast<TkorvEditINI*>(widget))
+      edit->SetText(ini.ReadString(edit->IniSection(), edit->IniKey(), QString()));
+  });
+}
+
+bool TkorvINI::SaveControls() {
+  if (!document_) return false;
+  TIniDocument& ini = *document_;
+  if (masterControl_) {
+    WalkControls(masterControl_, [&](QWidget* widget) {
+      if (auto* combo = qobject_cast<TkorvComboboxINI*>(widget))
+        StoreCombobox(*combo, ini);
+      else if (auto* edit = qobject_cast<TkorvEditINI*>(widget))
+        ini.WriteString(edit->IniSection(), edit->IniKey(), edit->Text());
+    });
+  }
+  return ini.UpdateFile();
+}
+
+QWidget* TkorvINI::CreateDialog(bool notes) {
+  // The parts go with the old dialog; clear them first so nothing points into it.
+  masterPanel_ = nullptr;
+  notes_ = nullptr;
+  ok_ = cancel_ = nullptr;
+  dialog_.reset();
+  left_ = top_ = kStart;
+  bottomHeight_ = notes ? kBottomWithNotes : kBottomWithoutNotes;
+  lastSection_ = QString::fromLatin1(kNoSectionYet);
+
+  dialog_ = std::make_unique<QDialog>();
+  dialog_->resize(kDialogWidth, kDialogHeight);
+  if (!fileName_.isEmpty()) dialog_->setWindowTitle(fileName_);
+  auto* layout = new QVBoxLayout(dialog_.get());
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+
+  // Rows past the window's height are reached by scrolling.
+  auto* scroll = new QScrollArea(dialog_.get());
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);  // the panel takes the window's width, keeps its height
+  scroll->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  auto* master = new TAnchorPanel;
+  master->setObjectName(QStringLiteral("MasterPanel"));
+  master->resize(kDialogWidth, kDialogHeight - bottomHeight_ - 30);
+  master->setFixedHeight(master->height());
+  scroll->setWidget(master);  // the scroll area owns it from here
+  masterPanel_ = master;
+  layout->addWidget(scroll, 1);
+
+  auto* bottom = new TAnchorPanel(dialog_.get());
+  bottom->resize(kDialogWidth, bottomHeight_);
+  bottom->setFixedHeight(bottomHeight_);
+  layout->addWidget(bottom);
+  const int buttonTop = bottomHeight_ - kButtonHeight - 5;
+  ok_ = new QPushButton(QStringLiteral("OK"), bottom);
+  ok_->setGeometry(bottom->width() - 190, buttonTop, kButtonWidth, kButtonHeight);
+  ok_->setDefault(true);
+  cancel_ = new QPushButton(QStringLiteral("Cancel"), bottom);
+  cancel_->setGeometry(bottom->width() - 100, buttonTop, kButtonWidth, kButtonHeight);
+  connect(ok_, &QPushButton::clicked, dialog_.get(), &QDialog::accept);
+  connect(cancel_, &QPushButton::clicked, dialog_.get(), &QDialog::reject);
+  bottom->Anchor(ok_, false);
+  bottom->Anchor(cancel_, false);
+  if (notes) {
+    auto* notesPanel = new TAnchorPanel(bottom);
+    notesPanel->setGeometry(0, 0, bottom->width(), bottomHeight_ - 35);
+    bottom->Anchor(notesPanel, true);
+    notes_ = new QPlainTextEdit(notesPanel);
+    notes_->setGeometry(5, 0, notesPanel->width() - 10, notesPanel->height());
+    notes_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    notes_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    notes_->setReadOnly(true);  // help text for the rows above, nothing to store
+    notesPanel->Anchor(notes_, true);
+  }
+  CentreOnForm();
+  return masterPanel_;
+}
+
+void TkorvINI::GrowStep() {
+  if (top_ + kRowStep <= masterPanel_->height()) return;
+  masterPanel_->setFixedHeight(masterPanel_->height() + kRowStep);
+  const int grown = dialog_->height() + kRowStep;
+  if (grown <= kMaxDialogHeight) dialog_->resize(dialog_->width(), grown);
+}
+
+void TkorvINI::AddField(const QString& section, const QString& key, const QString& comment) {
+  if (!masterPanel_) return;
+  auto* panel = static_cast<TAnchorPanel*>(masterPanel_);
+  GrowStep();
+  if (section.compare(lastSection_, Qt::CaseInsensitive) != 0) {
+    auto* line = new QFrame(panel);
+    line->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    line->setGeometry(left_, top_ + 9, panel->width() - 20, 3);
+    panel->Anchor(line, true);
+    line->show();
+    const QString text = u'[' + section + u']';
+    auto* header = new QLabel(text, panel);
+    header->setAutoFillBackground(true);  // covers the line under the text
+    header->setGeometry(left_ + 15, top_, header->fontMetrics().horizontalAdvance(text),
+                        kHeaderHeight);
+    header->show();
+    top_ += kRowStep;
+    lastSection_ = section;
+    GrowStep();
+  }
+  auto* edit = new TkorvEditINI(panel);
+  edit->SetPanelWidth(kEditWidth);
+  edit->SetCaption(key);
+  edit->SetCaptionWidth(kEditCaptionWidth);
+  edit->SetIniSection(section);
+  edit->SetIniKey(key);
+  edit->move(left_, top_);
+  edit->show();
+  if (!comment.isEmpty()) {
+    auto* label = new QLabel(comment, panel);
+    label->adjustSize();
+    label->move(left_ + kEditWidth + 10, top_ + 3);
+    label->show();
+  }
+  top_ += kRowStep;
+}
+
+void TkorvINI::AddNote(const QString& line) {
+  if (notes_) notes_->appendPlainText(line);
+}
+
+void TkorvINI::CentreOnForm() {
+  QRect area;
+  if (auto* form = qobject_cast<QWidget*>(parent()))
+    area = form->window()->frameGeometry();
+  else if (QScreen* screen = QGuiApplication::primaryScreen())
+    area = screen->availableGeometry();
+  if (area.isValid())
+    dialog_->move(area.center() - QPoint(dialog_->width() / 2, dialog_->height() / 2));
+}
+
+bool TkorvINI::Prepare() {
+  if (!dialog_) return false;
+  LoadControls();
+  // The caller may have resized the window since CreateDialog.
+  CentreOnForm();
+  if (auto* form = qobject_cast<QWidget*>(parent())) {
+    // The dialog has no Qt parent (this component owns it), so tie it to the form's window
+    // to keep it above that window.
+    dialog_->winId();
+    if (QWindow* window = dialog_->windowHandle())
+      window->setTransientParent(form->window()->windowHandle());
+  }
+  return true;
+}
+
+bool TkorvINI::Finish(bool accepted) {
+  const bool saved = accepted && SaveControls();
+  if (ownerOfMemFile_) document_.reset();
+  return saved;
+}
+
+bool TkorvINI::Execute() {
+  if (!Prepare()) return false;
+  return Finish(dialog_->exec() == QDialog::Accepted);
+}
+
+}  // namespace zorvane

@@ -1,0 +1,1012 @@
+#include "gui/view/server_view.h"
+
+#include <QApplication>
+#include <QBoxLayout>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <utility>
+
+#include "browse/filter_match.h"
+#include "browse/server_rows.h"
+#include "gui/grid/string_grid.h"
+#include "gui/view/filter_panel.h"
+#include "gui/view/status_line.h"
+#include "query/query_burst.h"
+#include "query/server_stash.h"
+#include "query/vocabulary.h"
+
+namespace zorvane {
+
+namespace {
+
+struct TColumn {
+  const char* heading;
+  int width;
+  TColumnSortKind kind;
+};
+
+constexpr TColumn kServerColumns[] = {{"Server", 320, cskText},    {"Players", 45, cskNumeric},
+                                      {"Ping", 45, cskNumeric},    {"Map", 150, cskText},
+                                      {"Game Type", 100, cskText}, {"IP", 0, cskNumeric}};
+constexpr TColumn kPlayerColumns[] = {{"Player", 150, cskText},
+                                      {"Frags", 40, cskNumeric},
+                                      {"Ping", 40, cskNumeric},
+                                      {"Team", 40, cskText}};
+constexpr TColumn kSettingColumns[] = {{"Setting", 125, cskText}, {"Value", 241, cskText}};
+
+template <std::size_t N>
+void SetColumns(TkorvStringGrid* grid, const TColumn (&columns)[N]) {
+  grid->SetColCount(int(N));
+  for (int i = 0; i < int(N); ++i) {
+    grid->SetCell(i, 0, QString::fromLatin1(columns[i].heading));
+    grid->SetColWidths(i, columns[i].width);
+    grid->SetColumnSortKind(i, columns[i].kind);
+  }
+  grid->SetKorvSort(true);
+}
+
+QString Copyable(const TkorvStringGrid* grid, int col) {
+  return grid->IsValidRow() ? grid->Cells(col, grid->Row()) : QString();
+}
+
+std::vector<int> Widths(const TkorvStringGrid* grid) {
+  std::vector<int> widths;
+  for (int i = 0; i < grid->ColCount(); ++i) widths.push_back(grid->ColWidths(i));
+  return widths;
+}
+
+}  // namespace
+
+TkorvUTServerView::TkorvUTServerView(QWidget* parent) : QWidget(parent) {
+  filterPanel_ = new TFilterPanel(this);
+  content_ = new QWidget(this);
+  mainSplitter_ = new QSplitter(Qt::Vertical, content_);
+  mainSplitter_->setHandleWidth(3);
+  mainSplitter_->setChildrenCollapsible(false);
+
+  const auto handlers = [this](TGridType type) {
+    TkorvStringGrid::TListGridHandlers h;
+    h.columnResized = [this, type] {
+      const TkorvStringGrid* grid = Grid(type);
+      Q_EMIT OnViewColumnResized(gameType_, grid->objectName(), Widths(grid));
+    };
+    h.preContextMenu = [this, type](QMenu*, int row, int, bool&) {
+      if (type == gtServer) ServerMenuOpening(row);
+      if (type == gtPlayer) PlayerMenuOpening(row);
+      if (type == gtSetting) SettingMenuOpening(row);
+    };
+    h.postContextMenu = [this](QMenu* menu, int, int) { MenuClosed(menu); };
+    return h;
+  };
+  auto serverHandlers = handlers(gtServer);
+  serverHandlers.keyUp = [this](int key, Qt::KeyboardModifiers modifiers) {
+    if (key != Qt::Key_Delete ||
+        (modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)))
+      return;
+    FindViewAction(isFavorite_ ? QStringLiteral("actDeleteFavorite")
+                               : QStringLiteral("actDeleteServer"))
+        ->trigger();
+  };
+  // Only another row is another server: Left and Right move within the row.
+  serverHandlers.selectRow = [this](int row) { HandleServerSelection(row); };
+  serverHandlers.leftButtonUp = [this] { ServerGridReleased(); };
+
+  serverMenu_ = new QMenu(this);
+  playerMenu_ = new QMenu(this);
+  settingMenu_ = new QMenu(this);
+
+  serverGrid_ =
+      TkorvStringGrid::CreateListGrid(mainSplitter_, scCount, serverMenu_, serverHandlers);
+  serverGrid_->setObjectName(QStringLiteral("grdServer"));
+  SetColumns(serverGrid_, kServerColumns);
+  serverGrid_->SetKeyColumn(scIP);
+  serverGrid_->SetKorvSortCol(scPing);
+  serverGrid_->SetColumnSortDirection(scPing, TSortDirection::Ascending);
+
+  QWidget* detail = new QWidget(mainSplitter_);
+  auto* detailLayout = new QVBoxLayout(detail);
+  detailLayout->setContentsMargins(0, 0, 0, 0);
+  detailSplitter_ = new QSplitter(Qt::Horizontal, detail);
+  detailSplitter_->setHandleWidth(3);
+  detailSplitter_->setChildrenCollapsible(false);
+  detailLayout->addWidget(detailSplitter_);
+  playerGrid_ =
+      TkorvStringGrid::CreateListGrid(detailSplitter_, pcCount, playerMenu_, handlers(gtPlayer));
+  playerGrid_->setObjectName(QStringLiteral("grdPlayer"));
+  SetColumns(playerGrid_, kPlayerColumns);
+  playerGrid_->SetKorvSortCol(pcFrags);
+  playerGrid_->SetColumnSortDirection(pcFrags, TSortDirection::Descending);
+  settingGrid_ =
+      TkorvStringGrid::CreateListGrid(detailSplitter_, stCount, settingMenu_, handlers(gtSetting));
+  settingGrid_->setObjectName(QStringLiteral("grdSetting"));
+  SetColumns(settingGrid_, kSettingColumns);
+  detailSplitter_->addWidget(playerGrid_);
+  detailSplitter_->addWidget(settingGrid_);
+  detailSplitter_->setStretchFactor(1, 1);
+  mainSplitter_->addWidget(serverGrid_);
+  mainSplitter_->addWidget(detail);
+  mainSplitter_->setStretchFactor(0, 1);
+  auto* contentLayout = new QVBoxLayout(content_);
+  contentLayout->setContentsMargins(0, 0, 0, 0);
+  contentLayout->addWidget(mainSplitter_);
+  SetDetailHeight(kDetailHeight);
+  SetPlayerPanelWidth(kPlayerPanelWidth);
+
+  for (TkorvStringGrid* grid : {serverGrid_, playerGrid_, settingGrid_}) {
+    const TGridType type = grid == serverGrid_   ? gtServer
+                           : grid == playerGrid_ ? gtPlayer
+                                                 : gtSetting;
+    connect(grid, &TkorvStringGrid::OnSort, this, [this, type](int col, TSortDirection dir) {
+      Q_EMIT OnSort(gameType_, type, col, dir);
+    });
+  }
+  connect(serverGrid_, &QAbstractItemView::doubleClicked, this, [this] { JoinSelectedServer(); });
+  connect(mainSplitter_, &QSplitter::splitterMoved, this, [this] {
+    detailHeight_ = mainSplitter_->sizes().value(1, detailHeight_);
+    Q_EMIT OnDetailSplitterMoved(gameType_, detailHeight_);
+  });
+  connect(detailSplitter_, &QSplitter::splitterMoved, this, [this] {
+    playerPanelWidth_ = detailSplitter_->sizes().value(0, playerPanelWidth_);
+    Q_EMIT OnPlayerSplitterMoved(gameType_, playerPanelWidth_);
+  });
+
+  statusLine_ = new TStatusLine(this);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  DockFilterPanel();
+  layout->addWidget(statusLine_);
+
+  filters_ = filterPanel_->Filters();
+  const auto refilter = [this] {
+    PopulateServerGrid(true, true);  // takes the panel's new filters
+    ReloadDetails();
+  };
+  connect(filterPanel_, &TFilterPanel::FilterChanged, this, refilter);
+  connect(filterPanel_, &TFilterPanel::RepopulateRequested, this, refilter);
+  connect(filterPanel_, &TFilterPanel::AlignChanged, this, [this] { DockFilterPanel(); });
+
+  CreateActions();
+  CreateMenus();
+  SetIsFavorite(false);
+
+  autoRefresh_.setSingleShot(false);
+  connect(&autoRefresh_, &QTimer::timeout, this, [this] {
+    if (!autoRefreshSelectedOnly_) {
+      RefreshServerList();
+      return;
+    }
+    const QString key = SelectedServerKey();
+    if (key.isEmpty()) return;
+    const bool was = StopAutoRefresh();
+    RefreshServer(key);
+    if (was) StartAutoRefresh();
+    Q_EMIT OnRefreshServer(this, key);
+  });
+  replyWait_.setSingleShot(true);
+  replyWait_.setInterval(pingWaitTime_);
+  connect(&replyWait_, &QTimer::timeout, this, &TkorvUTServerView::ReplyWaitOver);
+  reResolve_.setSingleShot(true);
+  reResolve_.setInterval(kReResolveMs);
+  connect(&reResolve_, &QTimer::timeout, this, &TkorvUTServerView::ReResolveRetry);
+}
+
+TkorvUTServerView::~TkorvUTServerView() {
+  autoRefresh_.stop();
+}
+
+// ---- Actions and menus
+
+QAction* TkorvUTServerView::AddAction(const char* name, const char* caption,
+                                      const QKeySequence& shortcut, const char* category) {
+  auto* action = new QAction(QString::fromLatin1(caption), this);
+  action->setObjectName(QString::fromLatin1(name));
+  action->setShortcut(shortcut);
+  // Every view has the same shortcuts: the main window's menu items, bound to the current
+  // view's actions, answer the keys.
+  action->setShortcutContext(Qt::WidgetShortcut);
+  action->setProperty("category", QString::fromLatin1(category));
+  action->setProperty("captionTemplate", QString::fromLatin1(caption));
+  addAction(action);
+  actions_.push_back(action);
+  return action;
+}
+
+void TkorvUTServerView::CreateActions() {
+  const auto on = [this](QAction* action, auto&& slot) {
+    connect(action, &QAction::triggered, this, slot);
+  };
+  on(AddAction("actRefreshServerGrid", "Ping Generic Server List", Qt::Key_F5, "serverView"),
+     [this] { RefreshServerList(); });
+  on(AddAction("actRefreshServer", "Ping Generic Server", Qt::CTRL | Qt::Key_F5, "serverView"),
+     [this] { RefreshSelectedServer(); });
+  on(AddAction("actDeleteServer", "Delete Generic Server", {}, "serverView"),
+     [this] { DeleteSelectedServer(); });
+  on(AddAction("actJoinServer", "Join Generic Server", Qt::CTRL | Qt::Key_J, "serverView"),
+     [this] { JoinSelectedServer(); });
+  on(AddAction("actCopyServer", "Copy To Clipboard", {}, "server"), [this] {
+    if (serverGrid_->IsValidRow())
+      QApplication::clipboard()->setText(Copyable(serverGrid_, scServer));
+  });
+  on(AddAction("actAddMapToMonitor", "Add Map To Map Monitor", {}, "server"), [this] {
+    const QString map = Copyable(serverGrid_, scMap);
+    if (!map.isEmpty())
+      Q_EMIT OnAddMapToMonitor(map, Copyable(serverGrid_, scIP), Copyable(serverGrid_, scServer),
+                               Copyable(serverGrid_, scGameType));
+  });
+  on(AddAction("actCopyServerSetting", "Copy Setting Value To Clipboard", {}, "setting"), [this] {
+    if (settingGrid_->IsValidRow())
+      QApplication::clipboard()->setText(Copyable(settingGrid_, stValue));
+  });
+  on(AddAction("actCopyPlayer", "Copy Player To Clipboard", {}, "player"), [this] {
+    if (playerGrid_->IsValidRow())
+      QApplication::clipboard()->setText(Copyable(playerGrid_, pcPlayer));
+  });
+  on(AddAction("actAddServerPlayerToPlayerMonitor", "Add Player To Player Monitor", Qt::Key_F6,
+               "player"),
+     [this] {
+       const QString player = Copyable(playerGrid_, pcPlayer);
+       if (!player.isEmpty())
+         Q_EMIT OnAddPlayerToMonitor(player, Copyable(serverGrid_, scIP),
+                                     Copyable(serverGrid_, scServer),
+                                     Copyable(serverGrid_, scGameType));
+     });
+  // The favourites commands; what they do belongs to the favourites exchange.
+  AddAction("actImportFavorites", "Import Favorites", Qt::CTRL | Qt::Key_I, "favorite");
+  AddAction("actExportFavorites", "Export Favorites", Qt::CTRL | Qt::Key_R, "favorite");
+  AddAction("actExportFavorite", "Export Favorite", Qt::CTRL | Qt::Key_T, "favorite");
+  AddAction("actAddFavorite", "Add Favorite...", Qt::CTRL | Qt::Key_N, "favorite");
+  AddAction("actEditFavorite", "Edit Favorite...", Qt::CTRL | Qt::Key_E, "favorite");
+  AddAction("actDeleteFavorite", "Delete Favorite", Qt::CTRL | Qt::Key_D, "favorite");
+  AddAction("actAddServerToFavorites", "Add Generic Server To Favorites", Qt::Key_F9, "serverView");
+}
+
+QAction* TkorvUTServerView::MenuItem(QMenu* menu, const char* name, QAction* action) {
+  QAction* item = action ? new QAction(action->text(), menu) : new QAction(menu);
+  item->setObjectName(QString::fromLatin1(name));
+  if (!action) {
+    item->setSeparator(true);
+  } else {
+    item->setProperty("boundAction", QVariant::fromValue(static_cast<QObject*>(action)));
+    item->setShortcut(action->shortcut());
+    item->setShortcutContext(Qt::WidgetShortcut);  // the view's action answers the keys
+    item->setVisible(action->isVisible());
+    connect(item, &QAction::triggered, action, &QAction::trigger);
+    connect(action, &QAction::changed, item, [item, action] {
+      item->setText(action->text());
+      item->setVisible(action->isVisible());
+      item->setEnabled(action->isEnabled());
+    });
+  }
+  menu->addAction(item);
+  return item;
+}
+
+void TkorvUTServerView::CreateMenus() {
+  const auto act = [this](const char* name) { return FindViewAction(QString::fromLatin1(name)); };
+  MenuItem(serverMenu_, "pmiRefreshServer", act("actRefreshServer"));
+  MenuItem(serverMenu_, "pmiDeleteServer", act("actDeleteServer"));
+  MenuItem(serverMenu_, "pmiSeparator0", nullptr);
+  MenuItem(serverMenu_, "pmiJoinServer", act("actJoinServer"));
+  MenuItem(serverMenu_, "pmiCopyServer", act("actCopyServer"));
+  MenuItem(serverMenu_, "pmiSeparator3", nullptr);
+  MenuItem(serverMenu_, "pmiAddMapToMonitor", act("actAddMapToMonitor"));
+  MenuItem(serverMenu_, "pmiSeparator1", nullptr);
+  MenuItem(serverMenu_, "pmiAddFavorite", act("actAddFavorite"));
+  MenuItem(serverMenu_, "pmiEditFavorite", act("actEditFavorite"));
+  MenuItem(serverMenu_, "pmiDeleteFavorite", act("actDeleteFavorite"));
+  MenuItem(serverMenu_, "pmiExportFavorite", act("actExportFavorite"));
+  MenuItem(serverMenu_, "pmiSeparator2", nullptr);
+  MenuItem(serverMenu_, "pmiImportFavorites", act("actImportFavorites"));
+  MenuItem(serverMenu_, "pmiExportFavorites", act("actExportFavorites"));
+  MenuItem(serverMenu_, "pmiAddServerToFavorites", act("actAddServerToFavorites"));
+  MenuItem(playerMenu_, "pmiAddServerPlayerToPlayerMonitor",
+           act("actAddServerPlayerToPlayerMonitor"));
+  MenuItem(playerMenu_, "pmiSeparator0", nullptr);
+  MenuItem(playerMenu_, "pmiCopyPlayer", act("actCopyPlayer"));
+  MenuItem(settingMenu_, "pmiCopySettingValueToClipboard", act("actCopyServerSetting"));
+}
+
+QAction* TkorvUTServerView::FindViewAction(const QString& name) const {
+  for (QAction* action : actions_)
+    if (action->objectName() == name) return action;
+  return nullptr;
+}
+
+void TkorvUTServerView::SetIsFavorite(bool on) {
+  isFavorite_ = on;
+  for (const char* name : {"actAddFavorite", "actEditFavorite", "actDeleteFavorite",
+                           "actImportFavorites", "actExportFavorites", "actExportFavorite"})
+    FindViewAction(QString::fromLatin1(name))->setVisible(on);
+  for (const char* name : {"actDeleteServer", "actAddServerToFavorites"})
+    FindViewAction(QString::fromLatin1(name))->setVisible(!on);
+}
+
+void TkorvUTServerView::SetTitle(const QString& title) {
+  title_ = title;
+  UpdateActionCaptions();
+}
+
+void TkorvUTServerView::UpdateActionCaptions() {
+  const QString plain = PlainTitle(title_);
+  for (QAction* action : actions_) {
+    if (action->property("category").toString() != u"serverView") continue;
+    action->setText(
+        action->property("captionTemplate").toString().replace(QStringLiteral("Generic"), plain));
+  }
+}
+
+void TkorvUTServerView::ServerMenuOpening(int) {
+  const bool none = NoServerSelected();
+  for (const char* name : {"pmiRefreshServer", "pmiJoinServer", "pmiEditFavorite",
+                           "pmiDeleteFavorite", "pmiDeleteServer", "pmiAddServerToFavorites"})
+    if (none)
+      if (QAction* item = serverMenu_->findChild<QAction*>(QString::fromLatin1(name)))
+        item->setVisible(false);
+}
+
+void TkorvUTServerView::PlayerMenuOpening(int) {
+  if (!playerGrid_->IsValidRow()) return;
+  const QString name = playerGrid_->Cells(pcPlayer, playerGrid_->Row());
+  auto* add = playerMenu_->findChild<QAction*>(QStringLiteral("pmiAddServerPlayerToPlayerMonitor"));
+  auto* copy = playerMenu_->findChild<QAction*>(QStringLiteral("pmiCopyPlayer"));
+  add->setText(QStringLiteral("Add ") + name + QStringLiteral(" To Player Monitor"));
+  copy->setText(QStringLiteral("Copy ") + name + QStringLiteral(" To Clipboard"));
+  add->setVisible(!name.isEmpty());
+  copy->setVisible(!name.isEmpty());
+}
+
+void TkorvUTServerView::SettingMenuOpening(int) {
+  const int row = settingGrid_->Row();
+  if (row < settingGrid_->FixedRows() || row >= settingGrid_->RowCount()) return;
+  const QString name = settingGrid_->Cells(stName, row);
+  auto* copy = settingMenu_->findChild<QAction*>(QStringLiteral("pmiCopySettingValueToClipboard"));
+  copy->setText(QStringLiteral("Copy ") + name + QStringLiteral(" Value To Clipboard"));
+  copy->setVisible(!name.isEmpty());
+}
+
+void TkorvUTServerView::MenuClosed(QMenu* menu) {
+  for (QAction* item : menu->actions()) {
+    auto* action = qobject_cast<QAction*>(item->property("boundAction").value<QObject*>());
+    if (!action) {
+      item->setVisible(true);
+    } else {
+      item->setText(action->text());
+      if (action->isVisible()) item->setVisible(true);
+    }
+  }
+}
+
+// ---- Properties
+
+void TkorvUTServerView::SetDebugging(bool on) {
+  debugging_ = on;
+  serverGrid_->SetColWidths(scIP, on ? kDebugIPWidth : 0);
+  if (on && statusLine_->PanelCount() < 3) {
+    statusLine_->AddPanel(TStatusLine::kVersionWidth);
+    SetStatusText(2, {}, false, false);
+  }
+}
+
+void TkorvUTServerView::SetAutoRefreshRate(int ms) {
+  if (ms == autoRefreshRate_) return;
+  autoRefreshRate_ = ms;
+  SetStatusText(2, {}, false, false);
+  autoRefresh_.stop();
+  if (ms > 0) {
+    autoRefresh_.setInterval(ms);
+    autoRefresh_.start();
+  }
+}
+
+void TkorvUTServerView::SetPingWaitTime(int ms) {
+  if (ms == pingWaitTime_) return;
+  pingWaitTime_ = ms;
+  const bool active = replyWait_.isActive();
+  replyWait_.setInterval(ms);
+  if (!active) replyWait_.stop();
+}
+
+// The splitters report real sizes only while shown; hidden views keep the stored ones.
+int TkorvUTServerView::DetailHeight() const {
+  return detailHeight_;
+}
+
+void TkorvUTServerView::SetDetailHeight(int height) {
+  if (height <= 0) return;
+  detailHeight_ = height;
+  const int total = std::max(mainSplitter_->height(), height + 100);
+  mainSplitter_->setSizes({total - height, height});
+}
+
+int TkorvUTServerView::PlayerPanelWidth() const {
+  return playerPanelWidth_;
+}
+
+void TkorvUTServerView::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  // Laid out for real only now: give the splitters their stored sizes.
+  QTimer::singleShot(0, this, [this] {
+    SetDetailHeight(detailHeight_);
+    SetPlayerPanelWidth(playerPanelWidth_);
+  });
+}
+
+void TkorvUTServerView::SetPlayerPanelWidth(int width) {
+  if (width <= 0) return;
+  playerPanelWidth_ = width;
+  const int total = std::max(detailSplitter_->width(), width + 100);
+  detailSplitter_->setSizes({width, total - width});
+}
+
+bool TkorvUTServerView::IsTeamView() const {
+  return filterPanel_->IsTeamView();
+}
+
+void TkorvUTServerView::SetIsTeamView(bool on) {
+  filterPanel_->SetIsTeamView(on);
+}
+
+QString TkorvUTServerView::GridFontName() const {
+  return serverGrid_->font().family();
+}
+
+int TkorvUTServerView::GridFontSize() const {
+  return serverGrid_->font().pointSize();
+}
+
+void TkorvUTServerView::SetGridFont(const QString& name, int size) {
+  QFont font(name, size);
+  for (TkorvStringGrid* grid : {serverGrid_, playerGrid_, settingGrid_}) grid->setFont(font);
+}
+
+void TkorvUTServerView::Debug(const QString& text) {
+  Q_EMIT OnDebug(gameType_ + QStringLiteral(" view msg: ") + text);
+}
+
+// ---- Filters
+
+TFilterPanelAlign TkorvUTServerView::FilterPanelAlign() const {
+  return filterPanel_->FilterPanelAlign();
+}
+
+void TkorvUTServerView::SetFilterPanelAlign(TFilterPanelAlign align) {
+  filterPanel_->SetFilterPanelAlign(align);
+}
+
+void TkorvUTServerView::LayoutFilters(bool repopulate) {
+  filterPanel_->LayoutFilters(repopulate);
+}
+
+TFilterSet TkorvUTServerView::Filters() const {
+  return filterPanel_->Filters();
+}
+
+void TkorvUTServerView::SetFilters(const TFilterSet& filters) {
+  filterPanel_->SetFilters(filters);
+  filters_ = filterPanel_->Filters();
+}
+
+void TkorvUTServerView::DockFilterPanel() {
+  auto* outer = static_cast<QVBoxLayout*>(layout());
+  if (!outer) return;
+  // One box holds the filter panel and the grids in the panel's order and direction.
+  QLayoutItem* old = outer->count() > 1 ? outer->takeAt(0) : nullptr;
+  delete old;  // the layout item only; the widgets stay children of the view
+  const TFilterPanelAlign align = filterPanel_->FilterPanelAlign();
+  const bool horizontal = align == TFilterPanelAlign::Left || align == TFilterPanelAlign::Right;
+  auto* box = new QBoxLayout(horizontal ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
+  box->setContentsMargins(0, 0, 0, 0);
+  box->setSpacing(0);
+  const bool first = align == TFilterPanelAlign::Top || align == TFilterPanelAlign::Left;
+  if (first) box->addWidget(filterPanel_);
+  box->addWidget(content_, 1);
+  if (!first) box->addWidget(filterPanel_);
+  outer->insertLayout(0, box, 1);
+}
+
+bool TkorvUTServerView::BelongsToView(const TServer& server) const {
+  static const std::vector<std::unique_ptr<TGameType>> kNoTypes;
+  return zorvane::BelongsToView(server, gameType_, isFavorite_,
+                                gameTypes_ ? *gameTypes_ : kNoTypes);
+}
+
+bool TkorvUTServerView::AwaitedByView(const TServer& server) const {
+  // A server that has not answered yet has no game type and belongs to no view so far.
+  return BelongsToView(server) || server.TextEmpty(TServerText::GameType);
+}
+
+bool TkorvUTServerView::PassesFilters(const TServer& server, bool allFilters) const {
+  return BelongsToView(server) && zorvane::PassesFilters(server, filters_, allFilters);
+}
+
+// ---- Rows
+
+int TkorvUTServerView::FindServerRow(const QString& key) const {
+  return key.isEmpty() ? -1 : serverGrid_->FindRowByKey(key);
+}
+
+bool TkorvUTServerView::AddServerRow(const QString& key, const QString& name) {
+  if (FindServerRow(key) >= 0) return false;
+  const int fixed = serverGrid_->FixedRows();
+  // The grid keeps one empty data row; the first server takes it.
+  if (!serverGrid_->Cells(scIP, fixed).isEmpty() || serverGrid_->RowCount() <= fixed)
+    serverGrid_->SetRowCount(serverGrid_->RowCount() + 1);
+  const int row = serverGrid_->RowCount() - 1;
+  serverGrid_->SetCell(scIP, row, key);
+  serverGrid_->SetCell(scServer, row, name);
+  return true;
+}
+
+void TkorvUTServerView::UpdateServerRow(const QString& key) {
+  const int index = stash_ ? stash_->IndexOf(key) : -1;
+  const int row = FindServerRow(key);
+  if (index < 0 || row < 0) return;
+  const auto texts = ServerRowTexts(*stash_->Server(index), key, morePlayerInfo_);
+  serverGrid_->SetRowTexts(row, QStringList(texts.begin(), texts.end()));
+  if (!massRefresh_ && row == serverGrid_->Row() && serverGrid_->IsValidRow()) ReloadDetails();
+}
+
+void TkorvUTServerView::PopulateServerGrid(bool fillRows, bool allFilters) {
+  populating_ = true;
+  filters_ = filterPanel_->Filters();  // the boxes may have been set without a signal
+  serverGrid_->ClearGrid();
+  if (massRefresh_) SetStatusText(0, QStringLiteral("Populating server list..."), false, true);
+  std::vector<QStringList> rows;
+  if (stash_) {
+    for (int i = 0; i < stash_->Count(); ++i) {
+      const TServer& server = *stash_->Server(i);
+      if (!PassesFilters(server, allFilters)) continue;
+      // Never heard of: no reply and no name to show.
+      if (server.TextLatin1(TServerText::Ping) == kNoReplyPing &&
+          server.TextEmpty(TServerText::Description))
+        continue;
+      const QString key = stash_->Key(i);
+      if (fillRows) {
+        const auto texts = ServerRowTexts(server, key, morePlayerInfo_);
+        rows.emplace_back(texts.begin(), texts.end());
+      } else {
+        QStringList texts(scCount);
+        texts[scServer] = server.Description();
+        texts[scIP] = key;
+        rows.push_back(texts);
+      }
+    }
+  }
+  serverGrid_->BeginUpdate();
+  const int fixed = serverGrid_->FixedRows();
+  if (!rows.empty()) serverGrid_->SetRowCount(fixed + int(rows.size()));
+  for (int i = 0; i < int(rows.size()); ++i) serverGrid_->SetRowTexts(fixed + i, rows[i]);
+  serverGrid_->EndUpdate();
+  if (serverGrid_->KorvSortCol() == scServer) serverGrid_->SortGrid(false);
+  UpdateCountText();
+  populating_ = false;
+}
+
+void TkorvUTServerView::ServerUpdated(int stashIndex) {
+  if (!stash_ || stashIndex < 0 || stashIndex >= stash_->Count()) return;
+  const QString key = stash_->Key(stashIndex);
+  const TServer& server = *stash_->Server(stashIndex);
+  const int row = FindServerRow(key);
+  const bool passes = PassesFilters(server, true);
+  if (row >= 0) {
+    if (passes) {
+      UpdateServerRow(key);
+    } else {
+      serverGrid_->DeleteGridRow(row);
+      UpdateCountText();
+    }
+  } else if (passes) {
+    AddServerRow(key, server.Description());
+    UpdateServerRow(key);
+    UpdateCountText();
+  }
+}
+
+void TkorvUTServerView::RemoveServersOfGame(const QString& variant) {
+  if (variant.isEmpty()) {
+    serverGrid_->ClearGrid();
+  } else {
+    for (int row = serverGrid_->RowCount() - 1; row >= serverGrid_->FixedRows(); --row) {
+      const TServer* server = stash_ ? stash_->Find(serverGrid_->Cells(scIP, row)) : nullptr;
+      if (server && server->Game().compare(variant, Qt::CaseInsensitive) == 0)
+        serverGrid_->DeleteGridRow(row);
+    }
+  }
+  ReloadDetails();
+}
+
+void TkorvUTServerView::SetMorePlayerInfo(bool on, bool updateRows) {
+  if (on == morePlayerInfo_) return;
+  morePlayerInfo_ = on;
+  if (!updateRows || !stash_) return;
+  for (int row = serverGrid_->FixedRows(); row < serverGrid_->RowCount(); ++row)
+    if (const TServer* server = stash_->Find(serverGrid_->Cells(scIP, row)))
+      serverGrid_->SetCell(scPlayers, row, PlayersText(*server, on));
+}
+
+// ---- Selection and details
+
+QString TkorvUTServerView::SelectedServerKey() const {
+  return serverGrid_->IsValidRow() ? serverGrid_->Cells(scIP, serverGrid_->Row()) : QString();
+}
+
+QString TkorvUTServerView::SelectedPlayerName() const {
+  return Copyable(playerGrid_, pcPlayer);
+}
+
+bool TkorvUTServerView::NoServerSelected() const {
+  return SelectedServerKey().isEmpty();
+}
+
+bool TkorvUTServerView::SelectServer(const QString& key) {
+  const int row = FindServerRow(key);
+  if (row < 0) return false;
+  // Already current (after a refill, say): its details may be stale, so load them again.
+  if (row == serverGrid_->Row())
+    ReloadDetails();
+  else
+    serverGrid_->SetRow(row);
+  return true;
+}
+
+bool TkorvUTServerView::SelectServerIfNotCurrent(const QString& key) {
+  const int row = FindServerRow(key);
+  if (row < 0 || row == serverGrid_->Row()) return false;
+  serverGrid_->SetRow(row);
+  return true;
+}
+
+bool TkorvUTServerView::SelectServerAndPlayer(const QString& key, const QString& player) {
+  SelectServerIfNotCurrent(key);
+  for (int row = playerGrid_->FixedRows(); row < playerGrid_->RowCount(); ++row) {
+    if (playerGrid_->Cells(pcPlayer, row).compare(player, Qt::CaseInsensitive) == 0) {
+      playerGrid_->SetRow(row);
+      return true;
+    }
+  }
+  return false;
+}
+
+void TkorvUTServerView::HandleServerSelection(int row) {
+  if (serverGrid_->LeftButtonHeld()) {
+    // A drag, or a reply (a LAN answers within milliseconds of the click): done on release.
+    (reloadingDetails_ ? reloadAfterRelease_ : selectAfterRelease_) = true;
+    return;
+  }
+  if (populating_ || massRefresh_ || serverGrid_->IsSorting()) return;
+  const QString key = serverGrid_->IsValidRow(row) ? serverGrid_->Cells(scIP, row) : QString();
+  if (key.isEmpty()) {
+    ClearDetails();
+  } else if (reloadingDetails_ || !pingServerOnSelect_) {
+    FillPlayerGrid(key);
+    FillSettingGrid(key);
+  } else {
+    ClearDetails();
+  }
+  lastSelectedKey_ = key;
+  Q_EMIT OnChangeApplicationIcon(this, key);
+  if (pingServerOnSelect_ && !reloadingDetails_ && !key.isEmpty()) {
+    RefreshServer(key);
+    RestartReplyWait();
+  }
+}
+
+void TkorvUTServerView::ServerGridReleased() {
+  const bool select = std::exchange(selectAfterRelease_, false);
+  const bool reload = std::exchange(reloadAfterRelease_, false);
+  if (select && SelectedServerKey() != lastSelectedKey_)
+    HandleServerSelection(serverGrid_->Row());
+  else if (reload)
+    ReloadDetails();
+}
+
+void TkorvUTServerView::ReloadDetails() {
+  if (!serverGrid_->IsValidRow()) return;
+  reloadingDetails_ = true;
+  HandleServerSelection(serverGrid_->Row());
+  reloadingDetails_ = false;
+}
+
+void TkorvUTServerView::ClearDetails() {
+  playerGrid_->ClearGrid();
+  settingGrid_->ClearGrid();
+}
+
+void TkorvUTServerView::FillPlayerGrid(const QString& key) {
+  const QString remembered = playerGrid_->IsValidRow() ? SelectedPlayerName() : QString();
+  playerGrid_->ClearGrid();
+  const TServer* server = stash_ ? stash_->Find(key) : nullptr;
+  if (!server) return;
+  const auto rows = PlayerRows(*server);
+  const int fixed = playerGrid_->FixedRows();
+  playerGrid_->BeginUpdate();
+  if (!rows.empty()) playerGrid_->SetRowCount(fixed + int(rows.size()));
+  for (int i = 0; i < int(rows.size()); ++i)
+    playerGrid_->SetRowTexts(fixed + i, QStringList(rows[i].begin(), rows[i].end()));
+  playerGrid_->EndUpdate();
+  // Selected before the sort, which carries the selection along with its player.
+  int select = fixed;
+  if (!remembered.isEmpty())
+    for (int row = fixed; row < playerGrid_->RowCount(); ++row)
+      if (playerGrid_->Cells(pcPlayer, row).compare(remembered, Qt::CaseInsensitive) == 0) {
+        select = row;
+        break;
+      }
+  if (select < playerGrid_->RowCount()) playerGrid_->SetRow(select);
+  playerGrid_->SortGrid(false);
+}
+
+void TkorvUTServerView::FillSettingGrid(const QString& key) {
+  const QString remembered = Copyable(settingGrid_, stName);
+  settingGrid_->ClearGrid();
+  const TServer* server = stash_ ? stash_->Find(key) : nullptr;
+  if (!server) return;
+  const auto rows = SettingRows(*server);
+  const int fixed = settingGrid_->FixedRows();
+  settingGrid_->BeginUpdate();
+  if (!rows.empty()) settingGrid_->SetRowCount(fixed + int(rows.size()));
+  for (int i = 0; i < int(rows.size()); ++i)
+    settingGrid_->SetRowTexts(fixed + i, {rows[i].first, rows[i].second});
+  settingGrid_->EndUpdate();
+  int select = remembered.isEmpty() ? -1 : settingGrid_->FindRowByText(remembered, stName);
+  if (select < fixed) select = fixed;
+  if (select < settingGrid_->RowCount()) settingGrid_->SetRow(select);
+  settingGrid_->SortGrid(false);
+}
+
+void TkorvUTServerView::DeleteSelectedServer() {
+  const QString key = SelectedServerKey();
+  if (key.isEmpty() || !stash_) return;
+  stash_->DeleteServer(stash_->IndexOf(key));
+  serverGrid_->DeleteGridRow(serverGrid_->Row());
+  UpdateCountText();
+  ReloadDetails();
+  if (!serverGrid_->IsValidRow() || SelectedServerKey().isEmpty()) ClearDetails();
+}
+
+void TkorvUTServerView::JoinSelectedServer() {
+  const QString key = SelectedServerKey();
+  if (!key.isEmpty()) Q_EMIT OnJoinServer(key);
+}
+
+// ---- Layout and sorting
+
+TkorvStringGrid* TkorvUTServerView::Grid(TGridType grid) const {
+  switch (grid) {
+    case gtServer:
+      return serverGrid_;
+    case gtPlayer:
+      return playerGrid_;
+    case gtSetting:
+      return settingGrid_;
+    default:
+      return nullptr;
+  }
+}
+
+int TkorvUTServerView::ServerColWidth(int col) const {
+  return col >= 0 && col < serverGrid_->ColCount() ? serverGrid_->ColWidths(col) : -1;
+}
+int TkorvUTServerView::PlayerColWidth(int col) const {
+  return col >= 0 && col < playerGrid_->ColCount() ? playerGrid_->ColWidths(col) : -1;
+}
+int TkorvUTServerView::SettingColWidth(int col) const {
+  return col >= 0 && col < settingGrid_->ColCount() ? settingGrid_->ColWidths(col) : -1;
+}
+void TkorvUTServerView::SetServerColWidth(int col, int width) {
+  if (col >= 0 && col < serverGrid_->ColCount() && col != scIP)
+    serverGrid_->SetColWidths(col, width);
+}
+void TkorvUTServerView::SetPlayerColWidth(int col, int width) {
+  if (col >= 0 && col < playerGrid_->ColCount()) playerGrid_->SetColWidths(col, width);
+}
+void TkorvUTServerView::SetSettingColWidth(int col, int width) {
+  if (col >= 0 && col < settingGrid_->ColCount()) settingGrid_->SetColWidths(col, width);
+}
+
+void TkorvUTServerView::SetGridColWidths(const std::vector<int>& widths, const QString& gridName) {
+  for (int col = 0; col < int(widths.size()); ++col) {
+    if (widths[col] < 0) continue;  // not stored: as designed
+    if (gridName == u"grdServer")
+      SetServerColWidth(col, widths[col]);
+    else if (gridName == u"grdPlayer")
+      SetPlayerColWidth(col, widths[col]);
+    else if (gridName == u"grdSetting")
+      SetSettingColWidth(col, widths[col]);
+  }
+}
+
+std::vector<int> TkorvUTServerView::GridColWidths(const QString& gridName) const {
+  for (TkorvStringGrid* grid : {serverGrid_, playerGrid_, settingGrid_})
+    if (grid->objectName() == gridName) return Widths(grid);
+  return {};
+}
+
+int TkorvUTServerView::GridSortCol(TGridType grid) const {
+  const TkorvStringGrid* g = Grid(grid);
+  return g ? g->KorvSortCol() : -1;
+}
+
+TSortDirection TkorvUTServerView::GridSortDirection(TGridType grid) const {
+  const TkorvStringGrid* g = Grid(grid);
+  return g ? g->ColumnSortDirection(g->KorvSortCol()) : TSortDirection::None;
+}
+
+void TkorvUTServerView::SetGridSort(TGridType grid, int col, TSortDirection direction) {
+  TkorvStringGrid* g = Grid(grid);
+  if (!g) return;
+  g->SetKorvSortCol(col);
+  g->SetColumnSortDirection(g->KorvSortCol(), direction);
+  g->viewport()->update();
+  g->horizontalHeader()->viewport()->update();
+}
+
+void TkorvUTServerView::ResortGrid(TGridType grid, int col, TSortDirection direction) {
+  TkorvStringGrid* g = Grid(grid);
+  if (!g) return;
+  if (col != -2) SetGridSort(grid, col, direction);
+  g->SortGrid(false);
+}
+
+// ---- Refresh cycle
+
+void TkorvUTServerView::RefreshServer(const QString& key) {
+  if (!stash_ || stash_->IndexOf(key) < 0) return;
+  const int row = FindServerRow(key);
+  if (row >= 0) serverGrid_->SetCell(scPing, row, QString::fromLatin1(kAwaitedPing));
+  stash_->QueryServer(key);
+}
+
+void TkorvUTServerView::RefreshSelectedServer() {
+  const QString key = SelectedServerKey();
+  if (key.isEmpty()) return;
+  replyWait_.stop();
+  RefreshServer(key);
+  replyWait_.start();
+  Q_EMIT OnRefreshServer(this, key);
+}
+
+void TkorvUTServerView::RefreshServerList() {
+  // A refresh of this view still sending gives way to this one (and puts its timer back).
+  if (stash_) stash_->Bursts().Cancel(this);
+  const bool autoWasOn = autoRefresh_.isActive();
+  autoRefresh_.stop();
+  replyWait_.stop();
+  reResolve_.stop();
+  TBurstRequest burst;
+  burst.owner = this;
+  if (stash_) {
+    const int count = stash_->Count();
+    for (int i = 0; i < count; ++i) {
+      if (!BelongsToView(*stash_->Server(i))) continue;
+      const QString key = stash_->Key(i);
+      const int row = FindServerRow(key);
+      if (row >= 0) serverGrid_->SetCell(scPing, row, QString::fromLatin1(kAwaitedPing));
+      burst.keys << key;
+      burst.paceIndex.push_back(i);  // never a pause after the stash's last entry
+    }
+    burst.paceCount = count;
+  }
+  burst.queryPower = queryPower_;
+  burst.debugLog = [this](const QString& line) { Debug(line); };
+  burst.finished = [this, autoWasOn](const TBurstOutcome& outcome) {
+    if (autoWasOn) autoRefresh_.start();
+    if (outcome.cancelled) return;
+    if (outcome.noSocket > 0) {
+      const QString text = QString::number(outcome.noSocket) +
+                           QStringLiteral(" servers could not be queried: no free sockets");
+      SetStatusText(0, text, true, true);
+      Q_EMIT OnActivityLog(PlainTitle(title_) + QStringLiteral(": ") + text);
+    }
+    replyWait_.start();
+    Q_EMIT OnRefreshServerGrid(this);
+  };
+  if (stash_)
+    stash_->Bursts().Start(std::move(burst));
+  else
+    burst.finished({});
+}
+
+void TkorvUTServerView::StartAutoRefresh() {
+  if (autoRefreshRate_ > 0) {
+    autoRefresh_.setInterval(autoRefreshRate_);
+    autoRefresh_.start();
+  }
+}
+
+bool TkorvUTServerView::StopAutoRefresh() {
+  const bool was = autoRefresh_.isActive();
+  autoRefresh_.stop();
+  return was;
+}
+
+void TkorvUTServerView::RestartReplyWait() {
+  replyWait_.stop();
+  replyWait_.start();
+}
+
+void TkorvUTServerView::StopReplyWait() {
+  replyWait_.stop();
+}
+
+void TkorvUTServerView::StopAllTimers() {
+  autoRefresh_.stop();
+  replyWait_.stop();
+  statusLine_->FlashTimer().stop();
+  reResolve_.stop();
+}
+
+void TkorvUTServerView::ReplyWaitOver() {
+  replyWait_.stop();
+  if (stash_ && stash_->Bursts().Pending(this)) return;  // its end starts a full wait
+  bool retryDue = false;
+  for (int row = serverGrid_->FixedRows(); row < serverGrid_->RowCount(); ++row) {
+    if (serverGrid_->Cells(scPing, row) != QLatin1StringView(kAwaitedPing)) continue;
+    serverGrid_->SetCell(scPing, row, QString::fromLatin1(kNoReplyPing));
+    serverGrid_->SetCell(scPlayers, row, QStringLiteral("0"));
+    const int index = stash_ ? stash_->IndexOf(serverGrid_->Cells(scIP, row)) : -1;
+    if (index >= 0) {
+      stash_->ResetServer(index, true);
+      TServer& server = *stash_->Server(index);
+      if (!server.TextEmpty(TServerText::DNSName) && !server.TextEmpty(TServerText::IP)) {
+        if (server.RetriedOnce) {
+          server.RetriedOnce = false;
+        } else {
+          server.ReResolvePending = 1;
+          retryDue = true;
+        }
+      }
+    }
+    if (row == serverGrid_->Row()) ReloadDetails();
+  }
+  const int sortCol = serverGrid_->KorvSortCol();
+  if (sortCol == scPlayers || sortCol == scPing || sortCol == scMap) serverGrid_->SortGrid(false);
+  if (stash_) {
+    for (int i = 0; i < stash_->Count(); ++i) {
+      const TServer& server = *stash_->Server(i);
+      if (!AwaitedByView(server)) continue;
+      // Nothing more is awaited from it: its socket and transport go until the next query.
+      stash_->ReleaseTransport(i);
+      if (server.ReResolvePending == 1) stash_->ReResolve(i);
+    }
+  }
+  if (retryDue) reResolve_.start();
+}
+
+void TkorvUTServerView::ReResolveRetry() {
+  reResolve_.stop();
+  if (!stash_) return;
+  bool refreshed = false;
+  for (int i = 0; i < stash_->Count(); ++i) {
+    TServer& server = *stash_->Server(i);
+    if (!AwaitedByView(server) || server.ReResolvePending != 1) continue;
+    server.ReResolvePending = 0;
+    if (server.TextEmpty(TServerText::IP)) continue;
+    server.RetriedOnce = true;
+    RefreshServer(stash_->Key(i));
+    refreshed = true;
+  }
+  if (refreshed) RestartReplyWait();
+}
+
+// ---- Status line
+
+void TkorvUTServerView::SetStatusText(int panel, const QString& text, bool flash, bool highlight) {
+  if (panel < 0 || panel >= statusLine_->PanelCount()) return;
+  if (panel == 0) statusLine_->SetPanel0(u' ' + text, flash, highlight);
+  if (panel == 1) statusLine_->SetPanel1(QStringLiteral(" Version ") + text, highlight);
+  if (panel == 2)
+    statusLine_->SetPanelText(2, u' ' + PlainTitle(title_) + QStringLiteral(" Refresh Rate: ") +
+                                     DelayText(autoRefreshRate_));
+}
+
+void TkorvUTServerView::UpdateCountText() {
+  const int rows = serverGrid_->RowCount() - serverGrid_->FixedRows();
+  const bool keyed = rows == 1 && !serverGrid_->Cells(scIP, serverGrid_->FixedRows()).isEmpty();
+  SetStatusText(0, CountText(rows, keyed, title_), true, massRefresh_);
+}
+
+}  // namespace zorvane

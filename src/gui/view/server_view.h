@@ -1,0 +1,264 @@
+#pragma once
+// TkorvUTServerView: the servers of one game type. A server grid on top, the selected server's
+// players (left) and settings (right) below it, the filter boxes on one side, a status line at
+// the bottom; commands as named actions the main window binds its menus to. The view holds
+// only texts: the grids' hidden "IP" column is the key back into the stash.
+
+#include <QAction>
+#include <QMenu>
+#include <QSplitter>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "browse/filter_layout.h"
+#include "config/filter_set.h"
+#include "config/grid_sort.h"
+#include "query/game_records.h"
+
+namespace zorvane {
+
+class TServerStash;
+class TServer;
+class TkorvStringGrid;
+class TFilterPanel;
+class TStatusLine;
+
+enum TGridType { gtNone = 0, gtServer = 1, gtPlayer = 2, gtSetting = 3 };
+
+class TkorvUTServerView : public QWidget {
+  Q_OBJECT
+ public:
+  static constexpr int kDetailHeight = 200;
+  static constexpr int kPlayerPanelWidth = 300;
+  static constexpr int kDebugIPWidth = 130;
+  static constexpr int kReResolveMs = 1000;
+
+  explicit TkorvUTServerView(QWidget* parent = nullptr);
+  ~TkorvUTServerView() override;
+
+  // What the view reads: the stash and the game types (both owned by the main window).
+  void SetStash(TServerStash* stash) { stash_ = stash; }
+  void SetGameTypes(const std::vector<std::unique_ptr<TGameType>>* gameTypes) {
+    gameTypes_ = gameTypes;
+  }
+
+  // ---- Properties
+  QString GameType() const { return gameType_; }
+  void SetGameType(const QString& gameType) { gameType_ = gameType; }
+  bool Debugging() const { return debugging_; }
+  void SetDebugging(bool on);
+  bool MassRefresh() const { return massRefresh_; }
+  void SetMassRefresh(bool on) { massRefresh_ = on; }
+  bool IsFavorite() const { return isFavorite_; }
+  void SetIsFavorite(bool on);
+  QString Title() const { return title_; }
+  void SetTitle(const QString& title);
+  QString DefaultVersion() const { return defaultVersion_; }
+  void SetDefaultVersion(const QString& version) { defaultVersion_ = version; }
+  bool ConfirmServerDelete() const { return confirmServerDelete_; }
+  void SetConfirmServerDelete(bool on) { confirmServerDelete_ = on; }
+  int AutoRefreshRate() const { return autoRefreshRate_; }
+  void SetAutoRefreshRate(int ms);
+  bool AutoRefreshSelectedServerOnly() const { return autoRefreshSelectedOnly_; }
+  void SetAutoRefreshSelectedServerOnly(bool on) { autoRefreshSelectedOnly_ = on; }
+  int PingWaitTime() const { return pingWaitTime_; }
+  void SetPingWaitTime(int ms);
+  int DetailHeight() const;
+  void SetDetailHeight(int height);
+  bool IsTeamView() const;
+  void SetIsTeamView(bool on);
+  bool PingServerOnSelect() const { return pingServerOnSelect_; }
+  void SetPingServerOnSelect(bool on) { pingServerOnSelect_ = on; }
+  bool KeepFavesInSync() const { return keepFavesInSync_; }
+  void SetKeepFavesInSync(bool on) { keepFavesInSync_ = on; }
+  QString GridFontName() const;
+  int GridFontSize() const;
+  void SetGridFont(const QString& name, int size);
+  int QueryPower() const { return queryPower_; }
+  void SetQueryPower(int power) { queryPower_ = power; }
+
+  // ---- Rows
+  void PopulateServerGrid(bool fillRows, bool allFilters);
+  void ServerUpdated(int stashIndex);
+  int FindServerRow(const QString& key) const;
+  void RemoveServersOfGame(const QString& variant);
+  bool MorePlayerInfo() const { return morePlayerInfo_; }
+  void SetMorePlayerInfo(bool on, bool updateRows);
+
+  // ---- Selection
+  QString SelectedServerKey() const;
+  QString LastSelectedServerKey() const { return lastSelectedKey_; }
+  QString SelectedPlayerName() const;
+  bool SelectServer(const QString& key);
+  // Selects only when the row is not the current one; true only then.
+  bool SelectServerIfNotCurrent(const QString& key);
+  bool SelectServerAndPlayer(const QString& key, const QString& player);
+  bool NoServerSelected() const;
+  // Fills the details of the current row again without re-querying.
+  void ReloadDetails();
+
+  // ---- Layout
+  int ServerColWidth(int col) const;
+  int PlayerColWidth(int col) const;
+  int SettingColWidth(int col) const;
+  void SetServerColWidth(int col, int width);  // never the IP column
+  void SetPlayerColWidth(int col, int width);
+  void SetSettingColWidth(int col, int width);
+  void SetGridColWidths(const std::vector<int>& widths, const QString& gridName);
+  std::vector<int> GridColWidths(const QString& gridName) const;
+  int PlayerPanelWidth() const;
+  void SetPlayerPanelWidth(int width);
+
+  // ---- Sorting
+  int GridSortCol(TGridType grid) const;
+  TSortDirection GridSortDirection(TGridType grid) const;
+  void SetGridSort(TGridType grid, int col, TSortDirection direction);
+  // col -2 keeps the stored column.
+  void ResortGrid(TGridType grid, int col, TSortDirection direction);
+
+  // ---- Parts
+  QAction* FindViewAction(const QString& name) const;
+  const std::vector<QAction*>& Actions() const { return actions_; }
+  TkorvStringGrid* ServerGrid() const { return serverGrid_; }
+  TkorvStringGrid* PlayerGrid() const { return playerGrid_; }
+  TkorvStringGrid* SettingGrid() const { return settingGrid_; }
+  TkorvStringGrid* Grid(TGridType grid) const;
+  TFilterPanel* FilterPanel() const { return filterPanel_; }
+  TStatusLine* StatusLine() const { return statusLine_; }
+  QMenu* ServerMenu() const { return serverMenu_; }
+  QMenu* PlayerMenu() const { return playerMenu_; }
+  QMenu* SettingMenu() const { return settingMenu_; }
+  // Whether the view's page is shown in the main tab strip.
+  bool IsOnPage() const { return onPage_; }
+  void SetOnPage(bool on) { onPage_ = on; }
+
+  // ---- Filters
+  TFilterPanelAlign FilterPanelAlign() const;
+  void SetFilterPanelAlign(TFilterPanelAlign align);
+  void LayoutFilters(bool repopulate);
+  // The values shown and the in-use flags, as the settings keep them per game type.
+  TFilterSet Filters() const;
+  void SetFilters(const TFilterSet& filters);
+
+  // ---- Refresh cycle
+  void RefreshServer(const QString& key);
+  void RefreshSelectedServer();
+  void RefreshServerList();
+  void StartAutoRefresh();
+  bool StopAutoRefresh();
+  void RestartReplyWait();
+  void StopReplyWait();
+  void StopAllTimers();
+  QTimer& AutoRefreshTimer() { return autoRefresh_; }
+  QTimer& ReplyWaitTimer() { return replyWait_; }
+  QTimer& ReResolveTimer() { return reResolve_; }
+  // The end of the wait for replies (the reply-wait timer's work).
+  // The wait starts when the list refresh has been sent.
+  void ReplyWaitOver();
+  void ReResolveRetry();
+
+  // ---- Status line
+  void SetStatusText(int panel, const QString& text, bool flash, bool highlight);
+  void UpdateCountText();
+
+ Q_SIGNALS:
+  void OnJoinServer(const QString& ip);
+  void OnAddPlayerToMonitor(const QString& player, const QString& serverIP, const QString& server,
+                            const QString& gameType);
+  void OnAddMapToMonitor(const QString& map, const QString& serverIP, const QString& server,
+                         const QString& gameType);
+  void OnChangeApplicationIcon(zorvane::TkorvUTServerView* sender, const QString& ip);
+  void OnRefreshServer(zorvane::TkorvUTServerView* sender, const QString& ip);
+  void OnRefreshServerGrid(zorvane::TkorvUTServerView* sender);
+  void OnAddFavorite(const QString& ip, const QString& hostname);
+  void OnDetailSplitterMoved(const QString& gameType, int size);
+  void OnPlayerSplitterMoved(const QString& gameType, int size);
+  void OnViewColumnResized(const QString& gameType, const QString& gridName,
+                           const std::vector<int>& widths);
+  void OnDebug(const QString& text);
+  // A line for the activity log.
+  void OnActivityLog(const QString& text);
+  void OnSort(const QString& gameType, zorvane::TGridType grid, int sortCol,
+              zorvane::TSortDirection direction);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  QAction* AddAction(const char* name, const char* caption, const QKeySequence& shortcut,
+                     const char* category);
+  QAction* MenuItem(QMenu* menu, const char* name, QAction* action);
+  void CreateActions();
+  void CreateMenus();
+  void UpdateActionCaptions();
+  void DockFilterPanel();
+  void Debug(const QString& text);
+
+  bool BelongsToView(const TServer& server) const;
+  // Belongs to the view or has not answered at all: the refresh cycle's servers.
+  bool AwaitedByView(const TServer& server) const;
+  bool PassesFilters(const TServer& server, bool allFilters) const;
+  bool AddServerRow(const QString& key, const QString& name);
+  void UpdateServerRow(const QString& key);
+  void HandleServerSelection(int row);
+  // The left button went up: what it held back runs now.
+  void ServerGridReleased();
+  void FillPlayerGrid(const QString& key);
+  void FillSettingGrid(const QString& key);
+  void ClearDetails();
+  void DeleteSelectedServer();
+  void JoinSelectedServer();
+
+  void ServerMenuOpening(int row);
+  void PlayerMenuOpening(int row);
+  void SettingMenuOpening(int row);
+  void MenuClosed(QMenu* menu);
+
+  TServerStash* stash_ = nullptr;
+  const std::vector<std::unique_ptr<TGameType>>* gameTypes_ = nullptr;
+
+  QString gameType_;
+  bool debugging_ = false;
+  bool massRefresh_ = false;
+  bool isFavorite_ = false;
+  QString title_;
+  QString defaultVersion_ = QStringLiteral("UT");
+  bool confirmServerDelete_ = true;
+  int autoRefreshRate_ = -1;
+  bool autoRefreshSelectedOnly_ = false;
+  int pingWaitTime_ = 2000;
+  bool pingServerOnSelect_ = false;
+  bool keepFavesInSync_ = false;
+  bool morePlayerInfo_ = false;
+  int queryPower_ = 3;
+  int detailHeight_ = kDetailHeight;
+  int playerPanelWidth_ = kPlayerPanelWidth;
+  bool onPage_ = false;
+  bool populating_ = false;
+  bool reloadingDetails_ = false;
+  bool selectAfterRelease_ = false;  // a new row while the left button was down
+  bool reloadAfterRelease_ = false;  // a reply for the selected row while it was down
+  QString lastSelectedKey_;
+  TFilterSet filters_;  // the panel's filters, kept for the per-reply checks
+
+  TFilterPanel* filterPanel_;
+  QWidget* content_;  // the grids and splitters, docked beside the filter panel
+  QSplitter* mainSplitter_;
+  QSplitter* detailSplitter_;
+  TkorvStringGrid* serverGrid_;
+  TkorvStringGrid* playerGrid_;
+  TkorvStringGrid* settingGrid_;
+  TStatusLine* statusLine_;
+  QMenu* serverMenu_;
+  QMenu* playerMenu_;
+  QMenu* settingMenu_;
+  std::vector<QAction*> actions_;
+  QTimer autoRefresh_;
+  QTimer replyWait_;
+  QTimer reResolve_;
+};
+
+}  // namespace zorvane

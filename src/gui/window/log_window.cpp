@@ -1,0 +1,33 @@
+#include "gui/window/log_window.h"
+
+#include <QDateTime>
+#include <QTextCursor>
+#include <QVBoxLayout>
+
+namespace zorvane {
+
+TfrmNote::TfrmNote(QWidget* parent) : QWidget(parent, Qt::Window) {
+  setWindowTitle(QStringLiteral("Log"));
+  memo_ = new QPlainTextEdit(this);
+  memo_->setReadOnly(true);
+  memo_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(memo_);
+  resize(600, 400);
+}
+
+void TfrmNote::Log(const QString& text) {
+  const QString line = text + QStringLiteral(" -- ") +
+                       QLocale().toString(QDateTime::currentDateTime(), QLocale::ShortFormat);
+  QTextCursor cursor(memo_->document());
+  cursor.movePosition(QTextCursor::Start);
+  cursor.insertText(memo_->document()->isEmpty() ? line : line + u'\n');
+}
+
+QStringList TfrmNote::Lines() const {
+  const QString text = memo_->toPlainText();
+  return text.isEmpty() ? QStringList() : text.split(u'\n');
+}
+
+}  // namespace zorvane

@@ -1,0 +1,148 @@
+#pragma once
+// TfrmZorvane: the main window. It owns the stash, one server view per shown game type plus
+// "Other" and "Favorites", the two monitor pages, the log, the tray icon and the mass refresh,
+// loads the configuration at start and saves it when it closes.
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QSystemTrayIcon>
+#include <QTabWidget>
+#include <QTimer>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "browse/mass_refresh.h"
+#include "config/configuration.h"
+#include "gui/dialogs/window_dialogs.h"
+#include "gui/view/server_view.h"
+#include "query/server_stash.h"
+
+class QAction;
+class QMenu;
+class QToolBar;
+
+namespace zorvane {
+
+class TfrmNote;
+class TkorvStringGrid;
+class TStatusLine;
+
+struct TStartOptions {
+  QString directory;                  // where the configuration files live
+  TWineRegistry* registry = nullptr;  // installed-game detection (none: nothing detected)
+  TWindowDialogs* dialogs = nullptr;  // none: the real message boxes
+};
+
+class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
+  Q_OBJECT
+ public:
+  explicit TfrmZorvane(const TStartOptions& options, QWidget* parent = nullptr);
+  ~TfrmZorvane() override;
+
+  // Runs what comes after the window is first shown: the failure message and close, or the
+  // one-time notices and the start-up query.
+  void FirstShow();
+
+  bool StartFailed() const { return startFailed_; }
+  bool StartedUp() const { return startedUp_; }
+  bool StartInTray() const { return config_.settings.startInTray; }
+  // Whether the process shows the window at start: not when it starts in the tray, unless
+  // there is no tray to start in (or the start failed and must say so).
+  bool ShowAtStart() const { return startFailed_ || !StartInTray() || !tray_; }
+  TServerStash& Stash() { return stash_; }
+  TConfiguration& Config() { return config_; }
+  TMassRefresh& MassRefresh() { return *massRefresh_; }
+  TfrmNote* LogWindow() const { return log_; }
+  QTabWidget* Pages() const { return pages_; }
+  // The view of a game type ("Other" and "Favorite" included), visible or not.
+  TkorvUTServerView* View(const QString& gameType) const;
+  TkorvUTServerView* FavoritesView() const { return View(QStringLiteral("Favorite")); }
+  TkorvUTServerView* CurrentView() const { return currentView_; }
+  QAction* FindWindowAction(const QString& name) const;
+  QSystemTrayIcon* Tray() const { return tray_; }
+  TStatusLine* PlayerMonitorStatus() const { return staPlayerMonitor_; }
+  TStatusLine* MapMonitorStatus() const { return staMapMonitor_; }
+
+  void Log(const QString& text);
+  void DebugLine(const QString& text);
+  // Targets: 1 the window's own bars, 2 every visible view, 4 the current view (without 2).
+  void SetStatus(int targets, int panel, bool restore, bool highlight, const QString& text);
+
+  void StartMassRefresh();
+  void PingAllServerLists();
+  void ShowFromTray();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  // The mass refresh's view of the window.
+  void ActivityLog(const QString& text) override { Log(text); }
+  void DebugLog(const QString& text) override { DebugLine(text); }
+  void ShowStatus(const QString& text) override { SetStatus(1 | 4, 0, false, false, text); }
+  bool StopFavoritesAutoRefresh() override;
+  void RestartFavoritesAutoRefresh() override;
+  void StopReplyWaitTimers() override;
+  void RestartReplyWaitTimers() override;
+  void RemoveServersOfGame(const QString& variant) override;
+  void SetMassRefreshing(bool on) override;
+  void RebuildViews() override;
+  void ReselectServers() override;
+  bool ShowLowReplyNotice(const QString& text) override;
+
+  void CreateMenus();
+  void CreateViews();
+  QWidget* CreateMonitorPage(const QString& title, const QString& firstColumn,
+                             TkorvStringGrid*& grid, TStatusLine*& status);
+  void ApplySettings();
+  void ApplyMonitorLayout(TkorvStringGrid* grid, const TGridSort& sort,
+                          const std::vector<int>& widths);
+  void GatherSettings();
+  void PageChanged(int index);
+  void BindToView(TkorvUTServerView* view);
+  void ServerMenuOpening();
+  void ServerUpdated(const QString& key);
+  std::vector<TkorvUTServerView*> VisibleViews() const;
+  void KeepViewsInStep(TkorvUTServerView* view);
+  void SetDebug(bool on);
+  void StartupQuery();
+
+  std::unique_ptr<TWindowDialogs> ownDialogs_;  // before dialogs_, which may refer to it
+  TWindowDialogs& dialogs_;
+  TConfiguration config_;
+  TServerStash stash_;
+  std::unique_ptr<TMassRefresh> massRefresh_;
+  bool startFailed_ = false;
+  bool startedUp_ = false;
+  bool firstShow_ = true;
+  bool closed_ = false;
+  bool favoritesListed_ = false;  // the start-up query has listed and selected the favourites
+  bool debug_ = false;
+  QString startFailureText_;
+
+  TfrmNote* log_ = nullptr;
+  QTabWidget* pages_ = nullptr;
+  std::map<QString, TkorvUTServerView*> views_;  // lower-cased game type -> view (children)
+  QPointer<TkorvUTServerView> currentView_;
+  TkorvStringGrid* grdPlayerMonitor_ = nullptr;
+  TkorvStringGrid* grdMapMonitor_ = nullptr;
+  TStatusLine* staPlayerMonitor_ = nullptr;
+  TStatusLine* staMapMonitor_ = nullptr;
+  QSystemTrayIcon* tray_ = nullptr;
+  QMenu* trayMenu_ = nullptr;
+  QMenu* serverMenu_ = nullptr;
+  QToolBar* toolBar_ = nullptr;
+  // Menu items and tool-bar buttons that follow the current view's action of the same name.
+  struct TBoundItem {
+    QAction* item;
+    QString actionName;
+    bool toolButton;  // a tool-bar button shows its item's shortcut but does not own it
+  };
+  std::vector<TBoundItem> boundItems_;
+  std::vector<QAction*> windowActions_;
+  QTimer timCloseHelper_;
+};
+
+}  // namespace zorvane

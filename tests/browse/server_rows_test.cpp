@@ -1,0 +1,75 @@
+#include "browse/server_rows.h"
+
+#include <gtest/gtest.h>
+
+namespace zorvane {
+namespace {
+
+TEST(ServerRowsTest, WhichViewListsAServer) {
+  std::vector<std::unique_ptr<TGameType>> types;
+  for (const auto& [name, visible] :
+       {std::pair{"CTFGame", true}, std::pair{"xDeathMatch", false}}) {
+    types.push_back(std::make_unique<TGameType>());
+    types.back()->Name.Set(name);
+    types.back()->TabVisible = visible;
+  }
+  TServer ctf, hidden, unknown;
+  ctf.SetGameType("ctfgame");
+  hidden.SetGameType("xDeathMatch");
+  unknown.SetGameType("BunnyTrack");
+  unknown.Favorite = true;
+  EXPECT_TRUE(BelongsToView(ctf, "CTFGame", false, types));
+  EXPECT_FALSE(BelongsToView(ctf, "Other", false, types));
+  EXPECT_TRUE(BelongsToView(hidden, "Other", false, types));
+  EXPECT_TRUE(BelongsToView(unknown, "Other", false, types));
+  EXPECT_TRUE(BelongsToView(unknown, "Favorite", true, types));
+  EXPECT_FALSE(BelongsToView(ctf, "Favorite", true, types));
+}
+
+TEST(ServerRowsTest, PlayersTextWithAndWithoutTheMaximum) {
+  TServer s;
+  s.SetNumPlayers("3");
+  s.SetMaxPlayers("16");
+  EXPECT_EQ(PlayersText(s, true), "3/16");
+  EXPECT_EQ(PlayersText(s, false), "3");
+  s.SetMaxPlayers("");
+  EXPECT_EQ(PlayersText(s, true), "3");
+}
+
+TEST(ServerRowsTest, SettingRowsOfUTAndOfUT2004) {
+  TServer ut;
+  ut.SetIP("1.2.3.4");
+  ut.Port = 7778;
+  ut.SetGame("UT");
+  ut.SetAdminName("Ann");
+  ut.SetMutators("InstaGib");
+  ut.SetSetting(0, u"ignored", u"for UT");
+  const auto rows = SettingRows(ut);
+  ASSERT_EQ(rows.size(), 4u);  // no "Admin Email" row for an empty e-mail
+  EXPECT_EQ(rows[0], (std::pair<QString, QString>{"IP Address", "1.2.3.4:7777"}));
+  EXPECT_EQ(rows[1], (std::pair<QString, QString>{"Version", "UT"}));
+  EXPECT_EQ(rows[2], (std::pair<QString, QString>{"Admin Name", "Ann"}));
+  EXPECT_EQ(rows[3], (std::pair<QString, QString>{"Mutators", "InstaGib"}));
+
+  TServer ut2004;
+  ut2004.SetDNSName("game.example");
+  ut2004.SetGame("UT2004");
+  ut2004.SetSetting(0, u"ServerMode", u"dedicated");
+  ut2004.SetSetting(1, u"AdminName", u"");
+  ut2004.SetSetting(2, u"Mutator", u"after the gap");
+  const auto other = SettingRows(ut2004);
+  ASSERT_EQ(other.size(), 4u);
+  EXPECT_EQ(other[0].second, "unresolved");
+  EXPECT_EQ(other[1], (std::pair<QString, QString>{"DNS", "game.example"}));
+  EXPECT_EQ(other[3], (std::pair<QString, QString>{"ServerMode", "dedicated"}));
+}
+
+TEST(ServerRowsTest, CountTexts) {
+  EXPECT_EQ(CountText(0, false, "&CTF"), "0 CTF servers");
+  EXPECT_EQ(CountText(1, false, "&CTF"), "0 CTF servers");
+  EXPECT_EQ(CountText(1, true, "&CTF"), "1 CTF server");
+  EXPECT_EQ(CountText(3, true, "C&&TF"), "3 C&TF servers");
+}
+
+}  // namespace
+}  // namespace zorvane

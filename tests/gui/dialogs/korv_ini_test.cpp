@@ -1,0 +1,256 @@
+#include "gui/dialogs/korv_ini.h"
+
+#include <gtest/gtest.h>
+
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <vector>
+
+#include "gui/controls/ini_controls.h"
+
+namespace zorvane {
+namespace {
+
+// Keeps the kind as well: the rename refusal is an information box.
+class KindSink : public TMessageSink {
+ public:
+  void Show(TMessageKind kind, const QString& text) override {
+    kinds.push_back(kind);
+    texts << text;
+  }
+  std::vector<TMessageKind> kinds;
+  QStringList texts;
+};
+
+QByteArray ReadBytes(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+void WriteBytes(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  file.write(bytes);
+}
+
+QList<TkorvEditINI*> Rows(const QWidget* panel) {
+  return panel->findChildren<TkorvEditINI*>(Qt::FindDirectChildrenOnly);
+}
+
+TEST(KorvIniDialogTest, HeaderRowsOnlyWhenTheSectionChangesIgnoringCase) {
+  const std::pair<QStringList, QStringList> cases[] = {
+      // sections of the rows, captions of the header rows
+      {{"Engine.Player"}, {"[Engine.Player]"}},
+      {{"Engine.Player", "engine.PLAYER"}, {"[Engine.Player]"}},
+      {{"NotALikelyValue"}, {}},
+      {{"A", "B", "a"}, {"[A]", "[B]", "[a]"}},
+  };
+  for (const auto& [sections, headers] : cases) {
+    SCOPED_TRACE(sections.join(u',').toStdString());
+    KindSink sink;
+    TkorvINI ini(sink);
+    QWidget* panel = ini.CreateDialog(false);
+    for (const QString& section : sections) ini.AddField(section, "Key", QString());
+    QStringList shown;
+    for (const QLabel* label : panel->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+      shown << label->text();
+    EXPECT_EQ(shown, headers);
+    // Every header row pushes the rows below it down by one step.
+    EXPECT_EQ(Rows(panel).back()->y(), 5 + 25 * (sections.size() - 1 + headers.size()));
+  }
+}
+
+TEST(KorvIniDialogTest, RowsPastTheWindowGrowThePanelButNotTheWindowBeyond800) {
+  KindSink sink;
+  TkorvINI ini(sink);
+  QWidget* panel = ini.CreateDialog(false);
+  const int startPanel = panel->height();
+  int grownRows = 0;
+  for (int i = 0; i < 40; ++i) {
+    const int before = panel->height();
+    ini.AddField("Engine.Player", QStringLiteral("Key%1").arg(i), QString());
+    const int growth = panel->height() - before;
+    // Once the rows reach the panel's foot, every further row grows it by exactly one step.
+    EXPECT_TRUE(growth == 25 || (growth == 0 && grownRows == 0)) << i << ": " << growth;
+    grownRows += growth > 0;
+    EXPECT_EQ(ini.Dialog()->height(), std::min(300 + panel->height() - startPanel, 800)) << i;
+    EXPECT_LE(Rows(panel).back()->y() + 25, panel->height()) << i;
+  }
+  EXPECT_GT(grownRows, 20);
+  EXPECT_EQ(ini.Dialog()->height(), 800);
+}
+
+constexpr char kEngineIni[] =
+    "; UT engine settings\r\n"
+    "[Engine.Player]\r\n"
+    "Name=Player\r\n"
+    "\r\n"
+    "[URL]\r\n"
+    "Port=7777\r\n"
+    "junk line without a pair\r\n";
+
+TEST(KorvIniDialogTest, OkWritesTheEditedKeyAndCancelLeavesTheFileAlone) {
+  for (const bool ok : {false, true}) {
+    SCOPED_TRACE(ok);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("UnrealTournament.ini");
+    WriteBytes(path, kEngineIni);
+    KindSink sink;
+    TkorvINI ini(sink);
+    ini.SetOwnerOfMemFile(true);
+    ini.SetFileName(path);
+    ini.SetMasterControl(ini.CreateDialog(true));
+    ini.AddField("Engine.Player", "Name", QString());
+    ini.AddField("URL", "Port", "listen port");
+
+    QStringList shown;
+    QTimer::singleShot(0, [&] {
+      for (TkorvEditINI* row : Rows(ini.MasterPanel())) shown << row->Text();
+      Rows(ini.MasterPanel()).front()->Edit()->setText("Zorv");
+      (ok ? ini.OkButton() : ini.CancelButton())->click();
+    });
+    EXPECT_EQ(ini.Execute(), ok);
+    EXPECT_EQ(shown, (QStringList{"Player", "7777"}));
+    EXPECT_EQ(ReadBytes(path),
+              ok ? QByteArray(kEngineIni).replace("=Player", "=Zorv") : QByteArray(kEngineIni));
+    EXPECT_EQ(ini.Document(), nullptr);  // an owned document goes after every run
+  }
+}
+
+// A master panel holding one combo box bound to section/key, a level down.
+struct ComboSetup {
+  ComboSetup(const QString& path, const QString& section, const QString& key) {
+    combo->SetIniSection(section);
+    combo->SetIniKey(key);
+    ini.SetFileName(path);
+    ini.SetMasterControl(&master);
+  }
+  KindSink sink;
+  QWidget master;
+  TkorvComboboxINI* combo = new TkorvComboboxINI(new QWidget(&master));
+  TkorvINI ini{sink};
+};
+
+TEST(KorvIniControlsTest, ComboListsAppendOnEveryLoadAndStoreTheirCount) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("zorvane.ini");
+  WriteBytes(path, "[Options]\nFolder=B\n[Folder]\ncount=2\n[0]=a\n[1]=b\n[5]=stale\n");
+  ComboSetup s(path, "Options", "Folder");
+  s.ini.LoadControls();
+  EXPECT_EQ(s.combo->Items(), (QStringList{"a", "b"}));
+  EXPECT_EQ(s.combo->Text(), "b");  // the entry holding the value, ignoring case
+  s.ini.LoadControls();
+  EXPECT_EQ(s.combo->Items(), (QStringList{"a", "b", "a", "b"}));
+
+  s.combo->SetText("c");
+  ASSERT_TRUE(s.ini.SaveControls());
+  EXPECT_EQ(ReadBytes(path),
+            "[Options]\nFolder=c\n[Folder]\ncount=4\n[0]=a\n[1]=b\n[5]=stale\n[2]=a\n[3]=b\n");
+}
+
+TEST(KorvIniControlsTest, ComboListsReadTheEntriesPresentWhateverTheCount) {
+  const struct {
+    const char* list;
+    QStringList items;
+  } cases[] = {
+      {"count=4\n[0]=a\n[3]=d\n[2]=c\n", {"a", "c", "d"}},  // gaps, index order
+      {"count=2000000000\n[1]=b\n[7]=h\n", {"b", "h"}},     // no two billion look-ups
+      {"count=1\n[0]=a\n[1]=beyond\n[00]=zero\n", {"a"}},
+      {"count=3\n[0]=a]\n[1]=[b]\n", {"a]", "[b]"}},  // values ending in "]"
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.list);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("zorvane.ini");
+    WriteBytes(path, QByteArray("[Folder]\n") + c.list);
+    ComboSetup s(path, "Options", "Folder");
+    s.ini.LoadControls();
+    EXPECT_EQ(s.combo->Items(), c.items);
+  }
+}
+
+TEST(KorvIniControlsTest, CheckDirExistsDropsFoldersThatAreGone) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(QDir(dir.path()).mkdir("maps"));
+  const QString maps = dir.filePath("maps");
+  const QString gone = dir.filePath("gone");
+  const QString path = dir.filePath("zorvane.ini");
+  WriteBytes(path, ("[Paths]\nGameDir=" + gone + "\n[GameDir]\ncount=3\n[0]=" + maps +
+                    "\n[1]=" + gone + "\n[2]=" + maps + "/\n")
+                       .toUtf8());
+  for (const bool check : {true, false}) {
+    SCOPED_TRACE(check);
+    ComboSetup s(path, "Paths", "GameDir");
+    s.combo->SetIniCheckDirExists(check);
+    s.ini.LoadControls();
+    const QStringList kept =
+        check ? QStringList{maps, maps + "/"} : QStringList{maps, gone, maps + "/"};
+    EXPECT_EQ(s.combo->Items(), kept);
+    EXPECT_EQ(s.combo->Text(), check ? QString() : gone);
+    EXPECT_TRUE(s.sink.texts.isEmpty());  // the check decides silently
+  }
+}
+
+TEST(KorvIniTest, FileNameCannotChangeWhileADocumentIsInMemory) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("UnrealTournament.ini");
+  const QString other = dir.filePath("User.ini");
+  WriteBytes(path, kEngineIni);
+  KindSink sink;
+  QWidget form;
+  TkorvINI ini(sink, &form);
+  ini.SetOwnerOfMemFile(true);
+  ini.SetFileName(path);
+  ini.CreateDialog(false);
+  ASSERT_TRUE(ini.Prepare());
+  ini.SetFileName(other);
+  EXPECT_EQ(ini.FileName(), path);
+  EXPECT_EQ(sink.texts, QStringList{"Cannot rename FileName, a file with the old name is "
+                                    "currently in memory."});
+  EXPECT_EQ(sink.kinds, std::vector<TMessageKind>{TMessageKind::Information});
+
+  ini.Finish(false);  // frees the owned document
+  ini.SetFileName(other);
+  EXPECT_EQ(ini.FileName(), other);
+  EXPECT_EQ(sink.texts.size(), 1);
+}
+
+TEST(KorvIniTest, NothingIsLoadedOrStoredWithoutAReadableFile) {
+  QTemporaryDir dir;
+  const QString folder = dir.filePath("folder.ini");
+  ASSERT_TRUE(QDir(dir.path()).mkdir("folder.ini"));
+  const std::tuple<QString, bool, QStringList> cases[] = {
+      {"", false, {}},
+      {"", true, {}},
+      // A folder cannot be read; it must not be written over either.
+      {folder, false, {"Could not open " + folder + "."}},
+  };
+  for (const auto& [fileName, owner, messages] : cases) {
+    SCOPED_TRACE(fileName.toStdString() + (owner ? " owner" : " shared"));
+    KindSink sink;
+    QWidget master;
+    auto* edit = new TkorvEditINI(&master);
+    edit->SetIniSection("URL");
+    edit->SetIniKey("Port");
+    edit->SetText("typed");
+    TkorvINI ini(sink);
+    ini.SetOwnerOfMemFile(owner);
+    ini.SetFileName(fileName);
+    ini.SetMasterControl(&master);
+    ini.LoadControls();
+    EXPECT_EQ(ini.Document(), nullptr);
+    EXPECT_EQ(edit->Text(), "typed");
+    EXPECT_FALSE(ini.SaveControls());
+    EXPECT_EQ(sink.texts, messages);
+  }
+  EXPECT_TRUE(QFileInfo(folder).isDir());
+}
+
+}  // namespace
+}  // namespace zorvane

@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include "browse/filter_match.h"
+#include "gui/dialogs/filters_dialog.h"
+#include "gui/view/filter_panel.h"
+
+namespace zorvane {
+namespace {
+
+TEST(FilterPanelTest, SetFilterSelectsTheItemOrAllWithoutReporting) {
+  QWidget owner;
+  TFilterPanel panel(&owner);
+  for (int i = 0; i < kFilterCount; ++i) {
+    const TkorvUTFilterCombobox* box = panel.Box(i);
+    EXPECT_TRUE(box->isHidden() && box->size() == QSize(160, 21) && box->CaptionWidth() == 80);
+    EXPECT_EQ(box->Items(), FilterItems(i));
+  }
+  struct Case {
+    int index;
+    const char *text, *shown;
+  };
+  QSignalSpy changed(&panel, &TFilterPanel::FilterChanged);
+  for (const Case& c :
+       {Case{7, "1 - 5", "1 - 5"}, Case{7, "7 - 9", "[all]"}, Case{2, "true", "True"},
+        Case{14, "", "[all]"}, Case{10, "0.350", "[all]"}}) {
+    panel.SetFilter(c.index, QString::fromLatin1(c.text), true);
+    EXPECT_EQ(panel.FilterText(c.index), c.shown) << c.text;
+    EXPECT_EQ(panel.Box(c.index)->LastText(), c.shown) << c.text;
+    EXPECT_TRUE(panel.FilterUsed(c.index));
+  }
+  EXPECT_EQ(changed.count(), 0);
+  panel.SetFilterUsed(kFilterCount, true);  // no such box: nothing happens
+  EXPECT_FALSE(panel.FilterUsed(kFilterCount));
+  EXPECT_EQ(panel.FilterText(-1), "");
+}
+
+TEST(FilterPanelTest, OnlyANewValueAsksForRefiltering) {
+  QWidget window;
+  auto* panel = new TFilterPanel(&window);
+  panel->SetFilter(kPlayersFilter, QStringLiteral("[all]"), true);
+  panel->LayoutFilters(false);
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  QComboBox* box = panel->Box(kPlayersFilter)->Combobox();
+  box->setFocus(Qt::TabFocusReason);
+
+  QSignalSpy changed(panel, &TFilterPanel::FilterChanged);
+  QTest::keyClick(box, Qt::Key_Down);
+  ASSERT_EQ(changed.count(), 1);
+  EXPECT_EQ(changed.at(0).at(0).toInt(), kPlayersFilter);
+  EXPECT_EQ(panel->Box(kPlayersFilter)->LastText(), "0");
+
+  box->showPopup();  // choosing the value already shown
+  box->view()->setCurrentIndex(box->model()->index(box->currentIndex(), 0));
+  QTest::keyClick(box->view(), Qt::Key_Return);
+  box->clearFocus();
+  EXPECT_EQ(changed.count(), 1);
+}
+
+TEST(FilterPanelTest, LayoutHidesTeamBoxesOutsideTeamViewsButTheyStillFilter) {
+  QWidget owner;
+  TFilterPanel panel(&owner);
+  panel.LayoutFilters(false);
+  EXPECT_TRUE(panel.isHidden());  // nothing in use
+  panel.SetFilter(0, QStringLiteral("UT"), true);
+  panel.SetFilter(12, QStringLiteral("< 4"), true);
+  QSignalSpy repopulate(&panel, &TFilterPanel::RepopulateRequested);
+  panel.LayoutFilters(true);
+  EXPECT_EQ(repopulate.count(), 1);
+  EXPECT_FALSE(panel.isHidden());
+  EXPECT_EQ(panel.height(), 26);
+  EXPECT_EQ(panel.Box(0)->pos(), QPoint(5, 0));
+  EXPECT_TRUE(panel.Box(12)->isHidden());
+
+  TServer server;
+  server.SetGame(QStringLiteral("UT"));
+  server.SetMaxTeams(QStringLiteral("4"));
+  EXPECT_FALSE(PassesFilters(server, panel.Filters(), true));
+  server.SetMaxTeams(QStringLiteral("3"));
+  EXPECT_TRUE(PassesFilters(server, panel.Filters(), true));
+
+  QSignalSpy aligned(&panel, &TFilterPanel::AlignChanged);
+  panel.SetIsTeamView(true);
+  panel.SetFilterPanelAlign(TFilterPanelAlign::Right);
+  panel.SetFilterPanelAlign(TFilterPanelAlign::Right);  // the same side does nothing
+  EXPECT_EQ(aligned.count(), 1);
+  EXPECT_EQ(panel.Box(12)->pos(), QPoint(10, 26));
+  EXPECT_EQ(panel.width(), 172);
+  EXPECT_EQ(panel.maximumHeight(), QWIDGETSIZE_MAX);  // the top's fixed height is undone
+}
+
+TFilterFlags Flags(std::initializer_list<int> ticked) {
+  TFilterFlags flags{};
+  for (int i : ticked) flags[i] = true;
+  return flags;
+}
+
+TEST(FiltersDialogTest, OneBoxPerFilterStackedDownTheDialog) {
+  TfrmFilters dialog;
+  const int emptyHeight = dialog.height();
+  dialog.Fill(Flags({0, 14}));
+  ASSERT_EQ(dialog.BoxCount(), kFilterCount);
+  EXPECT_EQ(dialog.height(), emptyHeight + kFilterCount * 22);
+  for (int i = 0; i < kFilterCount; ++i) {
+    const QCheckBox* box = dialog.BoxAt(i);
+    EXPECT_EQ(box->text(), kFilterTable[i].caption);
+    EXPECT_EQ(box->geometry().topLeft(), QPoint(5, 5 + 22 * i));
+    EXPECT_EQ(box->isChecked(), i == 0 || i == 14) << i;
+  }
+  EXPECT_TRUE(dialog.Checked(QStringLiteral("LOCATIONFILTER")));
+  EXPECT_FALSE(dialog.Checked(QStringLiteral("nil")));
+}
+
+TEST(FiltersDialogTest, OkReturnsTheToggledTicksCancelNothing) {
+  // Runs once the dialog's own event loop is running.
+  const auto whenModal = [](std::function<void(TfrmFilters&)> step) {
+    QTimer::singleShot(0, [step] {
+      auto* dialog = qobject_cast<TfrmFilters*>(QApplication::activeModalWidget());
+      ASSERT_NE(dialog, nullptr);
+      step(*dialog);
+    });
+  };
+  whenModal([](TfrmFilters& dialog) {
+    dialog.BoxAt(7)->click();
+    dialog.BoxAt(13)->click();
+    dialog.OkButton()->click();
+  });
+  EXPECT_EQ(ChooseFiltersInUse(nullptr, Flags({0, 7, 12})), Flags({0, 12, 13}));
+
+  whenModal([](TfrmFilters& dialog) {
+    dialog.BoxAt(3)->click();
+    dialog.CancelButton()->click();
+  });
+  EXPECT_EQ(ChooseFiltersInUse(nullptr, Flags({1})), std::nullopt);
+}
+
+}  // namespace
+}  // namespace zorvane

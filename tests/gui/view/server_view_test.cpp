@@ -1,0 +1,365 @@
+#include "gui/view/server_view.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QTest>
+#include <QTimer>
+
+#include "browse/server_rows.h"
+#include "gui/grid/string_grid.h"
+#include "gui/view/filter_panel.h"
+#include "gui/view/status_line.h"
+#include "query/query_burst.h"
+#include "query/server_stash.h"
+#include "support/fake_server.h"
+
+namespace zorvane {
+namespace {
+
+// A view of "CTFGame" over a stash of servers filled by hand: nothing goes on the network
+// unless a test refreshes, and then only to closed ports on 127.0.0.1.
+class ServerViewTest : public ::testing::Test {
+ protected:
+  ServerViewTest() {
+    stash.SetHostLookup([](const QString&, QObject* context, THostLookupDone done) {
+      QTimer::singleShot(0, context, [done] { done(QHostAddress("127.0.0.1"), {}); });
+    });
+    for (const auto& [name, visible] : {std::pair{"CTFGame", true}, std::pair{"Other", true}}) {
+      types.push_back(std::make_unique<TGameType>());
+      types.back()->Name.Set(name);
+      types.back()->TabVisible = visible;
+    }
+    view.SetStash(&stash);
+    view.SetGameTypes(&types);
+    view.SetGameType("CTFGame");
+    view.SetTitle("&CTF");
+    stash.Bursts().SetPauseHook([this](int ms) { sleeps << ms; });
+    view.resize(900, 600);
+  }
+
+  TServer& Add(const QString& host, int port, const QString& name, const QString& ping,
+               const QString& players = "0", const QString& gameType = "CTFGame") {
+    stash.AddServer(host, QString::number(port), {}, false, "UT", "True", {});
+    TServer& s = *stash.Server(stash.Count() - 1);
+    s.SetDescription(name);
+    s.SetPing(ping);
+    s.SetNumPlayers(players);
+    s.SetMaxPlayers("16");
+    s.SetGameType(gameType);
+    s.SetMapName("CTF-Face");
+    return s;
+  }
+
+  QStringList Column(int col) const {
+    QStringList texts;
+    const TkorvStringGrid* grid = view.ServerGrid();
+    for (int row = grid->FixedRows(); row < grid->RowCount(); ++row) texts << grid->Cells(col, row);
+    return texts;
+  }
+
+  QString Status() const { return view.StatusLine()->PanelText(0); }
+
+  TServerStash stash;
+  std::vector<std::unique_ptr<TGameType>> types;
+  TkorvUTServerView view;
+  QList<int> sleeps;
+};
+
+TEST_F(ServerViewTest, LayoutColumnsAndActions) {
+  EXPECT_EQ(view.ServerGrid()->objectName(), "grdServer");
+  EXPECT_EQ(view.ServerGrid()->ColCount(), 6);
+  EXPECT_EQ(view.ServerGrid()->Cells(scPing, 0), "Ping");
+  EXPECT_EQ(view.ServerColWidth(scServer), 320);
+  EXPECT_EQ(view.ServerColWidth(scIP), 0);
+  EXPECT_EQ(view.PlayerGrid()->Cells(pcTeam, 0), "Team");
+  EXPECT_EQ(view.SettingColWidth(stValue), 241);
+  EXPECT_EQ(view.FindViewAction("actRefreshServerGrid")->text(), "Ping CTF Server List");
+  EXPECT_EQ(view.FindViewAction("actRefreshServerGrid")->shortcut(), QKeySequence(Qt::Key_F5));
+  EXPECT_EQ(view.FindViewAction("actJoinServer")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_J));
+  EXPECT_EQ(view.FindViewAction("actCopyServer")->text(), "Copy To Clipboard");  // not "serverView"
+  EXPECT_TRUE(view.FindViewAction("actDeleteServer")->isVisible());
+  EXPECT_FALSE(view.FindViewAction("actAddFavorite")->isVisible());
+  view.SetIsFavorite(true);
+  EXPECT_FALSE(view.FindViewAction("actDeleteServer")->isVisible());
+  EXPECT_TRUE(view.FindViewAction("actEditFavorite")->isVisible());
+  EXPECT_EQ(view.FindViewAction("nothing"), nullptr);
+  view.SetDebugging(true);
+  EXPECT_EQ(view.ServerColWidth(scIP), 130);
+  EXPECT_EQ(view.StatusLine()->PanelCount(), 3);
+  view.SetAutoRefreshRate(90000);
+  EXPECT_EQ(view.StatusLine()->PanelText(2), " CTF Refresh Rate: 1 minute");
+  view.SetServerColWidth(scIP, 10);
+  EXPECT_EQ(view.ServerColWidth(scIP), 130);  // the IP column is never set this way
+}
+
+TEST_F(ServerViewTest, PopulationSkipsNeverHeardOfServersButUpdatesAddThem) {
+  Add("10.0.0.1", 7778, "Alpha", "40", "3");
+  Add("10.0.0.2", 7778, "", "9999");  // never heard of
+  Add("10.0.0.3", 7778, "Elsewhere", "30", "1", "DeathMatchPlus");
+  view.SetMorePlayerInfo(true, false);
+  view.PopulateServerGrid(true, true);
+  EXPECT_EQ(Column(scIP), QStringList{"10.0.0.1:7778"});
+  EXPECT_EQ(Column(scPlayers), QStringList{"3/16"});
+  EXPECT_EQ(Status(), " 1 CTF server");
+
+  view.ServerUpdated(1);
+  EXPECT_EQ(Column(scIP), (QStringList{"10.0.0.1:7778", "10.0.0.2:7778"}));
+  EXPECT_EQ(Status(), " 2 CTF servers");
+  stash.Server(1)->SetGameType("DeathMatchPlus");
+  view.ServerUpdated(1);  // no longer passes: its row goes
+  EXPECT_EQ(Column(scIP), QStringList{"10.0.0.1:7778"});
+}
+
+TEST_F(ServerViewTest, CountTextsAndTheEmptyRow) {
+  view.PopulateServerGrid(true, true);
+  EXPECT_EQ(view.ServerGrid()->RowCount(), 2);  // the kept empty data row
+  EXPECT_EQ(Status(), " 0 CTF servers");
+  for (int i = 1; i <= 3; ++i) Add("10.0.1." + QString::number(i), 7778, "S", "20");
+  view.PopulateServerGrid(true, true);
+  EXPECT_EQ(Status(), " 3 CTF servers");
+}
+
+TEST_F(ServerViewTest, SelectionFillsTheDetailsAndKeepsTheSelectedPlayer) {
+  TServer& s = Add("10.0.2.1", 7778, "Alpha", "40", "3");
+  s.SetPlayer(0, {"Ann", "5", "50", "red", {}, {}, {}, {}});
+  s.SetPlayer(1, {"Bob", "9", "60", "blue", {}, {}, {}, {}});
+  s.SetAdminName("Admin");
+  view.PopulateServerGrid(true, true);
+  view.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+  ASSERT_TRUE(view.SelectServer("10.0.2.1:7778"));
+  EXPECT_EQ(view.PlayerGrid()->Cells(pcPlayer, 1), "Bob");  // sorted by frags, descending
+  EXPECT_EQ(view.SelectedPlayerName(), "Ann");  // no player remembered: slot 0, wherever it went
+  EXPECT_EQ(view.SettingGrid()->Cells(stValue, 1), "10.0.2.1:7777");
+  view.PlayerGrid()->SetRow(2);
+  EXPECT_EQ(view.SelectedPlayerName(), "Ann");
+  s.SetPlayer(0, {"Ann", "50", "50", "red", {}, {}, {}, {}});  // Ann takes the lead
+  view.ServerUpdated(0);
+  EXPECT_EQ(view.PlayerGrid()->Cells(pcPlayer, 1), "Ann");
+  EXPECT_EQ(view.SelectedPlayerName(), "Ann");
+  EXPECT_EQ(view.LastSelectedServerKey(), "10.0.2.1:7778");
+
+  // A player called as the grid's heading is found among the players, not in the heading.
+  s.SetPlayer(2, {"Player", "1", "70", "red", {}, {}, {}, {}});
+  view.ServerUpdated(0);
+  view.PlayerGrid()->SetRow(3);
+  ASSERT_EQ(view.SelectedPlayerName(), "Player");
+  s.SetPlayer(2, {"Player", "99", "70", "red", {}, {}, {}, {}});
+  view.ServerUpdated(0);
+  EXPECT_EQ(view.PlayerGrid()->Cells(pcPlayer, 1), "Player");
+  EXPECT_EQ(view.SelectedPlayerName(), "Player");
+
+  // The empty row of an emptied grid clears the details.
+  view.RemoveServersOfGame("UT");
+  EXPECT_EQ(view.PlayerGrid()->Cells(pcPlayer, 1), "");
+}
+
+TEST_F(ServerViewTest, DeleteKeyDeletesTheServerInAnOrdinaryView) {
+  Add("10.0.3.1", 7778, "Alpha", "40");
+  Add("10.0.3.2", 7778, "Beta", "50");
+  view.PopulateServerGrid(true, true);
+  view.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+  view.SelectServer("10.0.3.1:7778");
+  view.ServerGrid()->setFocus();
+  QTest::keyClick(view.ServerGrid(), Qt::Key_Delete);
+  EXPECT_EQ(stash.Count(), 1);
+  EXPECT_EQ(Column(scIP), QStringList{"10.0.3.2:7778"});
+  EXPECT_EQ(Status(), " 1 CTF server");
+  QTest::keyClick(view.ServerGrid(), Qt::Key_Delete, Qt::ShiftModifier);
+  EXPECT_EQ(stash.Count(), 1);
+}
+
+TEST_F(ServerViewTest, DoubleClickJoinsAndCopyPutsTheNameOnTheClipboard) {
+  Add("10.0.4.1", 7778, "Alpha", "40");
+  view.PopulateServerGrid(true, true);
+  view.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+  QStringList joined;
+  QObject::connect(&view, &TkorvUTServerView::OnJoinServer,
+                   [&](const QString& ip) { joined << ip; });
+  TkorvStringGrid* grid = view.ServerGrid();
+  const QRect cell = grid->visualRect(grid->model()->index(0, scServer));
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+  QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+  EXPECT_EQ(joined, QStringList{"10.0.4.1:7778"});
+  view.FindViewAction("actCopyServer")->trigger();
+  EXPECT_EQ(QApplication::clipboard()->text(), "Alpha");
+}
+
+TEST_F(ServerViewTest, ListRefreshIsPacedAndTheReplyWaitMarksSilentServers) {
+  for (int i = 0; i < 10; ++i) Add("127.0.0.1", 1 + i, "S" + QString::number(i), "40");
+  view.PopulateServerGrid(true, true);
+  view.SetQueryPower(5);
+  view.RefreshServerList();
+  EXPECT_EQ(Column(scPing), QStringList(10, "..."));
+  EXPECT_FALSE(view.ReplyWaitTimer().isActive());  // still sending: the wait starts after
+  view.ReplyWaitOver();                            // a wait ending now changes nothing
+  EXPECT_EQ(Column(scPing), QStringList(10, "..."));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return stash.Bursts().Idle(); }, 2000));
+  EXPECT_EQ(sleeps, (QList<int>{1}));  // after the 5th; never after the stash's last entry
+  EXPECT_TRUE(view.ReplyWaitTimer().isActive());
+  view.ServerGrid()->SetCell(scPing, 1, "33");  // one answered in time
+  view.ServerGrid()->SetCell(scPlayers, 1, "7");
+  view.ReplyWaitOver();
+  EXPECT_EQ(Column(scPing).count("9999"), 9);
+  EXPECT_EQ(Column(scPlayers).count("0"), 9);
+  EXPECT_EQ(stash.Server(0)->Transport, nullptr);  // released until the next query
+  EXPECT_FALSE(view.ReResolveTimer().isActive());  // dotted addresses are not retried
+
+  sleeps.clear();
+  view.SetQueryPower(25);
+  view.RefreshServerList();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return stash.Bursts().Idle(); }, 2000));
+  EXPECT_EQ(sleeps, QList<int>(9, 2));
+}
+
+// F5 pressed again while the list is still being sent: the new refresh replaces the running
+// one, and the automatic refresh the first one paused comes back once the second is sent.
+TEST_F(ServerViewTest, RefreshWhileSendingReplacesTheBurstAndKeepsTheAutoRefresh) {
+  for (int i = 0; i < 6; ++i) Add("127.0.0.1", 1 + i, "S" + QString::number(i), "40");
+  view.PopulateServerGrid(true, true);
+  view.SetQueryPower(9);
+  view.SetAutoRefreshRate(60000);
+  ASSERT_TRUE(view.AutoRefreshTimer().isActive());
+  int refreshed = 0;
+  QObject::connect(&view, &TkorvUTServerView::OnRefreshServerGrid, [&] { ++refreshed; });
+  view.RefreshServerList();
+  EXPECT_FALSE(view.AutoRefreshTimer().isActive());
+  view.RefreshServerList();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return stash.Bursts().Idle(); }, 2000));
+  EXPECT_EQ(refreshed, 1);
+  EXPECT_EQ(sleeps.size(), 1 + 5);  // one pause of the replaced burst, five of the new
+  EXPECT_TRUE(view.AutoRefreshTimer().isActive());
+  EXPECT_TRUE(view.ReplyWaitTimer().isActive());
+}
+
+TEST_F(ServerViewTest, SilentNamedServerIsResolvedAgainAndRetriedOnce) {
+  Add("fake.example", 9, "Named", "40");
+  view.PopulateServerGrid(true, true);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !stash.Server(0)->IP().isEmpty(); }, 1000));
+  view.RefreshServerList();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return stash.Bursts().Idle(); }, 2000));
+  view.ReplyWaitOver();
+  EXPECT_EQ(stash.Server(0)->ReResolvePending, 1);
+  EXPECT_TRUE(stash.Server(0)->IP().isEmpty());  // looked up afresh
+  EXPECT_TRUE(view.ReResolveTimer().isActive());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !stash.Server(0)->IP().isEmpty(); }, 1000));
+  view.ReResolveRetry();
+  EXPECT_TRUE(stash.Server(0)->RetriedOnce);
+  EXPECT_EQ(Column(scPing), QStringList{"..."});
+  view.ReplyWaitOver();  // silent again: only the mark is cleared
+  EXPECT_FALSE(stash.Server(0)->RetriedOnce);
+  EXPECT_EQ(stash.Server(0)->ReResolvePending, 0);
+  EXPECT_FALSE(view.ReResolveTimer().isActive());
+}
+
+TEST_F(ServerViewTest, FiltersNarrowTheList) {
+  Add("10.0.5.1", 7778, "Full", "40", "12");
+  Add("10.0.5.2", 7778, "Empty", "50", "0");
+  view.FilterPanel()->SetFilter(kPlayersFilter, "> 0", true);
+  view.LayoutFilters(true);  // repopulates with the new filters
+  EXPECT_EQ(Column(scServer), QStringList{"Full"});
+}
+
+TEST_F(ServerViewTest, StatusHighlightAlternatesAndFlashes) {
+  view.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+  view.SetStatusText(0, "one", true, true);
+  EXPECT_EQ(view.StatusLine()->LastPanel0Colour(), TStatusLine::kGreen);
+  EXPECT_TRUE(view.StatusLine()->FlashTimer().isActive());
+  view.SetStatusText(0, "two", false, true);
+  EXPECT_EQ(view.StatusLine()->LastPanel0Colour(), TStatusLine::kNavy);
+  EXPECT_FALSE(view.StatusLine()->FlashTimer().isActive());
+  view.SetStatusText(0, "three", true, true);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Status() == "  three"; }, 1000));
+}
+
+// A server on 127.0.0.1 that answers the text protocol at once, as a LAN server does.
+class AnsweringViewTest : public ServerViewTest {
+ protected:
+  AnsweringViewTest()
+      : fake([](const QByteArray&) {
+          return QList<QByteArray>{
+              "\\hostname\\Near\\mapname\\CTF-Face\\gametype\\CTFGame\\numplayers\\1"
+              "\\maxplayers\\8\\player_0\\Ann\\frags_0\\3\\ping_0\\ 12\\team_0\\0"
+              "\\final\\"};
+        }) {
+    Add("127.0.0.1", fake.Port(), "Near", "40");
+    Add("127.0.0.1", testing::ClosedPort(), "Far", "50");
+    QObject::connect(&stash, &TServerStash::OnServerUpdated, &view,
+                     [this](const QString& key) { view.ServerUpdated(stash.IndexOf(key)); });
+    view.SetPingServerOnSelect(true);
+    view.PopulateServerGrid(true, true);
+    view.show();
+  }
+  QPoint CellCenter(int row, int col) const {
+    const TkorvStringGrid* grid = view.ServerGrid();
+    return grid->visualRect(grid->model()->index(row - grid->FixedRows(), col)).center();
+  }
+  int RowOf(const QString& key) const { return view.FindServerRow(key); }
+
+  testing::FakeServer fake;
+};
+
+TEST_F(AnsweringViewTest, AReplyWhileTheButtonIsDownFillsTheDetailsOnRelease) {
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+  QWidget* viewport = view.ServerGrid()->viewport();
+  const QPoint at = CellCenter(RowOf(fake.Key()), scServer);
+  ASSERT_TRUE(view.SelectServer(stash.Key(1)));  // the click below moves to another row
+  QTest::mousePress(viewport, Qt::LeftButton, {}, at);
+  ASSERT_EQ(view.SelectedServerKey(), fake.Key());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return stash.Find(fake.Key())->NumPlayers() == "1"; }, 3000));
+  EXPECT_EQ(view.PlayerGrid()->Cells(pcPlayer, 1), "");  // held back while the button is down
+  QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
+  EXPECT_EQ(view.PlayerGrid()->Cells(pcPlayer, 1), "Ann");
+  EXPECT_EQ(view.PlayerGrid()->Cells(pcPing, 1), " 12");
+  EXPECT_EQ(view.SettingGrid()->Cells(stValue, 1), "127.0.0.1:" + QString::number(fake.Port() - 1));
+  EXPECT_EQ(fake.Requests().size(), 1);  // the release queries nothing more
+
+  // Dragged to another row: that row is selected, and queried, when the button goes up.
+  const QPoint far = CellCenter(RowOf(stash.Key(1)), scServer);
+  QTest::mousePress(viewport, Qt::LeftButton, {}, at);
+  ASSERT_EQ(fake.Requests().size(), 1);  // the same row: no new selection
+  QTest::mouseMove(viewport, far);
+  QMouseEvent move(QEvent::MouseMove, far, viewport->mapToGlobal(far), Qt::NoButton, Qt::LeftButton,
+                   Qt::NoModifier);
+  QApplication::sendEvent(viewport, &move);
+  ASSERT_EQ(view.SelectedServerKey(), stash.Key(1));
+  EXPECT_EQ(view.LastSelectedServerKey(), fake.Key());
+  QTest::mouseRelease(viewport, Qt::LeftButton, {}, far);
+  EXPECT_EQ(view.LastSelectedServerKey(), stash.Key(1));
+  EXPECT_EQ(view.ServerGrid()->Cells(scPing, RowOf(stash.Key(1))), "...");
+  EXPECT_EQ(view.PlayerGrid()->Cells(pcPlayer, 1), "");
+}
+
+TEST_F(AnsweringViewTest, LeftAndRightStayOnTheServer) {
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+  TkorvStringGrid* grid = view.ServerGrid();
+  grid->setFocus();
+  ASSERT_TRUE(view.SelectServer(stash.Key(1)));
+  ASSERT_TRUE(view.SelectServer(fake.Key()));
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return view.PlayerGrid()->Cells(pcPlayer, 1) == "Ann"; }, 3000));
+  ASSERT_EQ(fake.Requests().size(), 1);
+  for (const Qt::Key key : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Left}) {
+    const int col = grid->Col();
+    QTest::keyClick(grid, key);
+    EXPECT_NE(grid->Col(), col);  // the cursor did move
+    EXPECT_EQ(view.SelectedServerKey(), fake.Key());
+    EXPECT_EQ(view.PlayerGrid()->Cells(pcPlayer, 1), "Ann") << "details blanked";
+    EXPECT_EQ(fake.Requests().size(), 1) << "queried again";
+  }
+  // Up and Down change the row: that is a new selection.
+  const int row = grid->Row();
+  QTest::keyClick(grid, row == grid->FixedRows() ? Qt::Key_Down : Qt::Key_Up);
+  EXPECT_NE(view.SelectedServerKey(), fake.Key());
+  EXPECT_EQ(view.LastSelectedServerKey(), view.SelectedServerKey());
+  QTest::keyClick(grid, row == grid->FixedRows() ? Qt::Key_Up : Qt::Key_Down);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return fake.Requests().size() == 2; }, 3000));
+}
+
+}  // namespace
+}  // namespace zorvane

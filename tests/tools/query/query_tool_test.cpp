@@ -1,0 +1,348 @@
+// Starts the built zorvane-query against fake servers on 127.0.0.1.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QDir>
+#include <QFile>
+#include <QElapsedTimer>
+#include <QNetworkDatagram>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "support/binary_builder.h"
+#include "tools/query/plain_text.h"
+#include "support/fake_server.h"
+#include "support/farm_process.h"
+
+namespace zorvane {
+namespace {
+
+using testing::BinaryBuilder;
+using testing::FakeServer;
+
+struct TToolRun {
+  int exitCode = -1;
+  QByteArray out, err;
+};
+
+// The fake servers answer from this process's event loop, so keep it turning while waiting.
+TToolRun RunTool(const QStringList& args, int deadlineMs = 60000) {
+  QProcess process;
+  process.start(QStringLiteral(ZORVANE_QUERY_TOOL), args);
+  EXPECT_TRUE(process.waitForStarted(10000));
+  const QDeadlineTimer deadline(deadlineMs);
+  while (!process.waitForFinished(10) && !deadline.hasExpired())
+    QCoreApplication::processEvents();
+  if (process.state() != QProcess::NotRunning) {
+    process.kill();
+    process.waitForFinished();
+    ADD_FAILURE() << "zorvane-query did not finish";
+  }
+  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+          process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+QList<QJsonObject> JsonLines(const QByteArray& out) {
+  QList<QJsonObject> objects;
+  for (const QByteArray& line : out.split('\n')) {
+    if (line.isEmpty()) continue;
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(line, &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << line.constData();
+    objects << doc.object();
+  }
+  return objects;
+}
+
+QList<QByteArray> TextReply(const QByteArray& name) {
+  return {"\\hostname\\" + name +
+              "\\mapname\\CTF-Face\\numplayers\\1\\maxplayers\\8\\gametype\\CTFGame"
+              "\\player_0\\Bob\\frags_0\\5\\ping_0\\50\\team_0\\1",
+          "\\timelimit\\20\\RemainingTime\\125\\final\\"};
+}
+
+QList<QByteArray> BinaryReply(const QByteArray& request) {
+  switch (request.size() > 4 ? request[4] : -1) {
+    case 0:
+      return {BinaryBuilder::Info("Bin Server", "DM-Rankin", "xDeathMatch", 2, 16)};
+    case 1:
+      return {BinaryBuilder(1).Str("AdminName").Str("Ann").Str("Mutator").Str("MutInstaGib").Bytes()};
+    case 2:
+      return {BinaryBuilder(2)
+                  .Player("Alice", 40, 7, 0x20000000)
+                  .Player("Zed", 60, -1, 0x40000000)
+                  .Bytes()};
+  }
+  return {};
+}
+
+TEST(toolsQueryCommand, JsonForTextBinaryNamedAndRefusedServers) {
+  FakeServer text([](const QByteArray&) { return TextReply("My Server"); });
+  FakeServer named([](const QByteArray&) { return TextReply("Named Server"); });
+  FakeServer binary(BinaryReply);
+  const int closed = testing::ClosedPort();
+  const QString namedKey = "localhost:" + QString::number(named.Port());
+  const QString closedKey = "127.0.0.1:" + QString::number(closed);
+
+  // A long wait: the run has to end because every server is done, not because time ran out.
+  const int waitMs = 15000;
+  const TToolRun run = RunTool({"--json", "--wait", QString::number(waitMs), text.Key(),
+                                namedKey, "--game", "UT2004", binary.Key(), "--game", "UT",
+                                closedKey});
+  ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+  const QList<QJsonObject> lines = JsonLines(run.out);
+  ASSERT_EQ(lines.size(), 5) << run.out.constData();
+
+  const QJsonObject t = lines[0];
+  EXPECT_EQ(t["Key"].toString(), text.Key());
+  EXPECT_EQ(t["Description"].toString(), "My Server");
+  EXPECT_EQ(t["MapName"].toString(), "CTF-Face");
+  EXPECT_EQ(t["NumPlayers"].toString() + "/" + t["MaxPlayers"].toString(), "1/8");
+  EXPECT_EQ(t["TimeLimit"].toString(), "20");
+  EXPECT_EQ(t["RemainingTime"].toString(), "2");  // 125 s in whole minutes
+  EXPECT_NE(t["Ping"].toString(), "9999");
+  EXPECT_EQ(t["Online"], QJsonValue(true));
+  const QJsonArray players = t["Players"].toArray();
+  ASSERT_EQ(players.size(), 1);
+  EXPECT_EQ(players[0].toObject()["Name"].toString(), "Bob");
+  EXPECT_EQ(players[0].toObject()["Team"].toString(), "blue");
+
+  const QJsonObject n = lines[1];
+  EXPECT_EQ(n["Key"].toString(), namedKey);
+  EXPECT_EQ(n["DNSName"].toString(), "localhost");
+  EXPECT_EQ(n["IP"].toString(), "127.0.0.1");
+  EXPECT_EQ(n["Description"].toString(), "Named Server");
+
+  const QJsonObject b = lines[2];
+  EXPECT_EQ(b["Key"].toString(), binary.Key());
+  EXPECT_EQ(b["Game"].toString(), "UT2004");
+  EXPECT_EQ(b["QueryVersion"].toInt(), 128);
+  EXPECT_EQ(b["Description"].toString(), "Bin Server");
+  EXPECT_EQ(b["NumPlayers"].toString() + "/" + b["MaxPlayers"].toString(), "2/16");
+  EXPECT_EQ(b["Settings"].toArray(),
+            (QJsonArray{QJsonObject{{"Name", "AdminName"}, {"Value", "Ann"}},
+                        QJsonObject{{"Name", "Mutator"}, {"Value", "MutInstaGib"}}}));
+  const QJsonArray binaryPlayers = b["Players"].toArray();
+  ASSERT_EQ(binaryPlayers.size(), 2);
+  EXPECT_EQ(binaryPlayers[0].toObject()["Team"].toString(), "red");
+  EXPECT_EQ(binaryPlayers[1].toObject()["Name"].toString(), "Zed");
+  EXPECT_EQ(binaryPlayers[1].toObject()["Frags"].toString(), "-1");
+  ASSERT_EQ(binary.Requests().size(), 3);
+  for (int type = 0; type < 3; ++type)
+    EXPECT_EQ(binary.Requests()[type], QByteArray("\x80\0\0\0", 4) + char(type));
+
+  const QJsonObject c = lines[3];
+  EXPECT_EQ(c["Key"].toString(), closedKey);
+  EXPECT_EQ(c["Ping"].toString(), "9999");
+  EXPECT_EQ(c["Online"], QJsonValue(false));
+
+  const QJsonObject summary = lines[4]["summary"].toObject();
+  EXPECT_EQ(summary["servers"].toInt(), 4);
+  EXPECT_EQ(summary["replied"].toInt(), 3);
+  EXPECT_LT(summary["elapsedMs"].toInt(waitMs), waitMs);
+}
+
+TEST(toolsQueryCommand, SilentServerEndsWithTheWaitAndIsListed) {
+  FakeServer silent([](const QByteArray&) { return QList<QByteArray>{}; });
+  const TToolRun run = RunTool({"--wait", "200", silent.Key()});
+  ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+  EXPECT_EQ(silent.Requests().size(), 1);
+  const QList<QByteArray> lines = run.out.trimmed().split('\n');
+  ASSERT_EQ(lines.size(), 2) << run.out.constData();
+  EXPECT_TRUE(lines[0].startsWith(QByteArray(silent.Key().toUtf8() + "\t9999\t"))) << lines[0].constData();
+  EXPECT_EQ(lines[1], "1 servers, 0 replied");
+}
+
+TEST(toolsQueryCommand, BadInputExitsTwoWithOneLine) {
+  for (const QStringList& args :
+       {QStringList{"--wait"}, QStringList{"--list", "/nonexistent/x"},
+        QStringList{"127.0.0.1:port"}, QStringList{"--dir", "/nonexistent/x", "--favorites"},
+        QStringList{"--game", "Quake", "127.0.0.1:7778"}, QStringList{"--list", "/dev/zero"}}) {
+    const TToolRun run = RunTool(args);
+    EXPECT_EQ(run.exitCode, 2) << qPrintable(args.join(' '));
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_TRUE(run.err.startsWith("zorvane-query: ")) << run.err.constData();
+    EXPECT_EQ(run.err.count('\n'), 1) << run.err.constData();
+  }
+}
+
+}  // namespace
+}  // namespace zorvane
+
+namespace zorvane {
+namespace {
+
+TEST(toolsQueryCommand, FavoritesOfASettingsFolderAreQueriedAndTheFolderIsLeftAlone) {
+  FakeServer text([](const QByteArray&) { return TextReply("Reported Name"); });
+  FakeServer binary([](const QByteArray& request) { return BinaryReply(request); });
+  QTemporaryDir dir;
+  QFile file(dir.filePath("zorvane.ini"));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("[settings]\nZorvane=2.91\n[server]\nserverCount=3\n"
+             "server[0]=127.0.0.1\\" + QByteArray::number(text.Port()) + "\\False\\Typed Name\n"
+             "server[1]=127.0.0.1\\" + QByteArray::number(binary.Port()) +
+             "\\True\\Old\\UT2004\nserver[2]=127.0.0.1\\7x\\True\\Bad\n");
+  file.close();
+  const QByteArray before = [&] {
+    QFile f(dir.filePath("zorvane.ini"));
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+  }();
+
+  const TToolRun run = RunTool({"--dir", dir.path(), "--favorites", "--json", "--wait", "5000"});
+  ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+  const QList<QJsonObject> lines = JsonLines(run.out);
+  ASSERT_EQ(lines.size(), 3);
+  EXPECT_TRUE(lines[0]["Favorite"].toBool());
+  EXPECT_EQ(lines[0]["Description"].toString(), "Typed Name");  // not auto-updated
+  EXPECT_EQ(lines[0]["MapName"].toString(), "CTF-Face");
+  EXPECT_EQ(lines[1]["Game"].toString(), "UT2004");
+  EXPECT_EQ(lines[1]["Description"].toString(), "Bin Server");
+  EXPECT_EQ(lines[2]["summary"].toObject()["replied"].toInt(), 2);
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"zorvane.ini"});
+  QFile after(dir.filePath("zorvane.ini"));
+  ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+  EXPECT_EQ(after.readAll(), before);
+}
+
+}  // namespace
+}  // namespace zorvane
+
+namespace zorvane {
+namespace {
+
+TEST(toolsQueryCommand, MasterRefreshListsQueriesAndSummarises) {
+  testing::FarmProcess farm(30, 0, 5);
+  ASSERT_TRUE(farm.Start());
+  const TToolRun run = RunTool(
+      {"--master", "127.0.0.1:" + QString::number(farm.MasterPort()), "--json", "--query-power", "0"});
+  ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+  const QList<QJsonObject> lines = JsonLines(run.out);
+  ASSERT_EQ(lines.size(), 31);
+  const QJsonObject summary = lines.last()["summary"].toObject();
+  EXPECT_EQ(summary["listed"].toInt(), 30);
+  EXPECT_EQ(summary["replied"].toInt(), 30);
+  EXPECT_EQ(summary["percent"].toInt(), 100);
+  EXPECT_TRUE(run.err.contains("Querying UT master server list..."));
+  EXPECT_TRUE(run.err.contains("Waiting for replies..."));
+}
+
+TEST(toolsQueryCommand, AnEmptyMasterListIsAnAnswerWithNothingListed) {
+  testing::FarmProcess farm(0, 0, 5);
+  ASSERT_TRUE(farm.Start());
+  const TToolRun run =
+      RunTool({"--master", "127.0.0.1:" + QString::number(farm.MasterPort()), "--json"});
+  ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+  const QList<QJsonObject> lines = JsonLines(run.out);
+  ASSERT_EQ(lines.size(), 1) << run.out.constData();
+  const QJsonObject summary = lines[0]["summary"].toObject();
+  EXPECT_EQ(summary["listed"], QJsonValue(0));
+  EXPECT_EQ(summary["replied"], QJsonValue(0));
+  EXPECT_EQ(summary["percent"], QJsonValue(0));
+}
+
+TEST(toolsQueryCommand, MasterFailureEndsWithStatusOne) {
+  const TToolRun run = RunTool({"--master", "127.0.0.1:1"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_TRUE(run.err.contains("Could not open connection to GameSpy")) << run.err.constData();
+  EXPECT_TRUE(run.out.isEmpty());
+}
+
+}  // namespace
+}  // namespace zorvane
+
+namespace zorvane {
+namespace {
+
+// A name that tries to add a row, split columns, colour the terminal red, and carries a colour
+// code whose colour bytes include a line break.
+const QByteArray kHostileName = QByteArray("Evil\r\n127.0.0.1:1\t0\t1/1\tfake\x1b[31mred") +
+                                QByteArray("\x1b\xff\x0a\x01", 4) + "Coloured";
+const QString kHostileNamePlain = "Evil  127.0.0.1:1 0 1/1 fakemredColoured";
+
+TEST(toolsQueryCommand, HostileNamesCannotAddRowsOrReachTheTerminal) {
+  FakeServer text([](const QByteArray&) { return TextReply(kHostileName); });
+  FakeServer binary([](const QByteArray& request) {
+    if (request.size() > 4 && request[4] == 0)
+      return QList<QByteArray>{BinaryBuilder::Info(kHostileName, "DM-\x1b[2J", "xDM", 0, 8)};
+    return BinaryReply(request);
+  });
+  const QStringList servers{"--wait", "5000", text.Key(), "--game", "UT2004", binary.Key()};
+
+  const TToolRun plain = RunTool(servers);
+  ASSERT_EQ(plain.exitCode, 0) << plain.err.constData();
+  const QList<QByteArray> rows = plain.out.split('\n');
+  ASSERT_EQ(rows.size(), 4) << plain.out.constData();  // two servers, the summary, ""
+  EXPECT_EQ(rows[2], "2 servers, 2 replied");
+  for (int i = 0; i < 2; ++i) {
+    const QList<QByteArray> columns = rows[i].split('\t');
+    ASSERT_EQ(columns.size(), 6) << rows[i].constData();
+    EXPECT_EQ(QString::fromUtf8(columns[5]), kHostileNamePlain);
+    for (char c : rows[i]) EXPECT_TRUE(uchar(c) >= 0x20 || c == '\t') << int(c);
+  }
+  EXPECT_EQ(rows[1].split('\t')[3], "DM-");  // the escape and the three bytes after it
+
+  const TToolRun json = RunTool(QStringList{"--json"} + servers);
+  ASSERT_EQ(json.exitCode, 0) << json.err.constData();
+  for (char c : json.out) EXPECT_TRUE(uchar(c) >= 0x20 || c == '\n') << int(c);
+  const QList<QJsonObject> objects = JsonLines(json.out);
+  ASSERT_EQ(objects.size(), 3);
+  for (int i = 0; i < 2; ++i) {
+    // Whatever the record keeps of the name, it reads back from the escaped JSON.
+    const QString name = objects[i]["Description"].toString();
+    EXPECT_TRUE(name.startsWith("Evil")) << qPrintable(name);
+    EXPECT_EQ(PlainText(name), kHostileNamePlain);
+  }
+}
+
+}  // namespace
+}  // namespace zorvane
+
+namespace zorvane {
+namespace {
+
+// Sends a text datagram that never ends a reply to whoever queried it, every 50 ms, forever.
+class TTricklingServer {
+ public:
+  TTricklingServer() {
+    socket_.bind(QHostAddress::LocalHost, 0);
+    QObject::connect(&socket_, &QUdpSocket::readyRead, [this] {
+      while (socket_.hasPendingDatagrams()) {
+        const QNetworkDatagram request = socket_.receiveDatagram();
+        client_ = request.senderAddress();
+        clientPort_ = quint16(request.senderPort());
+      }
+      timer_.start(50);
+    });
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      socket_.writeDatagram("\\hostname\\Trickle\\mapname\\DM-Deck16", client_, clientPort_);
+    });
+  }
+  QString Key() const { return "127.0.0.1:" + QString::number(socket_.localPort()); }
+
+ private:
+  QUdpSocket socket_;
+  QTimer timer_;
+  QHostAddress client_;
+  quint16 clientPort_ = 0;
+};
+
+TEST(toolsQueryCommand, TheWaitCountsFromTheLastDatagramThatCompletedSomething) {
+  TTricklingServer trickle;
+  FakeServer answering([](const QByteArray&) { return TextReply("Quick"); });
+  QElapsedTimer clock;
+  clock.start();
+  const TToolRun run = RunTool({"--wait", "400", answering.Key(), trickle.Key()}, 8000);
+  EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+  EXPECT_LT(clock.elapsed(), 5000);
+  EXPECT_TRUE(run.out.contains("\n2 servers, ")) << run.out.constData();
+}
+
+}  // namespace
+}  // namespace zorvane

@@ -1,0 +1,102 @@
+// zorvane-query: asks game servers for their status once and prints what came back.
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <cstdio>
+
+#include "config/configuration.h"
+#include "config/start_directory.h"
+#include "query/open_file_limit.h"
+#include "query/server_stash.h"
+#include "tools/query/mass_refresh_run.h"
+#include "tools/query/plain_text.h"
+#include "tools/query/query_options.h"
+#include "tools/query/query_run.h"
+#include "tools/query/server_json.h"
+
+namespace {
+
+using namespace zorvane;
+
+void Write(const QByteArray& line) {
+  std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+  std::fputc('\n', stdout);
+}
+
+// Messages of the configuration loader go to standard error.
+class TPrintingSink : public TMessageSink {
+ public:
+  void Show(TMessageKind, const QString& text) override {
+    std::fprintf(stderr, "zorvane-query: %s\n", qUtf8Printable(text));
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const long fileLimit = RaiseOpenFileLimit();
+  // Qt's own event dispatcher: the glib one walks a list of every socket watcher on each
+  // change, which grows with the square of the server count.
+  if (!qEnvironmentVariableIsSet("QT_NO_GLIB")) qputenv("QT_NO_GLIB", "1");
+  QCoreApplication app(argc, argv);
+
+  TQueryOptions options;
+  QString error;
+  if (!ParseQueryOptions(app.arguments().mid(1), options, error)) {
+    std::fprintf(stderr, "zorvane-query: %s\n", qUtf8Printable(error));
+    return 2;
+  }
+  if (options.Help) {
+    std::fputs(qUtf8Printable(QueryUsage()), stdout);
+    return 0;
+  }
+  // One socket per server, plus a few the process holds anyway.
+  const long needed = long(options.Targets.size()) + 32;
+  if (fileLimit >= 0 && fileLimit < needed)
+    std::fprintf(stderr, "zorvane-query: the open file limit is %ld, %ld servers need about %ld\n",
+                 fileLimit, long(options.Targets.size()), needed);
+
+  TServerStash stash;
+  stash.LocalPort = options.LocalPort;
+  TQueryRun run(stash, options.WaitMs);
+  if (options.Favorites) {
+    // The user's own files are only read: nothing is created or written.
+    TPrintingSink messages;
+    TConfiguration config;
+    const QString dir = ResolveStartDirectory(options.Dir, false);
+    if (!LoadConfiguration(config, dir, TConfigMode::ReadOnly, stash, messages)) return 2;
+    run.TrackAll();
+  }
+  run.Add(options.Targets);
+
+  QElapsedTimer elapsed;
+  elapsed.start();
+  TMassRefreshOutcome refreshed;
+  if (!options.Master.isEmpty()) {
+    refreshed = RunMassRefresh(stash, options.Master, options.QueryPower);
+    if (!refreshed.masterAnswered) return 1;  // its message is out already
+  } else {
+    run.Run(options.QueryPower);
+  }
+  const qint64 elapsedMs = elapsed.elapsed();
+
+  int replied = 0;
+  for (int i = 0; i < stash.Count(); ++i) {
+    const TServer& server = *stash.Server(i);
+    if (server.TextLatin1(TServerText::Ping) != kNoReplyPing) ++replied;
+    Write(options.Json ? ServerJson(stash.Key(i), server) : ServerTextLine(stash.Key(i), server));
+  }
+  if (options.Json && !options.Master.isEmpty())
+    Write(QStringLiteral("{\"summary\": {\"listed\": %1, \"replied\": %2, \"percent\": %3, "
+                         "\"elapsedMs\": %4}}")
+              .arg(refreshed.listed)
+              .arg(replied)
+              .arg(refreshed.replyPercent)
+              .arg(elapsedMs)
+              .toUtf8());
+  else if (options.Json)
+    Write(SummaryJson(stash.Count(), replied, elapsedMs));
+  else
+    Write(QStringLiteral("%1 servers, %2 replied").arg(stash.Count()).arg(replied).toUtf8());
+  return 0;
+}

@@ -1,0 +1,66 @@
+#include "tools/query/mass_refresh_run.h"
+
+#include <QEventLoop>
+#include <cstdio>
+
+#include "browse/mass_refresh.h"
+#include "query/server_stash.h"
+
+namespace zorvane {
+
+namespace {
+
+class THeadlessHost : public TMassRefreshHost {
+ public:
+  explicit THeadlessHost(QEventLoop& loop) : loop_(loop) {}
+  void ActivityLog(const QString& text) override { Print(text); }
+  void DebugLog(const QString&) override {}
+  void ShowStatus(const QString& text) override {
+    // The master sent a list (perhaps an empty one) once its parsing is announced.
+    if (text.startsWith(QLatin1StringView("Parsing master server list"))) listReceived_ = true;
+    Print(text);
+  }
+  bool ShowLowReplyNotice(const QString& text) override {
+    Print(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    return false;
+  }
+  void MassRefreshFinished() override { loop_.quit(); }
+  bool ListReceived() const { return listReceived_; }
+
+ private:
+  // The same text from the status bar and the log is printed once.
+  void Print(const QString& text) {
+    if (text == last_) return;
+    last_ = text;
+    std::fprintf(stderr, "%s\n", qUtf8Printable(text));
+  }
+
+  QEventLoop& loop_;
+  QString last_;
+  bool listReceived_ = false;
+};
+
+}  // namespace
+
+TMassRefreshOutcome RunMassRefresh(TServerStash& stash, const QString& master, int queryPower) {
+  QEventLoop loop;
+  THeadlessHost host(loop);
+  TMassRefresh refresh(stash, host);
+  refresh.QueryPower = queryPower;
+  refresh.Master = ParseMasterAddress(master).value_or(TMasterAddress{});
+  QObject::connect(&stash, &TServerStash::OnServerUpdated, &refresh,
+                   [&refresh](const QString& key) { refresh.ServerUpdated(key); });
+  TMassRefreshOutcome outcome;
+  // False both for a failed exchange and for an empty list; only the first is a failure.
+  if (refresh.StartMassRefresh(QStringLiteral("UT"))) {
+    if (refresh.MassRefreshing()) loop.exec();
+  } else if (!host.ListReceived()) {
+    return outcome;
+  }
+  outcome.masterAnswered = true;
+  outcome.listed = refresh.ServersListed();
+  outcome.replyPercent = outcome.listed > 0 ? refresh.ReplyPercent() : 0;
+  return outcome;
+}
+
+}  // namespace zorvane

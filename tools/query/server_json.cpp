@@ -1,0 +1,131 @@
+#include "tools/query/server_json.h"
+
+#include "query/server_record.h"
+
+namespace zorvane {
+
+namespace {
+
+class TJsonObject {
+ public:
+  explicit TJsonObject(QByteArray& out) : out_(out) { out_.append('{'); }
+  ~TJsonObject() { out_.append('}'); }
+
+  void Text(const char* name, QStringView value) { Name(name).append(JsonString(value)); }
+  void Number(const char* name, qint64 value) { Name(name).append(QByteArray::number(value)); }
+  void Flag(const char* name, bool value) { Name(name).append(value ? "true" : "false"); }
+  QByteArray& Name(const char* name) {
+    if (!first_) out_.append(", ");
+    first_ = false;
+    // Names are our own identifiers: no escaping needed.
+    return out_.append('"').append(name).append("\": ");
+  }
+
+ private:
+  QByteArray& out_;
+  bool first_ = true;
+};
+
+void AppendPlayers(QByteArray& out, const TServer& server) {
+  out.append('[');
+  bool first = true;
+  for (int slot = 0; slot < kPlayerSlots; ++slot) {
+    if (!server.PlayerInUse(slot)) continue;
+    if (!first) out.append(", ");
+    first = false;
+    TJsonObject player(out);
+    player.Number("Slot", slot);
+    for (std::size_t f = 0; f < kPlayerFieldCount; ++f)
+      player.Text(PlayerFieldName(TPlayerField(f)), server.PlayerText(slot, TPlayerField(f)));
+  }
+  out.append(']');
+}
+
+void AppendSettings(QByteArray& out, const TServer& server) {
+  out.append('[');
+  bool first = true;
+  for (int slot = 0; slot < server.SettingSlotsUsed(); ++slot) {
+    if (server.SettingFree(slot)) continue;
+    if (!first) out.append(", ");
+    first = false;
+    const RSetting setting = server.Setting(slot);
+    TJsonObject object(out);
+    object.Text("Name", setting.Name);
+    object.Text("Value", setting.Value);
+  }
+  out.append(']');
+}
+
+}  // namespace
+
+// Every control character (C0, DEL and C1, a colour code's escape included) is written as
+// \u00XX, so no output can move a terminal's cursor or break a line.
+QByteArray JsonString(QStringView text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  QString escaped;
+  escaped.reserve(text.size() + 2);
+  escaped.append(u'"');
+  for (QChar c : text) {
+    const char16_t u = c.unicode();
+    if (u == u'"' || u == u'\\') {
+      escaped.append(u'\\').append(c);
+    } else if (u < 0x20 || (u >= 0x7F && u <= 0x9F)) {
+      escaped.append(QLatin1StringView("\\u00"))
+          .append(QLatin1Char(kHex[u >> 4]))
+          .append(QLatin1Char(kHex[u & 0xF]));
+    } else {
+      escaped.append(c);
+    }
+  }
+  escaped.append(u'"');
+  return escaped.toUtf8();
+}
+
+QByteArray ServerJson(const QString& key, const TServer& server) {
+  using F = TServerText;
+  QByteArray out;
+  out.reserve(4096);
+  {
+    TJsonObject o(out);
+    o.Text("Key", key);
+    o.Text("Game", server.Game());
+    o.Number("QueryVersion", server.QueryVersion);
+    o.Number("ReResolvePending", server.ReResolvePending);
+    o.Flag("RetriedOnce", server.RetriedOnce);
+    o.Text("IP", server.IP());
+    o.Text("DNSName", server.DNSName());
+    o.Number("Port", server.Port);
+    o.Text("AutoUpdateDescription", server.AutoUpdateDescription());
+    o.Text("Ping", server.Ping());
+    o.Number("ReplyMark", server.ReplyMark);
+    o.Flag("CameOnline", server.CameOnline);
+    o.Flag("Online", server.Online);
+    o.Flag("BecamePopulated", server.BecamePopulated);
+    o.Flag("Populated", server.Populated);
+    o.Flag("Favorite", server.Favorite);
+    o.Flag("ReplyComplete", server.ReplyComplete);
+    o.Number("RepliesSeen", server.RepliesSeen);
+    o.Text("GameTypeName", server.GameTypeName());
+    o.Text("Description", server.Description());
+#define ZORVANE_JSON_TEXT(name) o.Text(ServerTextName(F::name), server.Text(F::name));
+    ZORVANE_STATUS_TEXTS(ZORVANE_JSON_TEXT)
+    ZORVANE_RULE_TEXTS(ZORVANE_JSON_TEXT)
+#undef ZORVANE_JSON_TEXT
+    AppendPlayers(o.Name("Players"), server);
+    AppendSettings(o.Name("Settings"), server);
+  }
+  return out;
+}
+
+QByteArray SummaryJson(int servers, int replied, qint64 elapsedMs) {
+  QByteArray out("{\"summary\": ");
+  {
+    TJsonObject o(out);
+    o.Number("servers", servers);
+    o.Number("replied", replied);
+    o.Number("elapsedMs", elapsedMs);
+  }
+  return out.append('}');
+}
+
+}  // namespace zorvane
