@@ -5,4 +5,4 @@ cd "$(dirname "$0")"
 source scripts/ensure-packages.sh
 ensure_packages
 configure_and_build build >&2
-exec build/src/zorvane "$@"
+exec build/src/app/zorvane "$@"

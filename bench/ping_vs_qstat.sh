@@ -28,7 +28,7 @@ SERVERS=${1:-${SERVERS:-5000}}
 BASE_PORT=${BASE_PORT:-10001}
 MASTER_PORT=${MASTER_PORT:-28992}
 POWER=${POWER:-3}
-QUERY=${ZORVANE_QUERY:-$BUILD_DIR/tools/zorvane-query}
+QUERY=${ZORVANE_QUERY:-$BUILD_DIR/tools/query/zorvane-query}
 PROBE=$BUILD_DIR/bench/bench_ping_burst
 FARM=$BUILD_DIR/tools/farm/zorvane-farm
 

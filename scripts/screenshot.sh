@@ -50,7 +50,7 @@ Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
 
-DISPLAY=":$display" "$build/src/zorvane" --dir "$work" >"$work/zorvane.log" 2>&1 &
+DISPLAY=":$display" "$build/src/app/zorvane" --dir "$work" >"$work/zorvane.log" 2>&1 &
 pids+=($!)
 sleep "${ZORVANE_SCREENSHOT_WAIT:-10}"
 DISPLAY=":$display" import -window root "$out"
