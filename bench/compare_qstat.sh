@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Side-by-side benchmark of zorvane-query and qstat (quakestat) on a local zorvane-farm.
 #
 #   bench/compare_qstat.sh [SERVERS] [BIG_SERVERS]

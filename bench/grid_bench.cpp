@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The sortable grid at server-list size: filling it, a header click that sorts a numeric
 // column (the budget is 100 ms for 10,000 rows), and finding a row by its server key.
 // Runs on the offscreen platform; times are wall clock, painting included where named.

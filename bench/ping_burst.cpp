@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A mass refresh from a master on 127.0.0.1 (a zorvane-farm), measuring what the user sees:
 // the pings it reports and how long the event loop went without a turn while the burst was
 // sent and the replies came in. A probe timer due every 5 ms records its own lateness.

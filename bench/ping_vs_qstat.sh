@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Pings of a mass refresh against qstat's on the same local zorvane-farm, and the event loop's
 # largest stall during the burst.
 #

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Parse cost of one reply datagram of each kind.
 
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Loading the settings file's UT99 key list: 100,000 entries, in descending and in ascending
 // order (descending was the slow case while every entry was inserted in sorted place).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Heap bytes one answered server costs in the stash, with and without its socket. Fills the
 // records straight from reply datagrams: nothing goes over the network.
 

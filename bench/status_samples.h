@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Reply datagrams shaped like a busy public server's, shared by the benchmarks.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Speed of a server view over 10,000 servers (offscreen): filling the grid, a header click on
 // "Ping", and a whole list of replies arriving one by one. Run by hand.
 

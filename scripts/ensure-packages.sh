@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Sourced by run.sh and test.sh: installs the Debian packages the build needs.
 # As root it runs apt-get; otherwise it prints the exact command and stops.
 zorvane_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins libgtest-dev libgmock-dev

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Photographs the program as a user sees it after a start-up query of a local farm, without a
 # desktop: Xvfb, zorvane-farm and the program on a fresh settings folder, then a picture of the
 # whole screen. Needs Debian's xvfb and imagemagick.

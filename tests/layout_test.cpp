@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The libraries depend only downward (gui -> browse -> config -> query), and the core takes
 // nothing from Qt but QtCore and QtNetwork. Checked over every source file's includes.
 
@@ -89,6 +90,20 @@ TEST(LayoutTest, LibrariesIncludeOnlyDownward) {
       }
     }
   }
+}
+
+TEST(LayoutTest, EverySourceFileNamesItsLicence) {
+  QDirIterator it(kSource, {QStringLiteral("*.h"), QStringLiteral("*.cpp"), QStringLiteral("*.in")},
+                  QDir::Files, QDirIterator::Subdirectories);
+  int files = 0;
+  while (it.hasNext()) {
+    QFile file(it.next());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readLine().trimmed(), "// SPDX-License-Identifier: GPL-2.0-or-later")
+        << file.fileName().toStdString();
+    ++files;
+  }
+  EXPECT_GT(files, 90);
 }
 
 }  // namespace

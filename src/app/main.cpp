@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // zorvane: the program. "--dir DIR" names the folder of its configuration files.
 
 #include <QApplication>

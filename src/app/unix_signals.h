@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Turns SIGTERM and SIGINT into a Qt signal on the event loop, so the window closes (and saves)
 // as "Exit" does when the desktop session ends or the program is stopped from a terminal.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "browse/filter_layout.h"
 
 #include "browse/filter_table.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Where the filter boxes of a view go: the panel's side decides how many boxes share a row and
 // the margins; the used boxes (team boxes only in team views) fill the rows in index order.

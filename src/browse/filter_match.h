@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Whether a server value fits a filter's text, and whether a server fits a view's filters.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What each of the fifteen filters compares and offers, as data: the boxes of every view, the
 // "Use These Filters" dialog and the matching all read it from here.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A mass refresh: the master server's list, one paced burst of status queries, the counting of
 // replies until they stop (4020 ms after the last one), then one rebuild of every view. It

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What a server view shows of a server, decided without widgets: which servers a view lists,
 // the texts of a server row, the player and setting rows, the count text.

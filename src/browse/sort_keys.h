@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The grids' sort order, decided without widgets: the text keys a column sorts by and the row
 // order those keys give.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The cells behind a TkorvStringGrid, addressed the way the grid is: by column and grid row,
 // where the first FixedRows() grid rows are the header (shown by the view's horizontal header)

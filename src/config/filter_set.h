@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The fifteen filters of a server view, in index order; their names are the keys under which
 // each game type's filter values and in-use flags are stored.

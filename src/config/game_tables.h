@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The games, their paths and the game types, kept in "utGameType.ini". Each game type gets a
 // tab (a server view) of its own; "Other" and "Favorite" are built in.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // How the grids are sorted: the direction, the stored sort of each of the five grids whose
 // sort and column widths are kept, and their names in the settings file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // An INI file held wholly in memory. Sections and keys compare ignoring case; a value is
 // everything after the first "=". Lines that are not key/value pairs (comments, blank lines,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Where the configuration code reports what the user must be told. The window shows each
 // message as a box; tests and the command-line tools record or print them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The settings file "zorvane.ini": every preference, the favourites, the watched players and
 // maps, the layout and the UT99 engine keys. Read once at start, written once at close; in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Finding installed games. On Linux the games run under Wine, whose registry is a text file:
 // the root of file classes is "Software\\Classes" in $WINEPREFIX/system.reg, and Windows

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The binary status protocol of UT2003 and UT2004 servers: a 5-byte request per reply type
 // (0 server information, 1 rules, 2 players) and one reply per request, little-endian.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Records of the game-type configuration. Every editable value is held twice: the committed
 // value the program uses and saves, and a working copy only the editing dialogs change.

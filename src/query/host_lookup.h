@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Asynchronous host-name look-up, replaceable so tests never depend on a name server.
 

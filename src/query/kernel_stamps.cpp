@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "query/kernel_stamps.h"
 
 #include <sys/socket.h>

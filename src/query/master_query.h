@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The master server list: one blocking TCP exchange with a GameSpy-style master that yields the
 // addresses of every public UT server, which then replace the non-favourite servers of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "query/open_file_limit.h"
 
 #include <sys/resource.h>

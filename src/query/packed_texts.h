@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A fixed number of texts packed into one heap block, so that a record with many mostly short
 // or empty values costs a few hundred bytes instead of a QString header (and allocation) per

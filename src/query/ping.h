@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Resolution of servers added by DNS name. The echo itself is not needed (a server's ping is
 // the round trip of its status query), so TICMP resolves the name asynchronously and reports

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "query/query_burst.h"
 
 #include "query/server_stash.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Runs bursts of status queries paced by TQueryPacer without blocking: a pause is a precise
 // timer, so the event loop reads the replies that come in between batches and their pings

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Pacing of a burst of status queries by the user's delay strength ("queryPower"):
 // strength 1 to 9 pauses 1 ms after every (10 - strength)th query, strength 10 or more pauses

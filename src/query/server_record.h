@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The record of one known server, with its 32 player slots and 200 setting slots. Every value
 // is text, as it came off the wire or after the vocabulary conversions.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The one cache of every known server: adds servers, sends their status queries over each
 // server's own transport, reads the replies of both protocols into the records, and reports

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The backslash text protocol of UT servers: "\key\value\key\value...", a reply spread over
 // one or more datagrams, the last one carrying "\final\".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The per-server UDP socket in three layers: TNMUDP moves datagrams, TkorvNMUDP hands each one
 // on as bytes, TkorvUDP adds what a server query needs (owner's name, reply mark, round trip).

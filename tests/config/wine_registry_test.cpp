@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "config/wine_registry.h"
 
 #include <gtest/gtest.h>

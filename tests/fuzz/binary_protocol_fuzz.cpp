@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Binary protocol replies (UT2003, UT2004): datagrams in order into one record.
 
 #include "fuzz_support.h"

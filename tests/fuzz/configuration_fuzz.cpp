@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The whole configuration: load, save, load, save. The second load holds the same favourites
 // as the first, and the second save writes the same keys and values as the first (favourites,
 // games, game types and settings are stable).

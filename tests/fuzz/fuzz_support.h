@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Shared pieces of the fuzz harnesses: they run under libFuzzer (clang) and as ordinary tests
 // that replay the stored inputs (any compiler).

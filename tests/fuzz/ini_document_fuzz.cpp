@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The INI document: a file read and written back is unchanged; values written read back; keys
 // nobody wrote keep their values.
 //

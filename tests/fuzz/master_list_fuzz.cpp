@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The master server's greeting and list: the first datagram-like part is the greeting, the rest
 // (separated by a line "||") the list.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Runs a fuzz harness over stored inputs: the files given and every file under the folders
 // given (missing folders are skipped), in name order. A failing input ends the run with the harness's message after
 // the input's name.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Text protocol replies: datagrams in order into one record, as the transport hands them over.
 
 #include "fuzz_support.h"

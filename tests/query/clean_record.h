@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Checks that a record holds no text a server could use to break a line or drive a terminal.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "query/master_query.h"
 
 #include <gtest/gtest.h>

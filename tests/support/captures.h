@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Replies captured from real servers (tests/data): datagrams separated by a line "||".
 

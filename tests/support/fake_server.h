@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A game server on 127.0.0.1 for tests: answers every datagram it receives with the datagrams
 // a reply function returns, each sent separately.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A zorvane-farm process on free loopback ports, for tests that need many real servers.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // GoogleTest entry for widget tests: a QApplication on the offscreen platform.
 #include <QApplication>
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // GoogleTest entry with a Qt application object, so tests can run the event loop.
 #include <QCoreApplication>
 #include <gtest/gtest.h>

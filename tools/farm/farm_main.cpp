@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // zorvane-farm: a crowd of UT and UT2004 servers and a master on 127.0.0.1, for tests,
 // benchmarks and trying the program without the internet.
 

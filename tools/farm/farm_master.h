@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The farm's master server: greets with a challenge and no line end (as masters do today),
 // closes on a wrong validation, and otherwise lists every UT server of the farm.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // What a farm server says. Everything follows from (seed, index) alone, so the farm stores
 // nothing per server and builds each reply when it is asked for.

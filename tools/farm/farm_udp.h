@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The farm's game servers: one UDP socket per server on 127.0.0.1, all watched through a single
 // epoll descriptor, so a burst costs the same per datagram whether the farm runs ten servers or

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // zorvane-query: asks game servers for their status once and prints what came back.
 
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "tools/query/mass_refresh_run.h"
 
 #include <QEventLoop>

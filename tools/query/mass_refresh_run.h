@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // zorvane-query --master: a whole mass refresh without a window. Status and log lines go to
 // standard error in the program's own words.

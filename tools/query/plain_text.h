@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The plain-text output of zorvane-query: one tab-separated line per server. Texts that came
 // from the network are made safe for a terminal and for tools that split lines and columns.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Command line of zorvane-query. Parsing never touches the network; the only I/O is reading
 // the --list files and checking that the --dir folder exists.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // One query round over a stash: sends the burst, then runs the event loop until every server is
 // done or no datagram has completed anything for the wait time.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // One line of JSON per server record, keys in record order (QJsonObject would sort them).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A field of a dialog as one piece: a caption at the left and a box beside it that grows with
 // the panel. TkorvEdit and TkorvCombobox put an edit box or a drop-down box into it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The font rule every control of the program follows: the program-wide font when the user has
 // chosen one; otherwise the platform's font, shrunk on screens above 96 dots per inch so that

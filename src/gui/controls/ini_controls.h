@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The captioned edit and drop-down boxes that know the INI value they stand for. TkorvINI
 // fills and stores them; the controls themselves never touch a file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The captioned drop-down box. It reports a change only when the text differs (ignoring case)
 // from the last committed one, so picking the value already shown reports nothing.

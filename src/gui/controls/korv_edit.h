@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The captioned edit box. Every change of its text is reported at once; LastText is the
 // owner's to keep.

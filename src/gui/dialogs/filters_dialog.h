@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // "Use These Filters": which of the fifteen filters every view uses, one check box each.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Binds an INI file to the INI-aware controls inside a container, and builds on the fly a
 // dialog with one edit row per INI key (the UT99 setup command lets the user edit chosen keys

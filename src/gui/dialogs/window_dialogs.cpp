@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/dialogs/window_dialogs.h"
 
 #include <QApplication>

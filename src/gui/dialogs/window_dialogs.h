@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The boxes the main window shows. The window asks through this interface so that tests can
 // answer them without a modal loop.

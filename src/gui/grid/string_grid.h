@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // TkorvStringGrid: the program's text grid. Cells are addressed by column and row; row 0 is
 // the header (drawn by the grid's own header view) while FixedRows() is 1, and the data rows

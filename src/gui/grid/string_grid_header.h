@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The header row of a TkorvStringGrid: raised 3D cells, the sort column's arrow, the pressed
 // look that follows a held left button across the cells, and the clicks that sort. The

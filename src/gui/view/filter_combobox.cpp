@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/view/filter_combobox.h"
 
 #include "browse/filter_layout.h"

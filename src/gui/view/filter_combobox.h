@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // One filter box of a server view: a captioned pure drop-down list of the filter's choices,
 // knowing how to compare and whether it is in use.

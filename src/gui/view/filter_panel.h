@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The fifteen filter boxes of one server view on the panel the view docks at one of its sides.
 // The view keeps the panel docked on FilterPanelAlign's side and populates its server grid

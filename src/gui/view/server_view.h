@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // TkorvUTServerView: the servers of one game type. A server grid on top, the selected server's
 // players (left) and settings (right) below it, the filter boxes on one side, a status line at

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // A server view's status line: owner-drawn panels for messages (0), the version (1) and, once
 // debugging was turned on, the refresh rate (2). A highlighted message is drawn bold white on

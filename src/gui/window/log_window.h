@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The log window ("Log"): every line is the text, " -- " and the date and time, the newest on
 // top.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // TfrmZorvane: the main window. It owns the stash, one server view per shown game type plus
 // "Other" and "Favorites", the two monitor pages, the log, the tray icon and the mass refresh,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/dialogs/korv_ini.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/view/server_view.h"
 
 #include <gtest/gtest.h>

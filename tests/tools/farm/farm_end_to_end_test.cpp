@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Starts the built zorvane-farm and queries it like the program does: master list first, then
 // every server.
 #include <gtest/gtest.h>

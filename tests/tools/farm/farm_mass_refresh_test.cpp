@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A whole mass refresh of 500 farm servers through the controller the window uses.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Starts the built zorvane-query against fake servers on 127.0.0.1.
 
 #include <gtest/gtest.h>
