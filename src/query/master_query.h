@@ -2,7 +2,9 @@
 #pragma once
 // The master server list: one blocking TCP exchange with a GameSpy-style master that yields the
 // addresses of every public UT server, which then replace the non-favourite servers of the
-// stash. It blocks the calling (GUI) thread by design, for at most the time-outs below.
+// stash. It blocks the calling (GUI) thread by design, for at most the time-outs below. The
+// waits are QTcpSocket's waitFor* calls, which run no event loop: nothing else of the program
+// runs meanwhile, so no handler can re-enter the stash while the list replaces its servers.
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -62,6 +62,12 @@ class TNMUDP : public QObject {
 
   // Sends one datagram to RemoteHost:RemotePort. Throws UDPSockError ("Invalid buffer",
   // "Null Remote Address", "Host Lookup Canceled").
+  //
+  // Re-entrancy: a RemoteHost that is not a dotted address is looked up in a nested event
+  // loop, so timers, replies to other sockets and user input run before this returns, and a
+  // handler may even delete this transport; that ends the send with "Host Lookup Canceled"
+  // and nothing of the object is touched afterwards. Callers must not hold iterators into
+  // containers that such handlers change. Dotted addresses (all the stash sends) never wait.
   void SendBuffer(QByteArray buffer);
   // Copies the last datagram received; returns its byte count.
   int ReadBuffer(QByteArray& buffer) const;
@@ -85,7 +91,15 @@ class TNMUDP : public QObject {
   void OnDataReceived(int numberBytes, const QString& fromIP, int port);
   void OnDataSend();
   void OnStatus(const QString& status);
+  // The two signals below pass values back: connect them directly (the default within this
+  // one thread), never queued, and answer through the references before returning.
+  //
+  // The first failed look-up of RemoteHost. The look-up is tried once more whatever the
+  // handler answers; handled is kept for the handlers that follow the original interface.
   void OnInvalidHost(bool& handled);
+  // SendBuffer was given an empty buffer. A handler may put bytes into buffer and must set
+  // handled to go on; otherwise "Invalid buffer" is thrown. Asked again while the buffer stays
+  // empty, at most 16 times.
   void OnBufferInvalid(bool& handled, QByteArray& buffer);
 
  private:

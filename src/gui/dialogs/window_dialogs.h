@@ -2,6 +2,10 @@
 #pragma once
 // The boxes the main window shows. The window asks through this interface so that tests can
 // answer them without a modal loop.
+//
+// Re-entrancy: a real box runs a nested event loop, so replies, timers and even a close of the
+// window are handled before a call returns. Callers re-check what they depend on afterwards
+// (the window stops its start-up when it was closed during a notice).
 
 #include <QString>
 
