@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "config/ini_utils.h"
+#include "config/settings_table.h"
 #include "query/network_text.h"
 #include "query/server_stash.h"
 #include "query/vocabulary.h"
@@ -14,38 +15,10 @@ namespace zorvane {
 namespace {
 
 const QString kSettings = QString::fromLatin1(kSettingsSection);
+const QString kStampKey = QStringLiteral("Zorvane");
 
 QString Indexed(const char* prefix, int i) {
   return QString::fromLatin1(prefix) + u'[' + QString::number(i) + u']';
-}
-
-bool ReadIntIn(const TIniDocument& ini, const QString& key, const QString& def, int& value) {
-  return ReadInteger(ini.ReadString(kSettings, key, def), value);
-}
-
-// The value when it reads and lies in lo..hi, else fallback.
-int RangedInteger(const TIniDocument& ini, const QString& key, int def, int lo, int hi,
-                  int fallback) {
-  int value = 0;
-  if (!ReadIntIn(ini, key, QString::number(def), value)) return fallback;
-  return value >= lo && value <= hi ? value : fallback;
-}
-
-bool Flag(const TIniDocument& ini, const char* key, const char* def) {
-  return ReadFlag(ini, kSettings, QString::fromLatin1(key), QString::fromLatin1(def));
-}
-
-QString Text(const TIniDocument& ini, const char* key, const QString& def) {
-  return ini.ReadString(kSettings, QString::fromLatin1(key), def);
-}
-
-// One of the accepted texts (returned in its own spelling), or fallback.
-QString OneOf(const QString& value, std::initializer_list<const char*> accepted,
-              const QString& fallback) {
-  for (const char* text : accepted)
-    if (value.compare(QLatin1StringView(text), Qt::CaseInsensitive) == 0)
-      return QString::fromLatin1(text);
-  return fallback;
 }
 
 // The entries of a counted list ("serverCount" and "server[N]", "count" and "[N]").
@@ -157,19 +130,27 @@ void SaveColumnWidths(TIniDocument& ini, const char* grid, const std::vector<int
 
 // The layout block: an unreadable number ends it, leaving the rest as designed.
 void LoadWindowLayout(const TIniDocument& ini, TSettings& s) {
+  const auto read = [&](const TSettingMember& member, int& value) {
+    return ReadInteger(ini.ReadString(kSettings, SettingKey(member), QStringLiteral("0")), value);
+  };
   int width = 0, height = 0, info = 0, player = 0;
-  if (!ReadIntIn(ini, QStringLiteral("windowWidth"), QStringLiteral("0"), width)) return;
-  if (!ReadIntIn(ini, QStringLiteral("windowHeight"), QStringLiteral("0"), height)) return;
+  if (!read(&TSettings::windowWidth, width)) return;
+  if (!read(&TSettings::windowHeight, height)) return;
   const bool sized = width >= 1 && width <= 1999 && height >= 1 && height <= 1999;
-  s.windowWidth = sized ? width : 871;
-  s.windowHeight = sized ? height : 600;
-  if (!ReadIntIn(ini, QStringLiteral("infoHeight"), QStringLiteral("0"), info)) return;
+  const TSettings designed;
+  s.windowWidth = sized ? width : designed.windowWidth;
+  s.windowHeight = sized ? height : designed.windowHeight;
+  if (!read(&TSettings::infoHeight, info)) return;
   if (info >= 1 && info <= 1499) s.infoHeight = std::min(info, s.windowHeight);
-  if (!ReadIntIn(ini, QStringLiteral("playerWidth"), QStringLiteral("0"), player)) return;
+  if (!read(&TSettings::playerWidth, player)) return;
   if (player >= 1 && player <= 1499) s.playerWidth = std::min(player, s.windowWidth);
 }
 
 }  // namespace
+
+TSettings::TSettings() {
+  for (const TSettingEntry& entry : SettingsTable()) SetDefault(entry, *this);
+}
 
 bool StampBelow(const QString& stamp, const QString& than) {
   return stamp < than;
@@ -184,18 +165,10 @@ void LoadUt99Keys(const TIniDocument& ini, TSettings& s) {
 }
 
 void LoadStartupSettings(const TIniDocument& ini, TSettings& s) {
-  s.stamp = Text(ini, "Zorvane", QStringLiteral("0"));
-  const QString font = Text(ini, "fontName", QStringLiteral("not there"));
-  s.fontName = font == u"not there"
-                   ? font
-                   : OneOf(font, {"MS Sans Serif", "Tahoma", "Times New Roman", "Verdana"},
-                           QStringLiteral("MS Sans Serif"));
-  int size = 8;
-  s.fontSize = ReadIntIn(ini, QStringLiteral("fontSize"), QStringLiteral("8"), size)
-                   ? std::clamp(size, 6, 12)
-                   : 8;
-  s.skipDefaultPathsInfo = ini.ReadBool(kSettings, QStringLiteral("skipDefaultPathsInfo"), false);
-  s.debug = !Text(ini, "debug", QString()).isEmpty();
+  s.stamp = ini.ReadString(kSettings, kStampKey, QStringLiteral("0"));
+  for (const TSettingEntry& entry : SettingsTable())
+    if (entry.atStartup) LoadSetting(ini, entry, s);
+  s.debug = !ini.ReadString(kSettings, QStringLiteral("debug"), QString()).isEmpty();
 }
 
 void LoadFilters(const TIniDocument& ini, const TIniDocument& gameTypeIni, const QString& gameType,
@@ -218,7 +191,10 @@ void LoadFilters(const TIniDocument& ini, const TIniDocument& gameTypeIni, const
 void LoadSettings(const TIniDocument& ini, const TIniDocument& gameTypeIni,
                   const std::vector<std::unique_ptr<TGameType>>& gameTypes, TServerStash& stash,
                   TSettings& s) {
-  s.tabsMultiline = Flag(ini, "tabsMultiline", "0");
+  for (const TSettingEntry& entry : SettingsTable())
+    if (!entry.atStartup) LoadSetting(ini, entry, s);
+  LoadWindowLayout(ini, s);
+
   for (const auto& type : gameTypes) LoadFilters(ini, gameTypeIni, type->Name.Value, s);
   for (const int filter : {kVersionFilter, kPlayersFilter}) {
     const QString key = QString::fromLatin1(kFilterNames[filter]);
@@ -230,59 +206,17 @@ void LoadSettings(const TIniDocument& ini, const TIniDocument& gameTypeIni,
       set.used[filter] = true;
     }
   }
-  s.autoPingServer = Flag(ini, "autoPingServer", "1");
-  s.filterLocation = OneOf(Text(ini, "filterLocation", QStringLiteral("right")),
-                           {"top", "bottom", "left", "right"}, QStringLiteral("top"));
-  s.localPort = RangedInteger(ini, QStringLiteral("localPort"), 7778, 0, 65535, 7778);
-  s.refreshRate = RangedInteger(ini, QStringLiteral("refreshRate"), 0, 0, 1800000, 0);
-  s.pingWaitTime = RangedInteger(ini, QStringLiteral("pingWaitTime"), 2000, 2000, 4000, 3000);
-  s.autoRefreshSelectedServerOnly = Flag(ini, "autoRefreshSelectedServerOnly", "0");
-  LoadWindowLayout(ini, s);
 
   LoadFavorites(ini, stash);
   s.watchedPlayers = ReadNameList(ini, "player", "player");
   s.watchedMaps = ReadNameList(ini, "map", "map");
 
-  s.confirmServerDelete = Flag(ini, "confirmServerDelete", "1");
-  s.confirmPlayerDelete = Flag(ini, "confirmPlayerDelete", "1");
-  s.confirmMapDelete = Flag(ini, "confirmMapDelete", "1");
-  s.lastSelectedServer = Text(ini, "lastSelectedServer", QString());
-  s.defaultVersion = Text(ini, "defaultVersion", QStringLiteral("UT"));
-  s.defaultGame = Text(ini, "defaultGame", QStringLiteral("UT"));
-  s.serverOnlineSound = Text(ini, "serverOnlineSound", QStringLiteral("server.wav"));
-  s.serverPopulatedSound = Text(ini, "serverPopulatedSound", QStringLiteral("ready.wav"));
-  s.playerOnlineSound = Text(ini, "playerOnlineSound", QStringLiteral("player.wav"));
-  s.startupQuery =
-      OneOf(Text(ini, "startupQuery", QStringLiteral("Favorites Only")),
-            {"UT Master Server", "Favorites Only", "none"}, QStringLiteral("UT Master Server"));
-  s.lastActivePageIndex = SafeReadInteger(ini, kSettings, QStringLiteral("lastActivePageIndex"), 0);
-  s.exactMatchPlayer = Flag(ini, "exactMatchPlayer", "1");
-  s.exactMatchServer = Flag(ini, "exactMatchServer", "1");
-  s.skipPercentageInfo = Flag(ini, "skipPercentageInfo", "0");
-
   for (int grid = gnServer; grid <= gnMap; ++grid) s.sorts[grid - 1] = LoadGridSort(ini, grid);
   for (int grid = 0; grid < 5; ++grid)
     s.columnWidths[grid] = LoadColumnWidths(ini, kGridNames[grid]);
 
-  s.morePlayerInfo = Flag(ini, "morePlayerInfo", "1");
-  s.minimizeOnJoin = Flag(ini, "minimizeOnJoin", "0");
-  s.syncFaves = Text(ini, "syncFaves", QStringLiteral("1")) == u"1";
-  s.autoCheckNewVersion = Flag(ini, "autoCheckNewVersion", "1");
-  int power = 3;
-  s.queryPower = ReadIntIn(ini, QStringLiteral("queryPower"), QStringLiteral("3"), power)
-                     ? std::clamp(power, 0, 10000)
-                     : 3;
-  s.showToolbar = Flag(ini, "showToolbar", "1");
-  s.iconGroup = RangedInteger(ini, QStringLiteral("iconGroup"), 1, 1, kIconGroups, 1);
-  s.startInTray = Flag(ini, "startInTray", "0");
-  // GameSpy's own masters closed; the community masters speak the same protocol.
-  s.masterServer = Text(ini, "masterServer", QStringLiteral("master.333networks.com")).trimmed();
-  if (s.masterServer.isEmpty()) s.masterServer = QStringLiteral("master.333networks.com");
-
   if (StampBelow(s.stamp, QString::fromLatin1(kVersionStamp))) SeedUt99Keys(s.ut99Keys);
   LoadUt99Keys(ini, s);
-  s.ut99iniWidth = RangedInteger(ini, QStringLiteral("ut99iniWidth"), 650, 50, 2000, 650);
-  s.ut99iniHeight = RangedInteger(ini, QStringLiteral("ut99iniHeight"), 585, 50, 1600, 585);
 }
 
 void SaveGridSort(TIniDocument& ini, const QString& gridName, const TGridSort& sort) {
@@ -293,67 +227,18 @@ void SaveGridSort(TIniDocument& ini, const QString& gridName, const TGridSort& s
 }
 
 bool SaveSettings(TIniDocument& ini, const TSettings& s, const TServerStash& stash) {
-  const auto text = [&](const char* key, const QString& value) {
-    ini.WriteString(kSettings, QString::fromLatin1(key), value);
-  };
-  const auto number = [&](const char* key, qint64 value) {
-    ini.WriteInteger(kSettings, QString::fromLatin1(key), value);
-  };
-  const auto flag = [&](const char* key, bool value) {
-    WriteFlag(ini, kSettings, QString::fromLatin1(key), value);
-  };
-
-  text("Zorvane", QString::fromLatin1(kVersionStamp));
+  ini.WriteString(kSettings, kStampKey, QString::fromLatin1(kVersionStamp));
   SaveFavorites(ini, stash);
   WriteNameList(ini, "player", "player", s.watchedPlayers);
   WriteNameList(ini, "map", "map", s.watchedMaps);
 
-  number("localPort", s.localPort);
-  number("refreshRate", s.refreshRate);
-  number("windowWidth", s.windowWidth);
-  number("windowHeight", s.windowHeight);
-  number("pingWaitTime", s.pingWaitTime);
-  text("defaultVersion", s.defaultVersion);
-  text("defaultGame", s.defaultGame);
-  text("serverOnlineSound", s.serverOnlineSound);
-  text("serverPopulatedSound", s.serverPopulatedSound);
-  text("playerOnlineSound", s.playerOnlineSound);
-  text("fontName", s.fontName);
-  number("fontSize", s.fontSize);
-
-  flag("autoRefreshSelectedServerOnly", s.autoRefreshSelectedServerOnly);
-  flag("confirmServerDelete", s.confirmServerDelete);
-  flag("confirmPlayerDelete", s.confirmPlayerDelete);
-  flag("confirmMapDelete", s.confirmMapDelete);
-  flag("exactMatchPlayer", s.exactMatchPlayer);
-  flag("exactMatchServer", s.exactMatchServer);
-  flag("morePlayerInfo", s.morePlayerInfo);
-  flag("skipPercentageInfo", s.skipPercentageInfo);
-  flag("skipDefaultPathsInfo", s.skipDefaultPathsInfo);
-
-  text("lastSelectedServer", s.lastSelectedServer);
-  text("startupQuery", s.startupQuery);
-  number("lastActivePageIndex", s.lastActivePageIndex);
-  number("infoHeight", s.infoHeight.value_or(0));
-  number("playerWidth", s.playerWidth.value_or(0));
-
-  flag("autoPingServer", s.autoPingServer);
-  flag("tabsMultiline", s.tabsMultiline);
-  flag("minimizeOnJoin", s.minimizeOnJoin);
-  flag("syncFaves", s.syncFaves);
-  flag("autoCheckNewVersion", s.autoCheckNewVersion);
-  flag("showToolbar", s.showToolbar);
-  flag("startInTray", s.startInTray);
-
-  for (int grid = 0; grid < 5; ++grid)
-    SaveGridSort(ini, QString::fromLatin1(kGridNames[grid]), s.sorts[grid]);
-
-  text("filterLocation", s.filterLocation);
-  number("queryPower", s.queryPower);
-  number("iconGroup", s.iconGroup);
-  number("ut99iniWidth", s.ut99iniWidth);
-  number("ut99iniHeight", s.ut99iniHeight);
-  text("masterServer", s.masterServer);
+  for (const TSettingEntry& entry : SettingsTable()) {
+    // A new file holds the grid sorts between startInTray and filterLocation.
+    if (entry.member == TSettingMember(&TSettings::filterLocation))
+      for (int grid = 0; grid < 5; ++grid)
+        SaveGridSort(ini, QString::fromLatin1(kGridNames[grid]), s.sorts[grid]);
+    SaveSetting(ini, entry, s);
+  }
 
   const TFilterSet favorites = s.FiltersOf(QStringLiteral("Favorite"));
   for (int i = 0; i < kFilterCount; ++i)

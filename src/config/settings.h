@@ -27,53 +27,57 @@ inline constexpr const char* kSettingsFileName = "zorvane.ini";
 inline constexpr const char* kVersionStamp = kVersionText;
 inline constexpr const char* kSettingsSection = "settings";
 
+// The plain values (those without an initialiser here) take their defaults from the table in
+// settings_table.cpp, which also names their keys and ranges.
 struct TSettings {
+  TSettings();
+
   QString stamp = QStringLiteral("0");  // the stamp read at start
-  QString fontName = QStringLiteral("not there");
-  int fontSize = 8;
-  bool skipDefaultPathsInfo = false;
+  QString fontName;
+  int fontSize;
+  bool skipDefaultPathsInfo;
   bool debug = false;
-  bool tabsMultiline = false;
-  bool autoPingServer = true;
-  QString filterLocation = QStringLiteral("right");
-  int localPort = 7778;
-  int refreshRate = 0;
-  int pingWaitTime = 2000;
-  bool autoRefreshSelectedServerOnly = false;
-  int windowWidth = 871;
-  int windowHeight = 600;
+  bool tabsMultiline;
+  bool autoPingServer;
+  QString filterLocation;
+  int localPort;
+  int refreshRate;
+  int pingWaitTime;
+  bool autoRefreshSelectedServerOnly;
+  int windowWidth;
+  int windowHeight;
   std::optional<int> infoHeight;   // empty: as designed
   std::optional<int> playerWidth;  // empty: as designed
   QStringList watchedPlayers;
   QStringList watchedMaps;
-  bool confirmServerDelete = true;
-  bool confirmPlayerDelete = true;
-  bool confirmMapDelete = true;
+  bool confirmServerDelete;
+  bool confirmPlayerDelete;
+  bool confirmMapDelete;
   QString lastSelectedServer;
-  QString defaultVersion = QStringLiteral("UT");
-  QString defaultGame = QStringLiteral("UT");
-  QString serverOnlineSound = QStringLiteral("server.wav");
-  QString serverPopulatedSound = QStringLiteral("ready.wav");
-  QString playerOnlineSound = QStringLiteral("player.wav");
-  QString startupQuery = QStringLiteral("Favorites Only");
-  int lastActivePageIndex = 0;
-  bool exactMatchPlayer = true;
-  bool exactMatchServer = true;
-  bool skipPercentageInfo = false;
+  QString defaultVersion;
+  QString defaultGame;
+  QString serverOnlineSound;
+  QString serverPopulatedSound;
+  QString playerOnlineSound;
+  QString startupQuery;
+  int lastActivePageIndex;
+  bool exactMatchPlayer;
+  bool exactMatchServer;
+  bool skipPercentageInfo;
   std::array<TGridSort, 5> sorts{};
   std::array<std::vector<int>, 5> columnWidths;
-  bool morePlayerInfo = true;
-  bool minimizeOnJoin = false;
-  bool syncFaves = true;
-  bool autoCheckNewVersion = true;
-  int queryPower = 3;
-  bool showToolbar = true;
-  int iconGroup = 1;
-  bool startInTray = false;
+  bool morePlayerInfo;
+  bool minimizeOnJoin;
+  bool syncFaves;
+  bool autoCheckNewVersion;
+  int queryPower;
+  bool showToolbar;
+  int iconGroup;
+  bool startInTray;
   std::vector<TINIInfo> ut99Keys;  // sorted by section and key, ignoring case
-  QString masterServer = QStringLiteral("master.333networks.com");  // "HOST" or "HOST:PORT"
-  int ut99iniWidth = 650;
-  int ut99iniHeight = 585;
+  QString masterServer;            // "HOST" or "HOST:PORT"
+  int ut99iniWidth;
+  int ut99iniHeight;
   // Filters by game-type name (lower-cased); the favourites' set is saved as "filterInfo".
   QHash<QString, TFilterSet> filters;
 

@@ -82,6 +82,20 @@ TEST(SettingsTest, RangesAndFallbacks) {
       {"fontSize=big", &TSettings::fontSize, 8},
       {"localPort=port", &TSettings::localPort, 7778},
       {"localPort=0", &TSettings::localPort, 0},
+      {"localPort=65535", &TSettings::localPort, 65535},
+      {"localPort=65536", &TSettings::localPort, 7778},
+      {"localPort=-1", &TSettings::localPort, 7778},
+      {"pingWaitTime=", &TSettings::pingWaitTime, 3000},
+      {"queryPower= 7 ", &TSettings::queryPower, 7},
+      {"iconGroup=0", &TSettings::iconGroup, 1},
+      {"ut99iniWidth=2000", &TSettings::ut99iniWidth, 2000},
+      {"ut99iniWidth=2001", &TSettings::ut99iniWidth, 650},
+      {"ut99iniHeight=49", &TSettings::ut99iniHeight, 585},
+      {"ut99iniHeight=1601", &TSettings::ut99iniHeight, 585},
+      {"fontSize=5", &TSettings::fontSize, 6},
+      {"lastActivePageIndex=-7", &TSettings::lastActivePageIndex, -7},
+      {"lastActivePageIndex=2147483647", &TSettings::lastActivePageIndex, 2147483647},
+      {"lastActivePageIndex=2147483648", &TSettings::lastActivePageIndex, 0},
   };
   for (const auto& c : cases) {
     Loaded l(Settings(QByteArray(c.line) + "\n"));
@@ -98,6 +112,11 @@ TEST(SettingsTest, TextChoicesIgnoreCase) {
   EXPECT_EQ(Loaded(Settings("fontName=Tahoma\n")).settings.fontName, "Tahoma");
   EXPECT_EQ(Loaded(Settings("fontName=tahoma\n")).settings.fontName, "Tahoma");
   EXPECT_EQ(Loaded(Settings("fontName=Comic Sans\n")).settings.fontName, "MS Sans Serif");
+  EXPECT_EQ(Loaded(Settings("fontName=NOT THERE\n")).settings.fontName, "MS Sans Serif");
+  EXPECT_EQ(Loaded(Settings("masterServer= 127.0.0.1:28900 \n")).settings.masterServer,
+            "127.0.0.1:28900");
+  EXPECT_EQ(Loaded(Settings("masterServer= \n")).settings.masterServer, "master.333networks.com");
+  EXPECT_EQ(Loaded(Settings("defaultGame= UT2004\n")).settings.defaultGame, " UT2004");
   EXPECT_TRUE(Loaded(Settings("debug=x\n")).settings.debug);
   EXPECT_TRUE(Loaded(Settings("skipDefaultPathsInfo=7\n")).settings.skipDefaultPathsInfo);
   EXPECT_TRUE(Loaded(Settings("")).settings.syncFaves);
@@ -324,6 +343,37 @@ TEST(SettingsTest, SaveThenLoadReproducesEveryValue) {
   ASSERT_EQ(again.stash.Count(), 1);
   EXPECT_EQ(again.stash.Key(0), "10.0.0.9:7778");
   EXPECT_EQ(again.stash.Server(0)->Description(), "Mine");
+}
+
+TEST(SettingsTest, NewFileHoldsTheDefaultsInItsOwnOrder) {
+  TIniDocument ini;
+  SaveSettings(ini, TSettings(), TServerStash());
+  const QByteArray saved = ini.ToBytes();
+  EXPECT_EQ(saved.left(saved.indexOf("\n\n[server]\n") + 1),
+            "[settings]\nZorvane=2.91\nlocalPort=7778\nrefreshRate=0\nwindowWidth=871\n"
+            "windowHeight=600\npingWaitTime=2000\ndefaultVersion=UT\ndefaultGame=UT\n"
+            "serverOnlineSound=server.wav\nserverPopulatedSound=ready.wav\n"
+            "playerOnlineSound=player.wav\nfontName=not there\nfontSize=8\n"
+            "autoRefreshSelectedServerOnly=0\nconfirmServerDelete=1\nconfirmPlayerDelete=1\n"
+            "confirmMapDelete=1\nexactMatchPlayer=1\nexactMatchServer=1\nmorePlayerInfo=1\n"
+            "skipPercentageInfo=0\nskipDefaultPathsInfo=0\nlastSelectedServer=\n"
+            "startupQuery=Favorites Only\nlastActivePageIndex=0\ninfoHeight=0\nplayerWidth=0\n"
+            "autoPingServer=1\ntabsMultiline=0\nminimizeOnJoin=0\nsyncFaves=1\n"
+            "autoCheckNewVersion=1\nshowToolbar=1\nstartInTray=0\n"
+            "serverGridSortCol=-2\nserverGridSortColDirection=up\n"
+            "playerGridSortCol=-2\nplayerGridSortColDirection=up\n"
+            "settingGridSortCol=-2\nsettingGridSortColDirection=up\n"
+            "monitorGridSortCol=-2\nmonitorGridSortColDirection=up\n"
+            "mapGridSortCol=-2\nmapGridSortColDirection=up\n"
+            "filterLocation=right\nqueryPower=3\niconGroup=1\nut99iniWidth=650\n"
+            "ut99iniHeight=585\nmasterServer=master.333networks.com\n");
+  // The other sections follow in their own order.
+  QList<QByteArray> sections;
+  for (const QByteArray& line : saved.split('\n'))
+    if (line.startsWith('[')) sections << line;
+  EXPECT_EQ(sections, (QList<QByteArray>{"[settings]", "[server]", "[player]", "[map]",
+                                         "[filterInfo]", "[ut99ini]", "[serverGrid]",
+                                         "[playerGrid]", "[settingGrid]"}));
 }
 
 TEST(SettingsTest, SavingDropsObsoleteKeysAndThePreStampSections) {
