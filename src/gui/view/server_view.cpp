@@ -14,7 +14,6 @@
 #include "gui/grid/string_grid.h"
 #include "gui/view/filter_panel.h"
 #include "gui/view/status_line.h"
-#include "query/query_burst.h"
 #include "query/server_stash.h"
 #include "query/vocabulary.h"
 
@@ -172,30 +171,13 @@ TkorvUTServerView::TkorvUTServerView(QWidget* parent) : QWidget(parent) {
   CreateActions();
   CreateMenus();
   SetIsFavorite(false);
-
-  autoRefresh_.setSingleShot(false);
-  connect(&autoRefresh_, &QTimer::timeout, this, [this] {
-    if (!autoRefreshSelectedOnly_) {
-      RefreshServerList();
-      return;
-    }
-    const QString key = SelectedServerKey();
-    if (key.isEmpty()) return;
-    const bool was = StopAutoRefresh();
-    RefreshServer(key);
-    if (was) StartAutoRefresh();
-    Q_EMIT OnRefreshServer(this, key);
-  });
-  replyWait_.setSingleShot(true);
-  replyWait_.setInterval(pingWaitTime_);
-  connect(&replyWait_, &QTimer::timeout, this, &TkorvUTServerView::ReplyWaitOver);
-  reResolve_.setSingleShot(true);
-  reResolve_.setInterval(kReResolveMs);
-  connect(&reResolve_, &QTimer::timeout, this, &TkorvUTServerView::ReResolveRetry);
 }
 
-TkorvUTServerView::~TkorvUTServerView() {
-  autoRefresh_.stop();
+TkorvUTServerView::~TkorvUTServerView() = default;
+
+void TkorvUTServerView::SetStash(TServerStash* stash) {
+  stash_ = stash;
+  cycle_.SetStash(stash);
 }
 
 // ---- Actions and menus
@@ -220,9 +202,9 @@ void TkorvUTServerView::CreateActions() {
     connect(action, &QAction::triggered, this, slot);
   };
   on(AddAction("actRefreshServerGrid", "Ping Generic Server List", Qt::Key_F5, "serverView"),
-     [this] { RefreshServerList(); });
+     [this] { cycle_.RefreshServerList(); });
   on(AddAction("actRefreshServer", "Ping Generic Server", Qt::CTRL | Qt::Key_F5, "serverView"),
-     [this] { RefreshSelectedServer(); });
+     [this] { cycle_.RefreshSelectedServer(); });
   on(AddAction("actDeleteServer", "Delete Generic Server", {}, "serverView"),
      [this] { DeleteSelectedServer(); });
   on(AddAction("actJoinServer", "Join Generic Server", Qt::CTRL | Qt::Key_J, "serverView"),
@@ -392,22 +374,9 @@ void TkorvUTServerView::SetDebugging(bool on) {
 }
 
 void TkorvUTServerView::SetAutoRefreshRate(int ms) {
-  if (ms == autoRefreshRate_) return;
-  autoRefreshRate_ = ms;
+  if (ms == cycle_.AutoRefreshRate()) return;
+  cycle_.SetAutoRefreshRate(ms);
   SetStatusText(2, {}, false, false);
-  autoRefresh_.stop();
-  if (ms > 0) {
-    autoRefresh_.setInterval(ms);
-    autoRefresh_.start();
-  }
-}
-
-void TkorvUTServerView::SetPingWaitTime(int ms) {
-  if (ms == pingWaitTime_) return;
-  pingWaitTime_ = ms;
-  const bool active = replyWait_.isActive();
-  replyWait_.setInterval(ms);
-  if (!active) replyWait_.stop();
 }
 
 // The splitters report real sizes only while shown; hidden views keep the stored ones.
@@ -512,11 +481,6 @@ bool TkorvUTServerView::BelongsToView(const TServer& server) const {
   static const std::vector<std::unique_ptr<TGameType>> kNoTypes;
   return zorvane::BelongsToView(server, gameType_, isFavorite_,
                                 gameTypes_ ? *gameTypes_ : kNoTypes);
-}
-
-bool TkorvUTServerView::AwaitedByView(const TServer& server) const {
-  // A server that has not answered yet has no game type and belongs to no view so far.
-  return BelongsToView(server) || server.TextEmpty(TServerText::GameType);
 }
 
 bool TkorvUTServerView::PassesFilters(const TServer& server, bool allFilters) const {
@@ -690,8 +654,8 @@ void TkorvUTServerView::HandleServerSelection(int row) {
   lastSelectedKey_ = key;
   Q_EMIT OnChangeApplicationIcon(this, key);
   if (pingServerOnSelect_ && !reloadingDetails_ && !key.isEmpty()) {
-    RefreshServer(key);
-    RestartReplyWait();
+    cycle_.RefreshServer(key);
+    cycle_.RestartReplyWait();
   }
 }
 
@@ -852,145 +816,36 @@ void TkorvUTServerView::ResortGrid(TGridType grid, int col, TSortDirection direc
   g->SortGrid(false);
 }
 
-// ---- Refresh cycle
+// ---- What the refresh cycle draws
 
-void TkorvUTServerView::RefreshServer(const QString& key) {
-  if (!stash_ || stash_->IndexOf(key) < 0) return;
+void TkorvUTServerView::ShowAwaited(const QString& key) {
   const int row = FindServerRow(key);
   if (row >= 0) serverGrid_->SetCell(scPing, row, QString::fromLatin1(kAwaitedPing));
-  stash_->QueryServer(key);
 }
 
-void TkorvUTServerView::RefreshSelectedServer() {
-  const QString key = SelectedServerKey();
-  if (key.isEmpty()) return;
-  replyWait_.stop();
-  RefreshServer(key);
-  replyWait_.start();
-  Q_EMIT OnRefreshServer(this, key);
-}
-
-void TkorvUTServerView::RefreshServerList() {
-  // A refresh of this view still sending gives way to this one (and puts its timer back).
-  if (stash_) stash_->Bursts().Cancel(this);
-  const bool autoWasOn = autoRefresh_.isActive();
-  autoRefresh_.stop();
-  replyWait_.stop();
-  reResolve_.stop();
-  TBurstRequest burst;
-  burst.owner = this;
-  if (stash_) {
-    const int count = stash_->Count();
-    for (int i = 0; i < count; ++i) {
-      if (!BelongsToView(*stash_->Server(i))) continue;
-      const QString key = stash_->Key(i);
-      const int row = FindServerRow(key);
-      if (row >= 0) serverGrid_->SetCell(scPing, row, QString::fromLatin1(kAwaitedPing));
-      burst.keys << key;
-      burst.paceIndex.push_back(i);  // never a pause after the stash's last entry
-    }
-    burst.paceCount = count;
-  }
-  burst.queryPower = queryPower_;
-  burst.debugLog = [this](const QString& line) { Debug(line); };
-  burst.finished = [this, autoWasOn](const TBurstOutcome& outcome) {
-    if (autoWasOn) autoRefresh_.start();
-    if (outcome.cancelled) return;
-    if (outcome.noSocket > 0) {
-      const QString text = QString::number(outcome.noSocket) +
-                           QStringLiteral(" servers could not be queried: no free sockets");
-      SetStatusText(0, text, true, true);
-      Q_EMIT OnActivityLog(PlainTitle(title_) + QStringLiteral(": ") + text);
-    }
-    replyWait_.start();
-    Q_EMIT OnRefreshServerGrid(this);
-  };
-  if (stash_)
-    stash_->Bursts().Start(std::move(burst));
-  else
-    burst.finished({});
-}
-
-void TkorvUTServerView::StartAutoRefresh() {
-  if (autoRefreshRate_ > 0) {
-    autoRefresh_.setInterval(autoRefreshRate_);
-    autoRefresh_.start();
-  }
-}
-
-bool TkorvUTServerView::StopAutoRefresh() {
-  const bool was = autoRefresh_.isActive();
-  autoRefresh_.stop();
-  return was;
-}
-
-void TkorvUTServerView::RestartReplyWait() {
-  replyWait_.stop();
-  replyWait_.start();
-}
-
-void TkorvUTServerView::StopReplyWait() {
-  replyWait_.stop();
-}
-
-void TkorvUTServerView::StopAllTimers() {
-  autoRefresh_.stop();
-  replyWait_.stop();
-  statusLine_->FlashTimer().stop();
-  reResolve_.stop();
-}
-
-void TkorvUTServerView::ReplyWaitOver() {
-  replyWait_.stop();
-  if (stash_ && stash_->Bursts().Pending(this)) return;  // its end starts a full wait
-  bool retryDue = false;
-  for (int row = serverGrid_->FixedRows(); row < serverGrid_->RowCount(); ++row) {
-    if (serverGrid_->Cells(scPing, row) != QLatin1StringView(kAwaitedPing)) continue;
+void TkorvUTServerView::ShowSilent(const QStringList& keys) {
+  for (const QString& key : keys) {
+    const int row = FindServerRow(key);
+    if (row < 0) continue;
     serverGrid_->SetCell(scPing, row, QString::fromLatin1(kNoReplyPing));
     serverGrid_->SetCell(scPlayers, row, QStringLiteral("0"));
-    const int index = stash_ ? stash_->IndexOf(serverGrid_->Cells(scIP, row)) : -1;
-    if (index >= 0) {
-      stash_->ResetServer(index, true);
-      TServer& server = *stash_->Server(index);
-      if (!server.TextEmpty(TServerText::DNSName) && !server.TextEmpty(TServerText::IP)) {
-        if (server.RetriedOnce) {
-          server.RetriedOnce = false;
-        } else {
-          server.ReResolvePending = 1;
-          retryDue = true;
-        }
-      }
-    }
     if (row == serverGrid_->Row()) ReloadDetails();
   }
   const int sortCol = serverGrid_->KorvSortCol();
   if (sortCol == scPlayers || sortCol == scPing || sortCol == scMap) serverGrid_->SortGrid(false);
-  if (stash_) {
-    for (int i = 0; i < stash_->Count(); ++i) {
-      const TServer& server = *stash_->Server(i);
-      if (!AwaitedByView(server)) continue;
-      // Nothing more is awaited from it: its socket and transport go until the next query.
-      stash_->ReleaseTransport(i);
-      if (server.ReResolvePending == 1) stash_->ReResolve(i);
-    }
-  }
-  if (retryDue) reResolve_.start();
 }
 
-void TkorvUTServerView::ReResolveRetry() {
-  reResolve_.stop();
-  if (!stash_) return;
-  bool refreshed = false;
-  for (int i = 0; i < stash_->Count(); ++i) {
-    TServer& server = *stash_->Server(i);
-    if (!AwaitedByView(server) || server.ReResolvePending != 1) continue;
-    server.ReResolvePending = 0;
-    if (server.TextEmpty(TServerText::IP)) continue;
-    server.RetriedOnce = true;
-    RefreshServer(stash_->Key(i));
-    refreshed = true;
-  }
-  if (refreshed) RestartReplyWait();
+void TkorvUTServerView::ShowWarning(const QString& text) {
+  SetStatusText(0, text, true, true);
+  Q_EMIT OnActivityLog(PlainTitle(title_) + QStringLiteral(": ") + text);
+}
+
+void TkorvUTServerView::ServerRefreshed(const QString& key) {
+  Q_EMIT OnRefreshServer(this, key);
+}
+
+void TkorvUTServerView::ListRefreshSent() {
+  Q_EMIT OnRefreshServerGrid(this);
 }
 
 // ---- Status line
@@ -1001,7 +856,7 @@ void TkorvUTServerView::SetStatusText(int panel, const QString& text, bool flash
   if (panel == 1) statusLine_->SetPanel1(QStringLiteral(" Version ") + text, highlight);
   if (panel == 2)
     statusLine_->SetPanelText(2, u' ' + PlainTitle(title_) + QStringLiteral(" Refresh Rate: ") +
-                                     DelayText(autoRefreshRate_));
+                                     DelayText(cycle_.AutoRefreshRate()));
 }
 
 void TkorvUTServerView::UpdateCountText() {
