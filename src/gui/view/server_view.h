@@ -176,6 +176,7 @@ class TkorvUTServerView : public QWidget, private TRefreshCycleView {
   void showEvent(QShowEvent* event) override;
 
  private:
+  // Actions and menus (server_view_actions.cpp).
   QAction* AddAction(const char* name, const char* caption, const QKeySequence& shortcut,
                      const char* category);
   QAction* MenuItem(QMenu* menu, const char* name, QAction* action);
@@ -184,6 +185,8 @@ class TkorvUTServerView : public QWidget, private TRefreshCycleView {
   void UpdateActionCaptions();
   void DockFilterPanel();
   void Debug(const QString& text);
+  // The text of the grid's current row in col; empty without a valid row.
+  static QString CurrentCell(const TkorvStringGrid* grid, int col);
 
   // ---- TRefreshCycleView
   bool BelongsToView(const TServer& server) const override;
