@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/view/server_view.h"
 
-#include <QApplication>
 #include <QBoxLayout>
-#include <QClipboard>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -14,7 +12,6 @@
 #include "gui/grid/string_grid.h"
 #include "gui/view/filter_panel.h"
 #include "gui/view/status_line.h"
-#include "query/query_burst.h"
 #include "query/server_stash.h"
 #include "query/vocabulary.h"
 
@@ -48,10 +45,6 @@ void SetColumns(TkorvStringGrid* grid, const TColumn (&columns)[N]) {
   grid->SetKorvSort(true);
 }
 
-QString Copyable(const TkorvStringGrid* grid, int col) {
-  return grid->IsValidRow() ? grid->Cells(col, grid->Row()) : QString();
-}
-
 std::vector<int> Widths(const TkorvStringGrid* grid) {
   std::vector<int> widths;
   for (int i = 0; i < grid->ColCount(); ++i) widths.push_back(grid->ColWidths(i));
@@ -59,6 +52,10 @@ std::vector<int> Widths(const TkorvStringGrid* grid) {
 }
 
 }  // namespace
+
+QString TkorvUTServerView::CurrentCell(const TkorvStringGrid* grid, int col) {
+  return grid->IsValidRow() ? grid->Cells(col, grid->Row()) : QString();
+}
 
 TkorvUTServerView::TkorvUTServerView(QWidget* parent) : QWidget(parent) {
   filterPanel_ = new TFilterPanel(this);
@@ -172,212 +169,13 @@ TkorvUTServerView::TkorvUTServerView(QWidget* parent) : QWidget(parent) {
   CreateActions();
   CreateMenus();
   SetIsFavorite(false);
-
-  autoRefresh_.setSingleShot(false);
-  connect(&autoRefresh_, &QTimer::timeout, this, [this] {
-    if (!autoRefreshSelectedOnly_) {
-      RefreshServerList();
-      return;
-    }
-    const QString key = SelectedServerKey();
-    if (key.isEmpty()) return;
-    const bool was = StopAutoRefresh();
-    RefreshServer(key);
-    if (was) StartAutoRefresh();
-    Q_EMIT OnRefreshServer(this, key);
-  });
-  replyWait_.setSingleShot(true);
-  replyWait_.setInterval(pingWaitTime_);
-  connect(&replyWait_, &QTimer::timeout, this, &TkorvUTServerView::ReplyWaitOver);
-  reResolve_.setSingleShot(true);
-  reResolve_.setInterval(kReResolveMs);
-  connect(&reResolve_, &QTimer::timeout, this, &TkorvUTServerView::ReResolveRetry);
 }
 
-TkorvUTServerView::~TkorvUTServerView() {
-  autoRefresh_.stop();
-}
+TkorvUTServerView::~TkorvUTServerView() = default;
 
-// ---- Actions and menus
-
-QAction* TkorvUTServerView::AddAction(const char* name, const char* caption,
-                                      const QKeySequence& shortcut, const char* category) {
-  auto* action = new QAction(QString::fromLatin1(caption), this);
-  action->setObjectName(QString::fromLatin1(name));
-  action->setShortcut(shortcut);
-  // Every view has the same shortcuts: the main window's menu items, bound to the current
-  // view's actions, answer the keys.
-  action->setShortcutContext(Qt::WidgetShortcut);
-  action->setProperty("category", QString::fromLatin1(category));
-  action->setProperty("captionTemplate", QString::fromLatin1(caption));
-  addAction(action);
-  actions_.push_back(action);
-  return action;
-}
-
-void TkorvUTServerView::CreateActions() {
-  const auto on = [this](QAction* action, auto&& slot) {
-    connect(action, &QAction::triggered, this, slot);
-  };
-  on(AddAction("actRefreshServerGrid", "Ping Generic Server List", Qt::Key_F5, "serverView"),
-     [this] { RefreshServerList(); });
-  on(AddAction("actRefreshServer", "Ping Generic Server", Qt::CTRL | Qt::Key_F5, "serverView"),
-     [this] { RefreshSelectedServer(); });
-  on(AddAction("actDeleteServer", "Delete Generic Server", {}, "serverView"),
-     [this] { DeleteSelectedServer(); });
-  on(AddAction("actJoinServer", "Join Generic Server", Qt::CTRL | Qt::Key_J, "serverView"),
-     [this] { JoinSelectedServer(); });
-  on(AddAction("actCopyServer", "Copy To Clipboard", {}, "server"), [this] {
-    if (serverGrid_->IsValidRow())
-      QApplication::clipboard()->setText(Copyable(serverGrid_, scServer));
-  });
-  on(AddAction("actAddMapToMonitor", "Add Map To Map Monitor", {}, "server"), [this] {
-    const QString map = Copyable(serverGrid_, scMap);
-    if (!map.isEmpty())
-      Q_EMIT OnAddMapToMonitor(map, Copyable(serverGrid_, scIP), Copyable(serverGrid_, scServer),
-                               Copyable(serverGrid_, scGameType));
-  });
-  on(AddAction("actCopyServerSetting", "Copy Setting Value To Clipboard", {}, "setting"), [this] {
-    if (settingGrid_->IsValidRow())
-      QApplication::clipboard()->setText(Copyable(settingGrid_, stValue));
-  });
-  on(AddAction("actCopyPlayer", "Copy Player To Clipboard", {}, "player"), [this] {
-    if (playerGrid_->IsValidRow())
-      QApplication::clipboard()->setText(Copyable(playerGrid_, pcPlayer));
-  });
-  on(AddAction("actAddServerPlayerToPlayerMonitor", "Add Player To Player Monitor", Qt::Key_F6,
-               "player"),
-     [this] {
-       const QString player = Copyable(playerGrid_, pcPlayer);
-       if (!player.isEmpty())
-         Q_EMIT OnAddPlayerToMonitor(player, Copyable(serverGrid_, scIP),
-                                     Copyable(serverGrid_, scServer),
-                                     Copyable(serverGrid_, scGameType));
-     });
-  // The favourites commands; what they do belongs to the favourites exchange.
-  AddAction("actImportFavorites", "Import Favorites", Qt::CTRL | Qt::Key_I, "favorite");
-  AddAction("actExportFavorites", "Export Favorites", Qt::CTRL | Qt::Key_R, "favorite");
-  AddAction("actExportFavorite", "Export Favorite", Qt::CTRL | Qt::Key_T, "favorite");
-  AddAction("actAddFavorite", "Add Favorite...", Qt::CTRL | Qt::Key_N, "favorite");
-  AddAction("actEditFavorite", "Edit Favorite...", Qt::CTRL | Qt::Key_E, "favorite");
-  AddAction("actDeleteFavorite", "Delete Favorite", Qt::CTRL | Qt::Key_D, "favorite");
-  AddAction("actAddServerToFavorites", "Add Generic Server To Favorites", Qt::Key_F9, "serverView");
-}
-
-QAction* TkorvUTServerView::MenuItem(QMenu* menu, const char* name, QAction* action) {
-  QAction* item = action ? new QAction(action->text(), menu) : new QAction(menu);
-  item->setObjectName(QString::fromLatin1(name));
-  if (!action) {
-    item->setSeparator(true);
-  } else {
-    item->setProperty("boundAction", QVariant::fromValue(static_cast<QObject*>(action)));
-    item->setShortcut(action->shortcut());
-    item->setShortcutContext(Qt::WidgetShortcut);  // the view's action answers the keys
-    item->setVisible(action->isVisible());
-    connect(item, &QAction::triggered, action, &QAction::trigger);
-    connect(action, &QAction::changed, item, [item, action] {
-      item->setText(action->text());
-      item->setVisible(action->isVisible());
-      item->setEnabled(action->isEnabled());
-    });
-  }
-  menu->addAction(item);
-  return item;
-}
-
-void TkorvUTServerView::CreateMenus() {
-  const auto act = [this](const char* name) { return FindViewAction(QString::fromLatin1(name)); };
-  MenuItem(serverMenu_, "pmiRefreshServer", act("actRefreshServer"));
-  MenuItem(serverMenu_, "pmiDeleteServer", act("actDeleteServer"));
-  MenuItem(serverMenu_, "pmiSeparator0", nullptr);
-  MenuItem(serverMenu_, "pmiJoinServer", act("actJoinServer"));
-  MenuItem(serverMenu_, "pmiCopyServer", act("actCopyServer"));
-  MenuItem(serverMenu_, "pmiSeparator3", nullptr);
-  MenuItem(serverMenu_, "pmiAddMapToMonitor", act("actAddMapToMonitor"));
-  MenuItem(serverMenu_, "pmiSeparator1", nullptr);
-  MenuItem(serverMenu_, "pmiAddFavorite", act("actAddFavorite"));
-  MenuItem(serverMenu_, "pmiEditFavorite", act("actEditFavorite"));
-  MenuItem(serverMenu_, "pmiDeleteFavorite", act("actDeleteFavorite"));
-  MenuItem(serverMenu_, "pmiExportFavorite", act("actExportFavorite"));
-  MenuItem(serverMenu_, "pmiSeparator2", nullptr);
-  MenuItem(serverMenu_, "pmiImportFavorites", act("actImportFavorites"));
-  MenuItem(serverMenu_, "pmiExportFavorites", act("actExportFavorites"));
-  MenuItem(serverMenu_, "pmiAddServerToFavorites", act("actAddServerToFavorites"));
-  MenuItem(playerMenu_, "pmiAddServerPlayerToPlayerMonitor",
-           act("actAddServerPlayerToPlayerMonitor"));
-  MenuItem(playerMenu_, "pmiSeparator0", nullptr);
-  MenuItem(playerMenu_, "pmiCopyPlayer", act("actCopyPlayer"));
-  MenuItem(settingMenu_, "pmiCopySettingValueToClipboard", act("actCopyServerSetting"));
-}
-
-QAction* TkorvUTServerView::FindViewAction(const QString& name) const {
-  for (QAction* action : actions_)
-    if (action->objectName() == name) return action;
-  return nullptr;
-}
-
-void TkorvUTServerView::SetIsFavorite(bool on) {
-  isFavorite_ = on;
-  for (const char* name : {"actAddFavorite", "actEditFavorite", "actDeleteFavorite",
-                           "actImportFavorites", "actExportFavorites", "actExportFavorite"})
-    FindViewAction(QString::fromLatin1(name))->setVisible(on);
-  for (const char* name : {"actDeleteServer", "actAddServerToFavorites"})
-    FindViewAction(QString::fromLatin1(name))->setVisible(!on);
-}
-
-void TkorvUTServerView::SetTitle(const QString& title) {
-  title_ = title;
-  UpdateActionCaptions();
-}
-
-void TkorvUTServerView::UpdateActionCaptions() {
-  const QString plain = PlainTitle(title_);
-  for (QAction* action : actions_) {
-    if (action->property("category").toString() != u"serverView") continue;
-    action->setText(
-        action->property("captionTemplate").toString().replace(QStringLiteral("Generic"), plain));
-  }
-}
-
-void TkorvUTServerView::ServerMenuOpening(int) {
-  const bool none = NoServerSelected();
-  for (const char* name : {"pmiRefreshServer", "pmiJoinServer", "pmiEditFavorite",
-                           "pmiDeleteFavorite", "pmiDeleteServer", "pmiAddServerToFavorites"})
-    if (none)
-      if (QAction* item = serverMenu_->findChild<QAction*>(QString::fromLatin1(name)))
-        item->setVisible(false);
-}
-
-void TkorvUTServerView::PlayerMenuOpening(int) {
-  if (!playerGrid_->IsValidRow()) return;
-  const QString name = playerGrid_->Cells(pcPlayer, playerGrid_->Row());
-  auto* add = playerMenu_->findChild<QAction*>(QStringLiteral("pmiAddServerPlayerToPlayerMonitor"));
-  auto* copy = playerMenu_->findChild<QAction*>(QStringLiteral("pmiCopyPlayer"));
-  add->setText(QStringLiteral("Add ") + name + QStringLiteral(" To Player Monitor"));
-  copy->setText(QStringLiteral("Copy ") + name + QStringLiteral(" To Clipboard"));
-  add->setVisible(!name.isEmpty());
-  copy->setVisible(!name.isEmpty());
-}
-
-void TkorvUTServerView::SettingMenuOpening(int) {
-  const int row = settingGrid_->Row();
-  if (row < settingGrid_->FixedRows() || row >= settingGrid_->RowCount()) return;
-  const QString name = settingGrid_->Cells(stName, row);
-  auto* copy = settingMenu_->findChild<QAction*>(QStringLiteral("pmiCopySettingValueToClipboard"));
-  copy->setText(QStringLiteral("Copy ") + name + QStringLiteral(" Value To Clipboard"));
-  copy->setVisible(!name.isEmpty());
-}
-
-void TkorvUTServerView::MenuClosed(QMenu* menu) {
-  for (QAction* item : menu->actions()) {
-    auto* action = qobject_cast<QAction*>(item->property("boundAction").value<QObject*>());
-    if (!action) {
-      item->setVisible(true);
-    } else {
-      item->setText(action->text());
-      if (action->isVisible()) item->setVisible(true);
-    }
-  }
+void TkorvUTServerView::SetStash(TServerStash* stash) {
+  stash_ = stash;
+  cycle_.SetStash(stash);
 }
 
 // ---- Properties
@@ -392,22 +190,9 @@ void TkorvUTServerView::SetDebugging(bool on) {
 }
 
 void TkorvUTServerView::SetAutoRefreshRate(int ms) {
-  if (ms == autoRefreshRate_) return;
-  autoRefreshRate_ = ms;
+  if (ms == cycle_.AutoRefreshRate()) return;
+  cycle_.SetAutoRefreshRate(ms);
   SetStatusText(2, {}, false, false);
-  autoRefresh_.stop();
-  if (ms > 0) {
-    autoRefresh_.setInterval(ms);
-    autoRefresh_.start();
-  }
-}
-
-void TkorvUTServerView::SetPingWaitTime(int ms) {
-  if (ms == pingWaitTime_) return;
-  pingWaitTime_ = ms;
-  const bool active = replyWait_.isActive();
-  replyWait_.setInterval(ms);
-  if (!active) replyWait_.stop();
 }
 
 // The splitters report real sizes only while shown; hidden views keep the stored ones.
@@ -512,11 +297,6 @@ bool TkorvUTServerView::BelongsToView(const TServer& server) const {
   static const std::vector<std::unique_ptr<TGameType>> kNoTypes;
   return zorvane::BelongsToView(server, gameType_, isFavorite_,
                                 gameTypes_ ? *gameTypes_ : kNoTypes);
-}
-
-bool TkorvUTServerView::AwaitedByView(const TServer& server) const {
-  // A server that has not answered yet has no game type and belongs to no view so far.
-  return BelongsToView(server) || server.TextEmpty(TServerText::GameType);
 }
 
 bool TkorvUTServerView::PassesFilters(const TServer& server, bool allFilters) const {
@@ -635,7 +415,7 @@ QString TkorvUTServerView::SelectedServerKey() const {
 }
 
 QString TkorvUTServerView::SelectedPlayerName() const {
-  return Copyable(playerGrid_, pcPlayer);
+  return CurrentCell(playerGrid_, pcPlayer);
 }
 
 bool TkorvUTServerView::NoServerSelected() const {
@@ -690,8 +470,8 @@ void TkorvUTServerView::HandleServerSelection(int row) {
   lastSelectedKey_ = key;
   Q_EMIT OnChangeApplicationIcon(this, key);
   if (pingServerOnSelect_ && !reloadingDetails_ && !key.isEmpty()) {
-    RefreshServer(key);
-    RestartReplyWait();
+    cycle_.RefreshServer(key);
+    cycle_.RestartReplyWait();
   }
 }
 
@@ -741,7 +521,7 @@ void TkorvUTServerView::FillPlayerGrid(const QString& key) {
 }
 
 void TkorvUTServerView::FillSettingGrid(const QString& key) {
-  const QString remembered = Copyable(settingGrid_, stName);
+  const QString remembered = CurrentCell(settingGrid_, stName);
   settingGrid_->ClearGrid();
   const TServer* server = stash_ ? stash_->Find(key) : nullptr;
   if (!server) return;
@@ -852,145 +632,36 @@ void TkorvUTServerView::ResortGrid(TGridType grid, int col, TSortDirection direc
   g->SortGrid(false);
 }
 
-// ---- Refresh cycle
+// ---- What the refresh cycle draws
 
-void TkorvUTServerView::RefreshServer(const QString& key) {
-  if (!stash_ || stash_->IndexOf(key) < 0) return;
+void TkorvUTServerView::ShowAwaited(const QString& key) {
   const int row = FindServerRow(key);
   if (row >= 0) serverGrid_->SetCell(scPing, row, QString::fromLatin1(kAwaitedPing));
-  stash_->QueryServer(key);
 }
 
-void TkorvUTServerView::RefreshSelectedServer() {
-  const QString key = SelectedServerKey();
-  if (key.isEmpty()) return;
-  replyWait_.stop();
-  RefreshServer(key);
-  replyWait_.start();
-  Q_EMIT OnRefreshServer(this, key);
-}
-
-void TkorvUTServerView::RefreshServerList() {
-  // A refresh of this view still sending gives way to this one (and puts its timer back).
-  if (stash_) stash_->Bursts().Cancel(this);
-  const bool autoWasOn = autoRefresh_.isActive();
-  autoRefresh_.stop();
-  replyWait_.stop();
-  reResolve_.stop();
-  TBurstRequest burst;
-  burst.owner = this;
-  if (stash_) {
-    const int count = stash_->Count();
-    for (int i = 0; i < count; ++i) {
-      if (!BelongsToView(*stash_->Server(i))) continue;
-      const QString key = stash_->Key(i);
-      const int row = FindServerRow(key);
-      if (row >= 0) serverGrid_->SetCell(scPing, row, QString::fromLatin1(kAwaitedPing));
-      burst.keys << key;
-      burst.paceIndex.push_back(i);  // never a pause after the stash's last entry
-    }
-    burst.paceCount = count;
-  }
-  burst.queryPower = queryPower_;
-  burst.debugLog = [this](const QString& line) { Debug(line); };
-  burst.finished = [this, autoWasOn](const TBurstOutcome& outcome) {
-    if (autoWasOn) autoRefresh_.start();
-    if (outcome.cancelled) return;
-    if (outcome.noSocket > 0) {
-      const QString text = QString::number(outcome.noSocket) +
-                           QStringLiteral(" servers could not be queried: no free sockets");
-      SetStatusText(0, text, true, true);
-      Q_EMIT OnActivityLog(PlainTitle(title_) + QStringLiteral(": ") + text);
-    }
-    replyWait_.start();
-    Q_EMIT OnRefreshServerGrid(this);
-  };
-  if (stash_)
-    stash_->Bursts().Start(std::move(burst));
-  else
-    burst.finished({});
-}
-
-void TkorvUTServerView::StartAutoRefresh() {
-  if (autoRefreshRate_ > 0) {
-    autoRefresh_.setInterval(autoRefreshRate_);
-    autoRefresh_.start();
-  }
-}
-
-bool TkorvUTServerView::StopAutoRefresh() {
-  const bool was = autoRefresh_.isActive();
-  autoRefresh_.stop();
-  return was;
-}
-
-void TkorvUTServerView::RestartReplyWait() {
-  replyWait_.stop();
-  replyWait_.start();
-}
-
-void TkorvUTServerView::StopReplyWait() {
-  replyWait_.stop();
-}
-
-void TkorvUTServerView::StopAllTimers() {
-  autoRefresh_.stop();
-  replyWait_.stop();
-  statusLine_->FlashTimer().stop();
-  reResolve_.stop();
-}
-
-void TkorvUTServerView::ReplyWaitOver() {
-  replyWait_.stop();
-  if (stash_ && stash_->Bursts().Pending(this)) return;  // its end starts a full wait
-  bool retryDue = false;
-  for (int row = serverGrid_->FixedRows(); row < serverGrid_->RowCount(); ++row) {
-    if (serverGrid_->Cells(scPing, row) != QLatin1StringView(kAwaitedPing)) continue;
+void TkorvUTServerView::ShowSilent(const QStringList& keys) {
+  for (const QString& key : keys) {
+    const int row = FindServerRow(key);
+    if (row < 0) continue;
     serverGrid_->SetCell(scPing, row, QString::fromLatin1(kNoReplyPing));
     serverGrid_->SetCell(scPlayers, row, QStringLiteral("0"));
-    const int index = stash_ ? stash_->IndexOf(serverGrid_->Cells(scIP, row)) : -1;
-    if (index >= 0) {
-      stash_->ResetServer(index, true);
-      TServer& server = *stash_->Server(index);
-      if (!server.TextEmpty(TServerText::DNSName) && !server.TextEmpty(TServerText::IP)) {
-        if (server.RetriedOnce) {
-          server.RetriedOnce = false;
-        } else {
-          server.ReResolvePending = 1;
-          retryDue = true;
-        }
-      }
-    }
     if (row == serverGrid_->Row()) ReloadDetails();
   }
   const int sortCol = serverGrid_->KorvSortCol();
   if (sortCol == scPlayers || sortCol == scPing || sortCol == scMap) serverGrid_->SortGrid(false);
-  if (stash_) {
-    for (int i = 0; i < stash_->Count(); ++i) {
-      const TServer& server = *stash_->Server(i);
-      if (!AwaitedByView(server)) continue;
-      // Nothing more is awaited from it: its socket and transport go until the next query.
-      stash_->ReleaseTransport(i);
-      if (server.ReResolvePending == 1) stash_->ReResolve(i);
-    }
-  }
-  if (retryDue) reResolve_.start();
 }
 
-void TkorvUTServerView::ReResolveRetry() {
-  reResolve_.stop();
-  if (!stash_) return;
-  bool refreshed = false;
-  for (int i = 0; i < stash_->Count(); ++i) {
-    TServer& server = *stash_->Server(i);
-    if (!AwaitedByView(server) || server.ReResolvePending != 1) continue;
-    server.ReResolvePending = 0;
-    if (server.TextEmpty(TServerText::IP)) continue;
-    server.RetriedOnce = true;
-    RefreshServer(stash_->Key(i));
-    refreshed = true;
-  }
-  if (refreshed) RestartReplyWait();
+void TkorvUTServerView::ShowWarning(const QString& text) {
+  SetStatusText(0, text, true, true);
+  Q_EMIT OnActivityLog(PlainTitle(title_) + QStringLiteral(": ") + text);
+}
+
+void TkorvUTServerView::ServerRefreshed(const QString& key) {
+  Q_EMIT OnRefreshServer(this, key);
+}
+
+void TkorvUTServerView::ListRefreshSent() {
+  Q_EMIT OnRefreshServerGrid(this);
 }
 
 // ---- Status line
@@ -1001,7 +672,7 @@ void TkorvUTServerView::SetStatusText(int panel, const QString& text, bool flash
   if (panel == 1) statusLine_->SetPanel1(QStringLiteral(" Version ") + text, highlight);
   if (panel == 2)
     statusLine_->SetPanelText(2, u' ' + PlainTitle(title_) + QStringLiteral(" Refresh Rate: ") +
-                                     DelayText(autoRefreshRate_));
+                                     DelayText(cycle_.AutoRefreshRate()));
 }
 
 void TkorvUTServerView::UpdateCountText() {

@@ -3,18 +3,19 @@
 // TkorvUTServerView: the servers of one game type. A server grid on top, the selected server's
 // players (left) and settings (right) below it, the filter boxes on one side, a status line at
 // the bottom; commands as named actions the main window binds its menus to. The view holds
-// only texts: the grids' hidden "IP" column is the key back into the stash.
+// only texts: the grids' hidden "IP" column is the key back into the stash. Its refreshes run
+// in its TRefreshCycle, which tells it what to draw.
 
 #include <QAction>
 #include <QMenu>
 #include <QSplitter>
-#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <memory>
 #include <vector>
 
 #include "browse/filter_layout.h"
+#include "browse/refresh_cycle.h"
 #include "config/filter_set.h"
 #include "config/grid_sort.h"
 #include "query/game_records.h"
@@ -29,19 +30,18 @@ class TStatusLine;
 
 enum TGridType { gtNone = 0, gtServer = 1, gtPlayer = 2, gtSetting = 3 };
 
-class TkorvUTServerView : public QWidget {
+class TkorvUTServerView : public QWidget, private TRefreshCycleView {
   Q_OBJECT
  public:
   static constexpr int kDetailHeight = 200;
   static constexpr int kPlayerPanelWidth = 300;
   static constexpr int kDebugIPWidth = 130;
-  static constexpr int kReResolveMs = 1000;
 
   explicit TkorvUTServerView(QWidget* parent = nullptr);
   ~TkorvUTServerView() override;
 
   // What the view reads: the stash and the game types (both owned by the main window).
-  void SetStash(TServerStash* stash) { stash_ = stash; }
+  void SetStash(TServerStash* stash);
   void SetGameTypes(const std::vector<std::unique_ptr<TGameType>>* gameTypes) {
     gameTypes_ = gameTypes;
   }
@@ -61,12 +61,13 @@ class TkorvUTServerView : public QWidget {
   void SetDefaultVersion(const QString& version) { defaultVersion_ = version; }
   bool ConfirmServerDelete() const { return confirmServerDelete_; }
   void SetConfirmServerDelete(bool on) { confirmServerDelete_ = on; }
-  int AutoRefreshRate() const { return autoRefreshRate_; }
+  // The refresh settings live in the refresh cycle; the rate is also shown in panel 2.
+  int AutoRefreshRate() const { return cycle_.AutoRefreshRate(); }
   void SetAutoRefreshRate(int ms);
-  bool AutoRefreshSelectedServerOnly() const { return autoRefreshSelectedOnly_; }
-  void SetAutoRefreshSelectedServerOnly(bool on) { autoRefreshSelectedOnly_ = on; }
-  int PingWaitTime() const { return pingWaitTime_; }
-  void SetPingWaitTime(int ms);
+  bool AutoRefreshSelectedServerOnly() const { return cycle_.AutoRefreshSelectedServerOnly(); }
+  void SetAutoRefreshSelectedServerOnly(bool on) { cycle_.SetAutoRefreshSelectedServerOnly(on); }
+  int PingWaitTime() const { return cycle_.PingWaitTime(); }
+  void SetPingWaitTime(int ms) { cycle_.SetPingWaitTime(ms); }
   int DetailHeight() const;
   void SetDetailHeight(int height);
   bool IsTeamView() const;
@@ -78,8 +79,8 @@ class TkorvUTServerView : public QWidget {
   QString GridFontName() const;
   int GridFontSize() const;
   void SetGridFont(const QString& name, int size);
-  int QueryPower() const { return queryPower_; }
-  void SetQueryPower(int power) { queryPower_ = power; }
+  int QueryPower() const { return cycle_.QueryPower(); }
+  void SetQueryPower(int power) { cycle_.SetQueryPower(power); }
 
   // ---- Rows
   void PopulateServerGrid(bool fillRows, bool allFilters);
@@ -90,7 +91,7 @@ class TkorvUTServerView : public QWidget {
   void SetMorePlayerInfo(bool on, bool updateRows);
 
   // ---- Selection
-  QString SelectedServerKey() const;
+  QString SelectedServerKey() const override;
   QString LastSelectedServerKey() const { return lastSelectedKey_; }
   QString SelectedPlayerName() const;
   bool SelectServer(const QString& key);
@@ -144,22 +145,8 @@ class TkorvUTServerView : public QWidget {
   TFilterSet Filters() const;
   void SetFilters(const TFilterSet& filters);
 
-  // ---- Refresh cycle
-  void RefreshServer(const QString& key);
-  void RefreshSelectedServer();
-  void RefreshServerList();
-  void StartAutoRefresh();
-  bool StopAutoRefresh();
-  void RestartReplyWait();
-  void StopReplyWait();
-  void StopAllTimers();
-  QTimer& AutoRefreshTimer() { return autoRefresh_; }
-  QTimer& ReplyWaitTimer() { return replyWait_; }
-  QTimer& ReResolveTimer() { return reResolve_; }
-  // The end of the wait for replies (the reply-wait timer's work).
-  // The wait starts when the list refresh has been sent.
-  void ReplyWaitOver();
-  void ReResolveRetry();
+  // ---- Refreshes: commands, timers and the reply wait
+  TRefreshCycle& RefreshCycle() { return cycle_; }
 
   // ---- Status line
   void SetStatusText(int panel, const QString& text, bool flash, bool highlight);
@@ -189,6 +176,7 @@ class TkorvUTServerView : public QWidget {
   void showEvent(QShowEvent* event) override;
 
  private:
+  // Actions and menus (server_view_actions.cpp).
   QAction* AddAction(const char* name, const char* caption, const QKeySequence& shortcut,
                      const char* category);
   QAction* MenuItem(QMenu* menu, const char* name, QAction* action);
@@ -197,10 +185,18 @@ class TkorvUTServerView : public QWidget {
   void UpdateActionCaptions();
   void DockFilterPanel();
   void Debug(const QString& text);
+  // The text of the grid's current row in col; empty without a valid row.
+  static QString CurrentCell(const TkorvStringGrid* grid, int col);
 
-  bool BelongsToView(const TServer& server) const;
-  // Belongs to the view or has not answered at all: the refresh cycle's servers.
-  bool AwaitedByView(const TServer& server) const;
+  // ---- TRefreshCycleView
+  bool BelongsToView(const TServer& server) const override;
+  void ShowAwaited(const QString& key) override;
+  void ShowSilent(const QStringList& keys) override;
+  void ShowWarning(const QString& text) override;
+  void ServerRefreshed(const QString& key) override;
+  void ListRefreshSent() override;
+  void DebugLog(const QString& text) override { Debug(text); }
+
   bool PassesFilters(const TServer& server, bool allFilters) const;
   bool AddServerRow(const QString& key, const QString& name);
   void UpdateServerRow(const QString& key);
@@ -228,13 +224,9 @@ class TkorvUTServerView : public QWidget {
   QString title_;
   QString defaultVersion_ = QStringLiteral("UT");
   bool confirmServerDelete_ = true;
-  int autoRefreshRate_ = -1;
-  bool autoRefreshSelectedOnly_ = false;
-  int pingWaitTime_ = 2000;
   bool pingServerOnSelect_ = false;
   bool keepFavesInSync_ = false;
   bool morePlayerInfo_ = false;
-  int queryPower_ = 3;
   int detailHeight_ = kDetailHeight;
   int playerPanelWidth_ = kPlayerPanelWidth;
   bool onPage_ = false;
@@ -257,9 +249,7 @@ class TkorvUTServerView : public QWidget {
   QMenu* playerMenu_;
   QMenu* settingMenu_;
   std::vector<QAction*> actions_;
-  QTimer autoRefresh_;
-  QTimer replyWait_;
-  QTimer reResolve_;
+  TRefreshCycle cycle_{*this};
 };
 
 }  // namespace zorvane

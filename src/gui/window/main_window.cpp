@@ -504,7 +504,7 @@ void TfrmZorvane::StartupQuery() {
     SetStatus(1, 0, false, false,
               QString::number(stash_.Count()) + QStringLiteral(" total servers"));
     for (TkorvUTServerView* view : VisibleViews()) view->UpdateCountText();
-    if (s.startupQuery == u"Favorites Only") favorites->RefreshServerList();
+    if (s.startupQuery == u"Favorites Only") favorites->RefreshCycle().RefreshServerList();
   }
   favorites->SetAutoRefreshRate(s.refreshRate);
 }
@@ -514,7 +514,10 @@ void TfrmZorvane::closeEvent(QCloseEvent* event) {
   if (startedUp_) {
     GatherSettings();
     SaveConfiguration(config_, stash_);
-    for (const auto& [name, view] : views_) view->StopAllTimers();
+    for (const auto& [name, view] : views_) {
+      view->RefreshCycle().StopAllTimers();
+      view->StatusLine()->FlashTimer().stop();
+    }
     if (tray_) tray_->hide();
     startedUp_ = false;  // saved once
   }
@@ -592,32 +595,32 @@ void TfrmZorvane::StartMassRefresh() {
 }
 
 void TfrmZorvane::PingAllServerLists() {
-  TkorvUTServerView* favorites = FavoritesView();
-  const bool autoWasOn = favorites->StopAutoRefresh();
-  favorites->StopReplyWait();
+  TRefreshCycle& favorites = FavoritesView()->RefreshCycle();
+  const bool autoWasOn = favorites.StopAutoRefresh();
+  favorites.StopReplyWait();
   for (const auto& type : config_.tables.gameTypes) {
     if (type->Name.Value.compare(kFavorite, Qt::CaseInsensitive) == 0) continue;
     TkorvUTServerView* view = View(type->Name.Value);
-    if (view && view->IsOnPage()) view->RefreshServerList();
+    if (view && view->IsOnPage()) view->RefreshCycle().RefreshServerList();
   }
-  if (autoWasOn) favorites->StartAutoRefresh();
-  favorites->RestartReplyWait();
+  if (autoWasOn) favorites.StartAutoRefresh();
+  favorites.RestartReplyWait();
 }
 
 bool TfrmZorvane::StopFavoritesAutoRefresh() {
-  return FavoritesView()->StopAutoRefresh();
+  return FavoritesView()->RefreshCycle().StopAutoRefresh();
 }
 
 void TfrmZorvane::RestartFavoritesAutoRefresh() {
-  FavoritesView()->StartAutoRefresh();
+  FavoritesView()->RefreshCycle().StartAutoRefresh();
 }
 
 void TfrmZorvane::StopReplyWaitTimers() {
-  for (TkorvUTServerView* view : VisibleViews()) view->StopReplyWait();
+  for (TkorvUTServerView* view : VisibleViews()) view->RefreshCycle().StopReplyWait();
 }
 
 void TfrmZorvane::RestartReplyWaitTimers() {
-  for (TkorvUTServerView* view : VisibleViews()) view->RestartReplyWait();
+  for (TkorvUTServerView* view : VisibleViews()) view->RefreshCycle().RestartReplyWait();
 }
 
 void TfrmZorvane::RemoveServersOfGame(const QString& variant) {

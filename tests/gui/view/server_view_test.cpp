@@ -20,7 +20,7 @@ namespace zorvane {
 namespace {
 
 // A view of "CTFGame" over a stash of servers filled by hand: nothing goes on the network
-// unless a test refreshes, and then only to closed ports on 127.0.0.1.
+// unless a test refreshes, and then only to ports on 127.0.0.1 that refuse or never answer.
 class ServerViewTest : public ::testing::Test {
  protected:
   ServerViewTest() {
@@ -62,10 +62,19 @@ class ServerViewTest : public ::testing::Test {
 
   QString Status() const { return view.StatusLine()->PanelText(0); }
 
+  // A port on 127.0.0.1 that takes queries and never answers them (a closed port refuses, and
+  // a refusal is an answer: the record is complete, the server offline).
+  int SilentPort() {
+    silent.push_back(std::make_unique<testing::FakeServer>(
+        [](const QByteArray&) { return QList<QByteArray>{}; }));
+    return silent.back()->Port();
+  }
+
   TServerStash stash;
   std::vector<std::unique_ptr<TGameType>> types;
   TkorvUTServerView view;
   QList<int> sleeps;
+  std::vector<std::unique_ptr<testing::FakeServer>> silent;
 };
 
 TEST_F(ServerViewTest, LayoutColumnsAndActions) {
@@ -191,28 +200,32 @@ TEST_F(ServerViewTest, DoubleClickJoinsAndCopyPutsTheNameOnTheClipboard) {
 }
 
 TEST_F(ServerViewTest, ListRefreshIsPacedAndTheReplyWaitMarksSilentServers) {
-  for (int i = 0; i < 10; ++i) Add("127.0.0.1", 1 + i, "S" + QString::number(i), "40");
+  for (int i = 0; i < 10; ++i) Add("127.0.0.1", SilentPort(), "S" + QString::number(i), "40");
   view.PopulateServerGrid(true, true);
   view.SetQueryPower(5);
-  view.RefreshServerList();
+  view.RefreshCycle().RefreshServerList();
   EXPECT_EQ(Column(scPing), QStringList(10, "..."));
-  EXPECT_FALSE(view.ReplyWaitTimer().isActive());  // still sending: the wait starts after
-  view.ReplyWaitOver();                            // a wait ending now changes nothing
+  EXPECT_FALSE(view.RefreshCycle().ReplyWaitTimer().isActive());  // still sending: the wait starts after
+  view.RefreshCycle().ReplyWaitOver();                            // a wait ending now changes nothing
   EXPECT_EQ(Column(scPing), QStringList(10, "..."));
   ASSERT_TRUE(QTest::qWaitFor([&] { return stash.Bursts().Idle(); }, 2000));
   EXPECT_EQ(sleeps, (QList<int>{1}));  // after the 5th; never after the stash's last entry
-  EXPECT_TRUE(view.ReplyWaitTimer().isActive());
-  view.ServerGrid()->SetCell(scPing, 1, "33");  // one answered in time
-  view.ServerGrid()->SetCell(scPlayers, 1, "7");
-  view.ReplyWaitOver();
+  EXPECT_TRUE(view.RefreshCycle().ReplyWaitTimer().isActive());
+  // One answered in time: its record is complete again and its row drawn from it.
+  const int answered = stash.IndexOf(view.ServerGrid()->Cells(scIP, 1));
+  stash.Server(answered)->SetPing("33");
+  stash.Server(answered)->SetNumPlayers("7");
+  stash.Server(answered)->ReplyComplete = true;
+  view.ServerUpdated(answered);
+  view.RefreshCycle().ReplyWaitOver();
   EXPECT_EQ(Column(scPing).count("9999"), 9);
   EXPECT_EQ(Column(scPlayers).count("0"), 9);
   EXPECT_EQ(stash.Server(0)->Transport, nullptr);  // released until the next query
-  EXPECT_FALSE(view.ReResolveTimer().isActive());  // dotted addresses are not retried
+  EXPECT_FALSE(view.RefreshCycle().ReResolveTimer().isActive());  // dotted addresses are not retried
 
   sleeps.clear();
   view.SetQueryPower(25);
-  view.RefreshServerList();
+  view.RefreshCycle().RefreshServerList();
   ASSERT_TRUE(QTest::qWaitFor([&] { return stash.Bursts().Idle(); }, 2000));
   EXPECT_EQ(sleeps, QList<int>(9, 2));
 }
@@ -224,37 +237,37 @@ TEST_F(ServerViewTest, RefreshWhileSendingReplacesTheBurstAndKeepsTheAutoRefresh
   view.PopulateServerGrid(true, true);
   view.SetQueryPower(9);
   view.SetAutoRefreshRate(60000);
-  ASSERT_TRUE(view.AutoRefreshTimer().isActive());
+  ASSERT_TRUE(view.RefreshCycle().AutoRefreshTimer().isActive());
   int refreshed = 0;
   QObject::connect(&view, &TkorvUTServerView::OnRefreshServerGrid, [&] { ++refreshed; });
-  view.RefreshServerList();
-  EXPECT_FALSE(view.AutoRefreshTimer().isActive());
-  view.RefreshServerList();
+  view.RefreshCycle().RefreshServerList();
+  EXPECT_FALSE(view.RefreshCycle().AutoRefreshTimer().isActive());
+  view.RefreshCycle().RefreshServerList();
   ASSERT_TRUE(QTest::qWaitFor([&] { return stash.Bursts().Idle(); }, 2000));
   EXPECT_EQ(refreshed, 1);
   EXPECT_EQ(sleeps.size(), 1 + 5);  // one pause of the replaced burst, five of the new
-  EXPECT_TRUE(view.AutoRefreshTimer().isActive());
-  EXPECT_TRUE(view.ReplyWaitTimer().isActive());
+  EXPECT_TRUE(view.RefreshCycle().AutoRefreshTimer().isActive());
+  EXPECT_TRUE(view.RefreshCycle().ReplyWaitTimer().isActive());
 }
 
 TEST_F(ServerViewTest, SilentNamedServerIsResolvedAgainAndRetriedOnce) {
-  Add("fake.example", 9, "Named", "40");
+  Add("fake.example", SilentPort(), "Named", "40");
   view.PopulateServerGrid(true, true);
   ASSERT_TRUE(QTest::qWaitFor([&] { return !stash.Server(0)->IP().isEmpty(); }, 1000));
-  view.RefreshServerList();
+  view.RefreshCycle().RefreshServerList();
   ASSERT_TRUE(QTest::qWaitFor([&] { return stash.Bursts().Idle(); }, 2000));
-  view.ReplyWaitOver();
+  view.RefreshCycle().ReplyWaitOver();
   EXPECT_EQ(stash.Server(0)->ReResolvePending, 1);
   EXPECT_TRUE(stash.Server(0)->IP().isEmpty());  // looked up afresh
-  EXPECT_TRUE(view.ReResolveTimer().isActive());
+  EXPECT_TRUE(view.RefreshCycle().ReResolveTimer().isActive());
   ASSERT_TRUE(QTest::qWaitFor([&] { return !stash.Server(0)->IP().isEmpty(); }, 1000));
-  view.ReResolveRetry();
+  view.RefreshCycle().ReResolveRetry();
   EXPECT_TRUE(stash.Server(0)->RetriedOnce);
   EXPECT_EQ(Column(scPing), QStringList{"..."});
-  view.ReplyWaitOver();  // silent again: only the mark is cleared
+  view.RefreshCycle().ReplyWaitOver();  // silent again: only the mark is cleared
   EXPECT_FALSE(stash.Server(0)->RetriedOnce);
   EXPECT_EQ(stash.Server(0)->ReResolvePending, 0);
-  EXPECT_FALSE(view.ReResolveTimer().isActive());
+  EXPECT_FALSE(view.RefreshCycle().ReResolveTimer().isActive());
 }
 
 TEST_F(ServerViewTest, FiltersNarrowTheList) {
