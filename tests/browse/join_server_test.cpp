@@ -169,15 +169,6 @@ TEST_F(JoinServerTest, StartsTheGameWithExactlyTheArgumentsItNeeds) {
     EXPECT_FALSE(QFile::exists(At(name))) << name;
 }
 
-TEST_F(JoinServerTest, CommandLineIsProgramAndArgumentsJoinedWithBlanks) {
-  WriteRecorder("bin/wine", At("record.txt"));
-  WriteFile("UT/System/UnrealTournament.exe");
-  const TJoinPlan plan =
-      PlanJoin(At("UT/System/UnrealTournament.exe"), "10.0.0.5", 7778, PathOnly(At("bin")));
-  EXPECT_EQ(plan.command.CommandLine(),
-            At("bin/wine") + " " + At("UT/System/UnrealTournament.exe") + " 10.0.0.5:7777");
-}
-
 TEST_F(JoinServerTest, EachFailureHasItsMessage) {
   WriteRecorder("bin/wine", At("record.txt"));
   QDir().mkpath(At("nowine"));

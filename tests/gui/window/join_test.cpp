@@ -155,14 +155,5 @@ TEST_F(JoinFromWindowTest, FailuresAreShownInTheirBoxes) {
   EXPECT_EQ(window->windowState(), before);  // nothing started, nothing minimised
 }
 
-TEST_F(JoinFromWindowTest, AServerWithoutGameTypeIsBlank) {
-  Start(false);
-  TkorvUTServerView* other = List("", "Other");
-  DoubleClickRow(other);
-  EXPECT_EQ(dialogs.information,
-            QStringList{"The game type of '(blank)' is currently not supported. See "
-                        "GamePluginHelp.doc for more information."});
-}
-
 }  // namespace
 }  // namespace zorvane
