@@ -75,6 +75,8 @@ TSortDirection Direction(const TGridSort& sort) {
 
 TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
     : QMainWindow(parent), dialogs_(DialogsOf(options, ownDialogs_)) {
+  if (!options.launcher) ownLauncher_ = std::make_unique<TDetachedLauncher>();
+  launcher_ = options.launcher ? options.launcher : ownLauncher_.get();
   setWindowTitle(QStringLiteral("Zorvane"));
   setObjectName(QStringLiteral("frmZorvane"));
   timCloseHelper_.setInterval(100);
@@ -156,6 +158,7 @@ void TfrmZorvane::CreateViews() {
             [this](const QString& text) { DebugLine(text); });
     connect(view, &TkorvUTServerView::OnActivityLog, this,
             [this](const QString& text) { Log(text); });
+    connect(view, &TkorvUTServerView::OnJoinServer, this, &TfrmZorvane::JoinServer);
   }
   pages_->addTab(CreateMonitorPage(QStringLiteral("Player Monitor"), QStringLiteral("Player"),
                                    grdPlayerMonitor_, staPlayerMonitor_),
@@ -536,6 +539,28 @@ void TfrmZorvane::ShowFromTray() {
   showNormal();
   raise();
   activateWindow();
+}
+
+// ---- Joining
+
+void TfrmZorvane::JoinServer(const QString& key) {
+  const TJoinOutcome outcome = JoinGame(key, stash_, config_.tables, askGamePath_, *launcher_,
+                                        QProcessEnvironment::systemEnvironment());
+  switch (outcome.kind) {
+    case TJoinOutcome::Nothing:
+      break;
+    case TJoinOutcome::Information:
+      dialogs_.Information(this, outcome.text);
+      break;
+    case TJoinOutcome::Error:
+      dialogs_.Error(this, outcome.text);
+      break;
+    case TJoinOutcome::Started:
+      Log(QStringLiteral("Request to join server: ") + outcome.text);
+      // Minimised, the window leaves only its tray icon (changeEvent).
+      if (config_.settings.minimizeOnJoin) setWindowState(windowState() | Qt::WindowMinimized);
+      break;
+  }
 }
 
 // ---- Log and status

@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "browse/join_server.h"
 #include "browse/mass_refresh.h"
 #include "config/configuration.h"
 #include "gui/dialogs/window_dialogs.h"
@@ -33,6 +34,7 @@ struct TStartOptions {
   QString directory;                  // where the configuration files live
   TWineRegistry* registry = nullptr;  // installed-game detection (none: nothing detected)
   TWindowDialogs* dialogs = nullptr;  // none: the real message boxes
+  TGameLauncher* launcher = nullptr;  // none: games are started for real
 };
 
 class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
@@ -69,6 +71,11 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   void DebugLine(const QString& text);
   // Targets: 1 the window's own bars, 2 every visible view, 4 the current view (without 2).
   void SetStatus(int targets, int panel, bool restore, bool highlight, const QString& text);
+
+  // Starts the game of the server under key (the views' join action).
+  void JoinServer(const QString& key);
+  // How a join asks for a game's missing executable path (the game-path dialog).
+  void SetAskGamePath(TAskExePath ask) { askGamePath_ = std::move(ask); }
 
   void StartMassRefresh();
   void PingAllServerLists();
@@ -144,6 +151,11 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   std::vector<TBoundItem> boundItems_;
   std::vector<QAction*> windowActions_;
   QTimer timCloseHelper_;
+
+  // Joining.
+  std::unique_ptr<TGameLauncher> ownLauncher_;
+  TGameLauncher* launcher_ = nullptr;
+  TAskExePath askGamePath_ = [](const QString&) { return false; };
 };
 
 }  // namespace zorvane
