@@ -210,8 +210,7 @@ void TGameTypeListEditor::Delete(int index) {
 }
 
 std::optional<TEditProblem> TGameTypeListEditor::Update(int index, const QString& name,
-                                                        const QString& title,
-                                                        const QString& team,
+                                                        const QString& title, const QString& team,
                                                         const QString& game) {
   TGameType* type = At(index);
   if (!type) return std::nullopt;
@@ -352,9 +351,12 @@ TGamePathEditor::TGamePathEditor(TGameTables& tables, TGamePathField field)
 
 TEditable<QString>& TGamePathEditor::Field(TGameInfo& info) const {
   switch (field_) {
-    case TGamePathField::Exe: return info.ExePath;
-    case TGamePathField::Favorites: return info.FavoritesPath;
-    case TGamePathField::User: break;
+    case TGamePathField::Exe:
+      return info.ExePath;
+    case TGamePathField::Favorites:
+      return info.FavoritesPath;
+    case TGamePathField::User:
+      break;
   }
   return info.UserPath;
 }

@@ -68,8 +68,8 @@ struct TGameTypeChange {
 };
 
 struct TGameTypeCommit {
-  QStringList deleted;                  // names of the types that are gone
-  std::vector<TGameTypeChange> changed; // new and changed types, from the end of the list
+  QStringList deleted;                   // names of the types that are gone
+  std::vector<TGameTypeChange> changed;  // new and changed types, from the end of the list
 };
 
 // The game types dialog's list: every type but "Other" and "Favorite".

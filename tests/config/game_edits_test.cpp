@@ -157,8 +157,8 @@ TEST(GameTypeListEditorTest, UpdateChecksInOrder) {
       {"ctfgame", "Jail", "UT", 0, "The game ctfgame is already in the list.", true},
       {"Jail=break", "Jail", "UT", 0, "The 'Game Type' cannot contain '='.", false},
       {"#Jail", "Jail", "UT", 0, "The 'Game Type' cannot begin with ';' or '#'.", false},
-      {"favorite", "Jail", "UT", 0,
-       "The game type favorite is built in and cannot be added.", false},
+      {"favorite", "Jail", "UT", 0, "The game type favorite is built in and cannot be added.",
+       false},
       {"Other", "Jail", "UT", 0, "The game type Other is built in and cannot be added.", false},
       {"gameUT", "Jail", "UT", 0,
        "The game type gameUT would keep its settings in a section that utGameType.ini uses for "
@@ -193,7 +193,7 @@ TEST(GameTypeListEditorTest, OkReportsNewRenamedAndDeletedTypes) {
   TGameTypeListEditor types(tables);
   const int ctf = int(types.Names().indexOf("CTFGame"));
   const int dm = int(types.Names().indexOf("DeathMatchPlus"));
-  EXPECT_FALSE(types.Update(ctf, "CTFGame", "Capture", "True", "UT"));  // title only
+  EXPECT_FALSE(types.Update(ctf, "CTFGame", "Capture", "True", "UT"));    // title only
   EXPECT_FALSE(types.Update(dm, "DMPlus", "Death Match", "true", "UT"));  // renamed, team
   types.Delete(int(types.Names().indexOf("Assault")));
   const int fresh = types.New();
@@ -270,8 +270,7 @@ TEST(GamePathTest, FieldKeysTitlesAndCaptions) {
   EXPECT_EQ(GamePathTitle(*GamePathFieldInfo(QString("gameUserPath")), 1, "x"),
             "Where can I find the User ini?");
   EXPECT_EQ(GamePathTitle(*exe, 2, "Export"), "Export");
-  EXPECT_EQ(QString(GamePathFieldInfo(QString("gameFavoritesPath"))->caption),
-            "Path and Game ini");
+  EXPECT_EQ(QString(GamePathFieldInfo(QString("gameFavoritesPath"))->caption), "Path and Game ini");
   EXPECT_FALSE(GamePathFieldInfo(QString("gamePath")));
 }
 

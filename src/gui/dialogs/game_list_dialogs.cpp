@@ -215,9 +215,9 @@ void TfrmGameTypes::ShowEntry(int index) {
   const TGameType* type = editor_.At(index);
   edtGameType_->SetText(type ? type->Name.Working : QString());
   edtTabTitle_->SetText(type ? type->Description.Working : QString());
-  cboTeamGame_->SetText(type ? (type->TeamGame.Working ? QStringLiteral("True")
-                                                       : QStringLiteral("False"))
-                             : QString());
+  cboTeamGame_->SetText(
+      type ? (type->TeamGame.Working ? QStringLiteral("True") : QStringLiteral("False"))
+           : QString());
   cboGame_->SetText(type ? type->Game.Working : QString());
 }
 
@@ -233,10 +233,14 @@ QString TfrmGameTypes::EntryName(int index) const {
 
 QWidget* TfrmGameTypes::Field(int field) const {
   switch (field) {
-    case 0: return edtGameType_->Edit();
-    case 1: return edtTabTitle_->Edit();
-    case 2: return cboTeamGame_->Combobox();
-    default: return cboGame_->Combobox();
+    case 0:
+      return edtGameType_->Edit();
+    case 1:
+      return edtTabTitle_->Edit();
+    case 2:
+      return cboTeamGame_->Combobox();
+    default:
+      return cboGame_->Combobox();
   }
 }
 

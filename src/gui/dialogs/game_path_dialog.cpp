@@ -174,8 +174,8 @@ void TfrmGamePath::reject() {
 }
 
 QString EditGamePath(QWidget* parent, TWindowDialogs& dialogs, TGameTables& tables,
-                     const QString& fieldKey, int titleMode, const QString& caption,
-                     bool lockGame, const QString& preselectedGame) {
+                     const QString& fieldKey, int titleMode, const QString& caption, bool lockGame,
+                     const QString& preselectedGame) {
   const TGamePathFieldInfo* field = GamePathFieldInfo(fieldKey);
   if (!field) return preselectedGame;
   TfrmGamePath dialog(dialogs, tables, *field, parent);

@@ -86,7 +86,7 @@ class TfrmGamePath : public QDialog {
 // them. Returns the game selected at the end; an unknown field key opens nothing and returns
 // preselectedGame.
 QString EditGamePath(QWidget* parent, TWindowDialogs& dialogs, TGameTables& tables,
-                     const QString& fieldKey, int titleMode, const QString& caption,
-                     bool lockGame, const QString& preselectedGame);
+                     const QString& fieldKey, int titleMode, const QString& caption, bool lockGame,
+                     const QString& preselectedGame);
 
 }  // namespace zorvane

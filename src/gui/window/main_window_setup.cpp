@@ -33,8 +33,8 @@ void TfrmZorvane::CreateSystemMenuItems(QMenu* system) {
   connect(AddWindowAction(system, "miUserINIs", QStringLiteral("User INIs...")),
           &QAction::triggered, this, [this] { EditPaths(QStringLiteral("gameUserPath")); });
   system->addSeparator();
-  connect(AddWindowAction(system, "miGames", QStringLiteral("Games...")), &QAction::triggered,
-          this, &TfrmZorvane::EditGames);
+  connect(AddWindowAction(system, "miGames", QStringLiteral("Games...")), &QAction::triggered, this,
+          &TfrmZorvane::EditGames);
   connect(AddWindowAction(system, "miGameTypes", QStringLiteral("Game Types...")),
           &QAction::triggered, this, &TfrmZorvane::EditGameTypes);
   system->addSeparator();
@@ -77,8 +77,7 @@ void TfrmZorvane::FollowGameTypeChanges(const TGameTypeCommit& commit) {
   }
   for (const TGameTypeChange& change : commit.changed) {
     const TGameType& type = *change.type;
-    TkorvUTServerView* view =
-        change.isNew ? CreateViewLikeFavorites(type) : View(change.oldName);
+    TkorvUTServerView* view = change.isNew ? CreateViewLikeFavorites(type) : View(change.oldName);
     if (!view) continue;
     if (change.titleChanged) {
       view->SetTitle(type.Description.Value);

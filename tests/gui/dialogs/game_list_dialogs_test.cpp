@@ -111,8 +111,7 @@ TEST_F(GameListDialogsTest, DeletingAGameAsksAndEmptiesItsGameTypes) {
   EXPECT_NE(Row(dialog.List(), "Thievery"), -1);
   dialogs.answerYes = true;
   Click(dialog.DeleteButton());
-  EXPECT_EQ(dialogs.questions,
-            QStringList(2, "Are you SURE you want to delete this Game?"));
+  EXPECT_EQ(dialogs.questions, QStringList(2, "Are you SURE you want to delete this Game?"));
   EXPECT_EQ(Row(dialog.List(), "Thievery"), -1);
   EXPECT_EQ(dialog.List()->currentRow(), 0);
   Click(dialog.OkButton());

@@ -108,8 +108,7 @@ TEST_F(GamePathDialogTest, BrowseOffersExecutablesAndAllFilesAndStartsInTheFolde
   EXPECT_EQ(askedFilter, "executable files (*.exe);;all files (*)");
   EXPECT_EQ(dialog.PathEdit()->Text(), dir.filePath("ut-bin"));
   EXPECT_TRUE(dialogs.errors.isEmpty());
-  EXPECT_EQ(GamePathFileFilter(GamePathFieldInfo(TGamePathField::Favorites)),
-            "ini files (*.ini)");
+  EXPECT_EQ(GamePathFileFilter(GamePathFieldInfo(TGamePathField::Favorites)), "ini files (*.ini)");
 }
 
 TEST_F(GamePathDialogTest, EntryPointTitlesLocksAndReturnsTheGame) {
@@ -140,8 +139,8 @@ TEST_F(GamePathDialogTest, EntryPointTitlesLocksAndReturnsTheGame) {
       dialog->PathEdit()->SetText("");
       dialog->accept();
     });
-    const QString game = EditGamePath(nullptr, dialogs, tables, c.key, c.mode,
-                                      "Export Favorites", c.lock, c.game);
+    const QString game =
+        EditGamePath(nullptr, dialogs, tables, c.key, c.mode, "Export Favorites", c.lock, c.game);
     EXPECT_EQ(game, c.shown);
     EXPECT_EQ(title, c.title);
     EXPECT_EQ(enabled, !c.lock);

@@ -56,7 +56,8 @@ TEST_F(SetupMenuTest, SystemMenuHoldsTheSetupItemsAndEachOpensItsDialog) {
   QStringList items;
   for (QAction* top : window->menuBar()->actions())
     if (top->text() == "S&ystem")
-      for (QAction* item : top->menu()->actions()) items << (item->isSeparator() ? "-" : item->text());
+      for (QAction* item : top->menu()->actions())
+        items << (item->isSeparator() ? "-" : item->text());
   EXPECT_EQ(items, (QStringList{"Local Port...", "Game Exes...", "Game INIs...", "User INIs...",
                                 "-", "Games...", "Game Types...", "-", "E&xit"}));
   const std::pair<const char*, const char*> cases[] = {

@@ -24,7 +24,7 @@ TEST(SingleEditDialogTest, NumbersOnlyRefusesOtherTextAndStaysOpen) {
     bool accepted;
   };
   const Case cases[] = {
-      {"7777", true, true}, {"", true, true}, {"77a", true, false},
+      {"7777", true, true}, {"", true, true},          {"77a", true, false},
       {"-1", true, false},  {"Player 1", false, true},
   };
   for (const Case& c : cases) {
@@ -59,7 +59,8 @@ TEST(SingleEditDialogTest, ExactMatchShownOnlyWhenAskedAndReturned) {
     QTest::mouseClick(dialog->ExactMatchBox(), Qt::LeftButton);
     QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
   });
-  const auto result = RunSingleEdit(nullptr, dialogs, {"Find Player", "Player:", "", true, false, false});
+  const auto result =
+      RunSingleEdit(nullptr, dialogs, {"Find Player", "Player:", "", true, false, false});
   ASSERT_TRUE(result);
   EXPECT_EQ(result->text, "Loque");
   EXPECT_TRUE(result->exactMatch);
