@@ -33,4 +33,15 @@ bool TMessageBoxDialogs::Notice(QWidget* parent, const QString& text, bool dontS
   return check->isChecked();
 }
 
+void TMessageBoxDialogs::Warning(QWidget* parent, const QString& text) {
+  QMessageBox::warning(parent, QStringLiteral("Zorvane"), text);
+}
+
+bool TMessageBoxDialogs::Confirm(QWidget* parent, const QString& text, TNoButton noButton) {
+  const QMessageBox::StandardButton no =
+      noButton == TNoButton::Cancel ? QMessageBox::Cancel : QMessageBox::No;
+  return QMessageBox::question(parent, QStringLiteral("Zorvane"), text, QMessageBox::Yes | no,
+                               no) == QMessageBox::Yes;
+}
+
 }  // namespace zorvane

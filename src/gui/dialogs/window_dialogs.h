@@ -21,6 +21,12 @@ class TWindowDialogs {
   // A notice with "OK", "&Copy Message" and "Don't show this message again"; returns whether
   // the box was ticked. dontShowAgain is its state when it opens.
   virtual bool Notice(QWidget* parent, const QString& text, bool dontShowAgain) = 0;
+
+  // The set-up dialogs' boxes: a warning, and a question answered with "Yes" (true) or, by
+  // noButton, "Cancel" or "No".
+  virtual void Warning(QWidget* parent, const QString& text) = 0;
+  enum class TNoButton { Cancel, No };
+  virtual bool Confirm(QWidget* parent, const QString& text, TNoButton noButton) = 0;
 };
 
 // The real boxes (QMessageBox).
@@ -29,6 +35,8 @@ class TMessageBoxDialogs : public TWindowDialogs {
   void Error(QWidget* parent, const QString& text) override;
   void Information(QWidget* parent, const QString& text) override;
   bool Notice(QWidget* parent, const QString& text, bool dontShowAgain) override;
+  void Warning(QWidget* parent, const QString& text) override;
+  bool Confirm(QWidget* parent, const QString& text, TNoButton noButton) override;
 };
 
 }  // namespace zorvane

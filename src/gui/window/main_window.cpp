@@ -136,29 +136,13 @@ TfrmZorvane::~TfrmZorvane() = default;
 
 void TfrmZorvane::CreateViews() {
   for (const auto& type : config_.tables.gameTypes) {
-    const QString name = type->Name.Value;
-    auto* view = new TkorvUTServerView(this);
-    view->setObjectName(QStringLiteral("view") + name);
-    view->SetStash(&stash_);
-    view->SetGameTypes(&config_.tables.gameTypes);
-    view->SetGameType(name);
-    const bool favorite = name.compare(kFavorite, Qt::CaseInsensitive) == 0;
-    view->SetIsFavorite(favorite);
-    view->SetTitle(favorite ? QStringLiteral("Favorites") : type->Description.Value);
-    view->SetIsTeamView(type->TeamGame.Value);
-    views_[name.toLower()] = view;
+    TkorvUTServerView* view = CreateView(*type);
     if (type->TabVisible) {
       pages_->addTab(view, PlainTitle(view->Title()));
       view->SetOnPage(true);
     } else {
       view->hide();
     }
-    KeepViewsInStep(view);
-    connect(view, &TkorvUTServerView::OnDebug, this,
-            [this](const QString& text) { DebugLine(text); });
-    connect(view, &TkorvUTServerView::OnActivityLog, this,
-            [this](const QString& text) { Log(text); });
-    connect(view, &TkorvUTServerView::OnJoinServer, this, &TfrmZorvane::JoinServer);
   }
   pages_->addTab(CreateMonitorPage(QStringLiteral("Player Monitor"), QStringLiteral("Player"),
                                    grdPlayerMonitor_, staPlayerMonitor_),
@@ -171,6 +155,27 @@ void TfrmZorvane::CreateViews() {
   staPlayerMonitor_->setObjectName(QStringLiteral("staPlayerMonitor"));
   staMapMonitor_->setObjectName(QStringLiteral("staMapMonitor"));
   currentView_ = FavoritesView();
+}
+
+TkorvUTServerView* TfrmZorvane::CreateView(const TGameType& type) {
+  const QString name = type.Name.Value;
+  auto* view = new TkorvUTServerView(this);
+  view->setObjectName(QStringLiteral("view") + name);
+  view->SetStash(&stash_);
+  view->SetGameTypes(&config_.tables.gameTypes);
+  view->SetGameType(name);
+  const bool favorite = name.compare(kFavorite, Qt::CaseInsensitive) == 0;
+  view->SetIsFavorite(favorite);
+  view->SetTitle(favorite ? QStringLiteral("Favorites") : type.Description.Value);
+  view->SetIsTeamView(type.TeamGame.Value);
+  views_[name.toLower()] = view;
+  KeepViewsInStep(view);
+  connect(view, &TkorvUTServerView::OnDebug, this,
+          [this](const QString& text) { DebugLine(text); });
+  connect(view, &TkorvUTServerView::OnActivityLog, this,
+          [this](const QString& text) { Log(text); });
+  connect(view, &TkorvUTServerView::OnJoinServer, this, &TfrmZorvane::JoinServer);
+  return view;
 }
 
 QWidget* TfrmZorvane::CreateMonitorPage(const QString& title, const QString& firstColumn,
@@ -258,6 +263,7 @@ void TfrmZorvane::CreateMenus() {
     return action;
   };
   QMenu* system = menuBar()->addMenu(QStringLiteral("S&ystem"));
+  CreateSystemMenuItems(system);
   windowAction(system, "miExit", QStringLiteral("E&xit"), {}, [this] { close(); });
 
   QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
@@ -273,6 +279,7 @@ void TfrmZorvane::CreateMenus() {
       view->LayoutFilters(true);
     }
   });
+  CreateToolsMenuItems(tools);
 
   serverMenu_ = menuBar()->addMenu(QStringLiteral("&Server"));
   serverMenu_->setObjectName(QStringLiteral("miServer"));

@@ -16,6 +16,7 @@
 #include "browse/join_server.h"
 #include "browse/mass_refresh.h"
 #include "config/configuration.h"
+#include "config/game_edits.h"
 #include "gui/dialogs/window_dialogs.h"
 #include "gui/view/server_view.h"
 #include "query/server_stash.h"
@@ -102,6 +103,7 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
 
   void CreateMenus();
   void CreateViews();
+  TkorvUTServerView* CreateView(const TGameType& type);
   QWidget* CreateMonitorPage(const QString& title, const QString& firstColumn,
                              TkorvStringGrid*& grid, TStatusLine*& status);
   void ApplySettings();
@@ -116,6 +118,20 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   void KeepViewsInStep(TkorvUTServerView* view);
   void SetDebug(bool on);
   void StartupQuery();
+
+  // The set-up commands of the System and Tools menus (main_window_setup.cpp).
+  void CreateSystemMenuItems(QMenu* system);
+  void CreateToolsMenuItems(QMenu* tools);
+  QAction* AddWindowAction(QMenu* menu, const char* name, const QString& caption);
+  void EditLocalPort();
+  void EditPaths(const QString& fieldKey);
+  void EditGames();
+  void EditGameTypes();
+  void EditVisibleTabs();
+  void FollowGameTypeChanges(const TGameTypeCommit& commit);
+  TkorvUTServerView* CreateViewLikeFavorites(const TGameType& type);
+  void ShowTab(TkorvUTServerView* view);
+  void HideTab(TkorvUTServerView* view);
 
   std::unique_ptr<TWindowDialogs> ownDialogs_;  // before dialogs_, which may refer to it
   TWindowDialogs& dialogs_;

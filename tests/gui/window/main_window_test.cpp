@@ -31,7 +31,13 @@ struct RecordingDialogs : TWindowDialogs {
     if (whileNoticeOpen) whileNoticeOpen();
     return tickDontShowAgain;
   }
-  QStringList errors, information, notices;
+  void Warning(QWidget*, const QString& text) override { warnings << text; }
+  bool Confirm(QWidget*, const QString& text, TNoButton) override {
+    questions << text;
+    return answerYes;
+  }
+  QStringList errors, information, notices, warnings, questions;
+  bool answerYes = true;
   bool tickDontShowAgain = false;
   std::function<void()> whileNoticeOpen;
 };

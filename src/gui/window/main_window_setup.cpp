@@ -1,0 +1,167 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// The main window's set-up commands: the local port, the game paths, the games, the game types
+// and the visible tabs, and how their dialogs' outcome reaches the views and the tab strip.
+
+#include <QMenu>
+
+#include "browse/server_rows.h"
+#include "gui/dialogs/game_list_dialogs.h"
+#include "gui/dialogs/game_path_dialog.h"
+#include "gui/dialogs/single_edit_dialog.h"
+#include "gui/dialogs/tabs_dialog.h"
+#include "gui/view/filter_panel.h"
+#include "gui/window/main_window.h"
+
+namespace zorvane {
+
+QAction* TfrmZorvane::AddWindowAction(QMenu* menu, const char* name, const QString& caption) {
+  auto* action = new QAction(caption, this);
+  action->setObjectName(QString::fromLatin1(name));
+  menu->addAction(action);
+  addAction(action);
+  windowActions_.push_back(action);
+  return action;
+}
+
+void TfrmZorvane::CreateSystemMenuItems(QMenu* system) {
+  connect(AddWindowAction(system, "miLocalPort", QStringLiteral("Local Port...")),
+          &QAction::triggered, this, &TfrmZorvane::EditLocalPort);
+  connect(AddWindowAction(system, "miGameExes", QStringLiteral("Game Exes...")),
+          &QAction::triggered, this, [this] { EditPaths(QStringLiteral("gameExePath")); });
+  connect(AddWindowAction(system, "miGameINIs", QStringLiteral("Game INIs...")),
+          &QAction::triggered, this, [this] { EditPaths(QStringLiteral("gameFavoritesPath")); });
+  connect(AddWindowAction(system, "miUserINIs", QStringLiteral("User INIs...")),
+          &QAction::triggered, this, [this] { EditPaths(QStringLiteral("gameUserPath")); });
+  system->addSeparator();
+  connect(AddWindowAction(system, "miGames", QStringLiteral("Games...")), &QAction::triggered, this,
+          &TfrmZorvane::EditGames);
+  connect(AddWindowAction(system, "miGameTypes", QStringLiteral("Game Types...")),
+          &QAction::triggered, this, &TfrmZorvane::EditGameTypes);
+  system->addSeparator();
+}
+
+void TfrmZorvane::CreateToolsMenuItems(QMenu* tools) {
+  connect(AddWindowAction(tools, "miTabs", QStringLiteral("Tabs...")), &QAction::triggered, this,
+          &TfrmZorvane::EditVisibleTabs);
+}
+
+void TfrmZorvane::EditLocalPort() {
+  if (const auto port = zorvane::EditLocalPort(this, dialogs_, stash_.LocalPort)) {
+    stash_.LocalPort = *port;
+    config_.settings.localPort = *port;
+  }
+}
+
+void TfrmZorvane::EditPaths(const QString& fieldKey) {
+  // The views read the paths from the tables they share, so they see the new ones at once.
+  EditGamePath(this, dialogs_, config_.tables, fieldKey, 0, QString(), false, QString());
+}
+
+void TfrmZorvane::EditGames() {
+  zorvane::EditGames(this, dialogs_, config_.tables);
+}
+
+void TfrmZorvane::EditGameTypes() {
+  if (const auto commit = zorvane::EditGameTypes(this, dialogs_, config_.tables))
+    FollowGameTypeChanges(*commit);
+}
+
+void TfrmZorvane::FollowGameTypeChanges(const TGameTypeCommit& commit) {
+  for (const QString& name : commit.deleted) {
+    TkorvUTServerView* view = View(name);
+    if (!view) continue;
+    HideTab(view);
+    view->StopAllTimers();
+    views_.erase(name.toLower());
+    delete view;
+  }
+  for (const TGameTypeChange& change : commit.changed) {
+    const TGameType& type = *change.type;
+    TkorvUTServerView* view = change.isNew ? CreateViewLikeFavorites(type) : View(change.oldName);
+    if (!view) continue;
+    if (change.titleChanged) {
+      view->SetTitle(type.Description.Value);
+      if (const int page = pages_->indexOf(view); page >= 0)
+        pages_->setTabText(page, PlainTitle(view->Title()));
+    }
+    if (change.renamed) {
+      views_.erase(change.oldName.toLower());
+      views_[type.Name.Value.toLower()] = view;
+      view->SetGameType(type.Name.Value);
+      view->setObjectName(QStringLiteral("view") + type.Name.Value);
+    }
+    if (change.teamChanged && !change.isNew) {
+      view->SetIsTeamView(type.TeamGame.Value);
+      view->LayoutFilters(false);
+    }
+    if (change.isNew) {
+      if (type.TabVisible) ShowTab(view);
+      view->PopulateServerGrid(true, true);
+    }
+  }
+}
+
+TkorvUTServerView* TfrmZorvane::CreateViewLikeFavorites(const TGameType& type) {
+  TkorvUTServerView* view = CreateView(type);
+  view->hide();
+  const TkorvUTServerView* favorites = FavoritesView();
+  view->SetFilterPanelAlign(favorites->FilterPanelAlign());
+  TFilterSet filters;  // the favourites' filters in use, without their values
+  filters.used = favorites->Filters().used;
+  view->SetFilters(filters);
+  view->SetPingServerOnSelect(favorites->PingServerOnSelect());
+  view->SetDetailHeight(favorites->DetailHeight());
+  view->SetPlayerPanelWidth(favorites->PlayerPanelWidth());
+  for (int grid = gtServer; grid <= gtSetting; ++grid)
+    view->SetGridSort(TGridType(grid), favorites->GridSortCol(TGridType(grid)),
+                      favorites->GridSortDirection(TGridType(grid)));
+  view->SetMorePlayerInfo(favorites->MorePlayerInfo(), false);
+  for (const char* grid : {"grdServer", "grdPlayer", "grdSetting"})
+    view->SetGridColWidths(favorites->GridColWidths(QString::fromLatin1(grid)),
+                           QString::fromLatin1(grid));
+  // What every view takes from the settings.
+  view->SetPingWaitTime(config_.settings.pingWaitTime);
+  view->SetQueryPower(config_.settings.queryPower);
+  view->SetDebugging(debug_);
+  view->SetIsTeamView(type.TeamGame.Value);
+  view->LayoutFilters(false);
+  return view;
+}
+
+void TfrmZorvane::ShowTab(TkorvUTServerView* view) {
+  if (view->IsOnPage()) return;
+  // Tabs keep the order of the game-type list, ahead of the monitors.
+  int at = 0;
+  for (const auto& type : config_.tables.gameTypes) {
+    TkorvUTServerView* other = View(type->Name.Value);
+    if (other == view) break;
+    if (other && other->IsOnPage()) ++at;
+  }
+  pages_->insertTab(at, view, PlainTitle(view->Title()));
+  view->SetOnPage(true);
+  view->show();
+}
+
+void TfrmZorvane::HideTab(TkorvUTServerView* view) {
+  if (!view->IsOnPage()) return;
+  view->SetOnPage(false);
+  pages_->removeTab(pages_->indexOf(view));
+  view->hide();
+}
+
+void TfrmZorvane::EditVisibleTabs() {
+  auto dialog = CreateTabsDialog(this, config_.tables);
+  if (dialog->exec() != QDialog::Accepted) return;
+  const TTabChanges changes = ApplyVisibleTabs(config_.tables, TickedTabs(*dialog, config_.tables));
+  for (const QString& name : changes.shown)
+    if (TkorvUTServerView* view = View(name)) ShowTab(view);
+  for (const QString& name : changes.hidden) {
+    if (TkorvUTServerView* view = View(name)) {
+      view->StopAutoRefresh();
+      HideTab(view);
+    }
+  }
+  if (!changes.shown.isEmpty()) dialogs_.Information(this, NewlyVisibleTabsNotice());
+}
+
+}  // namespace zorvane

@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+// Answers every box a window or dialog shows and remembers it, so tests need no modal loop.
+
+#include <QApplication>
+#include <QStringList>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "gui/dialogs/window_dialogs.h"
+
+namespace zorvane::testing {
+
+struct RecordingDialogs : TWindowDialogs {
+  void Error(QWidget*, const QString& text) override { errors << text; }
+  void Information(QWidget*, const QString& text) override { information << text; }
+  bool Notice(QWidget*, const QString& text, bool) override {
+    notices << text;
+    return false;
+  }
+  void Warning(QWidget*, const QString& text) override { warnings << text; }
+  bool Confirm(QWidget*, const QString& text, TNoButton) override {
+    questions << text;
+    return answerYes;
+  }
+  QStringList errors, information, notices, warnings, questions;
+  bool answerYes = true;
+};
+
+// Runs act on the next modal dialog once it is up (the caller then opens it).
+inline void WhenModal(std::function<void(QWidget*)> act) {
+  auto* poll = new QTimer;
+  poll->setInterval(5);
+  QObject::connect(poll, &QTimer::timeout, [poll, act] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal) return;
+    poll->stop();
+    poll->deleteLater();
+    act(modal);
+  });
+  poll->start();
+}
+
+}  // namespace zorvane::testing

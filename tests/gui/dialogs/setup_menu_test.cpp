@@ -1,0 +1,185 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// The set-up commands of the main window's System and Tools menus, driven through the menus.
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "gui/controls/korv_combobox.h"
+#include "gui/controls/korv_edit.h"
+#include "gui/dialogs/filters_dialog.h"
+#include "gui/dialogs/game_list_dialogs.h"
+#include "gui/window/main_window.h"
+#include "recording_dialogs.h"
+
+namespace zorvane {
+namespace {
+
+using testing::RecordingDialogs;
+using testing::WhenModal;
+
+QAction* MenuItem(QMainWindow& window, const QString& menu, const QString& caption) {
+  for (QAction* top : window.menuBar()->actions()) {
+    if (top->text() != menu || !top->menu()) continue;
+    for (QAction* item : top->menu()->actions())
+      if (item->text() == caption) return item;
+  }
+  return nullptr;
+}
+
+QStringList TabTexts(const TfrmZorvane& window) {
+  QStringList tabs;
+  for (int i = 0; i < window.Pages()->count(); ++i) tabs << window.Pages()->tabText(i);
+  return tabs;
+}
+
+class SetupMenuTest : public ::testing::Test {
+ protected:
+  std::unique_ptr<TfrmZorvane> Start() {
+    TStartOptions options;
+    options.directory = dir.path();
+    options.dialogs = &dialogs;
+    return std::make_unique<TfrmZorvane>(options);
+  }
+  QTemporaryDir dir;
+  RecordingDialogs dialogs;
+};
+
+TEST_F(SetupMenuTest, SystemMenuHoldsTheSetupItemsAndEachOpensItsDialog) {
+  auto window = Start();
+  QStringList items;
+  for (QAction* top : window->menuBar()->actions())
+    if (top->text() == "S&ystem")
+      for (QAction* item : top->menu()->actions())
+        items << (item->isSeparator() ? "-" : item->text());
+  EXPECT_EQ(items, (QStringList{"Local Port...", "Game Exes...", "Game INIs...", "User INIs...",
+                                "-", "Games...", "Game Types...", "-", "E&xit"}));
+  const std::pair<const char*, const char*> cases[] = {
+      {"Local Port...", "Local Port"},
+      {"Game Exes...", "Set Path and  Game Exe"},
+      {"Game INIs...", "Set Path and  Game ini"},
+      {"User INIs...", "Set Path and  User ini"},
+      {"Games...", "Game Management"},
+      {"Game Types...", "Game Type Management"},
+  };
+  for (const auto& [caption, title] : cases) {
+    SCOPED_TRACE(caption);
+    QAction* item = MenuItem(*window, "S&ystem", caption);
+    ASSERT_TRUE(item);
+    QString opened;
+    WhenModal([&](QWidget* modal) {
+      opened = modal->windowTitle();
+      qobject_cast<QDialog*>(modal)->reject();
+    });
+    item->trigger();
+    EXPECT_EQ(opened, title);
+  }
+  QAction* tabs = MenuItem(*window, "&Tools", "Tabs...");
+  ASSERT_TRUE(tabs);
+  QString opened;
+  WhenModal([&](QWidget* modal) {
+    opened = modal->windowTitle();
+    qobject_cast<QDialog*>(modal)->reject();
+  });
+  tabs->trigger();
+  EXPECT_EQ(opened, "Use These Tabs");
+  EXPECT_TRUE(dialogs.errors.isEmpty());
+}
+
+TEST_F(SetupMenuTest, TabsDialogShowsAndHidesTabs) {
+  auto window = Start();
+  const auto choose = [&](const QStringList& tick, const QStringList& untick) {
+    WhenModal([=](QWidget* modal) {
+      auto* dialog = qobject_cast<TfrmFilters*>(modal);
+      ASSERT_TRUE(dialog);
+      EXPECT_EQ(dialog->BoxCount(), 28);  // every type but "Favorite"
+      EXPECT_EQ(dialog->BoxAt(0)->text(), "Other");
+      for (const QString& name : tick + untick) {
+        QCheckBox* box = dialog->BoxFor(name);
+        ASSERT_TRUE(box);
+        EXPECT_EQ(box->isChecked(), untick.contains(name));
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2));
+      }
+      QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+    });
+    MenuItem(*window, "&Tools", "Tabs...")->trigger();
+  };
+  choose({"xCTFGame"}, {"CTFGame"});
+  EXPECT_EQ(TabTexts(*window),
+            (QStringList{"Other", "2K4 CTF", "Last Man", "Assault", "Team DM", "Domination",
+                         "Death Match", "Favorites", "Player Monitor", "Map Monitor"}));
+  EXPECT_TRUE(window->Config().tables.FindGameType("xCTFGame")->TabVisible);
+  EXPECT_FALSE(window->View("CTFGame")->IsOnPage());
+  ASSERT_EQ(dialogs.information.size(), 1);
+  EXPECT_TRUE(dialogs.information[0].startsWith("To get the newly visible tab(s) to properly"));
+
+  choose({}, {"xCTFGame", "Other"});  // hiding alone says nothing
+  EXPECT_EQ(TabTexts(*window).first(), "Last Man");
+  EXPECT_EQ(dialogs.information.size(), 1);
+}
+
+TEST_F(SetupMenuTest, NewGameTypeGetsAViewLikeTheFavoritesAndARenameMovesIt) {
+  auto window = Start();
+  window->FavoritesView()->SetGridSort(gtServer, 3, TSortDirection::Descending);
+  WhenModal([](QWidget* modal) {
+    auto* dialog = qobject_cast<TfrmGameTypes*>(modal);
+    ASSERT_TRUE(dialog);
+    QTest::mouseClick(dialog->NewButton(), Qt::LeftButton);
+    dialog->GameTypeEdit()->SetText("JailBreak");
+    dialog->TabTitleEdit()->SetText("Jail");
+    dialog->GameBox()->SetText("UT");
+    QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+  });
+  MenuItem(*window, "S&ystem", "Game Types...")->trigger();
+  TkorvUTServerView* jail = window->View("JailBreak");
+  ASSERT_TRUE(jail);
+  EXPECT_EQ(jail->GridSortCol(gtServer), 3);
+  EXPECT_EQ(jail->GridSortDirection(gtServer), TSortDirection::Descending);
+  EXPECT_EQ(TabTexts(*window).indexOf("Jail"), TabTexts(*window).indexOf("Favorites") - 1);
+
+  WhenModal([](QWidget* modal) {
+    auto* dialog = qobject_cast<TfrmGameTypes*>(modal);
+    ASSERT_TRUE(dialog);
+    dialog->List()->setCurrentRow(dialog->List()->count() - 1);
+    dialog->GameTypeEdit()->SetText("JailBreakII");
+    dialog->TabTitleEdit()->SetText("Jail II");
+    QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+  });
+  MenuItem(*window, "S&ystem", "Game Types...")->trigger();
+  EXPECT_EQ(window->View("JailBreakII"), jail);
+  EXPECT_FALSE(window->View("JailBreak"));
+  EXPECT_EQ(jail->GameType(), "JailBreakII");
+  EXPECT_TRUE(TabTexts(*window).contains("Jail II"));
+
+  WhenModal([](QWidget* modal) {
+    auto* dialog = qobject_cast<TfrmGameTypes*>(modal);
+    dialog->List()->setCurrentRow(dialog->List()->count() - 1);
+    QTest::mouseClick(dialog->DeleteButton(), Qt::LeftButton);
+    QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+  });
+  MenuItem(*window, "S&ystem", "Game Types...")->trigger();
+  EXPECT_FALSE(window->View("JailBreakII"));
+  EXPECT_FALSE(TabTexts(*window).contains("Jail II"));
+}
+
+TEST_F(SetupMenuTest, LocalPortReachesTheStash) {
+  auto window = Start();
+  WhenModal([](QWidget* modal) {
+    auto* edit = modal->findChild<TkorvEdit*>("edtEdit");
+    ASSERT_TRUE(edit);
+    edit->SetText("7790");
+    QTest::mouseClick(modal->findChild<QPushButton*>("btnOK"), Qt::LeftButton);
+  });
+  MenuItem(*window, "S&ystem", "Local Port...")->trigger();
+  EXPECT_EQ(window->Stash().LocalPort, 7790);
+  EXPECT_EQ(window->Config().settings.localPort, 7790);
+}
+
+}  // namespace
+}  // namespace zorvane
