@@ -9,6 +9,7 @@
 #include "config/text_lines.h"
 #include "query/network_text.h"
 #include "query/server_stash.h"
+#include "query/vocabulary.h"
 
 namespace zorvane {
 
@@ -439,6 +440,34 @@ QStringList FavoriteKeysOfVariant(const TServerStash& stash, const QString& vari
     if (server->Favorite && server->Game().compare(variant, Qt::CaseInsensitive) == 0) keys << stash.Key(i);
   }
   return keys;
+}
+
+TFavoriteKeyChange FavoriteKeyChange(const TServerStash& stash, const QString& oldKey,
+                                     const QString& newKey) {
+  if (SameFavoriteKey(oldKey, newKey)) return TFavoriteKeyChange::SameServer;
+  const TServer* other = stash.Find(newKey);
+  if (!other) return TFavoriteKeyChange::SameServer;
+  return other->Favorite ? TFavoriteKeyChange::OtherFavorite : TFavoriteKeyChange::ListedServer;
+}
+
+QString FavoriteTakenText(const QString& ipText) {
+  return QStringLiteral("The IP of ") + ipText +
+         QStringLiteral(" is already in the favorite list. Could not update favorite.");
+}
+
+bool MoveFavoriteOnto(TServerStash& stash, const QString& oldKey, const QString& newKey,
+                      const QString& description, const QString& autoUpdate,
+                      const QString& version) {
+  TServer* old = stash.Find(oldKey);
+  TServer* other = stash.Find(newKey);
+  if (!old || !other || old == other) return false;
+  old->Favorite = false;
+  other->Favorite = true;
+  other->SetDescription(description);
+  other->SetAutoUpdateDescription(autoUpdate);
+  other->SetGame(version);
+  other->QueryVersion = GameQueryVersion(version);  // the game decides how it is asked
+  return true;
 }
 
 TFavoritesWrite MirrorFavoriteEdit(const TServer& edited, const QString& oldHost, int oldPort,

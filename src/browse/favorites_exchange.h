@@ -149,6 +149,23 @@ TExportResult ExportFavorite(const QString& key, bool silent, const TServerStash
 // The keys of every stash favourite of the game variant, in stash order (export of all).
 QStringList FavoriteKeysOfVariant(const TServerStash& stash, const QString& variant);
 
+// Where an edited favourite's new key lands.
+enum class TFavoriteKeyChange {
+  SameServer,     // the key is unchanged, or no other stash server has it: edit in place
+  ListedServer,   // another server that is no favourite has it: that one takes over
+  OtherFavorite,  // another favourite has it: the edit is refused (FavoriteTakenText)
+};
+TFavoriteKeyChange FavoriteKeyChange(const TServerStash& stash, const QString& oldKey,
+                                     const QString& newKey);
+// "The IP of " + ipText + " is already in the favorite list. Could not update favorite."
+QString FavoriteTakenText(const QString& ipText);
+// The takeover: the server of oldKey stops being a favourite (it stays in the stash), the one
+// of newKey becomes one with the dialog's description, auto-update flag and version. False when
+// either key is unknown.
+bool MoveFavoriteOnto(TServerStash& stash, const QString& oldKey, const QString& newKey,
+                      const QString& description, const QString& autoUpdate,
+                      const QString& version);
+
 // Favourites kept in sync: a favourite's edit (from oldHost:oldPort) or its deletion mirrored
 // silently into its game's file. Nothing when the favourite has no game or the game no file.
 TFavoritesWrite MirrorFavoriteEdit(const TServer& edited, const QString& oldHost, int oldPort,
