@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include "config/game_edits.h"
 #include "config/game_tables.h"
 #include "query/server_stash.h"
 
@@ -36,13 +37,6 @@ bool IsWindowsExecutable(const QString& exePath) {
   return exePath.endsWith(QStringLiteral(".exe"), Qt::CaseInsensitive);
 }
 
-QString DirectoryPart(const QString& path) {
-  qsizetype at = path.lastIndexOf(u'/');
-  if (at < 0) at = path.lastIndexOf(u'\\');
-  if (at < 0) return {};
-  return at == 0 ? path.left(1) : path.left(at);
-}
-
 QString WinePrefixOf(const QString& filePath) {
   QDir dir = QFileInfo(filePath).absoluteDir();
   for (;;) {
@@ -69,8 +63,8 @@ TJoinPlan PlanJoin(const QString& exePath, const QString& host, int queryPort,
   const QFileInfo info(file);
   // The folder as the path names it, so an old "C:\..." path has a folder that is not here.
   const QString named = DirectoryPart(exePath);
-  const QString folder =
-      named.isEmpty() ? QDir::currentPath() : QDir::current().absoluteFilePath(named);
+  const QString folder = named.isEmpty() ? QDir::currentPath()
+                                         : QDir::cleanPath(QDir::current().absoluteFilePath(named));
   if (!QFileInfo(folder).isDir()) {
     plan.failure = TJoinFailure::PathNotFound;
     return plan;

@@ -55,9 +55,6 @@ enum class TJoinFailure {
 
 // ".exe" at the end, in any letter case.
 bool IsWindowsExecutable(const QString& exePath);
-// The text up to the last "/" ("/" itself for a file in the root); a path without "/" (a
-// Windows path kept by an older file) is split at its last "\". Empty without either.
-QString DirectoryPart(const QString& path);
 // The Wine prefix the file lies in: the nearest folder above it holding "system.reg" and
 // "drive_c". Empty when there is none; wine then uses its default prefix, which is the one
 // installed games were detected in.

@@ -211,14 +211,6 @@ TEST_F(JoinServerTest, EachFailureHasItsMessage) {
             "Failed to start game, unknown error." + kHint);
 }
 
-TEST(DirectoryPart, SplitsAtTheLastSlashOrAnOldPathsLastBackslash) {
-  EXPECT_EQ(DirectoryPart("/games/ut/System/ut-bin"), "/games/ut/System");
-  EXPECT_EQ(DirectoryPart("/ut-bin"), "/");
-  EXPECT_EQ(DirectoryPart("C:\\UT\\System\\UnrealTournament.exe"), "C:\\UT\\System");
-  EXPECT_EQ(DirectoryPart("/games/odd\\name"), "/games");
-  EXPECT_EQ(DirectoryPart("ut-bin"), "");
-}
-
 // JoinGame from the key to the start, with a launcher that records.
 struct RecordingLauncher : TGameLauncher {
   bool Start(const TJoinCommand& command) override {

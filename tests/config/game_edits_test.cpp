@@ -245,6 +245,7 @@ TEST(GamePathTest, DirectoryPartSplitsAtTheLastSeparatorOfItsKind) {
       {"/games/ut/System/ut-bin", "/games/ut/System/"},
       {"C:\\UT\\System\\UnrealTournament.exe", "C:\\UT\\System\\"},
       {"/home/a\\b/ut.exe", "/home/a\\b/"},  // "\" is an ordinary character in a Linux name
+      {"/ut-bin", "/"},
       {"ut.exe", ""},
       {"", ""},
   };

@@ -77,6 +77,7 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   void JoinServer(const QString& key);
   // How a join asks for a game's missing executable path (the game-path dialog).
   void SetAskGamePath(TAskExePath ask) { askGamePath_ = std::move(ask); }
+  bool AskExePath(const QString& game);
 
   void StartMassRefresh();
   void PingAllServerLists();
@@ -171,7 +172,9 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   // Joining.
   std::unique_ptr<TGameLauncher> ownLauncher_;
   TGameLauncher* launcher_ = nullptr;
-  TAskExePath askGamePath_ = [](const QString&) { return false; };
+  // Joining asks for a missing executable path through the game-path dialog, locked on the
+  // server's game; tests put their own answer in its place.
+  TAskExePath askGamePath_ = [this](const QString& game) { return AskExePath(game); };
 };
 
 }  // namespace zorvane

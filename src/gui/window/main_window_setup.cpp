@@ -71,7 +71,7 @@ void TfrmZorvane::FollowGameTypeChanges(const TGameTypeCommit& commit) {
     TkorvUTServerView* view = View(name);
     if (!view) continue;
     HideTab(view);
-    view->StopAllTimers();
+    view->RefreshCycle().StopAllTimers();
     views_.erase(name.toLower());
     delete view;
   }
@@ -157,11 +157,17 @@ void TfrmZorvane::EditVisibleTabs() {
     if (TkorvUTServerView* view = View(name)) ShowTab(view);
   for (const QString& name : changes.hidden) {
     if (TkorvUTServerView* view = View(name)) {
-      view->StopAutoRefresh();
+      view->RefreshCycle().StopAutoRefresh();
       HideTab(view);
     }
   }
   if (!changes.shown.isEmpty()) dialogs_.Information(this, NewlyVisibleTabsNotice());
+}
+
+bool TfrmZorvane::AskExePath(const QString& game) {
+  EditGamePath(this, dialogs_, config_.tables, QStringLiteral("gameExePath"), 1, QString(), true,
+               game);
+  return true;
 }
 
 }  // namespace zorvane

@@ -11,7 +11,7 @@
 
 #include "gui/controls/korv_combobox.h"
 #include "gui/controls/korv_edit.h"
-#include "recording_dialogs.h"
+#include "support/recording_dialogs.h"
 
 namespace zorvane {
 namespace {

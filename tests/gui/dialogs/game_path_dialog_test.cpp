@@ -12,7 +12,7 @@
 
 #include "gui/controls/korv_combobox.h"
 #include "gui/controls/korv_edit.h"
-#include "recording_dialogs.h"
+#include "support/recording_dialogs.h"
 #include "support/files.h"
 
 namespace zorvane {

@@ -16,7 +16,7 @@
 #include "gui/dialogs/filters_dialog.h"
 #include "gui/dialogs/game_list_dialogs.h"
 #include "gui/window/main_window.h"
-#include "recording_dialogs.h"
+#include "support/recording_dialogs.h"
 
 namespace zorvane {
 namespace {

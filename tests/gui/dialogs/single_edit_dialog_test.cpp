@@ -9,7 +9,7 @@
 #include <QTest>
 
 #include "gui/controls/korv_edit.h"
-#include "recording_dialogs.h"
+#include "support/recording_dialogs.h"
 
 namespace zorvane {
 namespace {

@@ -8,20 +8,17 @@
 #include <QTest>
 
 #include "browse/server_rows.h"
+#include "gui/dialogs/game_path_dialog.h"
 #include "gui/grid/string_grid.h"
 #include "gui/window/log_window.h"
 #include "gui/window/main_window.h"
 #include "support/files.h"
+#include "support/recording_dialogs.h"
 
 namespace zorvane {
 namespace {
 
-struct RecordingDialogs : TWindowDialogs {
-  void Error(QWidget*, const QString& text) override { errors << text; }
-  void Information(QWidget*, const QString& text) override { information << text; }
-  bool Notice(QWidget*, const QString&, bool) override { return false; }
-  QStringList errors, information;
-};
+using testing::RecordingDialogs;
 
 struct RecordingLauncher : TGameLauncher {
   bool Start(const TJoinCommand& command) override {
@@ -142,10 +139,18 @@ TEST_F(JoinFromWindowTest, FailuresAreShownInTheirBoxes) {
   Start(true);
   TkorvUTServerView* ctf = List("CTFGame", "CTFGame");
   const Qt::WindowStates before = window->windowState();
-  // No path and no path given: information.
+  // No path: the path dialog opens locked on the server's game; cancelled, it gives information.
+  QString askedGame;
+  testing::WhenModal([&](QWidget* modal) {
+    if (auto* dialog = qobject_cast<TfrmGamePath*>(modal)) askedGame = dialog->SelectedGame();
+    static_cast<QDialog*>(modal)->reject();
+  });
   QTest::keyClick(ctf->ServerGrid(), Qt::Key_J, Qt::ControlModifier);
+  EXPECT_EQ(askedGame, "UT");
   EXPECT_EQ(dialogs.information, QStringList{"No exe specified, cannot start game."});
   // A path to nothing: error.
+  window->activateWindow();  // back from the dialog
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   SetExe(dir.filePath("ut/System/gone-bin"));
   QTest::keyClick(ctf->ServerGrid(), Qt::Key_J, Qt::ControlModifier);
   ASSERT_EQ(dialogs.errors.size(), 1);

@@ -18,29 +18,13 @@
 #include "support/fake_server.h"
 #include "support/farm_process.h"
 #include "support/files.h"
+#include "support/recording_dialogs.h"
 
 namespace zorvane {
 namespace {
 
 // Answers every box the window shows and remembers it.
-struct RecordingDialogs : TWindowDialogs {
-  void Error(QWidget*, const QString& text) override { errors << text; }
-  void Information(QWidget*, const QString& text) override { information << text; }
-  bool Notice(QWidget*, const QString& text, bool) override {
-    notices << text;
-    if (whileNoticeOpen) whileNoticeOpen();
-    return tickDontShowAgain;
-  }
-  void Warning(QWidget*, const QString& text) override { warnings << text; }
-  bool Confirm(QWidget*, const QString& text, TNoButton) override {
-    questions << text;
-    return answerYes;
-  }
-  QStringList errors, information, notices, warnings, questions;
-  bool answerYes = true;
-  bool tickDontShowAgain = false;
-  std::function<void()> whileNoticeOpen;
-};
+using testing::RecordingDialogs;
 
 using testing::Read;
 using testing::Write;
@@ -51,7 +35,10 @@ class MainWindowTest : public ::testing::Test {
     TStartOptions options;
     options.directory = dir.path();
     options.dialogs = &dialogs;
-    return std::make_unique<TfrmZorvane>(options);
+    auto window = std::make_unique<TfrmZorvane>(options);
+    // Joining a server of a game without a path would open the modal path dialog.
+    window->SetAskGamePath([](const QString&) { return false; });
+    return window;
   }
   bool LogHas(const TfrmZorvane& window, const QString& part) {
     for (const QString& line : window.LogWindow()->Lines())

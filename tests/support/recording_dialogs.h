@@ -17,7 +17,8 @@ struct RecordingDialogs : TWindowDialogs {
   void Information(QWidget*, const QString& text) override { information << text; }
   bool Notice(QWidget*, const QString& text, bool) override {
     notices << text;
-    return false;
+    if (whileNoticeOpen) whileNoticeOpen();
+    return tickDontShowAgain;
   }
   void Warning(QWidget*, const QString& text) override { warnings << text; }
   bool Confirm(QWidget*, const QString& text, TNoButton) override {
@@ -26,6 +27,8 @@ struct RecordingDialogs : TWindowDialogs {
   }
   QStringList errors, information, notices, warnings, questions;
   bool answerYes = true;
+  bool tickDontShowAgain = false;
+  std::function<void()> whileNoticeOpen;  // runs as if while the notice is open
 };
 
 // Runs act on the next modal dialog once it is up (the caller then opens it).
