@@ -15,8 +15,9 @@ namespace {
 
 const QString kPlaceholder = QString::fromLatin1(kNotInServerList);
 
-// Player names compare the way the stash's exact player search compares them.
-QString Folded(const QString& name) { return name.toCaseFolded(); }
+// Player names compare the way the stash's exact player search compares them. By value: a
+// temporary is folded in place, without a second allocation.
+QString Folded(QString name) { return std::move(name).toCaseFolded(); }
 
 }  // namespace
 
