@@ -17,7 +17,9 @@ namespace {
 
 const QString kUTVariant = QStringLiteral("UT");
 
-QString Folded(const QString& key) { return key.toLower(); }
+QString Folded(const QString& key) {
+  return key.toLower();
+}
 
 void Report(TMessageSink& messages, bool silent, TMessageKind kind, const QString& text) {
   if (!silent) messages.Show(kind, text);
@@ -28,8 +30,7 @@ void ReportWrite(TMessageSink& messages, bool silent, TFavoritesWrite write, con
     Report(messages, silent, TMessageKind::Error,
            QStringLiteral("Could not write ") + path + QStringLiteral(": the file is read-only."));
   else if (write == TFavoritesWrite::Failed)
-    Report(messages, silent, TMessageKind::Error,
-           QStringLiteral("Could not write ") + path + u'.');
+    Report(messages, silent, TMessageKind::Error, QStringLiteral("Could not write ") + path + u'.');
 }
 
 TFavoritesWrite SaveFile(const TGameFavoritesFile& file) {
@@ -170,8 +171,7 @@ std::unique_ptr<TGameFavoritesFile> OpenGameFavoritesFile(const QString& verb, c
     return nullptr;
   }
   if (!QFileInfo::exists(path))
-    Report(messages, silent, TMessageKind::Error,
-           QStringLiteral("Could not find ") + path + u'.');
+    Report(messages, silent, TMessageKind::Error, QStringLiteral("Could not find ") + path + u'.');
   auto file = std::make_unique<TGameFavoritesFile>(record->Name.Value, record->Value.Value, path);
   if (!file->Load()) {
     Report(messages, silent, TMessageKind::Error,
@@ -243,6 +243,25 @@ std::vector<TImportedFavorite> ImportAllGameFavorites(const TGameTables& tables,
   return added;
 }
 
+namespace {
+
+// The listed servers of keys that present does not hold yet, each once.
+std::vector<TGameFavorite> NewFavorites(const QStringList& keys, const TServerStash& stash,
+                                        QSet<QString> present) {
+  std::vector<TGameFavorite> fresh;
+  for (const QString& key : keys) {
+    const TServer* server = stash.Find(key);
+    if (!server) continue;
+    const TGameFavorite favorite = FavoriteOf(*server);
+    if (present.contains(Folded(favorite.Key()))) continue;
+    present.insert(Folded(favorite.Key()));
+    fresh.push_back(favorite);
+  }
+  return fresh;
+}
+
+}  // namespace
+
 TExportResult WriteFavoritesToGameFile(const QStringList& keys, TGameFavoritesFile& file,
                                        bool silent, const TServerStash& stash,
                                        TMessageSink& messages) {
@@ -250,21 +269,14 @@ TExportResult WriteFavoritesToGameFile(const QStringList& keys, TGameFavoritesFi
   std::vector<TGameFavorite> fresh;
   if (file.IsUT()) {
     const TUTFavoriteList list = ReadUTFavoriteList(*file.Ini());
-    QSet<QString> present = UTKeys(list);
-    for (const QString& key : keys) {
-      const TServer* server = stash.Find(key);
-      if (!server) continue;
-      const TGameFavorite favorite = FavoriteOf(*server);
-      if (present.contains(Folded(favorite.Key()))) continue;
-      present.insert(Folded(favorite.Key()));
-      fresh.push_back(favorite);
-    }
+    fresh = NewFavorites(keys, stash, UTKeys(list));
     if (!fresh.empty()) {
       const QString section = QLatin1StringView(kUTFavoritesSection);
       qint64 next = list.NextIndex();
       for (const TGameFavorite& favorite : fresh)
         file.Ini()->WriteString(
-            section, QLatin1StringView(kUTFavoriteKeyPrefix) + u'[' + QString::number(next++) + u']',
+            section,
+            QLatin1StringView(kUTFavoriteKeyPrefix) + u'[' + QString::number(next++) + u']',
             FormatUTFavorite(favorite));
       file.Ini()->WriteInteger(section, QLatin1StringView(kUTFavoriteCountKey), next);
     }
@@ -276,18 +288,11 @@ TExportResult WriteFavoritesToGameFile(const QStringList& keys, TGameFavoritesFi
       result.notExported = int(keys.size());
       return result;
     }
-    QSet<QString> present = UT2004Keys(lines);
-    for (const QString& key : keys) {
-      const TServer* server = stash.Find(key);
-      if (!server) continue;
-      const TGameFavorite favorite = FavoriteOf(*server);
-      if (present.contains(Folded(favorite.Key()))) continue;
-      present.insert(Folded(favorite.Key()));
-      fresh.push_back(favorite);
-    }
+    fresh = NewFavorites(keys, stash, UT2004Keys(lines));
     if (!fresh.empty()) {
       int point = UT2004InsertionPoint(lines);
-      for (const TGameFavorite& favorite : fresh) lines.Insert(point++, FormatUT2004Favorite(favorite));
+      for (const TGameFavorite& favorite : fresh)
+        lines.Insert(point++, FormatUT2004Favorite(favorite));
     }
   }
   result.exported = int(fresh.size());
@@ -341,8 +346,8 @@ TFavoritesWrite DeleteFavoriteFromGameFile(const QString& host, int port, TGameF
   return removed ? SaveAndReport(file, silent, messages) : TFavoritesWrite::Unchanged;
 }
 
-TFavoritesWrite EditFavoriteInGameFile(const TServer& edited, TGameFavoritesFile& file,
-                                       int oldPort, const QString& oldHost, bool silent,
+TFavoritesWrite EditFavoriteInGameFile(const TServer& edited, TGameFavoritesFile& file, int oldPort,
+                                       const QString& oldHost, bool silent,
                                        TMessageSink& messages) {
   const QString oldKey = Folded(oldHost.trimmed() + u':' + QString::number(oldPort));
   const TGameFavorite favorite = FavoriteOf(edited);
@@ -427,8 +432,8 @@ TExportResult ExportFavorite(const QString& key, bool silent, const TServerStash
                                 "'System/Game Types' to set this up."));
       return {};
   }
-  auto file = OpenGameFavoritesFile(QLatin1StringView(kVerbExport), game.game, silent, tables,
-                                    messages);
+  auto file =
+      OpenGameFavoritesFile(QLatin1StringView(kVerbExport), game.game, silent, tables, messages);
   if (!file) return {};
   return WriteFavoritesToGameFile({key}, *file, silent, stash, messages);
 }
@@ -437,7 +442,8 @@ QStringList FavoriteKeysOfVariant(const TServerStash& stash, const QString& vari
   QStringList keys;
   for (int i = 0; i < stash.Count(); ++i) {
     const TServer* server = stash.Server(i);
-    if (server->Favorite && server->Game().compare(variant, Qt::CaseInsensitive) == 0) keys << stash.Key(i);
+    if (server->Favorite && server->Game().compare(variant, Qt::CaseInsensitive) == 0)
+      keys << stash.Key(i);
   }
   return keys;
 }

@@ -105,29 +105,12 @@ bool TIniDocument::Load() {
 void TIniDocument::ParseText(const QByteArray& bytes) {
   sections_.clear();
   sections_.push_back({});
-  lineEnd_ = TLineEnd::Lf;
   byteOrderMark_ = bytes.startsWith(kByteOrderMark);
   const QString text =
       QString::fromLatin1(byteOrderMark_ ? bytes.mid(kByteOrderMark.size()) : bytes);
-  bool firstEnd = true;
-  qsizetype from = 0;
-  while (from < text.size()) {
-    qsizetype end = from;
-    while (end < text.size() && text[end] != u'\n' && text[end] != u'\r') ++end;
-    QString line = text.mid(from, end - from);
-    TLineEnd lineEnd = TLineEnd::None;
-    if (end < text.size()) {
-      if (text[end] == u'\n')
-        lineEnd = TLineEnd::Lf;
-      else if (end + 1 < text.size() && text[end + 1] == u'\n')
-        lineEnd = TLineEnd::CrLf;
-      else
-        lineEnd = TLineEnd::Cr;
-      if (firstEnd) lineEnd_ = lineEnd;
-      firstEnd = false;
-    }
-    from = end + (lineEnd == TLineEnd::CrLf ? 2 : 1);
-
+  for (TSplitLine& split : SplitLines(text, lineEnd_)) {
+    const QString line = std::move(split.text);
+    const TLineEnd lineEnd = split.end;
     const QString trimmed = line.trimmed();
     if (IsSectionHeader(trimmed)) {
       TSection section;
@@ -157,24 +140,11 @@ void TIniDocument::ParseText(const QByteArray& bytes) {
 }
 
 QByteArray TIniDocument::ToBytes() const {
-  const auto endText = [](TLineEnd end) {
-    switch (end) {
-      case TLineEnd::None:
-        return QLatin1StringView();
-      case TLineEnd::Lf:
-        return QLatin1StringView("\n");
-      case TLineEnd::CrLf:
-        return QLatin1StringView("\r\n");
-      case TLineEnd::Cr:
-        return QLatin1StringView("\r");
-    }
-    return QLatin1StringView();
-  };
   QString out;
   const TLine* previous = nullptr;
   const auto append = [&](const TLine& line) {
     // A line that was the file's last one ends like the others once something follows it.
-    if (previous) out += endText(previous->end == TLineEnd::None ? lineEnd_ : previous->end);
+    if (previous) out += LineEndText(previous->end == TLineEnd::None ? lineEnd_ : previous->end);
     out += line.text;
     previous = &line;
   };
@@ -183,7 +153,7 @@ QByteArray TIniDocument::ToBytes() const {
     for (const auto& line : section.lines) append(line);
     for (const auto& line : section.trailer) append(line);
   }
-  if (previous) out += endText(previous->end);
+  if (previous) out += LineEndText(previous->end);
   return (byteOrderMark_ ? kByteOrderMark : QByteArray()) + out.toLatin1();
 }
 

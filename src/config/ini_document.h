@@ -15,6 +15,8 @@
 #include <QStringList>
 #include <vector>
 
+#include "config/line_ends.h"
+
 namespace zorvane {
 
 class TIniDocument {
@@ -53,7 +55,6 @@ class TIniDocument {
 
  private:
   // None only for the last line of a file that does not end in a line end.
-  enum class TLineEnd : quint8 { None, Lf, CrLf, Cr };
   struct TLine {
     QString text;  // the line as it stands (pairs: rebuilt from prefix and value on change)
     qsizetype valueAt = -1;       // pairs: where the value starts (after the first "="), else -1

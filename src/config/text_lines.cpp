@@ -51,51 +51,20 @@ TTextLoad TTextLines::Load() {
 
 void TTextLines::ParseBytes(const QByteArray& bytes) {
   lines_.clear();
-  lineEnd_ = TLineEnd::Lf;
   byteOrderMark_ = bytes.startsWith(kByteOrderMark);
   const QString text =
       QString::fromLatin1(byteOrderMark_ ? bytes.mid(kByteOrderMark.size()) : bytes);
-  bool firstEnd = true;
-  qsizetype from = 0;
-  while (from < text.size()) {
-    qsizetype end = from;
-    while (end < text.size() && text[end] != u'\n' && text[end] != u'\r') ++end;
-    TLine line{text.mid(from, end - from), TLineEnd::None};
-    if (end < text.size()) {
-      if (text[end] == u'\n')
-        line.end = TLineEnd::Lf;
-      else if (end + 1 < text.size() && text[end + 1] == u'\n')
-        line.end = TLineEnd::CrLf;
-      else
-        line.end = TLineEnd::Cr;
-      if (firstEnd) lineEnd_ = line.end;
-      firstEnd = false;
-    }
-    from = end + (line.end == TLineEnd::CrLf ? 2 : 1);
-    lines_.push_back(std::move(line));
-  }
+  for (TSplitLine& line : SplitLines(text, lineEnd_))
+    lines_.push_back(TLine{std::move(line.text), line.end});
 }
 
 QByteArray TTextLines::ToBytes() const {
-  const auto endText = [](TLineEnd end) {
-    switch (end) {
-      case TLineEnd::None:
-        return QLatin1StringView();
-      case TLineEnd::Lf:
-        return QLatin1StringView("\n");
-      case TLineEnd::CrLf:
-        return QLatin1StringView("\r\n");
-      case TLineEnd::Cr:
-        return QLatin1StringView("\r");
-    }
-    return QLatin1StringView();
-  };
   QString out;
   for (std::size_t i = 0; i < lines_.size(); ++i) {
     out += lines_[i].text;
     // The file's last line may lack an end; once something follows it, it ends like the rest.
     const bool last = i + 1 == lines_.size();
-    out += endText(lines_[i].end == TLineEnd::None && !last ? lineEnd_ : lines_[i].end);
+    out += LineEndText(lines_[i].end == TLineEnd::None && !last ? lineEnd_ : lines_[i].end);
   }
   return (byteOrderMark_ ? kByteOrderMark : QByteArray()) + out.toLatin1();
 }

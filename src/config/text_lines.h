@@ -8,6 +8,8 @@
 #include <QString>
 #include <vector>
 
+#include "config/line_ends.h"
+
 namespace zorvane {
 
 enum class TTextLoad {
@@ -21,9 +23,9 @@ enum class TTextLoad {
 
 enum class TTextSave {
   Saved,
-  ReadOnly,  // the file's mode has no write bit: left as it is, even for root
-  NotLoaded, // nothing was loaded from this path: a file that was not read is never written
-  Failed,    // the temporary file could not be written or renamed over the old one
+  ReadOnly,   // the file's mode has no write bit: left as it is, even for root
+  NotLoaded,  // nothing was loaded from this path: a file that was not read is never written
+  Failed,     // the temporary file could not be written or renamed over the old one
 };
 
 class TTextLines {
@@ -50,7 +52,6 @@ class TTextLines {
   static constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
 
  private:
-  enum class TLineEnd : quint8 { None, Lf, CrLf, Cr };
   struct TLine {
     QString text;
     TLineEnd end = TLineEnd::Lf;

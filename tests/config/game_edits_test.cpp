@@ -6,21 +6,13 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include "support/default_tables.h"
 #include "support/files.h"
 
 namespace zorvane {
 namespace {
 
-TGameTables Defaults() {
-  TIniDocument ini;
-  WriteDefaultGameTypes(ini);
-  TGameTables tables;
-  LoadGames(ini, tables);
-  LoadGameTypes(ini, tables);
-  LoadGamePaths(ini, tables);
-  AddBuiltInGameTypes(ini, tables);
-  return tables;
-}
+using testing::DefaultGameTables;
 
 QStringList GameNames(const TGameTables& tables) {
   QStringList names;
@@ -44,7 +36,7 @@ bool AllUnchanged(const TGameTables& tables) {
 }
 
 TEST(GameListEditorTest, RenamedGameTakesItsGameTypesAndPathsAlong) {
-  TGameTables tables = Defaults();
+  TGameTables tables = DefaultGameTables();
   tables.FindPaths("UT")->ExePath.Set("/games/ut/System/ut-bin");
   const QStringList utTypes = TypesOfGame(tables, "UT");
   TGameListEditor games(tables);
@@ -61,7 +53,7 @@ TEST(GameListEditorTest, RenamedGameTakesItsGameTypesAndPathsAlong) {
 }
 
 TEST(GameListEditorTest, NewThenCancelLeavesTheListsAsTheyWere) {
-  TGameTables tables = Defaults();
+  TGameTables tables = DefaultGameTables();
   const QStringList before = GameNames(tables);
   TGameListEditor games(tables);
   const int first = games.New();
@@ -78,7 +70,7 @@ TEST(GameListEditorTest, NewThenCancelLeavesTheListsAsTheyWere) {
 }
 
 TEST(GameListEditorTest, OnlyUpdatedNewGamesJoinOnOkWithEmptyPaths) {
-  TGameTables tables = Defaults();
+  TGameTables tables = DefaultGameTables();
   TGameListEditor games(tables);
   const int kept = games.New();
   games.New();  // never updated: dropped
@@ -97,7 +89,7 @@ TEST(GameListEditorTest, OnlyUpdatedNewGamesJoinOnOkWithEmptyPaths) {
 }
 
 TEST(GameListEditorTest, DeletingAGameEmptiesItsGameTypesAssociation) {
-  TGameTables tables = Defaults();
+  TGameTables tables = DefaultGameTables();
   tables.FindPaths("UT2004")->ExePath.Set("/games/ut2004/System/ut2004-bin");
   const QStringList types = TypesOfGame(tables, "Thievery");
   ASSERT_EQ(types.size(), 3);
@@ -136,7 +128,7 @@ TEST(GameListEditorTest, UpdateChecksInOrder) {
   };
   for (const TProblemCase& c : cases) {
     SCOPED_TRACE(c.name);
-    TGameTables tables = Defaults();
+    TGameTables tables = DefaultGameTables();
     TGameListEditor games(tables);
     const int index = games.New();
     const auto problem = games.Update(index, c.name, c.second);
@@ -167,7 +159,7 @@ TEST(GameTypeListEditorTest, UpdateChecksInOrder) {
   };
   for (const TProblemCase& c : cases) {
     SCOPED_TRACE(c.name);
-    TGameTables tables = Defaults();
+    TGameTables tables = DefaultGameTables();
     TGameTypeListEditor types(tables);
     const int index = types.New();
     const auto problem = types.Update(index, c.name, c.second, "False", c.game);
@@ -179,7 +171,7 @@ TEST(GameTypeListEditorTest, UpdateChecksInOrder) {
 }
 
 TEST(GameTypeListEditorTest, ListsAllButTheBuiltInTypesAndOffersSortedGames) {
-  TGameTables tables = Defaults();
+  TGameTables tables = DefaultGameTables();
   TGameTypeListEditor types(tables);
   EXPECT_EQ(types.Count(), 27);
   EXPECT_FALSE(types.Names().contains("Other"));
@@ -189,7 +181,7 @@ TEST(GameTypeListEditorTest, ListsAllButTheBuiltInTypesAndOffersSortedGames) {
 }
 
 TEST(GameTypeListEditorTest, OkReportsNewRenamedAndDeletedTypes) {
-  TGameTables tables = Defaults();
+  TGameTables tables = DefaultGameTables();
   TGameTypeListEditor types(tables);
   const int ctf = int(types.Names().indexOf("CTFGame"));
   const int dm = int(types.Names().indexOf("DeathMatchPlus"));
@@ -220,7 +212,7 @@ TEST(GameTypeListEditorTest, OkReportsNewRenamedAndDeletedTypes) {
 }
 
 TEST(GameTypeListEditorTest, CaseOnlyDuplicateRefusedAndCancelRestores) {
-  TGameTables tables = Defaults();
+  TGameTables tables = DefaultGameTables();
   TGameTypeListEditor types(tables);
   const int fresh = types.New();
   const auto problem = types.Update(fresh, "ctfGAME", "Second CTF", "True", "UT");
@@ -276,7 +268,7 @@ TEST(GamePathTest, FieldKeysTitlesAndCaptions) {
 }
 
 TEST(GamePathTest, OkCommitsChangedPathsAndFlagsMovedFavorites) {
-  TGameTables tables = Defaults();
+  TGameTables tables = DefaultGameTables();
   tables.paths[0]->FavoritesPath.Set("/ut/System/UnrealTournament.ini");
   tables.paths[1]->FavoritesMoved = true;  // from an earlier dialog
   TGamePathEditor favorites(tables, TGamePathField::Favorites);
@@ -296,7 +288,7 @@ TEST(GamePathTest, OkCommitsChangedPathsAndFlagsMovedFavorites) {
 }
 
 TEST(TabsTest, TickedTypesShowAndOthersHide) {
-  TGameTables tables = Defaults();
+  TGameTables tables = DefaultGameTables();
   const auto choices = TabChoices(tables);
   EXPECT_EQ(choices.size(), 28u);
   EXPECT_EQ(choices.front()->Name.Value, "Other");

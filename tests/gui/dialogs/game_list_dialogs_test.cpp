@@ -11,6 +11,7 @@
 
 #include "gui/controls/korv_combobox.h"
 #include "gui/controls/korv_edit.h"
+#include "support/default_tables.h"
 #include "support/recording_dialogs.h"
 
 namespace zorvane {
@@ -18,16 +19,7 @@ namespace {
 
 using testing::RecordingDialogs;
 
-TGameTables Defaults() {
-  TIniDocument ini;
-  WriteDefaultGameTypes(ini);
-  TGameTables tables;
-  LoadGames(ini, tables);
-  LoadGameTypes(ini, tables);
-  LoadGamePaths(ini, tables);
-  AddBuiltInGameTypes(ini, tables);
-  return tables;
-}
+using testing::DefaultGameTables;
 
 void Type(TkorvEdit* edit, const QString& text) {
   edit->Edit()->clear();
@@ -50,7 +42,7 @@ int Row(const QListWidget* list, const QString& text) {
 
 class GameListDialogsTest : public ::testing::Test {
  protected:
-  TGameTables tables = Defaults();
+  TGameTables tables = DefaultGameTables();
   RecordingDialogs dialogs;
 };
 

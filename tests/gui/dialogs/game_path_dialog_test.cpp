@@ -12,6 +12,7 @@
 
 #include "gui/controls/korv_combobox.h"
 #include "gui/controls/korv_edit.h"
+#include "support/default_tables.h"
 #include "support/recording_dialogs.h"
 #include "support/files.h"
 
@@ -21,21 +22,13 @@ namespace {
 using testing::RecordingDialogs;
 using testing::WhenModal;
 
-TGameTables Defaults() {
-  TIniDocument ini;
-  WriteDefaultGameTypes(ini);
-  TGameTables tables;
-  LoadGames(ini, tables);
-  LoadGameTypes(ini, tables);
-  LoadGamePaths(ini, tables);
-  return tables;
-}
+using testing::DefaultGameTables;
 
 class GamePathDialogTest : public ::testing::Test {
  protected:
   void SetUp() override { testing::Write(dir.filePath("ut-bin"), "#!/bin/sh\n"); }
   QTemporaryDir dir;
-  TGameTables tables = Defaults();
+  TGameTables tables = DefaultGameTables();
   RecordingDialogs dialogs;
   const TGamePathFieldInfo& exe = GamePathFieldInfo(TGamePathField::Exe);
 };
