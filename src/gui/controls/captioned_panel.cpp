@@ -19,6 +19,7 @@ constexpr int kCaptionRightReserve = 20;
 TkorvCaptionedPanel::TkorvCaptionedPanel(QWidget* parent, const QString& lastText)
     : QWidget(parent), label_(new QLabel(this)), lastText_(lastText) {
   resize(kCreatedWidth, kCreatedHeight);
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
   label_->setGeometry(0, kCaptionTop, kCreatedCaptionWidth, kCaptionHeight);
   const QFont ruled = ControlSetFont(font(), std::nullopt, logicalDpiY());
   if (ruled != font()) setFont(ruled);
@@ -70,6 +71,14 @@ void TkorvCaptionedPanel::SetPanelWidth(int width) {
 void TkorvCaptionedPanel::PlaceBox(int left) {
   const int right = width() - boxRightGap_;
   box_->setGeometry(left, box_->y(), std::max(0, right - left), box_->height());
+}
+
+QSize TkorvCaptionedPanel::sizeHint() const {
+  return {width(), kCreatedHeight};
+}
+
+QSize TkorvCaptionedPanel::minimumSizeHint() const {
+  return {minimumWidth(), kCreatedHeight};
 }
 
 void TkorvCaptionedPanel::resizeEvent(QResizeEvent* event) {

@@ -56,6 +56,9 @@ class TkorvCaptionedPanel : public QWidget {
   // Called once by the subclass constructor with its box (a child of this panel).
   void AttachBox(QWidget* box);
   void resizeEvent(QResizeEvent* event) override;
+  // In a layout the panel keeps the height it was made with; its width may follow.
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
 
  private:
   void PlaceBox(int left);

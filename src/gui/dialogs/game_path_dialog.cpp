@@ -52,11 +52,11 @@ TfrmGamePath::TfrmGamePath(TWindowDialogs& dialogs, TGameTables& tables,
   cboGame_->SetCaption(QStringLiteral("Game:"));
   edtPath_->setObjectName(QStringLiteral("edtPath"));
   edtPath_->SetPanelWidth(420);
-  edtPath_->SetCaptionWidth(110);
+  edtPath_->SetCaptionWidth(140);
   edtPath_->SetCaption(QString::fromLatin1(field.caption));
   edtPath_->setMinimumWidth(420);
   cboGame_->SetPanelWidth(420);
-  cboGame_->SetCaptionWidth(110);
+  cboGame_->SetCaptionWidth(140);
   cboGame_->setMinimumWidth(420);
   btnBrowse_->setObjectName(QStringLiteral("btnBrowse"));
   btnBrowse_->setAutoDefault(false);

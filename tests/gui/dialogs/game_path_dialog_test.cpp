@@ -33,6 +33,21 @@ class GamePathDialogTest : public ::testing::Test {
   const TGamePathFieldInfo& exe = GamePathFieldInfo(TGamePathField::Exe);
 };
 
+TEST_F(GamePathDialogTest, EveryFieldIsShownWholeInTheLaidOutDialog) {
+  for (const TGamePathField field : {TGamePathField::Exe, TGamePathField::Favorites,
+                                     TGamePathField::User}) {
+    TfrmGamePath dialog(dialogs, tables, GamePathFieldInfo(field));
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    for (TkorvCaptionedPanel* panel : {static_cast<TkorvCaptionedPanel*>(dialog.GameBox()),
+                                       static_cast<TkorvCaptionedPanel*>(dialog.PathEdit())}) {
+      EXPECT_GE(panel->height(), 21) << panel->objectName().toStdString();
+      QLabel* caption = panel->CaptionLabel();
+      EXPECT_GE(caption->width(), caption->sizeHint().width()) << caption->text().toStdString();
+    }
+  }
+}
+
 TEST_F(GamePathDialogTest, LeavingTheFieldWithAMissingFileComplainsAndReturns) {
   TfrmGamePath dialog(dialogs, tables, exe);
   dialog.show();
