@@ -4,11 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "browse/player_monitor.h"
 #include "browse/server_rows.h"
+#include "gui/controls/korv_edit.h"
+#include "gui/dialogs/single_edit_dialog.h"
 #include "gui/grid/string_grid.h"
 #include "gui/window/main_window.h"
 #include "support/files.h"
@@ -117,16 +121,21 @@ TEST_F(MonitorsInWindowTest, F3AsksForAPlayerThenSelectsEachHit) {
   window->View("CTFGame")->ReloadDetails();
   window->Pages()->setCurrentIndex(window->Pages()->count() - 2);  // the player monitor
   WhenModal([](QWidget* dialog) {
-    QTest::keyClicks(QApplication::focusWidget(), "ann");
-    auto* exact = dialog->findChild<QCheckBox*>();
-    ASSERT_NE(exact, nullptr);
-    exact->setChecked(false);
-    QTest::keyClick(dialog, Qt::Key_Return);
+    auto* edit = qobject_cast<TfrmLocalPort*>(dialog);
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->windowTitle(), "Find Player");
+    ASSERT_TRUE(edit->ExactMatchBox()->isVisibleTo(edit));
+    EXPECT_TRUE(edit->ExactMatchBox()->isChecked());  // the stored setting
+    QTest::keyClicks(edit->Edit()->Edit(), "ann");
+    edit->ExactMatchBox()->setChecked(false);
+    QTest::mouseClick(edit->OkButton(), Qt::LeftButton);
   });
   QTest::keyClick(window.get(), Qt::Key_F3);
   TkorvUTServerView* view = window->View("CTFGame");
   EXPECT_EQ(window->Pages()->currentWidget(), view);
   EXPECT_EQ(view->SelectedServerKey(), "127.0.0.1:7778");
+  window->activateWindow();  // back from the dialog
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   QTest::keyClick(window.get(), Qt::Key_F3);
   EXPECT_EQ(view->SelectedServerKey(), "127.0.0.1:7780");
   EXPECT_EQ(view->SelectedPlayerName(), "ANNA");
