@@ -161,6 +161,8 @@ class TkorvStringGrid : public QTableView {
   QMenu* MenuForContextMenu(bool fromKeyboard, bool overFixed) const;
 
   const TStringTableModel& Model() const { return *model_; }
+  // For an owner that keeps the cells itself (the monitors write rows straight into it).
+  TStringTableModel& Model() { return *model_; }
   TkorvGridHeader* Header() const { return header_; }
 
  Q_SIGNALS:

@@ -9,6 +9,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "browse/map_monitor.h"
+#include "browse/player_monitor.h"
 #include "browse/server_rows.h"
 #include "gui/dialogs/filters_dialog.h"
 #include "gui/grid/string_grid.h"
@@ -107,8 +109,11 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
   pages_->setObjectName(QStringLiteral("pgcMain"));
   setCentralWidget(pages_);
   CreateViews();
+  CreateMonitors();
   CreateMenus();
+  CreateMonitorMenus();
   ApplySettings();
+  LoadWatchedLists();
 
   if (QSystemTrayIcon::isSystemTrayAvailable()) {
     tray_ = new QSystemTrayIcon(style()->standardIcon(QStyle::SP_ComputerIcon), this);
@@ -175,6 +180,7 @@ TkorvUTServerView* TfrmZorvane::CreateView(const TGameType& type) {
   connect(view, &TkorvUTServerView::OnActivityLog, this,
           [this](const QString& text) { Log(text); });
   connect(view, &TkorvUTServerView::OnJoinServer, this, &TfrmZorvane::JoinServer);
+  if (playerMonitor_) ConnectViewToMonitors(view);  // views made after start
   return view;
 }
 
@@ -462,6 +468,7 @@ void TfrmZorvane::GatherSettings() {
   for (const auto& [name, view] : views_) s.FiltersOf(view->GameType()) = view->Filters();
   // Hidden only when the user hid it: a window in the tray hides its tool bar too.
   s.showToolbar = !toolBar_->isHidden();
+  GatherMonitorSettings();
 }
 
 // ---- Start, close, tray
@@ -607,6 +614,7 @@ void TfrmZorvane::SetStatus(int targets, int panel, bool restore, bool highlight
 
 void TfrmZorvane::ServerUpdated(const QString& key) {
   if (massRefresh_->ServerUpdated(key)) return;
+  UpdateMonitorsForServer(key);
   const int index = stash_.IndexOf(key);
   if (index < 0) return;
   const TServer& server = *stash_.Server(index);

@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "browse/find_search.h"
 #include "browse/join_server.h"
 #include "browse/mass_refresh.h"
 #include "config/configuration.h"
@@ -28,6 +29,8 @@ class QToolBar;
 namespace zorvane {
 
 class TfrmNote;
+class TMapMonitor;
+class TPlayerMonitor;
 class TkorvStringGrid;
 class TStatusLine;
 
@@ -67,6 +70,10 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   QSystemTrayIcon* Tray() const { return tray_; }
   TStatusLine* PlayerMonitorStatus() const { return staPlayerMonitor_; }
   TStatusLine* MapMonitorStatus() const { return staMapMonitor_; }
+  TkorvStringGrid* PlayerMonitorGrid() const { return grdPlayerMonitor_; }
+  TkorvStringGrid* MapMonitorGrid() const { return grdMapMonitor_; }
+  TPlayerMonitor& PlayerMonitor() { return *playerMonitor_; }
+  TMapMonitor& MapMonitor() { return *mapMonitor_; }
 
   void Log(const QString& text);
   void DebugLine(const QString& text);
@@ -101,6 +108,7 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   void RebuildViews() override;
   void ReselectServers() override;
   bool ShowLowReplyNotice(const QString& text) override;
+  void RefreshCaptionAndMonitors() override;
 
   void CreateMenus();
   void CreateViews();
@@ -133,6 +141,27 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   TkorvUTServerView* CreateViewLikeFavorites(const TGameType& type);
   void ShowTab(TkorvUTServerView* view);
   void HideTab(TkorvUTServerView* view);
+
+  // The player and map monitors, find and the buddy list (main_window_monitors.cpp).
+  void CreateMonitors();
+  void ConnectViewToMonitors(TkorvUTServerView* view);
+  void CreateMonitorMenus();
+  void LoadWatchedLists();
+  void GatherMonitorSettings();
+  void UpdateMonitorsForServer(const QString& key);
+  void AddWatchedPlayer();
+  void DeleteWatchedPlayer();
+  void AddWatchedMap();
+  void DeleteWatchedMap();
+  void JoinMonitorRow(TkorvStringGrid* grid);
+  void CopyMonitorName(TkorvStringGrid* grid);
+  void PlayerPopupOpening(int row);
+  void MapPopupOpening(int row);
+  void FindDialog(TFindKind kind);
+  void FindNext(TFindKind kind);
+  void ImportPlayers();
+  void ExportPlayer();
+  QString ChooseBuddyFile(const QString& verb);
 
   std::unique_ptr<TWindowDialogs> ownDialogs_;  // before dialogs_, which may refer to it
   TWindowDialogs& dialogs_;
@@ -168,6 +197,15 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   std::vector<TBoundItem> boundItems_;
   std::vector<QAction*> windowActions_;
   QTimer timCloseHelper_;
+
+  // The monitors write into their grids' cells; they go before the grids and the stash.
+  std::unique_ptr<TPlayerMonitor> playerMonitor_;
+  std::unique_ptr<TMapMonitor> mapMonitor_;
+  QMenu* playerMonitorMenu_ = nullptr;
+  QMenu* popPlayerMonitor_ = nullptr;
+  QMenu* popMapMonitor_ = nullptr;
+  TFindSearch findPlayer_{TFindKind::Player};
+  TFindSearch findServer_{TFindKind::Server};
 
   // Joining.
   std::unique_ptr<TGameLauncher> ownLauncher_;

@@ -1,0 +1,164 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// The monitors and find in the window: keys on real widgets reach the monitors' rows, replies
+// move them, stored names are listed at start and written back at close.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "browse/player_monitor.h"
+#include "browse/server_rows.h"
+#include "gui/controls/korv_edit.h"
+#include "gui/dialogs/single_edit_dialog.h"
+#include "gui/grid/string_grid.h"
+#include "gui/window/main_window.h"
+#include "support/files.h"
+#include "support/recording_dialogs.h"
+
+namespace zorvane {
+namespace {
+
+using testing::RecordingDialogs;
+using testing::WhenModal;
+
+class MonitorsInWindowTest : public ::testing::Test {
+ protected:
+  void Start(const QByteArray& extra = {}) {
+    ASSERT_TRUE(dir.isValid());
+    testing::Write(dir.filePath("zorvane.ini"),
+                   "[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\nstartupQuery=none\nautoPingServer=0\n" + extra);
+    TStartOptions options;
+    options.directory = dir.path();
+    options.dialogs = &dialogs;
+    window = std::make_unique<TfrmZorvane>(options);
+    window->FirstShow();
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  }
+
+  // A CTF server on the stash holding the given players.
+  TServer* AddServer(const QString& port, const QString& name, const QStringList& players) {
+    TServerStash& stash = window->Stash();
+    stash.AddServer("127.0.0.1", port, {}, false, "UT", "True", {});
+    TServer* server = stash.Find("127.0.0.1:" + port);
+    server->SetDescription(name);
+    server->SetGameType("CTFGame");
+    server->SetPing("40");
+    SetPlayers(server, players);
+    return server;
+  }
+  static void SetPlayers(TServer* server, const QStringList& players) {
+    for (int slot = 0; slot < kPlayerSlots; ++slot)
+      server->SetPlayerText(slot, TPlayerField::Name, slot < players.size() ? players[slot] : "");
+  }
+
+  QStringList Row(TkorvStringGrid* grid, int row) { return grid->RowTexts(row).mid(0, 3); }
+
+  QTemporaryDir dir;
+  RecordingDialogs dialogs;
+  std::unique_ptr<TfrmZorvane> window;
+};
+
+TEST_F(MonitorsInWindowTest, StoredNamesAreListedAtStartAndSavedAtClose) {
+  Start("[player]\nplayerCount=1\nplayer[0]=Ghost\n[map]\nmapCount=1\nmap[0]=DM-Deck16\n");
+  EXPECT_EQ(Row(window->PlayerMonitorGrid(), 1),
+            (QStringList{"Ghost", "{not in server list}", ""}));
+  EXPECT_EQ(Row(window->MapMonitorGrid(), 1),
+            (QStringList{"DM-Deck16", "{not in server list}", ""}));
+  window->PlayerMonitor().LoadWatchedPlayers({"Ghost", "Other"});
+  window->close();
+  const QByteArray ini = testing::Read(dir.filePath("zorvane.ini"));
+  EXPECT_TRUE(ini.contains("player[1]=Other")) << ini.toStdString();
+  EXPECT_TRUE(ini.contains("map[0]=DM-Deck16")) << ini.toStdString();
+}
+
+TEST_F(MonitorsInWindowTest, F6AddsTheSelectedPlayerWithItsServer) {
+  Start();
+  AddServer("7778", "Flags", {"Alice", "Bob"});
+  TkorvUTServerView* view = window->View("CTFGame");
+  window->Pages()->setCurrentWidget(view);
+  view->PopulateServerGrid(true, true);
+  view->ReloadDetails();
+  ASSERT_TRUE(view->SelectServerAndPlayer("127.0.0.1:7778", "Bob"));
+  view->PlayerGrid()->setFocus();
+  QTest::keyClick(view->PlayerGrid(), Qt::Key_F6);
+  TkorvStringGrid* grid = window->PlayerMonitorGrid();
+  EXPECT_EQ(Row(grid, 1), (QStringList{"Bob", "Flags", "CTFGame"}));
+  EXPECT_EQ(grid->Cells(3, 1), "127.0.0.1:7778");
+  EXPECT_EQ(window->PlayerMonitor().WatchedPlayers(), QStringList{"Bob"});
+}
+
+// The stash's reply hook: a watched player leaving one server and turning up on another.
+TEST_F(MonitorsInWindowTest, RepliesMoveAWatchedPlayersRow) {
+  Start("[player]\nplayerCount=1\nplayer[0]=Bob\n");
+  TServer* first = AddServer("7778", "Flags", {"Bob"});
+  TServer* second = AddServer("7780", "Deck", {});
+  TkorvStringGrid* grid = window->PlayerMonitorGrid();
+  int cameOnline = 0;
+  QObject::connect(&window->PlayerMonitor(), &TPlayerMonitor::OnPlayerCameOnline,
+                   [&] { ++cameOnline; });
+  Q_EMIT window->Stash().OnServerUpdated("127.0.0.1:7778");
+  EXPECT_EQ(grid->Cells(1, 1), "Flags");
+  SetPlayers(first, {});
+  Q_EMIT window->Stash().OnServerUpdated("127.0.0.1:7778");
+  EXPECT_EQ(grid->Cells(1, 1), "{not in server list}");
+  SetPlayers(second, {"bob"});
+  Q_EMIT window->Stash().OnServerUpdated("127.0.0.1:7780");
+  EXPECT_EQ(grid->Cells(1, 1), "Deck");
+  EXPECT_EQ(grid->Cells(3, 1), "127.0.0.1:7780");
+  EXPECT_EQ(cameOnline, 2);
+}
+
+TEST_F(MonitorsInWindowTest, F3AsksForAPlayerThenSelectsEachHit) {
+  Start();
+  AddServer("7778", "Flags", {"Joanna"});
+  AddServer("7780", "Deck", {"ANNA"});
+  window->View("CTFGame")->PopulateServerGrid(true, true);
+  window->View("CTFGame")->ReloadDetails();
+  window->Pages()->setCurrentIndex(window->Pages()->count() - 2);  // the player monitor
+  WhenModal([](QWidget* dialog) {
+    auto* edit = qobject_cast<TfrmLocalPort*>(dialog);
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->windowTitle(), "Find Player");
+    ASSERT_TRUE(edit->ExactMatchBox()->isVisibleTo(edit));
+    EXPECT_TRUE(edit->ExactMatchBox()->isChecked());  // the stored setting
+    QTest::keyClicks(edit->Edit()->Edit(), "ann");
+    edit->ExactMatchBox()->setChecked(false);
+    QTest::mouseClick(edit->OkButton(), Qt::LeftButton);
+  });
+  QTest::keyClick(window.get(), Qt::Key_F3);
+  TkorvUTServerView* view = window->View("CTFGame");
+  EXPECT_EQ(window->Pages()->currentWidget(), view);
+  EXPECT_EQ(view->SelectedServerKey(), "127.0.0.1:7778");
+  window->activateWindow();  // back from the dialog
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  QTest::keyClick(window.get(), Qt::Key_F3);
+  EXPECT_EQ(view->SelectedServerKey(), "127.0.0.1:7780");
+  EXPECT_EQ(view->SelectedPlayerName(), "ANNA");
+  EXPECT_FALSE(window->Config().settings.exactMatchPlayer);
+  QTest::keyClick(window.get(), Qt::Key_F3);
+  EXPECT_EQ(dialogs.information, QStringList{"Player ann not found."});
+}
+
+TEST_F(MonitorsInWindowTest, DeleteKeyAsksFirstAndKeepsTheRowOnCancel) {
+  Start("[player]\nplayerCount=2\nplayer[0]=Alice\nplayer[1]=Bob\n");
+  TkorvStringGrid* grid = window->PlayerMonitorGrid();
+  window->Pages()->setCurrentIndex(window->Pages()->count() - 2);
+  grid->setFocus();
+  grid->SetRow(2);
+  dialogs.answerYes = false;
+  QTest::keyClick(grid, Qt::Key_Delete);
+  EXPECT_EQ(dialogs.questions, QStringList{"Are you sure you want to delete Bob ?"});
+  EXPECT_EQ(grid->RowCount(), 3);
+  dialogs.answerYes = true;
+  QTest::keyClick(grid, Qt::Key_Delete);
+  EXPECT_EQ(grid->RowCount(), 2);
+  EXPECT_EQ(window->PlayerMonitor().WatchedPlayers(), QStringList{"Alice"});
+}
+
+}  // namespace
+}  // namespace zorvane
