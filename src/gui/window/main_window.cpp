@@ -109,6 +109,7 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
   CreateViews();
   CreateMenus();
   ApplySettings();
+  ImportFavoritesAtStart();
 
   if (QSystemTrayIcon::isSystemTrayAvailable()) {
     tray_ = new QSystemTrayIcon(style()->standardIcon(QStyle::SP_ComputerIcon), this);
@@ -175,6 +176,7 @@ TkorvUTServerView* TfrmZorvane::CreateView(const TGameType& type) {
   connect(view, &TkorvUTServerView::OnActivityLog, this,
           [this](const QString& text) { Log(text); });
   connect(view, &TkorvUTServerView::OnJoinServer, this, &TfrmZorvane::JoinServer);
+  ConnectFavoriteCommands(view);
   return view;
 }
 
