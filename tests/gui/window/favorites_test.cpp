@@ -8,8 +8,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "config/ini_document.h"
 #include "gui/controls/korv_combobox.h"
 #include "gui/controls/korv_edit.h"
+#include "gui/dialogs/game_path_dialog.h"
 #include "gui/dialogs/server_dialog.h"
 #include "gui/grid/string_grid.h"
 #include "gui/window/main_window.h"
@@ -222,6 +224,93 @@ TEST_F(FavoritesFromWindowTest, F9AsksTheGameOfAnUnknownGameTypeWhenSynced) {
   const TServer* server = stash.Find("127.0.0.1:7778");
   EXPECT_TRUE(server->Favorite);
   EXPECT_EQ(server->GameTypeName(), "UT2004");
+}
+
+TEST_F(FavoritesFromWindowTest, CtrlIImportsTheOnlyGameFileAndCtrlRExportsBack) {
+  Start(false);
+  const QString path = UTFile();
+  QByteArray withEntries = kUTFile;
+  withEntries.replace("FavoriteCount=0\r\n",
+                      "FavoriteCount=3\r\nFavorites[0]=One\\127.0.0.1\\7778\\True\r\n"
+                      "Favorites[1]=Broken\\127.0.0.1\r\n"
+                      "Favorites[2]=Two\\127.0.0.1\\7780\\False\r\n");
+  testing::Write(path, withEntries);
+  TkorvUTServerView* view = Favorites();
+  QTest::keyClick(view->ServerGrid(), Qt::Key_I, Qt::ControlModifier);
+  EXPECT_GE(view->FindServerRow("127.0.0.1:7778"), 0);
+  EXPECT_GE(view->FindServerRow("127.0.0.1:7780"), 0);
+  EXPECT_EQ(window->Stash().Find("127.0.0.1:7778")->GameTypeName(), "UT");
+  EXPECT_TRUE(dialogs.errors.isEmpty());
+
+  AddByKey("127.0.0.1", "7781", "Three");
+  Favorites();
+  QTest::keyClick(view->ServerGrid(), Qt::Key_R, Qt::ControlModifier);
+  EXPECT_EQ(dialogs.information.last(),
+            "1 favorite was successfully exported.\n2 were not exported because they are "
+            "already in the file.")
+      << dialogs.information.join('|').toStdString();
+  EXPECT_TRUE(testing::Read(path).contains("\\127.0.0.1\\7782\\False\r\n"));
+}
+
+TEST_F(FavoritesFromWindowTest, CtrlTAsksForAMissingPathThenExportsTheCurrentFavourite) {
+  Start(false);
+  AddByKey("127.0.0.1", "7777", "Flags");
+  window->Stash().Find("127.0.0.1:7778")->SetGameTypeName("UT");
+  const QString path = dir.filePath("UnrealTournament.ini");
+  testing::Write(path, kUTFile);
+  TkorvUTServerView* view = Favorites();
+  WhenModal([&](QWidget* modal) {
+    auto* dialog = qobject_cast<TfrmGamePath*>(modal);
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(dialog->windowTitle(), "Please enter the directory and file name");
+    dialog->PathEdit()->SetText(path);
+    QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+  });
+  QTest::keyClick(view->ServerGrid(), Qt::Key_T, Qt::ControlModifier);
+  EXPECT_EQ(dialogs.information, QStringList{"1 favorite was successfully exported."});
+  EXPECT_TRUE(testing::Read(path).contains("Favorites[0]=Flags\\127.0.0.1\\7778\\False"));
+}
+
+// With favourites kept in sync the game's favourites are in the list at the next start.
+TEST_F(FavoritesFromWindowTest, SyncedStartImportsEveryGameFileSilently) {
+  Start(true);
+  window.reset();
+  const QString path = dir.filePath("UnrealTournament.ini");
+  QByteArray withEntry = kUTFile;
+  withEntry.replace("FavoriteCount=0\r\n",
+                    "FavoriteCount=1\r\nFavorites[0]=Home\\127.0.0.1\\7778\\True\r\n");
+  testing::Write(path, withEntry);
+  TIniDocument types(dir.filePath("utGameType.ini"));
+  ASSERT_TRUE(types.Load());
+  types.WriteString("gameUT", "gameFavoritesPath", path);
+  ASSERT_TRUE(types.UpdateFile());
+  Start(true);
+  const TServer* server = window->Stash().Find("127.0.0.1:7778");
+  ASSERT_TRUE(server);
+  EXPECT_TRUE(server->Favorite);
+  EXPECT_GE(window->FavoritesView()->FindServerRow("127.0.0.1:7778"), 0);
+  EXPECT_TRUE(dialogs.information.isEmpty());
+  EXPECT_EQ(testing::Read(path), withEntry);
+}
+
+TEST_F(FavoritesFromWindowTest, MovedGameFileOffersItsImport) {
+  Start(false);
+  const QString path = dir.filePath("UnrealTournament.ini");
+  QByteArray withEntry = kUTFile;
+  withEntry.replace("FavoriteCount=0\r\n",
+                    "FavoriteCount=1\r\nFavorites[0]=Home\\127.0.0.1\\7778\\True\r\n");
+  testing::Write(path, withEntry);
+  WhenModal([&](QWidget* modal) {
+    auto* dialog = qobject_cast<TfrmGamePath*>(modal);
+    ASSERT_TRUE(dialog);
+    dialog->SelectGame("UT");
+    dialog->PathEdit()->SetText(path);
+    QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+  });
+  window->FindWindowAction("miGameINIs")->trigger();
+  EXPECT_EQ(dialogs.questions,
+            QStringList{"Would you like to import the favorites from the new location(s)?"});
+  EXPECT_GE(window->FavoritesView()->FindServerRow("127.0.0.1:7778"), 0);
 }
 
 }  // namespace
