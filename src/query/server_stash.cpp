@@ -318,6 +318,43 @@ void TServerStash::ResetServer(int index, bool clearOnline) {
   server->ResetValues(clearOnline);
 }
 
+bool TServerStash::MoveServer(int index, const QString& host, int port) {
+  TServer* server = Server(index);
+  if (!server || port < 1 || port > 65535) return false;
+  const QString key = KeyOf(host, port);
+  const int holder = IndexOf(key);
+  if (holder >= 0 && holder != index) return false;
+  awaitingAddress_.remove(Key(index).toLower());
+  ResetServer(index, true);
+  server->Port = port;
+  if (server->Transport) server->Transport->SetRemotePort(port);
+  if (IsDottedAddress(host)) {
+    server->SetIP(host);
+    server->SetDNSName({});
+    if (server->Transport) {
+      server->Transport->SetRemoteHost(host);
+      server->Transport->SetServerName({});
+    }
+  } else {
+    server->SetDNSName(host);
+    server->SetIP({});
+    if (server->Transport) {
+      server->Transport->SetRemoteHost({});
+      server->Transport->SetServerName(host);
+    }
+  }
+  servers_[index].key = key;
+  RebuildIndex();
+  if (!IsDottedAddress(host)) {
+    if (!server->Resolver) CreateResolver(*server, key);
+    server->Resolver->Tag = key;
+    server->Resolver->SetAddress({});  // forget the old answer
+    server->Resolver->SetAddress(host);
+    server->Resolver->Ping();
+  }
+  return true;
+}
+
 void TServerStash::ReleaseTransport(int index) {
   TServer* server = Server(index);
   if (!server) return;

@@ -57,6 +57,11 @@ class TServerStash : public QObject {
   void ClearServers(bool keepFavorites);
   void DeleteServer(int index);
   void ResetServer(int index, bool clearOnline);
+  // Moves a server to a new address in place (an edited favourite): its key becomes
+  // host ":" port, its reply data is reset with the online flags cleared, and a DNS name is
+  // looked up afresh. False for an unknown index, a port out of range or a key another server
+  // holds.
+  bool MoveServer(int index, const QString& host, int port);
   // Closes and frees the server's transport once its replies are no longer awaited (the end
   // of a reply wait): an idle transport would hold a socket and a kilobyte or more for
   // nothing. The next query creates a fresh one. Safe inside the transport's own signal.

@@ -75,6 +75,24 @@ TEST(ServerStashTest, PortsThatAreNotNumbersAreRefused) {
   EXPECT_EQ(log.count(), 5);
 }
 
+TEST(ServerStashTest, MovingAServerRekeysItInPlace) {
+  TServerStash stash;
+  stash.AddServer("127.0.0.1", "7778", {}, true, "UT", "True", "Flags");
+  stash.AddServer("127.0.0.1", "7790", {}, false, "UT", "True", "Other");
+  TServer* server = stash.Find("127.0.0.1:7778");
+  server->SetMapName("CTF-Face");
+  EXPECT_FALSE(stash.MoveServer(0, "127.0.0.1", 7790));  // another server's key
+  EXPECT_FALSE(stash.MoveServer(0, "127.0.0.1", 70000));
+  ASSERT_TRUE(stash.MoveServer(0, "127.0.0.2", 7781));
+  EXPECT_FALSE(stash.Find("127.0.0.1:7778"));
+  EXPECT_EQ(stash.Find("127.0.0.2:7781"), server);
+  EXPECT_EQ(stash.IndexOf("127.0.0.2:7781"), 0);  // same place, same record
+  EXPECT_EQ(server->IP(), "127.0.0.2");
+  EXPECT_EQ(server->Port, 7781);
+  EXPECT_TRUE(server->MapName().isEmpty());  // the old address's reply is gone
+  EXPECT_EQ(server->Description(), "Flags");
+}
+
 TEST(ServerStashTest, KeysAreLookedUpIgnoringCase) {
   TServerStash stash;
   Add(stash, "Game.Example.COM", "7778");

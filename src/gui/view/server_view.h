@@ -148,6 +148,20 @@ class TkorvUTServerView : public QWidget, private TRefreshCycleView {
   // ---- Refreshes: commands, timers and the reply wait
   TRefreshCycle& RefreshCycle() { return cycle_; }
 
+  // ---- Favourites (server_view_favorites.cpp); the commands themselves are the window's.
+  enum class TFavoriteRow { NotInStash, Shown, Filtered };
+  // A new favourite: its row when the filters let it through (selected), then its query.
+  TFavoriteRow AddFavoriteRow(const QString& key, const QString& name);
+  // Imported favourites: their rows (queried unless silent); returns how many the filters hid.
+  int AddImportedRows(const QStringList& keys, const QStringList& names, bool query);
+  void SetPopulating(bool on) { populating_ = on; }
+  // The current row's server moved to newKey: its row follows and it is queried.
+  void ShowMovedFavorite(const QString& newKey);
+  // A listed server took over the favourite: its row at the end, selected and queried.
+  void ShowTakenOverFavorite(const QString& key, const QString& name);
+  // Removes the current row (the server stays in the stash) and shows the next one's details.
+  void DeleteCurrentRow();
+
   // ---- Status line
   void SetStatusText(int panel, const QString& text, bool flash, bool highlight);
   void UpdateCountText();

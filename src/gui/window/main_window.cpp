@@ -114,6 +114,7 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
   CreateMonitorMenus();
   ApplySettings();
   LoadWatchedLists();
+  ImportFavoritesAtStart();
 
   if (QSystemTrayIcon::isSystemTrayAvailable()) {
     tray_ = new QSystemTrayIcon(style()->standardIcon(QStyle::SP_ComputerIcon), this);
@@ -181,6 +182,7 @@ TkorvUTServerView* TfrmZorvane::CreateView(const TGameType& type) {
           [this](const QString& text) { Log(text); });
   connect(view, &TkorvUTServerView::OnJoinServer, this, &TfrmZorvane::JoinServer);
   if (playerMonitor_) ConnectViewToMonitors(view);  // views made after start
+  ConnectFavoriteCommands(view);
   return view;
 }
 

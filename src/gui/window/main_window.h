@@ -31,6 +31,7 @@ namespace zorvane {
 class TfrmNote;
 class TMapMonitor;
 class TPlayerMonitor;
+class TGameFavoritesFile;
 class TkorvStringGrid;
 class TStatusLine;
 
@@ -90,6 +91,13 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   void PingAllServerLists();
   void ShowFromTray();
 
+  // ---- Favourites (main_window_favorites.cpp)
+  // A new favourite (added, or a listed server marked): its row in the favourites view and,
+  // with favourites kept in sync, its entry in its game's file.
+  void AddFavoriteRow(const QString& key, const QString& name);
+  // Imports a game's favourites file (empty game: the one to ask for) into the favourites view.
+  void ImportFavorites(const QString& game, bool silent);
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
@@ -127,6 +135,24 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   void KeepViewsInStep(TkorvUTServerView* view);
   void SetDebug(bool on);
   void StartupQuery();
+
+  // The favourites commands (main_window_favorites.cpp).
+  void ConnectFavoriteCommands(TkorvUTServerView* view);
+  void AddFavorite(TkorvUTServerView* view);
+  void EditFavorite(TkorvUTServerView* view);
+  void DeleteFavorite(TkorvUTServerView* view);
+  void AddServerToFavorites(TkorvUTServerView* view);
+  void ExportFavorites();
+  void ExportCurrentFavorite(TkorvUTServerView* view);
+  // Opens a game's favourites file, asking for the game and its path where they are missing
+  // (never when silent); game is the one chosen.
+  std::unique_ptr<TGameFavoritesFile> OpenFavoritesFile(const QString& verb, QString& game,
+                                                        bool silent);
+  QStringList FavoriteGameNames() const;
+  // With favourites kept in sync, every game's favourites join the stash at start.
+  void ImportFavoritesAtStart();
+  // After the favourites paths changed: offers to import from the moved files.
+  void OfferMovedFavoritesImport();
 
   // The set-up commands of the System and Tools menus (main_window_setup.cpp).
   void CreateSystemMenuItems(QMenu* system);

@@ -55,6 +55,7 @@ void TfrmZorvane::EditLocalPort() {
 void TfrmZorvane::EditPaths(const QString& fieldKey) {
   // The views read the paths from the tables they share, so they see the new ones at once.
   EditGamePath(this, dialogs_, config_.tables, fieldKey, 0, QString(), false, QString());
+  if (fieldKey == u"gameFavoritesPath") OfferMovedFavoritesImport();
 }
 
 void TfrmZorvane::EditGames() {

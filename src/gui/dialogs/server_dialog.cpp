@@ -1,0 +1,136 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "gui/dialogs/server_dialog.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "gui/controls/korv_combobox.h"
+#include "gui/controls/korv_edit.h"
+#include "gui/dialogs/window_dialogs.h"
+#include "query/vocabulary.h"
+
+namespace zorvane {
+namespace {
+
+constexpr int kLeft = 8;
+constexpr int kFieldWidth = 300;
+constexpr int kCaptionWidth = 80;
+constexpr int kRowHeight = 27;
+
+}  // namespace
+
+TfrmServer::TfrmServer(TWindowDialogs& dialogs, const QStringList& games, bool showGame,
+                       QWidget* parent)
+    : QDialog(parent, Qt::Tool),
+      dialogs_(dialogs),
+      showGame_(showGame),
+      lblWhatGame_(new QLabel(
+          QStringLiteral("What Game should be associated with this favorite:"), this)),
+      cboUTVersion_(new TkorvCombobox(this)),
+      cboGameName_(new TkorvCombobox(this)),
+      edtDescription_(new TkorvEdit(this)),
+      chkAutoUpdateDescription_(new QCheckBox(QStringLiteral("Auto-Update Description"), this)),
+      edtIP_(new TkorvEdit(this)),
+      edtQueryPort_(new TkorvEdit(this)),
+      ok_(new QPushButton(QStringLiteral("OK"), this)),
+      cancel_(new QPushButton(QStringLiteral("Cancel"), this)) {
+  setObjectName(QStringLiteral("frmServer"));
+  lblWhatGame_->setObjectName(QStringLiteral("lblWhatGame"));
+  cboUTVersion_->setObjectName(QStringLiteral("cboUTVersion"));
+  cboGameName_->setObjectName(QStringLiteral("cboGameName"));
+  edtDescription_->setObjectName(QStringLiteral("edtDescription"));
+  chkAutoUpdateDescription_->setObjectName(QStringLiteral("chkAutoUpdateDescription"));
+  edtIP_->setObjectName(QStringLiteral("edtIP"));
+  edtQueryPort_->setObjectName(QStringLiteral("edtQueryPort"));
+  ok_->setObjectName(QStringLiteral("btnOK"));
+  cancel_->setObjectName(QStringLiteral("btnCancel"));
+
+  QStringList variants;
+  FillGameVariantList(variants, kVariantNoUT2003Demo | kVariantNoUT2003 | kVariantNoUT2004Demo);
+  cboUTVersion_->SetStyle(TComboStyle::DropDownList);
+  cboUTVersion_->SetItems(variants);
+  cboGameName_->SetStyle(TComboStyle::DropDownList);
+  cboGameName_->SetItems(QStringList(games) << QString::fromLatin1(kOtherGameItem));
+
+  const std::pair<TkorvCaptionedPanel*, const char*> fields[] = {
+      {cboUTVersion_, "Version:"}, {cboGameName_, "Game:"},     {edtDescription_, "Description:"},
+      {edtIP_, "Server IP:"},      {edtQueryPort_, "Server Port:"}};
+  for (const auto& [field, caption] : fields) {
+    field->SetPanelWidth(kFieldWidth);
+    field->SetCaptionWidth(kCaptionWidth);
+    field->SetCaption(QString::fromLatin1(caption));
+  }
+  ok_->setDefault(true);
+  connect(ok_, &QPushButton::clicked, this, &TfrmServer::accept);
+  connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+  SetAssociationMode(false);
+}
+
+void TfrmServer::SetAssociationMode(bool on) {
+  association_ = on;
+  if (on) setWindowTitle(QStringLiteral("Game Association"));
+  // Laid out top to bottom: only the rows shown take room.
+  int y = kLeft;
+  const auto place = [&y](QWidget* widget, bool shown, int height) {
+    widget->setVisible(shown);
+    if (!shown) return;
+    widget->move(kLeft, y);
+    widget->resize(kFieldWidth, height);
+    y += height + 4;
+  };
+  place(lblWhatGame_, on, 17);
+  place(cboUTVersion_, !on, 23);
+  place(cboGameName_, on || showGame_, 23);
+  place(edtDescription_, !on, 23);
+  place(chkAutoUpdateDescription_, !on, 17);
+  place(edtIP_, !on, 23);
+  place(edtQueryPort_, !on, 23);
+  ok_->setGeometry(kLeft + kFieldWidth - 156, y + 4, 75, 25);
+  cancel_->setGeometry(kLeft + kFieldWidth - 75, y + 4, 75, 25);
+  setFixedSize(kFieldWidth + 2 * kLeft, y + 4 + kRowHeight + kLeft);
+}
+
+void TfrmServer::SetValues(const TServerDialogValues& values) {
+  cboUTVersion_->SetText(values.version);
+  cboGameName_->SetText(values.game);
+  edtDescription_->SetText(values.description);
+  chkAutoUpdateDescription_->setChecked(values.autoUpdateDescription);
+  edtIP_->SetText(values.ip);
+  edtQueryPort_->SetText(values.gamePort);
+}
+
+TServerDialogValues TfrmServer::Values() const {
+  return {cboUTVersion_->Text(),  cboGameName_->Text(),
+          edtDescription_->Text(), chkAutoUpdateDescription_->isChecked(),
+          edtIP_->Text(),          edtQueryPort_->Text()};
+}
+
+QString TfrmServer::Association() const {
+  const QString game = cboGameName_->Text();
+  return game == QLatin1String(kOtherGameItem) ? QString() : game;
+}
+
+void TfrmServer::accept() {
+  if (!association_) {
+    // Each check on its own: every failing one is told, and the dialog stays open.
+    bool ok = true;
+    const auto check = [&](bool passes, const char* text) {
+      if (passes) return;
+      dialogs_.Error(this, QString::fromLatin1(text));
+      ok = false;
+    };
+    const QString port = edtQueryPort_->Text();
+    check(!edtIP_->Text().isEmpty(), "You must specify an IP.");
+    check(!cboUTVersion_->Text().isEmpty(), "You must specify a version.");
+    check(!port.isEmpty(), "You must specify the server port.");
+    bool numeric = false;
+    port.toInt(&numeric);
+    check(port.isEmpty() || numeric, "The server port must be numeric.");
+    if (!ok) return;
+  }
+  QDialog::accept();
+}
+
+}  // namespace zorvane
