@@ -142,6 +142,8 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   void EditFavorite(TkorvUTServerView* view);
   void DeleteFavorite(TkorvUTServerView* view);
   void AddServerToFavorites(TkorvUTServerView* view);
+  // The listed server under key becomes a favourite (asking its game when it needs one).
+  void AddServerKeyToFavorites(const QString& key);
   void ExportFavorites();
   void ExportCurrentFavorite(TkorvUTServerView* view);
   // Opens a game's favourites file, asking for the game and its path where they are missing

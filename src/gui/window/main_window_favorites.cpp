@@ -31,7 +31,9 @@ class TBoxSink : public TMessageSink {
   QWidget* parent_;
 };
 
-QString TrueFalse(bool on) { return on ? QStringLiteral("True") : QStringLiteral("False"); }
+QString TrueFalse(bool on) {
+  return on ? QStringLiteral("True") : QStringLiteral("False");
+}
 
 void CentreOn(QWidget* dialog, const QWidget* owner) {
   dialog->move(owner->geometry().center() - dialog->rect().center());
@@ -90,8 +92,8 @@ void TfrmZorvane::AddFavoriteRow(const QString& key, const QString& name) {
       return;
     case TkorvUTServerView::TFavoriteRow::Filtered:
       dialogs_.Information(
-          this,
-          QStringLiteral("Note: you cannot see your new server due to the current filter criteria."));
+          this, QStringLiteral(
+                    "Note: you cannot see your new server due to the current filter criteria."));
       break;
     case TkorvUTServerView::TFavoriteRow::Shown:
       break;
@@ -103,7 +105,10 @@ void TfrmZorvane::AddFavoriteRow(const QString& key, const QString& name) {
 }
 
 void TfrmZorvane::AddServerToFavorites(TkorvUTServerView* view) {
-  const QString key = view->SelectedServerKey();
+  AddServerKeyToFavorites(view->SelectedServerKey());
+}
+
+void TfrmZorvane::AddServerKeyToFavorites(const QString& key) {
   TServer* server = key.isEmpty() ? nullptr : stash_.Find(key);
   if (!server) return;
   if (server->Favorite) {
@@ -124,7 +129,7 @@ void TfrmZorvane::AddServerToFavorites(TkorvUTServerView* view) {
     if (accepted) server->SetGameTypeName(dialog.Association());
   }
   server->Favorite = true;
-  Q_EMIT view->OnAddFavorite(key, server->Description());
+  AddFavoriteRow(key, server->Description());
 }
 
 void TfrmZorvane::EditFavorite(TkorvUTServerView* view) {

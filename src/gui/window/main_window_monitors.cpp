@@ -74,11 +74,10 @@ void TfrmZorvane::ConnectViewToMonitors(TkorvUTServerView* view) {
                  const QString& gameType) {
             playerMonitor_->AddPlayerFromView(player, key, server, gameType);
           });
-  connect(view, &TkorvUTServerView::OnAddMapToMonitor, this,
-          [this](const QString& map, const QString& key, const QString& server,
-                 const QString& gameType) {
-            mapMonitor_->AddMapFromView(map, key, server, gameType);
-          });
+  connect(
+      view, &TkorvUTServerView::OnAddMapToMonitor, this,
+      [this](const QString& map, const QString& key, const QString& server,
+             const QString& gameType) { mapMonitor_->AddMapFromView(map, key, server, gameType); });
 }
 
 void TfrmZorvane::LoadWatchedLists() {
@@ -135,22 +134,28 @@ void TfrmZorvane::CreateMonitorMenus() {
     connect(menu, &QMenu::aboutToHide, this, [this] { BindToView(currentView_); });
   };
   takeBound("miAddPlayerToPlayerMonitorList", players);
-  QAction* refresh = add(players, "actRefreshPlayerMonitorList",
-                         QStringLiteral("Refresh Player Monitor List"), Qt::SHIFT | Qt::Key_F5,
-                         [this] { playerMonitor_->RefreshPlayerMonitor(); });
+  QAction* refresh =
+      add(players, "actRefreshPlayerMonitorList", QStringLiteral("Refresh Player Monitor List"),
+          Qt::SHIFT | Qt::Key_F5, [this] { playerMonitor_->RefreshPlayerMonitor(); });
   refresh->setToolTip(QStringLiteral("Refresh Player Monitor"));
-  QAction* join = add(players, "actJoinPlayer", QStringLiteral("Join Player"),
-                      Qt::CTRL | Qt::SHIFT | Qt::Key_J, [this] { JoinMonitorRow(grdPlayerMonitor_); });
+  QAction* join =
+      add(players, "actJoinPlayer", QStringLiteral("Join Player"), Qt::CTRL | Qt::SHIFT | Qt::Key_J,
+          [this] { JoinMonitorRow(grdPlayerMonitor_); });
   QAction* addPlayer = add(players, "actAddPlayerMonitorPlayer", QStringLiteral("Add Player..."),
                            Qt::CTRL | Qt::Key_A, [this] { AddWatchedPlayer(); });
   addPlayer->setToolTip(QStringLiteral("Add Player To Monitor"));
-  QAction* deletePlayer = add(players, "actDeletePlayerMonitorPlayer",
-                              QStringLiteral("Delete Player"), Qt::CTRL | Qt::Key_B,
-                              [this] { DeleteWatchedPlayer(); });
+  QAction* deletePlayer =
+      add(players, "actDeletePlayerMonitorPlayer", QStringLiteral("Delete Player"),
+          Qt::CTRL | Qt::Key_B, [this] { DeleteWatchedPlayer(); });
   QAction* importPlayers = add(players, "actImportPlayers", QStringLiteral("Import Players"),
                                Qt::CTRL | Qt::SHIFT | Qt::Key_I, [this] { ImportPlayers(); });
   QAction* exportPlayer = add(players, "actExportPlayer", QStringLiteral("Export Player"),
                               Qt::CTRL | Qt::SHIFT | Qt::Key_R, [this] { ExportPlayer(); });
+  QAction* serverToFaves = add(players, "actAddPlayerMonitorServerToFaves",
+                               QStringLiteral("Add Server Name To Favorites"), {}, [this] {
+                                 if (grdPlayerMonitor_->IsValidRow())
+                                   AddServerKeyToFavorites(CurrentCell(grdPlayerMonitor_, mcKey));
+                               });
   QAction* copyPlayer = add(players, "actCopyMonitorPlayerToClipboard",
                             QStringLiteral("Copy Player Name To Clipboard"), {},
                             [this] { CopyMonitorName(grdPlayerMonitor_); });
@@ -174,7 +179,9 @@ void TfrmZorvane::CreateMonitorMenus() {
     deletePlayer->setText(QStringLiteral("Delete Player"));
     exportPlayer->setText(QStringLiteral("Export Player"));
     copyPlayer->setText(QStringLiteral("Copy Player Name To Clipboard"));
-    for (QAction* a : {join, deletePlayer, exportPlayer, copyPlayer}) a->setVisible(true);
+    serverToFaves->setText(QStringLiteral("Add Server Name To Favorites"));
+    for (QAction* a : {join, deletePlayer, exportPlayer, copyPlayer, serverToFaves})
+      a->setVisible(true);
   });
 
   popPlayerMonitor_ = new QMenu(this);
@@ -184,6 +191,8 @@ void TfrmZorvane::CreateMonitorMenus() {
   popPlayerMonitor_->addAction(deletePlayer);
   popPlayerMonitor_->addSeparator();
   popPlayerMonitor_->addActions({refresh, importPlayers, exportPlayer});
+  popPlayerMonitor_->addSeparator()->setObjectName(QStringLiteral("sepAPMSTF"));
+  popPlayerMonitor_->addAction(serverToFaves);
   popPlayerMonitor_->addSeparator();
   popPlayerMonitor_->addAction(copyPlayer);
   grdPlayerMonitor_->SetPopupMenu(popPlayerMonitor_);
@@ -192,18 +201,18 @@ void TfrmZorvane::CreateMonitorMenus() {
 
   QMenu* maps = menuBefore(QStringLiteral("&Map Monitor"), "miMapMonitor");
   takeBound("miAddMapToMonitor", maps);
-  QAction* refreshMaps = add(maps, "actRefreshMapMonitorList",
-                             QStringLiteral("Refresh Map Monitor List"), {},
-                             [this] { mapMonitor_->RefreshMapMonitor(); });
+  QAction* refreshMaps =
+      add(maps, "actRefreshMapMonitorList", QStringLiteral("Refresh Map Monitor List"), {},
+          [this] { mapMonitor_->RefreshMapMonitor(); });
   QAction* joinMap = add(maps, "actJoinMapServer", QStringLiteral("Join Server"), {},
                          [this] { JoinMonitorRow(grdMapMonitor_); });
   QAction* addMap = add(maps, "actAddMapMonitorMap", QStringLiteral("Add Map..."), {},
                         [this] { AddWatchedMap(); });
   QAction* deleteMap = add(maps, "actDeleteMapMonitorMap", QStringLiteral("Delete Map"), {},
                            [this] { DeleteWatchedMap(); });
-  QAction* copyMap = add(maps, "actCopyMonitorMapToClipboard",
-                         QStringLiteral("Copy Map Name To Clipboard"), {},
-                         [this] { CopyMonitorName(grdMapMonitor_); });
+  QAction* copyMap =
+      add(maps, "actCopyMonitorMapToClipboard", QStringLiteral("Copy Map Name To Clipboard"), {},
+          [this] { CopyMonitorName(grdMapMonitor_); });
   connect(maps, &QMenu::aboutToShow, this, [=] {
     joinMap->setText(QStringLiteral("Join Server"));
     deleteMap->setText(QStringLiteral("Delete Map"));
@@ -224,15 +233,24 @@ void TfrmZorvane::CreateMonitorMenus() {
 }
 
 void TfrmZorvane::PlayerPopupOpening(int row) {
-  const auto item = [this](const char* name) { return FindWindowAction(QString::fromLatin1(name)); };
+  const auto item = [this](const char* name) {
+    return FindWindowAction(QString::fromLatin1(name));
+  };
   QAction* join = item("actJoinPlayer");
   QAction* del = item("actDeletePlayerMonitorPlayer");
   QAction* copy = item("actCopyMonitorPlayerToClipboard");
   QAction* exp = item("actExportPlayer");
-  for (QAction* a : {join, del, copy, exp}) a->setVisible(true);
+  QAction* faves = item("actAddPlayerMonitorServerToFaves");
+  QAction* favesSeparator = popPlayerMonitor_->findChild<QAction*>(QStringLiteral("sepAPMSTF"));
+  for (QAction* a : {join, del, copy, exp, faves, favesSeparator}) a->setVisible(true);
   const TStringTableModel& cells = grdPlayerMonitor_->Model();
   const QString player = cells.Cell(mcName, row);
   if (IsMonitorDataRow(cells, row)) {
+    const bool listed = !cells.Cell(mcKey, row).isEmpty();
+    faves->setText(QStringLiteral("Add ") + cells.Cell(mcServer, row) +
+                   QStringLiteral(" To Favorites"));
+    faves->setVisible(listed);
+    favesSeparator->setVisible(listed);
     join->setVisible(!player.isEmpty() &&
                      cells.Cell(mcServer, row) != QLatin1String(kNotInServerList));
     join->setText(QStringLiteral("Join ") + player);
@@ -246,7 +264,9 @@ void TfrmZorvane::PlayerPopupOpening(int row) {
 }
 
 void TfrmZorvane::MapPopupOpening(int row) {
-  const auto item = [this](const char* name) { return FindWindowAction(QString::fromLatin1(name)); };
+  const auto item = [this](const char* name) {
+    return FindWindowAction(QString::fromLatin1(name));
+  };
   QAction* join = item("actJoinMapServer");
   QAction* del = item("actDeleteMapMonitorMap");
   QAction* copy = item("actCopyMonitorMapToClipboard");
@@ -315,10 +335,14 @@ void TfrmZorvane::CopyMonitorName(TkorvStringGrid* grid) {
 void TfrmZorvane::FindDialog(TFindKind kind) {
   const bool player = kind == TFindKind::Player;
   bool& exact = player ? config_.settings.exactMatchPlayer : config_.settings.exactMatchServer;
-  const auto result = RunSingleEdit(
-      this, dialogs_,
-      {player ? QStringLiteral("Find Player") : QStringLiteral("Find Server"),
-       player ? QStringLiteral("Player:") : QStringLiteral("Server:"), {}, true, exact, false});
+  const auto result =
+      RunSingleEdit(this, dialogs_,
+                    {player ? QStringLiteral("Find Player") : QStringLiteral("Find Server"),
+                     player ? QStringLiteral("Player:") : QStringLiteral("Server:"),
+                     {},
+                     true,
+                     exact,
+                     false});
   if (!result) return;
   exact = result->exactMatch;
   TFindSearch& search = player ? findPlayer_ : findServer_;
@@ -344,9 +368,9 @@ void TfrmZorvane::FindNext(TFindKind kind) {
     return player ? view->SelectServerAndPlayer(hit.key, hit.player) : view->SelectServer(hit.key);
   };
   TBoxSink sink(dialogs_, this);
-  const TFindResult result =
-      search.Next(stash_, player ? config_.settings.exactMatchPlayer : config_.settings.exactMatchServer,
-                  tabOf, show, sink);
+  const TFindResult result = search.Next(
+      stash_, player ? config_.settings.exactMatchPlayer : config_.settings.exactMatchServer, tabOf,
+      show, sink);
   if (result.outcome == TFindOutcome::Shown) {
     if (TkorvUTServerView* view = View(result.hit.tab); view && pages_->indexOf(view) >= 0)
       pages_->setCurrentWidget(view);

@@ -113,6 +113,29 @@ TEST_F(MonitorsInWindowTest, RepliesMoveAWatchedPlayersRow) {
   EXPECT_EQ(cameOnline, 2);
 }
 
+// The popup names the watched player's server, and its item makes that server a favourite.
+TEST_F(MonitorsInWindowTest, PopupAddsAWatchedPlayersServerToTheFavourites) {
+  Start("[player]\nplayerCount=2\nplayer[0]=Bob\nplayer[1]=Gone\n");
+  AddServer("7778", "Flags", {"Bob"});
+  Q_EMIT window->Stash().OnServerUpdated("127.0.0.1:7778");
+  TkorvStringGrid* grid = window->PlayerMonitorGrid();
+  QAction* item = window->FindWindowAction("actAddPlayerMonitorServerToFaves");
+  ASSERT_NE(item, nullptr);
+  const int bob = grid->Cells(0, 1) == "Bob" ? 1 : 2;
+  bool canPopup = true;
+  Q_EMIT grid->OnPreContextMenu(nullptr, 3 - bob, 0, canPopup);  // not in the server list
+  EXPECT_FALSE(item->isVisible());
+  Q_EMIT grid->OnPreContextMenu(nullptr, bob, 0, canPopup);
+  EXPECT_TRUE(item->isVisible());
+  EXPECT_EQ(item->text(), "Add Flags To Favorites");
+  grid->SetRow(bob);
+  item->trigger();
+  EXPECT_TRUE(window->Stash().Find("127.0.0.1:7778")->Favorite);
+  EXPECT_GE(window->FavoritesView()->FindServerRow("127.0.0.1:7778"), 0);
+  item->trigger();  // once is enough
+  EXPECT_EQ(dialogs.information, QStringList{"This server is already a favorite."});
+}
+
 TEST_F(MonitorsInWindowTest, F3AsksForAPlayerThenSelectsEachHit) {
   Start();
   AddServer("7778", "Flags", {"Joanna"});
