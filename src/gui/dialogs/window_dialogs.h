@@ -9,6 +9,8 @@
 
 #include <QString>
 
+#include "config/message_sink.h"
+
 class QWidget;
 
 namespace zorvane {
@@ -30,6 +32,22 @@ class TWindowDialogs {
 };
 
 // The real boxes (QMessageBox).
+// The core's messages shown as these boxes: errors as errors, the rest as information.
+class TDialogsSink : public TMessageSink {
+ public:
+  TDialogsSink(TWindowDialogs& dialogs, QWidget* parent) : dialogs_(dialogs), parent_(parent) {}
+  void Show(TMessageKind kind, const QString& text) override {
+    if (kind == TMessageKind::Error)
+      dialogs_.Error(parent_, text);
+    else
+      dialogs_.Information(parent_, text);
+  }
+
+ private:
+  TWindowDialogs& dialogs_;
+  QWidget* parent_;
+};
+
 class TMessageBoxDialogs : public TWindowDialogs {
  public:
   void Error(QWidget* parent, const QString& text) override;

@@ -25,22 +25,6 @@ namespace {
 
 const QString kFavorite = QStringLiteral("Favorite");
 
-// Messages of the configuration loader, shown as the plain boxes they are.
-class TDialogSink : public TMessageSink {
- public:
-  TDialogSink(TWindowDialogs& dialogs, QWidget* parent) : dialogs_(dialogs), parent_(parent) {}
-  void Show(TMessageKind kind, const QString& text) override {
-    if (kind == TMessageKind::Error)
-      dialogs_.Error(parent_, text);
-    else
-      dialogs_.Information(parent_, text);
-  }
-
- private:
-  TWindowDialogs& dialogs_;
-  QWidget* parent_;
-};
-
 TWindowDialogs& DialogsOf(const TStartOptions& options, std::unique_ptr<TWindowDialogs>& own) {
   if (options.dialogs) return *options.dialogs;
   own = std::make_unique<TMessageBoxDialogs>();
@@ -85,7 +69,7 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
   timCloseHelper_.setSingleShot(true);
   connect(&timCloseHelper_, &QTimer::timeout, this, &QWidget::close);
 
-  TDialogSink sink(dialogs_, this);
+  TDialogsSink sink(dialogs_, this);
   if (!LoadConfiguration(config_, options.directory, TConfigMode::ReadWrite, stash_, sink,
                          options.registry)) {
     startFailed_ = true;

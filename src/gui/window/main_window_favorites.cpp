@@ -15,22 +15,6 @@ namespace {
 
 const QString kFavoritesPathKey = QStringLiteral("gameFavoritesPath");
 
-// The favourites exchange's messages as boxes.
-class TBoxSink : public TMessageSink {
- public:
-  TBoxSink(TWindowDialogs& dialogs, QWidget* parent) : dialogs_(dialogs), parent_(parent) {}
-  void Show(TMessageKind kind, const QString& text) override {
-    if (kind == TMessageKind::Error)
-      dialogs_.Error(parent_, text);
-    else
-      dialogs_.Information(parent_, text);
-  }
-
- private:
-  TWindowDialogs& dialogs_;
-  QWidget* parent_;
-};
-
 QString TrueFalse(bool on) {
   return on ? QStringLiteral("True") : QStringLiteral("False");
 }
@@ -232,7 +216,7 @@ std::unique_ptr<TGameFavoritesFile> TfrmZorvane::OpenFavoritesFile(const QString
     EditGamePath(this, dialogs_, tables, kFavoritesPathKey, 2,
                  QString::fromLatin1(kFavoritesPathPrompt), true, game);
   }
-  TBoxSink boxes(dialogs_, this);
+  TDialogsSink boxes(dialogs_, this);
   TSilentSink quiet;
   return OpenGameFavoritesFile(verb, game, silent, tables,
                                silent ? static_cast<TMessageSink&>(quiet) : boxes);
@@ -244,7 +228,7 @@ void TfrmZorvane::ImportFavorites(const QString& game, bool silent) {
   if (!file) return;
   TkorvUTServerView* favorites = FavoritesView();
   favorites->SetPopulating(true);
-  TBoxSink boxes(dialogs_, this);
+  TDialogsSink boxes(dialogs_, this);
   TSilentSink quiet;
   const auto imported = zorvane::ImportFavorites(
       *file, stash_, silent, silent ? static_cast<TMessageSink&>(quiet) : boxes);
@@ -265,7 +249,7 @@ void TfrmZorvane::ExportFavorites() {
   QString game;
   const auto file = OpenFavoritesFile(QString::fromLatin1(kVerbExport), game, false);
   if (!file) return;
-  TBoxSink boxes(dialogs_, this);
+  TDialogsSink boxes(dialogs_, this);
   WriteFavoritesToGameFile(FavoriteKeysOfVariant(stash_, file->Variant()), *file, false, stash_,
                            boxes);
 }
@@ -280,7 +264,7 @@ void TfrmZorvane::ExportCurrentFavorite(TkorvUTServerView* view) {
       EditGamePath(this, dialogs_, config_.tables, kFavoritesPathKey, 2,
                    QString::fromLatin1(kFavoritesPathPrompt), true, game.game);
   }
-  TBoxSink boxes(dialogs_, this);
+  TDialogsSink boxes(dialogs_, this);
   zorvane::ExportFavorite(key, false, stash_, config_.tables, boxes);
 }
 

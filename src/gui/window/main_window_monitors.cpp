@@ -22,22 +22,6 @@ namespace zorvane {
 
 namespace {
 
-// The core's messages as the window's boxes.
-class TBoxSink : public TMessageSink {
- public:
-  TBoxSink(TWindowDialogs& dialogs, QWidget* parent) : dialogs_(dialogs), parent_(parent) {}
-  void Show(TMessageKind kind, const QString& text) override {
-    if (kind == TMessageKind::Error)
-      dialogs_.Error(parent_, text);
-    else
-      dialogs_.Information(parent_, text);
-  }
-
- private:
-  TWindowDialogs& dialogs_;
-  QWidget* parent_;
-};
-
 // The grid sorts when its monitor asks, keeping the given row current.
 void SortOnRequest(QObject* context, TkorvStringGrid* grid, auto signal, auto* monitor) {
   QObject::connect(monitor, signal, context, [grid](int currentRow) {
@@ -290,7 +274,7 @@ void TfrmZorvane::AddWatchedPlayer() {
       this, dialogs_,
       {QStringLiteral("Add Player"), QStringLiteral("Player:"), {}, false, false, false});
   if (!result || result->text.isEmpty()) return;
-  TBoxSink sink(dialogs_, this);
+  TDialogsSink sink(dialogs_, this);
   playerMonitor_->AddWatchedPlayer(result->text, sink);
 }
 
@@ -308,7 +292,7 @@ void TfrmZorvane::AddWatchedMap() {
   const auto result = RunSingleEdit(
       this, dialogs_, {QStringLiteral("Add Map"), QStringLiteral("Map:"), {}, false, false, false});
   if (!result || result->text.isEmpty()) return;
-  TBoxSink sink(dialogs_, this);
+  TDialogsSink sink(dialogs_, this);
   mapMonitor_->AddWatchedMap(result->text, sink);
 }
 
@@ -367,7 +351,7 @@ void TfrmZorvane::FindNext(TFindKind kind) {
     if (!view) return false;
     return player ? view->SelectServerAndPlayer(hit.key, hit.player) : view->SelectServer(hit.key);
   };
-  TBoxSink sink(dialogs_, this);
+  TDialogsSink sink(dialogs_, this);
   const TFindResult result = search.Next(
       stash_, player ? config_.settings.exactMatchPlayer : config_.settings.exactMatchServer, tabOf,
       show, sink);
@@ -388,7 +372,7 @@ QString TfrmZorvane::ChooseBuddyFile(const QString& verb) {
           ? candidates.first()
           : EditGamePath(this, dialogs_, config_.tables, QStringLiteral("gameUserPath"), 2,
                          ChooseGamePrompt(verb), false, candidates.value(0));
-  TBoxSink sink(dialogs_, this);
+  TDialogsSink sink(dialogs_, this);
   switch (BuddyGameStatus(game, config_.tables, sink)) {
     case TBuddyGame::Unknown:
     case TBuddyGame::UTOnly:
@@ -410,12 +394,12 @@ QString TfrmZorvane::ChooseBuddyFile(const QString& verb) {
 void TfrmZorvane::ImportPlayers() {
   const QString path = ChooseBuddyFile(QStringLiteral("Import from"));
   if (path.isEmpty()) return;
-  TBoxSink sink(dialogs_, this);
+  TDialogsSink sink(dialogs_, this);
   ImportBuddies(path, *playerMonitor_, sink);
 }
 
 void TfrmZorvane::ExportPlayer() {
-  TBoxSink sink(dialogs_, this);
+  TDialogsSink sink(dialogs_, this);
   const QString player = playerMonitor_->ExportablePlayer(grdPlayerMonitor_->Row(), sink);
   if (player.isEmpty()) return;
   const QString path = ChooseBuddyFile(QStringLiteral("Export to"));
