@@ -245,13 +245,8 @@ QAction* TfrmZorvane::FindWindowAction(const QString& name) const {
 void TfrmZorvane::CreateMenus() {
   const auto windowAction = [this](QMenu* menu, const char* name, const QString& caption,
                                    const QKeySequence& shortcut, auto&& slot) {
-    auto* action = new QAction(caption, this);
-    action->setObjectName(QString::fromLatin1(name));
-    action->setShortcut(shortcut);
+    QAction* action = AddWindowAction(menu, name, caption, shortcut);
     connect(action, &QAction::triggered, this, slot);
-    if (menu) menu->addAction(action);
-    addAction(action);
-    windowActions_.push_back(action);
     return action;
   };
   QMenu* system = menuBar()->addMenu(QStringLiteral("S&ystem"));

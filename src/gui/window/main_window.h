@@ -159,7 +159,9 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   // The set-up commands of the System and Tools menus (main_window_setup.cpp).
   void CreateSystemMenuItems(QMenu* system);
   void CreateToolsMenuItems(QMenu* tools);
-  QAction* AddWindowAction(QMenu* menu, const char* name, const QString& caption);
+  // A window-wide action (its shortcut works on every page), in menu when one is given.
+  QAction* AddWindowAction(QMenu* menu, const char* name, const QString& caption,
+                           const QKeySequence& shortcut = {});
   void EditLocalPort();
   void EditPaths(const QString& fieldKey);
   void EditGames();

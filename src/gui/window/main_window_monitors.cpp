@@ -89,13 +89,8 @@ void TfrmZorvane::RefreshCaptionAndMonitors() {
 void TfrmZorvane::CreateMonitorMenus() {
   const auto add = [this](QMenu* menu, const char* name, const QString& caption,
                           const QKeySequence& shortcut, auto&& slot) {
-    auto* action = new QAction(caption, this);
-    action->setObjectName(QString::fromLatin1(name));
-    action->setShortcut(shortcut);
+    QAction* action = AddWindowAction(menu, name, caption, shortcut);
     connect(action, &QAction::triggered, this, slot);
-    if (menu) menu->addAction(action);
-    addAction(action);
-    windowActions_.push_back(action);
     return action;
   };
   QAction* help = menuBar()->actions().isEmpty() ? nullptr : menuBar()->actions().last();

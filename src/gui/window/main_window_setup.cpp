@@ -14,10 +14,12 @@
 
 namespace zorvane {
 
-QAction* TfrmZorvane::AddWindowAction(QMenu* menu, const char* name, const QString& caption) {
+QAction* TfrmZorvane::AddWindowAction(QMenu* menu, const char* name, const QString& caption,
+                                      const QKeySequence& shortcut) {
   auto* action = new QAction(caption, this);
   action->setObjectName(QString::fromLatin1(name));
-  menu->addAction(action);
+  action->setShortcut(shortcut);
+  if (menu) menu->addAction(action);
   addAction(action);
   windowActions_.push_back(action);
   return action;

@@ -16,6 +16,7 @@
 #include "gui/grid/string_grid.h"
 #include "gui/window/main_window.h"
 #include "support/files.h"
+#include "support/shown_window.h"
 #include "support/recording_dialogs.h"
 
 namespace zorvane {
@@ -33,18 +34,11 @@ class FavoritesFromWindowTest : public ::testing::Test {
  protected:
   void Start(bool sync, const QByteArray& extra = {}) {
     ASSERT_TRUE(dir.isValid());
-    testing::Write(dir.filePath("zorvane.ini"),
-                   QByteArray("[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\n"
-                              "startupQuery=none\nsyncFaves=") +
-                       (sync ? "1" : "0") + "\n" + extra);
-    TStartOptions options;
-    options.directory = dir.path();
-    options.dialogs = &dialogs;
-    window = std::make_unique<TfrmZorvane>(options);
-    window->FirstShow();
-    window->show();
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    window = testing::ShownWindow(dir.path(),
+                                  QByteArray("[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\n"
+                                             "startupQuery=none\nsyncFaves=") +
+                                      (sync ? "1" : "0") + "\n" + extra,
+                                  dialogs);
   }
 
   QString UTFile() {
