@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The server view's commands: its named actions, the context menus of its three grids bound
 // to them, and what the menus show for the row they open on.
+#include "gui/controls/menu_text.h"
 #include "gui/view/server_view.h"
 
 #include <QApplication>
@@ -45,7 +46,8 @@ void TkorvUTServerView::CreateActions() {
   on(AddAction("actAddMapToMonitor", "Add Map To Map Monitor", {}, "server"), [this] {
     const QString map = CurrentCell(serverGrid_, scMap);
     if (!map.isEmpty())
-      Q_EMIT OnAddMapToMonitor(map, CurrentCell(serverGrid_, scIP), CurrentCell(serverGrid_, scServer),
+      Q_EMIT OnAddMapToMonitor(map, CurrentCell(serverGrid_, scIP),
+                               CurrentCell(serverGrid_, scServer),
                                CurrentCell(serverGrid_, scGameType));
   });
   on(AddAction("actCopyServerSetting", "Copy Setting Value To Clipboard", {}, "setting"), [this] {
@@ -164,8 +166,8 @@ void TkorvUTServerView::PlayerMenuOpening(int) {
   const QString name = playerGrid_->Cells(pcPlayer, playerGrid_->Row());
   auto* add = playerMenu_->findChild<QAction*>(QStringLiteral("pmiAddServerPlayerToPlayerMonitor"));
   auto* copy = playerMenu_->findChild<QAction*>(QStringLiteral("pmiCopyPlayer"));
-  add->setText(QStringLiteral("Add ") + name + QStringLiteral(" To Player Monitor"));
-  copy->setText(QStringLiteral("Copy ") + name + QStringLiteral(" To Clipboard"));
+  add->setText(QStringLiteral("Add ") + MenuLiteral(name) + QStringLiteral(" To Player Monitor"));
+  copy->setText(QStringLiteral("Copy ") + MenuLiteral(name) + QStringLiteral(" To Clipboard"));
   add->setVisible(!name.isEmpty());
   copy->setVisible(!name.isEmpty());
 }
@@ -175,7 +177,8 @@ void TkorvUTServerView::SettingMenuOpening(int) {
   if (row < settingGrid_->FixedRows() || row >= settingGrid_->RowCount()) return;
   const QString name = settingGrid_->Cells(stName, row);
   auto* copy = settingMenu_->findChild<QAction*>(QStringLiteral("pmiCopySettingValueToClipboard"));
-  copy->setText(QStringLiteral("Copy ") + name + QStringLiteral(" Value To Clipboard"));
+  copy->setText(QStringLiteral("Copy ") + MenuLiteral(name) +
+                QStringLiteral(" Value To Clipboard"));
   copy->setVisible(!name.isEmpty());
 }
 

@@ -13,6 +13,7 @@
 #include "browse/monitor_cells.h"
 #include "browse/player_monitor.h"
 #include "browse/server_rows.h"
+#include "gui/controls/menu_text.h"
 #include "gui/dialogs/game_path_dialog.h"
 #include "gui/dialogs/single_edit_dialog.h"
 #include "gui/grid/string_grid.h"
@@ -150,7 +151,8 @@ void TfrmZorvane::CreateMonitorMenus() {
   connect(players, &QMenu::aboutToShow, this, [=, this] {
     if (QAction* item = FindWindowAction(QStringLiteral("miAddPlayerToPlayerMonitorList"))) {
       const QString player = currentView_ ? currentView_->SelectedPlayerName() : QString();
-      item->setText(QStringLiteral("Add ") + player + QStringLiteral(" To Player Monitor"));
+      item->setText(QStringLiteral("Add ") + MenuLiteral(player) +
+                    QStringLiteral(" To Player Monitor"));
       item->setVisible(!player.isEmpty());
     }
     // Captions a popup changed for its row are the plain ones again here.
@@ -226,19 +228,19 @@ void TfrmZorvane::PlayerPopupOpening(int row) {
   const QString player = cells.Cell(mcName, row);
   if (IsMonitorDataRow(cells, row)) {
     const bool listed = !cells.Cell(mcKey, row).isEmpty();
-    faves->setText(QStringLiteral("Add ") + cells.Cell(mcServer, row) +
+    faves->setText(QStringLiteral("Add ") + MenuLiteral(cells.Cell(mcServer, row)) +
                    QStringLiteral(" To Favorites"));
     faves->setVisible(listed);
     favesSeparator->setVisible(listed);
     join->setVisible(!player.isEmpty() &&
                      cells.Cell(mcServer, row) != QLatin1String(kNotInServerList));
-    join->setText(QStringLiteral("Join ") + player);
-    del->setText(QStringLiteral("Delete ") + player);
+    join->setText(QStringLiteral("Join ") + MenuLiteral(player));
+    del->setText(QStringLiteral("Delete ") + MenuLiteral(player));
     del->setVisible(!player.isEmpty());
-    copy->setText(QStringLiteral("Copy ") + player + QStringLiteral(" To Clipboard"));
+    copy->setText(QStringLiteral("Copy ") + MenuLiteral(player) + QStringLiteral(" To Clipboard"));
     copy->setVisible(!player.isEmpty());
   }
-  exp->setText(QStringLiteral("Export ") + player);
+  exp->setText(QStringLiteral("Export ") + MenuLiteral(player));
   exp->setVisible(!player.isEmpty());
 }
 
@@ -254,11 +256,11 @@ void TfrmZorvane::MapPopupOpening(int row) {
   if (!IsMonitorDataRow(cells, row)) return;
   const QString map = cells.Cell(mcName, row);
   const QString server = cells.Cell(mcServer, row);
-  join->setText(QStringLiteral("Join ") + server);
+  join->setText(QStringLiteral("Join ") + MenuLiteral(server));
   join->setVisible(!map.isEmpty() && server != QLatin1String(kNotInServerList));
-  del->setText(QStringLiteral("Delete ") + map);
+  del->setText(QStringLiteral("Delete ") + MenuLiteral(map));
   del->setVisible(!map.isEmpty());
-  copy->setText(QStringLiteral("Copy ") + map + QStringLiteral(" To Clipboard"));
+  copy->setText(QStringLiteral("Copy ") + MenuLiteral(map) + QStringLiteral(" To Clipboard"));
   copy->setVisible(!map.isEmpty());
 }
 

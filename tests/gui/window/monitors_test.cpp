@@ -109,10 +109,11 @@ TEST_F(MonitorsInWindowTest, RepliesMoveAWatchedPlayersRow) {
   EXPECT_EQ(cameOnline, 2);
 }
 
-// The popup names the watched player's server, and its item makes that server a favourite.
+// The popup names the watched player's server as it is, and its item makes that server a
+// favourite.
 TEST_F(MonitorsInWindowTest, PopupAddsAWatchedPlayersServerToTheFavourites) {
   Start("[player]\nplayerCount=2\nplayer[0]=Bob\nplayer[1]=Gone\n");
-  AddServer("7778", "Flags", {"Bob"});
+  AddServer("7778", "Flags & Co", {"Bob"});
   Q_EMIT window->Stash().OnServerUpdated("127.0.0.1:7778");
   TkorvStringGrid* grid = window->PlayerMonitorGrid();
   QAction* item = window->FindWindowAction("actAddPlayerMonitorServerToFaves");
@@ -123,7 +124,7 @@ TEST_F(MonitorsInWindowTest, PopupAddsAWatchedPlayersServerToTheFavourites) {
   EXPECT_FALSE(item->isVisible());
   Q_EMIT grid->OnPreContextMenu(nullptr, bob, 0, canPopup);
   EXPECT_TRUE(item->isVisible());
-  EXPECT_EQ(item->text(), "Add Flags To Favorites");
+  EXPECT_EQ(item->text(), "Add Flags && Co To Favorites");  // no accelerator from a name
   grid->SetRow(bob);
   item->trigger();
   EXPECT_TRUE(window->Stash().Find("127.0.0.1:7778")->Favorite);
