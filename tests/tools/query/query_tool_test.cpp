@@ -38,8 +38,12 @@ TToolRun RunTool(const QStringList& args, int deadlineMs = 60000) {
   process.start(QStringLiteral(ZORVANE_QUERY_TOOL), args);
   EXPECT_TRUE(process.waitForStarted(10000));
   const QDeadlineTimer deadline(deadlineMs);
-  while (!process.waitForFinished(10) && !deadline.hasExpired())
+  // The end may be seen by processEvents(), after which waitForFinished() answers false: ask
+  // the state, not the wait.
+  while (process.state() != QProcess::NotRunning && !deadline.hasExpired()) {
+    process.waitForFinished(10);
     QCoreApplication::processEvents();
+  }
   if (process.state() != QProcess::NotRunning) {
     process.kill();
     process.waitForFinished();
