@@ -134,10 +134,10 @@ void TfrmZorvane::CreateViews() {
       view->hide();
     }
   }
-  pages_->addTab(CreateMonitorPage(QStringLiteral("Player Monitor"), QStringLiteral("Player"),
+  pages_->addTab(CreateMonitorPage(QStringLiteral("Player Monitor"), QStringLiteral("Player"), 150,
                                    grdPlayerMonitor_, staPlayerMonitor_),
                  QStringLiteral("Player Monitor"));
-  pages_->addTab(CreateMonitorPage(QStringLiteral("Map Monitor"), QStringLiteral("Map"),
+  pages_->addTab(CreateMonitorPage(QStringLiteral("Map Monitor"), QStringLiteral("Map"), 200,
                                    grdMapMonitor_, staMapMonitor_),
                  QStringLiteral("Map Monitor"));
   grdPlayerMonitor_->setObjectName(QStringLiteral("grdPlayerMonitor"));
@@ -171,7 +171,7 @@ TkorvUTServerView* TfrmZorvane::CreateView(const TGameType& type) {
 }
 
 QWidget* TfrmZorvane::CreateMonitorPage(const QString& title, const QString& firstColumn,
-                                        TkorvStringGrid*& grid, TStatusLine*& status) {
+                                        int firstWidth, TkorvStringGrid*& grid, TStatusLine*& status) {
   auto* page = new QWidget(pages_);
   page->setObjectName(QStringLiteral("tab") + QString(title).remove(u' '));
   auto* holder = new QWidget(page);
@@ -179,9 +179,9 @@ QWidget* TfrmZorvane::CreateMonitorPage(const QString& title, const QString& fir
   const QStringList headings{firstColumn, QStringLiteral("Server"), QStringLiteral("Game Type"),
                              QStringLiteral("IP")};
   for (int i = 0; i < 4; ++i) grid->SetCell(i, 0, headings[i]);
-  grid->SetColWidths(0, 150);
+  grid->SetColWidths(0, firstWidth);
   grid->SetColWidths(1, 300);
-  grid->SetColWidths(2, 120);
+  grid->SetColWidths(2, 150);
   grid->SetColWidths(3, 0);
   grid->SetKorvSort(true);
   status = new TStatusLine(page);

@@ -121,7 +121,7 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   void CreateMenus();
   void CreateViews();
   TkorvUTServerView* CreateView(const TGameType& type);
-  QWidget* CreateMonitorPage(const QString& title, const QString& firstColumn,
+  QWidget* CreateMonitorPage(const QString& title, const QString& firstColumn, int firstWidth,
                              TkorvStringGrid*& grid, TStatusLine*& status);
   void ApplySettings();
   void ApplyMonitorLayout(TkorvStringGrid* grid, const TGridSort& sort,

@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QMenu>
 #include <QMenuBar>
+#include <QToolBar>
 
 #include "browse/buddy_exchange.h"
 #include "browse/favorites_exchange.h"
@@ -124,6 +125,8 @@ void TfrmZorvane::CreateMonitorMenus() {
   QAction* addPlayer = add(players, "actAddPlayerMonitorPlayer", QStringLiteral("Add Player..."),
                            Qt::CTRL | Qt::Key_A, [this] { AddWatchedPlayer(); });
   addPlayer->setToolTip(QStringLiteral("Add Player To Monitor"));
+  toolBar_->addSeparator();
+  toolBar_->addActions({refresh, addPlayer});
   QAction* deletePlayer =
       add(players, "actDeletePlayerMonitorPlayer", QStringLiteral("Delete Player"),
           Qt::CTRL | Qt::Key_B, [this] { DeleteWatchedPlayer(); });

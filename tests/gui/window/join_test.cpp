@@ -123,7 +123,7 @@ TEST_F(JoinFromWindowTest, MinimizeOnJoinMinimizesAfterAStart) {
 
 TEST_F(JoinFromWindowTest, AnEmptyExePathIsAskedForThroughThePathHook) {
   Start(false);
-  TkorvUTServerView* ctf = List("CTFGame", "CTFGame");
+  List("CTFGame", "CTFGame");
   QStringList asked;
   window->SetAskGamePath([&](const QString& gameName) {
     asked << gameName;

@@ -246,8 +246,10 @@ TEST_F(MainWindowTest, MonitorGridsTakeTheirStoredSortAndWidthsAndKeepThem) {
     const bool widths = c.stored.contains("colWidth");
     EXPECT_EQ(players->ColWidths(0), widths ? 111 : 150);
     EXPECT_EQ(players->ColWidths(1), widths ? 222 : 300);
-    EXPECT_EQ(maps->ColWidths(0), widths ? 99 : 150);
+    EXPECT_EQ(maps->ColWidths(0), widths ? 99 : 200);
     EXPECT_EQ(maps->ColWidths(1), 300);  // unreadable: as designed
+    EXPECT_EQ(players->ColWidths(2), 150);
+    EXPECT_EQ(maps->ColWidths(2), 150);
     window->close();
     const QByteArray saved = Read(dir.filePath("zorvane.ini"));
     for (const QByteArray& line : c.saved.split('\n'))
@@ -369,6 +371,10 @@ TEST_F(MainWindowTest, EveryShortcutRunsItsActionExactlyOnce) {
       {Qt::Key_F8, "actMasterServerQuery", kWindow},
       {Qt::Key_F10, "actRefreshAllServerGrids", kWindow},
       {Qt::CTRL | Qt::Key_F11, "actDebug", kWindow},
+      {Qt::SHIFT | Qt::Key_F5, "actRefreshPlayerMonitorList", kWindow},
+      {Qt::CTRL | Qt::Key_A, "actAddPlayerMonitorPlayer", kWindow},
+      {Qt::CTRL | Qt::Key_F, "actFindPlayer", kWindow},
+      {Qt::Key_F2, "actFindNextServer", kWindow},
   };
   QToolBar* toolBar = window->findChild<QToolBar*>("tlbMain");
   ASSERT_TRUE(toolBar->isVisible());
