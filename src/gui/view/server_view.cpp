@@ -441,7 +441,11 @@ bool TkorvUTServerView::SelectServerIfNotCurrent(const QString& key) {
 }
 
 bool TkorvUTServerView::SelectServerAndPlayer(const QString& key, const QString& player) {
+  if (FindServerRow(key) < 0) return false;  // never a namesake on the current server
   SelectServerIfNotCurrent(key);
+  // Pinging on select empties the details until the reply, and a current row's may be stale:
+  // the player is looked for in what the stash holds now.
+  ReloadDetails();
   for (int row = playerGrid_->FixedRows(); row < playerGrid_->RowCount(); ++row) {
     if (playerGrid_->Cells(pcPlayer, row).compare(player, Qt::CaseInsensitive) == 0) {
       playerGrid_->SetRow(row);

@@ -164,6 +164,25 @@ TEST_F(MonitorsInWindowTest, F3AsksForAPlayerThenSelectsEachHit) {
   EXPECT_EQ(dialogs.information, QStringList{"Player ann not found."});
 }
 
+// Pinging the selected server empties its details until the reply; a find must still pick the
+// player, on a server that was not current and on one that was, with stale details.
+TEST_F(MonitorsInWindowTest, FindSelectsThePlayerWhileTheServerIsPinged) {
+  Start();
+  AddServer("7778", "Flags", {"Joanna"});
+  TServer* deck = AddServer("7780", "Deck", {"Anna"});
+  TkorvUTServerView* view = window->View("CTFGame");
+  view->PopulateServerGrid(true, true);
+  view->SetPingServerOnSelect(true);
+  ASSERT_TRUE(view->SelectServerAndPlayer("127.0.0.1:7778", "Joanna"));
+  EXPECT_EQ(view->SelectedPlayerName(), "Joanna");
+  ASSERT_TRUE(view->SelectServerAndPlayer("127.0.0.1:7780", "Anna"));
+  SetPlayers(deck, {"Anna", "Zed"});  // joined since the details were filled
+  ASSERT_TRUE(view->SelectServerAndPlayer("127.0.0.1:7780", "Zed"));
+  EXPECT_EQ(view->SelectedPlayerName(), "Zed");
+  // A name on the current server is no hit for a server the view does not list.
+  EXPECT_FALSE(view->SelectServerAndPlayer("127.0.0.1:9999", "Zed"));
+}
+
 TEST_F(MonitorsInWindowTest, DeleteKeyAsksFirstAndKeepsTheRowOnCancel) {
   Start("[player]\nplayerCount=2\nplayer[0]=Alice\nplayer[1]=Bob\n");
   TkorvStringGrid* grid = window->PlayerMonitorGrid();
