@@ -183,6 +183,61 @@ TEST_F(MonitorsInWindowTest, FindSelectsThePlayerWhileTheServerIsPinged) {
   EXPECT_FALSE(view->SelectServerAndPlayer("127.0.0.1:9999", "Zed"));
 }
 
+// Ctrl+Shift+I lists UT2004's buddies; Ctrl+Shift+R writes the current row's name into the
+// user's file, and nothing else of the file changes.
+TEST_F(MonitorsInWindowTest, BuddyKeysExchangeNamesWithTheUserFile) {
+  Start("[player]\nplayerCount=1\nplayer[0]=Cid\n");
+  const QByteArray before =
+      "[Engine.PlayerReplicationInfo]\r\nPlayerName=Me\r\n\r\n"
+      "[GUI2K4.UT2k4Browser_ServerListPageBuddy]\r\nBuddies=Ann\r\nBuddies=cid\r\n\r\n"
+      "[XInterface.Tab_PlayerSettings]\r\nCharacter=Jakob\r\n";
+  const QString path = dir.filePath("User.ini");
+  testing::Write(path, before);
+  window->Config().tables.FindPaths("UT2004")->UserPath.Set(path);
+  TkorvStringGrid* grid = window->PlayerMonitorGrid();
+  window->Pages()->setCurrentIndex(window->Pages()->count() - 2);
+  grid->setFocus();
+  QTest::keyClick(grid, Qt::Key_I, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(window->PlayerMonitor().WatchedPlayers(), (QStringList{"Cid", "Ann"}));
+  EXPECT_EQ(testing::Read(path), before);
+
+  window->PlayerMonitor().LoadWatchedPlayers({"Cid", "Ann", "Dee"});
+  for (int row = 1; row < grid->RowCount(); ++row)
+    if (grid->Cells(0, row) == "Dee") grid->SetRow(row);
+  QTest::keyClick(grid, Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
+  QByteArray after = before;
+  after.replace("Buddies=Ann", "Buddies=Dee\r\nBuddies=Ann");
+  EXPECT_EQ(testing::Read(path), after);
+  QTest::keyClick(grid, Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);  // listed now
+  EXPECT_EQ(testing::Read(path), after);
+  EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join('\n').toStdString();
+}
+
+// The map popup names the row's server and map; a placeholder row cannot be joined.
+TEST_F(MonitorsInWindowTest, MapPopupCaptionsFollowTheRowUnderTheMouse) {
+  Start("[map]\nmapCount=2\nmap[0]=CTF-Face\nmap[1]=DM-Gone\n");
+  TServer* server = AddServer("7778", "Face & Friends", {});
+  server->SetMapName("CTF-Face");
+  Q_EMIT window->Stash().OnServerUpdated("127.0.0.1:7778");
+  TkorvStringGrid* grid = window->MapMonitorGrid();
+  const int face = grid->Cells(0, 1) == "CTF-Face" ? 1 : 2;
+  ASSERT_EQ(grid->Cells(1, face), "Face & Friends");
+  QAction* join = window->FindWindowAction("actJoinMapServer");
+  QAction* del = window->FindWindowAction("actDeleteMapMonitorMap");
+  QAction* copy = window->FindWindowAction("actCopyMonitorMapToClipboard");
+  bool canPopup = true;
+  Q_EMIT grid->OnPreContextMenu(nullptr, face, 0, canPopup);
+  EXPECT_EQ(join->text(), "Join Face && Friends");
+  EXPECT_TRUE(join->isVisible());
+  EXPECT_EQ(del->text(), "Delete CTF-Face");
+  EXPECT_EQ(copy->text(), "Copy CTF-Face To Clipboard");
+  Q_EMIT grid->OnPreContextMenu(nullptr, 3 - face, 0, canPopup);
+  EXPECT_FALSE(join->isVisible());
+  EXPECT_EQ(del->text(), "Delete DM-Gone");
+  Q_EMIT grid->OnPreContextMenu(nullptr, 0, 0, canPopup);  // the header: every item as it is
+  EXPECT_TRUE(join->isVisible() && del->isVisible() && copy->isVisible());
+}
+
 TEST_F(MonitorsInWindowTest, DeleteKeyAsksFirstAndKeepsTheRowOnCancel) {
   Start("[player]\nplayerCount=2\nplayer[0]=Alice\nplayer[1]=Bob\n");
   TkorvStringGrid* grid = window->PlayerMonitorGrid();
