@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "browse/filter_match.h"
 
+#include "query/network_text.h"
+
 namespace zorvane {
 namespace {
 
@@ -103,7 +105,8 @@ bool PassesFilters(const TServer& server, const TFilterSet& filters, bool allFil
   for (int i = 0; i < count; ++i) {
     if (!filters.used[i]) continue;
     const TFilterInfo& info = kFilterTable[i];
-    if (!Matches(info.compareType, filters.values[i], server.Text(info.field))) return false;
+    if (!Matches(info.compareType, filters.values[i], PlainName(server.Text(info.field))))
+      return false;
   }
   return true;
 }

@@ -8,6 +8,7 @@
 #include "browse/monitor_cells.h"
 #include "browse/string_table_model.h"
 #include "config/message_sink.h"
+#include "query/network_text.h"
 #include "query/server_stash.h"
 #include "query/vocabulary.h"
 
@@ -118,7 +119,7 @@ bool TMapMonitor::UpdateMapRowsFrom(const QString& map, const std::vector<int>& 
   DeleteMapRows(map);
   for (const int index : servers) {
     const TServer& server = *stash_.Server(index);
-    cells_.SetRowTexts(FreeMonitorRow(cells_), {server.MapName(), server.Description(),
+    cells_.SetRowTexts(FreeMonitorRow(cells_), {server.MapName(), PlainName(server.Description()),
                                                 server.GameType(), stash_.Key(index)});
   }
   if (servers.empty()) AddPlaceholder(map);
@@ -159,7 +160,7 @@ void TMapMonitor::UpdateMapMonitorForServer(const QString& key) {
   const QString map = server->MapName();
   const int row = cells_.FindRowByKey(serverKey);
   if (row < 0) {
-    if (IsWatched(map)) AddMapRow(map, serverKey, server->Description(), server->GameType(), false);
+    if (IsWatched(map)) AddMapRow(map, serverKey, PlainName(server->Description()), server->GameType(), false);
     return;
   }
   const QString oldMap = cells_.Cell(mcName, row);

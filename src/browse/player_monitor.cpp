@@ -7,6 +7,7 @@
 #include "browse/monitor_cells.h"
 #include "browse/string_table_model.h"
 #include "config/message_sink.h"
+#include "query/network_text.h"
 #include "query/server_stash.h"
 
 namespace zorvane {
@@ -113,7 +114,7 @@ bool TPlayerMonitor::AddPlayerRow(const QString& name, const QString& key, const
 void TPlayerMonitor::ShowServer(int row, int index) {
   const TServer* server = stash_.Server(index);
   if (server) {
-    cells_.SetCell(mcServer, row, server->Description());
+    cells_.SetCell(mcServer, row, PlainName(server->Description()));
     cells_.SetCell(mcGameType, row, server->GameType());
     cells_.SetCell(mcKey, row, stash_.Key(index));
   } else {
@@ -144,7 +145,7 @@ void TPlayerMonitor::RefreshPlayerMonitor() {
     const TServer& server = *stash_.Server(i);
     for (int slot = 0; slot < kPlayerSlots; ++slot) {
       if (!server.PlayerInUse(slot)) continue;
-      const auto it = firstServer.find(Folded(server.PlayerText(slot, TPlayerField::Name)));
+      const auto it = firstServer.find(Folded(PlainName(server.PlayerText(slot, TPlayerField::Name))));
       if (it == firstServer.end() || *it >= 0) continue;
       *it = i;
       --missing;
@@ -171,7 +172,7 @@ void TPlayerMonitor::UpdatePlayerMonitorForServer(const QString& key) {
   QVarLengthArray<QString, kPlayerSlots> here;
   for (int slot = 0; slot < kPlayerSlots; ++slot)
     if (server->PlayerInUse(slot))
-      here.append(Folded(server->PlayerText(slot, TPlayerField::Name)));
+      here.append(Folded(PlainName(server->PlayerText(slot, TPlayerField::Name))));
   const QString serverKey = stash_.Key(index);
   bool cameOnline = false;
   for (const QString& name : watched_) {

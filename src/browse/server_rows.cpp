@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "browse/server_rows.h"
 
+#include "query/network_text.h"
 #include "query/vocabulary.h"
 
 namespace zorvane {
@@ -23,7 +24,7 @@ QString PlayersText(const TServer& server, bool morePlayerInfo) {
 
 std::array<QString, scCount> ServerRowTexts(const TServer& server, const QString& key,
                                             bool morePlayerInfo) {
-  return {server.Description(), PlayersText(server, morePlayerInfo),
+  return {PlainName(server.Description()), PlayersText(server, morePlayerInfo),
           server.Ping(),        server.MapName(),
           server.GameType(),    key};
 }
@@ -33,7 +34,7 @@ std::vector<std::array<QString, pcCount>> PlayerRows(const TServer& server) {
   for (int slot = 0; slot < kPlayerSlots; ++slot) {
     if (!server.PlayerInUse(slot)) continue;
     const RPlayer p = server.Player(slot);
-    rows.push_back({p.Name, p.Frags, p.Ping, p.Team});
+    rows.push_back({PlainName(p.Name), p.Frags, p.Ping, p.Team});
   }
   return rows;
 }
@@ -51,7 +52,7 @@ std::vector<std::pair<QString, QString>> SettingRows(const TServer& server) {
     for (int i = 0; i < std::min(server.SettingSlotsUsed(), kSettingSlots); ++i) {
       const RSetting s = server.Setting(i);
       if (s.Name.isEmpty() || s.Value.isEmpty()) break;
-      rows.emplace_back(s.Name, s.Value);
+      rows.emplace_back(s.Name, PlainName(s.Value));
     }
     return rows;
   }

@@ -39,6 +39,12 @@ bool NeedsSanitizing(QByteArrayView latin1);
 QString StripColourCodes(QStringView text);
 QByteArray StripColourCodes(QByteArrayView latin1);
 
+// A name as users read it, sort it and search it: without its colour codes. A record's text
+// holds no other control character, and a name without a code (nearly all) is not copied.
+inline QString PlainName(const QString& text) {
+  return text.contains(QChar(kColourCodeMark)) ? StripColourCodes(text) : text;
+}
+
 // Cleans the values of one reply on their way into a record: a clean value (nearly all of
 // them) comes back as the same view, without a copy; only a value that needs cleaning is copied,
 // into storage that lives as long as this object.

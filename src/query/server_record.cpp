@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "query/network_text.h"
 #include "query/ping.h"
 #include "query/udp_transport.h"
 #include "query/vocabulary.h"
@@ -133,7 +134,7 @@ bool TServer::FindPlayer(QString& name, int& start, bool exact, int& foundSlot) 
   // An empty search text would match every slot (or every empty one); it finds nothing.
   for (int i = std::max(start, 0); !wanted.isEmpty() && i < kPlayerSlots; ++i) {
     if (!PlayerInUse(i)) continue;
-    const QString slotName = players_[i].Get(0);
+    const QString slotName = PlainName(players_[i].Get(0));
     const bool match = exact ? slotName.compare(wanted, Qt::CaseInsensitive) == 0
                              : AsciiLower(slotName).contains(wanted);
     if (!match) continue;

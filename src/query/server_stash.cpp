@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "query/binary_protocol.h"
+#include "query/network_text.h"
 #include "query/ping.h"
 #include "query/query_burst.h"
 #include "query/text_protocol.h"
@@ -415,7 +416,7 @@ int TServerStash::FindServerByDescription(QString& name, int start, bool exact) 
   if (name.isEmpty()) return -1;
   const QString wanted = name.toLower();
   for (int i = std::max(start, 0); i < Count(); ++i) {
-    const QString description = servers_[i].server->Description();
+    const QString description = PlainName(servers_[i].server->Description());
     if (exact ? description.compare(name, Qt::CaseInsensitive) == 0
               : description.toLower().contains(wanted)) {
       if (!exact) name = description;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "tools/query/server_json.h"
 
+#include "query/network_text.h"
 #include "query/server_record.h"
 
 namespace zorvane {
@@ -38,6 +39,7 @@ void AppendPlayers(QByteArray& out, const TServer& server) {
     player.Number("Slot", slot);
     for (std::size_t f = 0; f < kPlayerFieldCount; ++f)
       player.Text(PlayerFieldName(TPlayerField(f)), server.PlayerText(slot, TPlayerField(f)));
+    player.Text("PlainName", PlainName(server.PlayerText(slot, TPlayerField::Name)));
   }
   out.append(']');
 }
@@ -108,6 +110,7 @@ QByteArray ServerJson(const QString& key, const TServer& server) {
     o.Number("RepliesSeen", server.RepliesSeen);
     o.Text("GameTypeName", server.GameTypeName());
     o.Text("Description", server.Description());
+    o.Text("PlainDescription", PlainName(server.Description()));
 #define ZORVANE_JSON_TEXT(name) o.Text(ServerTextName(F::name), server.Text(F::name));
     ZORVANE_STATUS_TEXTS(ZORVANE_JSON_TEXT)
     ZORVANE_RULE_TEXTS(ZORVANE_JSON_TEXT)

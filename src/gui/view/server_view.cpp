@@ -12,6 +12,7 @@
 #include "gui/grid/string_grid.h"
 #include "gui/view/filter_panel.h"
 #include "gui/view/status_line.h"
+#include "query/network_text.h"
 #include "query/server_stash.h"
 #include "query/vocabulary.h"
 
@@ -350,7 +351,7 @@ void TkorvUTServerView::PopulateServerGrid(bool fillRows, bool allFilters) {
         rows.emplace_back(texts.begin(), texts.end());
       } else {
         QStringList texts(scCount);
-        texts[scServer] = server.Description();
+        texts[scServer] = PlainName(server.Description());
         texts[scIP] = key;
         rows.push_back(texts);
       }
@@ -380,7 +381,7 @@ void TkorvUTServerView::ServerUpdated(int stashIndex) {
       UpdateCountText();
     }
   } else if (passes) {
-    AddServerRow(key, server.Description());
+    AddServerRow(key, PlainName(server.Description()));
     UpdateServerRow(key);
     UpdateCountText();
   }

@@ -303,6 +303,7 @@ TEST(toolsQueryCommand, HostileNamesCannotAddRowsOrReachTheTerminal) {
     const QString name = objects[i]["Description"].toString();
     EXPECT_TRUE(name.startsWith("Evil")) << qPrintable(name);
     EXPECT_EQ(PlainText(name), kHostileNamePlain);
+    EXPECT_EQ(objects[i]["PlainDescription"].toString(), kHostileNamePlain);
   }
 }
 

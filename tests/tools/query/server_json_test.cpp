@@ -102,7 +102,8 @@ TEST_F(toolsServerJson, KeysFollowTheRecord) {
                        "RetriedOnce", "IP",           "DNSName",         "Port",
                        "AutoUpdateDescription", "Ping", "ReplyMark",      "CameOnline",
                        "Online",    "BecamePopulated", "Populated",      "Favorite",
-                       "ReplyComplete", "RepliesSeen", "GameTypeName",   "Description"};
+                       "ReplyComplete", "RepliesSeen", "GameTypeName",   "Description",
+                       "PlainDescription"};
 #define ZORVANE_NAME(name) expected << #name;
   ZORVANE_STATUS_TEXTS(ZORVANE_NAME)
   ZORVANE_RULE_TEXTS(ZORVANE_NAME)
@@ -137,7 +138,8 @@ TEST_F(toolsServerJson, OnlyUsedPlayerAndSettingSlots) {
   EXPECT_EQ(p5["Slot"].toInt(-1), 5);
   const QJsonObject expected{{"Slot", 5},     {"Name", "Zo\u00eb"}, {"Frags", "-1"},
                              {"Ping", "999"}, {"Team", "red"},      {"Mesh", "Male"},
-                             {"Skin", "Skin"}, {"Face", "Face"},    {"NGSecret", "x"}};
+                             {"Skin", "Skin"}, {"Face", "Face"},    {"NGSecret", "x"},
+                             {"PlainName", "Zo\u00eb"}};
   EXPECT_EQ(p5, expected);
 
   const QJsonArray settings = object_["Settings"].toArray();
