@@ -22,7 +22,9 @@ TMassRefresh::TMassRefresh(TServerStash& stash, TMassRefreshHost& host, QObject*
 }
 
 bool TMassRefresh::StartMassRefresh(const QString& variant) {
-  host_.ActivityLog(QStringLiteral("UT Master Server query requested..."));
+  const TMasterGame* game = MasterGameOfVariant(variant);
+  host_.ActivityLog((game ? QString::fromLatin1(game->caption) : variant) +
+                    QStringLiteral(" query requested..."));
   // Bursts of the views still sending end here: their owners put back what they paused.
   stash_.Bursts().CancelAll();
   autoRefreshWasOn_ = host_.StopFavoritesAutoRefresh();

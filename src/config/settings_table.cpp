@@ -79,7 +79,7 @@ constexpr TSettingEntry kTable[] = {
     AtStartup(Nonzero("skipDefaultPathsInfo", &S::skipDefaultPathsInfo, false)),
     Text("lastSelectedServer", &S::lastSelectedServer, ""),
     Choice("startupQuery", &S::startupQuery, "Favorites Only",
-           "UT Master Server|Favorites Only|none", "UT Master Server"),
+           "UT Master Server|UT2004 Master Server|UT2003 Master Server|Favorites Only|none", "UT Master Server"),
     Ranged("lastActivePageIndex", &S::lastActivePageIndex, 0, INT_MIN, INT_MAX),
     Layout("infoHeight", &S::infoHeight),
     Layout("playerWidth", &S::playerWidth),

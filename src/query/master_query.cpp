@@ -185,12 +185,33 @@ std::vector<TMasterEntry> SplitMasterList(QByteArrayView list) {
   return entries;
 }
 
+const TMasterGame* MasterGameOfVariant(QStringView variant) {
+  for (const TMasterGame& game : kMasterGames)
+    if (variant.compare(QLatin1StringView(game.variant), Qt::CaseInsensitive) == 0) return &game;
+  return nullptr;
+}
+
+const TMasterGame* MasterGameOfName(QByteArrayView gameName) {
+  for (const TMasterGame& game : kMasterGames)
+    if (gameName.compare(QByteArrayView(game.gameName), Qt::CaseInsensitive) == 0) return &game;
+  return nullptr;
+}
+
+const TMasterGame* MasterGameOfCaption(QStringView caption) {
+  for (const TMasterGame& game : kMasterGames)
+    if (caption == QLatin1StringView(game.caption)) return &game;
+  return nullptr;
+}
+
 int QueryMasterServer(TServerStash& stash, const QString& variant, const TMasterAddress& master,
                       const TMasterQueryOptions& options, const TMasterStatus& status) {
   const auto say = [&status](const QString& text) {
     if (status) status(text);
   };
-  say(QStringLiteral("Querying UT master server list..."));
+  const TMasterGame* listed = MasterGameOfVariant(variant);
+  if (!listed) return 0;
+  say(QStringLiteral("Querying ") + QLatin1StringView(listed->variant) +
+      QStringLiteral(" master server list..."));
 
   const QDeadlineTimer exchange(options.exchangeTimeoutMs);
   QTcpSocket socket;
@@ -210,11 +231,9 @@ int QueryMasterServer(TServerStash& stash, const QString& variant, const TMaster
     return 0;
   }
 
-  const QByteArray game(kMasterGameName);
+  const QByteArray game(listed->gameName);
   const QByteArray response =
-      ValidateChallenge(ChallengeFromGreeting(line),
-                        GameKeyFromKeyText(QString::fromLatin1(kMasterKeyText)).toLatin1())
-          .toLatin1();
+      ValidateChallenge(ChallengeFromGreeting(line), QByteArrayView(listed->gameKey)).toLatin1();
   const QByteArray validation =
       QByteArray("\\gamename\\") + game + "\\location\\0\\validate\\" + response + "\\final\\";
   const QByteArray request = QByteArray("\\list\\\\gamename\\") + game + "\\gametype\\\\final\\";
@@ -235,7 +254,7 @@ int QueryMasterServer(TServerStash& stash, const QString& variant, const TMaster
     return 0;
   }
 
-  stash.ClearServers(true);
+  stash.ClearServersOfGame(variant);
   say(QString(kParsingText));
   int added = 0;
   for (const TMasterEntry& entry : SplitMasterList(list)) {

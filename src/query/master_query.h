@@ -24,6 +24,24 @@ inline constexpr const char* kMasterGameName = "ut";
 // Holds the game key of "ut" at every second place from the third; see GameKeyFromKeyText.
 inline constexpr const char* kMasterKeyText = "Q7Zd5LNvfTbh0s";
 
+// A game the master lists: the game variant its servers get, the name the master knows it by
+// and the key that validates a request for it.
+struct TMasterGame {
+  const char* variant;
+  const char* gameName;
+  const char* gameKey;
+  const char* caption;  // the menu item and the "startupQuery" choice
+};
+inline constexpr TMasterGame kMasterGames[] = {
+    {"UT", kMasterGameName, "Z5Nfb0", "UT Master Server"},
+    {"UT2004", "ut2004", "y5rP9m", "UT2004 Master Server"},
+    {"UT2003", "ut2", "Lw7x0R", "UT2003 Master Server"},
+};
+// Null for a variant or a name no master lists (letter case ignored).
+const TMasterGame* MasterGameOfVariant(QStringView variant);
+const TMasterGame* MasterGameOfName(QByteArrayView gameName);
+const TMasterGame* MasterGameOfCaption(QStringView caption);
+
 // Where the master listens; the "masterServer" setting.
 struct TMasterAddress {
   QString host = QString::fromLatin1(kDefaultMasterHost);
@@ -72,8 +90,9 @@ struct TMasterEntry {
 // character, are left out.
 std::vector<TMasterEntry> SplitMasterList(QByteArrayView list);
 
-// Fetches the list and adds its servers to the stash under the game variant; returns how many
-// were added, 0 on every failure (the stash then stays as it was).
+// Fetches the variant's list and adds its servers to the stash under the variant, in place of
+// the variant's servers that are not favourites; returns how many were added, 0 on every
+// failure and for a variant no master lists (the stash then stays as it was).
 int QueryMasterServer(TServerStash& stash, const QString& variant, const TMasterAddress& master,
                       const TMasterQueryOptions& options, const TMasterStatus& status);
 

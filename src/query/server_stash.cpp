@@ -291,6 +291,16 @@ void TServerStash::ClearServers(bool keepFavorites) {
   RebuildIndex();
 }
 
+void TServerStash::ClearServersOfGame(const QString& variant) {
+  std::vector<TEntry> kept;
+  for (auto& entry : servers_)
+    if (entry.server->Favorite ||
+        entry.server->Game().compare(variant, Qt::CaseInsensitive) != 0)
+      kept.push_back(std::move(entry));
+  servers_ = std::move(kept);
+  RebuildIndex();
+}
+
 void TServerStash::QuerySocketWaiters() {
   socketWaitersDue_ = false;
   while (!awaitingSocket_.empty()) {

@@ -55,6 +55,8 @@ class TServerStash : public QObject {
   // Every paced burst of queries runs here, one at a time.
   TQueryBurst& Bursts() { return *bursts_; }
   void ClearServers(bool keepFavorites);
+  // Every server of the game variant that is not a favourite goes (a new master list).
+  void ClearServersOfGame(const QString& variant);
   void DeleteServer(int index);
   void ResetServer(int index, bool clearOnline);
   // Moves a server to a new address in place (an edited favourite): its key becomes

@@ -28,7 +28,7 @@ constexpr int kGuardMs = 10000;
 // holds its answer until a line end comes gets no list.
 constexpr int kRequestWaitMs = 5000;
 constexpr int kClientReadMs = 30000;
-constexpr QByteArrayView kRequestEnd("\\list\\\\gamename\\ut\\gametype\\\\final\\");
+constexpr QByteArrayView kRequestEnd("\\gametype\\\\final\\");
 
 struct MasterScript {
   QByteArray greeting;  // nothing is sent when empty
@@ -250,22 +250,45 @@ TEST(MasterQueryTest, MasterAddressParsing) {
   EXPECT_EQ(TMasterAddress().port, 28900);
 }
 
+// Each variant is asked for by its game name and validated with its key; its list replaces
+// the variant's servers that are not favourites, and no other variant's.
 TEST(MasterQueryTest, GreetingWithoutLineEndIsAnsweredAndTheListAdded) {
-  for (const QByteArray& lineEnd : {QByteArray(), QByteArray("\r\n")}) {
-    ScriptedMaster master({kGreeting + lineEnd, true, "\\ip\\127.0.0.1:7500\\final\\"});
-    auto stash = SeededStash();
-    const Outcome outcome = Query(*stash, master.Port(), "UT2004");
-    EXPECT_EQ(master.Received(),
-              "\\gamename\\ut\\location\\0\\validate\\5OOIQ5Ha\\final\\"
-              "\\list\\\\gamename\\ut\\gametype\\\\final\\");
-    EXPECT_EQ(outcome.added, 1);
-    EXPECT_EQ(outcome.statuses, (QStringList{kQuerying, kParsing}));
-    EXPECT_EQ(Keys(*stash), (QStringList{"127.0.0.1:7000", "127.0.0.1:7500"}));
-    const TServer* added = stash->Find("127.0.0.1:7500");
-    EXPECT_EQ(added->Game(), "UT2004");
-    EXPECT_EQ(added->AutoUpdateDescription(), "True");
-    EXPECT_FALSE(added->Favorite);
+  const struct {
+    const char* variant;
+    const char* gameName;
+    const char* key;
+    const char* querying;
+    QStringList keys;
+  } cases[] = {
+      {"UT", "ut", "Z5Nfb0", kQuerying, {"127.0.0.1:7000", "127.0.0.1:7500"}},
+      {"UT2004", "ut2004", "y5rP9m", "Querying UT2004 master server list...",
+       {"127.0.0.1:7000", "127.0.0.1:7001", "127.0.0.1:7500"}},
+      {"ut2003", "ut2", "Lw7x0R", "Querying UT2003 master server list...",
+       {"127.0.0.1:7000", "127.0.0.1:7001", "127.0.0.1:7500"}},
+  };
+  for (const auto& c : cases) {
+    for (const QByteArray& lineEnd : {QByteArray(), QByteArray("\r\n")}) {
+      ScriptedMaster master({kGreeting + lineEnd, true, "\\ip\\127.0.0.1:7500\\final\\"});
+      auto stash = SeededStash();
+      const Outcome outcome = Query(*stash, master.Port(), c.variant);
+      const QByteArray game(c.gameName);
+      EXPECT_EQ(master.Received(), "\\gamename\\" + game + "\\location\\0\\validate\\" +
+                                       ValidateChallenge("ABCDEF", c.key).toLatin1() +
+                                       "\\final\\\\list\\\\gamename\\" + game +
+                                       "\\gametype\\\\final\\");
+      EXPECT_EQ(outcome.added, 1) << c.variant;
+      EXPECT_EQ(outcome.statuses, (QStringList{c.querying, kParsing}));
+      EXPECT_EQ(Keys(*stash), c.keys) << c.variant;
+      const TServer* added = stash->Find("127.0.0.1:7500");
+      EXPECT_EQ(added->Game(), c.variant);
+      EXPECT_EQ(added->AutoUpdateDescription(), "True");
+      EXPECT_FALSE(added->Favorite);
+    }
   }
+  // No master lists the demos: nothing is asked and nothing changes.
+  auto stash = SeededStash();
+  EXPECT_EQ(Query(*stash, 1, "UT2004 Demo").added, 0);
+  EXPECT_EQ(stash->Count(), 2);
 }
 
 TEST(MasterQueryTest, GreetingInPiecesIsReadWhole) {

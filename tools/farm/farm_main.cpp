@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
   }
   std::unique_ptr<TFarmMaster> master;
   if (options.masterPort != 0) {
-    master = std::make_unique<TFarmMaster>(MasterList(options), options.seed);
+    master = std::make_unique<TFarmMaster>(options, options.seed);
     if (!master->Listen(quint16(options.masterPort), error)) {
       std::fprintf(stderr, "zorvane-farm: %s\n", qUtf8Printable(error));
       return 1;

@@ -11,20 +11,15 @@ namespace zorvane::farm {
 
 namespace {
 
-// The key public masters check for "ut".
-constexpr const char* kGameKey = "Z5Nfb0";
 constexpr int kIdleMs = 30000;
 constexpr qsizetype kMaxRequest = 4096;
 
 // One client: greeting, validation, list request, list.
 class TMasterSession : public QObject {
  public:
-  TMasterSession(QTcpSocket* socket, const QByteArray& challenge, const QByteArray& list,
+  TMasterSession(QTcpSocket* socket, const QByteArray& challenge, const TFarmOptions& options,
                  QObject* parent)
-      : QObject(parent),
-        socket_(socket),
-        list_(list),
-        expected_(ValidateChallenge(challenge, kGameKey).toLatin1()) {
+      : QObject(parent), socket_(socket), options_(options), challenge_(challenge) {
     socket_->setParent(this);
     connect(socket_, &QTcpSocket::readyRead, this, [this] { Read(); });
     connect(socket_, &QTcpSocket::disconnected, this, &QObject::deleteLater);
@@ -36,6 +31,15 @@ class TMasterSession : public QObject {
   void Read() {
     request_ += socket_->readAll();
     if (request_.size() > kMaxRequest) return Close();
+    if (expected_.isEmpty()) {
+      // The validation names its game; each game has its own key and list.
+      const QByteArray name = RequestedGameName(request_);
+      if (name.isEmpty()) return;
+      const TMasterGame* game = MasterGameOfName(name);
+      if (!game) return Close();
+      expected_ = ValidateChallenge(challenge_, game->gameKey).toLatin1();
+      list_ = MasterList(options_, game->gameName);
+    }
     switch (JudgeRequest(request_, expected_)) {
       case TRequestState::Waiting:
         return;
@@ -58,9 +62,11 @@ class TMasterSession : public QObject {
       socket_->disconnectFromHost();
   }
 
-  QTcpSocket* socket_;     // child
-  const QByteArray list_;  // shares the master's bytes
-  const QByteArray expected_;
+  QTcpSocket* socket_;  // child
+  const TFarmOptions& options_;
+  const QByteArray challenge_;
+  QByteArray expected_;
+  QByteArray list_;
   QByteArray request_;
   bool listed_ = false;
 };
@@ -80,16 +86,33 @@ TRequestState JudgeRequest(QByteArrayView request, QByteArrayView expected) {
   return TRequestState::Answer;
 }
 
-QByteArray MasterList(const TFarmOptions& options) {
+QByteArray RequestedGameName(QByteArrayView request) {
+  constexpr QByteArrayView kGameName("\\gamename\\");
+  const qsizetype at = request.indexOf(kGameName);
+  if (at < 0) return {};
+  const qsizetype from = at + kGameName.size();
+  const qsizetype end = request.indexOf('\\', from);
+  return end < 0 ? QByteArray() : request.sliced(from, end - from).toByteArray();
+}
+
+QByteArray MasterList(const TFarmOptions& options, QByteArrayView gameName) {
+  // UT servers come first on the farm's ports, then the UT2004 ones; it has no UT2003 servers.
+  int first = 0, count = 0;
+  if (gameName == "ut") {
+    count = options.ut;
+  } else if (gameName == "ut2004") {
+    first = options.ut;
+    count = options.ut2004;
+  }
   QByteArray list;
-  list.reserve(qsizetype(options.ut) * 24 + 8);
-  for (int i = 0; i < options.ut; ++i)
+  list.reserve(qsizetype(count) * 24 + 8);
+  for (int i = first; i < first + count; ++i)
     list += "\\ip\\127.0.0.1:" + QByteArray::number(options.basePort + i);
   return list + "\\final\\";
 }
 
-TFarmMaster::TFarmMaster(QByteArray list, quint64 seed, QObject* parent)
-    : QObject(parent), server_(new QTcpServer(this)), list_(std::move(list)), random_(seed) {
+TFarmMaster::TFarmMaster(const TFarmOptions& options, quint64 seed, QObject* parent)
+    : QObject(parent), server_(new QTcpServer(this)), options_(options), random_(seed) {
   connect(server_, &QTcpServer::newConnection, this, [this] { Accept(); });
 }
 
@@ -103,7 +126,7 @@ bool TFarmMaster::Listen(quint16 port, QString& error) {
 
 void TFarmMaster::Accept() {
   while (QTcpSocket* socket = server_->nextPendingConnection())
-    new TMasterSession(socket, NewChallenge(), list_, this);
+    new TMasterSession(socket, NewChallenge(), options_, this);
 }
 
 QByteArray TFarmMaster::NewChallenge() {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The farm's master server: greets with a challenge and no line end (as masters do today),
-// closes on a wrong validation, and otherwise lists every UT server of the farm.
+// closes on a wrong validation, and otherwise lists the farm's servers of the game asked for.
 
 #include <QByteArray>
 #include <QObject>
@@ -14,8 +14,12 @@ class QTcpServer;
 
 namespace zorvane::farm {
 
-// "\ip\127.0.0.1:PORT" for every UT server, then "\final\".
-QByteArray MasterList(const TFarmOptions& options);
+// "\ip\127.0.0.1:PORT" for every server of the game the master knows by that name ("ut",
+// "ut2004"), then "\final\"; just "\final\" for a game the farm does not serve.
+QByteArray MasterList(const TFarmOptions& options, QByteArrayView gameName = "ut");
+
+// The game named by "\gamename\NAME\" in what a client has sent; empty until it is whole.
+QByteArray RequestedGameName(QByteArrayView request);
 
 enum class TRequestState { Waiting, Refused, Answer };
 
@@ -26,7 +30,7 @@ TRequestState JudgeRequest(QByteArrayView request, QByteArrayView expected);
 class TFarmMaster : public QObject {
   Q_OBJECT
  public:
-  TFarmMaster(QByteArray list, quint64 seed, QObject* parent = nullptr);
+  TFarmMaster(const TFarmOptions& options, quint64 seed, QObject* parent = nullptr);
 
   bool Listen(quint16 port, QString& error);
 
@@ -35,7 +39,7 @@ class TFarmMaster : public QObject {
   QByteArray NewChallenge();
 
   QTcpServer* server_;  // child
-  QByteArray list_;
+  const TFarmOptions options_;
   std::mt19937_64 random_;
 };
 

@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
   elapsed.start();
   TMassRefreshOutcome refreshed;
   if (!options.Master.isEmpty()) {
-    refreshed = RunMassRefresh(stash, options.Master, options.QueryPower);
+    refreshed = RunMassRefresh(stash, options.Master, options.QueryPower, options.MasterGame);
     if (!refreshed.masterAnswered) return 1;  // its message is out already
   } else {
     run.Run(options.QueryPower);

@@ -43,7 +43,8 @@ class THeadlessHost : public TMassRefreshHost {
 
 }  // namespace
 
-TMassRefreshOutcome RunMassRefresh(TServerStash& stash, const QString& master, int queryPower) {
+TMassRefreshOutcome RunMassRefresh(TServerStash& stash, const QString& master, int queryPower,
+                                   const QString& variant) {
   QEventLoop loop;
   THeadlessHost host(loop);
   TMassRefresh refresh(stash, host);
@@ -53,7 +54,7 @@ TMassRefreshOutcome RunMassRefresh(TServerStash& stash, const QString& master, i
                    [&refresh](const QString& key) { refresh.ServerUpdated(key); });
   TMassRefreshOutcome outcome;
   // False both for a failed exchange and for an empty list; only the first is a failure.
-  if (refresh.StartMassRefresh(QStringLiteral("UT"))) {
+  if (refresh.StartMassRefresh(variant)) {
     if (refresh.MassRefreshing()) loop.exec();
   } else if (!host.ListReceived()) {
     return outcome;

@@ -15,6 +15,7 @@ struct TMassRefreshOutcome {
   int replyPercent = 0;
 };
 
-TMassRefreshOutcome RunMassRefresh(TServerStash& stash, const QString& master, int queryPower);
+TMassRefreshOutcome RunMassRefresh(TServerStash& stash, const QString& master, int queryPower,
+                                   const QString& variant);
 
 }  // namespace zorvane

@@ -119,8 +119,9 @@ QString QueryUsage() {
       "  --json            one JSON object per server, then a summary line\n"
       "  --dir DIR         folder of zorvane.ini and utGameType.ini (read only)\n"
       "  --favorites       query the favourites stored in that folder\n"
-      "  --master HOST[:PORT]  fetch the UT server list from a master server (port 28900\n"
-      "                    when absent) and query every server on it\n");
+      "  --master HOST[:PORT]  fetch the server list of the --game given before it (UT,\n"
+      "                    UT2004 or UT2003) from a master server (port 28900 when\n"
+      "                    absent) and query every server on it\n");
 }
 
 bool ParseServerKey(const QString& text, TQueryTarget& target, QString& error) {
@@ -222,6 +223,11 @@ bool ParseQueryOptions(const QStringList& arguments, TQueryOptions& options, QSt
         error = QStringLiteral("option --master needs HOST or HOST:PORT, not '%1'").arg(options.Master);
         return false;
       }
+      if (!MasterGameOfVariant(game)) {
+        error = QStringLiteral("option --master: no master lists %1 servers").arg(game);
+        return false;
+      }
+      options.MasterGame = game;
       serversGiven = true;
     } else if (arg == u"--favorites") {
       options.Favorites = true;

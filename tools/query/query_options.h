@@ -27,6 +27,7 @@ struct TQueryOptions {
   QString Dir;             // --dir: the folder of the configuration files
   bool Favorites = false;  // --favorites: query the favourites stored there
   QString Master;          // --master HOST[:PORT]: a mass refresh from that master
+  QString MasterGame = QStringLiteral("UT");  // the --game before it: whose list is fetched
 };
 
 inline constexpr const char* kDefaultGame = "UT";

@@ -293,6 +293,14 @@ void TfrmZorvane::CreateMenus() {
   windowAction(serverMenu_, "actMasterServerQuery", QStringLiteral("Query UT Master Server"),
                Qt::Key_F8, [this] { StartMassRefresh(); })
       ->setToolTip(QStringLiteral("Query UT 99 Master Server"));
+  // The masters list UT2004 and UT2003 servers too, asked for by game name.
+  for (const TMasterGame& game : kMasterGames) {
+    const QString variant = QString::fromLatin1(game.variant);
+    if (variant == u"UT") continue;
+    windowAction(serverMenu_, qPrintable(QStringLiteral("actMasterServerQuery") + variant),
+                 QStringLiteral("Query ") + QLatin1StringView(game.caption), {},
+                 [this, variant] { StartMassRefresh(variant); });
+  }
   windowAction(serverMenu_, "actRefreshAllServerGrids", QStringLiteral("Ping All Server Lists"),
                Qt::Key_F10, [this] { PingAllServerLists(); });
   windowAction(nullptr, "actDebug", QStringLiteral("Debug"), Qt::CTRL | Qt::Key_F11,
@@ -496,8 +504,8 @@ void TfrmZorvane::StartupQuery() {
   favorites->PopulateServerGrid(true, true);
   favorites->SelectServer(s.lastSelectedServer);
   favoritesListed_ = true;
-  if (s.startupQuery == u"UT Master Server") {
-    StartMassRefresh();
+  if (const TMasterGame* game = MasterGameOfCaption(s.startupQuery)) {
+    StartMassRefresh(QString::fromLatin1(game->variant));
   } else {
     SetStatus(1, 0, false, false,
               QString::number(stash_.Count()) + QStringLiteral(" total servers"));
@@ -610,9 +618,9 @@ void TfrmZorvane::ServerUpdated(const QString& key) {
   if (server.Favorite) FavoritesView()->ServerUpdated(index);
 }
 
-void TfrmZorvane::StartMassRefresh() {
+void TfrmZorvane::StartMassRefresh(const QString& variant) {
   if (massRefresh_->MassRefreshing()) return;
-  massRefresh_->StartMassRefresh(QStringLiteral("UT"));
+  massRefresh_->StartMassRefresh(variant);
 }
 
 void TfrmZorvane::PingAllServerLists() {

@@ -87,7 +87,7 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   void SetAskGamePath(TAskExePath ask) { askGamePath_ = std::move(ask); }
   bool AskExePath(const QString& game);
 
-  void StartMassRefresh();
+  void StartMassRefresh(const QString& variant = QStringLiteral("UT"));
   void PingAllServerLists();
   void ShowFromTray();
 

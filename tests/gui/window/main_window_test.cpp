@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include <QApplication>
 #include <QDialog>
 #include <QTimer>
@@ -145,6 +147,39 @@ TEST_F(MainWindowTest, F8FillsTheTabsAndLogsTheReplyShareAndWarnsWhenLow) {
   EXPECT_LT(rows, 80);
   ASSERT_EQ(dialogs.notices.size(), 1);
   EXPECT_TRUE(dialogs.notices[0].startsWith("Only "));
+}
+
+// The start-up query may fetch the UT2004 list; a later F8 adds the UT list and keeps it.
+TEST_F(MainWindowTest, UT2004MasterListFillsItsTabsBesideTheUTList) {
+  testing::FarmProcess farm(12, 6, 9);
+  ASSERT_TRUE(farm.Start());
+  Write(dir.filePath("zorvane.ini"),
+        "[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\nstartupQuery=UT2004 Master Server\n"
+        "queryPower=0\nmasterServer=127.0.0.1:" +
+            QByteArray::number(farm.MasterPort()) + "\n");
+  auto window = Start();
+  window->FirstShow();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return LogHas(*window, "of servers replied"); }, 15000));
+  const auto counts = [&] {
+    std::map<QString, int> games;
+    for (int i = 0; i < window->Stash().Count(); ++i) ++games[window->Stash().Server(i)->Game()];
+    return games;
+  };
+  EXPECT_EQ(counts(), (std::map<QString, int>{{"UT2004", 6}}));
+  int rows = 0;
+  for (int page = 0; page < window->Pages()->count(); ++page) {
+    auto* view = qobject_cast<TkorvUTServerView*>(window->Pages()->widget(page));
+    if (!view) continue;
+    const TkorvStringGrid* grid = view->ServerGrid();
+    if (!grid->Cells(scIP, 1).isEmpty()) rows += grid->RowCount() - 1;
+  }
+  EXPECT_EQ(rows, 6);
+  EXPECT_TRUE(LogHas(*window, "UT2004 Master Server query requested..."));
+
+  window->FindWindowAction("actMasterServerQuery")->trigger();
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return counts() == std::map<QString, int>{{"UT", 12}, {"UT2004", 6}}; }, 15000));
+  ASSERT_NE(window->FindWindowAction("actMasterServerQueryUT2003"), nullptr);
 }
 
 TEST_F(MainWindowTest, CloseAndReopenKeepsFavouritesLayoutSortsAndFilters) {

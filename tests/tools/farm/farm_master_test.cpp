@@ -56,8 +56,18 @@ TEST(FarmMasterTest, ListsEveryUtServerAndItParses) {
   const QByteArray list = MasterList(options);
   EXPECT_EQ(list, "\\ip\\127.0.0.1:40000\\ip\\127.0.0.1:40001\\ip\\127.0.0.1:40002\\final\\");
   EXPECT_EQ(SplitMasterList(list).size(), 3u);
+  EXPECT_EQ(MasterList(options, "ut2004"), "\\ip\\127.0.0.1:40003\\ip\\127.0.0.1:40004\\final\\");
+  EXPECT_EQ(MasterList(options, "ut2"), "\\final\\");  // no UT2003 servers on the farm
   options.ut = 0;
   EXPECT_EQ(MasterList(options), "\\final\\");
+}
+
+TEST(FarmMasterTest, TheValidationNamesTheGame) {
+  const QByteArray request = "\\gamename\\ut2004\\location\\0\\validate\\abc\\final\\";
+  EXPECT_EQ(RequestedGameName(request), "ut2004");
+  for (qsizetype cut = 0; cut < request.indexOf("\\location"); ++cut)
+    EXPECT_EQ(RequestedGameName(request.first(cut)), "") << cut;  // never a part of the name
+  EXPECT_EQ(RequestedGameName("\\gamename\\\\"), "");
 }
 
 }  // namespace

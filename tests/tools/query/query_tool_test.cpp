@@ -222,20 +222,36 @@ TEST(toolsQueryCommand, FavoritesOfASettingsFolderAreQueriedAndTheFolderIsLeftAl
 namespace zorvane {
 namespace {
 
+// The game before --master chooses the list: the farm's UT servers or its UT2004 ones, each
+// queried with its own protocol.
 TEST(toolsQueryCommand, MasterRefreshListsQueriesAndSummarises) {
-  testing::FarmProcess farm(30, 0, 5);
+  testing::FarmProcess farm(30, 4, 5);
   ASSERT_TRUE(farm.Start());
-  const TToolRun run = RunTool(
-      {"--master", "127.0.0.1:" + QString::number(farm.MasterPort()), "--json", "--query-power", "0"});
-  ASSERT_EQ(run.exitCode, 0) << run.err.constData();
-  const QList<QJsonObject> lines = JsonLines(run.out);
-  ASSERT_EQ(lines.size(), 31);
-  const QJsonObject summary = lines.last()["summary"].toObject();
-  EXPECT_EQ(summary["listed"].toInt(), 30);
-  EXPECT_EQ(summary["replied"].toInt(), 30);
-  EXPECT_EQ(summary["percent"].toInt(), 100);
-  EXPECT_TRUE(run.err.contains("Querying UT master server list..."));
-  EXPECT_TRUE(run.err.contains("Waiting for replies..."));
+  const struct {
+    QString game;
+    int listed;
+    const char* querying;
+  } cases[] = {{"UT", 30, "Querying UT master server list..."},
+               {"UT2004", 4, "Querying UT2004 master server list..."}};
+  for (const auto& c : cases) {
+    const TToolRun run = RunTool({"--game", c.game, "--master",
+                                  "127.0.0.1:" + QString::number(farm.MasterPort()), "--json",
+                                  "--query-power", "0"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    const QList<QJsonObject> lines = JsonLines(run.out);
+    ASSERT_EQ(lines.size(), c.listed + 1);
+    for (int i = 0; i < c.listed; ++i) {
+      EXPECT_EQ(lines[i]["Game"].toString(), c.game);
+      EXPECT_FALSE(lines[i]["Description"].toString().isEmpty()) << c.game.toStdString();
+    }
+    const QJsonObject summary = lines.last()["summary"].toObject();
+    EXPECT_EQ(summary["listed"].toInt(), c.listed);
+    EXPECT_EQ(summary["replied"].toInt(), c.listed);
+    EXPECT_EQ(summary["percent"].toInt(), 100);
+    EXPECT_TRUE(run.err.contains(c.querying)) << run.err.constData();
+    EXPECT_TRUE(run.err.contains("Waiting for replies..."));
+  }
+  EXPECT_EQ(RunTool({"--game", "UT2004 Demo", "--master", "127.0.0.1:1"}).exitCode, 2);
 }
 
 TEST(toolsQueryCommand, AnEmptyMasterListIsAnAnswerWithNothingListed) {
