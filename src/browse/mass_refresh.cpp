@@ -58,8 +58,10 @@ void TMassRefresh::SendBurst() {
   replyPercent_ = -1;
   repliesCounted_ = 0;
   noSocket_ = 0;
+  sentCount_ = 0;
   counted_.clear();
   sending_ = true;
+  host_.ShowProgress(0);
 
   TBurstRequest burst;
   burst.owner = this;
@@ -69,10 +71,12 @@ void TMassRefresh::SendBurst() {
   burst.debugLog = [this](const QString& line) { host_.DebugLog(line); };
   auto shown = std::make_shared<int>(-1);
   burst.sent = [this, querying, count, shown](int i) {
+    sentCount_ = i + 1;
     const int percent = RoundedPercent(i, count);
     if (percent == *shown) return;
     *shown = percent;
     host_.ShowStatus(querying + QString::number(percent) + u'%');
+    host_.ShowProgress(percent / 2);  // sending is the first half of the work
     host_.DebugLog(QStringLiteral("percentage queried = ") + QString::number(percent) +
                    QStringLiteral("% "));
   };
@@ -114,6 +118,7 @@ bool TMassRefresh::ServerUpdated(const QString& key) {
     const QString text = QStringLiteral("Receiving Replies... ") + QString::number(percent) +
                          QStringLiteral("% (estimated)");
     host_.ShowStatus(text);
+    if (!sending_) host_.ShowProgress(50 + percent / 2);
     host_.DebugLog(text);
     replyPercent_ = percent;
   }
@@ -126,6 +131,18 @@ bool TMassRefresh::ServerUpdated(const QString& key) {
   return true;
 }
 
+void TMassRefresh::Stop() {
+  if (!massRefreshing_ || processingReplies_) return;
+  const int leftOut = sending_ ? stash_.Count() - sentCount_ : 0;
+  if (sending_) {
+    sending_ = false;
+    stash_.Bursts().Cancel(this);
+  }
+  host_.ActivityLog(QStringLiteral("Stopped: ") + QString::number(leftOut) +
+                    QStringLiteral(" servers were left out."));
+  ProcessMassRefreshReplies();
+}
+
 void TMassRefresh::ProcessMassRefreshReplies() {
   timMassRefreshWait_.stop();
   if (sending_) {  // ended before its burst was sent (a test, or a quit): the burst goes too
@@ -133,6 +150,7 @@ void TMassRefresh::ProcessMassRefreshReplies() {
     stash_.Bursts().Cancel(this);
   }
   processingReplies_ = true;
+  host_.ShowProgress(100);
   // The share of servers that replied, counting the last reply too: the figure shown while
   // counting lags one reply behind, and with a short list that alone would read "Only 89%"
   // when every server answered (and -1 % when none did).

@@ -44,6 +44,8 @@ class TMassRefreshHost {
   virtual bool ShowLowReplyNotice(const QString& text) = 0;
   // Called once the refresh is over (also after a failed master query).
   virtual void MassRefreshFinished() {}
+  // The share of the refresh done, 0 to 100: the burst's queries, then the replies counted.
+  virtual void ShowProgress(int percent) { Q_UNUSED(percent); }
 };
 
 class TMassRefresh : public QObject {
@@ -80,6 +82,9 @@ class TMassRefresh : public QObject {
   // count nor extend the wait.
   bool ServerUpdated(const QString& key);
   void ProcessMassRefreshReplies();
+  // Ends the refresh now: the queries not yet sent are dropped (their servers keep what they
+  // had), the reply wait ends and the replies so far are shown. Nothing when none runs.
+  void Stop();
 
  private:
   void BurstSent(int noSocket);
@@ -94,6 +99,7 @@ class TMassRefresh : public QObject {
   int replyPercent_ = -1;
   int listed_ = 0;
   int noSocket_ = 0;
+  int sentCount_ = 0;
   bool sending_ = false;
   QSet<QString> counted_;  // lower-cased keys of the servers counted in this refresh
 };

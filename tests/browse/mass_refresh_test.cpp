@@ -7,6 +7,7 @@
 
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -30,8 +31,10 @@ struct FakeHost : TMassRefreshHost {
     return tickDontShowAgain;
   }
   void MassRefreshFinished() override { ++finished; }
+  void ShowProgress(int percent) override { progress << percent; }
 
   QStringList activity, debug, status, notices;
+  QList<int> progress;
   bool autoRefreshOn = false, tickDontShowAgain = false;
   int autoRefreshRestarts = 0, rebuilds = 0, finished = 0;
 };
@@ -76,6 +79,40 @@ TEST(MassRefreshTest, BurstIsPacedAndReportsItsProgress) {
   EXPECT_EQ(r.host.debug.first(), "Master Server delay variable = 3");
   EXPECT_TRUE(r.host.debug.contains("On loop #6, sleep was requested for 1 ms."));
   EXPECT_EQ(r.refresh.ReplyPercent(), -1);
+}
+
+// Stop while sending drops the rest of the burst and ends at once; while waiting it ends the
+// wait; with nothing running it does nothing.
+TEST(MassRefreshTest, StopEndsTheRefreshAndLogsWhatWasLeftOut) {
+  Refresh r(1000);
+  r.refresh.QueryPower = 3;
+  r.refresh.Stop();
+  EXPECT_EQ(r.host.finished, 0);
+  r.refresh.SendBurst();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return r.host.progress.size() > 5; }, 5000));
+  r.refresh.Stop();
+  EXPECT_FALSE(r.refresh.MassRefreshing());
+  EXPECT_FALSE(r.refresh.Sending());
+  EXPECT_FALSE(r.refresh.WaitTimer().isActive());
+  EXPECT_EQ(r.host.rebuilds, 1);
+  EXPECT_EQ(r.host.finished, 1);
+  const QStringList stopped = r.host.activity.filter("Stopped: ");
+  ASSERT_EQ(stopped.size(), 1);
+  const int leftOut = stopped[0].section(' ', 1, 1).toInt();
+  EXPECT_GT(leftOut, 0);
+  EXPECT_LT(leftOut, 1000);
+  EXPECT_EQ(r.host.progress.last(), 100);
+  EXPECT_TRUE(std::is_sorted(r.host.progress.begin(), r.host.progress.end()));
+  const qsizetype shown = r.host.status.size();
+  QTest::qWait(50);  // the burst is gone: nothing more is sent or shown
+  EXPECT_EQ(r.host.status.size(), shown);
+
+  r.SendBurst();
+  r.refresh.ServerUpdated(r.stash.Key(0));
+  r.refresh.Stop();
+  EXPECT_EQ(r.host.activity.filter("Stopped: ").last(), "Stopped: 0 servers were left out.");
+  EXPECT_EQ(r.host.finished, 2);
+  EXPECT_EQ(r.refresh.ReplyPercent(), 0);  // 1 of 1000
 }
 
 TEST(MassRefreshTest, PercentShownBeforeCountingAndProcessingOnTheLastReply) {

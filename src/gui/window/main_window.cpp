@@ -96,6 +96,7 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
   CreateMonitors();
   CreateMenus();
   CreateMonitorMenus();
+  CreateStopControls();
   ApplySettings();
   LoadWatchedLists();
   ImportFavoritesAtStart();
@@ -658,6 +659,7 @@ void TfrmZorvane::RemoveServersOfGame(const QString& variant) {
 
 void TfrmZorvane::SetMassRefreshing(bool on) {
   for (TkorvUTServerView* view : VisibleViews()) view->SetMassRefresh(on);
+  ShowStopControls(on);
 }
 
 void TfrmZorvane::RebuildViews() {

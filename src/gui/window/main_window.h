@@ -24,6 +24,7 @@
 
 class QAction;
 class QMenu;
+class QProgressBar;
 class QToolBar;
 
 namespace zorvane {
@@ -117,6 +118,11 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   void ReselectServers() override;
   bool ShowLowReplyNotice(const QString& text) override;
   void RefreshCaptionAndMonitors() override;
+  void ShowProgress(int percent) override;
+
+  // The mass refresh's progress bar and its Stop command (tool bar, Esc).
+  void CreateStopControls();
+  void ShowStopControls(bool on);
 
   void CreateMenus();
   void CreateViews();
@@ -218,6 +224,8 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   QMenu* trayMenu_ = nullptr;
   QMenu* serverMenu_ = nullptr;
   QToolBar* toolBar_ = nullptr;
+  QProgressBar* progress_ = nullptr;
+  QAction* stopAction_ = nullptr;
   // Menu items and tool-bar buttons that follow the current view's action of the same name.
   struct TBoundItem {
     QAction* item;

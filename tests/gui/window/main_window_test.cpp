@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -180,6 +181,33 @@ TEST_F(MainWindowTest, UT2004MasterListFillsItsTabsBesideTheUTList) {
   ASSERT_TRUE(QTest::qWaitFor(
       [&] { return counts() == std::map<QString, int>{{"UT", 12}, {"UT2004", 6}}; }, 15000));
   ASSERT_NE(window->FindWindowAction("actMasterServerQueryUT2003"), nullptr);
+}
+
+// Esc stops a slow refresh while it sends: the bar goes, and the log says what was left out.
+TEST_F(MainWindowTest, EscStopsTheMasterQueryAndHidesItsProgress) {
+  testing::FarmProcess farm(400, 0, 9);
+  ASSERT_TRUE(farm.Start());
+  Write(dir.filePath("zorvane.ini"),
+        "[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\nstartupQuery=none\nqueryPower=400\n"
+        "skipPercentageInfo=1\nmasterServer=127.0.0.1:" +
+            QByteArray::number(farm.MasterPort()) + "\n");
+  auto window = Start();
+  window->show();
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  QAction* stop = window->FindWindowAction("actStopMassRefresh");
+  ASSERT_NE(stop, nullptr);
+  EXPECT_FALSE(stop->isEnabled());
+  window->FindWindowAction("actMasterServerQuery")->trigger();
+  ASSERT_TRUE(stop->isEnabled()) << window->LogWindow()->Lines().join('\n').toStdString();
+  auto* bar = window->findChild<QProgressBar*>("barMassRefresh");
+  ASSERT_NE(bar, nullptr);
+  EXPECT_TRUE(bar->isVisibleTo(window.get()));
+  QTest::keyClick(window.get(), Qt::Key_Escape);
+  EXPECT_TRUE(LogHas(*window, "Stopped: "));
+  EXPECT_TRUE(LogHas(*window, "of servers replied"));
+  EXPECT_FALSE(stop->isEnabled());
+  EXPECT_FALSE(bar->isVisibleTo(window.get()));
 }
 
 TEST_F(MainWindowTest, CloseAndReopenKeepsFavouritesLayoutSortsAndFilters) {
