@@ -2,6 +2,7 @@
 #include "query/udp_transport.h"
 
 #include <QEventLoop>
+#include <QMetaMethod>
 #include <QPointer>
 #include <QSocketNotifier>
 
@@ -193,7 +194,10 @@ void TNMUDP::ReadPending() {
 
 void TNMUDP::Deliver(int count, quint32 from, quint16 port) {
   lastCount_ = count;
-  Q_EMIT OnDataReceived(count, DottedText(from), port);
+  QPointer<TNMUDP> self(this);
+  DataArrived(count);
+  if (self && isSignalConnected(QMetaMethod::fromSignal(&TNMUDP::OnDataReceived)))
+    Q_EMIT OnDataReceived(count, DottedText(from), port);
 }
 
 int TNMUDP::ReadBuffer(QByteArray& buffer) const {
@@ -208,25 +212,22 @@ void TNMUDP::Status(const QString& text, int level) {
 
 void TNMUDP::Fail(const QString& text) { throw UDPSockError(text); }
 
-TkorvNMUDP::TkorvNMUDP(QObject* parent) : TNMUDP(parent) {
-  connect(this, &TNMUDP::OnDataReceived, this, &TkorvNMUDP::HandleDataReceived);
-}
+TkorvNMUDP::TkorvNMUDP(QObject* parent) : TNMUDP(parent) {}
 
-void TkorvNMUDP::HandleDataReceived(int numberBytes) {
-  if (numberBytes < 0) {
-    Q_EMIT OnSelfDataReceived(QByteArray(), numberBytes);
-    return;
-  }
+void TkorvNMUDP::DataArrived(int numberBytes) {
   QByteArray bytes;
-  ReadBuffer(bytes);
-  const int n = std::min({numberBytes, int(kConversionBuffer), int(bytes.size())});
-  bytes.truncate(n);
-  Q_EMIT OnSelfDataReceived(bytes, n);
+  int n = numberBytes;
+  if (numberBytes >= 0) {
+    ReadBuffer(bytes);
+    n = std::min({numberBytes, int(kConversionBuffer), int(bytes.size())});
+    bytes.truncate(n);
+  }
+  QPointer<TkorvNMUDP> self(this);
+  SelfDataArrived(bytes, n);
+  if (self) Q_EMIT OnSelfDataReceived(bytes, n);
 }
 
-TkorvUDP::TkorvUDP(QObject* parent) : TkorvNMUDP(parent) {
-  connect(this, &TkorvNMUDP::OnSelfDataReceived, this, &TkorvUDP::HandleSelfData);
-}
+TkorvUDP::TkorvUDP(QObject* parent) : TkorvNMUDP(parent) {}
 
 void TkorvUDP::BeginQuery() {
   measurePing_ = true;
@@ -244,7 +245,7 @@ int TkorvUDP::ElapsedPing() const {
   return elapsed <= 0 ? 0 : int(std::min<qint64>(elapsed / 1'000'000, 999'999));
 }
 
-void TkorvUDP::HandleSelfData(const QByteArray& buffer, int length) {
+void TkorvUDP::SelfDataArrived(const QByteArray& buffer, int length) {
   if (measurePing_) {
     measurePing_ = false;
     replyTime_ = LastArrivalTime();

@@ -104,6 +104,12 @@ class TNMUDP : public QObject {
   // empty, at most 16 times.
   void OnBufferInvalid(bool& handled, QByteArray& buffer);
 
+ protected:
+  // The layers above take each datagram here, before OnDataReceived goes to the outside
+  // (a signal connection per layer and transport would cost more than the datagram). May
+  // destroy the transport.
+  virtual void DataArrived(int numberBytes) { Q_UNUSED(numberBytes); }
+
  private:
   void OpenSocket(int port);
   void Watch();
@@ -147,8 +153,13 @@ class TkorvNMUDP : public TNMUDP {
   // buffer and a negative count.
   void OnSelfDataReceived(const QByteArray& buffer, int length);
 
- private:
-  void HandleDataReceived(int numberBytes);
+ protected:
+  void DataArrived(int numberBytes) override;
+  // As DataArrived, one layer up: before OnSelfDataReceived goes out. May destroy the transport.
+  virtual void SelfDataArrived(const QByteArray& buffer, int length) {
+    Q_UNUSED(buffer);
+    Q_UNUSED(length);
+  }
 };
 
 class TkorvUDP : public TkorvNMUDP {
@@ -180,8 +191,10 @@ class TkorvUDP : public TkorvNMUDP {
  Q_SIGNALS:
   void OnReply(zorvane::TkorvUDP* sender, const QByteArray& buffer, int length);
 
+ protected:
+  void SelfDataArrived(const QByteArray& buffer, int length) override;
+
  private:
-  void HandleSelfData(const QByteArray& buffer, int length);
 
   QString serverName_;
   int replyInProgress_ = 0;

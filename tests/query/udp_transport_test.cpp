@@ -45,8 +45,16 @@ TEST(UdpTransportTest, DatagramsArriveWhole_NULsIncluded_AndLongOnesCutAt2048) {
   TkorvUDP udp;
   Replies replies;
   replies.Watch(udp);
+  QSignalSpy raw(&udp, &TNMUDP::OnDataReceived);
+  QSignalSpy self(&udp, &TkorvNMUDP::OnSelfDataReceived);
   Pointed(udp, server.Port())->SendBytes("\\status\\");
   ASSERT_TRUE(replies.WaitFor(2));
+  // Every layer's signal carries the datagram, the bottom one with its sender.
+  ASSERT_EQ(raw.count(), 2);
+  EXPECT_EQ(raw[0], (QVariantList{6, QStringLiteral("127.0.0.1"), server.Port()}));
+  EXPECT_EQ(raw[1][0], 2048);
+  ASSERT_EQ(self.count(), 2);
+  EXPECT_EQ(self[0], (QVariantList{withNuls, 6}));
   EXPECT_EQ(replies.buffers[0], withNuls);
   EXPECT_EQ(replies.lengths[0], 6);
   EXPECT_EQ(replies.lengths[1], 2048);

@@ -12,7 +12,7 @@ class TJsonObject {
   explicit TJsonObject(QByteArray& out) : out_(out) { out_.append('{'); }
   ~TJsonObject() { out_.append('}'); }
 
-  void Text(const char* name, QStringView value) { Name(name).append(JsonString(value)); }
+  void Text(const char* name, QStringView value) { AppendJsonString(Name(name), value); }
   void Number(const char* name, qint64 value) { Name(name).append(QByteArray::number(value)); }
   void Flag(const char* name, bool value) { Name(name).append(value ? "true" : "false"); }
   QByteArray& Name(const char* name) {
@@ -61,25 +61,35 @@ void AppendSettings(QByteArray& out, const TServer& server) {
 
 // Every control character (C0, DEL and C1, a colour code's escape included) is written as
 // \u00XX, so no output can move a terminal's cursor or break a line.
-QByteArray JsonString(QStringView text) {
+void AppendJsonString(QByteArray& out, QStringView text) {
   static constexpr char kHex[] = "0123456789abcdef";
-  QString escaped;
-  escaped.reserve(text.size() + 2);
-  escaped.append(u'"');
-  for (QChar c : text) {
-    const char16_t u = c.unicode();
+  out.reserve(out.size() + text.size() + 2);
+  out.append('"');
+  const QChar* const end = text.end();
+  for (const QChar* p = text.begin(); p != end; ++p) {
+    const char16_t u = p->unicode();
     if (u == u'"' || u == u'\\') {
-      escaped.append(u'\\').append(c);
+      out.append('\\').append(char(u));
     } else if (u < 0x20 || (u >= 0x7F && u <= 0x9F)) {
-      escaped.append(QLatin1StringView("\\u00"))
-          .append(QLatin1Char(kHex[u >> 4]))
-          .append(QLatin1Char(kHex[u & 0xF]));
+      const char escape[] = {'\\', 'u', '0', '0', kHex[u >> 4], kHex[u & 0xF]};
+      out.append(escape, sizeof escape);
+    } else if (u < 0x80) {
+      out.append(char(u));
     } else {
-      escaped.append(c);
+      // The rest of the text as UTF-8, escaping on the way.
+      const QChar* run = p;
+      while (p != end && p->unicode() >= 0xA0) ++p;
+      out.append(QStringView(run, p).toUtf8());
+      --p;
     }
   }
-  escaped.append(u'"');
-  return escaped.toUtf8();
+  out.append('"');
+}
+
+QByteArray JsonString(QStringView text) {
+  QByteArray out;
+  AppendJsonString(out, text);
+  return out;
 }
 
 QByteArray ServerJson(const QString& key, const TServer& server) {

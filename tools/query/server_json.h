@@ -12,6 +12,8 @@ class TServer;
 
 // A JSON string literal, quotes included, UTF-8.
 QByteArray JsonString(QStringView text);
+// The same, appended to out.
+void AppendJsonString(QByteArray& out, QStringView text);
 
 // {"Key": ..., every record field ..., "Players": [...], "Settings": [...]} without a newline.
 QByteArray ServerJson(const QString& key, const TServer& server);
