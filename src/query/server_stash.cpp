@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "query/server_stash.h"
 
+#include <QMetaMethod>
 #include <QTimer>
 #include <cmath>
 
@@ -237,10 +238,11 @@ bool TServerStash::TakeDatagram(TServer& server, TkorvUDP& transport, QByteArray
     // keeps sending would otherwise complete the record again and again.
     if (!(server.RepliesAsked & rpTextFinal) || (server.RepliesSeen & rpTextFinal)) return false;
     int mark = transport.ReplyInProgress();
-    server.ReplyComplete = ParseTextDatagram(
-        server, datagram, mark, elapsed, [this](int level, const QString& text) {
-          Q_EMIT OnLog(level, text);
-        });
+    // Each datagram is logged as text; without a listener that copy is skipped.
+    TLogFunction log;
+    if (isSignalConnected(QMetaMethod::fromSignal(&TServerStash::OnLog)))
+      log = [this](int level, const QString& text) { Q_EMIT OnLog(level, text); };
+    server.ReplyComplete = ParseTextDatagram(server, datagram, mark, elapsed, log);
     transport.SetReplyInProgress(mark);
     return server.ReplyComplete;
   }

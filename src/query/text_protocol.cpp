@@ -117,12 +117,21 @@ QByteArrayView TrimTail(QByteArrayView v) {
   return v;
 }
 
+// As TeamColourName, on the bytes: "0".."3" or a colour name in any case; empty otherwise.
 QByteArrayView TeamColour(QByteArrayView team) {
   static constexpr const char* kColours[] = {"red", "blue", "green", "gold"};
-  const QString colour = TeamColourName(QString::fromLatin1(team.data(), team.size()));
-  for (const char* c : kColours)
-    if (colour == QLatin1StringView(c)) return QByteArrayView(c);
+  for (int i = 0; i < 4; ++i) {
+    const char digit = char('0' + i);
+    if (team == QByteArrayView(&digit, 1) ||
+        QLatin1StringView(team).compare(QLatin1StringView(kColours[i]), Qt::CaseInsensitive) == 0)
+      return QByteArrayView(kColours[i]);
+  }
   return QByteArrayView("");
+}
+
+bool UpdatesDescription(const TServer& server) {
+  return QLatin1StringView(server.TextLatin1(TServerText::AutoUpdateDescription))
+             .compare(QLatin1StringView("True"), Qt::CaseInsensitive) == 0;
 }
 
 // The values of one datagram, gathered first and written into the record in one go.
@@ -144,7 +153,7 @@ void Collect(const TServer& server, const TTextKey& key, QByteArrayView value,
       slot = value;
       break;
     case TConversion::Description:
-      if (server.AutoUpdateDescription().compare(u"True", Qt::CaseInsensitive) == 0) slot = value;
+      if (UpdatesDescription(server)) slot = value;
       break;
     case TConversion::Region:
       out.converted[0] = RegionName(QString::fromLatin1(value.data(), value.size())).toLatin1();

@@ -2,17 +2,16 @@
 #include "query/udp_transport.h"
 
 #include <QEventLoop>
-#include <QNetworkProxy>
+#include <QMetaMethod>
 #include <QPointer>
-#include <QUdpSocket>
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
+#include <QSocketNotifier>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <utility>
 
 namespace zorvane {
 
@@ -21,11 +20,10 @@ namespace {
 constexpr int kMaxInvalidBufferRounds = 16;
 
 QString DottedText(quint32 address) {
-  return QStringLiteral("%1.%2.%3.%4")
-      .arg(address >> 24)
-      .arg((address >> 16) & 0xFF)
-      .arg((address >> 8) & 0xFF)
-      .arg(address & 0xFF);
+  char text[16];
+  const int n = std::snprintf(text, sizeof text, "%u.%u.%u.%u", address >> 24,
+                              (address >> 16) & 0xFF, (address >> 8) & 0xFF, address & 0xFF);
+  return QString::fromLatin1(text, n);
 }
 
 qint64 WallClockNs() {
@@ -34,41 +32,7 @@ qint64 WallClockNs() {
   return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
 }
 
-// Peeks at the next datagram for the kernel's receive stamp, leaving the datagram in place.
-// Returns 0 with the stamp (0 when the kernel gave none), or the errno of the peek; a refusal
-// reported here is consumed by the peek.
-int PeekArrival(int fd, qint64& stamp) {
-  char byte = 0;
-  iovec data{&byte, 1};
-  alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timespec))];
-  msghdr message{};
-  message.msg_iov = &data;
-  message.msg_iovlen = 1;
-  message.msg_control = control;
-  message.msg_controllen = sizeof control;
-  stamp = 0;
-  ssize_t n = 0;
-  do n = ::recvmsg(fd, &message, MSG_PEEK | MSG_DONTWAIT);
-  while (n < 0 && errno == EINTR);
-  if (n < 0) return errno;
-  for (cmsghdr* c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c)) {
-    if (c->cmsg_level != SOL_SOCKET || c->cmsg_type != SCM_TIMESTAMPNS ||
-        c->cmsg_len < CMSG_LEN(sizeof(timespec)))
-      continue;
-    timespec at{};
-    std::memcpy(&at, CMSG_DATA(c), sizeof at);
-    stamp = qint64(at.tv_sec) * 1'000'000'000 + at.tv_nsec;
-  }
-  return 0;
-}
-
-// Hands a socket to the event loop for deletion: it may be inside its own signal right now.
-void Discard(std::unique_ptr<QUdpSocket>& socket) {
-  if (!socket) return;
-  socket->disconnect();
-  socket->close();
-  socket.release()->deleteLater();
-}
+QString ErrorText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
 }  // namespace
 
@@ -77,7 +41,7 @@ TNMUDP::TNMUDP(QObject* parent) : QObject(parent), lookup_(SystemHostLookup()) {
   OpenSocket(0);
 }
 
-TNMUDP::~TNMUDP() { Discard(socket_); }
+TNMUDP::~TNMUDP() { DropNotifier(); }
 
 void TNMUDP::SetRemoteHost(const QString& host) {
   if (host != remoteHost_) resolvedAddress_ = 0;
@@ -92,54 +56,55 @@ void TNMUDP::SetLocalPort(int port) {
   OpenSocket(port);
 }
 
-int TNMUDP::BoundPort() const { return socket_ ? socket_->localPort() : 0; }
-
-qintptr TNMUDP::SocketHandle() const { return socket_ ? socket_->socketDescriptor() : 0; }
-
-namespace {
-
-// Game servers are reached directly. Without this every bind asks the system proxy
-// configuration (a libproxy round trip), which for thousands of sockets costs more than
-// everything else a mass refresh does.
-std::unique_ptr<QUdpSocket> DirectSocket() {
-  auto socket = std::make_unique<QUdpSocket>();
-  socket->setProxy(QNetworkProxy::NoProxy);
-  return socket;
-}
-
-}  // namespace
+int TNMUDP::BoundPort() const { return socket_.LocalPort(); }
 
 void TNMUDP::OpenSocket(int port) {
-  auto socket = DirectSocket();
-  const auto mode = QAbstractSocket::DontShareAddress;
-  bool bound = socket->bind(QHostAddress::AnyIPv4, quint16(port), mode);
-  if (!bound && port != 0 && socket->error() == QAbstractSocket::AddressInUseError) {
-    // Every transport asks for the same local port and the first one holds it.
-    Status(QStringLiteral("Local port %1 is in use; using a port the system chooses").arg(port),
-           kStatusLevelError);
-    socket = DirectSocket();
-    bound = socket->bind(QHostAddress::AnyIPv4, 0, mode);
+  DropNotifier();
+  connectedAddress_ = 0;
+  connectedPort_ = 0;
+  int error = socket_.Open();
+  // Without a local port the socket is bound by its connect, one system call less.
+  if (error == 0 && port != 0) {
+    error = socket_.Bind(quint16(port));
+    if (error == EADDRINUSE) {
+      // Every transport asks for the same local port and the first one holds it.
+      Status(QStringLiteral("Local port %1 is in use; using a port the system chooses").arg(port),
+             kStatusLevelError);
+      error = socket_.Bind(0);
+    }
   }
-  if (!bound) {
+  if (error != 0) {
+    socket_.Close();
     Status(QStringLiteral("Checking Error In Error Manager"), kStatusLevelError);
-    const QString text = socket->errorString();
+    const QString text = ErrorText(error);
     Status(QStringLiteral("Looking Up Error Message") + text, kStatusLevelProgress);
     Fail(text);
   }
-  const int one = 1;
-  kernelTimestamps_ = ::setsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_TIMESTAMPNS,
-                                   &one, sizeof one) == 0;
-  connect(socket.get(), &QUdpSocket::readyRead, this, &TNMUDP::ReadPending);
-  socket_ = std::move(socket);
+}
+
+void TNMUDP::CloseSocket() {
+  DropNotifier();
+  socket_.Close();
   connectedAddress_ = 0;
   connectedPort_ = 0;
 }
 
-void TNMUDP::CloseSocket() {
-  Discard(socket_);
-  kernelTimestamps_ = false;
-  connectedAddress_ = 0;
-  connectedPort_ = 0;
+void TNMUDP::Watch() {
+  if (notifier_) return;
+  notifier_ = new QSocketNotifier(socket_.Handle(), QSocketNotifier::Read);
+  connect(notifier_, &QSocketNotifier::activated, this, &TNMUDP::ReadPending);
+}
+
+void TNMUDP::DropNotifier() {
+  if (!notifier_) return;
+  QSocketNotifier* notifier = std::exchange(notifier_, nullptr);
+  // Off before its socket closes: the event loop must not watch a descriptor that the next
+  // socket may reuse.
+  notifier->setEnabled(false);
+  if (reading_ > 0)
+    notifier->deleteLater();  // its signal is running right now
+  else
+    delete notifier;
 }
 
 void TNMUDP::SendBuffer(QByteArray buffer) {
@@ -150,23 +115,17 @@ void TNMUDP::SendBuffer(QByteArray buffer) {
   }
   const quint32 address = ResolveRemote();
   if (address == 0) Fail(QStringLiteral("Null Remote Address"));
-  if (!socket_) OpenSocket(localPort_);
+  if (!socket_.IsOpen()) OpenSocket(localPort_);
   if (connectedAddress_ != address || connectedPort_ != remotePort_) {
     // A connected socket hears only its server and is told when the server's port refuses.
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(quint16(remotePort_));
-    to.sin_addr.s_addr = htonl(address);
-    if (::connect(int(socket_->socketDescriptor()), reinterpret_cast<sockaddr*>(&to),
-                  sizeof to) != 0)
-      Fail(QString::fromLocal8Bit(std::strerror(errno)));
+    if (const int error = socket_.Connect(address, quint16(remotePort_))) Fail(ErrorText(error));
     connectedAddress_ = address;
     connectedPort_ = remotePort_;
   }
+  Watch();
   Status(QStringLiteral("Sending Data"), kStatusLevelProgress);
   lastSendTime_ = WallClockNs();
-  if (socket_->writeDatagram(buffer, QHostAddress(address), quint16(remotePort_)) < 0)
-    Fail(socket_->errorString());
+  if (const int error = socket_.Send(buffer.constData(), buffer.size())) Fail(ErrorText(error));
   Q_EMIT OnDataSend();
 }
 
@@ -207,47 +166,38 @@ bool TNMUDP::LookupOnce(QHostAddress& address) {
 }
 
 void TNMUDP::ReadPending() {
+  // Everything waiting is read in one go: each return to the event loop costs a poll over
+  // every socket still waiting for its reply.
   QPointer<TNMUDP> self(this);
+  ++reading_;  // a handler may run a nested event loop that reads again
   char buffer[kDatagramBuffer];
-  QHostAddress from;
-  quint16 port = 0;
-  // Each datagram is peeked at for its kernel stamp and then read through QUdpSocket, which
-  // re-arms its read notification only inside its own read: so the first round reads through
-  // it even when the peek found nothing (the notification may also be a refusal).
-  bool rearmed = false;
-  for (;;) {
-    qint64 stamp = 0;
-    const int error = PeekArrival(int(socket_->socketDescriptor()), stamp);
-    if (error == ECONNREFUSED) {
+  while (socket_.IsOpen()) {
+    const TReceived got = socket_.Receive(buffer, sizeof buffer);
+    if (got.kind == TReceived::TKind::WouldBlock) break;
+    if (got.kind == TReceived::TKind::Failed) break;  // nothing to deliver; the notifier says if more waits
+    if (got.kind == TReceived::TKind::Refused) {
       lastDatagram_.clear();
       lastArrivalTime_ = WallClockNs();
-      Deliver(-1, QHostAddress(connectedAddress_), quint16(connectedPort_));
-      if (!self || !socket_) return;
-      continue;
+      Deliver(-1, connectedAddress_, quint16(connectedPort_));
+    } else {
+      // A datagram queued before the socket was connected may come from anyone.
+      if (got.fromAddress != connectedAddress_ || got.fromPort != connectedPort_) continue;
+      lastArrivalTime_ = got.stamp != 0 ? got.stamp : WallClockNs();
+      lastDatagram_ = QByteArray(buffer, got.size);
+      Deliver(got.size, got.fromAddress, got.fromPort);
+      if (self) lastDatagram_.clear();  // thousands of transports must not keep their last reply
     }
-    if (error != 0 && rearmed) return;
-    const qint64 n = socket_->readDatagram(buffer, sizeof buffer, &from, &port);
-    rearmed = true;
-    if (n < 0) {
-      if (socket_->error() == QAbstractSocket::ConnectionRefusedError) {
-        lastDatagram_.clear();
-        lastArrivalTime_ = WallClockNs();
-        Deliver(-1, QHostAddress(connectedAddress_), quint16(connectedPort_));
-      }
-      return;
-    }
-    lastArrivalTime_ = stamp != 0 ? stamp : WallClockNs();
-    lastDatagram_ = QByteArray(buffer, int(n));
-    Deliver(n, from, port);
     if (!self) return;
-    lastDatagram_.clear();  // thousands of transports must not each keep their last reply
-    if (!socket_) return;
   }
+  --reading_;
 }
 
-void TNMUDP::Deliver(qint64 count, const QHostAddress& from, quint16 port) {
-  lastCount_ = int(count);
-  Q_EMIT OnDataReceived(int(count), DottedText(from.toIPv4Address()), port);
+void TNMUDP::Deliver(int count, quint32 from, quint16 port) {
+  lastCount_ = count;
+  QPointer<TNMUDP> self(this);
+  DataArrived(count);
+  if (self && isSignalConnected(QMetaMethod::fromSignal(&TNMUDP::OnDataReceived)))
+    Q_EMIT OnDataReceived(count, DottedText(from), port);
 }
 
 int TNMUDP::ReadBuffer(QByteArray& buffer) const {
@@ -262,25 +212,22 @@ void TNMUDP::Status(const QString& text, int level) {
 
 void TNMUDP::Fail(const QString& text) { throw UDPSockError(text); }
 
-TkorvNMUDP::TkorvNMUDP(QObject* parent) : TNMUDP(parent) {
-  connect(this, &TNMUDP::OnDataReceived, this, &TkorvNMUDP::HandleDataReceived);
-}
+TkorvNMUDP::TkorvNMUDP(QObject* parent) : TNMUDP(parent) {}
 
-void TkorvNMUDP::HandleDataReceived(int numberBytes) {
-  if (numberBytes < 0) {
-    Q_EMIT OnSelfDataReceived(QByteArray(), numberBytes);
-    return;
-  }
+void TkorvNMUDP::DataArrived(int numberBytes) {
   QByteArray bytes;
-  ReadBuffer(bytes);
-  const int n = std::min({numberBytes, int(kConversionBuffer), int(bytes.size())});
-  bytes.truncate(n);
-  Q_EMIT OnSelfDataReceived(bytes, n);
+  int n = numberBytes;
+  if (numberBytes >= 0) {
+    ReadBuffer(bytes);
+    n = std::min({numberBytes, int(kConversionBuffer), int(bytes.size())});
+    bytes.truncate(n);
+  }
+  QPointer<TkorvNMUDP> self(this);
+  SelfDataArrived(bytes, n);
+  if (self) Q_EMIT OnSelfDataReceived(bytes, n);
 }
 
-TkorvUDP::TkorvUDP(QObject* parent) : TkorvNMUDP(parent) {
-  connect(this, &TkorvNMUDP::OnSelfDataReceived, this, &TkorvUDP::HandleSelfData);
-}
+TkorvUDP::TkorvUDP(QObject* parent) : TkorvNMUDP(parent) {}
 
 void TkorvUDP::BeginQuery() {
   measurePing_ = true;
@@ -298,7 +245,7 @@ int TkorvUDP::ElapsedPing() const {
   return elapsed <= 0 ? 0 : int(std::min<qint64>(elapsed / 1'000'000, 999'999));
 }
 
-void TkorvUDP::HandleSelfData(const QByteArray& buffer, int length) {
+void TkorvUDP::SelfDataArrived(const QByteArray& buffer, int length) {
   if (measurePing_) {
     measurePing_ = false;
     replyTime_ = LastArrivalTime();

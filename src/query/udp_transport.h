@@ -5,7 +5,8 @@
 //
 // Every socket is connected to its server, so the replies of thousands of outstanding queries
 // arrive each on the socket of its own server, and a port that refuses the query is reported
-// on that socket as a failed receive (a negative byte count).
+// on that socket as a failed receive (a negative byte count). A datagram from any other sender
+// (one that reached a bound socket before its connect) is dropped.
 //
 // A ping is the time from the send to the arrival of the first reply. The arrival time is the
 // kernel's receive stamp of the datagram (SO_TIMESTAMPNS), so a reply that waits in its socket
@@ -19,8 +20,9 @@
 #include <exception>
 
 #include "query/host_lookup.h"
+#include "query/udp_socket.h"
 
-class QUdpSocket;
+class QSocketNotifier;
 
 namespace zorvane {
 
@@ -72,8 +74,8 @@ class TNMUDP : public QObject {
   // Copies the last datagram received; returns its byte count.
   int ReadBuffer(QByteArray& buffer) const;
 
-  bool IsOpen() const { return socket_ != nullptr; }
-  qintptr SocketHandle() const;
+  bool IsOpen() const { return socket_.IsOpen(); }
+  qintptr SocketHandle() const { return socket_.IsOpen() ? socket_.Handle() : 0; }
   void CloseSocket();
 
   QString LastStatus() const { return lastStatus_; }
@@ -83,7 +85,7 @@ class TNMUDP : public QObject {
   // stamp, or the time it was read where the kernel gives none.
   qint64 LastArrivalTime() const { return lastArrivalTime_; }
   // Whether the kernel stamps this socket's datagrams (false also while closed).
-  bool KernelTimestamps() const { return kernelTimestamps_; }
+  bool KernelTimestamps() const { return socket_.Stamped(); }
   // Replaces the resolver used for a RemoteHost that is not a dotted address.
   void SetHostLookup(THostLookup lookup) { lookup_ = std::move(lookup); }
 
@@ -102,11 +104,18 @@ class TNMUDP : public QObject {
   // empty, at most 16 times.
   void OnBufferInvalid(bool& handled, QByteArray& buffer);
 
+ protected:
+  // The layers above take each datagram here, before OnDataReceived goes to the outside
+  // (a signal connection per layer and transport would cost more than the datagram). May
+  // destroy the transport.
+  virtual void DataArrived(int numberBytes) { Q_UNUSED(numberBytes); }
+
  private:
   void OpenSocket(int port);
+  void Watch();
+  void DropNotifier();
   void ReadPending();
-  void RearmNotifier();
-  void Deliver(qint64 count, const QHostAddress& from, quint16 port);
+  void Deliver(int count, quint32 from, quint16 port);
   quint32 ResolveRemote();
   bool LookupOnce(QHostAddress& address);
   void Status(const QString& text, int level);
@@ -116,17 +125,20 @@ class TNMUDP : public QObject {
   int remotePort_ = 0;
   int localPort_ = 0;
   int reportLevel_ = 1;
-  std::unique_ptr<QUdpSocket> socket_;
+  TUdpSocket socket_;
+  // Watches the socket once it is connected; owned, but handed to the event loop for deletion
+  // when it goes while its own signal runs.
+  QSocketNotifier* notifier_ = nullptr;
+  int reading_ = 0;  // ReadPending calls running
   quint32 connectedAddress_ = 0;
   int connectedPort_ = 0;
   quint32 resolvedAddress_ = 0;
-  QByteArray lastDatagram_;
+  QByteArray lastDatagram_;  // only while it is being delivered
   int lastCount_ = 0;
   QString lastStatus_;
   THostLookup lookup_;
   qint64 lastSendTime_ = 0;
   qint64 lastArrivalTime_ = 0;
-  bool kernelTimestamps_ = false;
 };
 
 class TkorvNMUDP : public TNMUDP {
@@ -141,8 +153,13 @@ class TkorvNMUDP : public TNMUDP {
   // buffer and a negative count.
   void OnSelfDataReceived(const QByteArray& buffer, int length);
 
- private:
-  void HandleDataReceived(int numberBytes);
+ protected:
+  void DataArrived(int numberBytes) override;
+  // As DataArrived, one layer up: before OnSelfDataReceived goes out. May destroy the transport.
+  virtual void SelfDataArrived(const QByteArray& buffer, int length) {
+    Q_UNUSED(buffer);
+    Q_UNUSED(length);
+  }
 };
 
 class TkorvUDP : public TkorvNMUDP {
@@ -174,8 +191,10 @@ class TkorvUDP : public TkorvNMUDP {
  Q_SIGNALS:
   void OnReply(zorvane::TkorvUDP* sender, const QByteArray& buffer, int length);
 
+ protected:
+  void SelfDataArrived(const QByteArray& buffer, int length) override;
+
  private:
-  void HandleSelfData(const QByteArray& buffer, int length);
 
   QString serverName_;
   int replyInProgress_ = 0;

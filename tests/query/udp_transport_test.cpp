@@ -9,6 +9,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QUdpSocket>
+#include <memory>
 
 #include "support/fake_server.h"
 
@@ -44,8 +45,16 @@ TEST(UdpTransportTest, DatagramsArriveWhole_NULsIncluded_AndLongOnesCutAt2048) {
   TkorvUDP udp;
   Replies replies;
   replies.Watch(udp);
+  QSignalSpy raw(&udp, &TNMUDP::OnDataReceived);
+  QSignalSpy self(&udp, &TkorvNMUDP::OnSelfDataReceived);
   Pointed(udp, server.Port())->SendBytes("\\status\\");
   ASSERT_TRUE(replies.WaitFor(2));
+  // Every layer's signal carries the datagram, the bottom one with its sender.
+  ASSERT_EQ(raw.count(), 2);
+  EXPECT_EQ(raw[0], (QVariantList{6, QStringLiteral("127.0.0.1"), server.Port()}));
+  EXPECT_EQ(raw[1][0], 2048);
+  ASSERT_EQ(self.count(), 2);
+  EXPECT_EQ(self[0], (QVariantList{withNuls, 6}));
   EXPECT_EQ(replies.buffers[0], withNuls);
   EXPECT_EQ(replies.lengths[0], 6);
   EXPECT_EQ(replies.lengths[1], 2048);
@@ -201,6 +210,61 @@ TEST(UdpTransportTest, ClosedSocketReopensOnSend) {
   EXPECT_EQ(udp.SocketHandle(), 0);
   Pointed(udp, server.Port())->SendBytes("q");
   EXPECT_TRUE(replies.WaitFor(1));
+}
+
+// A datagram that reached the bound socket before its query went out is not the server's.
+TEST(UdpTransportTest, DatagramsFromOtherSendersAreIgnored) {
+  FakeServer server([](const QByteArray&) { return QList<QByteArray>{"real"}; });
+  TkorvUDP udp;
+  const int port = testing::ClosedPort();
+  udp.SetLocalPort(port);
+  QUdpSocket stranger;
+  ASSERT_TRUE(stranger.bind(QHostAddress::LocalHost, 0));
+  stranger.writeDatagram("spoofed", QHostAddress::LocalHost, quint16(port));
+  QThread::msleep(20);
+  Replies replies;
+  replies.Watch(udp);
+  Pointed(udp, server.Port())->SendBytes("q");
+  ASSERT_TRUE(replies.WaitFor(1));
+  QTest::qWait(20);
+  EXPECT_EQ(replies.buffers, QList<QByteArray>{"real"});
+}
+
+// A reply handler may close the socket or destroy the transport while datagrams still wait.
+TEST(UdpTransportTest, HandlersMayCloseOrDestroyTheTransportMidRead) {
+  FakeServer server([](const QByteArray&) { return QList<QByteArray>{"1", "2", "3"}; });
+  for (const bool destroy : {false, true}) {
+    SCOPED_TRACE(destroy);
+    auto udp = std::make_unique<TkorvUDP>();
+    int seen = 0;
+    QObject::connect(udp.get(), &TkorvUDP::OnReply, [&](TkorvUDP* sender, const QByteArray&, int) {
+      ++seen;
+      if (destroy)
+        udp.reset();
+      else
+        sender->CloseSocket();
+    });
+    Pointed(*udp, server.Port())->SendBytes("q");
+    QThread::msleep(20);  // all three wait in the socket
+    for (int waited = 0; seen == 0 && waited < 2000; waited += 5) QTest::qWait(5);
+    QTest::qWait(20);
+    EXPECT_EQ(seen, 1);
+    if (!destroy) {
+      EXPECT_FALSE(udp->IsOpen());
+    }
+  }
+}
+
+// Replies queued together are all delivered, in order, by one wake-up.
+TEST(UdpTransportTest, QueuedRepliesAreAllDeliveredInOrder) {
+  FakeServer server([](const QByteArray&) { return QList<QByteArray>{"a", "b", "c", "d"}; });
+  TkorvUDP udp;
+  Replies replies;
+  replies.Watch(udp);
+  Pointed(udp, server.Port())->SendBytes("q");
+  ASSERT_TRUE(replies.WaitFor(4));
+  EXPECT_EQ(replies.buffers, (QList<QByteArray>{"a", "b", "c", "d"}));
+  EXPECT_EQ(replies.lengths, (QList<int>{1, 1, 1, 1}));
 }
 
 }  // namespace

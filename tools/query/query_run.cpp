@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "tools/query/query_run.h"
 
+#include <QScopeGuard>
 #include <cstdio>
 
 #include "query/ping.h"
@@ -17,11 +18,13 @@ TQueryRun::TQueryRun(TServerStash& stash, int waitMs) : stash_(stash) {
   QObject::connect(&stash_, &TServerStash::OnServerUpdated, &loop_, [this](const QString& key) {
     Update(stash_.IndexOf(key));
   });
-  QObject::connect(&stash_, &TServerStash::OnLog, &loop_,
-                   [this](int, const QString& text) { lastLog_ = text; });
 }
 
 void TQueryRun::Add(const std::vector<TQueryTarget>& targets) {
+  // Listened to only here: with a listener the stash logs every datagram as text.
+  const QMetaObject::Connection logging = QObject::connect(
+      &stash_, &TServerStash::OnLog, &loop_, [this](int, const QString& text) { lastLog_ = text; });
+  const auto unhook = qScopeGuard([&] { QObject::disconnect(logging); });
   for (const TQueryTarget& target : targets) {
     const QString port = QString::number(target.Port);
     lastLog_.clear();

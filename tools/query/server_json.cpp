@@ -13,7 +13,15 @@ class TJsonObject {
   explicit TJsonObject(QByteArray& out) : out_(out) { out_.append('{'); }
   ~TJsonObject() { out_.append('}'); }
 
-  void Text(const char* name, QStringView value) { Name(name).append(JsonString(value)); }
+  void Text(const char* name, QStringView value) { AppendJsonString(Name(name), value); }
+  // A record text, read in place when it is stored as Latin-1 (nearly always).
+  void Text(const char* name, const TServer& server, TServerText field) {
+    const QByteArrayView latin1 = server.TextLatin1(field);
+    if (!latin1.isEmpty() || server.TextEmpty(field))
+      AppendJsonLatin1(Name(name), latin1);
+    else
+      Text(name, server.Text(field));
+  }
   void Number(const char* name, qint64 value) { Name(name).append(QByteArray::number(value)); }
   void Flag(const char* name, bool value) { Name(name).append(value ? "true" : "false"); }
   QByteArray& Name(const char* name) {
@@ -63,25 +71,56 @@ void AppendSettings(QByteArray& out, const TServer& server) {
 
 // Every control character (C0, DEL and C1, a colour code's escape included) is written as
 // \u00XX, so no output can move a terminal's cursor or break a line.
-QByteArray JsonString(QStringView text) {
+void AppendJsonString(QByteArray& out, QStringView text) {
   static constexpr char kHex[] = "0123456789abcdef";
-  QString escaped;
-  escaped.reserve(text.size() + 2);
-  escaped.append(u'"');
-  for (QChar c : text) {
-    const char16_t u = c.unicode();
+  out.reserve(out.size() + text.size() + 2);
+  out.append('"');
+  const QChar* const end = text.end();
+  for (const QChar* p = text.begin(); p != end; ++p) {
+    const char16_t u = p->unicode();
     if (u == u'"' || u == u'\\') {
-      escaped.append(u'\\').append(c);
+      out.append('\\').append(char(u));
     } else if (u < 0x20 || (u >= 0x7F && u <= 0x9F)) {
-      escaped.append(QLatin1StringView("\\u00"))
-          .append(QLatin1Char(kHex[u >> 4]))
-          .append(QLatin1Char(kHex[u & 0xF]));
+      const char escape[] = {'\\', 'u', '0', '0', kHex[u >> 4], kHex[u & 0xF]};
+      out.append(escape, sizeof escape);
+    } else if (u < 0x80) {
+      out.append(char(u));
     } else {
-      escaped.append(c);
+      // The rest of the text as UTF-8, escaping on the way.
+      const QChar* run = p;
+      while (p != end && p->unicode() >= 0xA0) ++p;
+      out.append(QStringView(run, p).toUtf8());
+      --p;
     }
   }
-  escaped.append(u'"');
-  return escaped.toUtf8();
+  out.append('"');
+}
+
+void AppendJsonLatin1(QByteArray& out, QByteArrayView latin1) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  out.reserve(out.size() + latin1.size() + 2);
+  out.append('"');
+  for (const char c : latin1) {
+    const uchar u = uchar(c);
+    if (u == '"' || u == '\\') {
+      out.append('\\').append(c);
+    } else if (u < 0x20 || (u >= 0x7F && u <= 0x9F)) {
+      const char escape[] = {'\\', 'u', '0', '0', kHex[u >> 4], kHex[u & 0xF]};
+      out.append(escape, sizeof escape);
+    } else if (u < 0x80) {
+      out.append(c);
+    } else {
+      const char utf8[] = {char(0xC0 | (u >> 6)), char(0x80 | (u & 0x3F))};
+      out.append(utf8, sizeof utf8);
+    }
+  }
+  out.append('"');
+}
+
+QByteArray JsonString(QStringView text) {
+  QByteArray out;
+  AppendJsonString(out, text);
+  return out;
 }
 
 QByteArray ServerJson(const QString& key, const TServer& server) {
@@ -91,15 +130,15 @@ QByteArray ServerJson(const QString& key, const TServer& server) {
   {
     TJsonObject o(out);
     o.Text("Key", key);
-    o.Text("Game", server.Game());
+    o.Text("Game", server, F::Game);
     o.Number("QueryVersion", server.QueryVersion);
     o.Number("ReResolvePending", server.ReResolvePending);
     o.Flag("RetriedOnce", server.RetriedOnce);
-    o.Text("IP", server.IP());
-    o.Text("DNSName", server.DNSName());
+    o.Text("IP", server, F::IP);
+    o.Text("DNSName", server, F::DNSName);
     o.Number("Port", server.Port);
-    o.Text("AutoUpdateDescription", server.AutoUpdateDescription());
-    o.Text("Ping", server.Ping());
+    o.Text("AutoUpdateDescription", server, F::AutoUpdateDescription);
+    o.Text("Ping", server, F::Ping);
     o.Number("ReplyMark", server.ReplyMark);
     o.Flag("CameOnline", server.CameOnline);
     o.Flag("Online", server.Online);
@@ -108,10 +147,10 @@ QByteArray ServerJson(const QString& key, const TServer& server) {
     o.Flag("Favorite", server.Favorite);
     o.Flag("ReplyComplete", server.ReplyComplete);
     o.Number("RepliesSeen", server.RepliesSeen);
-    o.Text("GameTypeName", server.GameTypeName());
-    o.Text("Description", server.Description());
+    o.Text("GameTypeName", server, F::GameTypeName);
+    o.Text("Description", server, F::Description);
     o.Text("PlainDescription", PlainName(server.Description()));
-#define ZORVANE_JSON_TEXT(name) o.Text(ServerTextName(F::name), server.Text(F::name));
+#define ZORVANE_JSON_TEXT(name) o.Text(ServerTextName(F::name), server, F::name);
     ZORVANE_STATUS_TEXTS(ZORVANE_JSON_TEXT)
     ZORVANE_RULE_TEXTS(ZORVANE_JSON_TEXT)
 #undef ZORVANE_JSON_TEXT

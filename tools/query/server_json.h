@@ -3,6 +3,7 @@
 // One line of JSON per server record, keys in record order (QJsonObject would sort them).
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
@@ -12,6 +13,9 @@ class TServer;
 
 // A JSON string literal, quotes included, UTF-8.
 QByteArray JsonString(QStringView text);
+// The same, appended to out; the second from Latin-1 bytes.
+void AppendJsonString(QByteArray& out, QStringView text);
+void AppendJsonLatin1(QByteArray& out, QByteArrayView latin1);
 
 // {"Key": ..., every record field ..., "Players": [...], "Settings": [...]} without a newline.
 QByteArray ServerJson(const QString& key, const TServer& server);

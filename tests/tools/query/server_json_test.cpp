@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -56,9 +58,18 @@ TEST(toolsJsonString, EscapesQuotesBackslashesAndEveryControlCharacter) {
       {QString(QChar(0x1B)) + QChar(0xFF) + QChar(0x0A) + QChar(0x01) + "Red",
        "\"\\u001b\xC3\xBF\\u000a\\u0001Red\""},
       {QString::fromUtf8("Zo\xC3\xAB \xF0\x9F\x9A\x80"), "\"Zo\xC3\xAB \xF0\x9F\x9A\x80\""},
+      // Runs above 0x9F end at a quote, a C1 control or a plain character.
+      {QString(QChar(0xE9)) + "\"" + QChar(0xE9) + QChar(0x85) + QChar(0xFF) + "x",
+       "\"\xC3\xA9\\\"\xC3\xA9\\u0085\xC3\xBFx\""},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(JsonString(c.in), c.out) << qPrintable(c.in);
+    // Texts stored as Latin-1 bytes are written alike.
+    if (std::all_of(c.in.begin(), c.in.end(), [](QChar ch) { return ch.unicode() <= 0xFF; })) {
+      QByteArray latin1;
+      AppendJsonLatin1(latin1, c.in.toLatin1());
+      EXPECT_EQ(latin1, c.out) << qPrintable(c.in);
+    }
     // Whatever is written reads back as the same text.
     const auto doc = QJsonDocument::fromJson("[" + JsonString(c.in) + "]");
     EXPECT_EQ(doc.array().at(0).toString(), c.in);
