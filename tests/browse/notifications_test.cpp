@@ -73,12 +73,6 @@ TEST_F(SoundFilesTest, NoSoundAndMissingFilesPlayNothing) {
   EXPECT_EQ(player.played, QStringList{"ready.wav"});
 }
 
-TEST(SoundFoldersTest, InstalledFoldersAreBesideTheBinaryAndInShare) {
-  EXPECT_EQ(InstalledDataFolders("/opt/z/bin"),
-            (QStringList{"/opt/z/bin", "/opt/z/share/zorvane"}));
-  EXPECT_TRUE(InstalledDataFolders("").isEmpty());
-}
-
 // ---- Timers
 
 class ServerNotifierTest : public ::testing::Test {
@@ -110,18 +104,6 @@ class ServerNotifierTest : public ::testing::Test {
   TServerNotifier notifier{settings, player, {dir.path()}};
   TServer server;
 };
-
-TEST_F(ServerNotifierTest, TimersAreOneShotWithTheirIntervals) {
-  TServerNotifier fresh(settings, player, {});
-  EXPECT_EQ(fresh.ServerOnlineTimer().interval(), 2000);
-  EXPECT_EQ(fresh.ServerPopulatedTimer().interval(), 2000);
-  EXPECT_EQ(fresh.PlayerOnlineTimer().interval(), 750);
-  for (QTimer* timer : {&fresh.ServerOnlineTimer(), &fresh.ServerPopulatedTimer(),
-                        &fresh.PlayerOnlineTimer()}) {
-    EXPECT_TRUE(timer->isSingleShot());
-    EXPECT_FALSE(timer->isActive());
-  }
-}
 
 TEST_F(ServerNotifierTest, TwoQuickComingOnlineRepliesGiveOneSoundAfterTheSecond) {
   Reply(true, false);
