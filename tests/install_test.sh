@@ -18,7 +18,9 @@ done
 desktop=$prefix/share/applications/$id.desktop
 metainfo=$prefix/share/metainfo/$id.metainfo.xml
 icon=$prefix/share/icons/hicolor/scalable/apps/$id.svg
-for f in "$desktop" "$metainfo" "$icon"; do [ -s "$f" ] || fail "$f is missing"; done
+for f in "$desktop" "$metainfo" "$icon" "$prefix"/share/zorvane/{server,ready,player}.wav; do
+  [ -s "$f" ] || fail "$f is missing"
+done
 
 # Hints are advice; errors and warnings fail.
 out=$(desktop-file-validate "$desktop") || fail "desktop-file-validate: $out"

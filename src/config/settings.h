@@ -76,6 +76,7 @@ struct TSettings {
   bool startInTray;
   std::vector<TINIInfo> ut99Keys;  // sorted by section and key, ignoring case
   QString masterServer;            // "HOST" or "HOST:PORT"
+  QString versionHost;             // "HOST" or "HOST:PORT"; empty: no version check
   int ut99iniWidth;
   int ut99iniHeight;
   // Filters by game-type name (lower-cased); the favourites' set is saved as "filterInfo".

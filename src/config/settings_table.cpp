@@ -98,6 +98,8 @@ constexpr TSettingEntry kTable[] = {
     Ranged("ut99iniHeight", &S::ut99iniHeight, 585, 50, 1600),
     // GameSpy's own masters closed; the community masters speak the same protocol.
     Trimmed("masterServer", &S::masterServer, "master.333networks.com"),
+    // Where the version check asks; the program has no web host of its own yet.
+    Text("versionHost", &S::versionHost, ""),
 };
 
 const QString kSettings = QString::fromLatin1(kSettingsSection);

@@ -305,6 +305,7 @@ TEST(SettingsTest, SaveThenLoadReproducesEveryValue) {
   s.fontSize = 10;
   AddUt99Key(s.ut99Keys, {"Zeta.Section", "Key", "a comment"});
   s.masterServer = "127.0.0.1:28901";
+  s.versionHost = "127.0.0.1:8080";
   s.ut99iniWidth = 700;
   s.ut99iniHeight = 500;
   s.FiltersOf("Favorite").used = {true, false, true};
@@ -336,7 +337,7 @@ TEST(SettingsTest, SaveThenLoadReproducesEveryValue) {
                                       SAME(syncFaves) SAME(autoCheckNewVersion) SAME(queryPower)
                                           SAME(showToolbar) SAME(iconGroup) SAME(startInTray)
                                               SAME(fontName) SAME(fontSize) SAME(ut99iniWidth) SAME(
-                                                  ut99iniHeight) SAME(masterServer)
+                                                  ut99iniHeight) SAME(masterServer) SAME(versionHost)
 #undef SAME
                                                   ASSERT_EQ(r.ut99Keys.size(), s.ut99Keys.size());
   EXPECT_EQ(r.ut99Keys.back().Comment, "a comment");
@@ -366,7 +367,7 @@ TEST(SettingsTest, NewFileHoldsTheDefaultsInItsOwnOrder) {
             "monitorGridSortCol=-2\nmonitorGridSortColDirection=up\n"
             "mapGridSortCol=-2\nmapGridSortColDirection=up\n"
             "filterLocation=right\nqueryPower=3\niconGroup=1\nut99iniWidth=650\n"
-            "ut99iniHeight=585\nmasterServer=master.333networks.com\n");
+            "ut99iniHeight=585\nmasterServer=master.333networks.com\nversionHost=\n");
   // The other sections follow in their own order.
   QList<QByteArray> sections;
   for (const QByteArray& line : saved.split('\n'))

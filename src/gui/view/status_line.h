@@ -35,6 +35,7 @@ class TStatusLine : public QWidget {
   void SetPanel1(const QString& text, bool highlight);
 
   bool Panel0Highlighted() const { return panels_[0].highlight; }
+  bool Panel1Highlighted() const { return panels_.size() > 1 && panels_[1].highlight; }
   QColor LastPanel0Colour() const { return lastColour_; }
   QTimer& FlashTimer() { return flash_; }
 

@@ -11,7 +11,11 @@
 
 #include "browse/map_monitor.h"
 #include "browse/player_monitor.h"
+#include "browse/server_notifier.h"
 #include "browse/server_rows.h"
+#include "browse/sound_files.h"
+#include "browse/tray_state.h"
+#include "browse/version_check.h"
 #include "gui/dialogs/filters_dialog.h"
 #include "gui/grid/string_grid.h"
 #include "gui/view/filter_panel.h"
@@ -94,9 +98,11 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
   setCentralWidget(pages_);
   CreateViews();
   CreateMonitors();
+  CreateNotifications(options);
   CreateMenus();
   CreateMonitorMenus();
   CreateStopControls();
+  CreateDebugMenu();
   ApplySettings();
   LoadWatchedLists();
   ImportFavoritesAtStart();
@@ -116,6 +122,7 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
     });
     tray_->show();
   }
+  UpdateTray(QString::fromLatin1(kTraySetupKey));
   connect(pages_, &QTabWidget::currentChanged, this, &TfrmZorvane::PageChanged);
   PageChanged(pages_->currentIndex());
   SetStatus(1 | 2, 1, false, false, QString::fromLatin1(kVersionText));
@@ -166,6 +173,11 @@ TkorvUTServerView* TfrmZorvane::CreateView(const TGameType& type) {
   connect(view, &TkorvUTServerView::OnActivityLog, this,
           [this](const QString& text) { Log(text); });
   connect(view, &TkorvUTServerView::OnJoinServer, this, &TfrmZorvane::JoinServer);
+  // Only the current view's selection is shown in the tray.
+  connect(view, &TkorvUTServerView::OnChangeApplicationIcon, this,
+          [this](TkorvUTServerView* sender, const QString& key) {
+            if (sender == currentView_) UpdateTray(key);
+          });
   if (playerMonitor_) ConnectViewToMonitors(view);  // views made after start
   ConnectFavoriteCommands(view);
   return view;
@@ -268,6 +280,7 @@ void TfrmZorvane::CreateMenus() {
     }
   });
   CreateToolsMenuItems(tools);
+  CreateNotifyMenuItems(tools);
 
   serverMenu_ = menuBar()->addMenu(QStringLiteral("&Server"));
   serverMenu_->setObjectName(QStringLiteral("miServer"));
@@ -360,7 +373,10 @@ void TfrmZorvane::ServerMenuOpening() {
 }
 
 void TfrmZorvane::PageChanged(int index) {
-  if (auto* view = qobject_cast<TkorvUTServerView*>(pages_->widget(index))) currentView_ = view;
+  if (auto* view = qobject_cast<TkorvUTServerView*>(pages_->widget(index))) {
+    currentView_ = view;
+    UpdateTray(view->SelectedServerKey());
+  }
   BindToView(currentView_);
 }
 
@@ -496,6 +512,7 @@ void TfrmZorvane::FirstShow() {
         false);
   }
   if (closed_) return;  // closed while a notice was open: nothing more to start
+  if (s.autoCheckNewVersion) StartVersionCheck();
   StartupQuery();
 }
 
@@ -525,6 +542,7 @@ void TfrmZorvane::closeEvent(QCloseEvent* event) {
       view->RefreshCycle().StopAllTimers();
       view->StatusLine()->FlashTimer().stop();
     }
+    StopNotifications();
     if (tray_) tray_->hide();
     startedUp_ = false;  // saved once
   }
@@ -579,6 +597,7 @@ void TfrmZorvane::DebugLine(const QString& text) {
 
 void TfrmZorvane::SetDebug(bool on) {
   debug_ = on;
+  if (debugMenu_) debugMenu_->menuAction()->setVisible(on);
   for (const auto& [name, view] : views_) view->SetDebugging(on);
   Log(on ? QStringLiteral("Debugging on") : QStringLiteral("Debugging off"));
 }
@@ -617,6 +636,7 @@ void TfrmZorvane::ServerUpdated(const QString& key) {
     target = other;
   if (target) target->ServerUpdated(index);
   if (server.Favorite) FavoritesView()->ServerUpdated(index);
+  NotifyServerReply(key);
 }
 
 void TfrmZorvane::StartMassRefresh(const QString& variant) {

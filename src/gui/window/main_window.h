@@ -30,6 +30,9 @@ class QToolBar;
 namespace zorvane {
 
 class TfrmNote;
+class TServerNotifier;
+class TSoundPlayer;
+class TVersionCheck;
 class TMapMonitor;
 class TPlayerMonitor;
 class TGameFavoritesFile;
@@ -41,6 +44,10 @@ struct TStartOptions {
   TWineRegistry* registry = nullptr;  // installed-game detection (none: nothing detected)
   TWindowDialogs* dialogs = nullptr;  // none: the real message boxes
   TGameLauncher* launcher = nullptr;  // none: games are started for real
+  TSoundPlayer* sounds = nullptr;     // none: sounds are played for real
+  // Where sounds are looked up after the start directory; none given: beside the program and
+  // in its installed data folder.
+  QStringList soundDataFolders;
 };
 
 class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
@@ -92,6 +99,20 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   void PingAllServerLists();
   void ShowFromTray();
 
+  // ---- Notifications and the version check (main_window_notify.cpp)
+  // Asks the "versionHost" setting's host for the newest version (nothing without a host).
+  void StartVersionCheck();
+  void CloseVersionCheck();
+  // The application and tray icons and the tip for the server under key ("setup": none).
+  // Nothing during a mass refresh.
+  void UpdateTray(const QString& key);
+  int TrayImage() const { return trayImage_; }
+  QString TrayTip() const { return trayTip_; }
+  // A new icon group (the Application Icon dialog's OK).
+  void ApplyIconGroup(int group);
+  TServerNotifier& Notifier() { return *notifier_; }
+  TVersionCheck& VersionCheck() { return *versionCheck_; }
+
   // ---- Favourites (main_window_favorites.cpp)
   // A new favourite (added, or a listed server marked): its row in the favourites view and,
   // with favourites kept in sync, its entry in its game's file.
@@ -123,6 +144,8 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   // The mass refresh's progress bar and its Stop command (tool bar, Esc).
   void CreateStopControls();
   void ShowStopControls(bool on);
+  void StopNotificationTimers() override;
+  void MassRefreshFinished() override;
 
   void CreateMenus();
   void CreateViews();
@@ -141,6 +164,15 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   void KeepViewsInStep(TkorvUTServerView* view);
   void SetDebug(bool on);
   void StartupQuery();
+
+  // The sounds, the icons and the version check (main_window_notify.cpp).
+  void CreateNotifications(const TStartOptions& options);
+  void CreateNotifyMenuItems(QMenu* tools);
+  void CreateDebugMenu();
+  void NotifyServerReply(const QString& key);
+  void EditSounds();
+  void EditIconGroup();
+  void StopNotifications();
 
   // The favourites commands (main_window_favorites.cpp).
   void ConnectFavoriteCommands(TkorvUTServerView* view);
@@ -244,6 +276,15 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   QMenu* popMapMonitor_ = nullptr;
   TFindSearch findPlayer_{TFindKind::Player};
   TFindSearch findServer_{TFindKind::Server};
+
+  // Sounds, tray icon and version check.
+  std::unique_ptr<TSoundPlayer> ownSounds_;
+  TSoundPlayer* sounds_ = nullptr;
+  std::unique_ptr<TServerNotifier> notifier_;
+  std::unique_ptr<TVersionCheck> versionCheck_;
+  QMenu* debugMenu_ = nullptr;
+  int trayImage_ = 0;
+  QString trayTip_;
 
   // Joining.
   std::unique_ptr<TGameLauncher> ownLauncher_;

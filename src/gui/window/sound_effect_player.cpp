@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "gui/window/sound_effect_player.h"
+
+#include <QSoundEffect>
+#include <QUrl>
+
+namespace zorvane {
+
+TSoundEffectPlayer::TSoundEffectPlayer(std::function<void(const QString&)> log, QObject* parent)
+    : QObject(parent), log_(std::move(log)) {}
+
+void TSoundEffectPlayer::PlayFile(const QString& path) {
+  auto* effect = new QSoundEffect(this);
+  // Whether it has started: a stop before that is no end of the sound.
+  auto started = std::make_shared<bool>(false);
+  connect(effect, &QSoundEffect::statusChanged, this, [this, effect, path] {
+    if (effect->status() == QSoundEffect::Error) Finish(effect, path, false);
+  });
+  connect(effect, &QSoundEffect::playingChanged, this, [this, effect, path, started] {
+    if (effect->isPlaying())
+      *started = true;
+    else if (*started)
+      Finish(effect, path, true);
+  });
+  effect->setSource(QUrl::fromLocalFile(path));
+  effect->play();  // starts once loaded
+}
+
+void TSoundEffectPlayer::Finish(QSoundEffect* effect, const QString& path, bool played) {
+  effect->disconnect(this);
+  effect->deleteLater();
+  if (!played && log_) log_(QStringLiteral("Could not play sound file: ") + path);
+  Q_EMIT OnPlayed(path, played);
+}
+
+}  // namespace zorvane
