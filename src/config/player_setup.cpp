@@ -11,7 +11,9 @@ namespace zorvane {
 
 namespace {
 
-QString L1(const char* text) { return QString::fromLatin1(text); }
+QString L1(const char* text) {
+  return QString::fromLatin1(text);
+}
 
 bool SameText(const QString& a, const char* b) {
   return a.compare(QLatin1StringView(b), Qt::CaseInsensitive) == 0;
@@ -34,7 +36,9 @@ const TGameInfo* UserPathsOf(const TGameTables& tables, const QString& game) {
 
 }  // namespace
 
-bool IsUTGame(const TGame& game) { return SameText(game.Value.Value, "UT"); }
+bool IsUTGame(const TGame& game) {
+  return SameText(game.Value.Value, "UT");
+}
 
 QStringList TeamChoices(bool utGame) {
   QStringList teams{QString(), QStringLiteral("red"), QStringLiteral("blue")};
@@ -52,9 +56,8 @@ TPlayerValues ReadPlayerValues(const TIniDocument& ini, bool utGame) {
   values.team =
       TeamColourName(ini.ReadString(L1(kPlayerSection), L1(kPlayerTeamKey), L1(kTeamDefault)));
   if (utGame) {
-    values.spectator =
-        SameText(ini.ReadString(L1(kPlayerSection), L1(kPlayerClassKey), QString()),
-                 kSpectatorClass);
+    values.spectator = SameText(ini.ReadString(L1(kPlayerSection), L1(kPlayerClassKey), QString()),
+                                kSpectatorClass);
     values.autoSwitch = !SameText(
         ini.ReadString(L1(kPawnSection), L1(kNeverAutoSwitchKey), L1(kNeverAutoSwitchDefault)),
         "True");

@@ -111,7 +111,9 @@ void TfrmPlayerSetup::SelectGame(const QString& game) {
   ShowGame(cboGame_->Text());
 }
 
-QString TfrmPlayerSetup::SelectedGame() const { return cboGame_->Text(); }
+QString TfrmPlayerSetup::SelectedGame() const {
+  return cboGame_->Text();
+}
 
 bool TfrmPlayerSetup::ShownIsUT() const {
   const TGame* game = tables_.FindGame(shown_);

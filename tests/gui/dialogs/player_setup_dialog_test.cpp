@@ -112,21 +112,21 @@ TEST_F(PlayerSetupDialogTest, ADefaultThatIsNoGameSelectsNothingUntilOneIsPicked
   EXPECT_EQ(Read(utPath), kUT99UserIni);
 }
 
-TEST_F(PlayerSetupDialogTest, ALongNameIsCutToTwentyAndTheEditShowsIt) {
-  auto dialog = Open();
-  TypeName(*dialog, "ABCDEFGHIJKLMNOPQRSTUVWXY");
-  QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
-  EXPECT_EQ(dialog->result(), QDialog::Accepted);
-  EXPECT_EQ(dialog->NameEdit()->Text(), "ABCDEFGHIJKLMNOPQRST");
-  EXPECT_EQ(Read(utPath), Swapped(kUT99UserIni, "Name=Gorge\r\n", "Name=ABCDEFGHIJKLMNOPQRST\r\n"));
-  EXPECT_EQ(Read(ut2004Path), kUT2004UserIni);  // never shown, never written
-}
-
-TEST_F(PlayerSetupDialogTest, AnEmptyNameIsWrittenAsPlayer1) {
-  auto dialog = Open();
-  TypeName(*dialog, "");
-  QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
-  EXPECT_EQ(Read(utPath), Swapped(kUT99UserIni, "Name=Gorge\r\n", "Name=Player1\r\n"));
+TEST_F(PlayerSetupDialogTest, NamesAreWrittenCutToTwentyOrAsPlayer1AndTheEditShowsIt) {
+  const std::pair<QString, QByteArray> cases[] = {
+      {"ABCDEFGHIJKLMNOPQRSTUVWXY", "ABCDEFGHIJKLMNOPQRST"},
+      {"", "Player1"},
+  };
+  for (const auto& [typed, written] : cases) {
+    testing::Write(utPath, kUT99UserIni);
+    auto dialog = Open();
+    TypeName(*dialog, typed);
+    QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(dialog->NameEdit()->Text(), written);
+    EXPECT_EQ(Read(utPath), Swapped(kUT99UserIni, "Name=Gorge\r\n", "Name=" + written + "\r\n"));
+    EXPECT_EQ(Read(ut2004Path), kUT2004UserIni);  // never shown, never written
+  }
 }
 
 TEST_F(PlayerSetupDialogTest, ATeamBeyondTheColoursShowsEmptyAndIsWrittenAs255) {
@@ -145,8 +145,8 @@ TEST_F(PlayerSetupDialogTest, UTBoxesWriteTheSpectatorClassAndTheSwitchKey) {
   dialog->AutoSwitchBox()->setChecked(false);
   dialog->TeamBox()->SetText("gold");
   QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
-  QByteArray expected = Swapped(kUT99UserIni, "OverrideClass=\r\n",
-                                "OverrideClass=Botpack.CHSpectator\r\n");
+  QByteArray expected =
+      Swapped(kUT99UserIni, "OverrideClass=\r\n", "OverrideClass=Botpack.CHSpectator\r\n");
   expected = Swapped(expected, "bNeverAutoSwitch=False\r\n", "bNeverAutoSwitch=True\r\n");
   expected = Swapped(expected, "team=1\r\n", "team=3\r\n");
   EXPECT_EQ(Read(utPath), expected);

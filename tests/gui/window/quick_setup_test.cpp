@@ -32,7 +32,8 @@ const QByteArray kUTMainIni =
     "[URL]\r\nProtocol=unreal\r\n\r\n"
     "[Engine.GameReplicationInfo]\r\nServerName=Another UT Server\r\nShortName=UT Server\r\n"
     "AdminName=\r\nMOTDLine1=\r\n\r\n"
-    "; keep this\r\n[Engine.Player]\r\nConfiguredInternetSpeed=2600\r\nConfiguredLanSpeed=20000\r\n";
+    "; keep "
+    "this\r\n[Engine.Player]\r\nConfiguredInternetSpeed=2600\r\nConfiguredLanSpeed=20000\r\n";
 
 QPushButton* Button(QWidget* dialog, const QString& text) {
   for (QPushButton* button : dialog->findChildren<QPushButton*>())
@@ -45,8 +46,8 @@ class QuickSetupFromWindowTest : public ::testing::Test {
   void Start(const QByteArray& extra = {}) {
     ASSERT_TRUE(dir.isValid());
     window = testing::ShownWindow(
-        dir.path(),
-        "[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\nstartupQuery=none\n" + extra, dialogs);
+        dir.path(), "[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\nstartupQuery=none\n" + extra,
+        dialogs);
   }
 
   // Presses a key on the favourites grid with the window active, as the user does.
@@ -140,9 +141,10 @@ TEST_F(QuickSetupFromWindowTest, TheToolBarButtonOpensTheSameDialogAndCancelKeep
 }
 
 TEST_F(QuickSetupFromWindowTest, CtrlUEditsTheListedKeysOfTheMainIniInASizedEditor) {
-  Start("ut99iniWidth=700\nut99iniHeight=500\n"
-        "[ut99ini]\ncount=3\n[0]=Engine.Player|ConfiguredInternetSpeed|Typically 20000\n"
-        "[1]=Engine.GameReplicationInfo|ServerName\n[2]=Engine.GameReplicationInfo|MOTDLine1\n");
+  Start(
+      "ut99iniWidth=700\nut99iniHeight=500\n"
+      "[ut99ini]\ncount=3\n[0]=Engine.Player|ConfiguredInternetSpeed|Typically 20000\n"
+      "[1]=Engine.GameReplicationInfo|ServerName\n[2]=Engine.GameReplicationInfo|MOTDLine1\n");
   const QString path = MainIni();
   bool seen = false;
   WhenModal([&](QWidget* modal) {
