@@ -303,6 +303,7 @@ void TfrmZorvane::CreateMenus() {
       boundItems_.push_back({button, QString::fromLatin1(binding.action), true});
     }
   }
+  CreateQuickSetupItems(tools);
   serverMenu_->addSeparator();
   windowAction(serverMenu_, "actMasterServerQuery", QStringLiteral("Query UT Master Server"),
                Qt::Key_F8, [this] { StartMassRefresh(); })

@@ -33,6 +33,7 @@ class TfrmNote;
 class TServerNotifier;
 class TSoundPlayer;
 class TVersionCheck;
+class TkorvINI;
 class TMapMonitor;
 class TPlayerMonitor;
 class TGameFavoritesFile;
@@ -210,6 +211,11 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   void ShowTab(TkorvUTServerView* view);
   void HideTab(TkorvUTServerView* view);
 
+  // Quick Player Setup and Quick UT 99 Setup (main_window_quick_setup.cpp).
+  void CreateQuickSetupItems(QMenu* tools);
+  void QuickPlayerSetup();
+  void QuickUT99Setup();
+
   // The player and map monitors, find and the buddy list (main_window_monitors.cpp).
   void CreateMonitors();
   void ConnectViewToMonitors(TkorvUTServerView* view);
@@ -233,6 +239,7 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
 
   std::unique_ptr<TWindowDialogs> ownDialogs_;  // before dialogs_, which may refer to it
   TWindowDialogs& dialogs_;
+  TDialogsSink iniUTMessages_{dialogs_, this};
   TConfiguration config_;
   TServerStash stash_;
   std::unique_ptr<TMassRefresh> massRefresh_;
@@ -245,6 +252,8 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   QString startFailureText_;
 
   TfrmNote* log_ = nullptr;
+  // The INI store of UT's main INI file (a child), made on the first Quick UT 99 Setup.
+  TkorvINI* iniUT_ = nullptr;
   QTabWidget* pages_ = nullptr;
   std::map<QString, TkorvUTServerView*> views_;  // lower-cased game type -> view (children)
   QPointer<TkorvUTServerView> currentView_;
