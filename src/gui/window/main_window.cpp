@@ -266,6 +266,7 @@ void TfrmZorvane::CreateMenus() {
       view->LayoutFilters(true);
     }
   });
+  CreateOptionsMenuItems(tools);
   CreateToolsMenuItems(tools);
 
   serverMenu_ = menuBar()->addMenu(QStringLiteral("&Server"));
@@ -289,6 +290,7 @@ void TfrmZorvane::CreateMenus() {
       boundItems_.push_back({button, QString::fromLatin1(binding.action), true});
     }
   }
+  AddOptionsToolButton();
   serverMenu_->addSeparator();
   windowAction(serverMenu_, "actMasterServerQuery", QStringLiteral("Query UT Master Server"),
                Qt::Key_F8, [this] { StartMassRefresh(); })
