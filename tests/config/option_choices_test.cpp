@@ -30,8 +30,6 @@ TEST(OptionChoicesTest, QueryDelayListAndItsTexts) {
   EXPECT_EQ(QueryPowerFromText("95"), 95);
   EXPECT_EQ(QueryPowerFromText(""), std::nullopt);
   EXPECT_EQ(QueryPowerFromText("-5"), std::nullopt);
-  EXPECT_EQ(QueryDelayText(0), "[no delay]");
-  EXPECT_EQ(QueryDelayText(3000), "3000");
 }
 
 TEST(OptionChoicesTest, RefreshRateStepsWrapAndStrayRatesGoToNone) {
@@ -48,19 +46,6 @@ TEST(OptionChoicesTest, RefreshRateStepsWrapAndStrayRatesGoToNone) {
   EXPECT_EQ(texts[4], "1 minute");
   for (int i = 0; i < texts.size(); ++i)
     EXPECT_EQ(RefreshRateFromText(texts[i]), kRefreshRateSteps[i]) << texts[i].toStdString();
-}
-
-TEST(OptionChoicesTest, FormOfTheSettingsLeavesUnknownValuesUnselected) {
-  TSettings s;
-  s.pingWaitTime = 2500;
-  s.refreshRate = 30000;
-  s.queryPower = 0;
-  TOptionsForm form = OptionsFormFrom(s);
-  EXPECT_EQ(form.pingWait, "");
-  EXPECT_EQ(form.refreshRate, "30 seconds");
-  EXPECT_EQ(form.queryDelay, "[no delay]");
-  s.queryPower = 95;
-  EXPECT_EQ(OptionsFormFrom(s).queryDelay, "95");
 }
 
 TEST(OptionChoicesTest, StoringKeepsWhatAnEmptyChoiceCannotSay) {

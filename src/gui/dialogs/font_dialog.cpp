@@ -18,13 +18,13 @@ namespace {
 constexpr int kSampleWidths[TfrmOptionsFont::kSampleColumns] = {300, 50, 50, 100, 100, 0};
 
 TkorvCombobox* List(QWidget* parent, const char* name, const char* caption,
-                    const QStringList& items) {
+                    const QStringList& items, int width, int captionWidth) {
   auto* list = new TkorvCombobox(parent);
   list->setObjectName(QString::fromLatin1(name));
   list->SetStyle(TComboStyle::DropDownList);
   list->SetItems(items);
-  list->SetPanelWidth(260);
-  list->SetCaptionWidth(70);
+  list->SetPanelWidth(width);
+  list->SetCaptionWidth(captionWidth);
   list->SetCaption(QString::fromLatin1(caption));
   return list;
 }
@@ -51,8 +51,8 @@ TfrmOptionsFont::TfrmOptionsFont(QWidget* parent)
   setWindowTitle(QStringLiteral("Font"));
   QStringList sizes;
   for (int size = 6; size <= 12; ++size) sizes << QString::number(size);
-  cboFontName_ = List(this, "cboFontName", "Font Name:", FontNameChoices());
-  cboFontSize_ = List(this, "cboFontSize", "Size:", sizes);
+  cboFontName_ = List(this, "cboFontName", "Font Name:", FontNameChoices(), 260, 70);
+  cboFontSize_ = List(this, "cboFontSize", "Size:", sizes, 100, 35);
   btnPreview_->setObjectName(QStringLiteral("btnPreview"));
   connect(btnPreview_, &QPushButton::clicked, this, &TfrmOptionsFont::Preview);
 

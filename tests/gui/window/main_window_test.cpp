@@ -369,6 +369,9 @@ TEST_F(MainWindowTest, EveryShortcutRunsItsActionExactlyOnce) {
       {Qt::Key_F8, "actMasterServerQuery", kWindow},
       {Qt::Key_F10, "actRefreshAllServerGrids", kWindow},
       {Qt::CTRL | Qt::Key_F11, "actDebug", kWindow},
+      {Qt::Key_F11, "actOptions", kWindow},
+      {Qt::Key_F7, "actSetRefreshRateToNone", kWindow},
+      {Qt::CTRL | Qt::Key_F7, "actToggleRefreshRate", kWindow},
   };
   QToolBar* toolBar = window->findChild<QToolBar*>("tlbMain");
   ASSERT_TRUE(toolBar->isVisible());
