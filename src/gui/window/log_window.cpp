@@ -26,6 +26,11 @@ void TfrmNote::Log(const QString& text) {
   cursor.insertText(memo_->document()->isEmpty() ? line : line + u'\n');
 }
 
+void TfrmNote::SetNote(const QString& title, const QStringList& lines) {
+  setWindowTitle(title);
+  memo_->setPlainText(lines.join(u'\n'));
+}
+
 QStringList TfrmNote::Lines() const {
   const QString text = memo_->toPlainText();
   return text.isEmpty() ? QStringList() : text.split(u'\n');

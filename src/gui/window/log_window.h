@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
-// The log window ("Log"): every line is the text, " -- " and the date and time, the newest on
-// top.
+// The note window: the log ("Log"), where every line is the text, " -- " and the date and
+// time, the newest on top; or a help note, a title and fixed lines.
 
 #include <QPlainTextEdit>
 #include <QStringList>
@@ -14,6 +14,8 @@ class TfrmNote : public QWidget {
  public:
   explicit TfrmNote(QWidget* parent = nullptr);
   void Log(const QString& text);
+  // Shows title and lines in place of anything shown before.
+  void SetNote(const QString& title, const QStringList& lines);
   // The lines, newest first.
   QStringList Lines() const;
 

@@ -279,6 +279,7 @@ void TfrmZorvane::CreateMenus() {
       view->LayoutFilters(true);
     }
   });
+  CreateOptionsMenuItems(tools);
   CreateToolsMenuItems(tools);
   CreateNotifyMenuItems(tools);
 
@@ -304,6 +305,7 @@ void TfrmZorvane::CreateMenus() {
     }
   }
   CreateQuickSetupItems(tools);
+  AddOptionsToolButton();
   serverMenu_->addSeparator();
   windowAction(serverMenu_, "actMasterServerQuery", QStringLiteral("Query UT Master Server"),
                Qt::Key_F8, [this] { StartMassRefresh(); })

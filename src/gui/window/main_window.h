@@ -18,6 +18,7 @@
 #include "browse/mass_refresh.h"
 #include "config/configuration.h"
 #include "config/game_edits.h"
+#include "config/option_choices.h"
 #include "gui/dialogs/window_dialogs.h"
 #include "gui/view/server_view.h"
 #include "query/server_stash.h"
@@ -215,6 +216,15 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   void CreateQuickSetupItems(QMenu* tools);
   void QuickPlayerSetup();
   void QuickUT99Setup();
+  // The options and font dialogs and the refresh-rate keys (main_window_options.cpp).
+  void CreateOptionsMenuItems(QMenu* tools);
+  void AddOptionsToolButton();
+  void EditOptions();
+  void EditFont();
+  void ApplyOptions(const TOptionsForm& form);
+  void SetFavoritesRefreshRate(int ms);
+  // With favourites newly kept in sync: every game's favourites join the list at once.
+  void ImportAllFavoritesNow();
 
   // The player and map monitors, find and the buddy list (main_window_monitors.cpp).
   void CreateMonitors();

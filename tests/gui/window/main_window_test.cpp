@@ -438,6 +438,9 @@ TEST_F(MainWindowTest, EveryShortcutRunsItsActionExactlyOnce) {
       {Qt::CTRL | Qt::Key_A, "actAddPlayerMonitorPlayer", kWindow},
       {Qt::CTRL | Qt::Key_F, "actFindPlayer", kWindow},
       {Qt::Key_F2, "actFindNextServer", kWindow},
+      {Qt::Key_F11, "actOptions", kWindow},
+      {Qt::Key_F7, "actSetRefreshRateToNone", kWindow},
+      {Qt::CTRL | Qt::Key_F7, "actToggleRefreshRate", kWindow},
   };
   QToolBar* toolBar = window->findChild<QToolBar*>("tlbMain");
   ASSERT_TRUE(toolBar->isVisible());

@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+// "Options": the preferences the main window holds, as lists and check boxes from top to
+// bottom. The dialog only shows a TOptionsForm and returns the one chosen; the window applies
+// it. The two "?" buttons open help notes.
+
+#include <QDialog>
+#include <QStringList>
+
+#include "config/option_choices.h"
+
+class QCheckBox;
+class QPushButton;
+
+namespace zorvane {
+
+class TkorvCombobox;
+class TfrmNote;
+
+class TfrmOptions : public QDialog {
+  Q_OBJECT
+
+ public:
+  // variants: the game variant names; games: the game table's names.
+  TfrmOptions(const QStringList& variants, const QStringList& games, QWidget* parent = nullptr);
+
+  // Selects the form's texts (a text not in its list selects nothing) and ticks its boxes.
+  void Fill(const TOptionsForm& form);
+  TOptionsForm Form() const;
+  // Whether Fill is running: the controls' change handlers have nothing to do then.
+  bool Initialising() const { return initialising_; }
+
+  TkorvCombobox* PingWaitTimeBox() const { return cboPingWaitTime_; }
+  TkorvCombobox* DefaultVersionBox() const { return cboDefaultVersion_; }
+  TkorvCombobox* RefreshRateBox() const { return cboRefreshRate_; }
+  TkorvCombobox* StartupQueryBox() const { return cboStartupQuery_; }
+  TkorvCombobox* FiltersBox() const { return cboFilters_; }
+  TkorvCombobox* DefaultGameBox() const { return cboDefaultGame_; }
+  TkorvCombobox* QueryDelayBox() const { return cboQueryDelay_; }
+  // The check box of a setting key ("syncFaves" ...); null for another key.
+  QCheckBox* CheckBox(const QString& settingKey) const;
+  QPushButton* SyncHelpButton() const { return btnSyncHelp_; }
+  QPushButton* QueryDelayHelpButton() const { return btnQueryDelayHelp_; }
+  QPushButton* OkButton() const { return ok_; }
+  QPushButton* CancelButton() const { return cancel_; }
+
+ private:
+  struct TCheck {
+    const char* key;
+    bool TOptionsForm::*value;
+    QCheckBox* box;
+  };
+  TkorvCombobox* AddList(const char* name, const QString& caption, const QStringList& items);
+  void ShowNote(const QString& title, const QStringList& lines);
+
+  bool initialising_ = false;
+  TkorvCombobox* cboPingWaitTime_;
+  TkorvCombobox* cboDefaultVersion_;
+  TkorvCombobox* cboRefreshRate_;
+  TkorvCombobox* cboStartupQuery_;
+  TkorvCombobox* cboFilters_;
+  TkorvCombobox* cboDefaultGame_;
+  TkorvCombobox* cboQueryDelay_;
+  std::vector<TCheck> checks_;
+  QCheckBox* chkEstimateTimeRemaining_;  // hidden; it has no effect
+  QPushButton* btnSyncHelp_;
+  QPushButton* btnQueryDelayHelp_;
+  QPushButton* ok_;
+  QPushButton* cancel_;
+};
+
+// The help notes' lines, empty lines between paragraphs.
+QStringList SyncFavesHelpLines();
+QStringList QueryDelayHelpLines();
+
+}  // namespace zorvane
