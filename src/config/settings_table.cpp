@@ -38,6 +38,10 @@ constexpr TSettingEntry Choice(const char* key, QString TSettings::*member, cons
   return {.key = key, .kind = K::Choice, .member = member, .text = def, .choices = choices,
           .fallbackText = fallback};
 }
+constexpr TSettingEntry KeepingOtherText(TSettingEntry entry) {
+  entry.keepOtherText = true;
+  return entry;
+}
 constexpr TSettingEntry Trimmed(const char* key, QString TSettings::*member, const char* def) {
   return {.key = key, .kind = K::Trimmed, .member = member, .text = def};
 }
@@ -64,9 +68,11 @@ constexpr TSettingEntry kTable[] = {
     Text("serverOnlineSound", &S::serverOnlineSound, "server.wav"),
     Text("serverPopulatedSound", &S::serverPopulatedSound, "ready.wav"),
     Text("playerOnlineSound", &S::playerOnlineSound, "player.wav"),
-    // "not there": no font chosen yet, the system's is used.
-    AtStartup(Choice("fontName", &S::fontName, "not there",
-                     "MS Sans Serif|Tahoma|Times New Roman|Verdana", "MS Sans Serif")),
+      // "not there": no font chosen yet, the system's is used. A desktop family chosen in the
+    // Font dialog is kept; the window falls back to the system's font when it is not installed.
+    AtStartup(KeepingOtherText(Choice("fontName", &S::fontName, "not there",
+                                      "MS Sans Serif|Tahoma|Times New Roman|Verdana",
+                                      "MS Sans Serif"))),
     AtStartup(Clamped("fontSize", &S::fontSize, 8, 6, 12)),
     Flag("autoRefreshSelectedServerOnly", &S::autoRefreshSelectedServerOnly, false),
     Flag("confirmServerDelete", &S::confirmServerDelete, true),
@@ -123,6 +129,7 @@ QString ReadChoice(const TIniDocument& ini, const QString& key, const TSettingEn
   if (value == def) return def;
   for (const QString& choice : QString::fromLatin1(e.choices).split(u'|'))
     if (value.compare(choice, Qt::CaseInsensitive) == 0) return choice;
+  if (e.keepOtherText && !value.trimmed().isEmpty()) return value;
   return QString::fromLatin1(e.fallbackText);
 }
 

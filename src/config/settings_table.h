@@ -42,6 +42,7 @@ struct TSettingEntry {
   const char* text = "";           // the default of a text
   const char* choices = "";        // Choice: the accepted texts, "|" between them
   const char* fallbackText = "";   // Choice
+  bool keepOtherText = false;      // Choice: other text that is not blank is kept as written
   bool atStartup = false;          // read by LoadStartupSettings rather than LoadSettings
 };
 

@@ -111,8 +111,9 @@ TEST(SettingsTest, TextChoicesIgnoreCase) {
   EXPECT_EQ(Loaded(Settings("filterLocation=middle\n")).settings.filterLocation, "top");
   EXPECT_EQ(Loaded(Settings("fontName=Tahoma\n")).settings.fontName, "Tahoma");
   EXPECT_EQ(Loaded(Settings("fontName=tahoma\n")).settings.fontName, "Tahoma");
-  EXPECT_EQ(Loaded(Settings("fontName=Comic Sans\n")).settings.fontName, "MS Sans Serif");
-  EXPECT_EQ(Loaded(Settings("fontName=NOT THERE\n")).settings.fontName, "MS Sans Serif");
+  // A desktop family chosen in the Font dialog survives the restart it asks for.
+  EXPECT_EQ(Loaded(Settings("fontName=DejaVu Sans\n")).settings.fontName, "DejaVu Sans");
+  EXPECT_EQ(Loaded(Settings("fontName= \n")).settings.fontName, "MS Sans Serif");
   EXPECT_EQ(Loaded(Settings("masterServer= 127.0.0.1:28900 \n")).settings.masterServer,
             "127.0.0.1:28900");
   EXPECT_EQ(Loaded(Settings("masterServer= \n")).settings.masterServer, "master.333networks.com");

@@ -47,6 +47,14 @@ class MainWindowTest : public ::testing::Test {
     window->SetAskGamePath([](const QString&) { return false; });
     return window;
   }
+  // A window whose master is the farm's, with the settings given.
+  std::unique_ptr<TfrmZorvane> StartOnFarm(const testing::FarmProcess& farm,
+                                           const QByteArray& settings) {
+    Write(dir.filePath("zorvane.ini"), "[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\n" +
+                                           settings + "masterServer=127.0.0.1:" +
+                                           QByteArray::number(farm.MasterPort()) + "\n");
+    return Start();
+  }
   bool LogHas(const TfrmZorvane& window, const QString& part) {
     for (const QString& line : window.LogWindow()->Lines())
       if (line.contains(part)) return true;
@@ -130,11 +138,7 @@ TEST_F(MainWindowTest, FavoritesOnlyQueriesTheFavouritesAtStart) {
 TEST_F(MainWindowTest, F8FillsTheTabsAndLogsTheReplyShareAndWarnsWhenLow) {
   testing::FarmProcess farm(120, 0, 9, {"--silent", "0.5"});
   ASSERT_TRUE(farm.Start());
-  Write(dir.filePath("zorvane.ini"),
-        "[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\nstartupQuery=none\nqueryPower=0\n"
-        "masterServer=127.0.0.1:" +
-            QByteArray::number(farm.MasterPort()) + "\n");
-  auto window = Start();
+  auto window = StartOnFarm(farm, "startupQuery=none\nqueryPower=0\n");
   window->FirstShow();
   window->FindWindowAction("actMasterServerQuery")->trigger();
   ASSERT_TRUE(QTest::qWaitFor([&] { return LogHas(*window, "of servers replied"); }, 15000));
@@ -154,11 +158,7 @@ TEST_F(MainWindowTest, F8FillsTheTabsAndLogsTheReplyShareAndWarnsWhenLow) {
 TEST_F(MainWindowTest, UT2004MasterListFillsItsTabsBesideTheUTList) {
   testing::FarmProcess farm(12, 6, 9);
   ASSERT_TRUE(farm.Start());
-  Write(dir.filePath("zorvane.ini"),
-        "[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\nstartupQuery=UT2004 Master Server\n"
-        "queryPower=0\nmasterServer=127.0.0.1:" +
-            QByteArray::number(farm.MasterPort()) + "\n");
-  auto window = Start();
+  auto window = StartOnFarm(farm, "startupQuery=UT2004 Master Server\nqueryPower=0\n");
   window->FirstShow();
   ASSERT_TRUE(QTest::qWaitFor([&] { return LogHas(*window, "of servers replied"); }, 15000));
   const auto counts = [&] {
@@ -187,11 +187,8 @@ TEST_F(MainWindowTest, UT2004MasterListFillsItsTabsBesideTheUTList) {
 TEST_F(MainWindowTest, EscStopsTheMasterQueryAndHidesItsProgress) {
   testing::FarmProcess farm(400, 0, 9);
   ASSERT_TRUE(farm.Start());
-  Write(dir.filePath("zorvane.ini"),
-        "[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\nstartupQuery=none\nqueryPower=400\n"
-        "skipPercentageInfo=1\nmasterServer=127.0.0.1:" +
-            QByteArray::number(farm.MasterPort()) + "\n");
-  auto window = Start();
+  auto window =
+      StartOnFarm(farm, "startupQuery=none\nqueryPower=400\nskipPercentageInfo=1\n");
   window->show();
   window->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
