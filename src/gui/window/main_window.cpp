@@ -40,11 +40,13 @@ struct TBinding {
   const char* menuItem;
   const char* toolButton;
   const char* action;
+  // The tool button's own label: the view's caption, which names the tab, is its tip.
+  const char* buttonText = nullptr;
 };
 constexpr TBinding kBindings[] = {
-    {"miRefreshServerGrid", "barRefreshServerGrid", "actRefreshServerGrid"},
-    {"miRefreshServer", "barPingServer", "actRefreshServer"},
-    {"miJoinServer", "barJoinServer", "actJoinServer"},
+    {"miRefreshServerGrid", "barRefreshServerGrid", "actRefreshServerGrid", "Ping List"},
+    {"miRefreshServer", "barPingServer", "actRefreshServer", "Ping Server"},
+    {"miJoinServer", "barJoinServer", "actJoinServer", "Join"},
     {"miAddPlayerToPlayerMonitorList", nullptr, "actAddServerPlayerToPlayerMonitor"},
     {"miAddServerToFavorites", nullptr, "actAddServerToFavorites"},
     {"miImportFavorites", nullptr, "actImportFavorites"},
@@ -300,6 +302,7 @@ void TfrmZorvane::CreateMenus() {
     if (binding.toolButton) {
       auto* button = new QAction(this);
       button->setObjectName(QString::fromLatin1(binding.toolButton));
+      button->setIconText(QString::fromLatin1(binding.buttonText));
       toolBar_->addAction(button);
       boundItems_.push_back({button, QString::fromLatin1(binding.action), true});
     }

@@ -119,6 +119,7 @@ void TfrmZorvane::CreateMonitorMenus() {
       add(players, "actRefreshPlayerMonitorList", QStringLiteral("Refresh Player Monitor List"),
           Qt::SHIFT | Qt::Key_F5, [this] { playerMonitor_->RefreshPlayerMonitor(); });
   refresh->setToolTip(QStringLiteral("Refresh Player Monitor"));
+  refresh->setIconText(QStringLiteral("Refresh Monitor"));
   QAction* join =
       add(players, "actJoinPlayer", QStringLiteral("Join Player"), Qt::CTRL | Qt::SHIFT | Qt::Key_J,
           [this] { JoinMonitorRow(grdPlayerMonitor_); });
