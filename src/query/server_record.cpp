@@ -38,82 +38,75 @@ TServer::~TServer() = default;
 
 RPlayer TServer::Player(int slot) const {
   if (!ValidSlot(slot, kPlayerSlots)) return {};
-  const auto& p = players_[slot];
-  return RPlayer{p.Get(0), p.Get(1), p.Get(2), p.Get(3), p.Get(4), p.Get(5), p.Get(6), p.Get(7)};
+  const auto& p = players_;
+  return RPlayer{p.Get(slot, 0), p.Get(slot, 1), p.Get(slot, 2), p.Get(slot, 3),
+                 p.Get(slot, 4), p.Get(slot, 5), p.Get(slot, 6), p.Get(slot, 7)};
 }
 
 QString TServer::PlayerText(int slot, TPlayerField f) const {
-  return ValidSlot(slot, kPlayerSlots) ? players_[slot].Get(std::size_t(f)) : QString();
+  return ValidSlot(slot, kPlayerSlots) ? players_.Get(slot, std::size_t(f)) : QString();
 }
 
 bool TServer::PlayerInUse(int slot) const {
-  return ValidSlot(slot, kPlayerSlots) && !players_[slot].IsEmpty(0);
+  return ValidSlot(slot, kPlayerSlots) && !players_.IsEmpty(slot, 0);
 }
 
 void TServer::SetPlayer(int slot, const RPlayer& player) {
   if (!ValidSlot(slot, kPlayerSlots)) return;
-  const QString* values[] = {&player.Name, &player.Frags, &player.Ping, &player.Team,
-                             &player.Mesh, &player.Skin,  &player.Face, &player.NGSecret};
-  for (std::size_t i = 0; i < kPlayerFieldCount; ++i) players_[slot].Set(i, *values[i]);
+  players_.SetMany(slot, {player.Name, player.Frags, player.Ping, player.Team, player.Mesh,
+                          player.Skin, player.Face, player.NGSecret});
 }
 
 void TServer::SetPlayerText(int slot, TPlayerField f, QStringView v) {
-  if (ValidSlot(slot, kPlayerSlots)) players_[slot].Set(std::size_t(f), v);
+  if (ValidSlot(slot, kPlayerSlots)) players_.Set(slot, std::size_t(f), v);
 }
 
 void TServer::SetPlayerTextLatin1(int slot, TPlayerField f, QByteArrayView v) {
-  if (ValidSlot(slot, kPlayerSlots)) players_[slot].SetLatin1(std::size_t(f), v);
+  if (!ValidSlot(slot, kPlayerSlots) || std::size_t(f) >= kPlayerFieldCount) return;
+  TPlayerBatch values;
+  values[std::size_t(f)] = v;
+  players_.SetLatin1Many(slot, values);
 }
 
 bool TServer::PlayerNamed(int slot, QByteArrayView latin1) const {
-  return PlayerInUse(slot) && players_[slot].SameAs(0, latin1);
+  return PlayerInUse(slot) && players_.SameAs(slot, 0, latin1);
 }
 
 bool TServer::SettingIs(int slot, QByteArrayView name, QByteArrayView value) const {
-  return ValidSlot(slot, SettingSlotsUsed()) && settings_[slot].SameAs(0, name) &&
-         settings_[slot].SameAs(1, value);
+  return ValidSlot(slot, SettingSlotsUsed()) && settings_.SameAs(slot, 0, name) &&
+         settings_.SameAs(slot, 1, value);
 }
 
 void TServer::SetPlayerTextsLatin1(int slot, const TPlayerBatch& values) {
-  if (ValidSlot(slot, kPlayerSlots)) players_[slot].SetLatin1Many(values);
+  if (ValidSlot(slot, kPlayerSlots)) players_.SetLatin1Many(slot, values);
 }
 
-void TServer::ClearPlayers() {
-  for (auto& p : players_) p.Clear();
-}
+void TServer::ClearPlayers() { players_.Clear(); }
 
 RSetting TServer::Setting(int slot) const {
   if (!ValidSlot(slot, SettingSlotsUsed())) return {};
-  return RSetting{settings_[slot].Get(0), settings_[slot].Get(1)};
+  return RSetting{settings_.Get(slot, 0), settings_.Get(slot, 1)};
 }
 
-bool TServer::SettingFree(int slot) const {
-  return !ValidSlot(slot, SettingSlotsUsed()) || settings_[slot].AllEmpty();
-}
+bool TServer::SettingFree(int slot) const { return settings_.SlotEmpty(slot); }
 
 int TServer::FirstFreeSetting() const {
   for (int i = 0; i < SettingSlotsUsed(); ++i)
-    if (settings_[i].AllEmpty()) return i;
+    if (settings_.SlotEmpty(i)) return i;
   return SettingSlotsUsed() < kSettingSlots ? SettingSlotsUsed() : -1;
 }
 
+// Writing a setting slot claims it (and those before it) even with empty texts: the used count
+// only grows until the settings are cleared.
 void TServer::SetSetting(int slot, QStringView name, QStringView value) {
-  if (!ValidSlot(slot, kSettingSlots)) return;
-  if (slot >= SettingSlotsUsed()) settings_.resize(slot + 1);
-  settings_[slot].Set(0, name);
-  settings_[slot].Set(1, value);
+  if (ValidSlot(slot, kSettingSlots)) settings_.SetMany(slot, {name, value}, true);
 }
 
 void TServer::SetSettingLatin1(int slot, QByteArrayView name, QByteArrayView value) {
-  if (!ValidSlot(slot, kSettingSlots)) return;
-  if (slot >= SettingSlotsUsed()) settings_.resize(slot + 1);
-  settings_[slot].SetLatin1Many({name, value});
+  if (ValidSlot(slot, kSettingSlots)) settings_.SetLatin1Many(slot, {name, value}, true);
 }
 
-void TServer::ClearSettings() {
-  settings_.clear();
-  settings_.shrink_to_fit();
-}
+void TServer::ClearSettings() { settings_.Clear(); }
 
 bool TServer::HasPlayers() const {
   const QByteArrayView numPlayers = TextLatin1(TServerText::NumPlayers);
@@ -134,7 +127,7 @@ bool TServer::FindPlayer(QString& name, int& start, bool exact, int& foundSlot) 
   // An empty search text would match every slot (or every empty one); it finds nothing.
   for (int i = std::max(start, 0); !wanted.isEmpty() && i < kPlayerSlots; ++i) {
     if (!PlayerInUse(i)) continue;
-    const QString slotName = PlainName(players_[i].Get(0));
+    const QString slotName = PlainName(players_.Get(i, 0));
     const bool match = exact ? slotName.compare(wanted, Qt::CaseInsensitive) == 0
                              : AsciiLower(slotName).contains(wanted);
     if (!match) continue;
@@ -170,10 +163,7 @@ void TServer::ResetValues(bool clearOnline) {
 }
 
 std::size_t TServer::TextHeapBytes() const {
-  std::size_t bytes = texts_.HeapBytes() + settings_.capacity() * sizeof(settings_[0]);
-  for (const auto& p : players_) bytes += p.HeapBytes();
-  for (const auto& s : settings_) bytes += s.HeapBytes();
-  return bytes;
+  return texts_.HeapBytes() + players_.HeapBytes() + settings_.HeapBytes();
 }
 
 }  // namespace zorvane

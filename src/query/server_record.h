@@ -3,8 +3,9 @@
 // The record of one known server, with its 32 player slots and 200 setting slots. Every value
 // is text, as it came off the wire or after the vocabulary conversions.
 //
-// The texts live in packed blocks (TPackedTexts): a stash holds tens of thousands of these, and
-// most of the 32 x 8 player texts and 200 x 2 setting texts are empty.
+// The texts live in three packed blocks (the record's own fields, all its players, all its
+// settings): a stash holds tens of thousands of these, and most of the 32 x 8 player texts and
+// 200 x 2 setting texts are empty.
 
 #include <QString>
 #include <array>
@@ -12,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "query/packed_slot_texts.h"
 #include "query/packed_texts.h"
 
 namespace zorvane {
@@ -158,7 +160,7 @@ class TServer {
   void SetSetting(int slot, QStringView name, QStringView value);
   void SetSettingLatin1(int slot, QByteArrayView name, QByteArrayView value);
   // Slots that may be in use (the rest are free); iterate 0..SettingSlotsUsed()-1.
-  int SettingSlotsUsed() const { return int(settings_.size()); }
+  int SettingSlotsUsed() const { return settings_.Slots(); }
   // Whether slot holds this Latin-1 name and value, ignoring case.
   bool SettingIs(int slot, QByteArrayView name, QByteArrayView value) const;
   void ClearSettings();
@@ -199,8 +201,8 @@ class TServer {
 
  private:
   TPackedTexts<kServerTextCount> texts_;
-  std::array<TPackedTexts<kPlayerFieldCount>, kPlayerSlots> players_;
-  std::vector<TPackedTexts<2>> settings_;
+  TPackedSlotTexts<kPlayerFieldCount> players_;
+  TPackedSlotTexts<2> settings_;
 };
 
 }  // namespace zorvane

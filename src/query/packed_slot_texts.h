@@ -1,0 +1,201 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+// A growing row of slots with F texts each (the players or the settings of a record), all in one
+// heap block: one allocation per record instead of one per slot. Slots are counted from 0 up to
+// the highest one written; the rest read as empty. Like TPackedTexts, Latin-1 values take one
+// byte per character and any other value is kept as UTF-8.
+//
+// Block layout: a 32-bit slot count, then slot count x F 32-bit end offsets (bit 31 marks a
+// UTF-8 value), then the bytes of all values. No slots means no block at all.
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <optional>
+
+namespace zorvane {
+
+template <std::size_t F>
+class TPackedSlotTexts {
+ public:
+  using TLatin1Values = std::array<std::optional<QByteArrayView>, F>;
+  using TTextValues = std::array<std::optional<QStringView>, F>;
+
+  TPackedSlotTexts() = default;
+  TPackedSlotTexts(const TPackedSlotTexts&) = delete;
+  TPackedSlotTexts& operator=(const TPackedSlotTexts&) = delete;
+
+  int Slots() const { return block_ ? int(Word(0)) : 0; }
+  bool SlotEmpty(int slot) const {
+    return slot < 0 || slot >= Slots() || Begin(Index(slot, 0)) == End(Index(slot, F - 1));
+  }
+  bool IsEmpty(int slot, std::size_t f) const { return Size(slot, f) == 0; }
+
+  QString Get(int slot, std::size_t f) const {
+    const std::size_t size = Size(slot, f);
+    if (size == 0) return QString();
+    const std::size_t k = Index(slot, f);
+    const char* data = Data() + Begin(k);
+    return IsUtf8(k) ? QString::fromUtf8(data, qsizetype(size))
+                     : QString::fromLatin1(data, qsizetype(size));
+  }
+
+  // The stored bytes of a Latin-1 value (empty view for a UTF-8 value: use Get()).
+  QByteArrayView Latin1(int slot, std::size_t f) const {
+    const std::size_t size = Size(slot, f);
+    if (size == 0 || IsUtf8(Index(slot, f))) return {};
+    return QByteArrayView(Data() + Begin(Index(slot, f)), qsizetype(size));
+  }
+
+  // Compares a value with Latin-1 text, ignoring case, without allocating for Latin-1 values.
+  bool SameAs(int slot, std::size_t f, QByteArrayView latin1) const {
+    if (Size(slot, f) && IsUtf8(Index(slot, f)))
+      return Get(slot, f).compare(QLatin1StringView(latin1), Qt::CaseInsensitive) == 0;
+    return QLatin1StringView(Latin1(slot, f))
+               .compare(QLatin1StringView(latin1), Qt::CaseInsensitive) == 0;
+  }
+
+  // Writes the given values of one slot with one rebuild of the block; values without a text
+  // keep what they hold. A slot past the last one is added only for a non-empty value, or
+  // always with claim (then the slots between read as empty).
+  void SetLatin1Many(int slot, const TLatin1Values& values, bool claim = false) {
+    std::array<std::optional<TValue>, F> raw;
+    for (std::size_t f = 0; f < F; ++f)
+      if (values[f])
+        raw[f] = TValue{values[f]->data(), std::size_t(values[f]->size()), false};
+    Write(slot, raw, claim);
+  }
+
+  void SetMany(int slot, const TTextValues& values, bool claim = false) {
+    std::array<QByteArray, F> bytes;
+    std::array<std::optional<TValue>, F> raw;
+    for (std::size_t f = 0; f < F; ++f) {
+      if (!values[f]) continue;
+      const bool latin1 = IsLatin1(*values[f]);
+      bytes[f] = latin1 ? values[f]->toLatin1() : values[f]->toUtf8();
+      raw[f] = TValue{bytes[f].constData(), std::size_t(bytes[f].size()), !latin1};
+    }
+    Write(slot, raw, claim);
+  }
+
+  void Set(int slot, std::size_t f, QStringView text) {
+    if (f >= F) return;
+    TTextValues values;
+    values[f] = text;
+    SetMany(slot, values);
+  }
+
+  void Clear() { block_.reset(); }
+
+  // Heap bytes held by the block (for the memory figures).
+  std::size_t HeapBytes() const { return block_ ? BlockSize(std::size_t(Slots()), Total()) : 0; }
+
+ private:
+  static constexpr std::uint32_t kUtf8Flag = 0x80000000u;
+  struct TValue {
+    const char* data;
+    std::size_t size;
+    bool utf8;
+  };
+
+  static bool IsLatin1(QStringView text) {
+    for (QChar c : text)
+      if (c.unicode() > 0xFF) return false;
+    return true;
+  }
+  static std::size_t Index(int slot, std::size_t f) { return std::size_t(slot) * F + f; }
+  static std::size_t BlockSize(std::size_t slots, std::size_t total) {
+    return sizeof(std::uint32_t) * (1 + slots * F) + total;
+  }
+
+  // Word 0 is the slot count; word 1 + k the end of value k.
+  std::uint32_t Word(std::size_t w) const {
+    std::uint32_t word;
+    std::memcpy(&word, block_.get() + w * sizeof(word), sizeof(word));
+    return word;
+  }
+  std::uint32_t End(std::size_t k) const { return Word(1 + k) & ~kUtf8Flag; }
+  std::uint32_t Begin(std::size_t k) const { return k == 0 ? 0 : End(k - 1); }
+  bool IsUtf8(std::size_t k) const { return Word(1 + k) & kUtf8Flag; }
+  std::size_t Total() const { return Slots() ? End(std::size_t(Slots()) * F - 1) : 0; }
+  const char* Data() const { return block_.get() + BlockSize(std::size_t(Slots()), 0); }
+  std::size_t Size(int slot, std::size_t f) const {
+    if (slot < 0 || slot >= Slots() || f >= F) return 0;
+    const std::size_t k = Index(slot, f);
+    return End(k) - Begin(k);
+  }
+
+  void Write(int slot, const std::array<std::optional<TValue>, F>& values, bool claim) {
+    if (slot < 0) return;
+    const std::size_t oldSlots = std::size_t(Slots());
+    std::size_t newSlots = oldSlots;
+    if (std::size_t(slot) >= oldSlots && claim) newSlots = std::size_t(slot) + 1;
+    bool changed = newSlots != oldSlots;
+    for (std::size_t f = 0; f < F; ++f) {
+      if (!values[f]) continue;
+      const TValue& v = *values[f];
+      if (std::size_t(slot) >= oldSlots) {
+        if (v.size == 0) continue;
+        newSlots = std::size_t(slot) + 1;
+        changed = true;
+        continue;
+      }
+      const std::size_t k = Index(slot, f), size = End(k) - Begin(k);
+      // An empty value is never flagged UTF-8, so "" written as UTF-8 changes nothing.
+      if (size != v.size || (size && (IsUtf8(k) != v.utf8 ||
+                                      std::memcmp(Data() + Begin(k), v.data, size) != 0)))
+        changed = true;
+    }
+    if (!changed) return;
+
+    // Empty values cost nothing, so the new data size is the old one plus what changes.
+    std::size_t total = Total();
+    if (std::size_t(slot) < oldSlots) {
+      for (std::size_t f = 0; f < F; ++f)
+        if (values[f]) total = total - (End(Index(slot, f)) - Begin(Index(slot, f))) + values[f]->size;
+    } else {
+      for (std::size_t f = 0; f < F; ++f)
+        if (values[f]) total += values[f]->size;
+    }
+    if (total == 0 && !claim) {
+      block_.reset();
+      return;
+    }
+    if (total > ~kUtf8Flag) return;  // beyond what an end offset can hold
+
+    const std::size_t size = BlockSize(newSlots, total);
+    auto block = std::make_unique_for_overwrite<char[]>(size);
+    const char* oldData = block_ ? Data() : nullptr;
+    char* data = block.get() + BlockSize(newSlots, 0);
+    const std::uint32_t count = std::uint32_t(newSlots);
+    std::memcpy(block.get(), &count, sizeof(count));
+    std::uint32_t end = 0;
+    for (std::size_t k = 0; k < newSlots * F; ++k) {
+      const char* bytes = nullptr;
+      std::size_t length = 0;
+      bool utf8 = false;
+      if (k / F == std::size_t(slot) && values[k % F]) {
+        bytes = values[k % F]->data;
+        length = values[k % F]->size;
+        utf8 = values[k % F]->utf8;
+      } else if (k < oldSlots * F) {
+        bytes = oldData + Begin(k);
+        length = End(k) - Begin(k);
+        utf8 = IsUtf8(k);
+      }
+      if (length) std::memcpy(data + end, bytes, length);
+      end += std::uint32_t(length);
+      const std::uint32_t word = end | (length && utf8 ? kUtf8Flag : 0);
+      std::memcpy(block.get() + (1 + k) * sizeof(word), &word, sizeof(word));
+    }
+    block_ = std::move(block);
+  }
+
+  std::unique_ptr<char[]> block_;
+};
+
+}  // namespace zorvane
