@@ -45,6 +45,7 @@ constexpr TBinding kBindings[] = {
     {"miRefreshServerGrid", "barRefreshServerGrid", "actRefreshServerGrid"},
     {"miRefreshServer", "barPingServer", "actRefreshServer"},
     {"miJoinServer", "barJoinServer", "actJoinServer"},
+    {"miQuickSearch", nullptr, "actQuickSearch"},
     {"miAddPlayerToPlayerMonitorList", nullptr, "actAddServerPlayerToPlayerMonitor"},
     {"miAddServerToFavorites", nullptr, "actAddServerToFavorites"},
     {"miImportFavorites", nullptr, "actImportFavorites"},
