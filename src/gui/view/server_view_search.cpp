@@ -73,9 +73,10 @@ void TkorvUTServerView::WidenServerRows() {
   std::vector<QStringList> rows;
   for (int i = 0; i < stash_->Count(); ++i) {
     const TServer& server = *stash_->Server(i);
-    if (NeverHeardOf(server) || !IsShown(server)) continue;
+    if (NeverHeardOf(server) || !PassesFilters(server, true)) continue;
     const QString key = stash_->Key(i);
-    if (FindServerRow(key) >= 0) continue;
+    // Rows already shown are not searched again.
+    if (FindServerRow(key) >= 0 || !MatchesQuickSearch(server, searchText_)) continue;
     const auto texts = ServerRowTexts(server, key, morePlayerInfo_);
     rows.emplace_back(texts.begin(), texts.end());
   }
