@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // Speed of a server view over 10,000 servers (offscreen): filling the grid, a header click on
-// "Ping", and a whole list of replies arriving one by one. Run by hand.
+// "Ping", a whole list of replies arriving one by one, and keystrokes in the quick search box.
+// Run by hand.
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -11,6 +12,7 @@
 #include "bench/status_samples.h"
 #include "browse/server_rows.h"
 #include "gui/grid/string_grid.h"
+#include "gui/view/quick_search_box.h"
 #include "gui/view/server_view.h"
 #include "query/open_file_limit.h"
 #include "query/server_stash.h"
@@ -75,7 +77,36 @@ int main(int argc, char** argv) {
   QCoreApplication::processEvents();
   const double updates = Ms(timer);
 
-  std::printf("%d servers, %d rows\n", kServers, grid->RowCount() - grid->FixedRows());
+  const int rowsBefore = grid->RowCount() - grid->FixedRows();
+
+  // Each keystroke timed with the repaint it causes: typing narrows, Backspace and Esc widen.
+  TQuickSearchBox* box = view.SearchBox();
+  box->setFocus();
+  const auto key = [&](Qt::Key k, char c, const char* label) {
+    QElapsedTimer t;
+    t.start();
+    if (c)
+      QTest::keyClick(box, c);
+    else
+      QTest::keyClick(box, k);
+    QCoreApplication::processEvents();
+    std::printf("  %-30s %8.1f ms  %5d rows\n", label, Ms(t), grid->RowCount() - grid->FixedRows());
+  };
+  std::printf("Quick search keystrokes (target 30 ms each):\n");
+  for (const char* typed : {"arena 12", "gamer7"}) {
+    QByteArray text;
+    for (const char* c = typed; *c; ++c) {
+      text += *c;
+      key(Qt::Key_unknown, *c, QByteArray("type \"" + text + "\"").constData());
+    }
+    for (int i = 0; i < 3; ++i) {
+      text.chop(1);
+      key(Qt::Key_Backspace, 0, QByteArray("Backspace to \"" + text + "\"").constData());
+    }
+    key(Qt::Key_Escape, 0, "Esc (all rows back)");
+  }
+
+  std::printf("%d servers, %d rows\n", kServers, rowsBefore);
   std::printf("PopulateServerGrid            %8.1f ms  (target 250)\n", populate);
   std::printf("header click on Ping (sort)   %8.1f ms  (target 100)\n", sort);
   std::printf("%d ServerUpdated calls     %8.1f ms  (target 1000)\n", kServers, updates);

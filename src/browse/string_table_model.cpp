@@ -143,6 +143,20 @@ void TStringTableModel::ClearDataRows(int emptyRows) {
   if (emptyRows > 0) SetRowCount(fixedRows_ + emptyRows);
 }
 
+void TStringTableModel::RemoveDataRows(const std::vector<bool>& drop) {
+  if (drop.size() != rows_.size()) return;
+  beginResetModel();
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < rows_.size(); ++i)
+    if (!drop[i]) {
+      if (kept != i) rows_[kept] = std::move(rows_[i]);  // never onto itself
+      ++kept;
+    }
+  rows_.resize(kept);
+  endResetModel();
+  RebuildKeyIndex();
+}
+
 void TStringTableModel::Permute(const std::vector<int>& order) {
   if (order.size() != rows_.size()) return;
   // Persistent indexes keep their row numbers: the grid itself decides where its current

@@ -49,6 +49,9 @@ class TStringTableModel : public QAbstractTableModel {
   void DeleteRow(int row);
   // Removes every data row, then adds `emptyRows` empty ones.
   void ClearDataRows(int emptyRows);
+  // Removes the data rows whose flag is set (drop[i] for data row i, as many flags as rows) in
+  // one go: the views are reset once instead of once per row.
+  void RemoveDataRows(const std::vector<bool>& drop);
   // order[i] names the data row (0-based, not a grid row) that moves to data position i; it
   // must be a permutation of 0..DataRowCount()-1.
   void Permute(const std::vector<int>& order);

@@ -88,6 +88,10 @@ TEST(StringTableModelTest, KeyIndexAnswersLikeAScan) {
       model.SetRowTexts(1 + pick(rows - 1), {"n", "m", key()});
     } else if (op < 85 && rows > 1) {
       model.DeleteRow(1 + pick(rows - 1));
+    } else if (op < 88 && rows > 1) {
+      std::vector<bool> drop(rows - 1);
+      for (std::size_t i = 0; i < drop.size(); ++i) drop[i] = pick(3) == 0;
+      model.RemoveDataRows(drop);
     } else if (op < 95 && rows > 2) {
       std::vector<int> order(rows - 1);
       std::iota(order.begin(), order.end(), 0);
@@ -106,6 +110,22 @@ TEST(StringTableModelTest, KeyIndexAnswersLikeAScan) {
     }
   }
   EXPECT_EQ(model.FindRowByKey(""), -1);
+}
+
+// The rows that stay keep their order and their cells; a flag list of the wrong size does nothing.
+TEST(StringTableModelTest, RemoveDataRowsKeepsTheRestInOrder) {
+  TStringTableModel model;
+  model.SetColCount(2);
+  model.SetRowCount(6);
+  model.SetFixedRows(1);
+  for (int row = 1; row < 6; ++row) model.SetRowTexts(row, {QString::number(row), "x"});
+  model.RemoveDataRows({false, true});
+  EXPECT_EQ(model.DataRowCount(), 5);
+  model.RemoveDataRows({true, false, true, false, false});
+  EXPECT_EQ(model.ColumnTexts(0), QStringList({"2", "4", "5"}));
+  EXPECT_EQ(model.Cell(1, 3), "x");
+  model.RemoveDataRows({true, true, true});
+  EXPECT_EQ(model.DataRowCount(), 0);
 }
 
 }  // namespace

@@ -8,9 +8,11 @@
 #include <utility>
 
 #include "browse/filter_match.h"
+#include "browse/quick_search.h"
 #include "browse/server_rows.h"
 #include "gui/grid/string_grid.h"
 #include "gui/view/filter_panel.h"
+#include "gui/view/quick_search_box.h"
 #include "gui/view/status_line.h"
 #include "query/network_text.h"
 #include "query/server_stash.h"
@@ -61,6 +63,9 @@ QString TkorvUTServerView::CurrentCell(const TkorvStringGrid* grid, int col) {
 TkorvUTServerView::TkorvUTServerView(QWidget* parent) : QWidget(parent) {
   filterPanel_ = new TFilterPanel(this);
   content_ = new QWidget(this);
+  searchBox_ = new TQuickSearchBox(content_);
+  connect(searchBox_, &QLineEdit::textChanged, this,
+          [this](const QString& text) { SearchTextChanged(text); });
   mainSplitter_ = new QSplitter(Qt::Vertical, content_);
   mainSplitter_->setHandleWidth(3);
   mainSplitter_->setChildrenCollapsible(false);
@@ -129,6 +134,8 @@ TkorvUTServerView::TkorvUTServerView(QWidget* parent) : QWidget(parent) {
   mainSplitter_->setStretchFactor(0, 1);
   auto* contentLayout = new QVBoxLayout(content_);
   contentLayout->setContentsMargins(0, 0, 0, 0);
+  contentLayout->setSpacing(2);
+  contentLayout->addWidget(searchBox_);
   contentLayout->addWidget(mainSplitter_);
   SetDetailHeight(kDetailHeight);
   SetPlayerPanelWidth(kPlayerPanelWidth);
@@ -304,6 +311,15 @@ bool TkorvUTServerView::PassesFilters(const TServer& server, bool allFilters) co
   return BelongsToView(server) && zorvane::PassesFilters(server, filters_, allFilters);
 }
 
+bool TkorvUTServerView::IsShown(const TServer& server) const {
+  return PassesFilters(server, true) && MatchesQuickSearch(server, searchText_);
+}
+
+bool TkorvUTServerView::NeverHeardOf(const TServer& server) {
+  return server.TextLatin1(TServerText::Ping) == kNoReplyPing &&
+         server.TextEmpty(TServerText::Description);
+}
+
 // ---- Rows
 
 int TkorvUTServerView::FindServerRow(const QString& key) const {
@@ -340,11 +356,8 @@ void TkorvUTServerView::PopulateServerGrid(bool fillRows, bool allFilters) {
   if (stash_) {
     for (int i = 0; i < stash_->Count(); ++i) {
       const TServer& server = *stash_->Server(i);
-      if (!PassesFilters(server, allFilters)) continue;
-      // Never heard of: no reply and no name to show.
-      if (server.TextLatin1(TServerText::Ping) == kNoReplyPing &&
-          server.TextEmpty(TServerText::Description))
-        continue;
+      if (!PassesFilters(server, allFilters) || NeverHeardOf(server)) continue;
+      if (!MatchesQuickSearch(server, searchText_)) continue;
       const QString key = stash_->Key(i);
       if (fillRows) {
         const auto texts = ServerRowTexts(server, key, morePlayerInfo_);
@@ -372,7 +385,7 @@ void TkorvUTServerView::ServerUpdated(int stashIndex) {
   const QString key = stash_->Key(stashIndex);
   const TServer& server = *stash_->Server(stashIndex);
   const int row = FindServerRow(key);
-  const bool passes = PassesFilters(server, true);
+  const bool passes = IsShown(server);
   if (row >= 0) {
     if (passes) {
       UpdateServerRow(key);

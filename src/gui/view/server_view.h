@@ -27,6 +27,7 @@ class TServer;
 class TkorvStringGrid;
 class TFilterPanel;
 class TStatusLine;
+class TQuickSearchBox;
 
 enum TGridType { gtNone = 0, gtServer = 1, gtPlayer = 2, gtSetting = 3 };
 
@@ -145,6 +146,13 @@ class TkorvUTServerView : public QWidget, private TRefreshCycleView {
   TFilterSet Filters() const;
   void SetFilters(const TFilterSet& filters);
 
+  // ---- Quick search (server_view_search.cpp): kept per view, never stored.
+  TQuickSearchBox* SearchBox() const { return searchBox_; }
+  // The box's text, case-folded; empty shows every row the filters let through.
+  const QString& SearchText() const { return searchText_; }
+  // Focuses the box with its text selected, so typing replaces it.
+  void FocusSearchBox();
+
   // ---- Refreshes: commands, timers and the reply wait
   TRefreshCycle& RefreshCycle() { return cycle_; }
 
@@ -212,6 +220,19 @@ class TkorvUTServerView : public QWidget, private TRefreshCycleView {
   void DebugLog(const QString& text) override { Debug(text); }
 
   bool PassesFilters(const TServer& server, bool allFilters) const;
+  // The filters and the quick search: what the grid shows of a server with a reply.
+  bool IsShown(const TServer& server) const;
+  // Never heard of: no reply and no name to show.
+  static bool NeverHeardOf(const TServer& server);
+  void SearchTextChanged(const QString& typed);
+  // Removes the rows that no longer fit the search text in one go.
+  void NarrowServerRows();
+  // Adds the rows that fit the search text now and are not shown, then sorts.
+  void WidenServerRows();
+  // Runs a change of many rows, then keeps the selected server current (its details as they
+  // are) or, when it went, makes the first row current and shows its details.
+  template <typename Change>
+  void ChangeRowsKeepingSelection(Change&& change);
   bool AddServerRow(const QString& key, const QString& name);
   void UpdateServerRow(const QString& key);
   void HandleServerSelection(int row);
@@ -250,9 +271,11 @@ class TkorvUTServerView : public QWidget, private TRefreshCycleView {
   bool reloadAfterRelease_ = false;  // a reply for the selected row while it was down
   QString lastSelectedKey_;
   TFilterSet filters_;  // the panel's filters, kept for the per-reply checks
+  QString searchText_;  // folded
 
   TFilterPanel* filterPanel_;
-  QWidget* content_;  // the grids and splitters, docked beside the filter panel
+  QWidget* content_;  // the search box, grids and splitters, docked beside the filter panel
+  TQuickSearchBox* searchBox_;
   QSplitter* mainSplitter_;
   QSplitter* detailSplitter_;
   TkorvStringGrid* serverGrid_;

@@ -35,6 +35,8 @@ void TkorvUTServerView::CreateActions() {
      [this] { cycle_.RefreshServerList(); });
   on(AddAction("actRefreshServer", "Ping Generic Server", Qt::CTRL | Qt::Key_F5, "serverView"),
      [this] { cycle_.RefreshSelectedServer(); });
+  on(AddAction("actQuickSearch", "Quick Search", Qt::CTRL | Qt::Key_L, "search"),
+     [this] { FocusSearchBox(); });
   on(AddAction("actDeleteServer", "Delete Generic Server", {}, "serverView"),
      [this] { DeleteSelectedServer(); });
   on(AddAction("actJoinServer", "Join Generic Server", Qt::CTRL | Qt::Key_J, "serverView"),

@@ -47,6 +47,7 @@ constexpr TBinding kBindings[] = {
     {"miRefreshServerGrid", "barRefreshServerGrid", "actRefreshServerGrid", "Ping List"},
     {"miRefreshServer", "barPingServer", "actRefreshServer", "Ping Server"},
     {"miJoinServer", "barJoinServer", "actJoinServer", "Join"},
+    {"miQuickSearch", nullptr, "actQuickSearch"},
     {"miAddPlayerToPlayerMonitorList", nullptr, "actAddServerPlayerToPlayerMonitor"},
     {"miAddServerToFavorites", nullptr, "actAddServerToFavorites"},
     {"miImportFavorites", nullptr, "actImportFavorites"},

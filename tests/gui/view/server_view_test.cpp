@@ -11,6 +11,7 @@
 #include "browse/server_rows.h"
 #include "gui/grid/string_grid.h"
 #include "gui/view/filter_panel.h"
+#include "gui/view/quick_search_box.h"
 #include "gui/view/status_line.h"
 #include "query/query_burst.h"
 #include "query/server_stash.h"
@@ -278,6 +279,55 @@ TEST_F(ServerViewTest, FiltersNarrowTheList) {
   EXPECT_EQ(Column(scServer), QStringList{"Full"});
 }
 
+// Typing narrows the rows the filters let through, deleting widens them again (rows built
+// afresh, sorted, the selection kept), and Esc in the box clears it.
+TEST_F(ServerViewTest, QuickSearchCombinesWithTheFilters) {
+  const QString code = QString(QChar(0x1B)) + "\x01\x7F\x01";
+  Add("10.0.6.1", 7778, "Alpha", "40", "1");
+  Add("10.0.6.2", 7778, "Beta", "30", "2").SetMapName("DM-Deck16");
+  Add("10.0.6.3", 7778, "Gamma", "20", "3").SetPlayer(0, {"Ze" + code + "d", "1", "9", "0", {}, {}, {}, {}});
+  Add("10.0.6.4", 7778, "De" + code + "lta", "10", "4");
+  Add("10.0.6.5", 7778, "Deck empty", "50", "0");  // the players filter hides it
+  view.FilterPanel()->SetFilter(kPlayersFilter, "> 0", true);
+  view.LayoutFilters(true);
+  view.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+  ASSERT_TRUE(view.SelectServer("10.0.6.2:7778"));
+  const auto sorted = [this] {
+    QStringList names = Column(scServer);
+    names.sort();
+    return names;
+  };
+
+  TQuickSearchBox* box = view.SearchBox();
+  box->setFocus();
+  QTest::keyClicks(box, "DE");
+  EXPECT_EQ(view.SearchText(), "de");
+  EXPECT_EQ(sorted(), (QStringList{"Beta", "Delta"}));  // map and coloured name; not the empty one
+  EXPECT_EQ(view.SelectedServerKey(), "10.0.6.2:7778");
+  EXPECT_EQ(Status(), " 2 CTF servers");
+  QTest::keyClicks(box, "l");
+  EXPECT_EQ(Column(scServer), QStringList{"Delta"});
+  EXPECT_EQ(view.SelectedServerKey(), "10.0.6.4:7778");  // the selected row went
+  for (int i = 0; i < 3; ++i) QTest::keyClick(box, Qt::Key_Backspace);
+  QTest::keyClicks(box, "zed");
+  EXPECT_EQ(Column(scServer), QStringList{"Gamma"});
+  QTest::keyClicks(box, "x");
+  EXPECT_EQ(Column(scServer), QStringList{""});  // the empty row a list grid keeps
+  EXPECT_EQ(Status(), " 0 CTF servers");
+  QTest::keyClick(box, Qt::Key_Escape);
+  EXPECT_EQ(box->text(), "");
+  EXPECT_EQ(Column(scServer), (QStringList{"Delta", "Gamma", "Beta", "Alpha"}));  // by ping
+  EXPECT_EQ(Status(), " 4 CTF servers");
+
+  // A new filter keeps the search.
+  QTest::keyClicks(box, "deck");
+  EXPECT_EQ(Column(scServer), QStringList{"Beta"});
+  view.FilterPanel()->SetFilter(kPlayersFilter, "> 0", false);
+  view.LayoutFilters(true);
+  EXPECT_EQ(sorted(), (QStringList{"Beta", "Deck empty"}));
+}
+
 TEST_F(ServerViewTest, StatusHighlightAlternatesAndFlashes) {
   view.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
@@ -373,6 +423,23 @@ TEST_F(AnsweringViewTest, LeftAndRightStayOnTheServer) {
   EXPECT_EQ(view.LastSelectedServerKey(), view.SelectedServerKey());
   QTest::keyClick(grid, row == grid->FixedRows() ? Qt::Key_Up : Qt::Key_Down);
   EXPECT_TRUE(QTest::qWaitFor([&] { return fake.Requests().size() == 2; }, 3000));
+}
+
+// A reply decides a server's row with the search as with the filters.
+TEST_F(AnsweringViewTest, ARepliedServerObeysTheSearch) {
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+  QTest::keyClicks(view.SearchBox(), "ann");
+  EXPECT_EQ(Column(scIP), QStringList{""});
+  stash.QueryServer(fake.Key());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view.FindServerRow(fake.Key()) >= 0; }, 3000));
+  EXPECT_EQ(Column(scIP), QStringList{fake.Key()});  // its player Ann came with the reply
+
+  QTest::keyClicks(view.SearchBox(), "e");
+  EXPECT_EQ(Column(scIP), QStringList{""});
+  stash.QueryServer(fake.Key());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return fake.Requests().size() >= 2; }, 3000));
+  QTest::qWait(100);
+  EXPECT_EQ(Column(scIP), QStringList{""});  // answered, and still hidden
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QSignalSpy>
@@ -21,6 +22,7 @@
 #include "browse/server_rows.h"
 #include "gui/grid/string_grid.h"
 #include "gui/view/filter_panel.h"
+#include "gui/view/quick_search_box.h"
 #include "gui/window/log_window.h"
 #include "support/fake_server.h"
 #include "support/farm_process.h"
@@ -205,6 +207,38 @@ TEST_F(MainWindowTest, EscStopsTheMasterQueryAndHidesItsProgress) {
   EXPECT_TRUE(LogHas(*window, "of servers replied"));
   EXPECT_FALSE(stop->isEnabled());
   EXPECT_FALSE(bar->isVisibleTo(window.get()));
+}
+
+// Ctrl+L reaches the current view's search box; Esc there clears it and leaves the query running.
+TEST_F(MainWindowTest, CtrlLFocusesTheSearchAndItsEscDoesNotStopTheQuery) {
+  testing::FarmProcess farm(400, 0, 9);
+  ASSERT_TRUE(farm.Start());
+  Write(dir.filePath("zorvane.ini"),
+        "[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\nstartupQuery=none\nqueryPower=400\n"
+        "skipPercentageInfo=1\nmasterServer=127.0.0.1:" +
+            QByteArray::number(farm.MasterPort()) + "\n");
+  auto window = Start();
+  window->show();
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  TkorvUTServerView* view = window->CurrentView();
+  ASSERT_NE(view, nullptr);
+  view->ServerGrid()->setFocus();
+  QTest::keyClick(window.get(), Qt::Key_L, Qt::ControlModifier);
+  QLineEdit* box = view->SearchBox();
+  ASSERT_TRUE(box->hasFocus());
+  QAction* stop = window->FindWindowAction("actStopMassRefresh");
+  window->FindWindowAction("actMasterServerQuery")->trigger();
+  ASSERT_TRUE(stop->isEnabled());
+  QTest::keyClicks(QApplication::focusWidget(), "ctf");
+  EXPECT_EQ(view->SearchText(), "ctf");
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+  EXPECT_EQ(box->text(), "");
+  EXPECT_TRUE(stop->isEnabled());
+  EXPECT_FALSE(LogHas(*window, "Stopped: "));
+  view->ServerGrid()->setFocus();
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);  // elsewhere Esc stops
+  EXPECT_FALSE(stop->isEnabled());
 }
 
 TEST_F(MainWindowTest, CloseAndReopenKeepsFavouritesLayoutSortsAndFilters) {
