@@ -18,6 +18,8 @@ TServerNotifier::TServerNotifier(const TSettings& settings, TSoundPlayer& player
 void TServerNotifier::Prepare(QTimer& timer, int ms, const QString TSettings::* sound) {
   timer.setInterval(ms);
   timer.setSingleShot(true);
+  // A coarse timer of 2 s may fire 100 ms early; the sound comes when the wait is over.
+  timer.setTimerType(Qt::PreciseTimer);
   connect(&timer, &QTimer::timeout, this, [this, &timer, sound] {
     timer.stop();
     PlaySoundFile(settings_.*sound, folders_, player_, log_);
