@@ -213,11 +213,8 @@ TEST_F(MainWindowTest, EscStopsTheMasterQueryAndHidesItsProgress) {
 TEST_F(MainWindowTest, CtrlLFocusesTheSearchAndItsEscDoesNotStopTheQuery) {
   testing::FarmProcess farm(400, 0, 9);
   ASSERT_TRUE(farm.Start());
-  Write(dir.filePath("zorvane.ini"),
-        "[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\nstartupQuery=none\nqueryPower=400\n"
-        "skipPercentageInfo=1\nmasterServer=127.0.0.1:" +
-            QByteArray::number(farm.MasterPort()) + "\n");
-  auto window = Start();
+  auto window =
+      StartOnFarm(farm, "startupQuery=none\nqueryPower=400\nskipPercentageInfo=1\n");
   window->show();
   window->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
