@@ -33,7 +33,9 @@ struct RecordingDialogs : TWindowDialogs {
 
 // Runs act on the next modal dialog once it is up (the caller then opens it).
 inline void WhenModal(std::function<void(QWidget*)> act) {
-  auto* poll = new QTimer;
+  // Owned by the application too: a deleteLater posted inside the dialog's own loop may never
+  // be run when the test ends right after it.
+  auto* poll = new QTimer(qApp);
   poll->setInterval(5);
   QObject::connect(poll, &QTimer::timeout, [poll, act] {
     QWidget* modal = QApplication::activeModalWidget();
