@@ -47,6 +47,10 @@ QString TServer::PlayerText(int slot, TPlayerField f) const {
   return ValidSlot(slot, kPlayerSlots) ? players_.Get(slot, std::size_t(f)) : QString();
 }
 
+QByteArrayView TServer::PlayerTextLatin1(int slot, TPlayerField f) const {
+  return ValidSlot(slot, kPlayerSlots) ? players_.Latin1(slot, std::size_t(f)) : QByteArrayView();
+}
+
 bool TServer::PlayerInUse(int slot) const {
   return ValidSlot(slot, kPlayerSlots) && !players_.IsEmpty(slot, 0);
 }
@@ -82,6 +86,11 @@ void TServer::SetPlayerTextsLatin1(int slot, const TPlayerBatch& values) {
 }
 
 void TServer::ClearPlayers() { players_.Clear(); }
+
+QByteArrayView TServer::SettingLatin1(int slot, bool value) const {
+  return ValidSlot(slot, SettingSlotsUsed()) ? settings_.Latin1(slot, value ? 1 : 0)
+                                             : QByteArrayView();
+}
 
 RSetting TServer::Setting(int slot) const {
   if (!ValidSlot(slot, SettingSlotsUsed())) return {};

@@ -143,6 +143,8 @@ class TServer {
   // Player slots 0..31; a slot is in use when its Name is non-empty.
   RPlayer Player(int slot) const;
   QString PlayerText(int slot, TPlayerField f) const;
+  // The stored bytes of a Latin-1 player text; empty for an empty or a UTF-8 one.
+  QByteArrayView PlayerTextLatin1(int slot, TPlayerField f) const;
   bool PlayerInUse(int slot) const;
   void SetPlayer(int slot, const RPlayer& player);
   void SetPlayerText(int slot, TPlayerField f, QStringView v);
@@ -155,6 +157,9 @@ class TServer {
 
   // Setting slots 0..199, filled from 0; a slot is free when name and value are both empty.
   RSetting Setting(int slot) const;
+  // The stored bytes of a setting's Latin-1 name (value: false) or value (true); empty for an
+  // empty or a UTF-8 text.
+  QByteArrayView SettingLatin1(int slot, bool value) const;
   bool SettingFree(int slot) const;
   int FirstFreeSetting() const;  // -1 when all 200 are taken
   void SetSetting(int slot, QStringView name, QStringView value);

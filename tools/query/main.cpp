@@ -82,11 +82,24 @@ int main(int argc, char** argv) {
   const qint64 elapsedMs = elapsed.elapsed();
 
   int replied = 0;
+  // Lines are gathered into one reused buffer and written in large pieces.
+  constexpr qsizetype kWriteSize = 1 << 16;
+  QByteArray lines;
+  lines.reserve(2 * kWriteSize);
   for (int i = 0; i < stash.Count(); ++i) {
     const TServer& server = *stash.Server(i);
     if (server.TextLatin1(TServerText::Ping) != kNoReplyPing) ++replied;
-    Write(options.Json ? ServerJson(stash.Key(i), server) : ServerTextLine(stash.Key(i), server));
+    if (options.Json)
+      AppendServerJson(lines, stash.Key(i), server);
+    else
+      lines.append(ServerTextLine(stash.Key(i), server));
+    lines.append('\n');
+    if (lines.size() >= kWriteSize) {
+      std::fwrite(lines.constData(), 1, size_t(lines.size()), stdout);
+      lines.resize(0);
+    }
   }
+  std::fwrite(lines.constData(), 1, size_t(lines.size()), stdout);
   if (options.Json && !options.Master.isEmpty())
     Write(QStringLiteral("{\"summary\": {\"listed\": %1, \"replied\": %2, \"percent\": %3, "
                          "\"elapsedMs\": %4}}")

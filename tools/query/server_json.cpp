@@ -16,11 +16,26 @@ class TJsonObject {
   void Text(const char* name, QStringView value) { AppendJsonString(Name(name), value); }
   // A record text, read in place when it is stored as Latin-1 (nearly always).
   void Text(const char* name, const TServer& server, TServerText field) {
-    const QByteArrayView latin1 = server.TextLatin1(field);
-    if (!latin1.isEmpty() || server.TextEmpty(field))
+    Text(name, server.TextLatin1(field), [&] { return server.Text(field); });
+  }
+  // Latin-1 bytes when there are some; otherwise the text that `wide` gives (an empty text
+  // costs no allocation, a UTF-8 one is rare).
+  template <typename TWide>
+  void Text(const char* name, QByteArrayView latin1, TWide wide) {
+    if (!latin1.isEmpty())
       AppendJsonLatin1(Name(name), latin1);
     else
-      Text(name, server.Text(field));
+      Text(name, wide());
+  }
+  // The same without colour codes.
+  template <typename TWide>
+  void PlainText(const char* name, QByteArrayView latin1, TWide wide) {
+    if (latin1.contains(char(kColourCodeMark)))
+      AppendJsonLatin1(Name(name), StripColourCodes(latin1));
+    else if (!latin1.isEmpty())
+      AppendJsonLatin1(Name(name), latin1);
+    else
+      Text(name, PlainName(wide()));
   }
   void Number(const char* name, qint64 value) { Name(name).append(QByteArray::number(value)); }
   void Flag(const char* name, bool value) { Name(name).append(value ? "true" : "false"); }
@@ -45,9 +60,13 @@ void AppendPlayers(QByteArray& out, const TServer& server) {
     first = false;
     TJsonObject player(out);
     player.Number("Slot", slot);
-    for (std::size_t f = 0; f < kPlayerFieldCount; ++f)
-      player.Text(PlayerFieldName(TPlayerField(f)), server.PlayerText(slot, TPlayerField(f)));
-    player.Text("PlainName", PlainName(server.PlayerText(slot, TPlayerField::Name)));
+    for (std::size_t f = 0; f < kPlayerFieldCount; ++f) {
+      const auto field = TPlayerField(f);
+      player.Text(PlayerFieldName(field), server.PlayerTextLatin1(slot, field),
+                  [&] { return server.PlayerText(slot, field); });
+    }
+    player.PlainText("PlainName", server.PlayerTextLatin1(slot, TPlayerField::Name),
+                     [&] { return server.PlayerText(slot, TPlayerField::Name); });
   }
   out.append(']');
 }
@@ -59,10 +78,11 @@ void AppendSettings(QByteArray& out, const TServer& server) {
     if (server.SettingFree(slot)) continue;
     if (!first) out.append(", ");
     first = false;
-    const RSetting setting = server.Setting(slot);
     TJsonObject object(out);
-    object.Text("Name", setting.Name);
-    object.Text("Value", setting.Value);
+    object.Text("Name", server.SettingLatin1(slot, false),
+                [&] { return server.Setting(slot).Name; });
+    object.Text("Value", server.SettingLatin1(slot, true),
+                [&] { return server.Setting(slot).Value; });
   }
   out.append(']');
 }
@@ -98,17 +118,22 @@ void AppendJsonString(QByteArray& out, QStringView text) {
 
 void AppendJsonLatin1(QByteArray& out, QByteArrayView latin1) {
   static constexpr char kHex[] = "0123456789abcdef";
-  out.reserve(out.size() + latin1.size() + 2);
   out.append('"');
-  for (const char c : latin1) {
-    const uchar u = uchar(c);
+  const char* p = latin1.data();
+  const char* const end = p + latin1.size();
+  while (p != end) {
+    // Printable ASCII (nearly every byte) goes in runs.
+    const char* run = p;
+    while (p != end && uchar(*p) >= 0x20 && uchar(*p) < 0x7F && *p != '"' && *p != '\\') ++p;
+    if (p != run) out.append(run, p - run);
+    if (p == end) break;
+    const uchar u = uchar(*p++);
     if (u == '"' || u == '\\') {
-      out.append('\\').append(c);
-    } else if (u < 0x20 || (u >= 0x7F && u <= 0x9F)) {
+      const char escape[] = {'\\', char(u)};
+      out.append(escape, sizeof escape);
+    } else if (u <= 0x9F) {  // C0 controls, DEL and C1
       const char escape[] = {'\\', 'u', '0', '0', kHex[u >> 4], kHex[u & 0xF]};
       out.append(escape, sizeof escape);
-    } else if (u < 0x80) {
-      out.append(c);
     } else {
       const char utf8[] = {char(0xC0 | (u >> 6)), char(0x80 | (u & 0x3F))};
       out.append(utf8, sizeof utf8);
@@ -124,9 +149,14 @@ QByteArray JsonString(QStringView text) {
 }
 
 QByteArray ServerJson(const QString& key, const TServer& server) {
-  using F = TServerText;
   QByteArray out;
   out.reserve(4096);
+  AppendServerJson(out, key, server);
+  return out;
+}
+
+void AppendServerJson(QByteArray& out, const QString& key, const TServer& server) {
+  using F = TServerText;
   {
     TJsonObject o(out);
     o.Text("Key", key);
@@ -149,7 +179,8 @@ QByteArray ServerJson(const QString& key, const TServer& server) {
     o.Number("RepliesSeen", server.RepliesSeen);
     o.Text("GameTypeName", server, F::GameTypeName);
     o.Text("Description", server, F::Description);
-    o.Text("PlainDescription", PlainName(server.Description()));
+    o.PlainText("PlainDescription", server.TextLatin1(F::Description),
+                [&] { return server.Description(); });
 #define ZORVANE_JSON_TEXT(name) o.Text(ServerTextName(F::name), server, F::name);
     ZORVANE_STATUS_TEXTS(ZORVANE_JSON_TEXT)
     ZORVANE_RULE_TEXTS(ZORVANE_JSON_TEXT)
@@ -157,7 +188,6 @@ QByteArray ServerJson(const QString& key, const TServer& server) {
     AppendPlayers(o.Name("Players"), server);
     AppendSettings(o.Name("Settings"), server);
   }
-  return out;
 }
 
 QByteArray SummaryJson(int servers, int replied, qint64 elapsedMs) {

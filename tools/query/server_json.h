@@ -19,6 +19,8 @@ void AppendJsonLatin1(QByteArray& out, QByteArrayView latin1);
 
 // {"Key": ..., every record field ..., "Players": [...], "Settings": [...]} without a newline.
 QByteArray ServerJson(const QString& key, const TServer& server);
+// The same, appended to out (a caller writing thousands reuses one buffer).
+void AppendServerJson(QByteArray& out, const QString& key, const TServer& server);
 
 // {"summary": {"servers": N, "replied": R, "elapsedMs": T}} without a newline.
 QByteArray SummaryJson(int servers, int replied, qint64 elapsedMs);

@@ -159,6 +159,29 @@ TEST_F(toolsServerJson, OnlyUsedPlayerAndSettingSlots) {
   EXPECT_EQ(settings[1].toObject(), (QJsonObject{{"Name", "Mutator"}, {"Value", "MutInstaGib"}}));
 }
 
+// Texts stored as Latin-1 are written from their bytes, UTF-8 ones through QString: both
+// give the same JSON, and the plain names lose their colour codes either way.
+TEST(toolsServerJsonTexts, Latin1AndUtf8TextsAndColourCodes) {
+  const QString code = QString(QChar(0x1B)) + QChar(0xFF) + QChar(0x01) + QChar(0x01);
+  TServer server;
+  server.SetDescription(code + "Red " + QChar(0xE9));
+  server.SetPlayer(0, {code + "Ann", "1", "", "", "", "", "", ""});
+  server.SetPlayer(1, {code + u"\u0416uk", "2", "", "", "", "", "", ""});
+  server.SetSetting(0, u"\u0416", u"Jo\\\"e");
+  const QJsonObject object = QJsonDocument::fromJson(ServerJson("k", server)).object();
+  ASSERT_FALSE(object.isEmpty());
+  EXPECT_EQ(object["Description"].toString(), server.Description());
+  EXPECT_EQ(object["PlainDescription"].toString(), QString("Red ") + QChar(0xE9));
+  const QJsonArray players = object["Players"].toArray();
+  ASSERT_EQ(players.size(), 2);
+  EXPECT_EQ(players[0].toObject()["Name"].toString(), code + "Ann");
+  EXPECT_EQ(players[0].toObject()["PlainName"].toString(), "Ann");
+  EXPECT_EQ(players[1].toObject()["Name"].toString(), code + u"\u0416uk");
+  EXPECT_EQ(players[1].toObject()["PlainName"].toString(), u"\u0416uk");
+  EXPECT_EQ(object["Settings"].toArray()[0].toObject(),
+            (QJsonObject{{"Name", QString(QChar(0x416))}, {"Value", "Jo\\\"e"}}));
+}
+
 TEST(toolsSummaryJson, Shape) {
   EXPECT_EQ(SummaryJson(4, 3, 120),
             R"({"summary": {"servers": 4, "replied": 3, "elapsedMs": 120}})");
