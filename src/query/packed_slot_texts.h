@@ -11,7 +11,9 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QStringView>
+#include <algorithm>
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -68,6 +70,18 @@ class TPackedSlotTexts {
       if (values[f])
         raw[f] = TValue{values[f]->data(), std::size_t(values[f]->size()), false};
     Write(slot, raw, claim);
+  }
+
+  // Writes the Latin-1 values of several slots (slot s when touched[s]) with one rebuild.
+  template <std::size_t N>
+  void SetLatin1Slots(const std::array<TLatin1Values, N>& values, const std::bitset<N>& touched) {
+    WriteSlots(
+        N,
+        [&](std::size_t s, std::size_t f) -> std::optional<TValue> {
+          if (!touched[s] || !values[s][f]) return std::nullopt;
+          return TValue{values[s][f]->data(), std::size_t(values[s][f]->size()), false};
+        },
+        0);
   }
 
   void SetMany(int slot, const TTextValues& values, bool claim = false) {
@@ -131,37 +145,44 @@ class TPackedSlotTexts {
 
   void Write(int slot, const std::array<std::optional<TValue>, F>& values, bool claim) {
     if (slot < 0) return;
-    const std::size_t oldSlots = std::size_t(Slots());
-    std::size_t newSlots = oldSlots;
-    if (std::size_t(slot) >= oldSlots && claim) newSlots = std::size_t(slot) + 1;
-    bool changed = newSlots != oldSlots;
-    for (std::size_t f = 0; f < F; ++f) {
-      if (!values[f]) continue;
-      const TValue& v = *values[f];
-      if (std::size_t(slot) >= oldSlots) {
-        if (v.size == 0) continue;
-        newSlots = std::size_t(slot) + 1;
-        changed = true;
-        continue;
-      }
-      const std::size_t k = Index(slot, f), size = End(k) - Begin(k);
-      // An empty value is never flagged UTF-8, so "" written as UTF-8 changes nothing.
-      if (size != v.size || (size && (IsUtf8(k) != v.utf8 ||
-                                      std::memcmp(Data() + Begin(k), v.data, size) != 0)))
-        changed = true;
-    }
-    if (!changed) return;
+    WriteSlots(std::size_t(slot) + 1,
+               [&](std::size_t s, std::size_t f) {
+                 return s == std::size_t(slot) ? values[f] : std::nullopt;
+               },
+               claim ? std::size_t(slot) + 1 : 0);
+  }
 
+  // Writes valueOf(s, f) for the slots s below limit where it gives a value, with one rebuild
+  // of the block. The block keeps at least `claimed` slots.
+  template <typename TValueOf>
+  void WriteSlots(std::size_t limit, const TValueOf& valueOf, std::size_t claimed) {
+    const std::size_t oldSlots = std::size_t(Slots());
+    std::size_t newSlots = std::max(oldSlots, claimed);
+    bool changed = newSlots != oldSlots;
     // Empty values cost nothing, so the new data size is the old one plus what changes.
     std::size_t total = Total();
-    if (std::size_t(slot) < oldSlots) {
-      for (std::size_t f = 0; f < F; ++f)
-        if (values[f]) total = total - (End(Index(slot, f)) - Begin(Index(slot, f))) + values[f]->size;
-    } else {
-      for (std::size_t f = 0; f < F; ++f)
-        if (values[f]) total += values[f]->size;
+    for (std::size_t s = 0; s < limit; ++s) {
+      for (std::size_t f = 0; f < F; ++f) {
+        const std::optional<TValue> value = valueOf(s, f);
+        if (!value) continue;
+        if (s >= oldSlots) {
+          if (value->size == 0) continue;
+          newSlots = std::max(newSlots, s + 1);
+          changed = true;
+          total += value->size;
+          continue;
+        }
+        const std::size_t k = Index(int(s), f), size = End(k) - Begin(k);
+        // An empty value is never flagged UTF-8, so "" written as UTF-8 changes nothing.
+        if (size != value->size ||
+            (size && (IsUtf8(k) != value->utf8 ||
+                      std::memcmp(Data() + Begin(k), value->data, size) != 0)))
+          changed = true;
+        total = total - size + value->size;
+      }
     }
-    if (total == 0 && !claim) {
+    if (!changed) return;
+    if (total == 0 && claimed == 0) {
       block_.reset();
       return;
     }
@@ -178,10 +199,12 @@ class TPackedSlotTexts {
       const char* bytes = nullptr;
       std::size_t length = 0;
       bool utf8 = false;
-      if (k / F == std::size_t(slot) && values[k % F]) {
-        bytes = values[k % F]->data;
-        length = values[k % F]->size;
-        utf8 = values[k % F]->utf8;
+      const std::optional<TValue> value =
+          k / F < limit ? valueOf(k / F, k % F) : std::optional<TValue>();
+      if (value) {
+        bytes = value->data;
+        length = value->size;
+        utf8 = value->utf8;
       } else if (k < oldSlots * F) {
         bytes = oldData + Begin(k);
         length = End(k) - Begin(k);

@@ -9,6 +9,7 @@
 
 #include <QString>
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -151,6 +152,11 @@ class TServer {
   void SetPlayerTextLatin1(int slot, TPlayerField f, QByteArrayView v);
   using TPlayerBatch = std::array<std::optional<QByteArrayView>, kPlayerFieldCount>;
   void SetPlayerTextsLatin1(int slot, const TPlayerBatch& values);
+  // The given fields of the touched slots at once (one rebuild for a whole reply's players).
+  void SetPlayersLatin1(const std::array<TPlayerBatch, kPlayerSlots>& values,
+                        const std::bitset<kPlayerSlots>& touched) {
+    players_.SetLatin1Slots(values, touched);
+  }
   void ClearPlayers();
   // Whether slot's Name equals the Latin-1 name, ignoring case.
   bool PlayerNamed(int slot, QByteArrayView latin1) const;

@@ -51,7 +51,8 @@ TServerStash::TServerStash(QObject* parent)
     : QObject(parent),
       statusQuery_(TextStatusQuery()),
       lookup_(SystemHostLookup()),
-      bursts_(std::make_unique<TQueryBurst>(*this)) {}
+      bursts_(std::make_unique<TQueryBurst>(*this)),
+      watcher_(new TSocketWatcher(this)) {}
 
 TServerStash::~TServerStash() = default;
 
@@ -120,6 +121,7 @@ void TServerStash::ReResolve(int index) {
 bool TServerStash::CreateTransport(TServer& server) {
   try {
     auto transport = std::make_unique<TkorvUDP>();
+    transport->SetSocketWatcher(watcher_);
     transport->SetRemoteHost(server.IP());
     transport->SetServerName(server.DNSName());
     transport->SetRemotePort(server.Port);

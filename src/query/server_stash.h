@@ -20,6 +20,7 @@
 #include "query/host_lookup.h"
 #include "query/kernel_stamps.h"
 #include "query/server_record.h"
+#include "query/socket_watcher.h"
 
 namespace zorvane {
 
@@ -133,6 +134,8 @@ class TServerStash : public QObject {
   bool socketWaitersDue_ = false;
   std::unique_ptr<TQueryBurst> bursts_;
   TKernelStampKeeper kernelStamps_;
+  // Watches every transport's socket; a child, so it outlives the records and their transports.
+  TSocketWatcher* watcher_;
 };
 
 }  // namespace zorvane

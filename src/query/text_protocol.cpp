@@ -254,8 +254,8 @@ bool ParseTextDatagram(TServer& server, QByteArrayView datagram, int& replyInPro
     if (!values.touched[slot]) continue;
     for (auto& text : values.players[slot])
       if (text) text = clean.Clean(*text);
-    server.SetPlayerTextsLatin1(slot, values.players[slot]);
   }
+  server.SetPlayersLatin1(values.players, values.touched);
 
   if (!final) return false;
   replyInProgress = 0;

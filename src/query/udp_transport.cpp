@@ -90,12 +90,20 @@ void TNMUDP::CloseSocket() {
 }
 
 void TNMUDP::Watch() {
-  if (notifier_) return;
+  if (notifier_ || watchId_ != 0) return;
+  if (watcher_) {
+    watchId_ = watcher_->Watch(socket_.Handle(), this);
+    if (watchId_ != 0) return;
+  }
   notifier_ = new QSocketNotifier(socket_.Handle(), QSocketNotifier::Read);
   connect(notifier_, &QSocketNotifier::activated, this, &TNMUDP::ReadPending);
 }
 
 void TNMUDP::DropNotifier() {
+  if (watchId_ != 0) {
+    if (watcher_) watcher_->Forget(socket_.Handle(), watchId_);
+    watchId_ = 0;
+  }
   if (!notifier_) return;
   QSocketNotifier* notifier = std::exchange(notifier_, nullptr);
   // Off before its socket closes: the event loop must not watch a descriptor that the next

@@ -19,7 +19,10 @@
 #include <memory>
 #include <exception>
 
+#include <QPointer>
+
 #include "query/host_lookup.h"
+#include "query/socket_watcher.h"
 #include "query/udp_socket.h"
 
 class QSocketNotifier;
@@ -37,7 +40,7 @@ class UDPSockError : public std::exception {
   QByteArray what_;
 };
 
-class TNMUDP : public QObject {
+class TNMUDP : public QObject, private TSocketReader {
   Q_OBJECT
  public:
   static constexpr int kDatagramBuffer = 2048;
@@ -88,6 +91,11 @@ class TNMUDP : public QObject {
   bool KernelTimestamps() const { return socket_.Stamped(); }
   // Replaces the resolver used for a RemoteHost that is not a dotted address.
   void SetHostLookup(THostLookup lookup) { lookup_ = std::move(lookup); }
+  // Sockets opened from now on are watched by watcher (shared by many transports) instead of
+  // a notifier of their own; without one, or when it cannot take a socket, each has its own.
+  void SetSocketWatcher(TSocketWatcher* watcher) { watcher_ = watcher; }
+  // Whether the open socket is being watched through a shared watcher.
+  bool SharedWatch() const { return watchId_ != 0; }
 
  Q_SIGNALS:
   void OnDataReceived(int numberBytes, const QString& fromIP, int port);
@@ -115,6 +123,7 @@ class TNMUDP : public QObject {
   void Watch();
   void DropNotifier();
   void ReadPending();
+  void SocketReady() override { ReadPending(); }
   void Deliver(int count, quint32 from, quint16 port);
   quint32 ResolveRemote();
   bool LookupOnce(QHostAddress& address);
@@ -129,6 +138,8 @@ class TNMUDP : public QObject {
   // Watches the socket once it is connected; owned, but handed to the event loop for deletion
   // when it goes while its own signal runs.
   QSocketNotifier* notifier_ = nullptr;
+  QPointer<TSocketWatcher> watcher_;
+  std::uint32_t watchId_ = 0;  // the shared watcher's id for the open socket, 0 when none
   int reading_ = 0;  // ReadPending calls running
   quint32 connectedAddress_ = 0;
   int connectedPort_ = 0;

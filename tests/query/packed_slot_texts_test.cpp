@@ -105,5 +105,38 @@ TEST(PackedSlotTextsTest, EmptyWritesCostNothingAndEmptyingFreesTheBlock) {
   EXPECT_TRUE(slots.SlotEmpty(1));
 }
 
+// A whole reply's players written at once must give what writing them one by one gives, over
+// a record that already holds players (changed, emptied, untouched, new past the end).
+TEST(PackedSlotTextsTest, PlayersWrittenAtOnceMatchOneByOne) {
+  const auto fill = [](TServer& server) {
+    server.SetPlayer(0, {"Ann", "1", "50", "red", "", "", "", ""});
+    server.SetPlayer(3, {"Bob", "2", "60", "blue", "", "", "", ""});
+    server.SetPlayerText(4, TPlayerField::Name, QString::fromUtf8("\xd0\x96uk"));
+  };
+  std::array<TServer::TPlayerBatch, kPlayerSlots> values{};
+  std::bitset<kPlayerSlots> touched;
+  values[3][std::size_t(TPlayerField::Name)] = "Robert";
+  values[3][std::size_t(TPlayerField::Team)] = "";
+  values[0][std::size_t(TPlayerField::Frags)] = "10";
+  values[9][std::size_t(TPlayerField::Ping)] = "";  // empty past the end: adds nothing
+  values[7][std::size_t(TPlayerField::Name)] = "Cy";
+  values[7][std::size_t(TPlayerField::NGSecret)] = "x";
+  touched[3] = touched[0] = touched[9] = touched[7] = true;
+
+  TServer atOnce, oneByOne;
+  fill(atOnce);
+  fill(oneByOne);
+  atOnce.SetPlayersLatin1(values, touched);
+  for (int slot = 0; slot < kPlayerSlots; ++slot)
+    if (touched[slot]) oneByOne.SetPlayerTextsLatin1(slot, values[slot]);
+  for (int slot = 0; slot < kPlayerSlots; ++slot)
+    for (std::size_t f = 0; f < kPlayerFieldCount; ++f)
+      EXPECT_EQ(atOnce.PlayerText(slot, TPlayerField(f)), oneByOne.PlayerText(slot, TPlayerField(f)))
+          << slot << " " << f;
+  EXPECT_EQ(atOnce.PlayerText(3, TPlayerField::Frags), "2");
+  EXPECT_EQ(atOnce.PlayerText(4, TPlayerField::Name), QString::fromUtf8("\xd0\x96uk"));
+  EXPECT_EQ(atOnce.TextHeapBytes(), oneByOne.TextHeapBytes());
+}
+
 }  // namespace
 }  // namespace zorvane

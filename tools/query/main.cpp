@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <cstdio>
+#include <string>
 
 #include "config/configuration.h"
 #include "config/start_directory.h"
@@ -83,8 +84,8 @@ int main(int argc, char** argv) {
 
   int replied = 0;
   // Lines are gathered into one reused buffer and written in large pieces.
-  constexpr qsizetype kWriteSize = 1 << 16;
-  QByteArray lines;
+  constexpr std::size_t kWriteSize = 1 << 16;
+  std::string lines;
   lines.reserve(2 * kWriteSize);
   for (int i = 0; i < stash.Count(); ++i) {
     const TServer& server = *stash.Server(i);
@@ -92,14 +93,14 @@ int main(int argc, char** argv) {
     if (options.Json)
       AppendServerJson(lines, stash.Key(i), server);
     else
-      lines.append(ServerTextLine(stash.Key(i), server));
-    lines.append('\n');
+      lines += ServerTextLine(stash.Key(i), server).toStdString();
+    lines += '\n';
     if (lines.size() >= kWriteSize) {
-      std::fwrite(lines.constData(), 1, size_t(lines.size()), stdout);
-      lines.resize(0);
+      std::fwrite(lines.data(), 1, lines.size(), stdout);
+      lines.clear();
     }
   }
-  std::fwrite(lines.constData(), 1, size_t(lines.size()), stdout);
+  std::fwrite(lines.data(), 1, lines.size(), stdout);
   if (options.Json && !options.Master.isEmpty())
     Write(QStringLiteral("{\"summary\": {\"listed\": %1, \"replied\": %2, \"percent\": %3, "
                          "\"elapsedMs\": %4}}")

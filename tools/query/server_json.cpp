@@ -8,10 +8,20 @@ namespace zorvane {
 
 namespace {
 
+constexpr char kHex[] = "0123456789abcdef";
+
+void AppendUnicodeEscape(std::string& out, unsigned u) {
+  const char escape[] = {'\\', 'u', '0', '0', kHex[(u >> 4) & 0xF], kHex[u & 0xF]};
+  out.append(escape, sizeof escape);
+}
+
+// Printable ASCII other than the quote and the backslash: written as it is.
+bool Plain(unsigned u) { return u >= 0x20 && u < 0x7F && u != '"' && u != '\\'; }
+
 class TJsonObject {
  public:
-  explicit TJsonObject(QByteArray& out) : out_(out) { out_.append('{'); }
-  ~TJsonObject() { out_.append('}'); }
+  explicit TJsonObject(std::string& out) : out_(out) { out_ += '{'; }
+  ~TJsonObject() { out_ += '}'; }
 
   void Text(const char* name, QStringView value) { AppendJsonString(Name(name), value); }
   // A record text, read in place when it is stored as Latin-1 (nearly always).
@@ -37,26 +47,29 @@ class TJsonObject {
     else
       Text(name, PlainName(wide()));
   }
-  void Number(const char* name, qint64 value) { Name(name).append(QByteArray::number(value)); }
-  void Flag(const char* name, bool value) { Name(name).append(value ? "true" : "false"); }
-  QByteArray& Name(const char* name) {
-    if (!first_) out_.append(", ");
+  void Number(const char* name, qint64 value) { Name(name) += std::to_string(value); }
+  void Flag(const char* name, bool value) { Name(name) += value ? "true" : "false"; }
+  std::string& Name(const char* name) {
+    if (!first_) out_ += ", ";
     first_ = false;
     // Names are our own identifiers: no escaping needed.
-    return out_.append('"').append(name).append("\": ");
+    out_ += '"';
+    out_ += name;
+    out_ += "\": ";
+    return out_;
   }
 
  private:
-  QByteArray& out_;
+  std::string& out_;
   bool first_ = true;
 };
 
-void AppendPlayers(QByteArray& out, const TServer& server) {
-  out.append('[');
+void AppendPlayers(std::string& out, const TServer& server) {
+  out += '[';
   bool first = true;
   for (int slot = 0; slot < kPlayerSlots; ++slot) {
     if (!server.PlayerInUse(slot)) continue;
-    if (!first) out.append(", ");
+    if (!first) out += ", ";
     first = false;
     TJsonObject player(out);
     player.Number("Slot", slot);
@@ -68,15 +81,15 @@ void AppendPlayers(QByteArray& out, const TServer& server) {
     player.PlainText("PlainName", server.PlayerTextLatin1(slot, TPlayerField::Name),
                      [&] { return server.PlayerText(slot, TPlayerField::Name); });
   }
-  out.append(']');
+  out += ']';
 }
 
-void AppendSettings(QByteArray& out, const TServer& server) {
-  out.append('[');
+void AppendSettings(std::string& out, const TServer& server) {
+  out += '[';
   bool first = true;
   for (int slot = 0; slot < server.SettingSlotsUsed(); ++slot) {
     if (server.SettingFree(slot)) continue;
-    if (!first) out.append(", ");
+    if (!first) out += ", ";
     first = false;
     TJsonObject object(out);
     object.Text("Name", server.SettingLatin1(slot, false),
@@ -84,121 +97,120 @@ void AppendSettings(QByteArray& out, const TServer& server) {
     object.Text("Value", server.SettingLatin1(slot, true),
                 [&] { return server.Setting(slot).Value; });
   }
-  out.append(']');
+  out += ']';
+}
+
+QByteArray ToByteArray(const std::string& text) {
+  return QByteArray(text.data(), qsizetype(text.size()));
 }
 
 }  // namespace
 
 // Every control character (C0, DEL and C1, a colour code's escape included) is written as
 // \u00XX, so no output can move a terminal's cursor or break a line.
-void AppendJsonString(QByteArray& out, QStringView text) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  out.reserve(out.size() + text.size() + 2);
-  out.append('"');
+void AppendJsonString(std::string& out, QStringView text) {
+  out += '"';
   const QChar* const end = text.end();
   for (const QChar* p = text.begin(); p != end; ++p) {
     const char16_t u = p->unicode();
     if (u == u'"' || u == u'\\') {
-      out.append('\\').append(char(u));
+      out += '\\';
+      out += char(u);
     } else if (u < 0x20 || (u >= 0x7F && u <= 0x9F)) {
-      const char escape[] = {'\\', 'u', '0', '0', kHex[u >> 4], kHex[u & 0xF]};
-      out.append(escape, sizeof escape);
+      AppendUnicodeEscape(out, u);
     } else if (u < 0x80) {
-      out.append(char(u));
+      out += char(u);
     } else {
       // The rest of the text as UTF-8, escaping on the way.
       const QChar* run = p;
       while (p != end && p->unicode() >= 0xA0) ++p;
-      out.append(QStringView(run, p).toUtf8());
+      const QByteArray utf8 = QStringView(run, p).toUtf8();
+      out.append(utf8.constData(), std::size_t(utf8.size()));
       --p;
     }
   }
-  out.append('"');
+  out += '"';
 }
 
-void AppendJsonLatin1(QByteArray& out, QByteArrayView latin1) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  out.append('"');
+void AppendJsonLatin1(std::string& out, QByteArrayView latin1) {
+  out += '"';
   const char* p = latin1.data();
   const char* const end = p + latin1.size();
   while (p != end) {
     // Printable ASCII (nearly every byte) goes in runs.
     const char* run = p;
-    while (p != end && uchar(*p) >= 0x20 && uchar(*p) < 0x7F && *p != '"' && *p != '\\') ++p;
-    if (p != run) out.append(run, p - run);
+    while (p != end && Plain(uchar(*p))) ++p;
+    out.append(run, std::size_t(p - run));
     if (p == end) break;
     const uchar u = uchar(*p++);
     if (u == '"' || u == '\\') {
-      const char escape[] = {'\\', char(u)};
-      out.append(escape, sizeof escape);
+      out += '\\';
+      out += char(u);
     } else if (u <= 0x9F) {  // C0 controls, DEL and C1
-      const char escape[] = {'\\', 'u', '0', '0', kHex[u >> 4], kHex[u & 0xF]};
-      out.append(escape, sizeof escape);
+      AppendUnicodeEscape(out, u);
     } else {
-      const char utf8[] = {char(0xC0 | (u >> 6)), char(0x80 | (u & 0x3F))};
-      out.append(utf8, sizeof utf8);
+      out += char(0xC0 | (u >> 6));
+      out += char(0x80 | (u & 0x3F));
     }
   }
-  out.append('"');
+  out += '"';
 }
 
 QByteArray JsonString(QStringView text) {
-  QByteArray out;
+  std::string out;
   AppendJsonString(out, text);
-  return out;
+  return ToByteArray(out);
 }
 
 QByteArray ServerJson(const QString& key, const TServer& server) {
-  QByteArray out;
-  out.reserve(4096);
+  std::string out;
   AppendServerJson(out, key, server);
-  return out;
+  return ToByteArray(out);
 }
 
-void AppendServerJson(QByteArray& out, const QString& key, const TServer& server) {
+void AppendServerJson(std::string& out, const QString& key, const TServer& server) {
   using F = TServerText;
-  {
-    TJsonObject o(out);
-    o.Text("Key", key);
-    o.Text("Game", server, F::Game);
-    o.Number("QueryVersion", server.QueryVersion);
-    o.Number("ReResolvePending", server.ReResolvePending);
-    o.Flag("RetriedOnce", server.RetriedOnce);
-    o.Text("IP", server, F::IP);
-    o.Text("DNSName", server, F::DNSName);
-    o.Number("Port", server.Port);
-    o.Text("AutoUpdateDescription", server, F::AutoUpdateDescription);
-    o.Text("Ping", server, F::Ping);
-    o.Number("ReplyMark", server.ReplyMark);
-    o.Flag("CameOnline", server.CameOnline);
-    o.Flag("Online", server.Online);
-    o.Flag("BecamePopulated", server.BecamePopulated);
-    o.Flag("Populated", server.Populated);
-    o.Flag("Favorite", server.Favorite);
-    o.Flag("ReplyComplete", server.ReplyComplete);
-    o.Number("RepliesSeen", server.RepliesSeen);
-    o.Text("GameTypeName", server, F::GameTypeName);
-    o.Text("Description", server, F::Description);
-    o.PlainText("PlainDescription", server.TextLatin1(F::Description),
-                [&] { return server.Description(); });
+  TJsonObject o(out);
+  o.Text("Key", key);
+  o.Text("Game", server, F::Game);
+  o.Number("QueryVersion", server.QueryVersion);
+  o.Number("ReResolvePending", server.ReResolvePending);
+  o.Flag("RetriedOnce", server.RetriedOnce);
+  o.Text("IP", server, F::IP);
+  o.Text("DNSName", server, F::DNSName);
+  o.Number("Port", server.Port);
+  o.Text("AutoUpdateDescription", server, F::AutoUpdateDescription);
+  o.Text("Ping", server, F::Ping);
+  o.Number("ReplyMark", server.ReplyMark);
+  o.Flag("CameOnline", server.CameOnline);
+  o.Flag("Online", server.Online);
+  o.Flag("BecamePopulated", server.BecamePopulated);
+  o.Flag("Populated", server.Populated);
+  o.Flag("Favorite", server.Favorite);
+  o.Flag("ReplyComplete", server.ReplyComplete);
+  o.Number("RepliesSeen", server.RepliesSeen);
+  o.Text("GameTypeName", server, F::GameTypeName);
+  o.Text("Description", server, F::Description);
+  o.PlainText("PlainDescription", server.TextLatin1(F::Description),
+              [&] { return server.Description(); });
 #define ZORVANE_JSON_TEXT(name) o.Text(ServerTextName(F::name), server, F::name);
-    ZORVANE_STATUS_TEXTS(ZORVANE_JSON_TEXT)
-    ZORVANE_RULE_TEXTS(ZORVANE_JSON_TEXT)
+  ZORVANE_STATUS_TEXTS(ZORVANE_JSON_TEXT)
+  ZORVANE_RULE_TEXTS(ZORVANE_JSON_TEXT)
 #undef ZORVANE_JSON_TEXT
-    AppendPlayers(o.Name("Players"), server);
-    AppendSettings(o.Name("Settings"), server);
-  }
+  AppendPlayers(o.Name("Players"), server);
+  AppendSettings(o.Name("Settings"), server);
 }
 
 QByteArray SummaryJson(int servers, int replied, qint64 elapsedMs) {
-  QByteArray out("{\"summary\": ");
+  std::string out("{\"summary\": ");
   {
     TJsonObject o(out);
     o.Number("servers", servers);
     o.Number("replied", replied);
     o.Number("elapsedMs", elapsedMs);
   }
-  return out.append('}');
+  out += '}';
+  return ToByteArray(out);
 }
 
 }  // namespace zorvane
