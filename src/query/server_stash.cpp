@@ -19,6 +19,16 @@ namespace {
 
 QString KeyOf(const QString& host, int port) { return host + u':' + QString::number(port); }
 
+// The query protocol of a server's game, read from the stored bytes without a copy.
+TQueryProtocol ProtocolOf(const TServer& server) {
+  const QByteArrayView game = server.TextLatin1(TServerText::Game);
+  char16_t wide[32];
+  if (game.isEmpty() || game.size() > qsizetype(std::size(wide)))
+    return QueryProtocolOf(server.Game());
+  for (qsizetype i = 0; i < game.size(); ++i) wide[i] = uchar(game[i]);
+  return QueryProtocolOf(QStringView(wide, game.size()));
+}
+
 bool PingCounts(const TServer& server, int& ping) {
   const QByteArrayView text = server.TextLatin1(TServerText::Ping);
   if (text == kNoReplyPing || text == kAwaitedPing) return false;
@@ -118,9 +128,10 @@ void TServerStash::ReResolve(int index) {
   server->Resolver->Ping();
 }
 
-bool TServerStash::CreateTransport(TServer& server) {
+bool TServerStash::CreateTransport(TServer& server, const QString& key) {
   try {
     auto transport = std::make_unique<TkorvUDP>();
+    transport->Tag = key;
     transport->SetSocketWatcher(watcher_);
     transport->SetRemoteHost(server.IP());
     transport->SetServerName(server.DNSName());
@@ -140,18 +151,19 @@ bool TServerStash::CreateTransport(TServer& server) {
 }
 
 TQuerySent TServerStash::QueryServer(const QString& key) {
-  TServer* server = Find(key);
+  const int index = IndexOf(key);
+  TServer* server = Server(index);
   if (!server) return TQuerySent::NotSent;
-  const QString lowerKey = key.toLower();
   if (server->TextEmpty(TServerText::IP)) {
     if (server->TextEmpty(TServerText::DNSName)) return TQuerySent::NotSent;
-    awaitingAddress_.insert(lowerKey);
+    awaitingAddress_.insert(key.toLower());
     return TQuerySent::AwaitingAddress;
   }
-  if (QueryProtocolOf(server->Game()) == TQueryProtocol::None) return TQuerySent::NotSent;
+  if (ProtocolOf(*server) == TQueryProtocol::None) return TQuerySent::NotSent;
   if (!server->Transport || !server->Transport->IsOpen()) {
     server->Transport.reset();
-    if (!CreateTransport(*server)) {
+    if (!CreateTransport(*server, Key(index))) {
+      const QString lowerKey = key.toLower();
       if (!awaitingSocketKeys_.contains(lowerKey)) {
         awaitingSocketKeys_.insert(lowerKey);
         awaitingSocket_.push_back(key);
@@ -161,7 +173,7 @@ TQuerySent TServerStash::QueryServer(const QString& key) {
   }
   server->Transport->BeginQuery();
   server->RepliesSeen = 0;
-  switch (QueryProtocolOf(server->Game())) {
+  switch (ProtocolOf(*server)) {
     case TQueryProtocol::Text:
       server->RepliesAsked = rpTextFinal;
       SendRequest(*server, statusQuery_);
@@ -189,9 +201,7 @@ void TServerStash::SendRequest(TServer& server, const QByteArray& request) {
 }
 
 void TServerStash::HandleReply(TkorvUDP* transport, const QByteArray& buffer, int length) {
-  const QString host =
-      transport->ServerName().isEmpty() ? transport->RemoteHost() : transport->ServerName();
-  const QString key = KeyOf(host, transport->RemotePort());
+  const QString key = transport->Tag;
   TServer* server = Find(key);
   if (!server || server->Transport.get() != transport) {
     transport->CloseSocket();
@@ -222,7 +232,7 @@ void TServerStash::HandleReply(TkorvUDP* transport, const QByteArray& buffer, in
   const bool hasPlayers = server->HasPlayers();
   server->BecamePopulated = server->Populated ? false : hasPlayers;
   server->Populated = hasPlayers;
-  const bool textFinished = QueryProtocolOf(server->Game()) == TQueryProtocol::Text &&
+  const bool textFinished = ProtocolOf(*server) == TQueryProtocol::Text &&
                             (server->RepliesSeen & rpTextFinal);
   Q_EMIT OnServerUpdated(key);
   // A whole text reply is in, so nothing more is awaited on this socket: it goes now rather
@@ -235,7 +245,7 @@ void TServerStash::HandleReply(TkorvUDP* transport, const QByteArray& buffer, in
 
 bool TServerStash::TakeDatagram(TServer& server, TkorvUDP& transport, QByteArrayView datagram) {
   const int elapsed = transport.ElapsedPing();
-  if (QueryProtocolOf(server.Game()) == TQueryProtocol::Text) {
+  if (ProtocolOf(server) == TQueryProtocol::Text) {
     // Datagrams after the end of the reply, or without a query, are not read: a server that
     // keeps sending would otherwise complete the record again and again.
     if (!(server.RepliesAsked & rpTextFinal) || (server.RepliesSeen & rpTextFinal)) return false;
@@ -359,6 +369,7 @@ bool TServerStash::MoveServer(int index, const QString& host, int port) {
     }
   }
   servers_[index].key = key;
+  if (server->Transport) server->Transport->Tag = key;
   RebuildIndex();
   if (!IsDottedAddress(host)) {
     if (!server->Resolver) CreateResolver(*server, key);
@@ -463,7 +474,10 @@ TServer* TServerStash::Server(int index) const {
 
 TServer* TServerStash::Find(const QString& key) const { return Server(IndexOf(key)); }
 
-int TServerStash::IndexOf(const QString& key) const { return index_.value(key.toLower(), -1); }
+int TServerStash::IndexOf(const QString& key) const {
+  // Keys of dotted addresses (nearly all) are lower case already: no copy.
+  return index_.value(key.isLower() ? key : key.toLower(), -1);
+}
 
 void TServerStash::RebuildIndex() {
   index_.clear();

@@ -111,7 +111,9 @@ class TServerStash : public QObject {
     std::unique_ptr<TServer> server;
   };
 
-  bool CreateTransport(TServer& server);
+  // The transport carries the server's key (Tag), so a reply finds its record without
+  // building the key again.
+  bool CreateTransport(TServer& server, const QString& key);
   void CreateResolver(TServer& server, const QString& key);
   void HandleReply(TkorvUDP* transport, const QByteArray& buffer, int length);
   // Reads one datagram into the record; true when it completed something (see OnServerUpdated).

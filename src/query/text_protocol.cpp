@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 #include <bitset>
+#include <charconv>
 
 #include "query/network_text.h"
 #include "query/server_record.h"
@@ -139,7 +140,8 @@ struct TDatagramValues {
   TServer::TTextBatch texts{};
   std::array<TServer::TPlayerBatch, kPlayerSlots> players{};
   std::bitset<kPlayerSlots> touched;
-  std::array<QByteArray, 4> converted;  // storage of converted texts
+  std::array<QByteArray, 3> converted;  // storage of converted texts
+  char ping[16];
   std::optional<QByteArrayView> fallbacks[kServerTextCount];
 };
 
@@ -215,8 +217,8 @@ bool ParseTextDatagram(TServer& server, QByteArrayView datagram, int& replyInPro
   }
 
   TDatagramValues values;
-  values.converted[3] = QByteArray::number(elapsedPing);
-  values.texts[std::size_t(TServerText::Ping)] = values.converted[3];
+  const auto pingEnd = std::to_chars(values.ping, values.ping + sizeof values.ping, elapsedPing).ptr;
+  values.texts[std::size_t(TServerText::Ping)] = QByteArrayView(values.ping, pingEnd - values.ping);
   bool final = false;
 
   qsizetype pos = datagram.indexOf('\\');

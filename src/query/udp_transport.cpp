@@ -174,10 +174,13 @@ bool TNMUDP::LookupOnce(QHostAddress& address) {
 }
 
 void TNMUDP::ReadPending() {
-  // Everything waiting is read in one go: each return to the event loop costs a poll over
-  // every socket still waiting for its reply.
+  // With a notifier of its own, everything waiting is read in one go: each return to the
+  // event loop costs a poll over every socket still waiting for its reply.
   QPointer<TNMUDP> self(this);
   ++reading_;  // a handler may run a nested event loop that reads again
+  // The shared watcher calls again while more is waiting, so one datagram a call saves the
+  // receive that would only say "nothing more" (one system call per reply).
+  const bool onePerCall = watchId_ != 0;
   char buffer[kDatagramBuffer];
   while (socket_.IsOpen()) {
     const TReceived got = socket_.Receive(buffer, sizeof buffer);
@@ -196,6 +199,7 @@ void TNMUDP::ReadPending() {
       if (self) lastDatagram_.clear();  // thousands of transports must not keep their last reply
     }
     if (!self) return;
+    if (onePerCall) break;
   }
   --reading_;
 }

@@ -178,6 +178,9 @@ class TkorvUDP : public TkorvNMUDP {
  public:
   explicit TkorvUDP(QObject* parent = nullptr);
 
+  // Whatever the owner uses to find the server again (the stash: its key).
+  QString Tag;
+
   QString ServerName() const { return serverName_; }
   void SetServerName(const QString& name) { serverName_ = name; }
   int ReplyInProgress() const { return replyInProgress_; }
