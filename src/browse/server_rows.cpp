@@ -8,11 +8,17 @@ namespace zorvane {
 
 bool BelongsToView(const TServer& server, const QString& viewGameType, bool favoriteView,
                    const std::vector<std::unique_ptr<TGameType>>& gameTypes) {
-  const QString gameType = server.GameType();
-  if (gameType.compare(viewGameType, Qt::CaseInsensitive) == 0) return true;
+  // Every view asks this of every server when the lists are rebuilt: the stored bytes are
+  // compared in place (a game type is nearly always Latin-1).
+  const QByteArrayView latin1 = server.TextLatin1(TServerText::GameType);
+  const bool same = latin1.isEmpty()
+                        ? server.GameType().compare(viewGameType, Qt::CaseInsensitive) == 0
+                        : latin1.size() == viewGameType.size() &&
+                              QLatin1StringView(latin1).compare(viewGameType, Qt::CaseInsensitive) == 0;
+  if (same) return true;
   if (favoriteView && server.Favorite) return true;
   return viewGameType.compare(QLatin1StringView(kOtherGameType), Qt::CaseInsensitive) == 0 &&
-         HasNoVisibleTab(gameType, gameTypes);
+         HasNoVisibleTab(server.GameType(), gameTypes);
 }
 
 QString PlayersText(const TServer& server, bool morePlayerInfo) {
