@@ -262,7 +262,7 @@ TServerCacheLoad LoadServerCache(const QString& path, TServerStash& stash) {
   };
   if (!file.open(QIODevice::ReadOnly)) return ignored(file.errorString());
   if (file.size() > kMaxServerCacheBytes) return ignored(QStringLiteral("too large"));
-  const QByteArray bytes = file.read(kMaxServerCacheBytes + 1);
+  const QByteArray bytes = file.readAll();  // no bigger than the size checked above
   TServerCacheRead read = ReadServerCache(bytes);
   if (!read.problem.isEmpty()) return ignored(read.problem);
   load.added = AdoptCachedServers(stash, std::move(read.servers));
