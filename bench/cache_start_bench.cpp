@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -16,7 +17,6 @@
 #include "query/server_cache.h"
 #include "query/server_stash.h"
 #include "query/text_protocol.h"
-#include "support/files.h"
 #include "support/recording_dialogs.h"
 
 using namespace zorvane;
@@ -24,6 +24,11 @@ using namespace zorvane;
 namespace {
 
 constexpr int kServers = 15000;
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  if (file.open(QIODevice::WriteOnly)) file.write(bytes);
+}
 
 void WriteCache(const QString& path) {
   const char* types[] = {"CTFGame", "DeathMatchPlus", "TeamGamePlus", "Domination", "Assault"};
@@ -47,7 +52,7 @@ void WriteCache(const QString& path) {
 
 // One start: the window built, its first show handled, pending events run.
 double StartMs(const QString& dir, int& listed) {
-  testing::RecordingDialogs dialogs;
+  zorvane::testing::RecordingDialogs dialogs;
   TStartOptions options;
   options.directory = dir;
   options.dialogs = &dialogs;
@@ -75,8 +80,8 @@ int main(int argc, char** argv) {
       "[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\nautoCheckNewVersion=0\n"
       "startupQuery=none\n";
   QTemporaryDir plain, cached;
-  testing::Write(plain.filePath("zorvane.ini"), ini);
-  testing::Write(cached.filePath("zorvane.ini"), ini);
+  WriteFile(plain.filePath("zorvane.ini"), ini);
+  WriteFile(cached.filePath("zorvane.ini"), ini);
   WriteCache(cached.filePath(QString::fromLatin1(kServerCacheFileName)));
 
   int none = 0, listed = 0;

@@ -20,8 +20,11 @@ void TfrmZorvane::LoadServerCacheAtStart() {
 
 void TfrmZorvane::ShowCachedServers() {
   if (cachedServers_ == 0) return;
-  for (TkorvUTServerView* view : VisibleViews())
-    if (!view->IsFavorite()) view->PopulateServerGrid(true, true);
+  for (TkorvUTServerView* view : VisibleViews()) {
+    if (view->IsFavorite()) continue;
+    view->PopulateServerGrid(true, true);
+    if (!view->SelectServerIfNotCurrent(view->LastSelectedServerKey())) view->ReloadDetails();
+  }
 }
 
 void TfrmZorvane::SaveServerCacheNow() {

@@ -102,6 +102,9 @@ TEST_F(ServerCacheWindowTest, TheLastListIsListedMarkedAtStartUntilItsServersRep
   });
   ASSERT_TRUE(row.view);
   EXPECT_TRUE(window->Stash().Find(row.key)->FromCache);
+  // The selected server's players and settings are shown too.
+  EXPECT_FALSE(row.view->SelectedServerKey().isEmpty());
+  EXPECT_EQ(row.view->SettingGrid()->Cells(0, 1), "IP Address");
 
   row.view->RefreshCycle().RefreshServerList();
   ASSERT_TRUE(QTest::qWaitFor(
