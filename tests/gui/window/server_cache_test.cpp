@@ -13,6 +13,7 @@
 #include "gui/window/log_window.h"
 #include "gui/window/main_window.h"
 #include "query/server_cache.h"
+#include "query/server_stash.h"
 #include "support/farm_process.h"
 #include "support/files.h"
 #include "support/recording_dialogs.h"
@@ -115,6 +116,31 @@ TEST_F(ServerCacheWindowTest, TheLastListIsListedMarkedAtStartUntilItsServersRep
       10000))
       << PingOf(row).toStdString();
   EXPECT_FALSE(window->Stash().Find(row.key)->FromCache);
+}
+
+// Closed while a master list's servers are still being asked, the window keeps the list of
+// the last session rather than a new one with half its replies.
+TEST_F(ServerCacheWindowTest, ClosingDuringAMasterQueryKeepsTheLastGoodList) {
+  testing::FarmProcess farm(400, 0, 9);
+  ASSERT_TRUE(farm.Start());
+  {
+    TServerStash last;
+    ASSERT_TRUE(last.AddServer("10.0.0.1", "7778", "", false, "UT", "True", ""));
+    last.Server(0)->SetDescription("Last Session");
+    ASSERT_EQ(SaveServerCache(CachePath(), last), "");
+  }
+  const QByteArray before = testing::Read(CachePath());
+  testing::Write(dir.filePath("zorvane.ini"),
+                 "[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\nstartupQuery=none\n"
+                 "queryPower=400\nskipPercentageInfo=1\nmasterServer=127.0.0.1:" +
+                     QByteArray::number(farm.MasterPort()) + "\n");
+  auto window = Start();
+  window->FirstShow();
+  ASSERT_EQ(window->Stash().Count(), 1);
+  window->FindWindowAction("actMasterServerQuery")->trigger();
+  ASSERT_TRUE(window->FindWindowAction("actStopMassRefresh")->isEnabled());  // still asking
+  window->close();
+  EXPECT_EQ(testing::Read(CachePath()), before);
 }
 
 TEST_F(ServerCacheWindowTest, ADamagedCacheIsLoggedAndKeptUntilANewListComesIn) {
