@@ -9,15 +9,11 @@
 #include <QtEndian>
 #include <random>
 
-#include "query/binary_protocol.h"
 #include "query/server_stash.h"
-#include "query/text_protocol.h"
-#include "support/binary_builder.h"
 
 namespace zorvane {
 namespace {
 
-using testing::BinaryBuilder;
 using namespace Qt::Literals::StringLiterals;
 
 // A stash as a mass refresh leaves it: servers of both games with settings and players, and
@@ -112,48 +108,6 @@ TEST(ServerCacheTest, RoundTripKeepsEveryFieldAndSavesTheSameBytes) {
   EXPECT_EQ(copy.Find("game.example:7000")->IP(), "10.9.9.9");
 
   EXPECT_EQ(WriteServerCache(copy), bytes);
-}
-
-TEST(ServerCacheTest, ACachedServerNeverReplacesOrDoublesAFavourite) {
-  TServerStash before;
-  FillRealistic(before, 2);
-  TServerCacheRead read = ReadServerCache(WriteServerCache(before));
-  ASSERT_EQ(read.servers.size(), 3u);
-
-  TServerStash stash;  // the settings file's favourite has the address of a listed server
-  ASSERT_TRUE(stash.AddServer("10.1.0.1", "7778", "DM", true, "UT", "False", "Mine"));
-  EXPECT_EQ(AdoptCachedServers(stash, std::move(read.servers)), 2);
-  ASSERT_EQ(stash.Count(), 3);
-  const TServer& favorite = *stash.Find("10.1.0.1:7778");
-  EXPECT_TRUE(favorite.Favorite);
-  EXPECT_FALSE(favorite.FromCache);
-  EXPECT_EQ(favorite.Description(), "Mine");
-  EXPECT_EQ(favorite.Ping(), "9999");
-  EXPECT_EQ(favorite.SettingSlotsUsed(), 0);
-}
-
-// The next reply replaces what the cache said, and with it the mark.
-TEST(ServerCacheTest, AReplyOrASilentResetClearsTheMark) {
-  TServerStash stash;
-  FillRealistic(stash, 2);
-  TServerStash copy;
-  AdoptCachedServers(copy, ReadServerCache(WriteServerCache(stash)).servers);
-  ASSERT_EQ(copy.Count(), 3);
-
-  TServer& ut = *copy.Server(0);
-  int mark = 0;
-  ParseTextDatagram(ut, "\\hostname\\Fresh\\mapname\\DM-Deck16\\final\\", mark, 21, {});
-  EXPECT_FALSE(ut.FromCache);
-  EXPECT_EQ(ut.Ping(), "21");
-  EXPECT_EQ(ut.SettingSlotsUsed(), 0);
-
-  TServer& ut2004 = *copy.Server(1);
-  ParseBinaryReply(ut2004, BinaryBuilder::Info("Fresh", "DM-Rankin", "xDeathMatch", 1, 8), 33);
-  EXPECT_FALSE(ut2004.FromCache);
-
-  ASSERT_TRUE(copy.Server(2)->FromCache);
-  copy.ResetServer(2, true);  // silent through a whole reply wait
-  EXPECT_FALSE(copy.Server(2)->FromCache);
 }
 
 QByteArray Body(quint32 count, const QByteArray& rest = {}) {
