@@ -28,10 +28,14 @@ QString PlayersText(const TServer& server, bool morePlayerInfo) {
   return players;
 }
 
+QString PingText(const TServer& server) {
+  return server.FromCache ? u'(' + server.Ping() + u')' : server.Ping();
+}
+
 std::array<QString, scCount> ServerRowTexts(const TServer& server, const QString& key,
                                             bool morePlayerInfo) {
   return {PlainName(server.Description()), PlayersText(server, morePlayerInfo),
-          server.Ping(),        server.MapName(),
+          PingText(server),     server.MapName(),
           server.GameType(),    key};
 }
 

@@ -30,6 +30,10 @@ bool BelongsToView(const TServer& server, const QString& viewGameType, bool favo
 // "3", or "3/16" with the fuller player information when both counts are known.
 QString PlayersText(const TServer& server, bool morePlayerInfo);
 
+// The ping cell: the ping, in brackets ("(52)") while the server is one listed from the
+// last session and not yet refreshed.
+QString PingText(const TServer& server);
+
 // The cells of a server row, by TServerColumn.
 std::array<QString, scCount> ServerRowTexts(const TServer& server, const QString& key,
                                             bool morePlayerInfo);

@@ -54,6 +54,9 @@ bool PowerOfTenMinus(int exponent, qint64 m, QString& out) {
 QString NumericSortKey(QStringView cell, int longest) {
   // Servers pad some numbers with blanks (a ping of " 152"); they are not part of the number.
   cell = cell.trimmed();
+  // A ping not yet refreshed is shown in brackets; it sorts by its number.
+  if (cell.size() >= 2 && cell.startsWith(u'(') && cell.endsWith(u')'))
+    cell = cell.sliced(1, cell.size() - 2).trimmed();
   const qsizetype slash = cell.indexOf(u'/');
   const QStringView text = slash >= 0 ? cell.left(slash).trimmed() : cell;
   const QString zeros(longest, u'0');

@@ -22,6 +22,7 @@ enum TColumnSortKind : std::uint8_t { cskText = 0, cskPlainText = 1, cskNumeric 
 
 // The key of one cell of a numeric column whose longest cell text has `longest` characters.
 // Leading and trailing blanks are ignored, in the cell and in the longest length alike.
+// A number in brackets (a ping not yet refreshed) sorts as the number.
 QString NumericSortKey(QStringView cell, int longest);
 
 // The keys of a column's data cells, in row order.

@@ -18,6 +18,9 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <span>
+
+#include "query/packed_texts.h"
 
 namespace zorvane {
 
@@ -101,6 +104,40 @@ class TPackedSlotTexts {
     TTextValues values;
     values[f] = text;
     SetMany(slot, values);
+  }
+
+  TPackedValue Raw(int slot, std::size_t f) const {
+    const std::size_t size = Size(slot, f);
+    if (size == 0) return {};
+    const std::size_t k = Index(slot, f);
+    return {QByteArrayView(Data() + Begin(k), qsizetype(size)), IsUtf8(k)};
+  }
+
+  // Replaces every slot with one new block: slots x F values, slot by slot. The slot count is
+  // kept even when every value is empty (as a claiming write keeps it). A count that does not
+  // match the values, or values too large for the offsets, leave the texts as they were.
+  void Assign(int slots, std::span<const TPackedValue> values) {
+    if (slots < 0 || values.size() != std::size_t(slots) * F) return;
+    if (slots == 0) {
+      block_.reset();
+      return;
+    }
+    std::size_t total = 0;
+    for (const TPackedValue& v : values) total += std::size_t(v.bytes.size());
+    if (total > ~kUtf8Flag) return;
+    auto block = std::make_unique_for_overwrite<char[]>(BlockSize(std::size_t(slots), total));
+    char* data = block.get() + BlockSize(std::size_t(slots), 0);
+    const std::uint32_t count = std::uint32_t(slots);
+    std::memcpy(block.get(), &count, sizeof(count));
+    std::uint32_t end = 0;
+    for (std::size_t k = 0; k < values.size(); ++k) {
+      const TPackedValue& v = values[k];
+      if (!v.bytes.isEmpty()) std::memcpy(data + end, v.bytes.data(), std::size_t(v.bytes.size()));
+      end += std::uint32_t(v.bytes.size());
+      const std::uint32_t word = end | (v.utf8 && !v.bytes.isEmpty() ? kUtf8Flag : 0);
+      std::memcpy(block.get() + (1 + k) * sizeof(word), &word, sizeof(word));
+    }
+    block_ = std::move(block);
   }
 
   void Clear() { block_.reset(); }

@@ -19,6 +19,13 @@
 
 namespace zorvane {
 
+// One value as a packed block keeps it: its bytes, UTF-8 or else Latin-1. An empty value is
+// never UTF-8.
+struct TPackedValue {
+  QByteArrayView bytes;
+  bool utf8 = false;
+};
+
 template <std::size_t N>
 class TPackedTexts {
  public:
@@ -116,6 +123,34 @@ class TPackedTexts {
         flag = IsUtf8(i) ? kUtf8Flag : 0;
       }
       const std::uint32_t word = end | flag;
+      std::memcpy(block.get() + i * sizeof(word), &word, sizeof(word));
+    }
+    block_ = std::move(block);
+  }
+
+  TPackedValue Raw(std::size_t i) const {
+    if (!block_ || i >= N) return {};
+    return {QByteArrayView(Data() + Begin(i), qsizetype(End(i) - Begin(i))), IsUtf8(i)};
+  }
+
+  // Replaces every value with one new block. Values that would not fit the block's 31-bit
+  // offsets leave the texts as they were.
+  void Assign(const std::array<TPackedValue, N>& values) {
+    std::size_t total = 0;
+    for (const TPackedValue& v : values) total += std::size_t(v.bytes.size());
+    if (total > ~kUtf8Flag) return;
+    if (total == 0) {
+      block_.reset();
+      return;
+    }
+    auto block = std::make_unique_for_overwrite<char[]>(kHeader + total);
+    char* data = block.get() + kHeader;
+    std::uint32_t end = 0;
+    for (std::size_t i = 0; i < N; ++i) {
+      const TPackedValue& v = values[i];
+      if (!v.bytes.isEmpty()) std::memcpy(data + end, v.bytes.data(), std::size_t(v.bytes.size()));
+      end += std::uint32_t(v.bytes.size());
+      const std::uint32_t word = end | (v.utf8 && !v.bytes.isEmpty() ? kUtf8Flag : 0);
       std::memcpy(block.get() + i * sizeof(word), &word, sizeof(word));
     }
     block_ = std::move(block);

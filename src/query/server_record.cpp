@@ -117,6 +117,14 @@ void TServer::SetSettingLatin1(int slot, QByteArrayView name, QByteArrayView val
 
 void TServer::ClearSettings() { settings_.Clear(); }
 
+void TServer::AssignRawPlayers(int slots, std::span<const TPackedValue> values) {
+  if (slots >= 0 && slots <= kPlayerSlots) players_.Assign(slots, values);
+}
+
+void TServer::AssignRawSettings(int slots, std::span<const TPackedValue> values) {
+  if (slots >= 0 && slots <= kSettingSlots) settings_.Assign(slots, values);
+}
+
 bool TServer::HasPlayers() const {
   const QByteArrayView numPlayers = TextLatin1(TServerText::NumPlayers);
   if (!TextEmpty(TServerText::NumPlayers) && numPlayers != "0") return true;
@@ -151,6 +159,7 @@ bool TServer::FindPlayer(QString& name, int& start, bool exact, int& foundSlot) 
 
 void TServer::ResetValues(bool clearOnline) {
   ReplyMark = -1;
+  FromCache = false;
   RepliesSeen = 0;
   TTextBatch values;
 #define ZORVANE_EMPTY(name) values[std::size_t(TServerText::name)] = QByteArrayView();

@@ -12,6 +12,7 @@
 #include <bitset>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "query/packed_slot_texts.h"
@@ -187,8 +188,24 @@ class TServer {
 
   // Empties the values a fresh reply fills (Ping to "9999", ReplyMark -1); the identity
   // fields, Description, GameType and GameTypeName stay. With clearOnline the online and
-  // population flags are cleared too.
+  // population flags are cleared too. The record is no longer one from the cache.
   void ResetValues(bool clearOnline);
+
+  // The texts as the record keeps them (raw bytes, UTF-8 or Latin-1), for the server cache:
+  // written out and read back without a conversion. Slots count as in SettingSlotsUsed().
+  TPackedValue RawText(TServerText f) const { return texts_.Raw(std::size_t(f)); }
+  int PlayerSlotsUsed() const { return players_.Slots(); }
+  TPackedValue RawPlayerText(int slot, TPlayerField f) const {
+    return players_.Raw(slot, std::size_t(f));
+  }
+  TPackedValue RawSettingText(int slot, bool value) const { return settings_.Raw(slot, value); }
+  void AssignRawTexts(const std::array<TPackedValue, kServerTextCount>& values) {
+    texts_.Assign(values);
+  }
+  // slots x 8 player values (at most 32 slots), slots x 2 setting values (name, value; at most
+  // 200 slots); other counts change nothing.
+  void AssignRawPlayers(int slots, std::span<const TPackedValue> values);
+  void AssignRawSettings(int slots, std::span<const TPackedValue> values);
 
   // Heap bytes held by the texts of this record (for the memory figures).
   std::size_t TextHeapBytes() const;
@@ -209,6 +226,9 @@ class TServer {
   bool ReplyComplete = false;
   std::uint8_t RepliesSeen = 0;   // TReplyPart bits
   std::uint8_t RepliesAsked = 0;  // TReplyPart bits; replies of other kinds are ignored
+  // Listed from the cache of the last session and not asked since: shown marked as not yet
+  // refreshed. The next reply (or the reset of a silent server) clears it.
+  bool FromCache = false;
 
  private:
   TPackedTexts<kServerTextCount> texts_;

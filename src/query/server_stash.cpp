@@ -108,6 +108,24 @@ bool TServerStash::AddServer(const QString& host, const QString& port,
   return true;
 }
 
+bool TServerStash::AdoptServer(std::unique_ptr<TServer> server) {
+  if (!server || server->Port < 1 || server->Port > 65535) return false;
+  const bool byName = !server->TextEmpty(TServerText::DNSName);
+  const QString host = byName ? server->DNSName() : server->IP();
+  if (host.isEmpty()) return false;
+  const QString key = KeyOf(host, server->Port);
+  if (IndexOf(key) >= 0) return false;
+  server->Transport.reset();
+  server->Resolver.reset();
+  TServer* added = server.get();
+  const bool lookUp = byName && server->TextEmpty(TServerText::IP);
+  if (lookUp) CreateResolver(*server, key);
+  index_.insert(key.toLower(), Count());
+  servers_.push_back({key, std::move(server)});
+  if (lookUp) added->Resolver->Ping();
+  return true;
+}
+
 void TServerStash::CreateResolver(TServer& server, const QString& key) {
   server.Resolver = std::make_unique<TkorvPing>();
   server.Resolver->SetAddress(server.DNSName());

@@ -50,6 +50,11 @@ class TServerStash : public QObject {
   bool AddServer(const QString& host, const QString& port, const QString& gameTypeName,
                  bool favorite, const QString& game, const QString& autoUpdateDescription,
                  const QString& description);
+  // Takes a whole record (one read back from the server cache) under host ":" port, host being
+  // its DNS name or else its IP; a name without an IP is looked up. False, and the record
+  // dropped, for a port out of range, no host, or a key the stash holds already (a favourite
+  // stays the one server it is).
+  bool AdoptServer(std::unique_ptr<TServer> server);
   // Sends the status query of one server. A server whose name is not resolved yet is queried
   // when its address arrives; one that cannot get a socket when a transport is released.
   TQuerySent QueryServer(const QString& key);

@@ -37,6 +37,17 @@ TEST(ServerRowsTest, PlayersTextWithAndWithoutTheMaximum) {
   EXPECT_EQ(PlayersText(s, true), "3");
 }
 
+// A server listed from the last session shows its ping in brackets until it is asked again.
+TEST(ServerRowsTest, PingCellMarksAServerNotYetRefreshed) {
+  TServer s;
+  s.SetPing("52");
+  EXPECT_EQ(ServerRowTexts(s, "k", false)[scPing], "52");
+  s.FromCache = true;
+  EXPECT_EQ(ServerRowTexts(s, "k", false)[scPing], "(52)");
+  s.ResetValues(false);
+  EXPECT_EQ(ServerRowTexts(s, "k", false)[scPing], "9999");
+}
+
 TEST(ServerRowsTest, SettingRowsOfUTAndOfUT2004) {
   TServer ut;
   ut.SetIP("1.2.3.4");

@@ -76,6 +76,12 @@ TEST(SortKeysTest, NumericKeysArePaddedToTheLongestCell) {
       {"39  ", 3, "039"},
       {" 0 ", 2, "00999"},
       {" -3", 2, "00-97"},
+      // A ping not yet refreshed, in brackets, sorts as its number.
+      {"(52)", 4, "0052"},
+      {" (9999) ", 6, "009999"},
+      {"(0)", 3, "0009999"},
+      {"()", 2, "00"},
+      {"(", 1, "("},
   };
   for (const TCase& c : cases)
     EXPECT_EQ(NumericSortKey(c.cell, c.longest), c.key) << c.cell.toStdString();

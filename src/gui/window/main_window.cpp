@@ -109,6 +109,7 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
   ApplySettings();
   LoadWatchedLists();
   ImportFavoritesAtStart();
+  LoadServerCacheAtStart();  // after the favourites: a favourite stays the one server it is
 
   if (QSystemTrayIcon::isSystemTrayAvailable()) {
     tray_ = new QSystemTrayIcon(style()->standardIcon(QStyle::SP_ComputerIcon), this);
@@ -529,8 +530,17 @@ void TfrmZorvane::StartupQuery() {
   favorites->PopulateServerGrid(true, true);
   favorites->SelectServer(s.lastSelectedServer);
   favoritesListed_ = true;
+  ShowCachedServers();
   if (const TMasterGame* game = MasterGameOfCaption(s.startupQuery)) {
-    StartMassRefresh(QString::fromLatin1(game->variant));
+    const QString variant = QString::fromLatin1(game->variant);
+    if (cachedServers_ == 0) {
+      StartMassRefresh(variant);
+    } else {
+      // The master query blocks until its list is in: the cached list is drawn first.
+      QTimer::singleShot(0, this, [this, variant] {
+        if (!closed_) StartMassRefresh(variant);
+      });
+    }
   } else {
     SetStatus(1, 0, false, false,
               QString::number(stash_.Count()) + QStringLiteral(" total servers"));
@@ -545,6 +555,8 @@ void TfrmZorvane::closeEvent(QCloseEvent* event) {
   if (startedUp_) {
     GatherSettings();
     SaveConfiguration(config_, stash_);
+    // A list whose replies are still coming in would replace the last good one half empty.
+    if (cacheWritable_ && !massRefresh_->MassRefreshing()) SaveServerCacheNow();
     for (const auto& [name, view] : views_) {
       view->RefreshCycle().StopAllTimers();
       view->StatusLine()->FlashTimer().stop();

@@ -193,6 +193,11 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   QStringList FavoriteGameNames() const;
   // With favourites kept in sync, every game's favourites join the stash at start.
   void ImportFavoritesAtStart();
+  // The server cache (main_window_cache.cpp): read once at start, written when a master list's
+  // reply wait ends and at close.
+  void LoadServerCacheAtStart();
+  void ShowCachedServers();
+  void SaveServerCacheNow();
   // After the favourites paths changed: offers to import from the moved files.
   void OfferMovedFavoritesImport();
 
@@ -258,6 +263,10 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   bool firstShow_ = true;
   bool closed_ = false;
   bool favoritesListed_ = false;  // the start-up query has listed and selected the favourites
+  int cachedServers_ = 0;         // servers listed from the cache at start
+  // False while the cache file holds a list this session could not read (damaged, or from a
+  // newer version): closing does not overwrite it unless a master list has come in since.
+  bool cacheWritable_ = true;
   bool debug_ = false;
   QString startFailureText_;
 

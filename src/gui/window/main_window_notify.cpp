@@ -77,6 +77,9 @@ void TfrmZorvane::StopNotificationTimers() {
 }
 
 void TfrmZorvane::MassRefreshFinished() {
+  // A list came in and its reply wait is over (a failed master query leaves the stash as it
+  // was, and the file too).
+  if (massRefresh_->ServersListed() > 0) SaveServerCacheNow();
   UpdateTray(currentView_ ? currentView_->SelectedServerKey()
                           : QString::fromLatin1(kTraySetupKey));
 }

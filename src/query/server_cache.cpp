@@ -1,0 +1,292 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "query/server_cache.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QtEndian>
+#include <array>
+#include <cstring>
+
+#include "query/server_stash.h"
+
+namespace zorvane {
+
+namespace {
+
+constexpr char kMagic[] = "ZorvaneServers\r\n";  // the line end catches text-mode copies
+constexpr qsizetype kMagicSize = 16;
+constexpr qsizetype kHeaderSize = kMagicSize + 4 + 8 + 8;
+// Port, query version, flags, reply mark, a one-byte header per text, two slot counts.
+constexpr qsizetype kMinServerBytes = 2 + 1 + 1 + 4 + qsizetype(kServerTextCount) + 1 + 1;
+
+enum TCacheFlag : quint8 { cfOnline = 1, cfPopulated = 2, cfReplyComplete = 4 };
+constexpr quint8 kKnownFlags = cfOnline | cfPopulated | cfReplyComplete;
+
+// A 64-bit checksum of the body, over four interleaved lanes of 64-bit words: it is there to
+// catch a damaged file, not an attack, and must cost little on tens of megabytes.
+quint64 Checksum(QByteArrayView bytes) {
+  constexpr quint64 k1 = 0x87C37B91114253D5ull, k2 = 0x4CF5AD432745937Full;
+  const auto mix = [](quint64 h, quint64 w) {
+    h ^= w * k1;
+    return ((h << 31) | (h >> 33)) * k2;
+  };
+  quint64 lanes[4] = {0x9E3779B97F4A7C15ull ^ quint64(bytes.size()), 1, 2, 3};
+  const char* p = bytes.data();
+  qsizetype left = bytes.size();
+  for (; left >= 32; p += 32, left -= 32)
+    for (int lane = 0; lane < 4; ++lane)
+      lanes[lane] = mix(lanes[lane], qFromLittleEndian<quint64>(p + 8 * lane));
+  quint64 h = lanes[0];
+  for (int lane = 1; lane < 4; ++lane) h = mix(h, lanes[lane]);
+  for (; left >= 8; p += 8, left -= 8) h = mix(h, qFromLittleEndian<quint64>(p));
+  if (left > 0) {
+    quint64 tail = 0;
+    for (qsizetype i = 0; i < left; ++i) tail |= quint64(quint8(p[i])) << (8 * i);
+    h = mix(h, tail);
+  }
+  h ^= h >> 33;
+  h *= 0xFF51AFD7ED558CCDull;
+  h ^= h >> 33;
+  return h;
+}
+
+// ---- Writing
+
+class TWriter {
+ public:
+  explicit TWriter(QByteArray& out) : out_(out) {}
+  template <typename T>
+  void Fixed(T value) {
+    char bytes[sizeof(T)];
+    qToLittleEndian(value, bytes);
+    out_.append(bytes, sizeof(T));
+  }
+  void Count(quint32 value) {
+    while (value >= 0x80) {
+      out_.append(char(0x80 | (value & 0x7F)));
+      value >>= 7;
+    }
+    out_.append(char(value));
+  }
+  void Text(const TPackedValue& v) {
+    if (v.bytes.size() > qsizetype(kMaxCachedTextBytes)) {
+      Count(0);
+      return;
+    }
+    Count(quint32(v.bytes.size()) * 2 + (v.utf8 && !v.bytes.isEmpty() ? 1 : 0));
+    out_.append(v.bytes.data(), v.bytes.size());
+  }
+
+ private:
+  QByteArray& out_;
+};
+
+void WriteServer(TWriter& out, const TServer& server) {
+  out.Fixed(quint16(server.Port));
+  out.Fixed(quint8(server.QueryVersion));
+  out.Fixed(quint8((server.Online ? cfOnline : 0) | (server.Populated ? cfPopulated : 0) |
+                   (server.ReplyComplete ? cfReplyComplete : 0)));
+  out.Fixed(qint32(server.ReplyMark));
+  for (std::size_t f = 0; f < kServerTextCount; ++f) out.Text(server.RawText(TServerText(f)));
+  const int players = server.PlayerSlotsUsed();
+  out.Count(quint32(players));
+  for (int slot = 0; slot < players; ++slot)
+    for (std::size_t f = 0; f < kPlayerFieldCount; ++f)
+      out.Text(server.RawPlayerText(slot, TPlayerField(f)));
+  const int settings = server.SettingSlotsUsed();
+  out.Count(quint32(settings));
+  for (int slot = 0; slot < settings; ++slot) {
+    out.Text(server.RawSettingText(slot, false));
+    out.Text(server.RawSettingText(slot, true));
+  }
+}
+
+// ---- Reading: every read checks the bytes left first and fails for good on a shortfall.
+
+class TReader {
+ public:
+  explicit TReader(QByteArrayView bytes) : bytes_(bytes) {}
+  bool Ok() const { return ok_; }
+  qsizetype Left() const { return bytes_.size() - at_; }
+
+  template <typename T>
+  T Fixed() {
+    if (!ok_ || Left() < qsizetype(sizeof(T))) return Fail<T>();
+    const T value = qFromLittleEndian<T>(bytes_.data() + at_);
+    at_ += sizeof(T);
+    return value;
+  }
+  // An unsigned LEB128 number of at most 5 bytes and at most limit.
+  quint32 Count(quint32 limit) {
+    quint64 value = 0;
+    for (int shift = 0; ok_ && shift < 35; shift += 7) {
+      if (Left() < 1) break;
+      const quint8 byte = quint8(bytes_[at_++]);
+      value |= quint64(byte & 0x7F) << shift;
+      if (!(byte & 0x80)) return value <= limit ? quint32(value) : Fail<quint32>();
+    }
+    return Fail<quint32>();
+  }
+  // A text as a view into the bytes read (valid as long as they are).
+  TPackedValue Text() {
+    const quint32 header = Count(kMaxCachedTextBytes * 2 + 1);
+    const qsizetype size = qsizetype(header >> 1);
+    if (!ok_ || Left() < size) return Fail<TPackedValue>();
+    // An empty text is never UTF-8: the writer never marks one so.
+    if (size == 0 && (header & 1)) return Fail<TPackedValue>();
+    const TPackedValue value{bytes_.sliced(at_, size), (header & 1) != 0};
+    at_ += size;
+    return value;
+  }
+
+ private:
+  template <typename T>
+  T Fail() {
+    ok_ = false;
+    return T{};
+  }
+  QByteArrayView bytes_;
+  qsizetype at_ = 0;
+  bool ok_ = true;
+};
+
+std::unique_ptr<TServer> ReadServer(TReader& in) {
+  auto server = std::make_unique<TServer>();
+  const quint16 port = in.Fixed<quint16>();
+  server->QueryVersion = in.Fixed<quint8>();
+  const quint8 flags = in.Fixed<quint8>();
+  server->ReplyMark = in.Fixed<qint32>();
+  if (!in.Ok() || port == 0 || (flags & ~kKnownFlags)) return nullptr;
+  server->Port = port;
+  server->Online = flags & cfOnline;
+  server->Populated = flags & cfPopulated;
+  server->ReplyComplete = flags & cfReplyComplete;
+
+  std::array<TPackedValue, kServerTextCount> texts;
+  for (TPackedValue& text : texts) text = in.Text();
+  const quint32 players = in.Count(kPlayerSlots);
+  std::array<TPackedValue, kPlayerSlots * kPlayerFieldCount> playerTexts;
+  for (quint32 k = 0; in.Ok() && k < players * kPlayerFieldCount; ++k) playerTexts[k] = in.Text();
+  const quint32 settings = in.Count(kSettingSlots);
+  std::array<TPackedValue, kSettingSlots * 2> settingTexts;
+  for (quint32 k = 0; in.Ok() && k < settings * 2; ++k) settingTexts[k] = in.Text();
+  if (!in.Ok()) return nullptr;
+
+  server->AssignRawTexts(texts);
+  server->AssignRawPlayers(int(players),
+                           std::span(playerTexts.data(), players * kPlayerFieldCount));
+  server->AssignRawSettings(int(settings), std::span(settingTexts.data(), settings * 2));
+  return server;
+}
+
+TServerCacheRead Ignored(const char* why) {
+  TServerCacheRead result;
+  result.problem = QString::fromLatin1(why);
+  return result;
+}
+
+}  // namespace
+
+QByteArray WriteServerCache(const TServerStash& stash) {
+  QByteArray body;
+  // A server with 30 settings and a few players takes about two kilobytes.
+  body.reserve(qsizetype(stash.Count()) * 2048 + 4);
+  TWriter out(body);
+  out.Fixed(quint32(0));  // the count, once known
+  quint32 written = 0;
+  for (int i = 0; i < stash.Count(); ++i) {
+    const TServer& server = *stash.Server(i);
+    if (server.Favorite) continue;
+    WriteServer(out, server);
+    ++written;
+  }
+  qToLittleEndian(written, body.data());
+  return WrapServerCacheBody(body);
+}
+
+QByteArray WrapServerCacheBody(QByteArrayView body, quint32 version) {
+  QByteArray file;
+  file.reserve(kHeaderSize + body.size());
+  file.append(kMagic, kMagicSize);
+  TWriter header(file);
+  header.Fixed(version);
+  header.Fixed(quint64(body.size()));
+  header.Fixed(Checksum(body));
+  file.append(body);
+  return file;
+}
+
+TServerCacheRead ReadServerCache(QByteArrayView bytes) {
+  if (bytes.size() < kMagicSize || std::memcmp(bytes.data(), kMagic, kMagicSize) != 0)
+    return Ignored("not a server cache");
+  if (bytes.size() > kMaxServerCacheBytes) return Ignored("too large");
+  TReader header(bytes.sliced(kMagicSize));
+  const quint32 version = header.Fixed<quint32>();
+  const quint64 length = header.Fixed<quint64>();
+  const quint64 checksum = header.Fixed<quint64>();
+  if (!header.Ok()) return Ignored("truncated");
+  if (version > kServerCacheVersion) return Ignored("written by a newer version");
+  if (version != kServerCacheVersion) return Ignored("an unknown format");
+  if (quint64(header.Left()) < length) return Ignored("truncated");
+  if (quint64(header.Left()) > length) return Ignored("damaged (bytes after its end)");
+  const QByteArrayView body = bytes.sliced(kHeaderSize);
+  if (Checksum(body) != checksum) return Ignored("damaged (wrong checksum)");
+
+  TReader in(body);
+  const quint32 count = in.Fixed<quint32>();
+  if (!in.Ok() || count > kMaxCachedServers || qsizetype(count) > in.Left() / kMinServerBytes)
+    return Ignored("damaged (server count)");
+  TServerCacheRead result;
+  result.servers.reserve(count);
+  for (quint32 i = 0; i < count; ++i) {
+    auto server = ReadServer(in);
+    if (!server) return Ignored("damaged (server record)");
+    result.servers.push_back(std::move(server));
+  }
+  if (in.Left() != 0) return Ignored("damaged (bytes after the last server)");
+  return result;
+}
+
+int AdoptCachedServers(TServerStash& stash, std::vector<std::unique_ptr<TServer>> servers) {
+  int added = 0;
+  for (auto& server : servers) {
+    server->FromCache = true;
+    if (stash.AdoptServer(std::move(server))) ++added;
+  }
+  return added;
+}
+
+TServerCacheLoad LoadServerCache(const QString& path, TServerStash& stash) {
+  TServerCacheLoad load;
+  QFile file(path);
+  if (!file.exists()) return load;
+  const auto ignored = [&](const QString& why) {
+    load.ignored = true;
+    load.logLine = QStringLiteral("The server list of the last session was not read: ") + why;
+    return load;
+  };
+  if (!file.open(QIODevice::ReadOnly)) return ignored(file.errorString());
+  if (file.size() > kMaxServerCacheBytes) return ignored(QStringLiteral("too large"));
+  const QByteArray bytes = file.readAll();  // no bigger than the size checked above
+  TServerCacheRead read = ReadServerCache(bytes);
+  if (!read.problem.isEmpty()) return ignored(read.problem);
+  load.added = AdoptCachedServers(stash, std::move(read.servers));
+  load.logLine = QString::number(load.added) +
+                 QStringLiteral(" servers listed from the last session (not yet refreshed)");
+  return load;
+}
+
+QString SaveServerCache(const QString& path, const TServerStash& stash) {
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return file.errorString();
+  const QByteArray bytes = WriteServerCache(stash);
+  if (file.write(bytes) != bytes.size()) {
+    const QString error = file.errorString();
+    file.cancelWriting();
+    return error;
+  }
+  if (!file.commit()) return file.errorString();
+  return {};
+}
+
+}  // namespace zorvane

@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+// The server cache: the servers of the last master lists with their last replies, kept in a
+// file beside the settings so that a new session lists them at once, marked as not yet
+// refreshed, until the next query replaces them. Favourites live in the settings file and
+// are never written here.
+//
+// File layout (little-endian): the 16-byte magic, a 32-bit format version, the 64-bit length
+// and 64-bit checksum of the body. The body: a 32-bit server count, then per server its
+// port (16 bits), query version (8), flags (8), reply mark (32), every record text, a slot
+// count and 8 texts per player slot, a slot count and 2 texts per setting slot. Counts and
+// text headers are unsigned LEB128; a text header is its length times 2, plus 1 for UTF-8
+// bytes (else Latin-1). A file is read whole or not at all.
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <memory>
+#include <vector>
+
+#include "query/server_record.h"
+
+namespace zorvane {
+
+class TServerStash;
+
+inline constexpr const char* kServerCacheFileName = "servers.cache";
+inline constexpr quint32 kServerCacheVersion = 1;
+// Limits a read holds to whatever the file says; a file beyond them is not one of ours.
+inline constexpr qint64 kMaxServerCacheBytes = qint64(512) << 20;
+inline constexpr quint32 kMaxCachedServers = 1000000;
+inline constexpr quint32 kMaxCachedTextBytes = 1u << 20;
+
+// The bytes of a cache of every server in the stash that is not a favourite, in stash order.
+// A text longer than kMaxCachedTextBytes (none comes off the wire) is written empty.
+QByteArray WriteServerCache(const TServerStash& stash);
+
+// A whole file around a body: magic, version, the body's length and checksum.
+QByteArray WrapServerCacheBody(QByteArrayView body, quint32 version = kServerCacheVersion);
+
+struct TServerCacheRead {
+  std::vector<std::unique_ptr<TServer>> servers;
+  QString problem;  // why the bytes were ignored; empty when they were read
+};
+
+// Reads a whole cache; on any fault (foreign, newer or older format, truncated, corrupt,
+// counts or lengths beyond their limits) no server and the reason. Never throws.
+TServerCacheRead ReadServerCache(QByteArrayView bytes);
+
+// Adds the servers read to the stash, each marked FromCache; one whose key the stash holds
+// already (a favourite) is left out. Returns how many were added.
+int AdoptCachedServers(TServerStash& stash, std::vector<std::unique_ptr<TServer>> servers);
+
+struct TServerCacheLoad {
+  int added = 0;
+  bool ignored = false;  // there was a file, but it could not be read
+  QString logLine;       // what the log says; empty when there was no file
+};
+
+// Reads the file at path into the stash. A missing file adds nothing and says nothing.
+TServerCacheLoad LoadServerCache(const QString& path, TServerStash& stash);
+
+// Writes the cache through QSaveFile: a failed write keeps the old file. Returns the reason
+// of a failure, empty on success.
+QString SaveServerCache(const QString& path, const TServerStash& stash);
+
+}  // namespace zorvane
