@@ -21,8 +21,8 @@ namespace {
 // The file starts with "LOCDBXX", a version byte (1) and the version-1 header: a 64-bit
 // stamp, three string references, then (offset, length) pairs of the sections (ASes, networks,
 // network tree, countries, string pool) and the two signature lengths, all big-endian. libloc
-// maps the sections without comparing them with the file's size, so a truncated file would
-// fault on the first look-up: the sizes are checked here first.
+// opens some files that hold no database (a bare magic, or no network tree), and it maps the
+// sections by the header's word: the header is checked against the file here first.
 constexpr char kMagic[] = "LOCDBXX";
 constexpr qint64 kMagicSize = 8;
 constexpr qint64 kHeaderSize = 4200;
