@@ -32,7 +32,11 @@ std::vector<std::uint32_t> Addresses(std::uint32_t seed = 2463534242u) {
 QStringList Texts(const std::vector<std::uint32_t>& addresses) {
   QStringList texts;
   for (std::uint32_t a : addresses)
-    texts << QStringLiteral("%1.%2.%3.%4").arg(a >> 24).arg(a >> 16 & 255).arg(a >> 8 & 255).arg(a & 255);
+    texts << QStringLiteral("%1.%2.%3.%4")
+                 .arg(a >> 24)
+                 .arg(a >> 16 & 255)
+                 .arg(a >> 8 & 255)
+                 .arg(a & 255);
   return texts;
 }
 

@@ -98,15 +98,17 @@ std::optional<std::uint32_t> ParseIPv4(QStringView text) {
   return address;
 }
 
-void TCountryLookup::TContextRelease::operator()(loc_ctx* ctx) const { loc_unref(ctx); }
+void TCountryLookup::TContextRelease::operator()(loc_ctx* ctx) const {
+  loc_unref(ctx);
+}
 void TCountryLookup::TDatabaseRelease::operator()(loc_database* db) const {
   loc_database_unref(db);
 }
 
 TCountryLookup::TCountryLookup(const QString& databasePath) {
   if (const QString why = Open(databasePath); !why.isEmpty())
-    problem_ = QStringLiteral("No country flags: the location database ") + databasePath +
-               u' ' + why;
+    problem_ =
+        QStringLiteral("No country flags: the location database ") + databasePath + u' ' + why;
 }
 
 QString TCountryLookup::Open(const QString& path) {

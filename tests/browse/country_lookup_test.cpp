@@ -31,11 +31,11 @@ TEST_F(CountryLookupTest, CountriesOfAddressesInTheirTextForms) {
   ASSERT_TRUE(lookup.IsOpen()) << lookup.OpenProblem().toStdString();
   EXPECT_TRUE(lookup.OpenProblem().isEmpty());
   const std::pair<const char*, const char*> cases[] = {
-      {"127.0.0.2", "DE"},  {"127.0.0.3", "FR"},     {"10.1.200.7", "NL"},  {"10.1.0.0", "NL"},
-      {"10.2.0.1", ""},     {"127.0.0.4", ""},       {"127.0.0.1", ""},     {"", ""},
-      {"127.0.0.02", ""},   {"127.0.0.2 ", ""},      {" 127.0.0.2", ""},    {"127.0.0.2:7777", ""},
-      {"127.0.2", ""},      {"127.0.0.2.1", ""},     {"127.0.0.", ""},      {"256.0.0.2", ""},
-      {"1270.0.0.2", ""},   {"127.0.0.-2", ""},      {"::ffff:127.0.0.2", ""}, {"host.example", ""},
+      {"127.0.0.2", "DE"}, {"127.0.0.3", "FR"}, {"10.1.200.7", "NL"},     {"10.1.0.0", "NL"},
+      {"10.2.0.1", ""},    {"127.0.0.4", ""},   {"127.0.0.1", ""},        {"", ""},
+      {"127.0.0.02", ""},  {"127.0.0.2 ", ""},  {" 127.0.0.2", ""},       {"127.0.0.2:7777", ""},
+      {"127.0.2", ""},     {"127.0.0.2.1", ""}, {"127.0.0.", ""},         {"256.0.0.2", ""},
+      {"1270.0.0.2", ""},  {"127.0.0.-2", ""},  {"::ffff:127.0.0.2", ""}, {"host.example", ""},
   };
   for (const auto& [address, country] : cases) {
     // Twice: the second answer comes from the kept ones.
@@ -58,7 +58,8 @@ TEST_F(CountryLookupTest, MissingForeignAndTruncatedFilesAnswerNothing) {
   // Sections of several pages, so that a cut one lies partly past the end of the file.
   std::vector<QByteArray> cidrs;
   for (int i = 0; i < 4000; ++i)
-    cidrs.push_back("10.2." + QByteArray::number(i / 250) + '.' + QByteArray::number(i % 250) + "/32");
+    cidrs.push_back("10.2." + QByteArray::number(i / 250) + '.' + QByteArray::number(i % 250) +
+                    "/32");
   std::vector<std::pair<const char*, const char*>> networks;
   for (const QByteArray& cidr : cidrs) networks.emplace_back(cidr.constData(), "NL");
   ASSERT_TRUE(testing::WriteLocationDatabase(Path("big.db"), networks));

@@ -17,8 +17,8 @@ extern "C" {
 namespace zorvane::testing {
 
 // networks: {"127.0.0.2/32", "DE"}, ...; false when libloc refuses one or the file.
-inline bool WriteLocationDatabase(const QString& path,
-                                  const std::vector<std::pair<const char*, const char*>>& networks) {
+inline bool WriteLocationDatabase(
+    const QString& path, const std::vector<std::pair<const char*, const char*>>& networks) {
   loc_ctx* ctx = nullptr;
   if (loc_new(&ctx) != 0) return false;
   loc_writer* writer = nullptr;

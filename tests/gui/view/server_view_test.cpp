@@ -131,7 +131,8 @@ TEST_F(ServerViewTest, PopulationSkipsNeverHeardOfServersButUpdatesAddThem) {
 TEST_F(ServerViewTest, CountryColumnShowsTheCodeWithItsFlagAndSorts) {
   QTemporaryDir dir;
   const QString path = dir.filePath("location.db");
-  ASSERT_TRUE(testing::WriteLocationDatabase(path, {{"127.0.0.2/32", "FR"}, {"127.0.0.3/32", "DE"}}));
+  ASSERT_TRUE(
+      testing::WriteLocationDatabase(path, {{"127.0.0.2/32", "FR"}, {"127.0.0.3/32", "DE"}}));
   TCountryLookup countries(path);
   view.SetCountryLookup(&countries);
   Add("127.0.0.2", 7778, "Paris", "40");
