@@ -2,7 +2,8 @@
 # Sourced by run.sh and test.sh: installs the Debian packages the build needs.
 # As root it runs apt-get; otherwise it prints the exact command and stops.
 zorvane_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins libgtest-dev libgmock-dev
-                  libbenchmark-dev qt6-multimedia-dev desktop-file-utils appstream)
+                  libbenchmark-dev qt6-multimedia-dev desktop-file-utils appstream
+                  libloc-dev libloc-database famfamfam-flag-png)
 
 ensure_packages() {
   local missing=()

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "browse/server_rows.h"
 
+#include "browse/country_lookup.h"
 #include "query/network_text.h"
 #include "query/vocabulary.h"
 
@@ -33,10 +34,16 @@ QString PingText(const TServer& server) {
 }
 
 std::array<QString, scCount> ServerRowTexts(const TServer& server, const QString& key,
-                                            bool morePlayerInfo) {
-  return {PlainName(server.Description()), PlayersText(server, morePlayerInfo),
-          PingText(server),     server.MapName(),
-          server.GameType(),    key};
+                                            bool morePlayerInfo, TCountryLookup* countries) {
+  QString country;
+  if (countries) country = countries->CountryOf(server.IP());
+  return {PlainName(server.Description()),
+          PlayersText(server, morePlayerInfo),
+          PingText(server),
+          server.MapName(),
+          server.GameType(),
+          key,
+          country};
 }
 
 std::vector<std::array<QString, pcCount>> PlayerRows(const TServer& server) {

@@ -14,8 +14,12 @@
 
 namespace zorvane {
 
+class TCountryLookup;
+
 // Columns of the server grid.
-enum TServerColumn { scServer = 0, scPlayers, scPing, scMap, scGameType, scIP, scCount };
+// Country comes after the hidden key column, so that widths stored before it existed keep
+// their columns.
+enum TServerColumn { scServer = 0, scPlayers, scPing, scMap, scGameType, scIP, scCountry, scCount };
 // Columns of the player grid and of the setting grid.
 enum TPlayerColumn { pcPlayer = 0, pcFrags, pcPing, pcTeam, pcCount };
 enum TSettingColumn { stName = 0, stValue, stCount };
@@ -34,9 +38,10 @@ QString PlayersText(const TServer& server, bool morePlayerInfo);
 // last session and not yet refreshed.
 QString PingText(const TServer& server);
 
-// The cells of a server row, by TServerColumn.
+// The cells of a server row, by TServerColumn. Without a look-up the country is empty.
 std::array<QString, scCount> ServerRowTexts(const TServer& server, const QString& key,
-                                            bool morePlayerInfo);
+                                            bool morePlayerInfo,
+                                            TCountryLookup* countries = nullptr);
 
 // One row per used player slot, in slot order: Player, Frags, Ping, Team.
 std::vector<std::array<QString, pcCount>> PlayerRows(const TServer& server);

@@ -11,6 +11,7 @@
 #include "browse/quick_search.h"
 #include "browse/server_rows.h"
 #include "gui/grid/string_grid.h"
+#include "gui/view/country_flag_delegate.h"
 #include "gui/view/filter_panel.h"
 #include "gui/view/quick_search_box.h"
 #include "gui/view/status_line.h"
@@ -30,7 +31,8 @@ struct TColumn {
 
 constexpr TColumn kServerColumns[] = {{"Server", 320, cskText},    {"Players", 45, cskNumeric},
                                       {"Ping", 45, cskNumeric},    {"Map", 150, cskText},
-                                      {"Game Type", 100, cskText}, {"IP", 0, cskNumeric}};
+                                      {"Game Type", 100, cskText}, {"IP", 0, cskNumeric},
+                                      {"Country", 50, cskText}};
 constexpr TColumn kPlayerColumns[] = {{"Player", 150, cskText},
                                       {"Frags", 40, cskNumeric},
                                       {"Ping", 40, cskNumeric},
@@ -106,6 +108,7 @@ TkorvUTServerView::TkorvUTServerView(QWidget* parent) : QWidget(parent) {
   serverGrid_->setObjectName(QStringLiteral("grdServer"));
   SetColumns(serverGrid_, kServerColumns);
   serverGrid_->SetKeyColumn(scIP);
+  serverGrid_->setItemDelegateForColumn(scCountry, new TCountryFlagDelegate(serverGrid_));
   serverGrid_->SetKorvSortCol(scPing);
   serverGrid_->SetColumnSortDirection(scPing, TSortDirection::Ascending);
 
@@ -342,7 +345,7 @@ void TkorvUTServerView::UpdateServerRow(const QString& key) {
   const int index = stash_ ? stash_->IndexOf(key) : -1;
   const int row = FindServerRow(key);
   if (index < 0 || row < 0) return;
-  const auto texts = ServerRowTexts(*stash_->Server(index), key, morePlayerInfo_);
+  const auto texts = ServerRowTexts(*stash_->Server(index), key, morePlayerInfo_, countries_);
   serverGrid_->SetRowTexts(row, QStringList(texts.begin(), texts.end()));
   if (!massRefresh_ && row == serverGrid_->Row() && serverGrid_->IsValidRow()) ReloadDetails();
 }
@@ -360,7 +363,7 @@ void TkorvUTServerView::PopulateServerGrid(bool fillRows, bool allFilters) {
       if (!MatchesQuickSearch(server, searchText_)) continue;
       const QString key = stash_->Key(i);
       if (fillRows) {
-        const auto texts = ServerRowTexts(server, key, morePlayerInfo_);
+        const auto texts = ServerRowTexts(server, key, morePlayerInfo_, countries_);
         rows.emplace_back(texts.begin(), texts.end());
       } else {
         QStringList texts(scCount);

@@ -22,6 +22,7 @@
 
 namespace zorvane {
 
+class TCountryLookup;
 class TServerStash;
 class TServer;
 class TkorvStringGrid;
@@ -43,6 +44,8 @@ class TkorvUTServerView : public QWidget, private TRefreshCycleView {
 
   // What the view reads: the stash and the game types (both owned by the main window).
   void SetStash(TServerStash* stash);
+  // Where the Country column's codes come from (owned by the window); none leaves it empty.
+  void SetCountryLookup(TCountryLookup* countries) { countries_ = countries; }
   void SetGameTypes(const std::vector<std::unique_ptr<TGameType>>* gameTypes) {
     gameTypes_ = gameTypes;
   }
@@ -250,6 +253,7 @@ class TkorvUTServerView : public QWidget, private TRefreshCycleView {
   void MenuClosed(QMenu* menu);
 
   TServerStash* stash_ = nullptr;
+  TCountryLookup* countries_ = nullptr;
   const std::vector<std::unique_ptr<TGameType>>* gameTypes_ = nullptr;
 
   QString gameType_;

@@ -86,6 +86,8 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
   log_ = new TfrmNote(this);
   config_.log = [this](const QString& line) { Log(line); };
   Log(QStringLiteral("Application Started"));
+  countries_ = std::make_unique<TCountryLookup>(DefaultLocationDatabase());
+  if (!countries_->IsOpen()) Log(countries_->OpenProblem());
   startedUp_ = true;
   debug_ = config_.settings.debug;
 
@@ -164,6 +166,7 @@ TkorvUTServerView* TfrmZorvane::CreateView(const TGameType& type) {
   auto* view = new TkorvUTServerView(this);
   view->setObjectName(QStringLiteral("view") + name);
   view->SetStash(&stash_);
+  view->SetCountryLookup(countries_.get());
   view->SetGameTypes(&config_.tables.gameTypes);
   view->SetGameType(name);
   const bool favorite = name.compare(kFavorite, Qt::CaseInsensitive) == 0;

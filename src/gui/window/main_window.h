@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "browse/country_lookup.h"
 #include "browse/find_search.h"
 #include "browse/join_server.h"
 #include "browse/mass_refresh.h"
@@ -257,6 +258,7 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   TDialogsSink iniUTMessages_{dialogs_, this};
   TConfiguration config_;
   TServerStash stash_;
+  std::unique_ptr<TCountryLookup> countries_;  // the views' Country column
   std::unique_ptr<TMassRefresh> massRefresh_;
   bool startFailed_ = false;
   bool startedUp_ = false;

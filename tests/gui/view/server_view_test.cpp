@@ -5,17 +5,21 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include "browse/country_lookup.h"
 #include "browse/server_rows.h"
 #include "gui/grid/string_grid.h"
+#include "gui/view/country_flag_delegate.h"
 #include "gui/view/filter_panel.h"
 #include "gui/view/quick_search_box.h"
 #include "gui/view/status_line.h"
 #include "query/query_burst.h"
 #include "query/server_stash.h"
 #include "support/fake_server.h"
+#include "support/location_db.h"
 
 namespace zorvane {
 namespace {
@@ -80,7 +84,8 @@ class ServerViewTest : public ::testing::Test {
 
 TEST_F(ServerViewTest, LayoutColumnsAndActions) {
   EXPECT_EQ(view.ServerGrid()->objectName(), "grdServer");
-  EXPECT_EQ(view.ServerGrid()->ColCount(), 6);
+  EXPECT_EQ(view.ServerGrid()->ColCount(), 7);
+  EXPECT_EQ(view.ServerGrid()->Cells(scCountry, 0), "Country");
   EXPECT_EQ(view.ServerGrid()->Cells(scPing, 0), "Ping");
   EXPECT_EQ(view.ServerColWidth(scServer), 320);
   EXPECT_EQ(view.ServerColWidth(scIP), 0);
@@ -121,6 +126,68 @@ TEST_F(ServerViewTest, PopulationSkipsNeverHeardOfServersButUpdatesAddThem) {
   stash.Server(1)->SetGameType("DeathMatchPlus");
   view.ServerUpdated(1);  // no longer passes: its row goes
   EXPECT_EQ(Column(scIP), QStringList{"10.0.0.1:7778"});
+}
+
+TEST_F(ServerViewTest, CountryColumnShowsTheCodeWithItsFlagAndSorts) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("location.db");
+  ASSERT_TRUE(
+      testing::WriteLocationDatabase(path, {{"127.0.0.2/32", "FR"}, {"127.0.0.3/32", "DE"}}));
+  TCountryLookup countries(path);
+  view.SetCountryLookup(&countries);
+  Add("127.0.0.2", 7778, "Paris", "40");
+  Add("127.0.0.3", 7778, "Berlin", "50");
+  Add("127.0.0.4", 7778, "Nowhere", "30");
+  view.PopulateServerGrid(true, true);
+  EXPECT_EQ(Column(scCountry), (QStringList{"FR", "DE", ""}));
+  TkorvStringGrid* grid = view.ServerGrid();
+  grid->SetKorvSortCol(scCountry);
+  grid->SetColumnSortDirection(scCountry, TSortDirection::Ascending);
+  grid->SortGrid(false);
+  EXPECT_EQ(Column(scServer), (QStringList{"Nowhere", "Berlin", "Paris"}));
+  grid->SetColumnSortDirection(scCountry, TSortDirection::Descending);
+  grid->SortGrid(false);
+  EXPECT_EQ(Column(scServer), (QStringList{"Paris", "Berlin", "Nowhere"}));
+
+  // A reply rebuilds the row: the country stays.
+  stash.Server(0)->SetPing("20");
+  view.ServerUpdated(0);
+  EXPECT_EQ(grid->Cells(scCountry, view.ServerGrid()->FindRowByKey(stash.Key(0))), "FR");
+
+  auto* flags = qobject_cast<TCountryFlagDelegate*>(grid->itemDelegateForColumn(scCountry));
+  ASSERT_NE(flags, nullptr);
+  if (!QFile::exists(QString(kFlagDirectory) + "/de.png")) GTEST_SKIP() << "no famfamfam-flag-png";
+  for (const char* code : {"DE", "de", "", "XX", "../de"})
+    EXPECT_EQ(flags->Flag(code).isNull(), QString(code).compare("de", Qt::CaseInsensitive) != 0)
+        << code;
+  EXPECT_EQ(flags->Flag("FR").size(), QSize(16, 11));
+
+  // Both flags hold red; nothing else in the column does.
+  view.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+  const QImage shot = grid->viewport()->grab().toImage();
+  const int left = grid->columnViewportPosition(scCountry);
+  int red = 0;
+  for (int x = left; x < left + grid->columnWidth(scCountry); ++x)
+    for (int y = 0; y < shot.height(); ++y) {
+      const QColor c = shot.pixelColor(x, y);
+      red += c.red() > 150 && c.green() < 80 && c.blue() < 80;
+    }
+  EXPECT_GT(red, 10);
+}
+
+// Widths stored before the Country column existed: one fewer, all still applied.
+TEST_F(ServerViewTest, OlderStoredWidthsKeepTheirColumns) {
+  view.SetGridColWidths({300, 41, 42, 140, 90, 0}, "grdServer");
+  EXPECT_EQ(view.ServerColWidth(scServer), 300);
+  EXPECT_EQ(view.ServerColWidth(scGameType), 90);
+  EXPECT_EQ(view.ServerColWidth(scCountry), 50);  // as designed
+  view.SetServerColWidth(scCountry, 70);
+  const std::vector<int> widths = view.GridColWidths("grdServer");
+  EXPECT_EQ(widths, (std::vector<int>{300, 41, 42, 140, 90, 0, 70}));
+  TkorvUTServerView other;
+  other.SetGridColWidths(widths, "grdServer");
+  EXPECT_EQ(other.GridColWidths("grdServer"), widths);
 }
 
 TEST_F(ServerViewTest, CountTextsAndTheEmptyRow) {
