@@ -7,18 +7,31 @@
 #include <QTest>
 #include <memory>
 
+#include "gui/window/log_window.h"
 #include "gui/window/main_window.h"
 #include "support/files.h"
 
 namespace zorvane::testing {
 
-inline std::unique_ptr<TfrmZorvane> ShownWindow(const QString& directory, const QByteArray& ini,
-                                                TWindowDialogs& dialogs) {
-  Write(directory + "/zorvane.ini", ini);
+// A window on the settings folder, not shown yet; its boxes go to dialogs.
+inline std::unique_ptr<TfrmZorvane> OpenWindow(const QString& directory, TWindowDialogs& dialogs) {
   TStartOptions options;
   options.directory = directory;
   options.dialogs = &dialogs;
-  auto window = std::make_unique<TfrmZorvane>(options);
+  return std::make_unique<TfrmZorvane>(options);
+}
+
+// Whether a line of the window's log holds part.
+inline bool LogHas(const TfrmZorvane& window, const QString& part) {
+  for (const QString& line : window.LogWindow()->Lines())
+    if (line.contains(part)) return true;
+  return false;
+}
+
+inline std::unique_ptr<TfrmZorvane> ShownWindow(const QString& directory, const QByteArray& ini,
+                                                TWindowDialogs& dialogs) {
+  Write(directory + "/zorvane.ini", ini);
+  auto window = OpenWindow(directory, dialogs);
   window->FirstShow();
   window->show();
   window->activateWindow();

@@ -17,6 +17,7 @@
 #include "gui/dialogs/game_list_dialogs.h"
 #include "gui/window/main_window.h"
 #include "support/recording_dialogs.h"
+#include "support/shown_window.h"
 
 namespace zorvane {
 namespace {
@@ -41,12 +42,7 @@ QStringList TabTexts(const TfrmZorvane& window) {
 
 class SetupMenuTest : public ::testing::Test {
  protected:
-  std::unique_ptr<TfrmZorvane> Start() {
-    TStartOptions options;
-    options.directory = dir.path();
-    options.dialogs = &dialogs;
-    return std::make_unique<TfrmZorvane>(options);
-  }
+  std::unique_ptr<TfrmZorvane> Start() { return testing::OpenWindow(dir.path(), dialogs); }
   QTemporaryDir dir;
   RecordingDialogs dialogs;
 };

@@ -28,6 +28,7 @@
 #include "support/farm_process.h"
 #include "support/files.h"
 #include "support/recording_dialogs.h"
+#include "support/shown_window.h"
 
 namespace zorvane {
 namespace {
@@ -41,10 +42,7 @@ using testing::Write;
 class MainWindowTest : public ::testing::Test {
  protected:
   std::unique_ptr<TfrmZorvane> Start() {
-    TStartOptions options;
-    options.directory = dir.path();
-    options.dialogs = &dialogs;
-    auto window = std::make_unique<TfrmZorvane>(options);
+    auto window = testing::OpenWindow(dir.path(), dialogs);
     // Joining a server of a game without a path would open the modal path dialog.
     window->SetAskGamePath([](const QString&) { return false; });
     return window;
@@ -52,15 +50,10 @@ class MainWindowTest : public ::testing::Test {
   // A window whose master is the farm's, with the settings given.
   std::unique_ptr<TfrmZorvane> StartOnFarm(const testing::FarmProcess& farm,
                                            const QByteArray& settings) {
-    Write(dir.filePath("zorvane.ini"), "[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\n" +
-                                           settings + "masterServer=127.0.0.1:" +
-                                           QByteArray::number(farm.MasterPort()) + "\n");
+    Write(dir.filePath("zorvane.ini"),
+          "[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\n" + settings +
+              "masterServer=127.0.0.1:" + QByteArray::number(farm.MasterPort()) + "\n");
     return Start();
-  }
-  bool LogHas(const TfrmZorvane& window, const QString& part) {
-    for (const QString& line : window.LogWindow()->Lines())
-      if (line.contains(part)) return true;
-    return false;
   }
   QTemporaryDir dir;
   RecordingDialogs dialogs;
@@ -143,7 +136,8 @@ TEST_F(MainWindowTest, F8FillsTheTabsAndLogsTheReplyShareAndWarnsWhenLow) {
   auto window = StartOnFarm(farm, "startupQuery=none\nqueryPower=0\n");
   window->FirstShow();
   window->FindWindowAction("actMasterServerQuery")->trigger();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return LogHas(*window, "of servers replied"); }, 15000));
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return testing::LogHas(*window, "of servers replied"); }, 15000));
   int rows = 0;
   for (const char* type : {"CTFGame", "Domination", "Assault", "TeamGamePlus", "DeathMatchPlus",
                            "LastManStanding", "Other"}) {
@@ -162,7 +156,8 @@ TEST_F(MainWindowTest, UT2004MasterListFillsItsTabsBesideTheUTList) {
   ASSERT_TRUE(farm.Start());
   auto window = StartOnFarm(farm, "startupQuery=UT2004 Master Server\nqueryPower=0\n");
   window->FirstShow();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return LogHas(*window, "of servers replied"); }, 15000));
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return testing::LogHas(*window, "of servers replied"); }, 15000));
   const auto counts = [&] {
     std::map<QString, int> games;
     for (int i = 0; i < window->Stash().Count(); ++i) ++games[window->Stash().Server(i)->Game()];
@@ -177,11 +172,14 @@ TEST_F(MainWindowTest, UT2004MasterListFillsItsTabsBesideTheUTList) {
     if (!grid->Cells(scIP, 1).isEmpty()) rows += grid->RowCount() - 1;
   }
   EXPECT_EQ(rows, 6);
-  EXPECT_TRUE(LogHas(*window, "UT2004 Master Server query requested..."));
+  EXPECT_TRUE(testing::LogHas(*window, "UT2004 Master Server query requested..."));
 
   window->FindWindowAction("actMasterServerQuery")->trigger();
   ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return counts() == std::map<QString, int>{{"UT", 12}, {"UT2004", 6}}; }, 15000));
+      [&] {
+        return counts() == std::map<QString, int>{{"UT", 12}, {"UT2004", 6}};
+      },
+      15000));
   ASSERT_NE(window->FindWindowAction("actMasterServerQueryUT2003"), nullptr);
 }
 
@@ -190,8 +188,7 @@ TEST_F(MainWindowTest, UT2004MasterListFillsItsTabsBesideTheUTList) {
 TEST_F(MainWindowTest, CtrlLFocusesTheSearchAndEscStopsTheQueryOnlyOutsideIt) {
   testing::FarmProcess farm(400, 0, 9);
   ASSERT_TRUE(farm.Start());
-  auto window =
-      StartOnFarm(farm, "startupQuery=none\nqueryPower=400\nskipPercentageInfo=1\n");
+  auto window = StartOnFarm(farm, "startupQuery=none\nqueryPower=400\nskipPercentageInfo=1\n");
   window->show();
   window->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -213,12 +210,12 @@ TEST_F(MainWindowTest, CtrlLFocusesTheSearchAndEscStopsTheQueryOnlyOutsideIt) {
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
   EXPECT_EQ(box->text(), "");
   EXPECT_TRUE(stop->isEnabled());
-  EXPECT_FALSE(LogHas(*window, "Stopped: "));
+  EXPECT_FALSE(testing::LogHas(*window, "Stopped: "));
   view->ServerGrid()->setFocus();
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);  // elsewhere Esc stops
   EXPECT_FALSE(stop->isEnabled());
-  EXPECT_TRUE(LogHas(*window, "Stopped: "));
-  EXPECT_TRUE(LogHas(*window, "of servers replied"));
+  EXPECT_TRUE(testing::LogHas(*window, "Stopped: "));
+  EXPECT_TRUE(testing::LogHas(*window, "of servers replied"));
   EXPECT_FALSE(bar->isVisibleTo(window.get()));
 }
 
@@ -269,7 +266,7 @@ TEST_F(MainWindowTest, ClosingWhileTheStartNoticeIsOpenSavesWhatWasStored) {
   EXPECT_TRUE(saved.contains("masterServer=127.0.0.1:"));
   // A closed window starts no query.
   EXPECT_FALSE(window->MassRefresh().MassRefreshing());
-  EXPECT_FALSE(LogHas(*window, "Master"));
+  EXPECT_FALSE(testing::LogHas(*window, "Master"));
 
   // Closed after the start-up query, the selection is the favourites view's again.
   dialogs.whileNoticeOpen = nullptr;

@@ -17,23 +17,14 @@
 #include "support/farm_process.h"
 #include "support/files.h"
 #include "support/recording_dialogs.h"
+#include "support/shown_window.h"
 
 namespace zorvane {
 namespace {
 
 class ServerCacheWindowTest : public ::testing::Test {
  protected:
-  std::unique_ptr<TfrmZorvane> Start() {
-    TStartOptions options;
-    options.directory = dir.path();
-    options.dialogs = &dialogs;
-    return std::make_unique<TfrmZorvane>(options);
-  }
-  bool LogHas(const TfrmZorvane& window, const QString& part) {
-    for (const QString& line : window.LogWindow()->Lines())
-      if (line.contains(part)) return true;
-    return false;
-  }
+  std::unique_ptr<TfrmZorvane> Start() { return testing::OpenWindow(dir.path(), dialogs); }
   // The first row of any server view but the favourites whose ping cell passes test.
   struct TRow {
     TkorvUTServerView* view = nullptr;
@@ -66,8 +57,8 @@ TEST_F(ServerCacheWindowTest, TheLastListIsListedMarkedAtStartUntilItsServersRep
   testing::FarmProcess farm(30, 0, 9);
   ASSERT_TRUE(farm.Start());
   // One of the farm's servers is also a favourite.
-  const QByteArray favorite = "server[0]=127.0.0.1\\" + QByteArray::number(farm.Base()) +
-                              "\\True\\Typed\\UT\n";
+  const QByteArray favorite =
+      "server[0]=127.0.0.1\\" + QByteArray::number(farm.Base()) + "\\True\\Typed\\UT\n";
   testing::Write(dir.filePath("zorvane.ini"),
                  "[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\nstartupQuery=none\n"
                  "queryPower=0\nskipPercentageInfo=1\nmasterServer=127.0.0.1:" +
@@ -79,7 +70,8 @@ TEST_F(ServerCacheWindowTest, TheLastListIsListedMarkedAtStartUntilItsServersRep
     window->FirstShow();
     EXPECT_FALSE(QFile::exists(CachePath()));
     window->FindWindowAction("actMasterServerQuery")->trigger();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return LogHas(*window, "of servers replied"); }, 15000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return testing::LogHas(*window, "of servers replied"); }, 15000));
     EXPECT_TRUE(QFile::exists(CachePath()));  // written when the reply wait ended
     listed = window->Stash().Count();
     EXPECT_EQ(listed, 30);  // the favourite is one of the thirty
@@ -88,7 +80,8 @@ TEST_F(ServerCacheWindowTest, TheLastListIsListedMarkedAtStartUntilItsServersRep
   }
 
   auto window = Start();
-  EXPECT_TRUE(LogHas(*window, "29 servers listed from the last session (not yet refreshed)"));
+  EXPECT_TRUE(
+      testing::LogHas(*window, "29 servers listed from the last session (not yet refreshed)"));
   window->FirstShow();
   ASSERT_EQ(window->Stash().Count(), listed);
   const TServer* kept = window->Stash().Find("127.0.0.1:" + QString::number(farm.Base()));
@@ -98,9 +91,8 @@ TEST_F(ServerCacheWindowTest, TheLastListIsListedMarkedAtStartUntilItsServersRep
   EXPECT_TRUE(testing::Read(dir.filePath("zorvane.ini")).contains("serverCount=1"));
 
   // A server that answered last time: its ping in brackets.
-  const TRow row = FindRow(*window, [](const QString& ping) {
-    return ping.startsWith('(') && ping != "(9999)";
-  });
+  const TRow row = FindRow(
+      *window, [](const QString& ping) { return ping.startsWith('(') && ping != "(9999)"; });
   ASSERT_TRUE(row.view);
   EXPECT_TRUE(window->Stash().Find(row.key)->FromCache);
   // The selected server's players and settings are shown too.
@@ -150,7 +142,8 @@ TEST_F(ServerCacheWindowTest, ADamagedCacheIsLoggedAndKeptUntilANewListComesIn) 
   {
     auto window = Start();
     window->FirstShow();
-    EXPECT_TRUE(LogHas(*window, "The server list of the last session was not read: truncated"));
+    EXPECT_TRUE(
+        testing::LogHas(*window, "The server list of the last session was not read: truncated"));
     EXPECT_EQ(window->Stash().Count(), 0);
     window->close();
   }
