@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "browse/mass_refresh.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -12,6 +13,12 @@ namespace zorvane {
 int RoundedPercent(int part, int whole) {
   if (whole <= 0) return 0;
   return int(std::nearbyint(double(part) * 100.0 / double(whole)));
+}
+
+int MassRefreshProgress(int sent, int replied, int count) {
+  if (count <= 0) return 100;
+  const auto share = [count](int part) { return std::clamp(part, 0, count) * 50.0 / count; };
+  return std::clamp(int(std::floor(share(sent) + share(replied))), 0, 100);
 }
 
 TMassRefresh::TMassRefresh(TServerStash& stash, TMassRefreshHost& host, QObject* parent)
@@ -61,6 +68,7 @@ void TMassRefresh::SendBurst() {
   sentCount_ = 0;
   counted_.clear();
   sending_ = true;
+  progressShown_ = 0;
   host_.ShowProgress(0);
 
   TBurstRequest burst;
@@ -72,11 +80,11 @@ void TMassRefresh::SendBurst() {
   auto shown = std::make_shared<int>(-1);
   burst.sent = [this, querying, count, shown](int i) {
     sentCount_ = i + 1;
+    UpdateProgress();
     const int percent = RoundedPercent(i, count);
     if (percent == *shown) return;
     *shown = percent;
     host_.ShowStatus(querying + QString::number(percent) + u'%');
-    host_.ShowProgress(percent / 2);  // sending is the first half of the work
     host_.DebugLog(QStringLiteral("percentage queried = ") + QString::number(percent) +
                    QStringLiteral("% "));
   };
@@ -89,6 +97,7 @@ void TMassRefresh::SendBurst() {
 void TMassRefresh::BurstSent(int noSocket) {
   sending_ = false;
   noSocket_ = noSocket;
+  UpdateProgress();
   if (noSocket > 0) {
     const QString text =
         QString::number(noSocket) + QStringLiteral(
@@ -118,17 +127,25 @@ bool TMassRefresh::ServerUpdated(const QString& key) {
     const QString text = QStringLiteral("Receiving Replies... ") + QString::number(percent) +
                          QStringLiteral("% (estimated)");
     host_.ShowStatus(text);
-    if (!sending_) host_.ShowProgress(50 + percent / 2);
     host_.DebugLog(text);
     replyPercent_ = percent;
   }
   ++repliesCounted_;
+  UpdateProgress();
   if (sending_) return true;  // the wait starts when the burst has been sent
   if (count > repliesCounted_)
     timMassRefreshWait_.start();
   else
     ProcessMassRefreshReplies();
   return true;
+}
+
+void TMassRefresh::UpdateProgress() {
+  const int count = stash_.Count();
+  const int progress = MassRefreshProgress(sending_ ? sentCount_ : count, repliesCounted_, count);
+  if (progress <= progressShown_) return;
+  progressShown_ = progress;
+  host_.ShowProgress(progress);
 }
 
 void TMassRefresh::Stop() {

@@ -44,9 +44,14 @@ class TMassRefreshHost {
   virtual bool ShowLowReplyNotice(const QString& text) = 0;
   // Called once the refresh is over (also after a failed master query).
   virtual void MassRefreshFinished() {}
-  // The share of the refresh done, 0 to 100: the burst's queries, then the replies counted.
+  // The share of the refresh done, 0 to 100 (see MassRefreshProgress).
   virtual void ShowProgress(int percent) { Q_UNUSED(percent); }
 };
+
+// The share of a refresh done, 0 to 100: half for the queries sent, half for the replies
+// counted. Replies come in while the burst is still sent, and both halves count them as they
+// come, so the share never lags behind what the status line says.
+int MassRefreshProgress(int sent, int replied, int count);
 
 class TMassRefresh : public QObject {
   Q_OBJECT
@@ -100,6 +105,8 @@ class TMassRefresh : public QObject {
   int listed_ = 0;
   int noSocket_ = 0;
   int sentCount_ = 0;
+  int progressShown_ = -1;
+  void UpdateProgress();
   bool sending_ = false;
   QSet<QString> counted_;  // lower-cased keys of the servers counted in this refresh
 };

@@ -81,6 +81,20 @@ TEST(MassRefreshTest, BurstIsPacedAndReportsItsProgress) {
   EXPECT_EQ(r.refresh.ReplyPercent(), -1);
 }
 
+// The bar counts the queries sent and the replies in, each as half, so a burst whose replies
+// keep up with it is not shown half done.
+TEST(MassRefreshTest, ProgressCountsQueriesAndRepliesAlike) {
+  const struct {
+    int sent, replied, count, progress;
+  } cases[] = {
+      {0, 0, 1000, 0},         {880, 880, 1000, 88}, {1000, 0, 1000, 50}, {1000, 500, 1000, 75},
+      {1000, 1000, 1000, 100}, {999, 999, 1000, 99}, {3, 0, 0, 100},      {5000, -1, 1000, 50},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(MassRefreshProgress(c.sent, c.replied, c.count), c.progress)
+        << c.sent << " " << c.replied << " " << c.count;
+}
+
 // Stop while sending drops the rest of the burst and ends at once; while waiting it ends the
 // wait; with nothing running it does nothing.
 TEST(MassRefreshTest, StopEndsTheRefreshAndLogsWhatWasLeftOut) {
