@@ -212,6 +212,9 @@ TFarmServer GenerateServer(quint64 seed, int index, TFarmGame game, int queryPor
   s.queryPort = queryPort;
   const bool ut2004 = game == TFarmGame::UT2004;
   s.name = QByteArray(random.Pick(kServerNames)) + " #" + QByteArray::number(index);
+  // A third of the UT2004 names carry colour codes (escape, then red, green and blue bytes,
+  // none zero), as many real ones do. Chosen by index, so the random values stay as they were.
+  if (ut2004 && index % 3 == 0) s.name = "\x1B\xFF\xC0\x01" + s.name + "\x1B\x01\xC0\xFF!";
   s.map = ut2004 ? random.Pick(kUt2004Maps) : random.Pick(kUtMaps);
   const TGameKind& kind = ut2004 ? random.Pick(kUt2004Games) : random.Pick(kUtGames);
   s.gameType = kind.gameType;
