@@ -14,14 +14,19 @@ bool Contains(QStringView haystack, QStringView folded) {
   return haystack.contains(folded, Qt::CaseInsensitive);
 }
 
+// A stored text, read in place when it is Latin-1 (nearly always); `wide` gives the text
+// stored as UTF-8, which has no Latin-1 view.
+template <typename TWide>
+bool StoredContains(QByteArrayView latin1, const TWide& wide, QStringView folded) {
+  if (latin1.isEmpty()) return Contains(wide(), folded);
+  if (latin1.contains(char(kColourCodeMark)))
+    return QLatin1StringView(StripColourCodes(latin1)).contains(folded, Qt::CaseInsensitive);
+  return QLatin1StringView(latin1).contains(folded, Qt::CaseInsensitive);
+}
+
 bool TextContains(const TServer& server, TServerText field, QStringView folded) {
   if (server.TextEmpty(field)) return false;
-  const QByteArrayView latin1 = server.TextLatin1(field);
-  // A value stored as UTF-8 has no Latin-1 view: read it as a string.
-  if (latin1.isEmpty()) return Contains(server.Text(field), folded);
-  if (latin1.contains(char(kColourCodeMark)))
-    return PlainName(server.Text(field)).contains(folded, Qt::CaseInsensitive);
-  return QLatin1StringView(latin1).contains(folded, Qt::CaseInsensitive);
+  return StoredContains(server.TextLatin1(field), [&] { return server.Text(field); }, folded);
 }
 
 }  // namespace
@@ -34,9 +39,12 @@ bool MatchesQuickSearch(const TServer& server, QStringView folded) {
   if (folded.isEmpty()) return true;
   if (TextContains(server, TServerText::Description, folded)) return true;
   if (TextContains(server, TServerText::MapName, folded)) return true;
-  for (int slot = 0; slot < kPlayerSlots; ++slot)
-    if (server.PlayerInUse(slot) && Contains(server.PlayerText(slot, TPlayerField::Name), folded))
+  for (int slot = 0; slot < kPlayerSlots; ++slot) {
+    if (!server.PlayerInUse(slot)) continue;
+    const auto name = [&] { return server.PlayerText(slot, TPlayerField::Name); };
+    if (StoredContains(server.PlayerTextLatin1(slot, TPlayerField::Name), name, folded))
       return true;
+  }
   return false;
 }
 
