@@ -72,7 +72,8 @@ TEST_F(ServerCacheWindowTest, TheLastListIsListedMarkedAtStartUntilItsServersRep
     window->FindWindowAction("actMasterServerQuery")->trigger();
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return testing::LogHas(*window, "of servers replied"); }, 15000));
-    EXPECT_TRUE(QFile::exists(CachePath()));  // written when the reply wait ended
+    // Written once the reply wait ended and the lists were drawn.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(CachePath()); }, 2000));
     listed = window->Stash().Count();
     EXPECT_EQ(listed, 30);  // the favourite is one of the thirty
     EXPECT_FALSE(FindRow(*window, [](const QString& ping) { return ping.startsWith('('); }).view);
@@ -148,6 +149,25 @@ TEST_F(ServerCacheWindowTest, ADamagedCacheIsLoggedAndKeptUntilANewListComesIn) 
     window->close();
   }
   EXPECT_EQ(testing::Read(CachePath()), "ZorvaneServers\r\n\x01");
+
+  // A list of this session replaces it, even when the window is closed right after the list's
+  // reply wait, before the file would have been written.
+  testing::FarmProcess farm(12, 0, 9);
+  ASSERT_TRUE(farm.Start());
+  testing::Write(dir.filePath("zorvane.ini"),
+                 "[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\nstartupQuery=none\n"
+                 "queryPower=0\nskipPercentageInfo=1\nmasterServer=127.0.0.1:" +
+                     QByteArray::number(farm.MasterPort()) + "\n");
+  {
+    auto window = Start();
+    window->FirstShow();
+    window->FindWindowAction("actMasterServerQuery")->trigger();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return testing::LogHas(*window, "of servers replied"); }, 15000));
+    window->close();
+  }
+  TServerStash read;
+  EXPECT_EQ(LoadServerCache(CachePath(), read).added, 12);
 }
 
 }  // namespace
