@@ -2,6 +2,7 @@
 #include "query/server_cache.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QtEndian>
 #include <array>
@@ -265,9 +266,12 @@ TServerCacheLoad LoadServerCache(const QString& path, TServerStash& stash) {
     load.logLine = QStringLiteral("The server list of the last session was not read: ") + why;
     return load;
   };
+  // A folder, a pipe or a device in its place would give no size, or bytes without end.
+  if (!QFileInfo(path).isFile()) return ignored(QStringLiteral("not a regular file"));
   if (!file.open(QIODevice::ReadOnly)) return ignored(file.errorString());
   if (file.size() > kMaxServerCacheBytes) return ignored(QStringLiteral("too large"));
-  const QByteArray bytes = file.readAll();  // no bigger than the size checked above
+  // No more than the size checked above, even for a file that grows meanwhile.
+  const QByteArray bytes = file.read(kMaxServerCacheBytes + 1);
   TServerCacheRead read = ReadServerCache(bytes);
   if (!read.problem.isEmpty()) return ignored(read.problem);
   load.added = AdoptCachedServers(stash, std::move(read.servers));

@@ -9,6 +9,8 @@
 #include <QtEndian>
 #include <random>
 
+#include <sys/stat.h>
+
 #include "query/server_stash.h"
 
 namespace zorvane {
@@ -202,9 +204,20 @@ TEST(ServerCacheTest, FilesAreReadWithOneLogLineAndAMissingOneSaysNothing) {
   EXPECT_TRUE(cut.ignored);
   EXPECT_EQ(cut.logLine, "The server list of the last session was not read: truncated");
 
-  // A folder where the file should be: the save fails and says why.
+  // A folder where the file should be: the save fails and says why, the load ignores it.
   ASSERT_TRUE(QDir(dir.path()).mkdir("blocked"));
   EXPECT_NE(SaveServerCache(dir.filePath("blocked"), stash), "");
+  TServerStash fromFolder;
+  EXPECT_TRUE(LoadServerCache(dir.filePath("blocked"), fromFolder).ignored);
+
+  // A pipe in its place, with no writer: reading it would wait for ever.
+  const QString pipe = dir.filePath("pipe");
+  ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+  TServerStash fromPipe;
+  const TServerCacheLoad piped = LoadServerCache(pipe, fromPipe);
+  EXPECT_TRUE(piped.ignored);
+  EXPECT_EQ(piped.logLine,
+            "The server list of the last session was not read: not a regular file");
 }
 
 }  // namespace
