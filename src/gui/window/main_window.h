@@ -198,6 +198,7 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   // reply wait ends and at close.
   void LoadServerCacheAtStart();
   void ShowCachedServers();
+  void ScheduleServerCacheWrite();
   void SaveServerCacheNow();
   // After the favourites paths changed: offers to import from the moved files.
   void OfferMovedFavoritesImport();

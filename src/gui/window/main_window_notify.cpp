@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTimer>
 
 #include "browse/player_monitor.h"
 #include "browse/server_notifier.h"
@@ -19,13 +18,6 @@
 #include "gui/window/sound_effect_player.h"
 
 namespace zorvane {
-
-namespace {
-
-// How long after a refresh's end the server cache is written.
-constexpr int kCacheWriteDelayMs = 100;
-
-}  // namespace
 
 void TfrmZorvane::CreateNotifications(const TStartOptions& options) {
   const auto log = [this](const QString& line) { Log(line); };
@@ -85,16 +77,8 @@ void TfrmZorvane::StopNotificationTimers() {
 }
 
 void TfrmZorvane::MassRefreshFinished() {
-  // A list came in and its reply wait is over (a failed master query leaves the stash as it
-  // was, and the file too). The file is written a moment later, once the rebuilt lists are on
-  // the screen: writing thousands of servers takes about as long again as rebuilding them.
-  // A refresh started meanwhile writes it when it ends; a close writes it at once.
-  if (massRefresh_->ServersListed() > 0) {
-    cacheWritable_ = true;  // the list is this session's own, whatever the file held
-    QTimer::singleShot(kCacheWriteDelayMs, this, [this] {
-      if (!massRefresh_->MassRefreshing()) SaveServerCacheNow();
-    });
-  }
+  // A failed master query leaves the stash as it was, and the cache file too.
+  if (massRefresh_->ServersListed() > 0) ScheduleServerCacheWrite();
   UpdateTray(currentView_ ? currentView_->SelectedServerKey()
                           : QString::fromLatin1(kTraySetupKey));
 }
