@@ -152,14 +152,10 @@ void TfrmZorvane::CreateMonitorMenus() {
       [this] { FindDialog(TFindKind::Server); });
   add(players, "actFindNextServer", QStringLiteral("Find Next Server"), Qt::Key_F2,
       [this] { FindNext(TFindKind::Server); });
-  connect(players, &QMenu::aboutToShow, this, [=, this] {
-    if (QAction* item = FindWindowAction(QStringLiteral("miAddPlayerToPlayerMonitorList"))) {
-      const QString player = currentView_ ? currentView_->SelectedPlayerName() : QString();
-      item->setText(QStringLiteral("Add ") + MenuLiteral(player) +
-                    QStringLiteral(" To Player Monitor"));
-      item->setVisible(!player.isEmpty());
-    }
-    // Captions a popup changed for its row are the plain ones again here.
+  // The popup shares these actions with the menu bar and their shortcuts: what it hides or
+  // renames for its row is plain and shown again once it has closed (a hidden action's
+  // shortcut is dead).
+  const auto plainPlayerItems = [=] {
     join->setText(QStringLiteral("Join Player"));
     deletePlayer->setText(QStringLiteral("Delete Player"));
     exportPlayer->setText(QStringLiteral("Export Player"));
@@ -167,6 +163,15 @@ void TfrmZorvane::CreateMonitorMenus() {
     serverToFaves->setText(QStringLiteral("Add Server Name To Favorites"));
     for (QAction* a : {join, deletePlayer, exportPlayer, copyPlayer, serverToFaves})
       a->setVisible(true);
+  };
+  connect(players, &QMenu::aboutToShow, this, [=, this] {
+    if (QAction* item = FindWindowAction(QStringLiteral("miAddPlayerToPlayerMonitorList"))) {
+      const QString player = currentView_ ? currentView_->SelectedPlayerName() : QString();
+      item->setText(QStringLiteral("Add ") + MenuLiteral(player) +
+                    QStringLiteral(" To Player Monitor"));
+      item->setVisible(!player.isEmpty());
+    }
+    plainPlayerItems();
   });
 
   popPlayerMonitor_ = new QMenu(this);
@@ -183,6 +188,7 @@ void TfrmZorvane::CreateMonitorMenus() {
   grdPlayerMonitor_->SetPopupMenu(popPlayerMonitor_);
   connect(grdPlayerMonitor_, &TkorvStringGrid::OnPreContextMenu, this,
           [this](QMenu*, int row, int, bool&) { PlayerPopupOpening(row); });
+  connect(grdPlayerMonitor_, &TkorvStringGrid::OnPostContextMenu, this, plainPlayerItems);
 
   QMenu* maps = menuBefore(QStringLiteral("&Map Monitor"), "miMapMonitor");
   takeBound("miAddMapToMonitor", maps);
@@ -198,12 +204,13 @@ void TfrmZorvane::CreateMonitorMenus() {
   QAction* copyMap =
       add(maps, "actCopyMonitorMapToClipboard", QStringLiteral("Copy Map Name To Clipboard"), {},
           [this] { CopyMonitorName(grdMapMonitor_); });
-  connect(maps, &QMenu::aboutToShow, this, [=] {
+  const auto plainMapItems = [=] {
     joinMap->setText(QStringLiteral("Join Server"));
     deleteMap->setText(QStringLiteral("Delete Map"));
     copyMap->setText(QStringLiteral("Copy Map Name To Clipboard"));
     for (QAction* a : {joinMap, deleteMap, copyMap}) a->setVisible(true);
-  });
+  };
+  connect(maps, &QMenu::aboutToShow, this, plainMapItems);
 
   popMapMonitor_ = new QMenu(this);
   popMapMonitor_->setObjectName(QStringLiteral("popMapMonitor"));
@@ -215,6 +222,7 @@ void TfrmZorvane::CreateMonitorMenus() {
   grdMapMonitor_->SetPopupMenu(popMapMonitor_);
   connect(grdMapMonitor_, &TkorvStringGrid::OnPreContextMenu, this,
           [this](QMenu*, int row, int, bool&) { MapPopupOpening(row); });
+  connect(grdMapMonitor_, &TkorvStringGrid::OnPostContextMenu, this, plainMapItems);
 }
 
 void TfrmZorvane::PlayerPopupOpening(int row) {
