@@ -353,6 +353,7 @@ void TkorvUTServerView::UpdateServerRow(const QString& key) {
 void TkorvUTServerView::PopulateServerGrid(bool fillRows, bool allFilters) {
   populating_ = true;
   filters_ = filterPanel_->Filters();  // the boxes may have been set without a signal
+  const QString selected = SelectedServerKey();
   serverGrid_->ClearGrid();
   if (massRefresh_) SetStatusText(0, QStringLiteral("Populating server list..."), false, true);
   std::vector<QStringList> rows;
@@ -378,7 +379,12 @@ void TkorvUTServerView::PopulateServerGrid(bool fillRows, bool allFilters) {
   if (!rows.empty()) serverGrid_->SetRowCount(fixed + int(rows.size()));
   for (int i = 0; i < int(rows.size()); ++i) serverGrid_->SetRowTexts(fixed + i, rows[i]);
   serverGrid_->EndUpdate();
-  if (serverGrid_->KorvSortCol() == scServer) serverGrid_->SortGrid(false);
+  // The rows stand in the order the header shows, and the selected server stays selected
+  // wherever that puts it (the first row when it is gone).
+  const int row = FindServerRow(selected);
+  if (row >= 0) serverGrid_->SetRow(row);
+  serverGrid_->SortGrid(false);
+  if (row < 0) serverGrid_->SetRow(serverGrid_->FixedRows());
   UpdateCountText();
   populating_ = false;
 }

@@ -19,6 +19,7 @@ TkorvUTServerView::TFavoriteRow TkorvUTServerView::AddFavoriteRow(const QString&
       UpdateServerRow(key);
       UpdateCountText();
       SelectServer(key);
+      serverGrid_->SortGrid(false);  // a new row takes its place; the selection goes with it
     }
   }
   stash_->QueryServer(key);
@@ -40,6 +41,7 @@ int TkorvUTServerView::AddImportedRows(const QStringList& keys, const QStringLis
     }
     if (query) stash_->QueryServer(keys[i]);
   }
+  serverGrid_->SortGrid(false);
   UpdateCountText();
   return filtered;
 }
@@ -55,6 +57,7 @@ void TkorvUTServerView::ShowTakenOverFavorite(const QString& key, const QString&
   if (!AddServerRow(key, name)) return;
   serverGrid_->SetRow(serverGrid_->RowCount() - 1);
   UpdateServerRow(key);
+  serverGrid_->SortGrid(false);
   UpdateCountText();
   if (stash_) stash_->QueryServer(key);
   Q_EMIT OnRefreshServer(this, key);

@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
+#include <QHeaderView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -13,6 +15,7 @@
 #include "browse/server_rows.h"
 #include "gui/grid/string_grid.h"
 #include "gui/view/country_flag_delegate.h"
+#include "gui/view/filter_combobox.h"
 #include "gui/view/filter_panel.h"
 #include "gui/view/quick_search_box.h"
 #include "gui/view/status_line.h"
@@ -139,7 +142,7 @@ TEST_F(ServerViewTest, CountryColumnShowsTheCodeWithItsFlagAndSorts) {
   Add("127.0.0.3", 7778, "Berlin", "50");
   Add("127.0.0.4", 7778, "Nowhere", "30");
   view.PopulateServerGrid(true, true);
-  EXPECT_EQ(Column(scCountry), (QStringList{"FR", "DE", ""}));
+  EXPECT_EQ(Column(scCountry), (QStringList{"", "FR", "DE"}));  // by ping
   TkorvStringGrid* grid = view.ServerGrid();
   grid->SetKorvSortCol(scCountry);
   grid->SetColumnSortDirection(scCountry, TSortDirection::Ascending);
@@ -393,6 +396,40 @@ TEST_F(ServerViewTest, QuickSearchCombinesWithTheFilters) {
   view.FilterPanel()->SetFilter(kPlayersFilter, "> 0", false);
   view.LayoutFilters(true);
   EXPECT_EQ(sorted(), (QStringList{"Beta", "Deck empty"}));
+}
+
+// A new filter lists the rows again: in the order the header shows, with the selected server
+// still selected (its details with it).
+TEST_F(ServerViewTest, AFilterChangeKeepsTheSortAndTheSelectedServer) {
+  Add("10.0.7.1", 7778, "Alpha", "40", "3");
+  Add("10.0.7.2", 7778, "Bravo", "20", "0");
+  Add("10.0.7.3", 7778, "Charlie", "60", "5");
+  Add("10.0.7.4", 7778, "Echo", "30", "0").SetAdminName("Echo's admin");
+  Add("10.0.7.5", 7778, "Foxtrot", "50", "0");
+  view.FilterPanel()->SetFilter(kPlayersFilter, "[all]", true);
+  view.LayoutFilters(true);
+  view.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+  TkorvStringGrid* grid = view.ServerGrid();
+  QHeaderView* header = grid->horizontalHeader();
+  // Ping was ascending: a click turns it round.
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                    {header->sectionViewportPosition(scPing) + header->sectionSize(scPing) / 2,
+                     header->height() / 2});
+  ASSERT_EQ(Column(scServer), (QStringList{"Charlie", "Foxtrot", "Alpha", "Echo", "Bravo"}));
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                    grid->visualRect(grid->model()->index(3, scServer)).center());
+  ASSERT_EQ(view.SelectedServerKey(), "10.0.7.4:7778");
+
+  QComboBox* players = view.FilterPanel()->Box(kPlayersFilter)->Combobox();
+  players->setFocus();
+  QTest::keyClick(players, Qt::Key_Down);
+  ASSERT_EQ(view.FilterPanel()->FilterText(kPlayersFilter), "0");
+  EXPECT_EQ(Column(scServer), (QStringList{"Foxtrot", "Echo", "Bravo"}));
+  EXPECT_EQ(view.GridSortCol(gtServer), scPing);
+  EXPECT_EQ(view.GridSortDirection(gtServer), TSortDirection::Descending);
+  EXPECT_EQ(view.SelectedServerKey(), "10.0.7.4:7778");
+  EXPECT_GT(view.SettingGrid()->FindRowByText("Echo's admin", stValue), 0);  // its details
 }
 
 TEST_F(ServerViewTest, StatusHighlightAlternatesAndFlashes) {
