@@ -92,8 +92,8 @@ TEST(ContextMenusTest, EveryKeyStillWorksAfterEveryContextMenuWasOpenedAndClosed
     for (TkorvStringGrid* grid : pages->widget(page)->findChildren<TkorvStringGrid*>()) {
       if (!grid->isVisible()) continue;
       QMenu* menu = RightClickAndClose(grid->viewport(), FirstRowPoint(grid));
-      EXPECT_EQ(menu, grid->PopupMenu()) << grid->objectName().toStdString() << " on page "
-                                         << pages->tabText(page).toStdString();
+      EXPECT_EQ(menu, grid->PopupMenu())
+          << grid->objectName().toStdString() << " on page " << pages->tabText(page).toStdString();
       opened.insert(menu);
     }
   }

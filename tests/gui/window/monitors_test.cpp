@@ -9,12 +9,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "browse/map_monitor.h"
 #include "browse/player_monitor.h"
 #include "browse/server_rows.h"
 #include "gui/controls/korv_edit.h"
 #include "gui/dialogs/single_edit_dialog.h"
 #include "gui/grid/string_grid.h"
 #include "gui/window/main_window.h"
+#include "support/farm_process.h"
 #include "support/files.h"
 #include "support/shown_window.h"
 #include "support/recording_dialogs.h"
@@ -131,6 +133,56 @@ TEST_F(MonitorsInWindowTest, PopupAddsAWatchedPlayersServerToTheFavourites) {
   EXPECT_GE(window->FavoritesView()->FindServerRow("127.0.0.1:7778"), 0);
   item->trigger();  // once is enough
   EXPECT_EQ(dialogs.information, QStringList{"This server is already a favorite."});
+}
+
+// While F8's replies come in they are only counted: the monitors keep their rows until the
+// list is in, then both are refreshed from it.
+TEST_F(MonitorsInWindowTest, AMasterQueryRefreshesTheMonitorsOnceItsRepliesAreIn) {
+  // Two of its eight servers stay silent, so the replies are in only after the reply wait.
+  testing::FarmProcess farm(8, 0, 1, {"--silent", "0.25"});
+  ASSERT_TRUE(farm.Start());
+  Start("queryPower=0\nskipPercentageInfo=1\nmasterServer=127.0.0.1:" +
+        QByteArray::number(farm.MasterPort()) + "\n");
+  // A player and a map of the farm, from its servers asked one by one.
+  TServerStash& stash = window->Stash();
+  for (int i = 0; i < 8; ++i) {
+    stash.AddServer("127.0.0.1", QString::number(farm.Base() + i), {}, false, "UT", "True", {});
+    stash.QueryServer("127.0.0.1:" + QString::number(farm.Base() + i));
+  }
+  QString player, map;
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        for (int i = 0; i < stash.Count() && player.isEmpty(); ++i) {
+          player = stash.Server(i)->PlayerText(0, TPlayerField::Name);
+          map = stash.Server(i)->MapName();
+        }
+        return !player.isEmpty();
+      },
+      5000));
+  window->PlayerMonitor().LoadWatchedPlayers({player});
+  window->MapMonitor().LoadWatchedMaps({map});
+  TkorvStringGrid* players = window->PlayerMonitorGrid();
+  TkorvStringGrid* maps = window->MapMonitorGrid();
+  const QStringList before{players->Cells(1, 1), maps->Cells(1, 1)};
+  ASSERT_EQ(before, (QStringList{"{not in server list}", "{not in server list}"}));
+
+  int during = 0;  // replies of the player's server seen while the query still ran
+  QObject::connect(&stash, &TServerStash::OnServerUpdated, window.get(), [&](const QString& key) {
+    const TServer* server = stash.Find(key);
+    if (!window->MassRefresh().MassRefreshing() || !server ||
+        server->PlayerText(0, TPlayerField::Name) != player)
+      return;
+    ++during;
+    EXPECT_EQ((QStringList{players->Cells(1, 1), maps->Cells(1, 1)}), before);
+  });
+  QTest::keyClick(window.get(), Qt::Key_F8);
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return testing::LogHas(*window, "of servers replied"); }, 15000));
+  EXPECT_GT(during, 0);
+  EXPECT_NE(players->Cells(1, 1), "{not in server list}");
+  EXPECT_FALSE(players->Cells(3, 1).isEmpty());
+  EXPECT_NE(maps->Cells(1, 1), "{not in server list}");
+  EXPECT_EQ(maps->Cells(0, 1), map);
 }
 
 TEST_F(MonitorsInWindowTest, F3AsksForAPlayerThenSelectsEachHit) {

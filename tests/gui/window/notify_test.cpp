@@ -3,7 +3,10 @@
 // tray icon and tip, the sound and icon dialogs, and the version check's status text.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QMenu>
 #include <QSignalSpy>
@@ -28,13 +31,18 @@ using testing::RecordingDialogs;
 using testing::WhenModal;
 
 struct RecordingPlayer : TSoundPlayer {
-  void PlayFile(const QString& path) override { played << QFileInfo(path).fileName(); }
+  void PlayFile(const QString& path) override {
+    played << QFileInfo(path).fileName();
+    if (clock) after << clock->elapsed();
+  }
   QStringList played;
+  const QElapsedTimer* clock = nullptr;  // when set, the time of each sound
+  QList<qint64> after;
 };
 
 class NotifyInWindowTest : public ::testing::Test {
  protected:
-  void Start(const QByteArray& extra = {}) {
+  void Start(const QByteArray& extra = {}, bool shortTimers = true) {
     ASSERT_TRUE(dir.isValid() && data.isValid());
     for (const char* name : {"server.wav", "ready.wav", "player.wav"})
       testing::Write(data.filePath(name), "RIFF");
@@ -50,6 +58,7 @@ class NotifyInWindowTest : public ::testing::Test {
     options.soundDataFolders = {data.path()};
     window = std::make_unique<TfrmZorvane>(options);
     window->FirstShow();
+    if (!shortTimers) return;
     // Short intervals keep the waits short.
     window->Notifier().ServerOnlineTimer().setInterval(50);
     window->Notifier().ServerPopulatedTimer().setInterval(50);
@@ -113,6 +122,29 @@ TEST_F(NotifyInWindowTest, AWatchedPlayerComingOnlinePlaysThePlayerSound) {
   Reply(server, false, false);
   QTest::qWait(150);
   EXPECT_EQ(player.played, QStringList{"mine.wav"});
+}
+
+// The intervals the program ships with: the selected server's sounds two seconds after its
+// reply, a watched player's three quarters of a second after the reply that shows him.
+TEST_F(NotifyInWindowTest, EachSoundWaitsItsShippedInterval) {
+  Start("[player]\nplayerCount=1\nplayer[0]=p0\n", false);
+  TServer* server = AddServer("7778", "40", 1);
+  Select("127.0.0.1:7778");
+  QElapsedTimer clock;
+  player.clock = &clock;
+  clock.start();
+  Reply(server, true, false);  // online, and the watched player is on it
+  Reply(server, false, true);  // then populated
+  ASSERT_TRUE(QTest::qWaitFor([&] { return player.played.size() == 3; }, 6000))
+      << player.played.join(' ').toStdString();
+  const std::map<QString, qint64> shipped = {
+      {"player.wav", 750}, {"server.wav", 2000}, {"ready.wav", 2000}};
+  for (int i = 0; i < 3; ++i) {
+    const qint64 ms = shipped.at(player.played[i]);
+    EXPECT_GE(player.after[i], ms) << player.played[i].toStdString();
+    EXPECT_LT(player.after[i], ms + 1000) << player.played[i].toStdString();
+  }
+  EXPECT_EQ(player.played[0], "player.wav");
 }
 
 TEST_F(NotifyInWindowTest, AMassRefreshSilencesPendingSounds) {

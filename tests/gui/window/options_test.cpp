@@ -5,17 +5,21 @@
 #include <QCheckBox>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 
+#include "browse/version_check.h"
 #include "gui/controls/korv_combobox.h"
 #include "gui/dialogs/font_dialog.h"
 #include "gui/dialogs/options_dialog.h"
 #include "gui/grid/string_grid.h"
+#include "gui/view/status_line.h"
 #include "gui/window/log_window.h"
 #include "support/recording_dialogs.h"
 #include "support/shown_window.h"
+#include "support/web_host.h"
 
 namespace zorvane {
 namespace {
@@ -172,6 +176,31 @@ TEST_F(OptionsTest, TurningSyncOnImportsTheGameFavouritesOnce) {
                  "Favorites[1]=Away\\127.0.0.1\\7790\\True\r\n", 2);
   okWithSync();  // already on: nothing is imported
   EXPECT_FALSE(window->Stash().Find("127.0.0.1:7790"));
+}
+
+// Ticking "check for a new version" asks the host once; OK with it ticked already, or
+// unticking it, asks nothing.
+TEST_F(OptionsTest, TurningTheVersionCheckOnStartsOneCheck) {
+  testing::WebHost host({"HTTP/1.1 200 OK\r\n\r\nzorvaneversion=2.95"});
+  Start("autoCheckNewVersion=0\nversionHost=" + host.Setting().toLatin1() + "\n");
+  ASSERT_FALSE(window->VersionCheck().Running());
+  const auto okWithCheck = [&](bool on) {
+    WithOptions([on](TfrmOptions& dialog) {
+      QCheckBox* box = dialog.CheckBox("autoCheckNewVersion");
+      if (box->isChecked() != on) QTest::mouseClick(box, Qt::LeftButton);
+      ASSERT_EQ(box->isChecked(), on);
+      QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+    });
+  };
+  okWithCheck(true);
+  EXPECT_TRUE(window->VersionCheck().Running());
+  QSignalSpy ended(&window->VersionCheck(), &TVersionCheck::OnEnded);
+  ASSERT_TRUE(ended.wait(5000));
+  EXPECT_EQ(window->PlayerMonitorStatus()->PanelText(1), " Version 2.95 is available");
+  okWithCheck(true);
+  okWithCheck(false);
+  EXPECT_FALSE(window->VersionCheck().Running());
+  EXPECT_EQ(host.Request().count("GET /quorra.txt"), 1);
 }
 
 TEST_F(OptionsTest, HelpButtonsOpenTheirNotes) {
