@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// The server lists keep the stored sort order: the lists a start draws, and a new favourite,
-// stand in the order the header's arrow shows.
+// The server lists keep the stored sort order: the lists a start or a master list draws, and
+// a new favourite, stand in the order the header's arrow shows.
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
+#include <functional>
 
 #include "browse/server_rows.h"
 #include "gui/grid/string_grid.h"
@@ -12,6 +14,7 @@
 #include "query/server_cache.h"
 #include "query/server_stash.h"
 #include "support/fake_server.h"
+#include "support/farm_process.h"
 #include "support/recording_dialogs.h"
 #include "support/shown_window.h"
 
@@ -56,6 +59,37 @@ TEST(SortOrderTest, TheListsOfAStartStandInTheStoredOrder) {
   EXPECT_EQ(ctf->GridSortCol(gtServer), scPlayers);
   EXPECT_EQ(ctf->GridSortDirection(gtServer), TSortDirection::Descending);
   EXPECT_EQ(Names(ctf), (QStringList{"Many", "Few", "None"}));
+}
+
+// F8 rebuilds every list from the master's: by players, most first, as stored.
+TEST(SortOrderTest, AMasterListComesUpInTheStoredOrder) {
+  testing::FarmProcess farm(40, 0, 5);
+  ASSERT_TRUE(farm.Start());
+  QTemporaryDir dir;
+  testing::RecordingDialogs dialogs;
+  auto window = testing::ShownWindow(
+      dir.path(),
+      kSettings + "queryPower=0\nskipPercentageInfo=1\nserverGridSortCol=1\n"
+                  "serverGridSortColDirection=down\nmasterServer=127.0.0.1:" +
+          QByteArray::number(farm.MasterPort()) + "\n",
+      dialogs);
+  QTest::keyClick(window.get(), Qt::Key_F8);
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return testing::LogHas(*window, "of servers replied"); }, 15000));
+  int longest = 0;
+  for (int page = 0; page < window->Pages()->count(); ++page) {
+    auto* view = qobject_cast<TkorvUTServerView*>(window->Pages()->widget(page));
+    if (!view) continue;
+    QList<int> players;
+    const TkorvStringGrid* grid = view->ServerGrid();
+    for (int row = grid->FixedRows(); row < grid->RowCount(); ++row)
+      players << grid->Cells(scPlayers, row).section(u'/', 0, 0).toInt();  // "3/16": 3
+    QList<int> sorted = players;
+    std::sort(sorted.begin(), sorted.end(), std::greater<>());
+    EXPECT_EQ(players, sorted) << view->GameType().toStdString();
+    longest = std::max(longest, int(players.size()));
+  }
+  EXPECT_GE(longest, 5);  // some list long enough to have an order
 }
 
 // F9 on a listed server: the favourites list takes it in its place and selects it.
