@@ -2,6 +2,7 @@
 #include "browse/server_rows.h"
 
 #include "browse/country_lookup.h"
+#include "config/game_tables.h"
 #include "query/network_text.h"
 #include "query/vocabulary.h"
 
@@ -33,15 +34,32 @@ QString PingText(const TServer& server) {
   return server.FromCache ? u'(' + server.Ping() + u')' : server.Ping();
 }
 
-std::array<QString, scCount> ServerRowTexts(const TServer& server, const QString& key,
-                                            bool morePlayerInfo, TCountryLookup* countries) {
+QString GameTypeText(const QString& reported,
+                     const std::vector<std::unique_ptr<TGameType>>& gameTypes) {
+  for (const auto& type : gameTypes) {
+    if (!type || type->Name.Value.compare(reported, Qt::CaseInsensitive) != 0) continue;
+    // The built-in views are no game type a server reports.
+    const QString& name = type->Name.Value;
+    if (name.compare(QLatin1StringView(kOtherType), Qt::CaseInsensitive) == 0 ||
+        name.compare(QLatin1StringView(kFavoriteType), Qt::CaseInsensitive) == 0)
+      break;
+    const QString title = PlainTitle(type->Description.Value);
+    return title.isEmpty() ? reported : title;
+  }
+  return reported;
+}
+
+std::array<QString, scCount> ServerRowTexts(
+    const TServer& server, const QString& key, bool morePlayerInfo, TCountryLookup* countries,
+    const std::vector<std::unique_ptr<TGameType>>* gameTypes) {
   QString country;
   if (countries) country = countries->CountryOf(server.IP());
+  const QString gameType = server.GameType();
   return {PlainName(server.Description()),
           PlayersText(server, morePlayerInfo),
           PingText(server),
           server.MapName(),
-          server.GameType(),
+          gameTypes ? GameTypeText(gameType, *gameTypes) : gameType,
           key,
           country};
 }

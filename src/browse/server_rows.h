@@ -38,10 +38,17 @@ QString PlayersText(const TServer& server, bool morePlayerInfo);
 // last session and not yet refreshed.
 QString PingText(const TServer& server);
 
-// The cells of a server row, by TServerColumn. Without a look-up the country is empty.
-std::array<QString, scCount> ServerRowTexts(const TServer& server, const QString& key,
-                                            bool morePlayerInfo,
-                                            TCountryLookup* countries = nullptr);
+// The Game Type cell: the tab title of a game type the table lists (without its "&"), else the
+// class the server reported. Filters, monitors and the routing of replies keep the class.
+QString GameTypeText(const QString& reported,
+                     const std::vector<std::unique_ptr<TGameType>>& gameTypes);
+
+// The cells of a server row, by TServerColumn. Without a look-up the country is empty; without
+// the game types the Game Type cell is the reported class.
+std::array<QString, scCount> ServerRowTexts(
+    const TServer& server, const QString& key, bool morePlayerInfo,
+    TCountryLookup* countries = nullptr,
+    const std::vector<std::unique_ptr<TGameType>>* gameTypes = nullptr);
 
 // One row per used player slot, in slot order: Player, Frags, Ping, Team.
 std::vector<std::array<QString, pcCount>> PlayerRows(const TServer& server);

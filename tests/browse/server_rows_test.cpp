@@ -27,6 +27,33 @@ TEST(ServerRowsTest, WhichViewListsAServer) {
   EXPECT_FALSE(BelongsToView(ctf, "Favorite", true, types));
 }
 
+TEST(ServerRowsTest, GameTypeCellShowsTheTabTitleOfAListedType) {
+  std::vector<std::unique_ptr<TGameType>> types;
+  for (const auto& [name, description] :
+       {std::pair{"Other", "Other"}, std::pair{"xDeathMatch", "2K4 Death &Match"},
+        std::pair{"Untitled", ""}, std::pair{"Favorite", "Favorites"}}) {
+    types.push_back(std::make_unique<TGameType>());
+    types.back()->Name.Set(name);
+    types.back()->Description.Set(description);
+    types.back()->TabVisible = false;  // a hidden tab has its title too
+  }
+  const std::pair<const char*, const char*> cases[] = {
+      {"xDeathMatch", "2K4 Death Match"},        // without its "&"
+      {"XDEATHMATCH", "2K4 Death Match"},        // letter case ignored
+      {"ONSOnslaughtGame", "ONSOnslaughtGame"},  // not listed: the class
+      {"Untitled", "Untitled"},                  // no title: the class
+      {"Other", "Other"},                        // the built-in views are no game type
+      {"Favorite", "Favorite"},
+      {"", ""},
+  };
+  for (const auto& [reported, shown] : cases) EXPECT_EQ(GameTypeText(reported, types), shown);
+  TServer server;
+  server.SetGameType("xDeathMatch");
+  EXPECT_EQ(ServerRowTexts(server, "k", false, nullptr, &types)[scGameType], "2K4 Death Match");
+  EXPECT_EQ(ServerRowTexts(server, "k", false)[scGameType], "xDeathMatch");
+  EXPECT_EQ(server.GameType(), "xDeathMatch");
+}
+
 TEST(ServerRowsTest, PlayersTextWithAndWithoutTheMaximum) {
   TServer s;
   s.SetNumPlayers("3");

@@ -62,6 +62,11 @@ QString TkorvUTServerView::CurrentCell(const TkorvStringGrid* grid, int col) {
   return grid->IsValidRow() ? grid->Cells(col, grid->Row()) : QString();
 }
 
+QString TkorvUTServerView::CurrentGameType() const {
+  const TServer* server = stash_ ? stash_->Find(SelectedServerKey()) : nullptr;
+  return server ? server->GameType() : QString();
+}
+
 TkorvUTServerView::TkorvUTServerView(QWidget* parent) : QWidget(parent) {
   filterPanel_ = new TFilterPanel(this);
   content_ = new QWidget(this);
@@ -329,6 +334,11 @@ int TkorvUTServerView::FindServerRow(const QString& key) const {
   return key.isEmpty() ? -1 : serverGrid_->FindRowByKey(key);
 }
 
+QStringList TkorvUTServerView::RowTexts(const TServer& server, const QString& key) const {
+  const auto texts = ServerRowTexts(server, key, morePlayerInfo_, countries_, gameTypes_);
+  return QStringList(texts.begin(), texts.end());
+}
+
 bool TkorvUTServerView::AddServerRow(const QString& key, const QString& name) {
   if (FindServerRow(key) >= 0) return false;
   const int fixed = serverGrid_->FixedRows();
@@ -345,8 +355,7 @@ void TkorvUTServerView::UpdateServerRow(const QString& key) {
   const int index = stash_ ? stash_->IndexOf(key) : -1;
   const int row = FindServerRow(key);
   if (index < 0 || row < 0) return;
-  const auto texts = ServerRowTexts(*stash_->Server(index), key, morePlayerInfo_, countries_);
-  serverGrid_->SetRowTexts(row, QStringList(texts.begin(), texts.end()));
+  serverGrid_->SetRowTexts(row, RowTexts(*stash_->Server(index), key));
   if (!massRefresh_ && row == serverGrid_->Row() && serverGrid_->IsValidRow()) ReloadDetails();
 }
 
@@ -364,8 +373,7 @@ void TkorvUTServerView::PopulateServerGrid(bool fillRows, bool allFilters) {
       if (!MatchesQuickSearch(server, searchText_)) continue;
       const QString key = stash_->Key(i);
       if (fillRows) {
-        const auto texts = ServerRowTexts(server, key, morePlayerInfo_, countries_);
-        rows.emplace_back(texts.begin(), texts.end());
+        rows.push_back(RowTexts(server, key));
       } else {
         QStringList texts(scCount);
         texts[scServer] = PlainName(server.Description());

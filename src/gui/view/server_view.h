@@ -212,6 +212,8 @@ class TkorvUTServerView : public QWidget, private TRefreshCycleView {
   void Debug(const QString& text);
   // The text of the grid's current row in col; empty without a valid row.
   static QString CurrentCell(const TkorvStringGrid* grid, int col);
+  // The game type the current row's server reported (the cell shows its tab title).
+  QString CurrentGameType() const;
 
   // ---- TRefreshCycleView
   bool BelongsToView(const TServer& server) const override;
@@ -236,6 +238,8 @@ class TkorvUTServerView : public QWidget, private TRefreshCycleView {
   // are) or, when it went, makes the first row current and shows its details.
   template <typename Change>
   void ChangeRowsKeepingSelection(Change&& change);
+  // The cells of a server's row, by TServerColumn.
+  QStringList RowTexts(const TServer& server, const QString& key) const;
   bool AddServerRow(const QString& key, const QString& name);
   void UpdateServerRow(const QString& key);
   void HandleServerSelection(int row);

@@ -49,8 +49,7 @@ void TkorvUTServerView::CreateActions() {
     const QString map = CurrentCell(serverGrid_, scMap);
     if (!map.isEmpty())
       Q_EMIT OnAddMapToMonitor(map, CurrentCell(serverGrid_, scIP),
-                               CurrentCell(serverGrid_, scServer),
-                               CurrentCell(serverGrid_, scGameType));
+                               CurrentCell(serverGrid_, scServer), CurrentGameType());
   });
   on(AddAction("actCopyServerSetting", "Copy Setting Value To Clipboard", {}, "setting"), [this] {
     if (settingGrid_->IsValidRow())
@@ -66,8 +65,7 @@ void TkorvUTServerView::CreateActions() {
        const QString player = CurrentCell(playerGrid_, pcPlayer);
        if (!player.isEmpty())
          Q_EMIT OnAddPlayerToMonitor(player, CurrentCell(serverGrid_, scIP),
-                                     CurrentCell(serverGrid_, scServer),
-                                     CurrentCell(serverGrid_, scGameType));
+                                     CurrentCell(serverGrid_, scServer), CurrentGameType());
      });
   // The favourites commands; what they do belongs to the favourites exchange.
   AddAction("actImportFavorites", "Import Favorites", Qt::CTRL | Qt::Key_I, "favorite");

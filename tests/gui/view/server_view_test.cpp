@@ -193,6 +193,45 @@ TEST_F(ServerViewTest, OlderStoredWidthsKeepTheirColumns) {
   EXPECT_EQ(other.GridColWidths("grdServer"), widths);
 }
 
+// The "Other" view shows the titles of the game types the table lists and sorts by them; the
+// monitors are still told the class.
+TEST_F(ServerViewTest, GameTypeCellShowsTheTitleSortsByItAndMonitorsGetTheClass) {
+  for (const auto& [name, description] :
+       {std::pair{"xDeathMatch", "2K4 Death Match"}, std::pair{"ONSOnslaughtGame", "Onslaught"},
+        std::pair{"AGame", "Zeta"}}) {
+    types.push_back(std::make_unique<TGameType>());
+    types.back()->Name.Set(name);
+    types.back()->Description.Set(description);
+    types.back()->TabVisible = false;
+  }
+  view.SetGameType("Other");
+  Add("10.0.9.1", 7778, "Onslaught server", "40", "1", "ONSOnslaughtGame");
+  Add("10.0.9.2", 7778, "Death match server", "50", "1", "xDeathMatch");
+  Add("10.0.9.3", 7778, "Unknown server", "60", "1", "BGame");
+  Add("10.0.9.4", 7778, "Listed as Zeta", "70", "1", "AGame");
+  view.PopulateServerGrid(true, true);
+  TkorvStringGrid* grid = view.ServerGrid();
+  grid->SetKorvSortCol(scGameType);
+  grid->SetColumnSortDirection(scGameType, TSortDirection::Ascending);
+  grid->SortGrid(false);
+  // By class the order would be AGame, BGame, ONSOnslaughtGame, xDeathMatch.
+  EXPECT_EQ(Column(scGameType), (QStringList{"2K4 Death Match", "BGame", "Onslaught", "Zeta"}));
+
+  QStringList told;
+  QObject::connect(
+      &view, &TkorvUTServerView::OnAddMapToMonitor,
+      [&](const QString&, const QString&, const QString&, const QString& type) { told << type; });
+  QObject::connect(
+      &view, &TkorvUTServerView::OnAddPlayerToMonitor,
+      [&](const QString&, const QString&, const QString&, const QString& type) { told << type; });
+  stash.Find("10.0.9.2:7778")->SetPlayer(0, {"Loque", "3", "40", "0", {}, {}, {}, {}});
+  view.SetPingServerOnSelect(false);
+  ASSERT_TRUE(view.SelectServer("10.0.9.2:7778"));
+  view.FindViewAction("actAddMapToMonitor")->trigger();
+  view.FindViewAction("actAddServerPlayerToPlayerMonitor")->trigger();
+  EXPECT_EQ(told, (QStringList{"xDeathMatch", "xDeathMatch"}));
+}
+
 TEST_F(ServerViewTest, CountTextsAndTheEmptyRow) {
   view.PopulateServerGrid(true, true);
   EXPECT_EQ(view.ServerGrid()->RowCount(), 2);  // the kept empty data row
