@@ -106,6 +106,8 @@ constexpr TSettingEntry kTable[] = {
     Trimmed("masterServer", &S::masterServer, "master.333networks.com"),
     // Where the version check asks; the program has no web host of its own yet.
     Text("versionHost", &S::versionHost, ""),
+    // Asked once: whether UT2004's game types get tabs of their own.
+    Flag("offeredUT2004Tabs", &S::offeredUT2004Tabs, false),
 };
 
 const QString kSettings = QString::fromLatin1(kSettingsSection);

@@ -307,6 +307,7 @@ TEST(SettingsTest, SaveThenLoadReproducesEveryValue) {
   AddUt99Key(s.ut99Keys, {"Zeta.Section", "Key", "a comment"});
   s.masterServer = "127.0.0.1:28901";
   s.versionHost = "127.0.0.1:8080";
+  s.offeredUT2004Tabs = true;
   s.ut99iniWidth = 700;
   s.ut99iniHeight = 500;
   s.FiltersOf("Favorite").used = {true, false, true};
@@ -339,6 +340,7 @@ TEST(SettingsTest, SaveThenLoadReproducesEveryValue) {
                                           SAME(showToolbar) SAME(iconGroup) SAME(startInTray)
                                               SAME(fontName) SAME(fontSize) SAME(ut99iniWidth) SAME(
                                                   ut99iniHeight) SAME(masterServer) SAME(versionHost)
+                                                      SAME(offeredUT2004Tabs)
 #undef SAME
                                                   ASSERT_EQ(r.ut99Keys.size(), s.ut99Keys.size());
   EXPECT_EQ(r.ut99Keys.back().Comment, "a comment");
@@ -368,7 +370,8 @@ TEST(SettingsTest, NewFileHoldsTheDefaultsInItsOwnOrder) {
             "monitorGridSortCol=-2\nmonitorGridSortColDirection=up\n"
             "mapGridSortCol=-2\nmapGridSortColDirection=up\n"
             "filterLocation=right\nqueryPower=3\niconGroup=1\nut99iniWidth=650\n"
-            "ut99iniHeight=585\nmasterServer=master.333networks.com\nversionHost=\n");
+            "ut99iniHeight=585\nmasterServer=master.333networks.com\nversionHost=\n"
+            "offeredUT2004Tabs=0\n");
   // The other sections follow in their own order.
   QList<QByteArray> sections;
   for (const QByteArray& line : saved.split('\n'))

@@ -21,6 +21,7 @@
 #include "gui/view/filter_panel.h"
 #include "gui/view/server_view.h"
 #include "gui/view/status_line.h"
+#include "gui/window/game_tabs_offer.h"
 #include "gui/window/log_window.h"
 
 namespace zorvane {
@@ -108,6 +109,19 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
   CreateMonitorMenus();
   CreateStopControls();
   CreateDebugMenu();
+  tabsOffer_ = std::make_unique<TGameTabsOffer>(
+      this, dialogs_, config_.tables, config_.settings.offeredUT2004Tabs,
+      [this](const QStringList& gameTypes) {
+        for (const QString& name : gameTypes) {
+          if (TkorvUTServerView* view = View(name)) {
+            ShowTab(view);
+            view->PopulateServerGrid(true, true);
+          }
+        }
+        // Their servers leave "Other".
+        TkorvUTServerView* other = View(QString::fromLatin1(kOtherGameType));
+        if (other && other->IsOnPage()) other->PopulateServerGrid(true, true);
+      });
   ApplySettings();
   LoadWatchedLists();
   ImportFavoritesAtStart();
@@ -663,6 +677,9 @@ void TfrmZorvane::ServerUpdated(const QString& key) {
 
 void TfrmZorvane::StartMassRefresh(const QString& variant) {
   if (massRefresh_->MassRefreshing()) return;
+  // Asked before the list comes in, so that the new tabs are filled with it.
+  tabsOffer_->OfferFor(variant);
+  if (closed_ || massRefresh_->MassRefreshing()) return;
   massRefresh_->StartMassRefresh(variant);
 }
 
