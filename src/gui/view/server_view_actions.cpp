@@ -41,6 +41,13 @@ void TkorvUTServerView::CreateActions() {
      [this] { DeleteSelectedServer(); });
   on(AddAction("actJoinServer", "Join Generic Server", Qt::CTRL | Qt::Key_J, "serverView"),
      [this] { JoinSelectedServer(); });
+  // Enter on a server row joins it, as a double click does. Only the grid answers the key, so
+  // Enter in the search box or a filter box stays theirs.
+  QAction* enter = AddAction("actJoinServerOnEnter", "Join Generic Server", {}, "serverView");
+  enter->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+  removeAction(enter);
+  serverGrid_->addAction(enter);
+  on(enter, [this] { JoinSelectedServer(); });
   on(AddAction("actCopyServer", "Copy To Clipboard", {}, "server"), [this] {
     if (serverGrid_->IsValidRow())
       QApplication::clipboard()->setText(CurrentCell(serverGrid_, scServer));

@@ -309,6 +309,29 @@ TEST_F(ServerViewTest, DoubleClickJoinsAndCopyPutsTheNameOnTheClipboard) {
   EXPECT_EQ(QApplication::clipboard()->text(), "Alpha");
 }
 
+TEST_F(ServerViewTest, EnterOnTheServerGridJoinsButNotInTheSearchOrFilterBoxes) {
+  Add("10.0.4.2", 7778, "Alpha", "40");
+  view.PopulateServerGrid(true, true);
+  view.show();
+  view.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+  QStringList joined;
+  QObject::connect(&view, &TkorvUTServerView::OnJoinServer,
+                   [&](const QString& ip) { joined << ip; });
+  auto* filterBox = view.FilterPanel()->findChild<QComboBox*>();
+  ASSERT_NE(filterBox, nullptr);
+  for (QWidget* box : {static_cast<QWidget*>(view.SearchBox()), static_cast<QWidget*>(filterBox)}) {
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_Return);
+    QTest::keyClick(box, Qt::Key_Enter, Qt::KeypadModifier);
+  }
+  EXPECT_TRUE(joined.isEmpty());
+  view.ServerGrid()->setFocus();
+  QTest::keyClick(view.ServerGrid(), Qt::Key_Return);
+  QTest::keyClick(view.ServerGrid(), Qt::Key_Enter, Qt::KeypadModifier);
+  EXPECT_EQ(joined, (QStringList{"10.0.4.2:7778", "10.0.4.2:7778"}));
+}
+
 TEST_F(ServerViewTest, ListRefreshIsPacedAndTheReplyWaitMarksSilentServers) {
   for (int i = 0; i < 10; ++i) Add("127.0.0.1", SilentPort(), "S" + QString::number(i), "40");
   view.PopulateServerGrid(true, true);
