@@ -22,6 +22,7 @@
 #include "gui/view/server_view.h"
 #include "gui/view/status_line.h"
 #include "gui/window/game_tabs_offer.h"
+#include "gui/window/help_menu.h"
 #include "gui/window/log_window.h"
 
 namespace zorvane {
@@ -350,6 +351,8 @@ void TfrmZorvane::CreateMenus() {
     log_->show();
     log_->raise();
   });
+  new THelpMenu(
+      this, help, [this] { return static_cast<QWidget*>(currentView_.data()); }, config_.directory);
   toolBar_->setVisible(config_.settings.showToolbar);
 }
 
