@@ -3,7 +3,7 @@
 # As root it runs apt-get; otherwise it prints the exact command and stops.
 zorvane_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins libgtest-dev libgmock-dev
                   libbenchmark-dev qt6-multimedia-dev desktop-file-utils appstream
-                  libloc-dev libloc-database famfamfam-flag-png)
+                  libloc-dev libloc-database famfamfam-flag-png qt6-svg-dev)
 
 ensure_packages() {
   local missing=()

@@ -34,6 +34,28 @@ QString PingText(const TServer& server) {
   return server.FromCache ? u'(' + server.Ping() + u')' : server.Ping();
 }
 
+bool NeedsPassword(const TServer& server) {
+  const auto yes = [](const QString& value) {
+    return value.compare(u"True", Qt::CaseInsensitive) == 0 || value == u"1";
+  };
+  if (yes(server.Password())) return true;
+  for (int i = 0; i < std::min(server.SettingSlotsUsed(), kSettingSlots); ++i) {
+    const RSetting setting = server.Setting(i);
+    if (setting.Name.compare(u"GamePassword", Qt::CaseInsensitive) == 0) return yes(setting.Value);
+  }
+  return false;
+}
+
+QString PasswordText(const TServer& server) {
+  return NeedsPassword(server) ? QStringLiteral("Yes") : QString();
+}
+
+QString AddressText(const TServer& server) {
+  const QString host = server.IP().isEmpty() ? server.DNSName() : server.IP();
+  if (host.isEmpty()) return {};
+  return host + u':' + QString::number(server.Port - 1);
+}
+
 QString GameTypeText(const QString& reported,
                      const std::vector<std::unique_ptr<TGameType>>& gameTypes) {
   for (const auto& type : gameTypes) {
@@ -61,7 +83,9 @@ std::array<QString, scCount> ServerRowTexts(
           server.MapName(),
           gameTypes ? GameTypeText(gameType, *gameTypes) : gameType,
           key,
-          country};
+          country,
+          AddressText(server),
+          PasswordText(server)};
 }
 
 std::vector<std::array<QString, pcCount>> PlayerRows(const TServer& server) {

@@ -17,9 +17,20 @@ namespace zorvane {
 class TCountryLookup;
 
 // Columns of the server grid.
-// Country comes after the hidden key column, so that widths stored before it existed keep
-// their columns.
-enum TServerColumn { scServer = 0, scPlayers, scPing, scMap, scGameType, scIP, scCountry, scCount };
+// Country, Address and Password come after the hidden key column, in the order they were
+// added, so that widths stored before they existed keep their columns.
+enum TServerColumn {
+  scServer = 0,
+  scPlayers,
+  scPing,
+  scMap,
+  scGameType,
+  scIP,
+  scCountry,
+  scAddress,
+  scPassword,
+  scCount
+};
 // Columns of the player grid and of the setting grid.
 enum TPlayerColumn { pcPlayer = 0, pcFrags, pcPing, pcTeam, pcCount };
 enum TSettingColumn { stName = 0, stValue, stCount };
@@ -37,6 +48,16 @@ QString PlayersText(const TServer& server, bool morePlayerInfo);
 // The ping cell: the ping, in brackets ("(52)") while the server is one listed from the
 // last session and not yet refreshed.
 QString PingText(const TServer& server);
+
+// Whether joining the server takes a password: UT's "password" rule, or the "GamePassword"
+// setting of UT2003 and UT2004, is "True".
+bool NeedsPassword(const TServer& server);
+// The Password cell: "Yes" when a password is needed (drawn as a lock), else empty.
+QString PasswordText(const TServer& server);
+
+// The Address cell: the address players join, "IP:game port" (the name when the server has no
+// address yet); empty when neither is known.
+QString AddressText(const TServer& server);
 
 // The Game Type cell: the tab title of a game type the table lists (without its "&"), else the
 // class the server reported. Filters, monitors and the routing of replies keep the class.

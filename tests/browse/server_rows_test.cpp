@@ -54,6 +54,31 @@ TEST(ServerRowsTest, GameTypeCellShowsTheTabTitleOfAListedType) {
   EXPECT_EQ(server.GameType(), "xDeathMatch");
 }
 
+TEST(ServerRowsTest, AddressAndPasswordCells) {
+  TServer ut, locked2004, open2004, named, unknown;
+  ut.SetIP("10.0.0.5");
+  ut.Port = 7778;
+  ut.SetPassword("True");
+  locked2004.SetIP("10.0.0.6");
+  locked2004.Port = 1;
+  locked2004.SetSetting(0, u"ServerMode", u"dedicated");
+  locked2004.SetSetting(1, u"GamePassword", u"True");
+  open2004.SetSetting(0, u"gamepassword", u"False");
+  open2004.SetPassword("False");
+  named.SetDNSName("ut.example.org");
+  named.Port = 7778;
+  EXPECT_EQ(AddressText(ut), "10.0.0.5:7777");  // the game port players join
+  EXPECT_EQ(AddressText(locked2004), "10.0.0.6:0");
+  EXPECT_EQ(AddressText(named), "ut.example.org:7777");
+  EXPECT_EQ(AddressText(unknown), "");
+  EXPECT_EQ(ServerRowTexts(ut, "k", false)[scAddress], "10.0.0.5:7777");
+  for (const auto& [server, needs] : {std::pair{&ut, true}, std::pair{&locked2004, true},
+                                      std::pair{&open2004, false}, std::pair{&unknown, false}}) {
+    EXPECT_EQ(NeedsPassword(*server), needs);
+    EXPECT_EQ(ServerRowTexts(*server, "k", false)[scPassword], needs ? "Yes" : "");
+  }
+}
+
 TEST(ServerRowsTest, PlayersTextWithAndWithoutTheMaximum) {
   TServer s;
   s.SetNumPlayers("3");

@@ -11,8 +11,10 @@
 #include "browse/quick_search.h"
 #include "browse/server_rows.h"
 #include "gui/grid/string_grid.h"
+#include "gui/grid/string_grid_header.h"
 #include "gui/view/country_flag_delegate.h"
 #include "gui/view/filter_panel.h"
+#include "gui/view/password_lock_delegate.h"
 #include "gui/view/quick_search_box.h"
 #include "gui/view/status_line.h"
 #include "query/network_text.h"
@@ -25,14 +27,20 @@ namespace {
 
 struct TColumn {
   const char* heading;
-  int width;
+  int width;  // 0: hidden until the header menu shows it
   TColumnSortKind kind;
+  const char* widest = "";  // a hidden column is shown as wide as this text (and its heading)
 };
 
-constexpr TColumn kServerColumns[] = {{"Server", 320, cskText},    {"Players", 45, cskNumeric},
-                                      {"Ping", 45, cskNumeric},    {"Map", 150, cskText},
-                                      {"Game Type", 100, cskText}, {"IP", 0, cskNumeric},
-                                      {"Country", 50, cskText}};
+constexpr TColumn kServerColumns[] = {
+    {"Server", 320, cskText},    {"Players", 45, cskNumeric},
+    {"Ping", 45, cskNumeric},    {"Map", 150, cskText},
+    {"Game Type", 100, cskText}, {"IP", 0, cskNumeric},
+    {"Country", 50, cskText},    {"Address", 0, cskAddress, "255.255.255.255:65535"},
+    {"Password", 0, cskText}};
+// The columns the header menu shows and hides: all but the name and the hidden key.
+constexpr int kOptionalServerColumns[] = {scPlayers, scPing,    scMap,     scGameType,
+                                          scCountry, scAddress, scPassword};
 constexpr TColumn kPlayerColumns[] = {{"Player", 150, cskText},
                                       {"Frags", 40, cskNumeric},
                                       {"Ping", 40, cskNumeric},
@@ -114,6 +122,8 @@ TkorvUTServerView::TkorvUTServerView(QWidget* parent) : QWidget(parent) {
   SetColumns(serverGrid_, kServerColumns);
   serverGrid_->SetKeyColumn(scIP);
   serverGrid_->setItemDelegateForColumn(scCountry, new TCountryFlagDelegate(serverGrid_));
+  serverGrid_->setItemDelegateForColumn(scPassword, new TPasswordLockDelegate(serverGrid_));
+  CreateColumnMenu();
   serverGrid_->SetKorvSortCol(scPing);
   serverGrid_->SetColumnSortDirection(scPing, TSortDirection::Ascending);
 
@@ -192,6 +202,45 @@ TkorvUTServerView::~TkorvUTServerView() = default;
 void TkorvUTServerView::SetStash(TServerStash* stash) {
   stash_ = stash;
   cycle_.SetStash(stash);
+}
+
+// ---- Columns shown
+
+void TkorvUTServerView::CreateColumnMenu() {
+  columnMenu_ = new QMenu(this);
+  columnMenu_->setObjectName(QStringLiteral("popServerColumns"));
+  for (const int col : kOptionalServerColumns) {
+    const QString heading = QString::fromLatin1(kServerColumns[col].heading);
+    QAction* item = columnMenu_->addAction(heading);
+    item->setObjectName(QStringLiteral("pmiColumn") + QString(heading).remove(u' '));
+    item->setCheckable(true);
+    connect(item, &QAction::triggered, this, [this, col](bool on) { ShowServerColumn(col, on); });
+  }
+  connect(columnMenu_, &QMenu::aboutToShow, this, [this] {
+    const QList<QAction*> items = columnMenu_->actions();
+    for (int i = 0; i < int(items.size()); ++i)
+      items[i]->setChecked(serverGrid_->ColWidths(kOptionalServerColumns[i]) > 0);
+  });
+  serverGrid_->SetHeaderMenu(columnMenu_);
+}
+
+void TkorvUTServerView::ShowServerColumn(int col, bool on) {
+  if (col < 0 || col >= scCount || col == scIP || col == scServer) return;
+  if (on == (serverGrid_->ColWidths(col) > 0)) return;
+  int width = 0;
+  if (on) {
+    // As designed, or as wide as its heading and its widest text need at the grid's font.
+    const TColumn& column = kServerColumns[col];
+    const QFontMetrics cells = serverGrid_->fontMetrics();
+    const QFontMetrics heading = serverGrid_->Header()->fontMetrics();
+    width = column.width > 0
+                ? column.width
+                : std::max({heading.horizontalAdvance(QString::fromLatin1(column.heading)) + 24,
+                            cells.horizontalAdvance(QString::fromLatin1(column.widest)) + 12, 24});
+  }
+  serverGrid_->SetColWidths(col, width);
+  // Stored like a resize, and every view follows.
+  Q_EMIT OnViewColumnResized(gameType_, serverGrid_->objectName(), Widths(serverGrid_));
 }
 
 // ---- Properties
