@@ -74,11 +74,16 @@ std::optional<int> EditLocalPort(QWidget* parent, TWindowDialogs& dialogs, int c
   setup.title = QStringLiteral("Local Port");
   setup.caption = QStringLiteral("Local Port:");
   setup.text = QString::number(currentPort);
-  const auto result = RunSingleEdit(parent, dialogs, setup);
-  if (!result) return std::nullopt;
-  const std::optional<int> port = ParseLocalPort(result->text);
-  if (!port) dialogs.Error(parent, QStringLiteral("The local port must be a valid integer."));
-  return port;
+  // Anything but a port (letters, a sign, nothing, too large) gets the one message, and the
+  // dialog comes back with the text as typed until a port is given or it is cancelled.
+  setup.numbersOnly = false;
+  for (;;) {
+    const auto result = RunSingleEdit(parent, dialogs, setup);
+    if (!result) return std::nullopt;
+    if (const std::optional<int> port = ParseLocalPort(result->text)) return port;
+    dialogs.Error(parent, QStringLiteral("The local port must be a number from 0 to 65535."));
+    setup.text = result->text;
+  }
 }
 
 }  // namespace zorvane

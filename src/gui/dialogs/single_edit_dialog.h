@@ -60,8 +60,8 @@ class TfrmLocalPort : public QDialog {
 std::optional<TSingleEditResult> RunSingleEdit(QWidget* parent, TWindowDialogs& dialogs,
                                                const TSingleEditSetup& setup);
 
-// The "Local Port..." command: the new port on OK, nothing on Cancel or when the text is not
-// a port (then the error box has said so).
+// The "Local Port..." command: the new port on OK, nothing on Cancel. A text that is no port
+// (0 to 65535) is refused with an error box and the dialog is shown again.
 std::optional<int> EditLocalPort(QWidget* parent, TWindowDialogs& dialogs, int currentPort);
 
 }  // namespace zorvane

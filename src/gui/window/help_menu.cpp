@@ -5,6 +5,7 @@
 #include <QMenu>
 
 #include "gui/dialogs/about_dialog.h"
+#include "gui/dialogs/centre_on_parent.h"
 #include "gui/dialogs/shortcuts_dialog.h"
 #include "gui/view/server_view.h"
 
@@ -20,6 +21,10 @@ const TkorvUTServerView* ViewOf(const QObject* object) {
 }
 
 void Present(QDialog* dialog) {
+  if (!dialog->isVisible()) {
+    dialog->adjustSize();
+    CentreOnParent(dialog);
+  }
   dialog->show();
   dialog->raise();
   dialog->activateWindow();

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <functional>
 
 #include "gui/controls/korv_edit.h"
 #include "support/recording_dialogs.h"
@@ -66,30 +67,44 @@ TEST(SingleEditDialogTest, ExactMatchShownOnlyWhenAskedAndReturned) {
   EXPECT_TRUE(result->exactMatch);
 }
 
-TEST(SingleEditDialogTest, LocalPortTakesANumberAndRefusesAnEmptyText) {
-  const std::tuple<const char*, std::optional<int>, const char*> cases[] = {
-      {"7790", 7790, nullptr},
-      {"", std::nullopt, "The local port must be a valid integer."},
-      {"70000", std::nullopt, "The local port must be a valid integer."},
+// Whatever is no port gets one message, and the dialog comes back with the text as typed.
+TEST(SingleEditDialogTest, LocalPortTakesANumberAndAsksAgainForAnythingElse) {
+  const std::pair<const char*, std::optional<int>> cases[] = {
+      {"7790", 7790},          {"0", 0},
+      {"65535", 65535},        {"", std::nullopt},
+      {"70000", std::nullopt}, {"-1", std::nullopt},
+      {"77a", std::nullopt},
   };
-  for (const auto& [text, port, error] : cases) {
+  for (const auto& [text, port] : cases) {
     SCOPED_TRACE(text);
     RecordingDialogs dialogs;
-    QString title, caption, shown;
-    WhenModal([&, text = text](QWidget* modal) {
+    QStringList shown;  // the dialog's text each time it opened
+    QString title, caption;
+    std::function<void(QWidget*)> answer = [&, text = text, port = port](QWidget* modal) {
       auto* dialog = qobject_cast<TfrmLocalPort*>(modal);
       ASSERT_TRUE(dialog);
       title = dialog->windowTitle();
       caption = dialog->Edit()->Caption();
-      shown = dialog->Edit()->Text();
-      dialog->Edit()->SetText(text);
-      QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
-    });
+      shown << dialog->Edit()->Text();
+      if (shown.size() == 1) {
+        if (!port) WhenModal(answer);  // the dialog shown again after a refusal is cancelled
+        dialog->Edit()->SetText(text);
+        QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+      } else {
+        QTest::mouseClick(dialog->CancelButton(), Qt::LeftButton);
+      }
+    };
+    WhenModal(answer);
     EXPECT_EQ(EditLocalPort(nullptr, dialogs, 7778), port);
     EXPECT_EQ(title, "Local Port");
     EXPECT_EQ(caption, "Local Port:");
-    EXPECT_EQ(shown, "7778");
-    EXPECT_EQ(dialogs.errors, error ? QStringList{error} : QStringList{});
+    if (port) {
+      EXPECT_EQ(shown, QStringList{"7778"});
+      EXPECT_TRUE(dialogs.errors.isEmpty());
+    } else {
+      EXPECT_EQ(shown, (QStringList{"7778", text}));
+      EXPECT_EQ(dialogs.errors, QStringList{"The local port must be a number from 0 to 65535."});
+    }
   }
 }
 
