@@ -216,6 +216,23 @@ TEST_F(MonitorsInWindowTest, F3AsksForAPlayerThenSelectsEachHit) {
   EXPECT_EQ(dialogs.information, QStringList{"Player ann not found."});
 }
 
+// A part of a name finds nothing with Exact Match on (the stored default): the box says why.
+TEST_F(MonitorsInWindowTest, CtrlShiftFWithExactMatchOnSaysWhyAPartFindsNothing) {
+  Start();
+  AddServer("7778", "Flags", {"Joanna"});
+  window->View("CTFGame")->PopulateServerGrid(true, true);
+  WhenModal([](QWidget* dialog) {
+    auto* edit = qobject_cast<TfrmLocalPort*>(dialog);
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->windowTitle(), "Find Server");
+    EXPECT_TRUE(edit->ExactMatchBox()->isChecked());
+    QTest::keyClicks(edit->Edit()->Edit(), "Fla");
+    QTest::mouseClick(edit->OkButton(), Qt::LeftButton);
+  });
+  QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(dialogs.information, QStringList{"Server Fla not found.\n(Exact Match is on.)"});
+}
+
 // Pinging the selected server empties its details until the reply; a find must still pick the
 // player, on a server that was not current and on one that was, with stale details.
 TEST_F(MonitorsInWindowTest, FindSelectsThePlayerWhileTheServerIsPinged) {
