@@ -2,7 +2,8 @@
 #pragma once
 // TfrmLocalPort: the single-edit dialog, a title, one captioned edit box, an optional
 // "Exact Match" check box, OK and Cancel. The local port, adding a player or a map and finding
-// a player or a server all ask through it.
+// a player or a server all ask through it. Laid out to its designed 212 x 82 pixels, it grows
+// with a larger font or a longer caption.
 
 #include <QDialog>
 #include <optional>
@@ -53,6 +54,9 @@ class TfrmLocalPort : public QDialog {
   QCheckBox* chkExactMatch_;
   QPushButton* ok_;
   QPushButton* cancel_;
+  // Sizes caption, box, buttons and the dialog for the font and the caption.
+  void FitToFont();
+
   bool numbersOnly_ = true;
 };
 

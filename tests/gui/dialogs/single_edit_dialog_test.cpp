@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -48,7 +50,8 @@ TEST(SingleEditDialogTest, ExactMatchShownOnlyWhenAskedAndReturned) {
   RecordingDialogs dialogs;
   TfrmLocalPort plain(dialogs);
   EXPECT_TRUE(plain.NumbersOnly());  // on when created
-  EXPECT_EQ(plain.size(), QSize(212, 82));
+  EXPECT_GE(plain.width(), 212);     // as designed, or as wide as the caption needs
+  EXPECT_EQ(plain.height(), 82);
   plain.show();
   EXPECT_FALSE(plain.ExactMatchBox()->isVisible());
   WhenModal([](QWidget* modal) {
@@ -65,6 +68,41 @@ TEST(SingleEditDialogTest, ExactMatchShownOnlyWhenAskedAndReturned) {
   ASSERT_TRUE(result);
   EXPECT_EQ(result->text, "Loque");
   EXPECT_TRUE(result->exactMatch);
+}
+
+// Every text whole, at the desktop's font and at 14 points.
+TEST(SingleEditDialogTest, TextsFitAtTheDefaultFontAndAt14Points) {
+  const QFont original = QApplication::font();
+  for (const int points : {original.pointSize(), 14}) {
+    SCOPED_TRACE(points);
+    QFont font = original;
+    font.setPointSize(points);
+    QApplication::setFont(font);
+    RecordingDialogs dialogs;
+    for (const TSingleEditSetup& setup :
+         {TSingleEditSetup{"Local Port", "Local Port:", "65535", false, false, true},
+          TSingleEditSetup{"Find Server", "Server:", "Frag Haus", true, true, false}}) {
+      TfrmLocalPort dialog(dialogs);
+      dialog.Setup(setup);
+      dialog.show();
+      ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+      const QLabel* caption = dialog.Edit()->CaptionLabel();
+      EXPECT_GE(caption->width(), caption->sizeHint().width()) << caption->text().toStdString();
+      EXPECT_GE(caption->height(), caption->fontMetrics().height());
+      const QLineEdit* edit = dialog.Edit()->Edit();
+      EXPECT_GE(edit->height(), edit->sizeHint().height());
+      EXPECT_GT(edit->width(), edit->fontMetrics().horizontalAdvance(setup.text));
+      for (const QWidget* widget : {static_cast<const QWidget*>(dialog.ExactMatchBox()),
+                                    static_cast<const QWidget*>(dialog.OkButton()),
+                                    static_cast<const QWidget*>(dialog.CancelButton())}) {
+        if (!widget->isVisible()) continue;
+        EXPECT_GE(widget->width(), widget->sizeHint().width());
+        EXPECT_GE(widget->height(), widget->sizeHint().height());
+        EXPECT_TRUE(dialog.rect().contains(widget->geometry()));
+      }
+    }
+  }
+  QApplication::setFont(original);
 }
 
 // Whatever is no port gets one message, and the dialog comes back with the text as typed.
