@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <linux/capability.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include "config/game_tables.h"
@@ -370,14 +372,58 @@ TEST_F(FavoritesExchangeTest, ReadOnlyAndEmptyFilesAreReportedNeverHalfWritten) 
   EXPECT_EQ(Read(UT2004Path()), QByteArray());
 }
 
+// Root reads and writes any file through its capabilities CAP_DAC_OVERRIDE and
+// CAP_DAC_READ_SEARCH; without them in effect, a file's mode binds root as it binds anyone.
+// Dropped from this thread only, for the life of the object.
+class FileModesBindRoot {
+ public:
+  FileModesBindRoot() {
+    if (syscall(SYS_capget, &header_, saved_) != 0) return;
+    __user_cap_data_struct lowered[2] = {saved_[0], saved_[1]};
+    for (const int cap : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH})
+      lowered[cap / 32].effective &= ~(1u << (cap % 32));
+    dropped_ = syscall(SYS_capset, &header_, lowered) == 0;
+  }
+  ~FileModesBindRoot() {
+    if (dropped_) syscall(SYS_capset, &header_, saved_);
+  }
+  bool Dropped() const { return dropped_; }
+
+ private:
+  __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct saved_[2] = {};
+  bool dropped_ = false;
+};
+
 TEST_F(FavoritesExchangeTest, UnreadableFileIsNeverRewritten) {
-  if (geteuid() == 0) GTEST_SKIP() << "root reads any file";
-  Write(UTPath(), "[UBrowser.UBrowserFavoritesFact]\nFavoriteCount=0\n");
-  ASSERT_TRUE(QFile::setPermissions(UTPath(), QFile::WriteOwner));
-  EXPECT_FALSE(Open("UnrealTournament"));
-  EXPECT_EQ(sink_.messages, QStringList{"Could not open the ini for that game."});
-  ASSERT_TRUE(QFile::setPermissions(UTPath(), QFile::ReadOwner | QFile::WriteOwner));
-  EXPECT_EQ(Read(UTPath()), "[UBrowser.UBrowserFavoritesFact]\nFavoriteCount=0\n");
+  const QByteArray ut = "[UBrowser.UBrowserFavoritesFact]\nFavoriteCount=0\n";
+  const QByteArray ut2004 = "[XInterface.ExtendedConsole]\nk=1\n";
+  Write(UTPath(), ut);
+  Write(UT2004Path(), ut2004);
+  // Writable by its owner, readable by nobody.
+  for (const QString& path : {UTPath(), UT2004Path()})
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::WriteOwner));
+  const QString key = AddFavorite(QStringLiteral("10.0.0.5"), QStringLiteral("New"),
+                                  QStringLiteral("UT"));
+  {
+    FileModesBindRoot asAnyone;
+    ASSERT_TRUE(asAnyone.Dropped());
+    QFile probe(UTPath());
+    ASSERT_FALSE(probe.open(QIODevice::ReadOnly));
+    for (const char* game : {"UnrealTournament", "UT2004"}) {
+      sink_.messages.clear();
+      EXPECT_FALSE(Open(game)) << game;
+      EXPECT_EQ(sink_.messages, QStringList{"Could not open the ini for that game."}) << game;
+      stash_.Find(key)->SetGameTypeName(QString::fromLatin1(game));
+      EXPECT_EQ(ExportFavorite(key, true, stash_, tables_, sink_).write,
+                TFavoritesWrite::Unchanged);
+      EXPECT_EQ(MirrorFavoriteDelete(*stash_.Find(key), tables_), TFavoritesWrite::Unchanged);
+    }
+  }
+  for (const QString& path : {UTPath(), UT2004Path()})
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+  EXPECT_EQ(Read(UTPath()), ut);
+  EXPECT_EQ(Read(UT2004Path()), ut2004);
 }
 
 TEST_F(FavoritesExchangeTest, ExportFavoriteFindsTheGameOrSaysWhyNot) {
