@@ -203,18 +203,23 @@ void TfrmZorvane::DeleteFavorite(TkorvUTServerView* view) {
 std::unique_ptr<TGameFavoritesFile> TfrmZorvane::OpenFavoritesFile(const QString& verb,
                                                                    QString& game, bool silent) {
   TGameTables& tables = config_.tables;
+  // Cancel in either dialog ends the command: nothing is read or written.
   if (game.isEmpty()) {
     game = OnlyGameWithFavoritesPath(tables);
-    if (game.isEmpty() && !silent)
-      game = EditGamePath(this, dialogs_, tables, kFavoritesPathKey, 2, ChooseGamePrompt(verb),
-                          false, QString());
+    if (game.isEmpty() && !silent) {
+      const auto chosen = AskGamePath(this, dialogs_, tables, kFavoritesPathKey, 2,
+                                      ChooseGamePrompt(verb), false, QString());
+      if (!chosen) return nullptr;
+      game = *chosen;
+    }
     if (game.isEmpty()) return nullptr;
   }
   const TGameInfo* paths = tables.FindPaths(game);
   if (paths && paths->FavoritesPath.Value.isEmpty()) {
     if (silent) return nullptr;
-    EditGamePath(this, dialogs_, tables, kFavoritesPathKey, 2,
-                 QString::fromLatin1(kFavoritesPathPrompt), true, game);
+    if (!AskGamePath(this, dialogs_, tables, kFavoritesPathKey, 2,
+                     QString::fromLatin1(kFavoritesPathPrompt), true, game))
+      return nullptr;
   }
   TDialogsSink boxes(dialogs_, this);
   TSilentSink quiet;
@@ -260,9 +265,11 @@ void TfrmZorvane::ExportCurrentFavorite(TkorvUTServerView* view) {
   if (const TServer* server = stash_.Find(key)) {
     const TFavoriteGame game = FavoriteGameOf(*server, config_.tables);
     const TGameInfo* paths = config_.tables.FindPaths(game.game);
-    if (game.status == TFavoriteGameStatus::Found && paths && paths->FavoritesPath.Value.isEmpty())
-      EditGamePath(this, dialogs_, config_.tables, kFavoritesPathKey, 2,
-                   QString::fromLatin1(kFavoritesPathPrompt), true, game.game);
+    if (game.status == TFavoriteGameStatus::Found && paths &&
+        paths->FavoritesPath.Value.isEmpty() &&
+        !AskGamePath(this, dialogs_, config_.tables, kFavoritesPathKey, 2,
+                     QString::fromLatin1(kFavoritesPathPrompt), true, game.game))
+      return;  // cancelled
   }
   TDialogsSink boxes(dialogs_, this);
   zorvane::ExportFavorite(key, false, stash_, config_.tables, boxes);

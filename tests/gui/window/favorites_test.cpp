@@ -3,10 +3,12 @@
 // and, with favourites kept in sync, the game's own file.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "config/ini_document.h"
 #include "gui/controls/korv_combobox.h"
@@ -259,6 +261,73 @@ TEST_F(FavoritesFromWindowTest, CtrlTAsksForAMissingPathThenExportsTheCurrentFav
   QTest::keyClick(view->ServerGrid(), Qt::Key_T, Qt::ControlModifier);
   EXPECT_EQ(dialogs.information, QStringList{"1 favorite was successfully exported."});
   EXPECT_TRUE(testing::Read(path).contains("Favorites[0]=Flags\\127.0.0.1\\7778\\False"));
+}
+
+// Cancels every game-path dialog that opens, for as long as it lives; their titles in order.
+class CancelEveryPathDialog {
+ public:
+  CancelEveryPathDialog() {
+    timer_.setInterval(5);
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      auto* dialog = qobject_cast<TfrmGamePath*>(QApplication::activeModalWidget());
+      if (!dialog || !dialog->isVisible()) return;
+      titles << dialog->windowTitle();
+      QTest::mouseClick(dialog->CancelButton(), Qt::LeftButton);
+    });
+    timer_.start();
+  }
+  QStringList titles;
+
+ private:
+  QTimer timer_;
+};
+
+TEST_F(FavoritesFromWindowTest, CancelInTheGameQuestionEndsImportAndExportUntouched) {
+  struct Case {
+    const char* name;
+    int gamesWithPath;  // BunnyTrack (the first the dialog offers) and UT, or none
+  };
+  for (const Case& c : {Case{"two games with a path", 2}, Case{"no game with a path", 0}}) {
+    SCOPED_TRACE(c.name);
+    window.reset();
+    dialogs = {};
+    Start(false);
+    AddByKey("127.0.0.1", "7777", "Flags");
+    const QString utPath = dir.filePath("UnrealTournament.ini");
+    const QString bunnyPath = dir.filePath("BunnyTrack.ini");
+    QByteArray withEntry = kUTFile;
+    withEntry.replace("FavoriteCount=0\r\n",
+                      "FavoriteCount=1\r\nFavorites[0]=Home\\127.0.0.1\\7790\\True\r\n");
+    for (const QString& path : {utPath, bunnyPath}) testing::Write(path, withEntry);
+    if (c.gamesWithPath == 2) {
+      window->Config().tables.FindPaths("UT")->FavoritesPath.Set(utPath);
+      window->Config().tables.FindPaths("BunnyTrack")->FavoritesPath.Set(bunnyPath);
+    }
+    TkorvUTServerView* view = Favorites();
+    CancelEveryPathDialog cancel;
+    QTest::keyClick(view->ServerGrid(), Qt::Key_R, Qt::ControlModifier);
+    Favorites();
+    QTest::keyClick(view->ServerGrid(), Qt::Key_I, Qt::ControlModifier);
+    EXPECT_EQ(cancel.titles.join(u"|").toStdString(),
+              "Export to which UT directory?|Import from which UT directory?");
+    EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join('|').toStdString();
+    EXPECT_TRUE(dialogs.information.isEmpty()) << dialogs.information.join('|').toStdString();
+    EXPECT_FALSE(window->Stash().Find("127.0.0.1:7790"));  // nothing imported
+    EXPECT_EQ(testing::Read(utPath), withEntry);
+    EXPECT_EQ(testing::Read(bunnyPath), withEntry);
+  }
+}
+
+TEST_F(FavoritesFromWindowTest, CancelInThePathQuestionEndsTheExportOfOne) {
+  Start(false);
+  AddByKey("127.0.0.1", "7777", "Flags");
+  window->Stash().Find("127.0.0.1:7778")->SetGameTypeName("UT");
+  TkorvUTServerView* view = Favorites();
+  CancelEveryPathDialog cancel;
+  QTest::keyClick(view->ServerGrid(), Qt::Key_T, Qt::ControlModifier);
+  EXPECT_EQ(cancel.titles.join(u"|").toStdString(), "Please enter the directory and file name");
+  EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join('|').toStdString();
+  EXPECT_TRUE(dialogs.information.isEmpty());
 }
 
 // With favourites kept in sync the game's favourites are in the list at the next start.
