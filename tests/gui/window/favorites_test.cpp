@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -104,6 +105,27 @@ TEST_F(FavoritesFromWindowTest, SyncedAddLandsInTheUTFileAndNothingElseChanges) 
                    "FavoriteCount=1\r\nFavorites[0]=Flags\\127.0.0.1\\7778\\False\r\n");
   EXPECT_EQ(testing::Read(path), expected);
   EXPECT_TRUE(dialogs.information.isEmpty());  // silent
+}
+
+TEST_F(FavoritesFromWindowTest, AddressTypedWithItsPortIsSplitAndTrimmed) {
+  Start(true);
+  const QString path = UTFile();
+  TkorvUTServerView* view = Favorites();
+  WhenModal([](QWidget* modal) {
+    auto* dialog = qobject_cast<TfrmServer*>(modal);
+    ASSERT_TRUE(dialog);
+    QTest::keyClicks(dialog->IPEdit()->Edit(), " 127.0.0.1:7777 ");
+    QTest::keyClicks(dialog->DescriptionEdit()->Edit(), "Flags");
+    QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+    if (dialog->isVisible()) dialog->reject();  // refused
+  });
+  QTest::keyClick(view->ServerGrid(), Qt::Key_N, Qt::ControlModifier);
+  EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join('|').toStdString();
+  const TServer* server = window->Stash().Find("127.0.0.1:7778");
+  ASSERT_TRUE(server);
+  EXPECT_EQ(server->IP(), "127.0.0.1");  // an address, not a name to look up
+  EXPECT_TRUE(server->DNSName().isEmpty());
+  EXPECT_TRUE(testing::Read(path).contains("Favorites[0]=Flags\\127.0.0.1\\7778\\False\r\n"));
 }
 
 TEST_F(FavoritesFromWindowTest, CtrlEMovesTheFavouriteAndItsEntry) {
