@@ -104,14 +104,36 @@ QString ExportReport(int exported, int notExported) {
   return text;
 }
 
-// The game a favourite's file belongs to, opened silently; null when there is none.
-std::unique_ptr<TGameFavoritesFile> OpenFavoriteGameFile(const TServer& server,
-                                                         const TGameTables& tables,
-                                                         const QString& verb) {
-  const TFavoriteGame game = FavoriteGameOf(server, tables);
-  if (game.status != TFavoriteGameStatus::Found) return nullptr;
+// A game's favourites file, opened silently; null when there is none.
+std::unique_ptr<TGameFavoritesFile> OpenSilently(const QString& game, const TGameTables& tables,
+                                                 const char* verb) {
+  if (game.isEmpty()) return nullptr;
   TSilentSink silent;
-  return OpenGameFavoritesFile(verb, game.game, true, tables, silent);
+  return OpenGameFavoritesFile(QLatin1StringView(verb), game, true, tables, silent);
+}
+
+// The game whose file the favourite's entry belongs in; empty for none.
+QString FavoriteFileGame(const TServer& server, const TGameTables& tables) {
+  const TFavoriteGame game = FavoriteGameOf(server, tables);
+  return game.status == TFavoriteGameStatus::Found ? game.game : QString();
+}
+
+// Whether two games keep their favourites in one file (the same game, or one path for both).
+bool SameFavoritesFile(const QString& a, const QString& b, const TGameTables& tables) {
+  if (a.compare(b, Qt::CaseInsensitive) == 0) return true;
+  const TGameInfo* pathsA = tables.FindPaths(a);
+  const TGameInfo* pathsB = tables.FindPaths(b);
+  if (!pathsA || !pathsB || pathsA->FavoritesPath.Value.isEmpty()) return false;
+  return QFileInfo(pathsA->FavoritesPath.Value) == QFileInfo(pathsB->FavoritesPath.Value);
+}
+
+// Two writes as one: the first failure, else Written when either wrote.
+TFavoritesWrite Both(TFavoritesWrite first, TFavoritesWrite second) {
+  for (const TFavoritesWrite write : {first, second})
+    if (write == TFavoritesWrite::ReadOnly || write == TFavoritesWrite::Failed) return write;
+  return first == TFavoritesWrite::Written || second == TFavoritesWrite::Written
+             ? TFavoritesWrite::Written
+             : TFavoritesWrite::Unchanged;
 }
 
 }  // namespace
@@ -348,11 +370,12 @@ TFavoritesWrite DeleteFavoriteFromGameFile(const QString& host, int port, TGameF
 
 TFavoritesWrite EditFavoriteInGameFile(const TServer& edited, TGameFavoritesFile& file, int oldPort,
                                        const QString& oldHost, bool silent,
-                                       TMessageSink& messages) {
+                                       TMessageSink& messages, TMissingEntry missing) {
   const QString oldKey = Folded(oldHost.trimmed() + u':' + QString::number(oldPort));
   const TGameFavorite favorite = FavoriteOf(edited);
   if (file.IsUT()) {
-    if (!file.Ini()->SectionExists(QLatin1StringView(kUTFavoritesSection)))
+    if (missing != TMissingEntry::Add &&
+        !file.Ini()->SectionExists(QLatin1StringView(kUTFavoritesSection)))
       return TFavoritesWrite::Unchanged;
     const TUTFavoriteList list = ReadUTFavoriteList(*file.Ini());
     QStringList values = list.values;
@@ -378,8 +401,15 @@ TFavoritesWrite EditFavoriteInGameFile(const TServer& edited, TGameFavoritesFile
           at = i;
       if (at >= 0) break;
     }
-    if (at < 0 || line.isEmpty() || lines.Line(at) == line) return TFavoritesWrite::Unchanged;
-    lines.Replace(at, line);
+    if (line.isEmpty()) return TFavoritesWrite::Unchanged;
+    if (at < 0) {
+      // As an export: an empty file is no game's file.
+      if (missing != TMissingEntry::Add || lines.Count() == 0) return TFavoritesWrite::Unchanged;
+      lines.Insert(UT2004InsertionPoint(lines), line);
+    } else {
+      if (lines.Line(at) == line) return TFavoritesWrite::Unchanged;
+      lines.Replace(at, line);
+    }
   }
   return SaveAndReport(file, silent, messages);
 }
@@ -477,15 +507,27 @@ bool MoveFavoriteOnto(TServerStash& stash, const QString& oldKey, const QString&
 }
 
 TFavoritesWrite MirrorFavoriteEdit(const TServer& edited, const QString& oldHost, int oldPort,
-                                   const TGameTables& tables) {
-  auto file = OpenFavoriteGameFile(edited, tables, QLatin1StringView(kVerbEdit));
-  if (!file) return TFavoritesWrite::Unchanged;
+                                   const QString& oldGame, const TGameTables& tables) {
+  const QString newGame = FavoriteFileGame(edited, tables);
   TSilentSink silent;
-  return EditFavoriteInGameFile(edited, *file, oldPort, oldHost, true, silent);
+  if (!oldGame.isEmpty() && !newGame.isEmpty() && SameFavoritesFile(oldGame, newGame, tables)) {
+    auto file = OpenSilently(newGame, tables, kVerbEdit);
+    if (!file) return TFavoritesWrite::Unchanged;
+    return EditFavoriteInGameFile(edited, *file, oldPort, oldHost, true, silent);
+  }
+  // Another game's file: out of the old one, into the new one. Each is read just before its
+  // write, so neither is written from a copy older than the other's change.
+  TFavoritesWrite removed = TFavoritesWrite::Unchanged, added = TFavoritesWrite::Unchanged;
+  if (auto file = OpenSilently(oldGame, tables, kVerbDelete))
+    removed = DeleteFavoriteFromGameFile(oldHost, oldPort, *file, true, silent);
+  if (auto file = OpenSilently(newGame, tables, kVerbEdit))
+    added = EditFavoriteInGameFile(edited, *file, oldPort, oldHost, true, silent,
+                                   TMissingEntry::Add);
+  return Both(removed, added);
 }
 
 TFavoritesWrite MirrorFavoriteDelete(const TServer& server, const TGameTables& tables) {
-  auto file = OpenFavoriteGameFile(server, tables, QLatin1StringView(kVerbDelete));
+  auto file = OpenSilently(FavoriteFileGame(server, tables), tables, kVerbDelete);
   if (!file) return TFavoritesWrite::Unchanged;
   TSilentSink silent;
   const QString host = server.DNSName().isEmpty() ? server.IP() : server.DNSName();

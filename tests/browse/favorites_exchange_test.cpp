@@ -476,7 +476,8 @@ TEST_F(FavoritesExchangeTest, SyncImportsEveryGameAndMirrorsEditsAndDeletes) {
 
   TServer* server = stash_.Find("10.0.0.3:7788");
   server->SetDescription(QStringLiteral("Mirrored"));
-  EXPECT_EQ(MirrorFavoriteEdit(*server, QStringLiteral("10.0.0.3"), 7788, tables_),
+  EXPECT_EQ(MirrorFavoriteEdit(*server, QStringLiteral("10.0.0.3"), 7788,
+                               QStringLiteral("UnrealTournament"), tables_),
             TFavoritesWrite::Written);
   EXPECT_TRUE(Read(UTPath()).contains("Favorites[3]=Mirrored\\10.0.0.3\\7788\\True\r\n"));
   EXPECT_EQ(MirrorFavoriteDelete(*stash_.Find("10.0.0.2:7788"), tables_),
@@ -487,6 +488,45 @@ TEST_F(FavoritesExchangeTest, SyncImportsEveryGameAndMirrorsEditsAndDeletes) {
   const QString loose = AddFavorite(QStringLiteral("10.0.0.50"), QStringLiteral("L"),
                                     QStringLiteral("UT"));
   EXPECT_EQ(MirrorFavoriteDelete(*stash_.Find(loose), tables_), TFavoritesWrite::Unchanged);
+}
+
+TEST_F(FavoritesExchangeTest, MirroredEditFollowsTheFavouriteToAnotherGamesFile) {
+  const QByteArray ut = "[UBrowser.UBrowserFavoritesFact]\nFavoriteCount=2\n"
+                        "Favorites[0]=Mine\\10.0.0.1\\7778\\True\n"
+                        "Favorites[1]=Other\\10.0.0.2\\7778\\True\n";
+  const QByteArray ut2004 = "[XInterface.ExtendedConsole]\nk=1\n\n[Other]\nx=1\n";
+  const QString key = AddFavorite(QStringLiteral("10.0.0.1"), QStringLiteral("Mine"),
+                                  QStringLiteral("UT"));
+  TServer* server = stash_.Find(key);
+
+  // UT's file to UT2004's: out of the one, into the other.
+  Write(UTPath(), ut);
+  Write(UT2004Path(), ut2004);
+  server->SetGameTypeName(QStringLiteral("UT2004"));
+  EXPECT_EQ(MirrorFavoriteEdit(*server, "10.0.0.1", 7778, "UnrealTournament", tables_),
+            TFavoritesWrite::Written);
+  EXPECT_EQ(Read(UTPath()), "[UBrowser.UBrowserFavoritesFact]\nFavoriteCount=1\n"
+                            "Favorites[0]=Other\\10.0.0.2\\7778\\True\n");
+  EXPECT_EQ(Read(UT2004Path()),
+            "[XInterface.ExtendedConsole]\nk=1\n"
+            "Favorites=(ServerID=0,IP=\"10.0.0.1\",Port=7777,QueryPort=7778,ServerName=\"Mine\")"
+            "\n\n[Other]\nx=1\n");
+
+  // Two games keeping one file: the entry is edited where it is.
+  AddGame("UTAgain", "UT", UTPath());
+  Write(UTPath(), ut);
+  server->SetGameTypeName(QStringLiteral("UTAgain"));
+  server->SetDescription(QStringLiteral("Renamed"));
+  EXPECT_EQ(MirrorFavoriteEdit(*server, "10.0.0.1", 7778, "UnrealTournament", tables_),
+            TFavoritesWrite::Written);
+  EXPECT_EQ(Read(UTPath()), QByteArray(ut).replace("Mine", "Renamed"));
+
+  // From a game with no file (none before the edit) into one.
+  Write(UTPath(), "[A]\nx=1\n");
+  EXPECT_EQ(MirrorFavoriteEdit(*server, "10.0.0.1", 7778, QString(), tables_),
+            TFavoritesWrite::Written);
+  EXPECT_EQ(Read(UTPath()), "[A]\nx=1\n\n[UBrowser.UBrowserFavoritesFact]\n"
+                            "Favorites[0]=Renamed\\10.0.0.1\\7778\\True\nFavoriteCount=1\n");
 }
 
 TEST_F(FavoritesExchangeTest, EditedKeyOntoAListedServerMovesTheFavourite) {

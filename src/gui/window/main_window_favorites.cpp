@@ -65,7 +65,9 @@ void TfrmZorvane::AddFavorite(TkorvUTServerView* view) {
   const TServerDialogValues chosen = dialog.Values();
   const QString port = QString::number(chosen.gamePort.toInt() + 1);
   const QString description = StripAfterBackslash(chosen.description);
-  if (stash_.AddServer(chosen.ip, port, dialog.Association(), true, chosen.version,
+  // The game box is hidden unless favourites are kept in the games' files: no association.
+  const QString association = sync ? dialog.Association() : QString();
+  if (stash_.AddServer(chosen.ip, port, association, true, chosen.version,
                        TrueFalse(chosen.autoUpdateDescription), description))
     AddFavoriteRow(chosen.ip + u':' + port, description);
 }
@@ -153,15 +155,19 @@ void TfrmZorvane::EditFavorite(TkorvUTServerView* view) {
   if (dialog.exec() != QDialog::Accepted) return;
   server = stash_.Find(oldKey);  // the stash may have changed while the dialog was open
   if (!server) return;
+  // The file its entry is in now; a reply during the dialog may have told its game type.
+  const TFavoriteGame oldGame = FavoriteGameOf(*server, config_.tables);
 
   const TServerDialogValues chosen = dialog.Values();
   const int newPort = chosen.gamePort.toInt() + 1;
   const QString newKey = chosen.ip + u':' + QString::number(newPort);
   const QString autoUpdate = TrueFalse(chosen.autoUpdateDescription);
   const QString description = StripAfterBackslash(chosen.description);
-  server->SetGameTypeName(dialog.Association());
+  // The game box is hidden unless favourites are kept in the games' files: then the
+  // association stays as it is. It goes with the favourite, and only once the edit is made.
+  const QString association = sync ? dialog.Association() : server->GameTypeName();
 
-  TServer* edited = server;
+  TServer* edited = nullptr;
   switch (FavoriteKeyChange(stash_, oldKey, newKey)) {
     case TFavoriteKeyChange::OtherFavorite:
       dialogs_.Error(this, FavoriteTakenText(chosen.ip));
@@ -169,20 +175,26 @@ void TfrmZorvane::EditFavorite(TkorvUTServerView* view) {
     case TFavoriteKeyChange::ListedServer:
       if (!MoveFavoriteOnto(stash_, oldKey, newKey, description, autoUpdate, chosen.version))
         return;
+      edited = stash_.Find(newKey);
+      edited->SetGameTypeName(association);
       view->DeleteCurrentRow();
       view->ShowTakenOverFavorite(newKey, description);
-      edited = stash_.Find(newKey);
       break;
     case TFavoriteKeyChange::SameServer:
       if (!stash_.MoveServer(stash_.IndexOf(oldKey), chosen.ip, newPort)) return;
-      server->SetDescription(description);
-      server->SetAutoUpdateDescription(autoUpdate);
-      server->SetGame(chosen.version);
-      server->QueryVersion = GameQueryVersion(chosen.version);
+      edited = server;
+      edited->SetGameTypeName(association);
+      edited->SetDescription(description);
+      edited->SetAutoUpdateDescription(autoUpdate);
+      edited->SetGame(chosen.version);
+      edited->QueryVersion = GameQueryVersion(chosen.version);
       view->ShowMovedFavorite(newKey);
       break;
   }
-  if (sync && edited) MirrorFavoriteEdit(*edited, oldHost, oldPort, config_.tables);
+  if (sync)
+    MirrorFavoriteEdit(*edited, oldHost, oldPort,
+                       oldGame.status == TFavoriteGameStatus::Found ? oldGame.game : QString(),
+                       config_.tables);
 }
 
 void TfrmZorvane::DeleteFavorite(TkorvUTServerView* view) {

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 
 #include "config/ini_document.h"
 #include "gui/controls/korv_combobox.h"
@@ -71,6 +72,27 @@ class FavoritesFromWindowTest : public ::testing::Test {
       dialog->DescriptionEdit()->SetText(description);
       QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
     });
+  }
+
+  // Opens the favourite dialog with key on the favourites view, lets fill set its fields, and
+  // presses OK (Cancel when OK is refused).
+  void InDialog(Qt::Key key, std::function<void(TfrmServer*)> fill) {
+    TkorvUTServerView* view = Favorites();
+    WhenModal([fill](QWidget* modal) {
+      auto* dialog = qobject_cast<TfrmServer*>(modal);
+      ASSERT_TRUE(dialog);
+      fill(dialog);
+      QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+      if (dialog->isVisible()) QTest::mouseClick(dialog->CancelButton(), Qt::LeftButton);
+    });
+    QTest::keyClick(view->ServerGrid(), key, Qt::ControlModifier);
+  }
+
+  QString ThieveryFile() {
+    const QString path = dir.filePath("ThAux.ini");
+    testing::Write(path, kUTFile);
+    window->Config().tables.FindPaths("Thievery")->FavoritesPath.Set(path);
+    return path;
   }
 
   void AddByKey(const QString& ip, const QString& port, const QString& description) {
@@ -153,6 +175,85 @@ TEST_F(FavoritesFromWindowTest, CtrlEMovesTheFavouriteAndItsEntry) {
   const QByteArray written = testing::Read(path);
   EXPECT_TRUE(written.contains("Favorites[0]=Moved\\127.0.0.1\\7791\\False\r\n")) << written.data();
   EXPECT_FALSE(written.contains("7778"));
+}
+
+const QByteArray kFlagsEntry = "FavoriteCount=1\r\nFavorites[0]=Flags\\127.0.0.1\\7778\\False\r\n";
+
+QByteArray UTFileWith(const QByteArray& entries) {
+  return QByteArray(kUTFile).replace("FavoriteCount=0\r\n", entries);
+}
+
+TEST_F(FavoritesFromWindowTest, SyncedEditToAnotherGameMovesTheEntryBetweenTheirFiles) {
+  Start(true);
+  const QString ut = UTFile();
+  const QString thievery = ThieveryFile();
+  AddByKey("127.0.0.1", "7777", "Flags");  // the first game of version UT
+  ASSERT_EQ(testing::Read(ut), UTFileWith(kFlagsEntry));
+  InDialog(Qt::Key_E, [](TfrmServer* dialog) {
+    EXPECT_EQ(dialog->GameBox()->Text(), "UT");
+    dialog->GameBox()->SetText("Thievery");
+  });
+  EXPECT_EQ(window->Stash().Find("127.0.0.1:7778")->GameTypeName(), "Thievery");
+  EXPECT_EQ(testing::Read(ut), kUTFile);  // not to come back at the next start
+  EXPECT_EQ(testing::Read(thievery), UTFileWith(kFlagsEntry));
+}
+
+TEST_F(FavoritesFromWindowTest, TakenOverServerIsMirroredToTheGameChosenInTheDialog) {
+  Start(true);
+  const QString ut = UTFile();
+  const QString thievery = ThieveryFile();
+  TServerStash& stash = window->Stash();
+  stash.AddServer("127.0.0.1", "7790", {}, false, "UT", "True", "Listed");
+  stash.Find("127.0.0.1:7790")->SetGameType("CTFGame");  // a game type of UT
+  InDialog(Qt::Key_N, [](TfrmServer* dialog) {
+    dialog->IPEdit()->SetText("127.0.0.1");
+    dialog->PortEdit()->SetText("7777");
+    dialog->DescriptionEdit()->SetText("Flags");
+    dialog->GameBox()->SetText("Thievery");
+  });
+  ASSERT_EQ(testing::Read(thievery), UTFileWith(kFlagsEntry));
+  InDialog(Qt::Key_E, [](TfrmServer* dialog) { dialog->PortEdit()->SetText("7789"); });
+  ASSERT_TRUE(stash.Find("127.0.0.1:7790")->Favorite);
+  EXPECT_EQ(stash.Find("127.0.0.1:7790")->GameTypeName(), "Thievery");
+  EXPECT_EQ(testing::Read(thievery),
+            UTFileWith("FavoriteCount=1\r\nFavorites[0]=Flags\\127.0.0.1\\7790\\False\r\n"));
+  EXPECT_EQ(testing::Read(ut), kUTFile);
+}
+
+TEST_F(FavoritesFromWindowTest, HiddenGameBoxLeavesTheAssociationAlone) {
+  Start(false);
+  const QString ut = UTFile();
+  testing::Write(ut, UTFileWith(kFlagsEntry));
+  QTest::keyClick(Favorites()->ServerGrid(), Qt::Key_I, Qt::ControlModifier);
+  ASSERT_EQ(window->Stash().Find("127.0.0.1:7778")->GameTypeName(), "UT");
+  InDialog(Qt::Key_E, [](TfrmServer* dialog) { dialog->DescriptionEdit()->SetText("Edited"); });
+  EXPECT_EQ(window->Stash().Find("127.0.0.1:7778")->Description(), "Edited");
+  EXPECT_EQ(window->Stash().Find("127.0.0.1:7778")->GameTypeName(), "UT");  // still imported
+  AddByKey("127.0.0.1", "7779", "New");
+  EXPECT_EQ(window->Stash().Find("127.0.0.1:7780")->GameTypeName(), "");  // none chosen
+  EXPECT_EQ(testing::Read(ut), UTFileWith(kFlagsEntry));
+}
+
+TEST_F(FavoritesFromWindowTest, RefusedEditChangesNeitherAssociationNorFile) {
+  Start(true);
+  const QString ut = UTFile();
+  ThieveryFile();
+  AddByKey("127.0.0.1", "7777", "One");
+  AddByKey("127.0.0.1", "7779", "Two");
+  const QByteArray before = testing::Read(ut);
+  ASSERT_TRUE(Favorites()->SelectServer("127.0.0.1:7780"));
+  InDialog(Qt::Key_E, [](TfrmServer* dialog) {
+    dialog->PortEdit()->SetText("7777");  // the other favourite's
+    dialog->GameBox()->SetText("Thievery");
+  });
+  EXPECT_EQ(dialogs.errors.size(), 1);
+  EXPECT_EQ(window->Stash().Find("127.0.0.1:7780")->GameTypeName(), "UT");
+  InDialog(Qt::Key_E, [](TfrmServer* dialog) {
+    dialog->PortEdit()->SetText("65535");  // no query port above it
+    dialog->GameBox()->SetText("Thievery");
+  });
+  EXPECT_EQ(window->Stash().Find("127.0.0.1:7780")->GameTypeName(), "UT");
+  EXPECT_EQ(testing::Read(ut), before);
 }
 
 TEST_F(FavoritesFromWindowTest, EditOntoAnotherFavouriteIsRefused) {
