@@ -267,15 +267,17 @@ std::vector<TImportedFavorite> ImportAllGameFavorites(const TGameTables& tables,
 
 namespace {
 
-// The listed servers of keys that present does not hold yet, each once.
+// The listed servers of keys that present does not hold yet, each once, and each that the
+// file's format can hold.
 std::vector<TGameFavorite> NewFavorites(const QStringList& keys, const TServerStash& stash,
-                                        QSet<QString> present) {
+                                        QSet<QString> present, bool ut) {
   std::vector<TGameFavorite> fresh;
   for (const QString& key : keys) {
     const TServer* server = stash.Find(key);
     if (!server) continue;
     const TGameFavorite favorite = FavoriteOf(*server);
     if (present.contains(Folded(favorite.Key()))) continue;
+    if ((ut ? FormatUTFavorite(favorite) : FormatUT2004Favorite(favorite)).isEmpty()) continue;
     present.insert(Folded(favorite.Key()));
     fresh.push_back(favorite);
   }
@@ -291,7 +293,7 @@ TExportResult WriteFavoritesToGameFile(const QStringList& keys, TGameFavoritesFi
   std::vector<TGameFavorite> fresh;
   if (file.IsUT()) {
     const TUTFavoriteList list = ReadUTFavoriteList(*file.Ini());
-    fresh = NewFavorites(keys, stash, UTKeys(list));
+    fresh = NewFavorites(keys, stash, UTKeys(list), true);
     if (!fresh.empty()) {
       const QString section = QLatin1StringView(kUTFavoritesSection);
       qint64 next = list.NextIndex();
@@ -310,7 +312,7 @@ TExportResult WriteFavoritesToGameFile(const QStringList& keys, TGameFavoritesFi
       result.notExported = int(keys.size());
       return result;
     }
-    fresh = NewFavorites(keys, stash, UT2004Keys(lines));
+    fresh = NewFavorites(keys, stash, UT2004Keys(lines), false);
     if (!fresh.empty()) {
       int point = UT2004InsertionPoint(lines);
       for (const TGameFavorite& favorite : fresh)
@@ -373,41 +375,54 @@ TFavoritesWrite EditFavoriteInGameFile(const TServer& edited, TGameFavoritesFile
                                        TMessageSink& messages, TMissingEntry missing) {
   const QString oldKey = Folded(oldHost.trimmed() + u':' + QString::number(oldPort));
   const TGameFavorite favorite = FavoriteOf(edited);
+  const QString newKey = Folded(favorite.Key());
+  // Every entry of the server before or after the edit becomes the one edited entry: an old
+  // one left behind would come back at the next start, a second new one would be a duplicate.
+  const auto isEdited = [&](const std::optional<TGameFavorite>& entry) {
+    if (!entry) return false;
+    const QString key = Folded(entry->Key());
+    return key == oldKey || key == newKey;
+  };
   if (file.IsUT()) {
+    const QString value = FormatUTFavorite(favorite);
+    if (value.isEmpty()) return TFavoritesWrite::Unchanged;
     if (missing != TMissingEntry::Add &&
         !file.Ini()->SectionExists(QLatin1StringView(kUTFavoritesSection)))
       return TFavoritesWrite::Unchanged;
     const TUTFavoriteList list = ReadUTFavoriteList(*file.Ini());
-    QStringList values = list.values;
-    qsizetype at = -1;
-    for (qsizetype i = 0; i < values.size() && at < 0; ++i)
-      if (const auto entry = ParseUTFavorite(values[i]); entry && Folded(entry->Key()) == oldKey)
-        at = i;
-    if (at >= 0)
-      values[at] = FormatUTFavorite(favorite);
-    else
-      values << FormatUTFavorite(favorite);
-    WriteUTFavoriteList(*file.Ini(), list, values);
+    QStringList values;
+    bool placed = false;
+    for (const QString& entry : list.values) {
+      if (!isEdited(ParseUTFavorite(entry)))
+        values << entry;
+      else if (!placed)
+        values << value, placed = true;
+    }
+    if (!placed) values << value;  // the game's list gets it at its end
     if (values == list.values && list.countReadable && list.count == values.size())
       return TFavoritesWrite::Unchanged;
+    WriteUTFavoriteList(*file.Ini(), list, values);
   } else {
     TTextLines& lines = *file.Lines();
     const QString line = FormatUT2004Favorite(favorite);
-    int at = -1;
-    for (const TLineRange& range : UT2004ConsoleSections(lines)) {
-      for (int i = range.first; i < range.end && at < 0; ++i)
-        if (const auto entry = ParseUT2004Favorite(lines.Line(i));
-            entry && Folded(entry->Key()) == oldKey)
-          at = i;
-      if (at >= 0) break;
-    }
     if (line.isEmpty()) return TFavoritesWrite::Unchanged;
+    int at = -1;
+    std::vector<int> more;  // further entries of the server, after at
+    for (const TLineRange& range : UT2004ConsoleSections(lines))
+      for (int i = range.first; i < range.end; ++i) {
+        if (!isEdited(ParseUT2004Favorite(lines.Line(i)))) continue;
+        if (at < 0)
+          at = i;
+        else
+          more.push_back(i);
+      }
     if (at < 0) {
       // As an export: an empty file is no game's file.
       if (missing != TMissingEntry::Add || lines.Count() == 0) return TFavoritesWrite::Unchanged;
       lines.Insert(UT2004InsertionPoint(lines), line);
     } else {
-      if (lines.Line(at) == line) return TFavoritesWrite::Unchanged;
+      if (more.empty() && lines.Line(at) == line) return TFavoritesWrite::Unchanged;
+      for (auto i = more.rbegin(); i != more.rend(); ++i) lines.Remove(*i);
       lines.Replace(at, line);
     }
   }

@@ -529,6 +529,67 @@ TEST_F(FavoritesExchangeTest, MirroredEditFollowsTheFavouriteToAnotherGamesFile)
                             "Favorites[0]=Renamed\\10.0.0.1\\7778\\True\nFavoriteCount=1\n");
 }
 
+TEST_F(FavoritesExchangeTest, AnEditLeavesOneEntryOfTheServerAndNoneOfItsOldAddress) {
+  const QString key = AddFavorite(QStringLiteral("10.0.0.1"), QStringLiteral("Mine"),
+                                  QStringLiteral("UT"));
+  TServer* edited = stash_.Find(key);
+  edited->Port = 7790;  // moved from 10.0.0.1:7778
+  struct Case {
+    const char* game;
+    QByteArray before, after;
+  };
+  const QByteArray line7790 =
+      "Favorites=(ServerID=0,IP=\"10.0.0.1\",Port=7789,QueryPort=7790,ServerName=\"Mine\")\n";
+  const Case cases[] = {
+      {"UnrealTournament",
+       "[UBrowser.UBrowserFavoritesFact]\nFavoriteCount=4\nFavorites[0]=A\\10.0.0.1\\7778\\True\n"
+       "Favorites[1]=B\\10.0.0.2\\7778\\True\nFavorites[2]=A again\\10.0.0.1\\7778\\True\n"
+       "Favorites[3]=New\\10.0.0.1\\7790\\True\n",
+       "[UBrowser.UBrowserFavoritesFact]\nFavoriteCount=2\nFavorites[0]=Mine\\10.0.0.1\\7790\\True\n"
+       "Favorites[1]=B\\10.0.0.2\\7778\\True\n"},
+      {"UT2004",
+       "[XInterface.ExtendedConsole]\n"
+       "Favorites=(ServerID=0,IP=\"10.0.0.1\",Port=7777,QueryPort=7778,ServerName=\"A\")\n"
+       "Favorites=(ServerID=0,IP=\"10.0.0.2\",Port=7777,QueryPort=7778,ServerName=\"B\")\n"
+       "Favorites=(ServerID=0,IP=\"10.0.0.1\",Port=7777,QueryPort=7778,ServerName=\"A again\")\n"
+       "[XInterface.ExtendedConsole]\n" + line7790,
+       "[XInterface.ExtendedConsole]\n" + line7790 +
+           "Favorites=(ServerID=0,IP=\"10.0.0.2\",Port=7777,QueryPort=7778,ServerName=\"B\")\n"
+           "[XInterface.ExtendedConsole]\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.game);
+    const QString path = QString::fromLatin1(c.game) == "UT2004" ? UT2004Path() : UTPath();
+    Write(path, c.before);
+    auto file = Open(c.game);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(EditFavoriteInGameFile(*edited, *file, 7778, "10.0.0.1", true, sink_),
+              TFavoritesWrite::Written);
+    EXPECT_EQ(Read(path), c.after);
+    // Deleting it now leaves none either.
+    file = Open(c.game);
+    EXPECT_EQ(DeleteFavoriteFromGameFile("10.0.0.1", 7790, *file, true, sink_),
+              TFavoritesWrite::Written);
+    EXPECT_FALSE(Read(path).contains("10.0.0.1"));
+  }
+}
+
+TEST_F(FavoritesExchangeTest, AHostWithABackslashNeverShiftsTheUTFields) {
+  const QByteArray ut = "[UBrowser.UBrowserFavoritesFact]\nFavoriteCount=1\n"
+                        "Favorites[0]=A\\10.0.0.1\\7778\\True\n";
+  Write(UTPath(), ut);
+  ASSERT_TRUE(stash_.AddServer("odd\\host", "7778", {}, true, "UT", "True", "Odd"));
+  auto file = Open("UnrealTournament");
+  ASSERT_TRUE(file);
+  const TExportResult result = WriteFavoritesToGameFile({"odd\\host:7778"}, *file, true, stash_, sink_);
+  EXPECT_EQ(result.exported, 0);
+  EXPECT_EQ(result.notExported, 1);
+  EXPECT_EQ(EditFavoriteInGameFile(*stash_.Find("odd\\host:7778"), *file, 7778, "10.0.0.1", true,
+                                   sink_),
+            TFavoritesWrite::Unchanged);
+  EXPECT_EQ(Read(UTPath()), ut);
+}
+
 TEST_F(FavoritesExchangeTest, EditedKeyOntoAListedServerMovesTheFavourite) {
   const QString favorite = AddFavorite(QStringLiteral("10.0.0.1"), QStringLiteral("Mine"),
                                        QStringLiteral("UT"));

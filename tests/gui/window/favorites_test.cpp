@@ -256,6 +256,20 @@ TEST_F(FavoritesFromWindowTest, RefusedEditChangesNeitherAssociationNorFile) {
   EXPECT_EQ(testing::Read(ut), before);
 }
 
+TEST_F(FavoritesFromWindowTest, SyncedEditLeavesNoEntryOfTheOldAddressBehind) {
+  Start(true);
+  const QString ut = UTFile();
+  testing::Write(ut, UTFileWith("FavoriteCount=3\r\nFavorites[0]=Flags\\127.0.0.1\\7778\\False\r\n"
+                                "Favorites[1]=Other\\127.0.0.1\\7790\\True\r\n"
+                                "Favorites[2]=Flags twice\\127.0.0.1\\7778\\False\r\n"));
+  QTest::keyClick(Favorites()->ServerGrid(), Qt::Key_I, Qt::ControlModifier);
+  ASSERT_TRUE(Favorites()->SelectServer("127.0.0.1:7778"));
+  InDialog(Qt::Key_E, [](TfrmServer* dialog) { dialog->PortEdit()->SetText("7781"); });
+  EXPECT_EQ(testing::Read(ut),
+            UTFileWith("FavoriteCount=2\r\nFavorites[0]=Flags\\127.0.0.1\\7782\\False\r\n"
+                       "Favorites[1]=Other\\127.0.0.1\\7790\\True\r\n"));
+}
+
 TEST_F(FavoritesFromWindowTest, EditOntoAnotherFavouriteIsRefused) {
   Start(false);
   AddByKey("127.0.0.1", "7777", "One");
