@@ -509,13 +509,12 @@ QString FavoriteTakenText(const QString& ipText) {
 bool MoveFavoriteOnto(TServerStash& stash, const QString& oldKey, const QString& newKey,
                       const QString& description, const QString& autoUpdate,
                       const QString& version) {
-  TServer* old = stash.Find(oldKey);
-  TServer* other = stash.Find(newKey);
-  if (!old || !other || old == other) return false;
-  old->Favorite = false;
-  other->Favorite = true;
-  other->SetDescription(description);
-  other->SetAutoUpdateDescription(autoUpdate);
+  const int oldIndex = stash.IndexOf(oldKey);
+  const int otherIndex = stash.IndexOf(newKey);
+  if (oldIndex < 0 || otherIndex < 0 || oldIndex == otherIndex) return false;
+  TServer* other = stash.Server(otherIndex);
+  stash.DropFavorite(oldIndex);
+  stash.TakeAsFavorite(otherIndex, description, autoUpdate);
   other->SetGame(version);
   other->QueryVersion = GameQueryVersion(version);  // the game decides how it is asked
   return true;

@@ -166,9 +166,9 @@ TFavoriteKeyChange FavoriteKeyChange(const TServerStash& stash, const QString& o
                                      const QString& newKey);
 // "The IP of " + ipText + " is already in the favorite list. Could not update favorite."
 QString FavoriteTakenText(const QString& ipText);
-// The takeover: the server of oldKey stops being a favourite (it stays in the stash), the one
-// of newKey becomes one with the dialog's description, auto-update flag and version. False when
-// either key is unknown.
+// The takeover: the server of oldKey stops being a favourite (it stays in the stash, as
+// DropFavorite leaves it), the one of newKey becomes one with the dialog's description,
+// auto-update flag and version. False when either key is unknown.
 bool MoveFavoriteOnto(TServerStash& stash, const QString& oldKey, const QString& newKey,
                       const QString& description, const QString& autoUpdate,
                       const QString& version);

@@ -114,6 +114,8 @@ TEST_F(FavoritesExchangeTest, UTFileRoundTripChangesOnlyTheIntendedLines) {
   Write(UTPath(), original);
 
   // Import: three readable entries, the one with two backslashes skipped, nothing written.
+  // A server a master list holds already takes the file's name and flag.
+  ASSERT_TRUE(stash_.AddServer("10.0.0.2", "7778", {}, false, "UT", "True", "Listed"));
   auto file = Open("UnrealTournament");
   ASSERT_TRUE(file);
   const auto imported = ImportFavorites(*file, stash_, false, sink_);
@@ -122,6 +124,7 @@ TEST_F(FavoritesExchangeTest, UTFileRoundTripChangesOnlyTheIntendedLines) {
   EXPECT_EQ(imported[0].description, QString::fromLatin1("Caf\xe9 CTF"));
   EXPECT_EQ(stash_.Find("10.0.0.3:7788")->GameTypeName(), "UnrealTournament");
   EXPECT_EQ(stash_.Find("10.0.0.2:7778")->AutoUpdateDescription(), "False");
+  EXPECT_EQ(stash_.Find("10.0.0.2:7778")->Description(), "Second");
   EXPECT_EQ(stash_.Find("10.0.0.1:7778")->Game(), "UT");
   EXPECT_EQ(Read(UTPath()), original);
 

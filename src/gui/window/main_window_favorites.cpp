@@ -204,10 +204,15 @@ void TfrmZorvane::DeleteFavorite(TkorvUTServerView* view) {
                         TWindowDialogs::TNoButton::Cancel))
     return;
   if (!view->ServerGrid()->IsValidRow()) return;
-  TServer* server = stash_.Find(view->SelectedServerKey());
-  if (server) server->Favorite = false;  // it stays in the stash
+  const QString key = view->SelectedServerKey();
+  const int index = stash_.IndexOf(key);
+  stash_.DropFavorite(index);  // it stays in the stash, with the name it reports
   view->DeleteCurrentRow();
-  if (server && config_.settings.syncFaves) MirrorFavoriteDelete(*server, config_.tables);
+  if (index < 0) return;
+  // Listed in its game type's view too: that row shows its own name again.
+  for (const auto& [name, other] : views_)
+    if (other != view && other->FindServerRow(key) >= 0) other->ServerUpdated(index);
+  if (config_.settings.syncFaves) MirrorFavoriteDelete(*stash_.Server(index), config_.tables);
 }
 
 // ---- The games' files

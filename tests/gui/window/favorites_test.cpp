@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
@@ -12,6 +13,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "browse/server_rows.h"
 #include "config/ini_document.h"
 #include "gui/controls/korv_combobox.h"
 #include "gui/controls/korv_edit.h"
@@ -331,6 +333,42 @@ TEST_F(FavoritesFromWindowTest, F9MarksAListedServerOnce) {
   EXPECT_TRUE(dialogs.information.isEmpty());
   QTest::keyClick(ctf->ServerGrid(), Qt::Key_F9);
   EXPECT_EQ(dialogs.information, QStringList{"This server is already a favorite."});
+}
+
+TEST_F(FavoritesFromWindowTest, AListedServerAddedAsFavouriteKeepsTheTypedNameUntilDeleted) {
+  Start(true);
+  const QString ut = UTFile();
+  TServerStash& stash = window->Stash();
+  stash.AddServer("127.0.0.1", "7778", {}, false, "UT", "True", "Reported Name");
+  stash.Find("127.0.0.1:7778")->SetGameType("CTFGame");
+  TkorvUTServerView* ctf = window->View("CTFGame");
+  ctf->PopulateServerGrid(true, true);
+  ASSERT_GE(ctf->FindServerRow("127.0.0.1:7778"), 0);
+
+  InDialog(Qt::Key_N, [](TfrmServer* dialog) {
+    QTest::keyClicks(dialog->IPEdit()->Edit(), "127.0.0.1");
+    QTest::keyClicks(dialog->PortEdit()->Edit(), "7777");
+    QTest::keyClicks(dialog->DescriptionEdit()->Edit(), "My CTF");
+    ASSERT_FALSE(dialog->AutoUpdateBox()->isChecked());
+  });
+  const TServer* server = stash.Find("127.0.0.1:7778");
+  EXPECT_TRUE(server->Favorite);
+  EXPECT_EQ(server->Description(), "My CTF");
+  EXPECT_EQ(server->AutoUpdateDescription(), "False");
+  TkorvUTServerView* favorites = Favorites();
+  EXPECT_EQ(favorites->ServerGrid()->Cells(scServer, favorites->FindServerRow("127.0.0.1:7778")),
+            "My CTF");
+  EXPECT_EQ(testing::Read(ut),
+            UTFileWith("FavoriteCount=1\r\nFavorites[0]=My CTF\\127.0.0.1\\7778\\False\r\n"));
+
+  ASSERT_TRUE(favorites->SelectServer("127.0.0.1:7778"));
+  QTest::keyClick(favorites->ServerGrid(), Qt::Key_Delete);
+  EXPECT_FALSE(server->Favorite);
+  EXPECT_EQ(server->Description(), "Reported Name");
+  EXPECT_EQ(server->AutoUpdateDescription(), "True");
+  EXPECT_EQ(ctf->ServerGrid()->Cells(scServer, ctf->FindServerRow("127.0.0.1:7778")),
+            "Reported Name");
+  EXPECT_EQ(testing::Read(ut), kUTFile);
 }
 
 TEST_F(FavoritesFromWindowTest, F9AsksTheGameOfAnUnknownGameTypeWhenSynced) {
