@@ -371,8 +371,8 @@ TFavoritesWrite DeleteFavoriteFromGameFile(const QString& host, int port, TGameF
 }
 
 TFavoritesWrite EditFavoriteInGameFile(const TServer& edited, TGameFavoritesFile& file, int oldPort,
-                                       const QString& oldHost, bool silent,
-                                       TMessageSink& messages, TMissingEntry missing) {
+                                       const QString& oldHost, bool silent, TMessageSink& messages,
+                                       TMissingEntry missing) {
   const QString oldKey = Folded(oldHost.trimmed() + u':' + QString::number(oldPort));
   const TGameFavorite favorite = FavoriteOf(edited);
   const QString newKey = Folded(favorite.Key());
@@ -535,8 +535,8 @@ TFavoritesWrite MirrorFavoriteEdit(const TServer& edited, const QString& oldHost
   if (auto file = OpenSilently(oldGame, tables, kVerbDelete))
     removed = DeleteFavoriteFromGameFile(oldHost, oldPort, *file, true, silent);
   if (auto file = OpenSilently(newGame, tables, kVerbEdit))
-    added = EditFavoriteInGameFile(edited, *file, oldPort, oldHost, true, silent,
-                                   TMissingEntry::Add);
+    added =
+        EditFavoriteInGameFile(edited, *file, oldPort, oldHost, true, silent, TMissingEntry::Add);
   return Both(removed, added);
 }
 

@@ -124,9 +124,8 @@ enum class TMissingEntry {
 
 // Rewrites the entry of oldHost:oldPort from the edited record. Unless silent, reports a
 // failed write.
-TFavoritesWrite EditFavoriteInGameFile(const TServer& edited, TGameFavoritesFile& file,
-                                       int oldPort, const QString& oldHost, bool silent,
-                                       TMessageSink& messages,
+TFavoritesWrite EditFavoriteInGameFile(const TServer& edited, TGameFavoritesFile& file, int oldPort,
+                                       const QString& oldHost, bool silent, TMessageSink& messages,
                                        TMissingEntry missing = TMissingEntry::AsTheGameDoes);
 
 // The game whose file a favourite belongs to: its association (GameTypeName), else the game of

@@ -406,8 +406,8 @@ TEST_F(FavoritesExchangeTest, UnreadableFileIsNeverRewritten) {
   // Writable by its owner, readable by nobody.
   for (const QString& path : {UTPath(), UT2004Path()})
     ASSERT_TRUE(QFile::setPermissions(path, QFile::WriteOwner));
-  const QString key = AddFavorite(QStringLiteral("10.0.0.5"), QStringLiteral("New"),
-                                  QStringLiteral("UT"));
+  const QString key =
+      AddFavorite(QStringLiteral("10.0.0.5"), QStringLiteral("New"), QStringLiteral("UT"));
   {
     FileModesBindRoot asAnyone;
     ASSERT_TRUE(asAnyone.Dropped());
@@ -494,12 +494,13 @@ TEST_F(FavoritesExchangeTest, SyncImportsEveryGameAndMirrorsEditsAndDeletes) {
 }
 
 TEST_F(FavoritesExchangeTest, MirroredEditFollowsTheFavouriteToAnotherGamesFile) {
-  const QByteArray ut = "[UBrowser.UBrowserFavoritesFact]\nFavoriteCount=2\n"
-                        "Favorites[0]=Mine\\10.0.0.1\\7778\\True\n"
-                        "Favorites[1]=Other\\10.0.0.2\\7778\\True\n";
+  const QByteArray ut =
+      "[UBrowser.UBrowserFavoritesFact]\nFavoriteCount=2\n"
+      "Favorites[0]=Mine\\10.0.0.1\\7778\\True\n"
+      "Favorites[1]=Other\\10.0.0.2\\7778\\True\n";
   const QByteArray ut2004 = "[XInterface.ExtendedConsole]\nk=1\n\n[Other]\nx=1\n";
-  const QString key = AddFavorite(QStringLiteral("10.0.0.1"), QStringLiteral("Mine"),
-                                  QStringLiteral("UT"));
+  const QString key =
+      AddFavorite(QStringLiteral("10.0.0.1"), QStringLiteral("Mine"), QStringLiteral("UT"));
   TServer* server = stash_.Find(key);
 
   // UT's file to UT2004's: out of the one, into the other.
@@ -508,8 +509,9 @@ TEST_F(FavoritesExchangeTest, MirroredEditFollowsTheFavouriteToAnotherGamesFile)
   server->SetGameTypeName(QStringLiteral("UT2004"));
   EXPECT_EQ(MirrorFavoriteEdit(*server, "10.0.0.1", 7778, "UnrealTournament", tables_),
             TFavoritesWrite::Written);
-  EXPECT_EQ(Read(UTPath()), "[UBrowser.UBrowserFavoritesFact]\nFavoriteCount=1\n"
-                            "Favorites[0]=Other\\10.0.0.2\\7778\\True\n");
+  EXPECT_EQ(Read(UTPath()),
+            "[UBrowser.UBrowserFavoritesFact]\nFavoriteCount=1\n"
+            "Favorites[0]=Other\\10.0.0.2\\7778\\True\n");
   EXPECT_EQ(Read(UT2004Path()),
             "[XInterface.ExtendedConsole]\nk=1\n"
             "Favorites=(ServerID=0,IP=\"10.0.0.1\",Port=7777,QueryPort=7778,ServerName=\"Mine\")"
@@ -528,13 +530,14 @@ TEST_F(FavoritesExchangeTest, MirroredEditFollowsTheFavouriteToAnotherGamesFile)
   Write(UTPath(), "[A]\nx=1\n");
   EXPECT_EQ(MirrorFavoriteEdit(*server, "10.0.0.1", 7778, QString(), tables_),
             TFavoritesWrite::Written);
-  EXPECT_EQ(Read(UTPath()), "[A]\nx=1\n\n[UBrowser.UBrowserFavoritesFact]\n"
-                            "Favorites[0]=Renamed\\10.0.0.1\\7778\\True\nFavoriteCount=1\n");
+  EXPECT_EQ(Read(UTPath()),
+            "[A]\nx=1\n\n[UBrowser.UBrowserFavoritesFact]\n"
+            "Favorites[0]=Renamed\\10.0.0.1\\7778\\True\nFavoriteCount=1\n");
 }
 
 TEST_F(FavoritesExchangeTest, AnEditLeavesOneEntryOfTheServerAndNoneOfItsOldAddress) {
-  const QString key = AddFavorite(QStringLiteral("10.0.0.1"), QStringLiteral("Mine"),
-                                  QStringLiteral("UT"));
+  const QString key =
+      AddFavorite(QStringLiteral("10.0.0.1"), QStringLiteral("Mine"), QStringLiteral("UT"));
   TServer* edited = stash_.Find(key);
   edited->Port = 7790;  // moved from 10.0.0.1:7778
   struct Case {
@@ -548,14 +551,15 @@ TEST_F(FavoritesExchangeTest, AnEditLeavesOneEntryOfTheServerAndNoneOfItsOldAddr
        "[UBrowser.UBrowserFavoritesFact]\nFavoriteCount=4\nFavorites[0]=A\\10.0.0.1\\7778\\True\n"
        "Favorites[1]=B\\10.0.0.2\\7778\\True\nFavorites[2]=A again\\10.0.0.1\\7778\\True\n"
        "Favorites[3]=New\\10.0.0.1\\7790\\True\n",
-       "[UBrowser.UBrowserFavoritesFact]\nFavoriteCount=2\nFavorites[0]=Mine\\10.0.0.1\\7790\\True\n"
-       "Favorites[1]=B\\10.0.0.2\\7778\\True\n"},
+       "[UBrowser.UBrowserFavoritesFact]\nFavoriteCount=2\n"
+       "Favorites[0]=Mine\\10.0.0.1\\7790\\True\nFavorites[1]=B\\10.0.0.2\\7778\\True\n"},
       {"UT2004",
        "[XInterface.ExtendedConsole]\n"
        "Favorites=(ServerID=0,IP=\"10.0.0.1\",Port=7777,QueryPort=7778,ServerName=\"A\")\n"
        "Favorites=(ServerID=0,IP=\"10.0.0.2\",Port=7777,QueryPort=7778,ServerName=\"B\")\n"
        "Favorites=(ServerID=0,IP=\"10.0.0.1\",Port=7777,QueryPort=7778,ServerName=\"A again\")\n"
-       "[XInterface.ExtendedConsole]\n" + line7790,
+       "[XInterface.ExtendedConsole]\n" +
+           line7790,
        "[XInterface.ExtendedConsole]\n" + line7790 +
            "Favorites=(ServerID=0,IP=\"10.0.0.2\",Port=7777,QueryPort=7778,ServerName=\"B\")\n"
            "[XInterface.ExtendedConsole]\n"},
@@ -578,18 +582,20 @@ TEST_F(FavoritesExchangeTest, AnEditLeavesOneEntryOfTheServerAndNoneOfItsOldAddr
 }
 
 TEST_F(FavoritesExchangeTest, AHostWithABackslashNeverShiftsTheUTFields) {
-  const QByteArray ut = "[UBrowser.UBrowserFavoritesFact]\nFavoriteCount=1\n"
-                        "Favorites[0]=A\\10.0.0.1\\7778\\True\n";
+  const QByteArray ut =
+      "[UBrowser.UBrowserFavoritesFact]\nFavoriteCount=1\n"
+      "Favorites[0]=A\\10.0.0.1\\7778\\True\n";
   Write(UTPath(), ut);
   ASSERT_TRUE(stash_.AddServer("odd\\host", "7778", {}, true, "UT", "True", "Odd"));
   auto file = Open("UnrealTournament");
   ASSERT_TRUE(file);
-  const TExportResult result = WriteFavoritesToGameFile({"odd\\host:7778"}, *file, true, stash_, sink_);
+  const TExportResult result =
+      WriteFavoritesToGameFile({"odd\\host:7778"}, *file, true, stash_, sink_);
   EXPECT_EQ(result.exported, 0);
   EXPECT_EQ(result.notExported, 1);
-  EXPECT_EQ(EditFavoriteInGameFile(*stash_.Find("odd\\host:7778"), *file, 7778, "10.0.0.1", true,
-                                   sink_),
-            TFavoritesWrite::Unchanged);
+  EXPECT_EQ(
+      EditFavoriteInGameFile(*stash_.Find("odd\\host:7778"), *file, 7778, "10.0.0.1", true, sink_),
+      TFavoritesWrite::Unchanged);
   EXPECT_EQ(Read(UTPath()), ut);
 }
 

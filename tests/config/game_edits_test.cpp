@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <functional>
 #include <QTemporaryDir>
+#include <functional>
 
 #include "support/default_tables.h"
 #include "support/files.h"
@@ -122,14 +122,18 @@ TEST(GameListEditorTest, EditsOfOneOpeningMoveEachAssociationOnce) {
          games.Delete(at(names, "UT"));
          EXPECT_FALSE(games.Update(at(games.Names(), "Thievery"), "UT", "UT"));
        },
-       "UT", "", {{"UT", ""}, {"Thievery", "UT"}}},
+       "UT",
+       "",
+       {{"UT", ""}, {"Thievery", "UT"}}},
       {"swap UT and Thievery through a temporary name",
        [&](TGameListEditor& games, const QStringList& names) {
          EXPECT_FALSE(games.Update(at(names, "UT"), "Temp", "UT"));
          EXPECT_FALSE(games.Update(at(names, "Thievery"), "UT", "UT"));
          EXPECT_FALSE(games.Update(at(names, "UT"), "Thievery", "UT"));
        },
-       "UT", "Thievery", {{"UT", "Thievery"}, {"Thievery", "UT"}}},
+       "UT",
+       "Thievery",
+       {{"UT", "Thievery"}, {"Thievery", "UT"}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -176,10 +176,9 @@ void TfrmGamePath::reject() {
 namespace {
 
 // The dialog's outcome: whether OK closed it, and the game selected at the end.
-std::pair<bool, QString> RunGamePath(QWidget* parent, TWindowDialogs& dialogs,
-                                     TGameTables& tables, const QString& fieldKey, int titleMode,
-                                     const QString& caption, bool lockGame,
-                                     const QString& preselectedGame) {
+std::pair<bool, QString> RunGamePath(QWidget* parent, TWindowDialogs& dialogs, TGameTables& tables,
+                                     const QString& fieldKey, int titleMode, const QString& caption,
+                                     bool lockGame, const QString& preselectedGame) {
   const TGamePathFieldInfo* field = GamePathFieldInfo(fieldKey);
   if (!field) return {true, preselectedGame};
   TfrmGamePath dialog(dialogs, tables, *field, parent);
@@ -203,8 +202,8 @@ QString EditGamePath(QWidget* parent, TWindowDialogs& dialogs, TGameTables& tabl
 std::optional<QString> AskGamePath(QWidget* parent, TWindowDialogs& dialogs, TGameTables& tables,
                                    const QString& fieldKey, int titleMode, const QString& caption,
                                    bool lockGame, const QString& preselectedGame) {
-  auto [accepted, game] = RunGamePath(parent, dialogs, tables, fieldKey, titleMode, caption,
-                                      lockGame, preselectedGame);
+  auto [accepted, game] =
+      RunGamePath(parent, dialogs, tables, fieldKey, titleMode, caption, lockGame, preselectedGame);
   if (!accepted) return std::nullopt;
   return game;
 }

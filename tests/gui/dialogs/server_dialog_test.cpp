@@ -39,8 +39,11 @@ TEST(ServerDialogTest, OkChecksEachFieldAndStaysOpenOnAFailure) {
       {"127.0.0.1", "", "7777", {"You must specify a version."}},
       {"127.0.0.1", "UT", "", {"You must specify the server port."}},
       {"127.0.0.1", "UT", "77x7", {"The server port must be numeric."}},
-      {"", "", "", {"You must specify an IP.", "You must specify a version.",
-                    "You must specify the server port."}},
+      {"",
+       "",
+       "",
+       {"You must specify an IP.", "You must specify a version.",
+        "You must specify the server port."}},
       // The query port, one above the game port, must be a port.
       {"127.0.0.1", "UT", "2147483647", {range}},
       {"127.0.0.1", "UT", "99999999999999999999", {range}},

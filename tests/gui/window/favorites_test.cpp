@@ -22,8 +22,8 @@
 #include "gui/grid/string_grid.h"
 #include "gui/window/main_window.h"
 #include "support/files.h"
-#include "support/shown_window.h"
 #include "support/recording_dialogs.h"
+#include "support/shown_window.h"
 
 namespace zorvane {
 namespace {
