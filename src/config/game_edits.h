@@ -27,6 +27,17 @@ struct TEditProblem {
 // it can. fieldCaption is the field's caption without its colon, e.g. "Game".
 QString IniNameProblem(const QString& name, const QString& fieldCaption);
 
+// What OK did to the names of the games: one mapping from each name before to its name after
+// (empty for a deleted game), applied at once, so that a swap through a temporary name or a
+// game renamed to a deleted one's name moves every association exactly once.
+struct TGameRenames {
+  std::vector<std::pair<QString, QString>> changes;  // name before, name after
+
+  // The name after OK of the game named before (ignoring case); before itself when OK left
+  // that game's name alone.
+  QString After(const QString& before) const;
+};
+
 // The games dialog's list: the live games (by pointer) and the new ones it owns until OK.
 class TGameListEditor {
  public:
@@ -46,7 +57,8 @@ class TGameListEditor {
 
   // OK: accepted new games join the tables, deleted ones leave them (their game types lose
   // the association), renamed ones take their game types along. Every record ends in state 3.
-  void Accept();
+  // Returns the renames, for the associations the tables do not hold.
+  TGameRenames Accept();
   // Cancel: every working copy back to its committed value, state 3.
   void Cancel();
 

@@ -45,8 +45,9 @@ class TServerStash : public QObject {
   const QByteArray& StatusQuery() const { return statusQuery_; }
 
   // Adds a server under the key host ":" port. True when a new server was added, or an
-  // existing one became a favourite. A port that is not a number from 1 to 65535 is not added
-  // (and logged). The server's socket is created by its first query.
+  // existing one became a favourite (taking the description and auto-update flag given, as
+  // TakeAsFavorite). A port that is not a number from 1 to 65535 is not added (and logged).
+  // The server's socket is created by its first query.
   bool AddServer(const QString& host, const QString& port, const QString& gameTypeName,
                  bool favorite, const QString& game, const QString& autoUpdateDescription,
                  const QString& description);
@@ -64,6 +65,12 @@ class TServerStash : public QObject {
   // Every server of the game variant that is not a favourite goes (a new master list).
   void ClearServersOfGame(const QString& variant);
   void DeleteServer(int index);
+  // A listed server becomes a favourite with the user's description and auto-update flag;
+  // the name it reported is kept for DropFavorite.
+  void TakeAsFavorite(int index, const QString& description, const QString& autoUpdate);
+  // A favourite is one no more (it stays listed): its description follows its replies again
+  // ("True"), starting from the name it reported before TakeAsFavorite, when it was listed.
+  void DropFavorite(int index);
   void ResetServer(int index, bool clearOnline);
   // Moves a server to a new address in place (an edited favourite): its key becomes
   // host ":" port, its reply data is reset with the online flags cleared, and a DNS name is
@@ -134,6 +141,8 @@ class TServerStash : public QObject {
   QByteArray statusQuery_;
   std::vector<TEntry> servers_;
   QHash<QString, int> index_;  // lower-cased key -> position in servers_
+  // Lower-cased key -> the name a listed server reported before it became a favourite.
+  QHash<QString, QString> reportedNames_;
   THostLookup lookup_;
   QSet<QString> awaitingAddress_;        // lower-cased keys queried before their name resolved
   std::deque<QString> awaitingSocket_;   // keys queried when no socket could be had, in order

@@ -47,6 +47,33 @@ TEST(ServerStashTest, AddingTheSameServerTwiceAndAsFavourite) {
   EXPECT_EQ(stash.Server(0)->GameTypeName(), "CTF");
 }
 
+TEST(ServerStashTest, AListedServerMadeAFavouriteShowsWhatTheUserGaveUntilDropped) {
+  TServerStash stash;
+  ASSERT_TRUE(Add(stash, "10.0.0.1", "7778"));
+  stash.Server(0)->SetDescription("Reported Name");  // as its replies left it
+  ASSERT_TRUE(stash.AddServer("10.0.0.1", "7778", "", true, "UT", "False", "Typed"));
+  const TServer* server = stash.Server(0);
+  EXPECT_TRUE(server->Favorite);
+  EXPECT_EQ(server->Description(), "Typed");
+  EXPECT_EQ(server->AutoUpdateDescription(), "False");
+  // Already a favourite: nothing changes.
+  EXPECT_FALSE(stash.AddServer("10.0.0.1", "7778", "", true, "UT", "True", "Again"));
+  EXPECT_EQ(server->Description(), "Typed");
+
+  stash.DropFavorite(0);
+  EXPECT_FALSE(server->Favorite);
+  EXPECT_EQ(server->Description(), "Reported Name");
+  EXPECT_EQ(server->AutoUpdateDescription(), "True");
+
+  // A favourite moved to another address is another server: its old name is not given back.
+  ASSERT_TRUE(stash.AddServer("10.0.0.1", "7778", "", true, "UT", "False", "Typed"));
+  ASSERT_TRUE(stash.MoveServer(0, "10.0.0.2", 7778));
+  ASSERT_TRUE(Add(stash, "10.0.0.1", "7778"));
+  stash.DropFavorite(0);
+  EXPECT_EQ(server->Description(), "Typed");
+  EXPECT_EQ(server->AutoUpdateDescription(), "True");  // its replies name it from now on
+}
+
 TEST(ServerStashTest, NewRecordsTakeTheirFieldsFromTheArguments) {
   TServerStash stash;
   ASSERT_TRUE(stash.AddServer("10.0.0.2", "7778", "Onslaught", true, "UT2004", "False", "Mine"));

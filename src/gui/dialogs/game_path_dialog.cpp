@@ -173,17 +173,39 @@ void TfrmGamePath::reject() {
   QDialog::reject();
 }
 
-QString EditGamePath(QWidget* parent, TWindowDialogs& dialogs, TGameTables& tables,
-                     const QString& fieldKey, int titleMode, const QString& caption, bool lockGame,
-                     const QString& preselectedGame) {
+namespace {
+
+// The dialog's outcome: whether OK closed it, and the game selected at the end.
+std::pair<bool, QString> RunGamePath(QWidget* parent, TWindowDialogs& dialogs, TGameTables& tables,
+                                     const QString& fieldKey, int titleMode, const QString& caption,
+                                     bool lockGame, const QString& preselectedGame) {
   const TGamePathFieldInfo* field = GamePathFieldInfo(fieldKey);
-  if (!field) return preselectedGame;
+  if (!field) return {true, preselectedGame};
   TfrmGamePath dialog(dialogs, tables, *field, parent);
   dialog.SetTitleMode(titleMode, caption);
   dialog.SelectGame(preselectedGame);
   dialog.SetLockGame(lockGame);
-  dialog.exec();
-  return dialog.SelectedGame();
+  const bool accepted = dialog.exec() == QDialog::Accepted;
+  return {accepted, dialog.SelectedGame()};
+}
+
+}  // namespace
+
+QString EditGamePath(QWidget* parent, TWindowDialogs& dialogs, TGameTables& tables,
+                     const QString& fieldKey, int titleMode, const QString& caption, bool lockGame,
+                     const QString& preselectedGame) {
+  return RunGamePath(parent, dialogs, tables, fieldKey, titleMode, caption, lockGame,
+                     preselectedGame)
+      .second;
+}
+
+std::optional<QString> AskGamePath(QWidget* parent, TWindowDialogs& dialogs, TGameTables& tables,
+                                   const QString& fieldKey, int titleMode, const QString& caption,
+                                   bool lockGame, const QString& preselectedGame) {
+  auto [accepted, game] =
+      RunGamePath(parent, dialogs, tables, fieldKey, titleMode, caption, lockGame, preselectedGame);
+  if (!accepted) return std::nullopt;
+  return game;
 }
 
 }  // namespace zorvane

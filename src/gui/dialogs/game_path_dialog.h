@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <optional>
 
 #include "config/game_edits.h"
 
@@ -88,5 +89,9 @@ class TfrmGamePath : public QDialog {
 QString EditGamePath(QWidget* parent, TWindowDialogs& dialogs, TGameTables& tables,
                      const QString& fieldKey, int titleMode, const QString& caption, bool lockGame,
                      const QString& preselectedGame);
+// The same for a command that ends on Cancel: nothing when the dialog was cancelled.
+std::optional<QString> AskGamePath(QWidget* parent, TWindowDialogs& dialogs, TGameTables& tables,
+                                   const QString& fieldKey, int titleMode, const QString& caption,
+                                   bool lockGame, const QString& preselectedGame);
 
 }  // namespace zorvane
