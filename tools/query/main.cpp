@@ -113,5 +113,5 @@ int main(int argc, char** argv) {
     Write(SummaryJson(stash.Count(), replied, elapsedMs));
   else
     Write(QStringLiteral("%1 servers, %2 replied").arg(stash.Count()).arg(replied).toUtf8());
-  return 0;
+  return refreshed.listCut ? 3 : 0;
 }

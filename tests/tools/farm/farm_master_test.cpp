@@ -55,7 +55,8 @@ TEST(FarmMasterTest, ListsEveryUtServerAndItParses) {
   options.basePort = 40000;
   const QByteArray list = MasterList(options);
   EXPECT_EQ(list, "\\ip\\127.0.0.1:40000\\ip\\127.0.0.1:40001\\ip\\127.0.0.1:40002\\final\\");
-  EXPECT_EQ(SplitMasterList(list).size(), 3u);
+  EXPECT_EQ(ReadMasterList(list).entries.size(), 3u);
+  EXPECT_TRUE(ReadMasterList(list).whole);
   EXPECT_EQ(MasterList(options, "ut2004"), "\\ip\\127.0.0.1:40003\\ip\\127.0.0.1:40004\\final\\");
   EXPECT_EQ(MasterList(options, "ut2"), "\\final\\");  // no UT2003 servers on the farm
   options.ut = 0;
