@@ -128,7 +128,8 @@ void TMassRefresh::SendBurst() {
     if (percent == *shown) return;
     *shown = percent;
     host_.ShowStatus(querying + QString::number(percent) + u'%');
-    host_.ShowProgress({TRefreshProgress::Querying, percent});
+    // Once replies come in, the status line shows mostly their share: so does the bar.
+    if (repliesCounted_ == 0) host_.ShowProgress({TRefreshProgress::Querying, percent});
     host_.DebugLog(QStringLiteral("percentage queried = ") + QString::number(percent) +
                    QStringLiteral("% "));
   };
@@ -182,7 +183,7 @@ bool TMassRefresh::ServerUpdated(const QString& key) {
       host_.ShowStatus(text);
       host_.DebugLog(text);
       replyPercent_ = percent;
-      if (!sending_) ShowReplyProgress();
+      ShowReplyProgress();
     }
     ++repliesCounted_;
   }

@@ -17,8 +17,8 @@ namespace zorvane {
 class TServer;
 class TServerStash;
 
-// The progress bar shows the share the status line shows: the queries sent while the burst
-// goes out, then the replies counted (the "Receiving Replies..." figure).
+// The progress bar shows the share the status line shows: the queries sent until the first
+// reply comes in, then the replies counted (the "Receiving Replies..." figure).
 struct TRefreshProgress {
   enum TPhase { Querying, Replies };
   TPhase phase = Querying;

@@ -94,8 +94,8 @@ TEST(MassRefreshTest, BurstIsPacedAndReportsItsProgress) {
   EXPECT_EQ(r.refresh.ReplyPercent(), -1);
 }
 
-// The bar shows the share the status line shows: the queries sent while sending, then the
-// replies counted ("Receiving Replies... 54% (estimated)"), not a blend of the two.
+// The bar shows the share the status line shows: the queries sent until a reply comes in,
+// then the replies counted ("Receiving Replies... 54% (estimated)"), not a blend of the two.
 TEST(MassRefreshTest, ProgressBarShowsTheStatusLinesShare) {
   Refresh r(200);
   r.refresh.QueryPower = 0;
@@ -283,6 +283,13 @@ TEST(MassRefreshTest, RepliesAreReadWhileTheBurstIsStillSending) {
   ASSERT_GE(events.indexOf("reply"), 0);
   EXPECT_LT(events.indexOf("reply"), events.indexOf("sent"));
   EXPECT_GT(r.refresh.RepliesCounted(), 0);  // counted while sending
+  // From the first reply on, the bar shows the replies' share, as the status line does.
+  const auto firstReplies = std::find_if(r.host.progress.begin(), r.host.progress.end(), [](auto p) {
+    return p.phase == TRefreshProgress::Replies;
+  });
+  ASSERT_NE(firstReplies, r.host.progress.end());
+  EXPECT_TRUE(std::all_of(firstReplies, r.host.progress.end(),
+                          [](auto p) { return p.phase == TRefreshProgress::Replies; }));
   ASSERT_TRUE(QTest::qWaitFor([&] { return r.host.finished == 1; }, 5000));
   EXPECT_EQ(r.refresh.ReplyPercent(), 100);
 }

@@ -39,7 +39,7 @@ void TfrmZorvane::ShowStopControls(bool on) {
 
 void TfrmZorvane::ShowProgress(const TRefreshProgress& progress) {
   // The bar says which share it shows, so the step from the queries sent to the replies in
-  // (which may be fewer) reads as what it is.
+  // reads as what it is.
   progress_->setFormat(progress.phase == TRefreshProgress::Querying ? QStringLiteral("Querying %p%")
                                                                     : QStringLiteral("Replies %p%"));
   progress_->setValue(progress.percent);
