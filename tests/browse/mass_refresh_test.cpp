@@ -121,35 +121,6 @@ TEST(MassRefreshTest, ProgressBarShowsTheStatusLinesShare) {
   EXPECT_EQ(r.host.progress.last(), (TRefreshProgress{TRefreshProgress::Replies, 55}));
 }
 
-// What a refresh does with its master's answer: a failure is told and changes nothing; a cut
-// list adds its servers and queries them, but only a whole list drops rows and replaces the
-// server cache.
-TEST(MassRefreshTest, PlanFollowsTheMastersAnswer) {
-  const auto outcome = [](TMasterResult result, int added, const char* text = "") {
-    TMasterOutcome o;
-    o.result = result;
-    o.added = added;
-    o.text = text;
-    return o;
-  };
-  const struct {
-    TMasterOutcome outcome;
-    TRefreshPlan plan;  // query, dropRows, tellFailure, replacesCache
-  } cases[] = {
-      {outcome(TMasterResult::Listed, 5), {true, false, false, true}},
-      {outcome(TMasterResult::Listed, 0), {false, true, false, true}},
-      {outcome(TMasterResult::Cut, 5, "cut"), {true, false, false, false}},
-      {outcome(TMasterResult::Cut, 0, "cut"), {false, false, false, false}},
-      {outcome(TMasterResult::Failed, 0, "Could not open connection to GameSpy"),
-       {false, false, true, false}},
-      {outcome(TMasterResult::Failed, 0), {false, false, false, false}},  // no master for it
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(PlanRefresh(c.outcome), c.plan) << int(c.outcome.result) << " " << c.outcome.added;
-  EXPECT_EQ(MasterFailureText("UT2004", {"127.0.0.1", 28902}, "No servers were returned from GameSpy"),
-            "UT2004 Master Server 127.0.0.1:28902: No servers were returned from GameSpy");
-}
-
 // Stop while sending drops the rest of the burst and ends at once; while waiting it ends the
 // wait; with nothing running it does nothing.
 TEST(MassRefreshTest, StopEndsTheRefreshAndLogsWhatWasLeftOut) {
