@@ -8,6 +8,7 @@
 #include <array>
 #include <cstring>
 
+#include "query/master_query.h"
 #include "query/server_stash.h"
 
 namespace zorvane {
@@ -251,6 +252,11 @@ TServerCacheRead ReadServerCache(QByteArrayView bytes) {
 int AdoptCachedServers(TServerStash& stash, std::vector<std::unique_ptr<TServer>> servers) {
   int added = 0;
   for (auto& server : servers) {
+    // What a master lists now: an older list may have named servers, which would be looked up
+    // at every start.
+    if (!server->TextEmpty(TServerText::DNSName) ||
+        !ParseMasterEntry(QByteArray(server->IP().toLatin1() + ':' + QByteArray::number(server->Port))))
+      continue;
     server->FromCache = true;
     if (stash.AdoptServer(std::move(server))) ++added;
   }

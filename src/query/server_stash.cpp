@@ -2,6 +2,7 @@
 #include "query/server_stash.h"
 
 #include <QMetaMethod>
+#include <QPointer>
 #include <QTimer>
 #include <cmath>
 
@@ -131,7 +132,18 @@ void TServerStash::CreateResolver(TServer& server, const QString& key) {
   server.Resolver = std::make_unique<TkorvPing>();
   server.Resolver->SetAddress(server.DNSName());
   server.Resolver->Tag = key;
-  server.Resolver->Icmp().SetHostLookup(lookup_);
+  // Each answer comes to the stash, which outlives the resolvers, so it is counted even when
+  // its server has gone meanwhile; it reaches the resolver only while that still exists.
+  server.Resolver->Icmp().SetHostLookup(
+      [this](const QString& name, QObject* requester, THostLookupDone done) {
+        ++lookupsRunning_;
+        lookup_(name, this,
+                [this, requester = QPointer<QObject>(requester), done = std::move(done)](
+                    const QHostAddress& address, const QString& error) {
+                  --lookupsRunning_;
+                  if (requester) done(address, error);
+                });
+      });
   connect(server.Resolver.get(), &TkorvPing::OnResolved, this,
           [this](const QString& k, const QString& ip) { HandleResolved(k, ip); });
 }

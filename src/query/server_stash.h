@@ -105,6 +105,10 @@ class TServerStash : public QObject {
 
   // Resolver used for servers added by name (tests replace it).
   void SetHostLookup(THostLookup lookup) { lookup_ = std::move(lookup); }
+  // Look-ups of server names started and not answered yet, those of servers gone included. A
+  // running look-up cannot be cancelled, and Qt waits for it when the application object goes:
+  // a process that ends with one running ends without that wait (EndProcessNow).
+  int HostLookupsRunning() const { return lookupsRunning_; }
 
  Q_SIGNALS:
   // Raised for a datagram that completed something in the server's record: the end of a text
@@ -144,6 +148,7 @@ class TServerStash : public QObject {
   // Lower-cased key -> the name a listed server reported before it became a favourite.
   QHash<QString, QString> reportedNames_;
   THostLookup lookup_;
+  int lookupsRunning_ = 0;
   QSet<QString> awaitingAddress_;        // lower-cased keys queried before their name resolved
   std::deque<QString> awaitingSocket_;   // keys queried when no socket could be had, in order
   QSet<QString> awaitingSocketKeys_;     // the same, lower-cased, to queue each once

@@ -443,6 +443,25 @@ TEST(ServerStashTest, ServerAddedByNameIsQueriedOnceResolved) {
   EXPECT_EQ(fake.Requests().size(), 2);
 }
 
+// Every look-up of a server's name counts until it is answered, also when its server has gone
+// meanwhile: a process ending with one running must not wait for it.
+TEST(ServerStashTest, LookupsRunningAreCountedUntilAnswered) {
+  TServerStash stash;
+  QList<THostLookupDone> pending;
+  stash.SetHostLookup([&](const QString&, QObject*, THostLookupDone done) { pending << done; });
+  Add(stash, "one.example", "7778");
+  Add(stash, "two.example", "7778");
+  Add(stash, "127.0.0.1", "7779");  // an address needs none
+  EXPECT_EQ(stash.HostLookupsRunning(), 2);
+  stash.DeleteServer(0);
+  EXPECT_EQ(stash.HostLookupsRunning(), 2);  // its look-up still runs
+  pending[0](QHostAddress("127.0.0.1"), {});
+  EXPECT_EQ(stash.HostLookupsRunning(), 1);
+  pending[1](QHostAddress("127.0.0.1"), {});
+  EXPECT_EQ(stash.HostLookupsRunning(), 0);
+  EXPECT_EQ(stash.Find("two.example:7778")->IP(), "127.0.0.1");
+}
+
 TEST(ServerStashTest, QueryWaitingForAnAddressIsDroppedWithItsServerOrTheWaitsEnd) {
   FakeServer fake([](const QByteArray&) { return QList<QByteArray>{"\\final\\"}; });
   TServerStash stash;

@@ -19,10 +19,13 @@ QString FarmUsage() {
   return QStringLiteral(
       "usage: zorvane-farm [--ut N] [--ut2004 M] [--base-port P] [--master-port Q]\n"
       "                    [--silent FRACTION] [--seed S] [--life SECONDS]\n"
+      "                    [--master-fault cut|names|huge|endless]\n"
       "Serves N UT and M UT2004 game servers on 127.0.0.1 UDP ports P, P+1, ... (UT first,\n"
       "default P 17778) and a master server listing the UT servers on TCP port Q (default\n"
       "28900, 0 for none). FRACTION (0 to 1) of the servers never answer. S seeds the content.\n"
-      "Runs until interrupted, or for SECONDS.\n");
+      "Runs until interrupted, or for SECONDS. --master-fault makes the master misbehave:\n"
+      "its list cut off before its end, a name after every address, a million entries, or a\n"
+      "greeting without end.\n");
 }
 
 bool ParseFarmOptions(const QStringList& arguments, TFarmOptions& options, QString& error) {
@@ -57,6 +60,9 @@ bool ParseFarmOptions(const QStringList& arguments, TFarmOptions& options, QStri
       options.lifeSeconds = int(number);
     } else if (name == u"--seed") {
       options.seed = value.toULongLong(&ok);
+    } else if (name == u"--master-fault") {
+      ok = QStringList{"cut", "names", "huge", "endless"}.contains(value);
+      options.masterFault = value;
     } else if (name == u"--silent") {
       options.silent = value.toDouble(&ok);
       ok = ok && std::isfinite(options.silent) && options.silent >= 0 && options.silent <= 1;

@@ -15,6 +15,10 @@ struct TFarmOptions {
   double silent = 0.0;     // share of servers that never answer
   quint64 seed = 1;
   int lifeSeconds = 0;  // 0 runs until stopped
+  // How the master misbehaves, for tests of the client: "" none, "cut" (the list without its
+  // end), "names" (a name after every address), "huge" (a million entries), "endless" (a
+  // greeting without end).
+  QString masterFault;
   bool help = false;
 
   int Count() const { return ut + ut2004; }

@@ -8,6 +8,7 @@
 
 #include "config/configuration.h"
 #include "config/start_directory.h"
+#include "query/host_lookup.h"
 #include "query/open_file_limit.h"
 #include "query/server_stash.h"
 #include "tools/query/mass_refresh_run.h"
@@ -60,6 +61,11 @@ int main(int argc, char** argv) {
 
   TServerStash stash;
   stash.LocalPort = options.LocalPort;
+  // A name look-up still running must not hold the exit: what was asked is printed by then.
+  const auto end = [&stash](int status) {
+    if (stash.HostLookupsRunning() > 0) EndProcessNow(status);
+    return status;
+  };
   TQueryRun run(stash, options.WaitMs);
   if (options.Favorites) {
     // The user's own files are only read: nothing is created or written.
@@ -76,7 +82,7 @@ int main(int argc, char** argv) {
   TMassRefreshOutcome refreshed;
   if (!options.Master.isEmpty()) {
     refreshed = RunMassRefresh(stash, options.Master, options.QueryPower, options.MasterGame);
-    if (!refreshed.masterAnswered) return 1;  // its message is out already
+    if (!refreshed.masterAnswered) return end(1);  // its message is out already
   } else {
     run.Run(options.QueryPower);
   }
@@ -113,5 +119,5 @@ int main(int argc, char** argv) {
     Write(SummaryJson(stash.Count(), replied, elapsedMs));
   else
     Write(QStringLiteral("%1 servers, %2 replied").arg(stash.Count()).arg(replied).toUtf8());
-  return 0;
+  return end(refreshed.listCut ? 3 : 0);
 }

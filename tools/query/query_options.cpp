@@ -121,7 +121,9 @@ QString QueryUsage() {
       "  --favorites       query the favourites stored in that folder\n"
       "  --master HOST[:PORT]  fetch the server list of the --game given before it (UT,\n"
       "                    UT2004 or UT2003) from a master server (port 28900 when\n"
-      "                    absent) and query every server on it\n");
+      "                    absent) and query every server on it\n"
+      "Exit status: 0 done, 1 the master gave no usable list, 2 bad arguments, 3 the\n"
+      "master's list was cut off (the servers it named are queried and printed).\n");
 }
 
 bool ParseServerKey(const QString& text, TQueryTarget& target, QString& error) {

@@ -141,8 +141,9 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   void RebuildViews() override;
   void ReselectServers() override;
   bool ShowLowReplyNotice(const QString& text) override;
+  void ShowMasterFailure(const QString& text) override;
   void RefreshCaptionAndMonitors() override;
-  void ShowProgress(int percent) override;
+  void ShowProgress(const TRefreshProgress& progress) override;
 
   // The mass refresh's progress bar and its Stop command (tool bar, Esc).
   void CreateStopControls();

@@ -18,7 +18,8 @@ TEST(FarmOptionsTest, DefaultsAndEveryOption) {
 
   ASSERT_TRUE(
       ParseFarmOptions({"--ut", "20", "--ut2004", "5", "--base-port", "30000", "--master-port", "0",
-                        "--silent", "0.25", "--seed", "18446744073709551615", "--life", "20"},
+                        "--silent", "0.25", "--seed", "18446744073709551615", "--life", "20",
+                        "--master-fault", "cut"},
                        options, error))
       << error.toStdString();
   EXPECT_EQ(options.ut, 20);
@@ -28,6 +29,7 @@ TEST(FarmOptionsTest, DefaultsAndEveryOption) {
   EXPECT_EQ(options.silent, 0.25);
   EXPECT_EQ(options.seed, 18446744073709551615ULL);
   EXPECT_EQ(options.lifeSeconds, 20);
+  EXPECT_EQ(options.masterFault, "cut");
   EXPECT_EQ(options.LastPort(), 30024);
   EXPECT_FALSE(options.help);
 }
@@ -49,6 +51,7 @@ TEST(FarmOptionsTest, BadArgumentsAreNamed) {
       {{"--silent", "nan"}, "bad value for --silent: nan"},
       {{"--seed", "-3"}, "bad value for --seed: -3"},
       {{"--life", "-1"}, "bad value for --life: -1"},
+      {{"--master-fault", "slow"}, "bad value for --master-fault: slow"},
       {{"--uts", "3"}, "unknown argument --uts"},
       {{"stray"}, "unknown argument stray"},
       {{"--ut", "100", "--base-port", "65500"}, "100 servers from port 65500 run past port 65535"},

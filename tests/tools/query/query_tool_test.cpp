@@ -20,6 +20,7 @@
 #include "tools/query/plain_text.h"
 #include "support/fake_server.h"
 #include "support/farm_process.h"
+#include "support/slow_lookup.h"
 
 namespace zorvane {
 namespace {
@@ -33,8 +34,10 @@ struct TToolRun {
 };
 
 // The fake servers answer from this process's event loop, so keep it turning while waiting.
-TToolRun RunTool(const QStringList& args, int deadlineMs = 60000) {
+TToolRun RunTool(const QStringList& args, int deadlineMs = 60000,
+                 const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
   QProcess process;
+  process.setProcessEnvironment(environment);
   process.start(QStringLiteral(ZORVANE_QUERY_TOOL), args);
   EXPECT_TRUE(process.waitForStarted(10000));
   const QDeadlineTimer deadline(deadlineMs);
@@ -266,6 +269,64 @@ TEST(toolsQueryCommand, AnEmptyMasterListIsAnAnswerWithNothingListed) {
   EXPECT_EQ(summary["listed"], QJsonValue(0));
   EXPECT_EQ(summary["replied"], QJsonValue(0));
   EXPECT_EQ(summary["percent"], QJsonValue(0));
+}
+
+// A UT2004 server answers its information first and its rules and players after: every
+// server is printed with all three, the last ones too.
+TEST(toolsQueryCommand, MasterRefreshPrintsEveryReplyAskedOfAServer) {
+  testing::FarmProcess farm(0, 40, 6);
+  ASSERT_TRUE(farm.Start());
+  const TToolRun run = RunTool({"--game", "UT2004", "--master",
+                                "127.0.0.1:" + QString::number(farm.MasterPort()), "--json",
+                                "--query-power", "0"});
+  ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+  const QList<QJsonObject> lines = JsonLines(run.out);
+  ASSERT_EQ(lines.size(), 41);
+  for (int i = 0; i < 40; ++i)
+    EXPECT_FALSE(lines[i]["Settings"].toArray().isEmpty()) << lines[i]["Key"].toString().toStdString();
+}
+
+// What becomes of a master that misbehaves: a list cut off is used for what it holds (exit 3);
+// one of a million entries, or a greeting without end, is a failed master (exit 1) and nothing
+// is queried; names in a list are left out, so no look-up holds the run or its exit.
+TEST(toolsQueryCommand, MasterFaultsEndAsTheyShould) {
+  const struct {
+    const char* fault;
+    int exitCode;
+    const char* said;
+    int printed;  // servers printed
+  } cases[] = {
+      {"cut", 3, "The server list from GameSpy was cut off: ", -1},
+      {"huge", 1, "Too many servers were returned from GameSpy (more than 100000)", 0},
+      {"endless", 1, "Did not receive a proper response from GameSpy", 0},
+      {"names", 0, "12 entries of the master server list were left out: not an IPv4 address and "
+                   "port", 12},
+  };
+  for (const auto& c : cases) {
+    testing::FarmProcess farm(12, 0, 6, {"--master-fault", c.fault});
+    ASSERT_TRUE(farm.Start());
+    QElapsedTimer elapsed;
+    elapsed.start();
+    const TToolRun run = RunTool({"--master", "127.0.0.1:" + QString::number(farm.MasterPort()),
+                                  "--json", "--query-power", "0"},
+                                 30000, testing::SlowLookupEnvironment(60));
+    EXPECT_LT(elapsed.elapsed(), 15000) << c.fault;
+    EXPECT_EQ(run.exitCode, c.exitCode) << c.fault << ": " << run.err.constData();
+    EXPECT_TRUE(run.err.contains(c.said)) << c.fault << ": " << run.err.constData();
+    EXPECT_FALSE(run.out.contains("slow.test")) << c.fault;
+    const QList<QJsonObject> lines = JsonLines(run.out);
+    if (c.printed == 0) {
+      EXPECT_TRUE(lines.isEmpty()) << c.fault;
+    } else if (c.printed > 0) {
+      EXPECT_EQ(lines.size(), c.printed + 1) << c.fault;
+    } else {
+      ASSERT_FALSE(lines.isEmpty()) << c.fault;
+      const int listed = lines.last()["summary"].toObject()["listed"].toInt();
+      EXPECT_GT(listed, 0);
+      EXPECT_LT(listed, 12);
+      EXPECT_EQ(lines.size(), listed + 1) << c.fault;
+    }
+  }
 }
 
 TEST(toolsQueryCommand, MasterFailureEndsWithStatusOne) {
