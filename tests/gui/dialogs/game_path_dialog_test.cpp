@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -113,10 +114,50 @@ TEST_F(GamePathDialogTest, BrowseOffersExecutablesAndAllFilesAndStartsInTheFolde
   });
   QTest::mouseClick(dialog.BrowseButton(), Qt::LeftButton);
   EXPECT_EQ(askedDirectory, dir.path() + "/");
-  EXPECT_EQ(askedFilter, "executable files (*.exe);;all files (*)");
+  // The first filter shows the Windows executables and the Linux binaries alike.
+  EXPECT_EQ(askedFilter.section(";;", 0, 0),
+            "game executables (*.exe *.EXE ut-bin ut-bin-* ut2003-bin ut2004-bin ut2004-bin-* "
+            "UT2004)");
+  EXPECT_TRUE(askedFilter.endsWith(";;all files (*)"));
   EXPECT_EQ(dialog.PathEdit()->Text(), dir.filePath("ut-bin"));
   EXPECT_TRUE(dialogs.errors.isEmpty());
   EXPECT_EQ(GamePathFileFilter(GamePathFieldInfo(TGamePathField::Favorites)), "ini files (*.ini)");
+}
+
+TEST_F(GamePathDialogTest, AChosenExecutableFillsTheEmptyIniPathsItReads) {
+  // A native UT2004 reads its INI files under home; the user INI set by hand stays.
+  QDir().mkpath(dir.filePath("ut2004/System"));
+  const QString binary = dir.filePath("ut2004/System/ut2004-bin");
+  testing::Write(binary, "#!/bin/sh\n");
+  tables.FindPaths("UT2004")->UserPath.Set("/mine/User.ini");
+  TfrmGamePath dialog(dialogs, tables, exe);
+  dialog.SetHomeFolder(dir.filePath("home"));
+  dialog.SelectGame("UT2004");
+  dialog.SetFileChooser([&](const QString&, const QString&) { return binary; });
+  EXPECT_TRUE(dialog.FilledLabel()->isHidden());
+  QTest::mouseClick(dialog.BrowseButton(), Qt::LeftButton);
+  const QString ini = dir.filePath("home/.ut2004/System/UT2004.ini");
+  EXPECT_EQ(dialog.FilledLabel()->text(), "Game ini set to " + ini);
+  EXPECT_FALSE(dialog.FilledLabel()->isHidden());
+  dialog.SelectGame("UT");  // another game: the note is about the shown one
+  EXPECT_TRUE(dialog.FilledLabel()->isHidden());
+  // A Windows executable typed into UT's field and left: its INI files beside it.
+  const QString windows = dir.filePath("UnrealTournament.exe");
+  testing::Write(windows, "MZ");
+  dialog.show();
+  dialog.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+  dialog.PathEdit()->Edit()->setFocus();
+  QTest::keyClicks(dialog.PathEdit()->Edit(), windows);
+  dialog.GameBox()->Combobox()->setFocus(Qt::TabFocusReason);
+  EXPECT_TRUE(dialog.FilledLabel()->text().contains("User ini set to " + dir.filePath("User.ini")));
+  EXPECT_EQ(tables.FindPaths("UT")->FavoritesPath.Value, "");  // not before OK
+  QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+  EXPECT_EQ(tables.FindPaths("UT2004")->FavoritesPath.Value, ini);
+  EXPECT_EQ(tables.FindPaths("UT2004")->UserPath.Value, "/mine/User.ini");
+  EXPECT_EQ(tables.FindPaths("UT")->FavoritesPath.Value, dir.filePath("UnrealTournament.ini"));
+  EXPECT_EQ(tables.FindPaths("UT")->UserPath.Value, dir.filePath("User.ini"));
+  EXPECT_TRUE(dialogs.errors.isEmpty());
 }
 
 TEST_F(GamePathDialogTest, EntryPointTitlesLocksAndReturnsTheGame) {
