@@ -3,6 +3,7 @@
 
 #include <QFileInfo>
 #include <algorithm>
+#include <tuple>
 
 #include "config/ini_document.h"
 
@@ -385,6 +386,23 @@ void TGamePathEditor::Store(int gameIndex, const QString& path) {
   info.EditState = esChanged;
 }
 
+TIniGuess TGamePathEditor::FillIniPaths(int gameIndex, const QString& exePath,
+                                        const QString& home) {
+  if (gameIndex < 0 || gameIndex >= int(tables_.paths.size())) return {};
+  TGameInfo& info = *tables_.paths[gameIndex];
+  const TIniGuess guess = GuessIniPaths(exePath, home);
+  TIniGuess filled;
+  for (auto [path, guessed, done] :
+       {std::tuple{&info.FavoritesPath, guess.favoritesPath, &filled.favoritesPath},
+        std::tuple{&info.UserPath, guess.userPath, &filled.userPath}}) {
+    if (!path->Working.isEmpty() || guessed.isEmpty()) continue;
+    path->Working = guessed;
+    *done = guessed;
+    info.EditState = esChanged;
+  }
+  return filled;
+}
+
 QStringList TGamePathEditor::Accept() {
   QStringList moved;
   for (std::size_t i = 0; i < tables_.paths.size(); ++i) {
@@ -406,6 +424,18 @@ void TGamePathEditor::Cancel() {
     info->FavoritesMoved = false;
     info->EditState = esUnchanged;
   }
+}
+
+QString PathDialogGame(const TGameTables& tables, TGamePathField field, const QString& lastGame) {
+  if (tables.FindGame(lastGame)) return tables.FindGame(lastGame)->Name.Value;
+  for (std::size_t i = 0; i < tables.games.size() && i < tables.paths.size(); ++i) {
+    const TGameInfo& info = *tables.paths[i];
+    const QString& path = field == TGamePathField::Exe         ? info.ExePath.Value
+                          : field == TGamePathField::Favorites ? info.FavoritesPath.Value
+                                                               : info.UserPath.Value;
+    if (path.isEmpty()) return tables.games[i]->Name.Value;
+  }
+  return tables.games.empty() ? QString() : tables.games.front()->Name.Value;
 }
 
 // ---- Tabs and port

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "config/game_tables.h"
+#include "config/installed_games.h"
 
 namespace zorvane {
 
@@ -141,6 +142,9 @@ class TGamePathEditor {
   QString PathOf(int gameIndex) const;  // the working path
   // Stores the field into the game's working copy and marks it changed.
   void Store(int gameIndex, const QString& path);
+  // After an executable was chosen: the game INI and user INI it reads go into the game's
+  // working copy where that is empty. Returns what was filled (empty for a path left alone).
+  TIniGuess FillIniPaths(int gameIndex, const QString& exePath, const QString& home);
   // OK: changed records commit (the favourites-moved flag tells whether their favourites
   // path moved), the others clear the flag. Returns the games whose favourites moved.
   QStringList Accept();
@@ -151,6 +155,10 @@ class TGamePathEditor {
   TGameTables& tables_;
   TGamePathField field_;
 };
+
+// The game a path dialog opens on when no one is named: lastGame when the tables list it, else
+// the first game in table order whose field is empty, else the first game.
+QString PathDialogGame(const TGameTables& tables, TGamePathField field, const QString& lastGame);
 
 // The tabs dialog's OK: each listed type (all but "Favorite") shown when ticked.
 struct TTabChanges {

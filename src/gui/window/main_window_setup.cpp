@@ -10,6 +10,7 @@
 #include "gui/dialogs/single_edit_dialog.h"
 #include "gui/dialogs/tabs_dialog.h"
 #include "gui/view/filter_panel.h"
+#include "gui/window/game_discovery.h"
 #include "gui/window/main_window.h"
 
 namespace zorvane {
@@ -34,6 +35,8 @@ void TfrmZorvane::CreateSystemMenuItems(QMenu* system) {
           &QAction::triggered, this, [this] { EditPaths(QStringLiteral("gameFavoritesPath")); });
   connect(AddWindowAction(system, "miUserINIs", QStringLiteral("User INIs...")),
           &QAction::triggered, this, [this] { EditPaths(QStringLiteral("gameUserPath")); });
+  connect(AddWindowAction(system, "miFindGames", QStringLiteral("Find Installed Games...")),
+          &QAction::triggered, gameDiscovery_, &TGameDiscovery::FindInstalledGames);
   system->addSeparator();
   connect(AddWindowAction(system, "miGames", QStringLiteral("Games...")), &QAction::triggered, this,
           &TfrmZorvane::EditGames);
@@ -56,8 +59,11 @@ void TfrmZorvane::EditLocalPort() {
 
 void TfrmZorvane::EditPaths(const QString& fieldKey) {
   // The views read the paths from the tables they share, so they see the new ones at once.
-  EditGamePath(this, dialogs_, config_.tables, fieldKey, 0, QString(), false, QString());
-  if (fieldKey == u"gameFavoritesPath") OfferMovedFavoritesImport();
+  gameDiscovery_->PathDialogClosed(EditGamePath(this, dialogs_, config_.tables, fieldKey, 0,
+                                                QString(), false,
+                                                gameDiscovery_->PathDialogGame(fieldKey)));
+  // An executable chosen in "Game Exes..." may have filled a game INI too.
+  OfferMovedFavoritesImport();
 }
 
 void TfrmZorvane::EditGames() {

@@ -55,12 +55,14 @@ TEST_F(SetupMenuTest, SystemMenuHoldsTheSetupItemsAndEachOpensItsDialog) {
       for (QAction* item : top->menu()->actions())
         items << (item->isSeparator() ? "-" : item->text());
   EXPECT_EQ(items, (QStringList{"Local Port...", "Game Exes...", "Game INIs...", "User INIs...",
-                                "-", "Games...", "Game Types...", "-", "E&xit"}));
+                                "Find Installed Games...", "-", "Games...", "Game Types...", "-",
+                                "E&xit"}));
   const std::pair<const char*, const char*> cases[] = {
       {"Local Port...", "Local Port"},
       {"Game Exes...", "Set Path and  Game Exe"},
       {"Game INIs...", "Set Path and  Game ini"},
       {"User INIs...", "Set Path and  User ini"},
+      {"Find Installed Games...", "Installed Games"},  // even with nothing found
       {"Games...", "Game Management"},
       {"Game Types...", "Game Type Management"},
   };

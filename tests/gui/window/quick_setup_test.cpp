@@ -85,12 +85,13 @@ TEST_F(QuickSetupFromWindowTest, CommandsWithoutTheirPathsSayWhereToSetThem) {
     paths->UserPath.Set("");
     paths->FavoritesPath.Set("");
   }
+  dialogs.answerYes = false;  // Quick Player Setup offers to set a user INI: declined
   Press(Qt::Key_Q);
   Press(Qt::Key_U);
-  EXPECT_EQ(dialogs.information,
-            (QStringList{"Please use System/User INIs to enter the path to at least one User.ini",
-                         "Please use System/Game INIs to enter the path to the "
-                         "unrealtournament.ini file."}));
+  EXPECT_EQ(dialogs.questions, QStringList{"No game has the path of its User.ini yet. Would you "
+                                           "like to set it now?"});
+  EXPECT_EQ(dialogs.information, QStringList{"Please use System/Game INIs to enter the path to "
+                                             "the unrealtournament.ini file."});
 }
 
 TEST_F(QuickSetupFromWindowTest, CtrlQEditsThePlayerOfTheFirstGameWithAUserIni) {
