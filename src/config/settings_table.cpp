@@ -118,6 +118,9 @@ template <class... F>
 struct Overloaded : F... {
   using F::operator()...;
 };
+// Clang before 17 deduces no aggregate's template arguments by itself.
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;
 
 int ReadNumber(const TIniDocument& ini, const QString& key, const TSettingEntry& e) {
   int value = 0;
