@@ -36,7 +36,10 @@ TLanSearch::TLanSearch(QObject* parent)
 TLanSearch::~TLanSearch() = default;
 
 bool TLanSearch::Start() {
-  if (Running()) Finish();
+  if (Running()) {
+    Finish();
+    if (Running()) return true;  // a receiver of OnSearchFinished started the next one
+  }
   found_ = dropped_ = 0;
   answered_.clear();
   reported_.clear();

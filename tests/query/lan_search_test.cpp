@@ -282,6 +282,21 @@ TEST(LanSearchTest, LateAnswersAreNotHeardAndStopOrRestartEndTheSearchOnce) {
   EXPECT_FALSE(search.Running());
   search.Stop();
   EXPECT_EQ(run.finished, 3);
+
+  // A window that searches again as soon as one search ends gets one search at a time.
+  ASSERT_TRUE(search.Start());
+  int restarts = 0;
+  const auto again = QObject::connect(&search, &TLanSearch::OnSearchFinished, &search, [&] {
+    if (restarts++ == 0) search.Start();
+  });
+  ASSERT_TRUE(search.Start());
+  QObject::disconnect(again);
+  EXPECT_TRUE(search.Running());
+  int open = 0;  // ended searches' sockets are closed, waiting to be deleted
+  for (const QUdpSocket* socket : search.findChildren<QUdpSocket*>())
+    open += socket->state() == QAbstractSocket::BoundState;
+  EXPECT_EQ(open, 1);
+  search.Stop();
 }
 
 }  // namespace
