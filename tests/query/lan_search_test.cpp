@@ -10,11 +10,11 @@
 #include <QUdpSocket>
 #include <functional>
 #include <memory>
-#include <random>
 #include <set>
 #include <tuple>
 
 #include "support/binary_builder.h"
+#include "support/free_ports.h"
 
 namespace zorvane {
 namespace {
@@ -24,19 +24,14 @@ using Sockets = std::vector<std::unique_ptr<QUdpSocket>>;
 
 // count sockets on consecutive free loopback ports, as a host's beacons would have.
 Sockets BindRun(int count) {
-  std::mt19937 random(std::random_device{}());
-  for (int attempt = 0; attempt < 20; ++attempt) {
-    const int base = 30000 + int(random() % 20000);
-    Sockets run;
-    for (int i = 0; i < count; ++i) {
-      auto socket = std::make_unique<QUdpSocket>();
-      if (!socket->bind(QHostAddress::LocalHost, quint16(base + i), QUdpSocket::DontShareAddress))
-        break;
-      run.push_back(std::move(socket));
-    }
-    if (int(run.size()) == count) return run;
+  Sockets run;
+  const int base = testing::FreeUdpRun(count);
+  for (int i = 0; base && i < count; ++i) {
+    run.push_back(std::make_unique<QUdpSocket>());
+    if (!run.back()->bind(QHostAddress::LocalHost, quint16(base + i), QUdpSocket::DontShareAddress))
+      return {};
   }
-  return {};
+  return run;
 }
 
 std::unique_ptr<QUdpSocket> AnySocket() {

@@ -6,7 +6,6 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <QUdpSocket>
-#include <random>
 #include <set>
 #include <tuple>
 
@@ -25,12 +24,7 @@ constexpr double kSilent = 0.2;
 
 TEST(FarmLanTest, BeaconsTakeTheFreeBeaconPortsAndEveryUt2004ServerHearsTheLanPort) {
   // Ten beacon ports and the LAN port after them, one of the beacon ports held by someone else.
-  std::mt19937 random(std::random_device{}());
-  int beaconPort = 0;
-  for (int attempt = 0; attempt < 20 && !beaconPort; ++attempt) {
-    const int base = 30000 + int(random() % 20000);
-    if (testing::UdpRangeFree(base, 11)) beaconPort = base;
-  }
+  const int beaconPort = testing::FreeUdpRun(11);
   ASSERT_NE(beaconPort, 0);
   QUdpSocket busy;
   ASSERT_TRUE(busy.bind(QHostAddress::LocalHost, quint16(beaconPort + 3), QUdpSocket::DontShareAddress));

@@ -18,7 +18,6 @@
 #include <QTimer>
 #include <QUdpSocket>
 #include <memory>
-#include <random>
 
 #include "support/binary_builder.h"
 #include "tools/query/plain_text.h"
@@ -332,12 +331,7 @@ TEST(toolsQueryCommand, HostileNamesCannotAddRowsOrReachTheTerminal) {
 // gives that one row, its names made harmless. Without --broadcast the settings' addresses serve.
 TEST(toolsQueryCommand, LanFindsEveryFarmServerOnceAndAHostileBeaconOneRow) {
   constexpr int kUt = 6, kUt2004 = 3;
-  std::mt19937 random(std::random_device{}());
-  int beaconPort = 0;
-  for (int attempt = 0; attempt < 20 && !beaconPort; ++attempt) {
-    const int base = 30000 + int(random() % 20000);
-    if (testing::UdpRangeFree(base, 11)) beaconPort = base;
-  }
+  const int beaconPort = testing::FreeUdpRun(11);
   ASSERT_NE(beaconPort, 0);
   const QString beacons = QString::number(beaconPort), lanPort = QString::number(beaconPort + 10);
   // The farm's six beacons take the first six ports; the hostile one sits on the last.
