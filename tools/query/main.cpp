@@ -11,6 +11,7 @@
 #include "query/host_lookup.h"
 #include "query/open_file_limit.h"
 #include "query/server_stash.h"
+#include "tools/query/lan_run.h"
 #include "tools/query/mass_refresh_run.h"
 #include "tools/query/plain_text.h"
 #include "tools/query/query_options.h"
@@ -76,6 +77,13 @@ int main(int argc, char** argv) {
     run.TrackAll();
   }
   run.Add(options.Targets);
+  if (options.Lan) {
+    // Only a look: the settings file is read when the search's addresses come from it.
+    const TLanSettings lan = options.Broadcast.isEmpty() || options.LanWaitMs < 0
+                                 ? ReadLanSettings(ResolveStartDirectory(options.Dir, false))
+                                 : TLanSettings{};
+    run.Add(RunLanSearch(options, lan));
+  }
 
   QElapsedTimer elapsed;
   elapsed.start();

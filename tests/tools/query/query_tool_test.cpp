@@ -9,12 +9,15 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QDir>
 #include <QFile>
 #include <QElapsedTimer>
 #include <QNetworkDatagram>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUdpSocket>
+#include <memory>
 
 #include "support/binary_builder.h"
 #include "tools/query/plain_text.h"
@@ -382,6 +385,85 @@ TEST(toolsQueryCommand, HostileNamesCannotAddRowsOrReachTheTerminal) {
     EXPECT_EQ(PlainText(name), kHostileNamePlain);
     EXPECT_EQ(objects[i]["PlainDescription"].toString(), kHostileNamePlain);
   }
+}
+
+// --lan against the farm: every beacon and every UT2004 server is found once and queried with
+// its players. A hostile beacon among them (junk, then its server, then 10,000 more answers)
+// gives that one row, its names made harmless. Without --broadcast the settings' addresses serve.
+TEST(toolsQueryCommand, LanFindsEveryFarmServerOnceAndAHostileBeaconOneRow) {
+  constexpr int kUt = 6, kUt2004 = 3;
+  const int beaconPort = testing::FreeUdpRun(11);
+  ASSERT_NE(beaconPort, 0);
+  const QString beacons = QString::number(beaconPort), lanPort = QString::number(beaconPort + 10);
+  // The farm's six beacons take the first six ports; the hostile one sits on the last.
+  QUdpSocket hostile;
+  ASSERT_TRUE(hostile.bind(QHostAddress::LocalHost, quint16(beaconPort + 9),
+                           QUdpSocket::DontShareAddress));
+  FakeServer evil([](const QByteArray&) { return TextReply(kHostileName); });
+  QByteArrayList answers{"ut 0", "ut 99999", "ut\x1b 1", "ut " + QByteArray::number(evil.Port())};
+  for (int i = 0; i < 10000; ++i) answers << "ut " + QByteArray::number(1 + i);
+  QObject::connect(&hostile, &QUdpSocket::readyRead, [&] {
+    while (hostile.hasPendingDatagrams()) {
+      const QNetworkDatagram query = hostile.receiveDatagram();
+      // A batch per turn of the event loop, so the tool's socket keeps up.
+      auto* timer = new QTimer(&hostile);
+      auto next = std::make_shared<int>(0);
+      QObject::connect(timer, &QTimer::timeout, &hostile, [&, timer, next, query] {
+        for (int n = 0; n < 100 && *next < answers.size(); ++n)
+          hostile.writeDatagram(answers[(*next)++], query.senderAddress(), quint16(query.senderPort()));
+        if (*next == answers.size()) timer->stop();
+      });
+      timer->start(0);
+    }
+  });
+  testing::FarmProcess farm(kUt, kUt2004, 3, {"--beacon-port", beacons, "--lan-port", lanPort});
+  ASSERT_TRUE(farm.Start());
+  ASSERT_TRUE(farm.StartLine().contains("beacons on UDP " + beacons + "-" +
+                                        QString::number(beaconPort + 5)))
+      << farm.StartLine().toStdString();
+
+  const TToolRun run = RunTool({"--lan", "--broadcast", "127.0.0.1", "--beacon-port", beacons,
+                                "--lan-port", lanPort, "--lan-wait", "1500", "--json"});
+  ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+  for (char c : run.out) EXPECT_TRUE(uchar(c) >= 0x20 || c == '\n') << int(c);
+  const QList<QJsonObject> lines = JsonLines(run.out);
+  ASSERT_EQ(lines.size(), kUt + kUt2004 + 2) << run.out.constData();
+  QStringList keys;
+  for (int i = 0; i < kUt + kUt2004 + 1; ++i) {
+    const QJsonObject& server = lines[i];
+    keys << server["Key"].toString();
+    EXPECT_EQ(server["Online"], QJsonValue(true)) << qPrintable(keys.last());
+    EXPECT_EQ(server["Players"].toArray().size(), server["NumPlayers"].toString().toInt())
+        << qPrintable(keys.last());
+    if (keys.last() == evil.Key()) {
+      EXPECT_EQ(server["PlainDescription"].toString(), kHostileNamePlain);
+      EXPECT_EQ(server["Players"].toArray()[0].toObject()["Name"].toString(), "Bob");
+    } else {
+      const int index = server["Port"].toInt() - farm.Base();
+      EXPECT_EQ(server["Game"].toString(), index < kUt ? "UT" : "UT2004");
+    }
+  }
+  QStringList expected{evil.Key()};
+  for (int i = 0; i < kUt + kUt2004; ++i) expected << "127.0.0.1:" + QString::number(farm.Base() + i);
+  keys.sort();
+  expected.sort();
+  EXPECT_EQ(keys, expected);
+  // How many of the flood arrive within the wait depends on the machine; the junk does.
+  const QRegularExpressionMatch summary =
+      QRegularExpression("LAN search: 10 servers found, (\\d+) answers dropped").match(run.err);
+  ASSERT_TRUE(summary.hasMatch()) << run.err.constData();
+  EXPECT_GE(summary.captured(1).toInt(), 3);
+
+  // The same through the settings file: its addresses and its wait.
+  QTemporaryDir dir;
+  QFile ini(dir.filePath("zorvane.ini"));
+  ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+  ini.write("[settings]\nlanAddresses=127.0.0.1\nlanSearchWait=800\n");
+  ini.close();
+  const TToolRun set = RunTool({"--lan", "--dir", dir.path(), "--beacon-port", beacons,
+                                "--lan-port", lanPort});
+  ASSERT_EQ(set.exitCode, 0) << set.err.constData();
+  EXPECT_TRUE(set.out.endsWith("\n10 servers, 10 replied\n")) << set.out.constData();
 }
 
 }  // namespace
