@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "config/file_bytes.h"
 #include "query/network_text.h"
 
 namespace zorvane {
@@ -91,7 +92,7 @@ bool TIniDocument::Load() {
   }
   QFile file(path_);
   if (!file.open(QIODevice::ReadOnly)) return false;
-  const QByteArray bytes = file.read(kMaxFileSize + 1);  // the file may have grown meanwhile
+  const QByteArray bytes = ReadAtMost(file, kMaxFileSize);  // the file may have grown meanwhile
   if (file.error() != QFileDevice::NoError) return false;
   if (bytes.size() > kMaxFileSize) {
     loadError_ = tooLarge;
