@@ -83,6 +83,10 @@ TTextSave TTextLines::Save() const {
   return file.commit() ? TTextSave::Saved : TTextSave::Failed;
 }
 
+QString TTextLines::AsStored(const QString& text) {
+  return LineSafe(text);
+}
+
 void TTextLines::Insert(int index, const QString& text) {
   index = std::clamp(index, 0, Count());
   // A line added after a last line without an end takes over that lack.
