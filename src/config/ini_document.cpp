@@ -71,6 +71,14 @@ TIniDocument::TIniDocument(QString path) : path_(std::move(path)) {
 }
 
 bool TIniDocument::Load() {
+  return Load(false);
+}
+
+bool TIniDocument::LoadText() {
+  return Load(true);
+}
+
+bool TIniDocument::Load(bool textOnly) {
   loadError_.clear();
   loadFailed_ = true;
   const QFileInfo info(path_);
@@ -96,6 +104,10 @@ bool TIniDocument::Load() {
   if (file.error() != QFileDevice::NoError) return false;
   if (bytes.size() > kMaxFileSize) {
     loadError_ = tooLarge;
+    return false;
+  }
+  if (textOnly && bytes.contains('\0')) {
+    loadError_ = QStringLiteral("it is not 8-bit text");
     return false;
   }
   ParseText(bytes);

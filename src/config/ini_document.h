@@ -28,6 +28,10 @@ class TIniDocument {
   // so does anything but a regular file of at most kMaxFileSize bytes (LoadError says why),
   // which is not even opened: a FIFO or a device could feed it for ever.
   bool Load();
+  // Load for a game's file, which also refuses one holding a zero byte: the games write 8-bit
+  // text, so such a file is UTF-16 (or no INI file at all), and lines written into it as
+  // 8-bit text would be garbage to the game.
+  bool LoadText();
   // Why the last Load refused the file; empty when it did not or the cause is plain.
   const QString& LoadError() const { return loadError_; }
   // Writes the whole document back through a temporary file renamed over the old one, so a
@@ -71,6 +75,8 @@ class TIniDocument {
     void Reindex();
     void SplitTrailer();
   };
+
+  bool Load(bool textOnly);
 
   struct TKeyAt {
     int section = -1;
