@@ -114,6 +114,9 @@ template <class... F>
 struct Overloaded : F... {
   using F::operator()...;
 };
+// Written out for clang, which does not yet deduce aggregate arguments (C++20) by itself.
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;
 
 int ReadNumber(const TIniDocument& ini, const QString& key, const TSettingEntry& e) {
   int value = 0;
