@@ -66,6 +66,10 @@ void TIniDocument::TSection::SplitTrailer() {
   lines.erase(body, lines.end());
 }
 
+QString TIniDocument::NameAsWritten(const QString& name) {
+  return LineSafe(name).trimmed();
+}
+
 TIniDocument::TIniDocument(QString path) : path_(std::move(path)) {
   ParseText({});
 }

@@ -45,6 +45,10 @@ class TIniDocument {
 
   static constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
 
+  // A section or key name as WriteString puts it into the file (no colour codes, control
+  // characters blanked, blanks around it dropped): the name it is found by once read again.
+  static QString NameAsWritten(const QString& name);
+
   QString ReadString(const QString& section, const QString& key, const QString& def) const;
   bool ReadBool(const QString& section, const QString& key, bool def) const;
   void WriteString(const QString& section, const QString& key, const QString& value);
