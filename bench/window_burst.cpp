@@ -48,6 +48,7 @@ int main(int argc, char** argv) {
   ini.close();
   zorvane::testing::RecordingDialogs dialogs;
   TStartOptions options;
+  options.gameSearch = TGameSearchPlaces{};  // none of this machine's games
   options.directory = dir.path();
   options.dialogs = &dialogs;
   TfrmZorvane window(options);

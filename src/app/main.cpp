@@ -8,6 +8,7 @@
 #include "config/start_directory.h"
 #include "config/wine_registry.h"
 #include "gui/window/main_window.h"
+#include "query/host_lookup.h"
 #include "query/open_file_limit.h"
 
 int main(int argc, char** argv) {
@@ -25,19 +26,28 @@ int main(int argc, char** argv) {
   TStartOptions options;
   options.directory = ResolveStartDirectory(DirArgument(app.arguments()));
   options.registry = &registry;
-  TfrmZorvane window(options);
-  // Closing the window ends the program; hidden in the tray it keeps running.
-  struct TQuitOnClose : QObject {
-    bool eventFilter(QObject*, QEvent* event) override {
-      if (event->type() == QEvent::Close) QTimer::singleShot(0, qApp, &QApplication::quit);
-      return false;
-    }
-  } quitOnClose;
-  window.installEventFilter(&quitOnClose);
-  TUnixSignalWatcher signals;
-  QObject::connect(&signals, &TUnixSignalWatcher::Terminated, &window, &QWidget::close);
+  int status = 0;
+  bool lookupsRunning = false;
+  {
+    TfrmZorvane window(options);
+    // Closing the window ends the program; hidden in the tray it keeps running.
+    struct TQuitOnClose : QObject {
+      bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Close) QTimer::singleShot(0, qApp, &QApplication::quit);
+        return false;
+      }
+    } quitOnClose;
+    window.installEventFilter(&quitOnClose);
+    TUnixSignalWatcher signals;
+    QObject::connect(&signals, &TUnixSignalWatcher::Terminated, &window, &QWidget::close);
 
-  if (window.ShowAtStart()) window.show();
-  QTimer::singleShot(0, &window, [&window] { window.FirstShow(); });
-  return app.exec();
+    if (window.ShowAtStart()) window.show();
+    QTimer::singleShot(0, &window, [&window] { window.FirstShow(); });
+    status = app.exec();
+    lookupsRunning = window.Stash().HostLookupsRunning() > 0;
+  }
+  // The window has saved everything when it closed; a name look-up still running must not
+  // hold the exit.
+  if (lookupsRunning) EndProcessNow(status);
+  return status;
 }

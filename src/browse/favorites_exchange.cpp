@@ -104,14 +104,36 @@ QString ExportReport(int exported, int notExported) {
   return text;
 }
 
-// The game a favourite's file belongs to, opened silently; null when there is none.
-std::unique_ptr<TGameFavoritesFile> OpenFavoriteGameFile(const TServer& server,
-                                                         const TGameTables& tables,
-                                                         const QString& verb) {
-  const TFavoriteGame game = FavoriteGameOf(server, tables);
-  if (game.status != TFavoriteGameStatus::Found) return nullptr;
+// A game's favourites file, opened silently; null when there is none.
+std::unique_ptr<TGameFavoritesFile> OpenSilently(const QString& game, const TGameTables& tables,
+                                                 const char* verb) {
+  if (game.isEmpty()) return nullptr;
   TSilentSink silent;
-  return OpenGameFavoritesFile(verb, game.game, true, tables, silent);
+  return OpenGameFavoritesFile(QLatin1StringView(verb), game, true, tables, silent);
+}
+
+// The game whose file the favourite's entry belongs in; empty for none.
+QString FavoriteFileGame(const TServer& server, const TGameTables& tables) {
+  const TFavoriteGame game = FavoriteGameOf(server, tables);
+  return game.status == TFavoriteGameStatus::Found ? game.game : QString();
+}
+
+// Whether two games keep their favourites in one file (the same game, or one path for both).
+bool SameFavoritesFile(const QString& a, const QString& b, const TGameTables& tables) {
+  if (a.compare(b, Qt::CaseInsensitive) == 0) return true;
+  const TGameInfo* pathsA = tables.FindPaths(a);
+  const TGameInfo* pathsB = tables.FindPaths(b);
+  if (!pathsA || !pathsB || pathsA->FavoritesPath.Value.isEmpty()) return false;
+  return QFileInfo(pathsA->FavoritesPath.Value) == QFileInfo(pathsB->FavoritesPath.Value);
+}
+
+// Two writes as one: the first failure, else Written when either wrote.
+TFavoritesWrite Both(TFavoritesWrite first, TFavoritesWrite second) {
+  for (const TFavoritesWrite write : {first, second})
+    if (write == TFavoritesWrite::ReadOnly || write == TFavoritesWrite::Failed) return write;
+  return first == TFavoritesWrite::Written || second == TFavoritesWrite::Written
+             ? TFavoritesWrite::Written
+             : TFavoritesWrite::Unchanged;
 }
 
 }  // namespace
@@ -245,15 +267,17 @@ std::vector<TImportedFavorite> ImportAllGameFavorites(const TGameTables& tables,
 
 namespace {
 
-// The listed servers of keys that present does not hold yet, each once.
+// The listed servers of keys that present does not hold yet, each once, and each that the
+// file's format can hold.
 std::vector<TGameFavorite> NewFavorites(const QStringList& keys, const TServerStash& stash,
-                                        QSet<QString> present) {
+                                        QSet<QString> present, bool ut) {
   std::vector<TGameFavorite> fresh;
   for (const QString& key : keys) {
     const TServer* server = stash.Find(key);
     if (!server) continue;
     const TGameFavorite favorite = FavoriteOf(*server);
     if (present.contains(Folded(favorite.Key()))) continue;
+    if ((ut ? FormatUTFavorite(favorite) : FormatUT2004Favorite(favorite)).isEmpty()) continue;
     present.insert(Folded(favorite.Key()));
     fresh.push_back(favorite);
   }
@@ -269,7 +293,7 @@ TExportResult WriteFavoritesToGameFile(const QStringList& keys, TGameFavoritesFi
   std::vector<TGameFavorite> fresh;
   if (file.IsUT()) {
     const TUTFavoriteList list = ReadUTFavoriteList(*file.Ini());
-    fresh = NewFavorites(keys, stash, UTKeys(list));
+    fresh = NewFavorites(keys, stash, UTKeys(list), true);
     if (!fresh.empty()) {
       const QString section = QLatin1StringView(kUTFavoritesSection);
       qint64 next = list.NextIndex();
@@ -288,7 +312,7 @@ TExportResult WriteFavoritesToGameFile(const QStringList& keys, TGameFavoritesFi
       result.notExported = int(keys.size());
       return result;
     }
-    fresh = NewFavorites(keys, stash, UT2004Keys(lines));
+    fresh = NewFavorites(keys, stash, UT2004Keys(lines), false);
     if (!fresh.empty()) {
       int point = UT2004InsertionPoint(lines);
       for (const TGameFavorite& favorite : fresh)
@@ -347,39 +371,60 @@ TFavoritesWrite DeleteFavoriteFromGameFile(const QString& host, int port, TGameF
 }
 
 TFavoritesWrite EditFavoriteInGameFile(const TServer& edited, TGameFavoritesFile& file, int oldPort,
-                                       const QString& oldHost, bool silent,
-                                       TMessageSink& messages) {
+                                       const QString& oldHost, bool silent, TMessageSink& messages,
+                                       TMissingEntry missing) {
   const QString oldKey = Folded(oldHost.trimmed() + u':' + QString::number(oldPort));
   const TGameFavorite favorite = FavoriteOf(edited);
+  const QString newKey = Folded(favorite.Key());
+  // Every entry of the server before or after the edit becomes the one edited entry: an old
+  // one left behind would come back at the next start, a second new one would be a duplicate.
+  const auto isEdited = [&](const std::optional<TGameFavorite>& entry) {
+    if (!entry) return false;
+    const QString key = Folded(entry->Key());
+    return key == oldKey || key == newKey;
+  };
   if (file.IsUT()) {
-    if (!file.Ini()->SectionExists(QLatin1StringView(kUTFavoritesSection)))
+    const QString value = FormatUTFavorite(favorite);
+    if (value.isEmpty()) return TFavoritesWrite::Unchanged;
+    if (missing != TMissingEntry::Add &&
+        !file.Ini()->SectionExists(QLatin1StringView(kUTFavoritesSection)))
       return TFavoritesWrite::Unchanged;
     const TUTFavoriteList list = ReadUTFavoriteList(*file.Ini());
-    QStringList values = list.values;
-    qsizetype at = -1;
-    for (qsizetype i = 0; i < values.size() && at < 0; ++i)
-      if (const auto entry = ParseUTFavorite(values[i]); entry && Folded(entry->Key()) == oldKey)
-        at = i;
-    if (at >= 0)
-      values[at] = FormatUTFavorite(favorite);
-    else
-      values << FormatUTFavorite(favorite);
-    WriteUTFavoriteList(*file.Ini(), list, values);
+    QStringList values;
+    bool placed = false;
+    for (const QString& entry : list.values) {
+      if (!isEdited(ParseUTFavorite(entry)))
+        values << entry;
+      else if (!placed)
+        values << value, placed = true;
+    }
+    if (!placed) values << value;  // the game's list gets it at its end
     if (values == list.values && list.countReadable && list.count == values.size())
       return TFavoritesWrite::Unchanged;
+    WriteUTFavoriteList(*file.Ini(), list, values);
   } else {
     TTextLines& lines = *file.Lines();
     const QString line = FormatUT2004Favorite(favorite);
+    if (line.isEmpty()) return TFavoritesWrite::Unchanged;
     int at = -1;
-    for (const TLineRange& range : UT2004ConsoleSections(lines)) {
-      for (int i = range.first; i < range.end && at < 0; ++i)
-        if (const auto entry = ParseUT2004Favorite(lines.Line(i));
-            entry && Folded(entry->Key()) == oldKey)
+    std::vector<int> more;  // further entries of the server, after at
+    for (const TLineRange& range : UT2004ConsoleSections(lines))
+      for (int i = range.first; i < range.end; ++i) {
+        if (!isEdited(ParseUT2004Favorite(lines.Line(i)))) continue;
+        if (at < 0)
           at = i;
-      if (at >= 0) break;
+        else
+          more.push_back(i);
+      }
+    if (at < 0) {
+      // As an export: an empty file is no game's file.
+      if (missing != TMissingEntry::Add || lines.Count() == 0) return TFavoritesWrite::Unchanged;
+      lines.Insert(UT2004InsertionPoint(lines), line);
+    } else {
+      if (more.empty() && lines.Line(at) == line) return TFavoritesWrite::Unchanged;
+      for (auto i = more.rbegin(); i != more.rend(); ++i) lines.Remove(*i);
+      lines.Replace(at, line);
     }
-    if (at < 0 || line.isEmpty() || lines.Line(at) == line) return TFavoritesWrite::Unchanged;
-    lines.Replace(at, line);
   }
   return SaveAndReport(file, silent, messages);
 }
@@ -464,28 +509,39 @@ QString FavoriteTakenText(const QString& ipText) {
 bool MoveFavoriteOnto(TServerStash& stash, const QString& oldKey, const QString& newKey,
                       const QString& description, const QString& autoUpdate,
                       const QString& version) {
-  TServer* old = stash.Find(oldKey);
-  TServer* other = stash.Find(newKey);
-  if (!old || !other || old == other) return false;
-  old->Favorite = false;
-  other->Favorite = true;
-  other->SetDescription(description);
-  other->SetAutoUpdateDescription(autoUpdate);
+  const int oldIndex = stash.IndexOf(oldKey);
+  const int otherIndex = stash.IndexOf(newKey);
+  if (oldIndex < 0 || otherIndex < 0 || oldIndex == otherIndex) return false;
+  TServer* other = stash.Server(otherIndex);
+  stash.DropFavorite(oldIndex);
+  stash.TakeAsFavorite(otherIndex, description, autoUpdate);
   other->SetGame(version);
   other->QueryVersion = GameQueryVersion(version);  // the game decides how it is asked
   return true;
 }
 
 TFavoritesWrite MirrorFavoriteEdit(const TServer& edited, const QString& oldHost, int oldPort,
-                                   const TGameTables& tables) {
-  auto file = OpenFavoriteGameFile(edited, tables, QLatin1StringView(kVerbEdit));
-  if (!file) return TFavoritesWrite::Unchanged;
+                                   const QString& oldGame, const TGameTables& tables) {
+  const QString newGame = FavoriteFileGame(edited, tables);
   TSilentSink silent;
-  return EditFavoriteInGameFile(edited, *file, oldPort, oldHost, true, silent);
+  if (!oldGame.isEmpty() && !newGame.isEmpty() && SameFavoritesFile(oldGame, newGame, tables)) {
+    auto file = OpenSilently(newGame, tables, kVerbEdit);
+    if (!file) return TFavoritesWrite::Unchanged;
+    return EditFavoriteInGameFile(edited, *file, oldPort, oldHost, true, silent);
+  }
+  // Another game's file: out of the old one, into the new one. Each is read just before its
+  // write, so neither is written from a copy older than the other's change.
+  TFavoritesWrite removed = TFavoritesWrite::Unchanged, added = TFavoritesWrite::Unchanged;
+  if (auto file = OpenSilently(oldGame, tables, kVerbDelete))
+    removed = DeleteFavoriteFromGameFile(oldHost, oldPort, *file, true, silent);
+  if (auto file = OpenSilently(newGame, tables, kVerbEdit))
+    added =
+        EditFavoriteInGameFile(edited, *file, oldPort, oldHost, true, silent, TMissingEntry::Add);
+  return Both(removed, added);
 }
 
 TFavoritesWrite MirrorFavoriteDelete(const TServer& server, const TGameTables& tables) {
-  auto file = OpenFavoriteGameFile(server, tables, QLatin1StringView(kVerbDelete));
+  auto file = OpenSilently(FavoriteFileGame(server, tables), tables, kVerbDelete);
   if (!file) return TFavoritesWrite::Unchanged;
   TSilentSink silent;
   const QString host = server.DNSName().isEmpty() ? server.IP() : server.DNSName();

@@ -116,11 +116,17 @@ TExportResult WriteFavoritesToGameFile(const QStringList& keys, TGameFavoritesFi
 TFavoritesWrite DeleteFavoriteFromGameFile(const QString& host, int port, TGameFavoritesFile& file,
                                            bool silent, TMessageSink& messages);
 
-// Rewrites the entry of oldHost:oldPort from the edited record. A UT list without it gets it
-// added; a UT2004 file without it stays as it is. Unless silent, reports a failed write.
-TFavoritesWrite EditFavoriteInGameFile(const TServer& edited, TGameFavoritesFile& file,
-                                       int oldPort, const QString& oldHost, bool silent,
-                                       TMessageSink& messages);
+// Whether an edit adds the favourite to a file that lacks its old entry.
+enum class TMissingEntry {
+  AsTheGameDoes,  // a UT list gets it added, a UT2004 file stays as it is
+  Add,            // added to either (the favourite moved to this file's game)
+};
+
+// Rewrites the entry of oldHost:oldPort from the edited record. Unless silent, reports a
+// failed write.
+TFavoritesWrite EditFavoriteInGameFile(const TServer& edited, TGameFavoritesFile& file, int oldPort,
+                                       const QString& oldHost, bool silent, TMessageSink& messages,
+                                       TMissingEntry missing = TMissingEntry::AsTheGameDoes);
 
 // The game whose file a favourite belongs to: its association (GameTypeName), else the game of
 // its game type.
@@ -159,17 +165,21 @@ TFavoriteKeyChange FavoriteKeyChange(const TServerStash& stash, const QString& o
                                      const QString& newKey);
 // "The IP of " + ipText + " is already in the favorite list. Could not update favorite."
 QString FavoriteTakenText(const QString& ipText);
-// The takeover: the server of oldKey stops being a favourite (it stays in the stash), the one
-// of newKey becomes one with the dialog's description, auto-update flag and version. False when
-// either key is unknown.
+// The takeover: the server of oldKey stops being a favourite (it stays in the stash, as
+// DropFavorite leaves it), the one of newKey becomes one with the dialog's description,
+// auto-update flag and version. False when either key is unknown.
 bool MoveFavoriteOnto(TServerStash& stash, const QString& oldKey, const QString& newKey,
                       const QString& description, const QString& autoUpdate,
                       const QString& version);
 
-// Favourites kept in sync: a favourite's edit (from oldHost:oldPort) or its deletion mirrored
-// silently into its game's file. Nothing when the favourite has no game or the game no file.
+// Favourites kept in sync: a favourite's edit or its deletion mirrored silently into its
+// game's file. Nothing when the favourite has no game or the game no file.
+// An edit: the favourite was oldHost:oldPort in the file of oldGame (FavoriteGameOf before the
+// edit; empty for none), and is now the edited record of its game (FavoriteGameOf after it).
+// When the two games keep different files, the entry leaves the old file and joins the new.
+// The first failed write is returned, else Written when a file changed.
 TFavoritesWrite MirrorFavoriteEdit(const TServer& edited, const QString& oldHost, int oldPort,
-                                   const TGameTables& tables);
+                                   const QString& oldGame, const TGameTables& tables);
 TFavoritesWrite MirrorFavoriteDelete(const TServer& server, const TGameTables& tables);
 
 }  // namespace zorvane

@@ -15,10 +15,37 @@ int RoundedPercent(int part, int whole) {
   return int(std::nearbyint(double(part) * 100.0 / double(whole)));
 }
 
-int MassRefreshProgress(int sent, int replied, int count) {
-  if (count <= 0) return 100;
-  const auto share = [count](int part) { return std::clamp(part, 0, count) * 50.0 / count; };
-  return std::clamp(int(std::floor(share(sent) + share(replied))), 0, 100);
+TRefreshPlan PlanRefresh(const TMasterOutcome& outcome) {
+  TRefreshPlan plan;
+  switch (outcome.result) {
+    case TMasterResult::Listed:
+      plan.query = outcome.added > 0;
+      plan.dropRows = outcome.added == 0;
+      plan.replacesCache = true;
+      break;
+    case TMasterResult::Cut:
+      plan.query = outcome.added > 0;
+      break;
+    case TMasterResult::Failed:
+      plan.tellFailure = !outcome.text.isEmpty();
+      break;
+  }
+  return plan;
+}
+
+QString MasterFailureText(const QString& variant, const TMasterAddress& master,
+                          const QString& failure) {
+  const TMasterGame* game = MasterGameOfVariant(variant);
+  return (game ? QString::fromLatin1(game->caption) : variant) + u' ' + master.host + u':' +
+         QString::number(master.port) + QStringLiteral(": ") + failure;
+}
+
+TServerAnswer ServerAnswer(const TServer& server) {
+  // A refused query resets the record (nothing seen) and completes it.
+  if (server.RepliesSeen == 0) return server.ReplyComplete ? TServerAnswer::Refused
+                                                           : TServerAnswer::Nothing;
+  return (server.RepliesSeen & server.RepliesAsked) == server.RepliesAsked ? TServerAnswer::Whole
+                                                                          : TServerAnswer::Part;
 }
 
 TMassRefresh::TMassRefresh(TServerStash& stash, TMassRefreshHost& host, QObject* parent)
@@ -38,11 +65,27 @@ bool TMassRefresh::StartMassRefresh(const QString& variant) {
   host_.StopReplyWaitTimers();
   host_.StopNotificationTimers();
 
-  listed_ = QueryMasterServer(stash_, variant, Master, MasterOptions,
+  master_ = QueryMasterServer(stash_, variant, Master, MasterOptions,
                               [this](const QString& text) { host_.ShowStatus(text); });
-  if (listed_ == 0) {
+  if (master_.skipped > 0)
+    host_.ActivityLog(QString::number(master_.skipped) +
+                      QStringLiteral(" entries of the master server list were left out: not an "
+                                     "IPv4 address and port"));
+  if (master_.result == TMasterResult::Cut) host_.ActivityLog(master_.text);
+  const TRefreshPlan plan = PlanRefresh(master_);
+  if (plan.tellFailure) {
+    const QString text = MasterFailureText(variant, Master, master_.text);
+    host_.ActivityLog(text);
+    host_.ShowMasterFailure(text);
+  }
+  if (plan.dropRows) {
     host_.RemoveServersOfGame(variant);
     host_.ShowStatus(QStringLiteral("0 servers"));
+  }
+  if (!plan.query) {
+    // Nothing to wait for: what was paused for the refresh runs again.
+    if (autoRefreshWasOn_) host_.RestartFavoritesAutoRefresh();
+    host_.RestartReplyWaitTimers();
     host_.MassRefreshFinished();
     return false;
   }
@@ -65,11 +108,12 @@ void TMassRefresh::SendBurst() {
   replyPercent_ = -1;
   repliesCounted_ = 0;
   noSocket_ = 0;
+  stopped_ = false;
   sentCount_ = 0;
   counted_.clear();
+  settled_.clear();
   sending_ = true;
-  progressShown_ = 0;
-  host_.ShowProgress(0);
+  host_.ShowProgress({TRefreshProgress::Querying, 0});
 
   TBurstRequest burst;
   burst.owner = this;
@@ -80,11 +124,12 @@ void TMassRefresh::SendBurst() {
   auto shown = std::make_shared<int>(-1);
   burst.sent = [this, querying, count, shown](int i) {
     sentCount_ = i + 1;
-    UpdateProgress();
     const int percent = RoundedPercent(i, count);
     if (percent == *shown) return;
     *shown = percent;
     host_.ShowStatus(querying + QString::number(percent) + u'%');
+    // Once replies come in, the status line shows mostly their share: so does the bar.
+    if (repliesCounted_ == 0) host_.ShowProgress({TRefreshProgress::Querying, percent});
     host_.DebugLog(QStringLiteral("percentage queried = ") + QString::number(percent) +
                    QStringLiteral("% "));
   };
@@ -97,7 +142,6 @@ void TMassRefresh::SendBurst() {
 void TMassRefresh::BurstSent(int noSocket) {
   sending_ = false;
   noSocket_ = noSocket;
-  UpdateProgress();
   if (noSocket > 0) {
     const QString text =
         QString::number(noSocket) + QStringLiteral(
@@ -108,53 +152,65 @@ void TMassRefresh::BurstSent(int noSocket) {
   }
   host_.ShowStatus(QStringLiteral("Waiting for replies..."));
   host_.ActivityLog(QStringLiteral("Waiting for replies..."));
-  if (repliesCounted_ >= stash_.Count() && stash_.Count() > 0)
+  ShowReplyProgress();
+  if (settled_.size() >= stash_.Count() && stash_.Count() > 0)
     ProcessMassRefreshReplies();  // every server answered while the burst was still going
   else
     timMassRefreshWait_.start();
 }
 
+void TMassRefresh::ShowReplyProgress() {
+  // The figure the status line shows; none shown yet is none counted.
+  host_.ShowProgress({TRefreshProgress::Replies, std::max(replyPercent_, 0)});
+}
+
 bool TMassRefresh::ServerUpdated(const QString& key) {
   if (processingReplies_) return true;
   if (!massRefreshing_) return false;
-  if (stash_.IndexOf(key) < 0) return true;
-  if (counted_.contains(key.toLower())) return true;  // completes nothing new
-  counted_.insert(key.toLower());
-  timMassRefreshWait_.stop();
-  const int count = stash_.Count();
-  const int percent = RoundedPercent(repliesCounted_, count);
-  if (percent != replyPercent_) {
-    const QString text = QStringLiteral("Receiving Replies... ") + QString::number(percent) +
-                         QStringLiteral("% (estimated)");
-    host_.ShowStatus(text);
-    host_.DebugLog(text);
-    replyPercent_ = percent;
+  const int index = stash_.IndexOf(key);
+  if (index < 0) return true;
+  const TServerAnswer answer = ServerAnswer(*stash_.Server(index));
+  if (answer == TServerAnswer::Nothing) return true;
+  const QString lower = key.toLower();
+  bool progressed = false;  // a new server answered, or one sent its last reply
+  if (answer != TServerAnswer::Refused && !counted_.contains(lower)) {
+    counted_.insert(lower);
+    progressed = true;
+    const int percent = RoundedPercent(repliesCounted_, stash_.Count());
+    if (percent != replyPercent_) {
+      const QString text = QStringLiteral("Receiving Replies... ") + QString::number(percent) +
+                           QStringLiteral("% (estimated)");
+      host_.ShowStatus(text);
+      host_.DebugLog(text);
+      replyPercent_ = percent;
+      ShowReplyProgress();
+    }
+    ++repliesCounted_;
   }
-  ++repliesCounted_;
-  UpdateProgress();
+  // A closed port settles its server too: nothing more will come from it.
+  if (answer != TServerAnswer::Part && !settled_.contains(lower)) {
+    settled_.insert(lower);
+    progressed = progressed || answer == TServerAnswer::Whole;
+  }
   if (sending_) return true;  // the wait starts when the burst has been sent
-  if (count > repliesCounted_)
-    timMassRefreshWait_.start();
-  else
+  if (settled_.size() >= stash_.Count()) {
     ProcessMassRefreshReplies();
+  } else if (progressed) {
+    timMassRefreshWait_.stop();
+    timMassRefreshWait_.start();
+  }
   return true;
-}
-
-void TMassRefresh::UpdateProgress() {
-  const int count = stash_.Count();
-  const int progress = MassRefreshProgress(sending_ ? sentCount_ : count, repliesCounted_, count);
-  if (progress <= progressShown_) return;
-  progressShown_ = progress;
-  host_.ShowProgress(progress);
 }
 
 void TMassRefresh::Stop() {
   if (!massRefreshing_ || processingReplies_) return;
-  const int leftOut = sending_ ? stash_.Count() - sentCount_ : 0;
+  int leftOut = 0;
   if (sending_) {
+    leftOut = stash_.Count() - sentCount_;
     sending_ = false;
     stash_.Bursts().Cancel(this);
   }
+  stopped_ = true;
   host_.ActivityLog(QStringLiteral("Stopped: ") + QString::number(leftOut) +
                     QStringLiteral(" servers were left out."));
   ProcessMassRefreshReplies();
@@ -167,11 +223,11 @@ void TMassRefresh::ProcessMassRefreshReplies() {
     stash_.Bursts().Cancel(this);
   }
   processingReplies_ = true;
-  host_.ShowProgress(100);
   // The share of servers that replied, counting the last reply too: the figure shown while
   // counting lags one reply behind, and with a short list that alone would read "Only 89%"
   // when every server answered (and -1 % when none did).
   replyPercent_ = RoundedPercent(repliesCounted_, stash_.Count());
+  host_.ShowProgress({TRefreshProgress::Replies, replyPercent_});
   host_.ShowStatus(QStringLiteral("Processing responses..."));
   host_.ActivityLog(QStringLiteral("Processing responses..."));
   stash_.NormalizePings(QString());
@@ -189,7 +245,8 @@ void TMassRefresh::ProcessMassRefreshReplies() {
   host_.RestartReplyWaitTimers();
   host_.ActivityLog(QString::number(replyPercent_) +
                     QStringLiteral("% of servers replied to the last master server request."));
-  if (replyPercent_ < 90 && !SkipLowReplyInfo) {
+  // After Stop the user knows why few replied; the delay strength is not to blame.
+  if (replyPercent_ < 90 && !SkipLowReplyInfo && !stopped_) {
     SkipLowReplyInfo = host_.ShowLowReplyNotice(
         QStringLiteral("Only ") + QString::number(replyPercent_) +
         QStringLiteral("% of the servers responded to their ping requests.\r\n\r\n"

@@ -108,9 +108,12 @@ std::vector<std::pair<QString, QString>> SettingRows(const TServer& server) {
   add("DNS", server.DNSName());
   add("Version", server.Game());
   if (server.Game().compare(u"UT", Qt::CaseInsensitive) != 0) {
+    // The slots fill from the first: a free one (name and value empty) ends them. A setting
+    // the server left empty (AdminName="") is only not shown; those after it still are.
     for (int i = 0; i < std::min(server.SettingSlotsUsed(), kSettingSlots); ++i) {
       const RSetting s = server.Setting(i);
-      if (s.Name.isEmpty() || s.Value.isEmpty()) break;
+      if (s.Name.isEmpty() && s.Value.isEmpty()) break;
+      if (s.Value.isEmpty()) continue;
       rows.emplace_back(s.Name, PlainName(s.Value));
     }
     return rows;

@@ -62,6 +62,7 @@ bool LoadConfiguration(TConfiguration& config, const QString& directory, TConfig
   MigrateGameTypes(tables, settings.stamp, config.gameTypeFileExisted);
   if (settings.stamp == u"0") MigrateGamePaths(settingsIni, tables);
 
+  config.gamePathsLoaded = AnyGamePath(tables);
   // Every game is looked for, so a UT install does not hide a UT2004 one.
   bool detected = false;
   for (const auto& [game, base, key] :

@@ -22,6 +22,8 @@ struct TConfiguration {
   bool settingsFileExisted = false;
   bool gameTypeFileExisted = false;
   bool gamesDetected = false;
+  // Some game had a path in the file, before the Wine registry filled any.
+  bool gamePathsLoaded = false;
   QString startFailureText;  // why start-up could not open the files
   TSettings settings;
   TGameTables tables;

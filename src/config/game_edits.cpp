@@ -3,6 +3,7 @@
 
 #include <QFileInfo>
 #include <algorithm>
+#include <tuple>
 
 #include "config/ini_document.h"
 
@@ -128,7 +129,13 @@ std::optional<TEditProblem> TGameListEditor::Update(int index, const QString& na
   return std::nullopt;
 }
 
-void TGameListEditor::Accept() {
+QString TGameRenames::After(const QString& before) const {
+  for (const auto& [old, renamed] : changes)
+    if (Same(old, before)) return renamed;
+  return before;
+}
+
+TGameRenames TGameListEditor::Accept() {
   for (TGame* game : listed_) {
     if (game->EditState != esNewAccepted) continue;
     const auto own = std::find_if(fresh_.begin(), fresh_.end(),
@@ -138,25 +145,31 @@ void TGameListEditor::Accept() {
     tables_.paths.push_back(std::make_unique<TGameInfo>());
   }
   fresh_.clear();  // new and never accepted, or accepted and then deleted
+  // Every old name is looked up before any moves: a game may take the name another had.
+  TGameRenames renames;
+  for (const auto& game : tables_.games) {
+    if (game->EditState == esNewOrDeleted)
+      renames.changes.emplace_back(game->Name.Value, QString());
+    else if (game->EditState == esChanged && !Same(game->Name.Value, game->Name.Working))
+      renames.changes.emplace_back(game->Name.Value, game->Name.Working);
+  }
+  for (const auto& type : tables_.gameTypes) {
+    const QString after = renames.After(type->Game.Value);
+    if (after != type->Game.Value) type->Game.Set(after);
+  }
   for (std::size_t i = tables_.games.size(); i-- > 0;) {
     TGame& game = *tables_.games[i];
-    const QString oldName = game.Name.Value;
     if (game.EditState == esNewOrDeleted) {
-      for (const auto& type : tables_.gameTypes)
-        if (Same(type->Game.Value, oldName)) type->Game.Set(QString());
+      // The paths are kept by position, so they follow the game by themselves.
       if (i < tables_.paths.size()) tables_.paths.erase(tables_.paths.begin() + qsizetype(i));
       tables_.games.erase(tables_.games.begin() + qsizetype(i));
       continue;
-    }
-    if (game.EditState == esChanged && !Same(oldName, game.Name.Working)) {
-      // The paths are kept by position, so they follow the game by themselves.
-      for (const auto& type : tables_.gameTypes)
-        if (Same(type->Game.Value, oldName)) type->Game.Set(game.Name.Working);
     }
     if (game.EditState != esUnchanged) game.Commit();
     game.EditState = esUnchanged;
   }
   listed_.clear();
+  return renames;
 }
 
 void TGameListEditor::Cancel() {
@@ -373,6 +386,23 @@ void TGamePathEditor::Store(int gameIndex, const QString& path) {
   info.EditState = esChanged;
 }
 
+TIniGuess TGamePathEditor::FillIniPaths(int gameIndex, const QString& exePath,
+                                        const QString& home) {
+  if (gameIndex < 0 || gameIndex >= int(tables_.paths.size())) return {};
+  TGameInfo& info = *tables_.paths[gameIndex];
+  const TIniGuess guess = GuessIniPaths(exePath, home);
+  TIniGuess filled;
+  for (auto [path, guessed, done] :
+       {std::tuple{&info.FavoritesPath, guess.favoritesPath, &filled.favoritesPath},
+        std::tuple{&info.UserPath, guess.userPath, &filled.userPath}}) {
+    if (!path->Working.isEmpty() || guessed.isEmpty()) continue;
+    path->Working = guessed;
+    *done = guessed;
+    info.EditState = esChanged;
+  }
+  return filled;
+}
+
 QStringList TGamePathEditor::Accept() {
   QStringList moved;
   for (std::size_t i = 0; i < tables_.paths.size(); ++i) {
@@ -394,6 +424,18 @@ void TGamePathEditor::Cancel() {
     info->FavoritesMoved = false;
     info->EditState = esUnchanged;
   }
+}
+
+QString PathDialogGame(const TGameTables& tables, TGamePathField field, const QString& lastGame) {
+  if (tables.FindGame(lastGame)) return tables.FindGame(lastGame)->Name.Value;
+  for (std::size_t i = 0; i < tables.games.size() && i < tables.paths.size(); ++i) {
+    const TGameInfo& info = *tables.paths[i];
+    const QString& path = field == TGamePathField::Exe         ? info.ExePath.Value
+                          : field == TGamePathField::Favorites ? info.FavoritesPath.Value
+                                                               : info.UserPath.Value;
+    if (path.isEmpty()) return tables.games[i]->Name.Value;
+  }
+  return tables.games.empty() ? QString() : tables.games.front()->Name.Value;
 }
 
 // ---- Tabs and port

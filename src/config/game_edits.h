@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "config/game_tables.h"
+#include "config/installed_games.h"
 
 namespace zorvane {
 
@@ -26,6 +27,17 @@ struct TEditProblem {
 // at the start, blanks at either end, anything that does not read back the same); empty when
 // it can. fieldCaption is the field's caption without its colon, e.g. "Game".
 QString IniNameProblem(const QString& name, const QString& fieldCaption);
+
+// What OK did to the names of the games: one mapping from each name before to its name after
+// (empty for a deleted game), applied at once, so that a swap through a temporary name or a
+// game renamed to a deleted one's name moves every association exactly once.
+struct TGameRenames {
+  std::vector<std::pair<QString, QString>> changes;  // name before, name after
+
+  // The name after OK of the game named before (ignoring case); before itself when OK left
+  // that game's name alone.
+  QString After(const QString& before) const;
+};
 
 // The games dialog's list: the live games (by pointer) and the new ones it owns until OK.
 class TGameListEditor {
@@ -46,7 +58,8 @@ class TGameListEditor {
 
   // OK: accepted new games join the tables, deleted ones leave them (their game types lose
   // the association), renamed ones take their game types along. Every record ends in state 3.
-  void Accept();
+  // Returns the renames, for the associations the tables do not hold.
+  TGameRenames Accept();
   // Cancel: every working copy back to its committed value, state 3.
   void Cancel();
 
@@ -129,6 +142,9 @@ class TGamePathEditor {
   QString PathOf(int gameIndex) const;  // the working path
   // Stores the field into the game's working copy and marks it changed.
   void Store(int gameIndex, const QString& path);
+  // After an executable was chosen: the game INI and user INI it reads go into the game's
+  // working copy where that is empty. Returns what was filled (empty for a path left alone).
+  TIniGuess FillIniPaths(int gameIndex, const QString& exePath, const QString& home);
   // OK: changed records commit (the favourites-moved flag tells whether their favourites
   // path moved), the others clear the flag. Returns the games whose favourites moved.
   QStringList Accept();
@@ -139,6 +155,10 @@ class TGamePathEditor {
   TGameTables& tables_;
   TGamePathField field_;
 };
+
+// The game a path dialog opens on when no one is named: lastGame when the tables list it, else
+// the first game in table order whose field is empty, else the first game.
+QString PathDialogGame(const TGameTables& tables, TGamePathField field, const QString& lastGame);
 
 // The tabs dialog's OK: each listed type (all but "Favorite") shown when ticked.
 struct TTabChanges {

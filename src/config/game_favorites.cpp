@@ -58,9 +58,10 @@ std::optional<TGameFavorite> ParseUTFavorite(const QString& value) {
 
 QString FormatUTFavorite(const TGameFavorite& favorite) {
   // Colour codes go first: their colour bytes may be backslashes too.
-  return StripAfterBackslash(StripColourCodes(favorite.description)) + u'\\' +
-         StripColourCodes(favorite.host) + u'\\' + favorite.port + u'\\' +
-         StripColourCodes(favorite.autoUpdate);
+  const QString host = StripColourCodes(favorite.host);
+  if (host.contains(u'\\') || favorite.port.contains(u'\\')) return {};
+  return StripAfterBackslash(StripColourCodes(favorite.description)) + u'\\' + host + u'\\' +
+         favorite.port + u'\\' + StripColourCodes(favorite.autoUpdate);
 }
 
 bool IsUT2004ConsoleHeader(const QString& line) {

@@ -42,7 +42,8 @@ bool SameFavoriteKey(const QString& a, const QString& b);
 // A "Favorites[N]" value split at its first three backslashes; none with fewer than three.
 std::optional<TGameFavorite> ParseUTFavorite(const QString& value);
 // The value for a "Favorites[N]" key. Colour codes are dropped and the description is cut at
-// its first backslash, so it cannot shift the fields after it.
+// its first backslash, so it cannot shift the fields after it. Empty for a host or port with a
+// backslash: cut, it would name another server, so no entry can be written for it.
 QString FormatUTFavorite(const TGameFavorite& favorite);
 
 // Whether the line opens the UT2004 console section (its first 28 characters, ignoring case).

@@ -37,8 +37,10 @@ QStringList CleanNames(const QStringList& names) {
   return clean;
 }
 
+// Built from the name as its key is written, so that a name from a hand-made file with a
+// control character at its start finds the same section when the saved file is read again.
 QString PathSection(const QString& game) {
-  return kGameSection + game;
+  return kGameSection + TIniDocument::NameAsWritten(game);
 }
 
 struct TDefaultType {
@@ -333,6 +335,22 @@ bool SaveGameTypes(TIniDocument& ini, const TGameTables& tables, const TSettings
   return ini.UpdateFile();
 }
 
+QString WindowsDirectoryOfCommand(const QString& command, const QString& exeBase) {
+  // The command is usually quoted: "C:\Games\UT\System\UnrealTournament.exe" "%1".
+  const qsizetype at = command.indexOf(exeBase + QStringLiteral(".exe"), 0, Qt::CaseInsensitive);
+  QString directory = at < 0 ? QString() : command.left(at).trimmed();
+  if (directory.startsWith(u'"')) directory.remove(0, 1);
+  return directory;
+}
+
+bool AnyGamePath(const TGameTables& tables) {
+  for (const auto& paths : tables.paths)
+    if (!paths->ExePath.Value.isEmpty() || !paths->FavoritesPath.Value.isEmpty() ||
+        !paths->UserPath.Value.isEmpty())
+      return true;
+  return false;
+}
+
 bool DetectGamePaths(TGameTables& tables, const QString& game, const QString& exeBase,
                      const QString& classesKey, const TClassesLookup& lookup,
                      const TPathMapper& mapPath) {
@@ -341,11 +359,8 @@ bool DetectGamePaths(TGameTables& tables, const QString& game, const QString& ex
   if (!paths->ExePath.Value.isEmpty() && !paths->FavoritesPath.Value.isEmpty() &&
       !paths->UserPath.Value.isEmpty())
     return true;
-  QString command = lookup ? lookup(classesKey) : QString();
-  // The command is usually quoted: "C:\Games\UT\System\UnrealTournament.exe" "%1".
-  const qsizetype at = command.indexOf(exeBase + QStringLiteral(".exe"), 0, Qt::CaseInsensitive);
-  QString windowsDirectory = at < 0 ? QString() : command.left(at).trimmed();
-  if (windowsDirectory.startsWith(u'"')) windowsDirectory.remove(0, 1);
+  const QString windowsDirectory =
+      WindowsDirectoryOfCommand(lookup ? lookup(classesKey) : QString(), exeBase);
   const QString directory =
       windowsDirectory.isEmpty() || !mapPath ? QString() : mapPath(windowsDirectory);
   if (directory.isEmpty()) return false;

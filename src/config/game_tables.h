@@ -72,11 +72,17 @@ using TClassesLookup = std::function<QString(const QString& key)>;
 // Turns a Windows directory from the registry into a local one (empty when it cannot).
 using TPathMapper = std::function<QString(const QString& windowsDirectory)>;
 
+// The folder in front of exeBase + ".exe" in a registry open command: C:\UT\System\ of
+// "C:\UT\System\UnrealTournament.exe" "%1". Empty when the name does not occur.
+QString WindowsDirectoryOfCommand(const QString& command, const QString& exeBase);
+
 // True when the game is not listed, has all three paths, or was found (then only its empty
 // paths are filled).
 bool DetectGamePaths(TGameTables& tables, const QString& game, const QString& exeBase,
                      const QString& classesKey, const TClassesLookup& lookup,
                      const TPathMapper& mapPath);
+// Whether any game has any of its three paths.
+bool AnyGamePath(const TGameTables& tables);
 // The chain run at start: UT, then UT2003, then UT2004, until one returns true.
 bool DetectInstalledGames(TGameTables& tables, const TClassesLookup& lookup,
                           const TPathMapper& mapPath);

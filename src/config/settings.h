@@ -77,6 +77,8 @@ struct TSettings {
   std::vector<TINIInfo> ut99Keys;  // sorted by section and key, ignoring case
   QString masterServer;            // "HOST" or "HOST:PORT"
   QString versionHost;             // "HOST" or "HOST:PORT"; empty: no version check
+  int lanSearchWait;               // milliseconds a LAN search listens for answers
+  QString lanAddresses;            // whom a LAN search asks; blank: every interface's broadcast
   int ut99iniWidth;
   int ut99iniHeight;
   bool offeredUT2004Tabs;  // the tabs of UT2004's game types were offered (tab_offer.h)

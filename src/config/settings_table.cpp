@@ -106,6 +106,10 @@ constexpr TSettingEntry kTable[] = {
     Trimmed("masterServer", &S::masterServer, "master.333networks.com"),
     // Where the version check asks; the program has no web host of its own yet.
     Text("versionHost", &S::versionHost, ""),
+    // A LAN search: how long it listens, and whom it asks (dotted IPv4 addresses separated by
+    // commas or blanks; blank asks the broadcast address of every interface that is up).
+    Ranged("lanSearchWait", &S::lanSearchWait, 2000, 100, 60000),
+    Text("lanAddresses", &S::lanAddresses, ""),
     // Asked once: whether UT2004's game types get tabs of their own.
     Flag("offeredUT2004Tabs", &S::offeredUT2004Tabs, false),
 };
@@ -116,6 +120,9 @@ template <class... F>
 struct Overloaded : F... {
   using F::operator()...;
 };
+// Clang before 17 deduces no aggregate's template arguments by itself.
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;
 
 int ReadNumber(const TIniDocument& ini, const QString& key, const TSettingEntry& e) {
   int value = 0;

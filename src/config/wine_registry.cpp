@@ -2,10 +2,11 @@
 #include "config/wine_registry.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <cctype>
+
+#include "config/installed_games.h"
 
 namespace zorvane {
 
@@ -74,9 +75,10 @@ QString TWineRegistry::DefaultPrefix() {
 TWineRegistry::TWineRegistry(QString prefix) : prefix_(std::move(prefix)) {}
 
 bool TWineRegistry::Load() {
-  QFile file(prefix_ + QStringLiteral("/system.reg"));
-  if (!file.open(QIODevice::ReadOnly)) return false;
-  Parse(file.readAll());
+  // A real registry is a few megabytes; a FIFO or device in its place is never opened.
+  const auto bytes = ReadRegularFile(prefix_ + QStringLiteral("/system.reg"), 64 << 20);
+  if (!bytes) return false;
+  Parse(*bytes);
   return true;
 }
 

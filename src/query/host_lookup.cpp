@@ -3,6 +3,8 @@
 
 #include <QElapsedTimer>
 #include <QHostInfo>
+#include <cstdio>
+#include <cstdlib>
 
 namespace zorvane {
 
@@ -20,6 +22,11 @@ THostLookup SystemHostLookup() {
                                : info.errorString());
     });
   };
+}
+
+void EndProcessNow(int status) {
+  std::fflush(nullptr);
+  std::_Exit(status);
 }
 
 bool IsDottedAddress(const QString& host) {

@@ -18,6 +18,11 @@ using THostLookup =
 // The system resolver (QHostInfo).
 THostLookup SystemHostLookup();
 
+// Ends the process now with status, its output flushed, without the teardown in which Qt waits
+// for every name look-up still running (and starts the queued ones): a name server that does
+// not answer would hold the exit for minutes. For a process that has saved what it keeps.
+[[noreturn]] void EndProcessNow(int status);
+
 // A dotted IPv4 address: digits and points only, first and last characters digits.
 bool IsDottedAddress(const QString& host);
 

@@ -12,10 +12,6 @@ namespace zorvane {
 
 namespace {
 
-// A master that keeps sending would otherwise hold the GUI thread for good; a real list of
-// every UT server is a few hundred kilobytes.
-constexpr qsizetype kMaxListBytes = 16 * 1024 * 1024;
-
 constexpr QLatin1StringView kParsingText("Parsing master server list... ");
 
 QByteArrayView TrimBlanks(QByteArrayView text) {
@@ -31,20 +27,22 @@ int WaitMs(int timeoutMs, const QDeadlineTimer& exchange) {
 
 // Masters send their greeting without a line end and then wait for us, and it may come in more
 // than one segment: it is read until it is whole, or until the master falls silent for a read's
-// time-out (what came by then is the greeting). Empty, with expired set, when the exchange's
-// time runs out first.
-QByteArray ReadGreeting(QTcpSocket& socket, int timeoutMs, const QDeadlineTimer& exchange,
-                        bool& expired) {
+// time-out (what came by then is the greeting). Empty when the exchange's time runs out first
+// or the master sends more than a greeting can be: a master that never stops sending must
+// neither fill the memory nor hold the thread past the exchange's end.
+QByteArray ReadGreeting(QTcpSocket& socket, int timeoutMs, const QDeadlineTimer& exchange) {
   QByteArray greeting;
-  expired = false;
   for (;;) {
     // Nothing past a line end: the greeting is one line.
-    greeting += socket.canReadLine() ? socket.readLine() : socket.readAll();
+    // At most one byte past the bound, which tells a greeting too long.
+    const qint64 room = kMaxGreetingBytes + 1 - greeting.size();
+    greeting += socket.canReadLine() ? socket.readLine(room + 1) : socket.read(room);
     if (GreetingComplete(greeting)) return greeting;
-    if (!socket.waitForReadyRead(WaitMs(timeoutMs, exchange))) {
-      expired = exchange.hasExpired() && socket.state() == QAbstractSocket::ConnectedState;
-      return expired ? QByteArray() : greeting;
-    }
+    if (greeting.size() > kMaxGreetingBytes || exchange.hasExpired()) return {};
+    if (!socket.waitForReadyRead(WaitMs(timeoutMs, exchange)))
+      return exchange.hasExpired() && socket.state() == QAbstractSocket::ConnectedState
+                 ? QByteArray()
+                 : greeting;
   }
 }
 
@@ -56,23 +54,39 @@ bool Send(QTcpSocket& socket, const QByteArray& bytes, int timeoutMs,
   return true;
 }
 
+enum class TListRead { Closed, Expired, TooLong };
+
 // Everything until the master closes the connection; a read error or a read's time-out just
-// ends it. expired tells that the exchange's time ran out while the master was still sending.
-QByteArray ReadToClose(QTcpSocket& socket, int timeoutMs, const QDeadlineTimer& exchange,
-                       bool& expired) {
-  QByteArray stream;
-  expired = false;
+// ends it. The exchange's end is checked after every read, so a master that keeps sending is
+// given up on time.
+TListRead ReadToClose(QTcpSocket& socket, int timeoutMs, const QDeadlineTimer& exchange,
+                      QByteArray& stream) {
   for (;;) {
-    stream.append(socket.readAll());
-    if (stream.size() >= kMaxListBytes) break;
-    if (socket.state() != QAbstractSocket::ConnectedState) break;
-    if (!socket.waitForReadyRead(WaitMs(timeoutMs, exchange))) {
-      stream.append(socket.readAll());  // what came with the close
-      expired = exchange.hasExpired() && socket.state() == QAbstractSocket::ConnectedState;
-      break;
+    stream.append(socket.read(kMaxListBytes + 1 - stream.size()));
+    if (stream.size() > kMaxListBytes) return TListRead::TooLong;
+    const bool connected = socket.state() == QAbstractSocket::ConnectedState;
+    if (!connected && socket.bytesAvailable() == 0) return TListRead::Closed;
+    if (connected && exchange.hasExpired()) return TListRead::Expired;
+    if (connected && !socket.waitForReadyRead(WaitMs(timeoutMs, exchange))) {
+      stream.append(socket.read(kMaxListBytes + 1 - stream.size()));  // what came with the close
+      if (stream.size() > kMaxListBytes) return TListRead::TooLong;
+      return exchange.hasExpired() && socket.state() == QAbstractSocket::ConnectedState
+                 ? TListRead::Expired
+                 : TListRead::Closed;
     }
   }
-  return stream;
+}
+
+// A number of at most maxDigits digits without a leading zero (0 itself allowed), up to max.
+bool ReadNumber(QByteArrayView text, int maxDigits, uint max, uint& value) {
+  if (text.isEmpty() || text.size() > maxDigits) return false;
+  if (text.size() > 1 && text.front() == '0') return false;
+  value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + uint(c - '0');
+  }
+  return value <= max;
 }
 
 }  // namespace
@@ -159,30 +173,69 @@ QByteArray ChallengeFromGreeting(QByteArrayView greeting) {
   return TrimBlanks(greeting.sliced(kPrefix)).toByteArray();
 }
 
-std::vector<TMasterEntry> SplitMasterList(QByteArrayView list) {
+std::optional<TMasterEntry> ParseMasterEntry(QByteArrayView entry) {
+  entry = TrimBlanks(entry);
+  const qsizetype colon = entry.lastIndexOf(':');
+  if (colon < 0) return std::nullopt;
+  uint port = 0;
+  if (!ReadNumber(entry.sliced(colon + 1), 5, 65535, port) || port == 0) return std::nullopt;
+  const QByteArrayView address = entry.first(colon);
+  int numbers = 0;
+  qsizetype from = 0;
+  for (;;) {
+    const qsizetype dot = address.indexOf('.', from);
+    const qsizetype end = dot < 0 ? address.size() : dot;
+    uint number = 0;
+    if (!ReadNumber(address.sliced(from, end - from), 3, 255, number)) return std::nullopt;
+    ++numbers;
+    if (dot < 0) break;
+    from = dot + 1;
+  }
+  if (numbers != 4) return std::nullopt;
+  return TMasterEntry{address.toByteArray(), quint16(port)};
+}
+
+TMasterList ReadMasterList(QByteArrayView list) {
   constexpr QByteArrayView kIp("\\ip\\");
   constexpr QByteArrayView kFinal("\\final\\");
-  std::vector<TMasterEntry> entries;
+  TMasterList read;
   qsizetype at = list.indexOf(kIp);
+  int count = 0;
   while (at >= 0) {
+    if (++count > kMaxMasterListEntries) {
+      read.entries.clear();
+      read.skipped = 0;
+      read.tooLong = true;
+      return read;
+    }
     const qsizetype start = at + kIp.size();
     at = list.indexOf(kIp, start);
     QByteArrayView entry = list.sliced(start, (at < 0 ? list.size() : at) - start);
     if (at < 0) {
       const qsizetype final = entry.indexOf(kFinal);
-      if (final >= 0) entry = entry.first(final);
+      // Without its end mark the list was cut off, perhaps in the middle of this entry.
+      if (final < 0) break;
+      read.whole = true;
+      entry = entry.first(final);
     }
-    const qsizetype colon = entry.indexOf(':');
-    if (colon < 0 || colon + 1 == entry.size()) continue;
-    // An address is never more than one word: one with blanks or control characters would
-    // become a server key (and a line of a file) that the master wrote.
-    const QByteArrayView address = entry.first(colon);
-    if (std::any_of(address.begin(), address.end(),
-                    [](char c) { return uchar(c) <= ' ' || uchar(c) == 0x7F; }))
-      continue;
-    entries.push_back({entry.first(colon).toByteArray(), entry.sliced(colon + 1).toByteArray()});
+    if (const auto parsed = ParseMasterEntry(entry))
+      read.entries.push_back(*parsed);
+    else
+      ++read.skipped;
   }
-  return entries;
+  // A list of no servers is whole when it says so.
+  if (count == 0) read.whole = list.contains(kFinal);
+  return read;
+}
+
+QString TooManyServersText() {
+  return QStringLiteral("Too many servers were returned from GameSpy (more than %1)")
+      .arg(kMaxMasterListEntries);
+}
+
+QString CutListText(int added) {
+  return QStringLiteral("The server list from GameSpy was cut off: %1 servers added, none removed")
+      .arg(added);
 }
 
 const TMasterGame* MasterGameOfVariant(QStringView variant) {
@@ -203,67 +256,100 @@ const TMasterGame* MasterGameOfCaption(QStringView caption) {
   return nullptr;
 }
 
-int QueryMasterServer(TServerStash& stash, const QString& variant, const TMasterAddress& master,
-                      const TMasterQueryOptions& options, const TMasterStatus& status) {
-  const auto say = [&status](const QString& text) {
+TMasterExchange ExchangeWithMaster(const TMasterGame& game, const TMasterAddress& master,
+                                   const TMasterQueryOptions& options,
+                                   const TMasterStatus& status) {
+  TMasterExchange exchanged;
+  const auto fail = [&](const QString& text) {
+    exchanged.failure = text;
     if (status) status(text);
+    return exchanged;
   };
-  const TMasterGame* listed = MasterGameOfVariant(variant);
-  if (!listed) return 0;
-  say(QStringLiteral("Querying ") + QLatin1StringView(listed->variant) +
-      QStringLiteral(" master server list..."));
-
   const QDeadlineTimer exchange(options.exchangeTimeoutMs);
   QTcpSocket socket;
   socket.connectToHost(master.host, master.port);
   if (!socket.waitForConnected(WaitMs(options.connectTimeoutMs, exchange)) &&
-      socket.state() != QAbstractSocket::ConnectedState) {
-    say(QStringLiteral("Could not open connection to GameSpy"));
-    return 0;
-  }
+      socket.state() != QAbstractSocket::ConnectedState)
+    return fail(QStringLiteral("Could not open connection to GameSpy"));
 
-  bool expired = false;
   const QByteArray line =
-      TrimBlanks(ReadGreeting(socket, options.readTimeoutMs, exchange, expired)).toByteArray();
+      TrimBlanks(ReadGreeting(socket, options.readTimeoutMs, exchange)).toByteArray();
   if (line.isEmpty()) {
-    say(QStringLiteral("Did not receive a proper response from GameSpy"));
     socket.abort();
-    return 0;
+    return fail(QStringLiteral("Did not receive a proper response from GameSpy"));
   }
 
-  const QByteArray game(listed->gameName);
+  const QByteArray name(game.gameName);
   const QByteArray response =
-      ValidateChallenge(ChallengeFromGreeting(line), QByteArrayView(listed->gameKey)).toLatin1();
+      ValidateChallenge(ChallengeFromGreeting(line), QByteArrayView(game.gameKey)).toLatin1();
   const QByteArray validation =
-      QByteArray("\\gamename\\") + game + "\\location\\0\\validate\\" + response + "\\final\\";
-  const QByteArray request = QByteArray("\\list\\\\gamename\\") + game + "\\gametype\\\\final\\";
+      QByteArray("\\gamename\\") + name + "\\location\\0\\validate\\" + response + "\\final\\";
+  const QByteArray request = QByteArray("\\list\\\\gamename\\") + name + "\\gametype\\\\final\\";
   if (!Send(socket, validation, options.readTimeoutMs, exchange) ||
-      !Send(socket, request, options.readTimeoutMs, exchange))
-    say(QStringLiteral("Error when asking for master list from GameSpy"));
+      !Send(socket, request, options.readTimeoutMs, exchange)) {
+    if (status) status(QStringLiteral("Error when asking for master list from GameSpy"));
+  }
 
-  const QByteArray list = ReadToClose(socket, options.readTimeoutMs, exchange, expired);
+  const TListRead read = ReadToClose(socket, options.readTimeoutMs, exchange, exchanged.list);
   socket.abort();
-  if (expired) {
-    // A list cut off by the clock is not the list: the stash stays as it was.
-    say(QStringLiteral("Connection timed out when reading result stream"));
-    return 0;
+  // A list cut off by the clock, or one longer than any real list, is not used at all.
+  if (read == TListRead::Expired) {
+    exchanged.list.clear();
+    return fail(QStringLiteral("Connection timed out when reading result stream"));
   }
-
-  if (list.isEmpty()) {
-    say(QStringLiteral("No servers were returned from GameSpy"));
-    return 0;
+  if (read == TListRead::TooLong) {
+    exchanged.list.clear();
+    return fail(TooManyServersText());
   }
+  if (exchanged.list.isEmpty()) return fail(QStringLiteral("No servers were returned from GameSpy"));
+  return exchanged;
+}
 
-  stash.ClearServersOfGame(variant);
+TMasterOutcome TakeMasterList(TServerStash& stash, const QString& variant, const TMasterList& list,
+                              const TMasterStatus& status) {
+  const auto say = [&status](const QString& text) {
+    if (status) status(text);
+  };
+  TMasterOutcome outcome;
+  if (list.tooLong || (!list.whole && list.entries.empty())) {
+    outcome.text = list.tooLong ? TooManyServersText()
+                                : QStringLiteral("No servers were returned from GameSpy");
+    say(outcome.text);
+    return outcome;
+  }
+  outcome.result = list.whole ? TMasterResult::Listed : TMasterResult::Cut;
+  outcome.skipped = list.skipped;
+  // Only a whole list tells which servers are gone.
+  if (list.whole) stash.ClearServersOfGame(variant);
   say(QString(kParsingText));
-  int added = 0;
-  for (const TMasterEntry& entry : SplitMasterList(list)) {
-    if (!stash.AddServer(QString::fromLatin1(entry.address), QString::fromLatin1(entry.port),
+  for (const TMasterEntry& entry : list.entries) {
+    if (!stash.AddServer(QString::fromLatin1(entry.address), QString::number(entry.port),
                          QString(), false, variant, QStringLiteral("True"), QString()))
       continue;
-    if (++added % 50 == 0) say(QString(kParsingText) + QString::number(added));
+    if (++outcome.added % 50 == 0) say(QString(kParsingText) + QString::number(outcome.added));
   }
-  return added;
+  if (!list.whole) {
+    outcome.text = CutListText(outcome.added);
+    say(outcome.text);
+  }
+  return outcome;
+}
+
+TMasterOutcome QueryMasterServer(TServerStash& stash, const QString& variant,
+                                 const TMasterAddress& master, const TMasterQueryOptions& options,
+                                 const TMasterStatus& status) {
+  const TMasterGame* listed = MasterGameOfVariant(variant);
+  if (!listed) return {};
+  if (status)
+    status(QStringLiteral("Querying ") + QLatin1StringView(listed->variant) +
+           QStringLiteral(" master server list..."));
+  const TMasterExchange exchanged = ExchangeWithMaster(*listed, master, options, status);
+  if (!exchanged.failure.isEmpty()) {
+    TMasterOutcome failed;
+    failed.text = exchanged.failure;
+    return failed;
+  }
+  return TakeMasterList(stash, variant, ReadMasterList(exchanged.list), status);
 }
 
 }  // namespace zorvane

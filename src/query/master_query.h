@@ -55,8 +55,9 @@ std::optional<TMasterAddress> ParseMasterAddress(QStringView text);
 struct TMasterQueryOptions {
   int connectTimeoutMs = 11000;
   int readTimeoutMs = 6000;  // silence that ends a read
-  // The whole exchange, connection included: a master that trickles a byte now and then
-  // would otherwise hold the GUI thread for as long as it likes.
+  // The whole exchange, connection included, checked after every read: a master that
+  // trickles a byte now and then, or never stops sending, would otherwise hold the GUI thread
+  // for as long as it likes.
   int exchangeTimeoutMs = 60000;
 };
 
@@ -79,21 +80,71 @@ QByteArray ChallengeFromGreeting(QByteArrayView greeting);
 // after it have arrived, or a line end has.
 bool GreetingComplete(QByteArrayView received);
 
+// What a master may send. The greeting "\basic\\secure\XXXXXX" is 21 bytes. The largest real
+// lists hold a few thousand servers; a list beyond kMaxMasterListEntries is not used at all
+// (its servers would all be sent a query, to addresses the master chose), and kMaxListBytes
+// holds that many entries at their longest, with room for blanks.
+inline constexpr qsizetype kMaxGreetingBytes = 256;
+inline constexpr int kMaxMasterListEntries = 100000;
+inline constexpr qsizetype kMaxListBytes = qsizetype(kMaxMasterListEntries) * 32;
+
 struct TMasterEntry {
-  QByteArray address;
-  QByteArray port;
+  QByteArray address;  // dotted IPv4
+  quint16 port = 0;
   bool operator==(const TMasterEntry&) const = default;
 };
 
-// The entries of a list "\ip\ADDR:PORT\ip\ADDR:PORT...\final\", split at their first colon.
-// Entries without a colon or with nothing after it, and addresses holding a blank or a control
-// character, are left out.
-std::vector<TMasterEntry> SplitMasterList(QByteArrayView list);
+// One entry of a list, "ADDRESS:PORT" (blanks around it allowed): four numbers from 0 to 255
+// without leading zeros, and a port from 1 to 65535. Nothing for anything else: a master lists
+// addresses, and a name would cost a look-up at every start.
+std::optional<TMasterEntry> ParseMasterEntry(QByteArrayView entry);
 
-// Fetches the variant's list and adds its servers to the stash under the variant, in place of
-// the variant's servers that are not favourites; returns how many were added, 0 on every
-// failure and for a variant no master lists (the stash then stays as it was).
-int QueryMasterServer(TServerStash& stash, const QString& variant, const TMasterAddress& master,
-                      const TMasterQueryOptions& options, const TMasterStatus& status);
+// A list "\ip\ADDR:PORT\ip\ADDR:PORT...\final\" as read.
+struct TMasterList {
+  std::vector<TMasterEntry> entries;
+  int skipped = 0;       // entries that are not ADDRESS:PORT
+  bool whole = false;    // it ends with "\final\"; else its last entry, which may end
+                         // mid-port, is left out
+  bool tooLong = false;  // more than kMaxMasterListEntries entries: none is taken
+};
+TMasterList ReadMasterList(QByteArrayView list);
+
+// What became of a master query.
+enum class TMasterResult {
+  Listed,  // a whole list: it replaced the variant's servers that are not favourites
+  Cut,     // a list without its end: its servers were added, none removed
+  Failed,  // no usable list (none, a cut one without a server, a list too long): the stash is
+           // as it was
+};
+struct TMasterOutcome {
+  TMasterResult result = TMasterResult::Failed;
+  int added = 0;    // servers added to the stash
+  int skipped = 0;  // entries left out (see ParseMasterEntry)
+  QString text;     // for Failed and Cut, what the status line said about it
+};
+
+// The texts of a list too long and of one cut off.
+QString TooManyServersText();
+QString CutListText(int added);
+
+// The blocking exchange with the master for one game: the bytes it sent until it closed the
+// connection, or a failure text (the status has shown it).
+struct TMasterExchange {
+  QByteArray list;
+  QString failure;
+};
+TMasterExchange ExchangeWithMaster(const TMasterGame& game, const TMasterAddress& master,
+                                   const TMasterQueryOptions& options, const TMasterStatus& status);
+
+// Puts a list into the stash under the variant: a whole list in place of the variant's servers
+// that are not favourites; a cut one beside them.
+TMasterOutcome TakeMasterList(TServerStash& stash, const QString& variant, const TMasterList& list,
+                              const TMasterStatus& status);
+
+// Fetches the variant's list and takes it into the stash (both above). A variant no master
+// lists fails without a word.
+TMasterOutcome QueryMasterServer(TServerStash& stash, const QString& variant,
+                                 const TMasterAddress& master, const TMasterQueryOptions& options,
+                                 const TMasterStatus& status);
 
 }  // namespace zorvane

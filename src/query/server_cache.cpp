@@ -8,6 +8,7 @@
 #include <array>
 #include <cstring>
 
+#include "query/master_query.h"
 #include "query/server_stash.h"
 
 namespace zorvane {
@@ -251,6 +252,11 @@ TServerCacheRead ReadServerCache(QByteArrayView bytes) {
 int AdoptCachedServers(TServerStash& stash, std::vector<std::unique_ptr<TServer>> servers) {
   int added = 0;
   for (auto& server : servers) {
+    // What a master lists now: an older list may have named servers, which would be looked up
+    // at every start.
+    if (!server->TextEmpty(TServerText::DNSName) ||
+        !ParseMasterEntry(QByteArray(server->IP().toLatin1() + ':' + QByteArray::number(server->Port))))
+      continue;
     server->FromCache = true;
     if (stash.AdoptServer(std::move(server))) ++added;
   }
@@ -270,8 +276,9 @@ TServerCacheLoad LoadServerCache(const QString& path, TServerStash& stash) {
   if (!QFileInfo(path).isFile()) return ignored(QStringLiteral("not a regular file"));
   if (!file.open(QIODevice::ReadOnly)) return ignored(file.errorString());
   if (file.size() > kMaxServerCacheBytes) return ignored(QStringLiteral("too large"));
-  // No more than the size checked above, even for a file that grows meanwhile.
-  const QByteArray bytes = file.read(kMaxServerCacheBytes + 1);
+  // No more than the size checked above, even for a file that grows meanwhile; a buffer of
+  // the file's size, not of the largest size allowed.
+  const QByteArray bytes = file.read(file.size());
   TServerCacheRead read = ReadServerCache(bytes);
   if (!read.problem.isEmpty()) return ignored(read.problem);
   load.added = AdoptCachedServers(stash, std::move(read.servers));

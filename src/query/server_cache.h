@@ -48,7 +48,8 @@ struct TServerCacheRead {
 TServerCacheRead ReadServerCache(QByteArrayView bytes);
 
 // Adds the servers read to the stash, each marked FromCache; one whose key the stash holds
-// already (a favourite) is left out. Returns how many were added.
+// already (a favourite) is left out, and so is one that is not an entry a master may list
+// (ParseMasterEntry: a name, or no dotted address). Returns how many were added.
 int AdoptCachedServers(TServerStash& stash, std::vector<std::unique_ptr<TServer>> servers);
 
 struct TServerCacheLoad {

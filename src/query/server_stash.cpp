@@ -2,6 +2,7 @@
 #include "query/server_stash.h"
 
 #include <QMetaMethod>
+#include <QPointer>
 #include <QTimer>
 #include <cmath>
 
@@ -77,10 +78,11 @@ bool TServerStash::AddServer(const QString& host, const QString& port,
     return false;
   }
   const QString key = KeyOf(host, portNumber);
-  if (TServer* existing = Find(key)) {
+  if (const int index = IndexOf(key); index >= 0) {
+    TServer* existing = Server(index);
     if (!gameTypeName.isEmpty()) existing->SetGameTypeName(gameTypeName);
     if (favorite && !existing->Favorite) {
-      existing->Favorite = true;
+      TakeAsFavorite(index, description, autoUpdateDescription);
       return true;
     }
     return false;
@@ -130,7 +132,18 @@ void TServerStash::CreateResolver(TServer& server, const QString& key) {
   server.Resolver = std::make_unique<TkorvPing>();
   server.Resolver->SetAddress(server.DNSName());
   server.Resolver->Tag = key;
-  server.Resolver->Icmp().SetHostLookup(lookup_);
+  // Each answer comes to the stash, which outlives the resolvers, so it is counted even when
+  // its server has gone meanwhile; it reaches the resolver only while that still exists.
+  server.Resolver->Icmp().SetHostLookup(
+      [this](const QString& name, QObject* requester, THostLookupDone done) {
+        ++lookupsRunning_;
+        lookup_(name, this,
+                [this, requester = QPointer<QObject>(requester), done = std::move(done)](
+                    const QHostAddress& address, const QString& error) {
+                  --lookupsRunning_;
+                  if (requester) done(address, error);
+                });
+      });
   connect(server.Resolver.get(), &TkorvPing::OnResolved, this,
           [this](const QString& k, const QString& ip) { HandleResolved(k, ip); });
 }
@@ -354,6 +367,28 @@ void TServerStash::DeleteServer(int index) {
   RebuildIndex();
 }
 
+void TServerStash::TakeAsFavorite(int index, const QString& description,
+                                  const QString& autoUpdate) {
+  TServer* server = Server(index);
+  if (!server || server->Favorite) return;
+  reportedNames_.insert(Key(index).toLower(), server->Description());
+  server->Favorite = true;
+  server->SetDescription(description);
+  server->SetAutoUpdateDescription(autoUpdate);
+}
+
+void TServerStash::DropFavorite(int index) {
+  TServer* server = Server(index);
+  if (!server || !server->Favorite) return;
+  server->Favorite = false;
+  server->SetAutoUpdateDescription(QStringLiteral("True"));
+  if (const auto name = reportedNames_.constFind(Key(index).toLower());
+      name != reportedNames_.cend()) {
+    server->SetDescription(*name);
+    reportedNames_.erase(name);
+  }
+}
+
 void TServerStash::ResetServer(int index, bool clearOnline) {
   TServer* server = Server(index);
   if (!server) return;
@@ -501,8 +536,9 @@ void TServerStash::RebuildIndex() {
   index_.clear();
   index_.reserve(Count());
   for (int i = 0; i < Count(); ++i) index_.insert(servers_[i].key.toLower(), i);
-  // Waiting queries of servers that are gone go with them.
+  // Waiting queries and kept names of servers that are gone (or moved) go with them.
   awaitingAddress_.removeIf([this](const QString& key) { return !index_.contains(key); });
+  reportedNames_.removeIf([this](const auto& name) { return !index_.contains(name.key()); });
   std::erase_if(awaitingSocket_, [this](const QString& key) { return !index_.contains(key.toLower()); });
   awaitingSocketKeys_.removeIf([this](const QString& key) { return !index_.contains(key); });
 }

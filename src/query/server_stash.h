@@ -45,8 +45,9 @@ class TServerStash : public QObject {
   const QByteArray& StatusQuery() const { return statusQuery_; }
 
   // Adds a server under the key host ":" port. True when a new server was added, or an
-  // existing one became a favourite. A port that is not a number from 1 to 65535 is not added
-  // (and logged). The server's socket is created by its first query.
+  // existing one became a favourite (taking the description and auto-update flag given, as
+  // TakeAsFavorite). A port that is not a number from 1 to 65535 is not added (and logged).
+  // The server's socket is created by its first query.
   bool AddServer(const QString& host, const QString& port, const QString& gameTypeName,
                  bool favorite, const QString& game, const QString& autoUpdateDescription,
                  const QString& description);
@@ -64,6 +65,12 @@ class TServerStash : public QObject {
   // Every server of the game variant that is not a favourite goes (a new master list).
   void ClearServersOfGame(const QString& variant);
   void DeleteServer(int index);
+  // A listed server becomes a favourite with the user's description and auto-update flag;
+  // the name it reported is kept for DropFavorite.
+  void TakeAsFavorite(int index, const QString& description, const QString& autoUpdate);
+  // A favourite is one no more (it stays listed): its description follows its replies again
+  // ("True"), starting from the name it reported before TakeAsFavorite, when it was listed.
+  void DropFavorite(int index);
   void ResetServer(int index, bool clearOnline);
   // Moves a server to a new address in place (an edited favourite): its key becomes
   // host ":" port, its reply data is reset with the online flags cleared, and a DNS name is
@@ -98,6 +105,10 @@ class TServerStash : public QObject {
 
   // Resolver used for servers added by name (tests replace it).
   void SetHostLookup(THostLookup lookup) { lookup_ = std::move(lookup); }
+  // Look-ups of server names started and not answered yet, those of servers gone included. A
+  // running look-up cannot be cancelled, and Qt waits for it when the application object goes:
+  // a process that ends with one running ends without that wait (EndProcessNow).
+  int HostLookupsRunning() const { return lookupsRunning_; }
 
  Q_SIGNALS:
   // Raised for a datagram that completed something in the server's record: the end of a text
@@ -134,7 +145,10 @@ class TServerStash : public QObject {
   QByteArray statusQuery_;
   std::vector<TEntry> servers_;
   QHash<QString, int> index_;  // lower-cased key -> position in servers_
+  // Lower-cased key -> the name a listed server reported before it became a favourite.
+  QHash<QString, QString> reportedNames_;
   THostLookup lookup_;
+  int lookupsRunning_ = 0;
   QSet<QString> awaitingAddress_;        // lower-cased keys queried before their name resolved
   std::deque<QString> awaitingSocket_;   // keys queried when no socket could be had, in order
   QSet<QString> awaitingSocketKeys_;     // the same, lower-cased, to queue each once

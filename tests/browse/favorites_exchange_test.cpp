@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <linux/capability.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include "config/game_tables.h"
@@ -112,6 +114,8 @@ TEST_F(FavoritesExchangeTest, UTFileRoundTripChangesOnlyTheIntendedLines) {
   Write(UTPath(), original);
 
   // Import: three readable entries, the one with two backslashes skipped, nothing written.
+  // A server a master list holds already takes the file's name and flag.
+  ASSERT_TRUE(stash_.AddServer("10.0.0.2", "7778", {}, false, "UT", "True", "Listed"));
   auto file = Open("UnrealTournament");
   ASSERT_TRUE(file);
   const auto imported = ImportFavorites(*file, stash_, false, sink_);
@@ -120,6 +124,7 @@ TEST_F(FavoritesExchangeTest, UTFileRoundTripChangesOnlyTheIntendedLines) {
   EXPECT_EQ(imported[0].description, QString::fromLatin1("Caf\xe9 CTF"));
   EXPECT_EQ(stash_.Find("10.0.0.3:7788")->GameTypeName(), "UnrealTournament");
   EXPECT_EQ(stash_.Find("10.0.0.2:7778")->AutoUpdateDescription(), "False");
+  EXPECT_EQ(stash_.Find("10.0.0.2:7778")->Description(), "Second");
   EXPECT_EQ(stash_.Find("10.0.0.1:7778")->Game(), "UT");
   EXPECT_EQ(Read(UTPath()), original);
 
@@ -370,14 +375,58 @@ TEST_F(FavoritesExchangeTest, ReadOnlyAndEmptyFilesAreReportedNeverHalfWritten) 
   EXPECT_EQ(Read(UT2004Path()), QByteArray());
 }
 
+// Root reads and writes any file through its capabilities CAP_DAC_OVERRIDE and
+// CAP_DAC_READ_SEARCH; without them in effect, a file's mode binds root as it binds anyone.
+// Dropped from this thread only, for the life of the object.
+class FileModesBindRoot {
+ public:
+  FileModesBindRoot() {
+    if (syscall(SYS_capget, &header_, saved_) != 0) return;
+    __user_cap_data_struct lowered[2] = {saved_[0], saved_[1]};
+    for (const int cap : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH})
+      lowered[cap / 32].effective &= ~(1u << (cap % 32));
+    dropped_ = syscall(SYS_capset, &header_, lowered) == 0;
+  }
+  ~FileModesBindRoot() {
+    if (dropped_) syscall(SYS_capset, &header_, saved_);
+  }
+  bool Dropped() const { return dropped_; }
+
+ private:
+  __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct saved_[2] = {};
+  bool dropped_ = false;
+};
+
 TEST_F(FavoritesExchangeTest, UnreadableFileIsNeverRewritten) {
-  if (geteuid() == 0) GTEST_SKIP() << "root reads any file";
-  Write(UTPath(), "[UBrowser.UBrowserFavoritesFact]\nFavoriteCount=0\n");
-  ASSERT_TRUE(QFile::setPermissions(UTPath(), QFile::WriteOwner));
-  EXPECT_FALSE(Open("UnrealTournament"));
-  EXPECT_EQ(sink_.messages, QStringList{"Could not open the ini for that game."});
-  ASSERT_TRUE(QFile::setPermissions(UTPath(), QFile::ReadOwner | QFile::WriteOwner));
-  EXPECT_EQ(Read(UTPath()), "[UBrowser.UBrowserFavoritesFact]\nFavoriteCount=0\n");
+  const QByteArray ut = "[UBrowser.UBrowserFavoritesFact]\nFavoriteCount=0\n";
+  const QByteArray ut2004 = "[XInterface.ExtendedConsole]\nk=1\n";
+  Write(UTPath(), ut);
+  Write(UT2004Path(), ut2004);
+  // Writable by its owner, readable by nobody.
+  for (const QString& path : {UTPath(), UT2004Path()})
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::WriteOwner));
+  const QString key =
+      AddFavorite(QStringLiteral("10.0.0.5"), QStringLiteral("New"), QStringLiteral("UT"));
+  {
+    FileModesBindRoot asAnyone;
+    ASSERT_TRUE(asAnyone.Dropped());
+    QFile probe(UTPath());
+    ASSERT_FALSE(probe.open(QIODevice::ReadOnly));
+    for (const char* game : {"UnrealTournament", "UT2004"}) {
+      sink_.messages.clear();
+      EXPECT_FALSE(Open(game)) << game;
+      EXPECT_EQ(sink_.messages, QStringList{"Could not open the ini for that game."}) << game;
+      stash_.Find(key)->SetGameTypeName(QString::fromLatin1(game));
+      EXPECT_EQ(ExportFavorite(key, true, stash_, tables_, sink_).write,
+                TFavoritesWrite::Unchanged);
+      EXPECT_EQ(MirrorFavoriteDelete(*stash_.Find(key), tables_), TFavoritesWrite::Unchanged);
+    }
+  }
+  for (const QString& path : {UTPath(), UT2004Path()})
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+  EXPECT_EQ(Read(UTPath()), ut);
+  EXPECT_EQ(Read(UT2004Path()), ut2004);
 }
 
 TEST_F(FavoritesExchangeTest, ExportFavoriteFindsTheGameOrSaysWhyNot) {
@@ -430,7 +479,8 @@ TEST_F(FavoritesExchangeTest, SyncImportsEveryGameAndMirrorsEditsAndDeletes) {
 
   TServer* server = stash_.Find("10.0.0.3:7788");
   server->SetDescription(QStringLiteral("Mirrored"));
-  EXPECT_EQ(MirrorFavoriteEdit(*server, QStringLiteral("10.0.0.3"), 7788, tables_),
+  EXPECT_EQ(MirrorFavoriteEdit(*server, QStringLiteral("10.0.0.3"), 7788,
+                               QStringLiteral("UnrealTournament"), tables_),
             TFavoritesWrite::Written);
   EXPECT_TRUE(Read(UTPath()).contains("Favorites[3]=Mirrored\\10.0.0.3\\7788\\True\r\n"));
   EXPECT_EQ(MirrorFavoriteDelete(*stash_.Find("10.0.0.2:7788"), tables_),
@@ -441,6 +491,112 @@ TEST_F(FavoritesExchangeTest, SyncImportsEveryGameAndMirrorsEditsAndDeletes) {
   const QString loose = AddFavorite(QStringLiteral("10.0.0.50"), QStringLiteral("L"),
                                     QStringLiteral("UT"));
   EXPECT_EQ(MirrorFavoriteDelete(*stash_.Find(loose), tables_), TFavoritesWrite::Unchanged);
+}
+
+TEST_F(FavoritesExchangeTest, MirroredEditFollowsTheFavouriteToAnotherGamesFile) {
+  const QByteArray ut =
+      "[UBrowser.UBrowserFavoritesFact]\nFavoriteCount=2\n"
+      "Favorites[0]=Mine\\10.0.0.1\\7778\\True\n"
+      "Favorites[1]=Other\\10.0.0.2\\7778\\True\n";
+  const QByteArray ut2004 = "[XInterface.ExtendedConsole]\nk=1\n\n[Other]\nx=1\n";
+  const QString key =
+      AddFavorite(QStringLiteral("10.0.0.1"), QStringLiteral("Mine"), QStringLiteral("UT"));
+  TServer* server = stash_.Find(key);
+
+  // UT's file to UT2004's: out of the one, into the other.
+  Write(UTPath(), ut);
+  Write(UT2004Path(), ut2004);
+  server->SetGameTypeName(QStringLiteral("UT2004"));
+  EXPECT_EQ(MirrorFavoriteEdit(*server, "10.0.0.1", 7778, "UnrealTournament", tables_),
+            TFavoritesWrite::Written);
+  EXPECT_EQ(Read(UTPath()),
+            "[UBrowser.UBrowserFavoritesFact]\nFavoriteCount=1\n"
+            "Favorites[0]=Other\\10.0.0.2\\7778\\True\n");
+  EXPECT_EQ(Read(UT2004Path()),
+            "[XInterface.ExtendedConsole]\nk=1\n"
+            "Favorites=(ServerID=0,IP=\"10.0.0.1\",Port=7777,QueryPort=7778,ServerName=\"Mine\")"
+            "\n\n[Other]\nx=1\n");
+
+  // Two games keeping one file: the entry is edited where it is.
+  AddGame("UTAgain", "UT", UTPath());
+  Write(UTPath(), ut);
+  server->SetGameTypeName(QStringLiteral("UTAgain"));
+  server->SetDescription(QStringLiteral("Renamed"));
+  EXPECT_EQ(MirrorFavoriteEdit(*server, "10.0.0.1", 7778, "UnrealTournament", tables_),
+            TFavoritesWrite::Written);
+  EXPECT_EQ(Read(UTPath()), QByteArray(ut).replace("Mine", "Renamed"));
+
+  // From a game with no file (none before the edit) into one.
+  Write(UTPath(), "[A]\nx=1\n");
+  EXPECT_EQ(MirrorFavoriteEdit(*server, "10.0.0.1", 7778, QString(), tables_),
+            TFavoritesWrite::Written);
+  EXPECT_EQ(Read(UTPath()),
+            "[A]\nx=1\n\n[UBrowser.UBrowserFavoritesFact]\n"
+            "Favorites[0]=Renamed\\10.0.0.1\\7778\\True\nFavoriteCount=1\n");
+}
+
+TEST_F(FavoritesExchangeTest, AnEditLeavesOneEntryOfTheServerAndNoneOfItsOldAddress) {
+  const QString key =
+      AddFavorite(QStringLiteral("10.0.0.1"), QStringLiteral("Mine"), QStringLiteral("UT"));
+  TServer* edited = stash_.Find(key);
+  edited->Port = 7790;  // moved from 10.0.0.1:7778
+  struct Case {
+    const char* game;
+    QByteArray before, after;
+  };
+  const QByteArray line7790 =
+      "Favorites=(ServerID=0,IP=\"10.0.0.1\",Port=7789,QueryPort=7790,ServerName=\"Mine\")\n";
+  const Case cases[] = {
+      {"UnrealTournament",
+       "[UBrowser.UBrowserFavoritesFact]\nFavoriteCount=4\nFavorites[0]=A\\10.0.0.1\\7778\\True\n"
+       "Favorites[1]=B\\10.0.0.2\\7778\\True\nFavorites[2]=A again\\10.0.0.1\\7778\\True\n"
+       "Favorites[3]=New\\10.0.0.1\\7790\\True\n",
+       "[UBrowser.UBrowserFavoritesFact]\nFavoriteCount=2\n"
+       "Favorites[0]=Mine\\10.0.0.1\\7790\\True\nFavorites[1]=B\\10.0.0.2\\7778\\True\n"},
+      {"UT2004",
+       "[XInterface.ExtendedConsole]\n"
+       "Favorites=(ServerID=0,IP=\"10.0.0.1\",Port=7777,QueryPort=7778,ServerName=\"A\")\n"
+       "Favorites=(ServerID=0,IP=\"10.0.0.2\",Port=7777,QueryPort=7778,ServerName=\"B\")\n"
+       "Favorites=(ServerID=0,IP=\"10.0.0.1\",Port=7777,QueryPort=7778,ServerName=\"A again\")\n"
+       "[XInterface.ExtendedConsole]\n" +
+           line7790,
+       "[XInterface.ExtendedConsole]\n" + line7790 +
+           "Favorites=(ServerID=0,IP=\"10.0.0.2\",Port=7777,QueryPort=7778,ServerName=\"B\")\n"
+           "[XInterface.ExtendedConsole]\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.game);
+    const QString path = QString::fromLatin1(c.game) == "UT2004" ? UT2004Path() : UTPath();
+    Write(path, c.before);
+    auto file = Open(c.game);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(EditFavoriteInGameFile(*edited, *file, 7778, "10.0.0.1", true, sink_),
+              TFavoritesWrite::Written);
+    EXPECT_EQ(Read(path), c.after);
+    // Deleting it now leaves none either.
+    file = Open(c.game);
+    EXPECT_EQ(DeleteFavoriteFromGameFile("10.0.0.1", 7790, *file, true, sink_),
+              TFavoritesWrite::Written);
+    EXPECT_FALSE(Read(path).contains("10.0.0.1"));
+  }
+}
+
+TEST_F(FavoritesExchangeTest, AHostWithABackslashNeverShiftsTheUTFields) {
+  const QByteArray ut =
+      "[UBrowser.UBrowserFavoritesFact]\nFavoriteCount=1\n"
+      "Favorites[0]=A\\10.0.0.1\\7778\\True\n";
+  Write(UTPath(), ut);
+  ASSERT_TRUE(stash_.AddServer("odd\\host", "7778", {}, true, "UT", "True", "Odd"));
+  auto file = Open("UnrealTournament");
+  ASSERT_TRUE(file);
+  const TExportResult result =
+      WriteFavoritesToGameFile({"odd\\host:7778"}, *file, true, stash_, sink_);
+  EXPECT_EQ(result.exported, 0);
+  EXPECT_EQ(result.notExported, 1);
+  EXPECT_EQ(
+      EditFavoriteInGameFile(*stash_.Find("odd\\host:7778"), *file, 7778, "10.0.0.1", true, sink_),
+      TFavoritesWrite::Unchanged);
+  EXPECT_EQ(Read(UTPath()), ut);
 }
 
 TEST_F(FavoritesExchangeTest, EditedKeyOntoAListedServerMovesTheFavourite) {

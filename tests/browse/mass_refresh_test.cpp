@@ -5,6 +5,7 @@
 
 #include <sys/resource.h>
 
+#include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -30,11 +31,15 @@ struct FakeHost : TMassRefreshHost {
     notices << text;
     return tickDontShowAgain;
   }
+  void ShowMasterFailure(const QString& text) override { failures << text; }
+  void RemoveServersOfGame(const QString& variant) override { removed << variant; }
+  void RestartReplyWaitTimers() override { ++replyWaitRestarts; }
   void MassRefreshFinished() override { ++finished; }
-  void ShowProgress(int percent) override { progress << percent; }
+  void ShowProgress(const TRefreshProgress& shown) override { progress << shown; }
 
-  QStringList activity, debug, status, notices;
-  QList<int> progress;
+  QStringList activity, debug, status, notices, failures, removed;
+  QList<TRefreshProgress> progress;
+  int replyWaitRestarts = 0;
   bool autoRefreshOn = false, tickDontShowAgain = false;
   int autoRefreshRestarts = 0, rebuilds = 0, finished = 0;
 };
@@ -56,6 +61,14 @@ struct Refresh {
   void SendBurst() {
     refresh.SendBurst();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !refresh.Sending(); }, 5000));
+  }
+  // Server i has sent its whole reply (a text reply), and the stash says so.
+  bool Reply(int i) {
+    TServer& server = *stash.Server(i);
+    server.RepliesAsked = rpTextFinal;
+    server.RepliesSeen = rpTextFinal;
+    server.ReplyComplete = true;
+    return refresh.ServerUpdated(stash.Key(i));
   }
   TServerStash stash;
   FakeHost host;
@@ -81,18 +94,31 @@ TEST(MassRefreshTest, BurstIsPacedAndReportsItsProgress) {
   EXPECT_EQ(r.refresh.ReplyPercent(), -1);
 }
 
-// The bar counts the queries sent and the replies in, each as half, so a burst whose replies
-// keep up with it is not shown half done.
-TEST(MassRefreshTest, ProgressCountsQueriesAndRepliesAlike) {
-  const struct {
-    int sent, replied, count, progress;
-  } cases[] = {
-      {0, 0, 1000, 0},         {880, 880, 1000, 88}, {1000, 0, 1000, 50}, {1000, 500, 1000, 75},
-      {1000, 1000, 1000, 100}, {999, 999, 1000, 99}, {3, 0, 0, 100},      {5000, -1, 1000, 50},
+// The bar shows the share the status line shows: the queries sent until a reply comes in,
+// then the replies counted ("Receiving Replies... 54% (estimated)"), not a blend of the two.
+TEST(MassRefreshTest, ProgressBarShowsTheStatusLinesShare) {
+  Refresh r(200);
+  r.refresh.QueryPower = 0;
+  r.SendBurst();
+  const QString querying = "200 servers available. Querying individual servers... ";
+  QList<TRefreshProgress> whileSending;
+  for (const QString& text : r.host.status)
+    if (text.startsWith(querying) && text.endsWith('%'))
+      whileSending << TRefreshProgress{TRefreshProgress::Querying,
+                                       text.sliced(querying.size()).chopped(1).toInt()};
+  ASSERT_EQ(whileSending.size(), 101);
+  EXPECT_EQ(r.host.progress.mid(1, 101), whileSending);
+  EXPECT_EQ(r.host.progress.last(), (TRefreshProgress{TRefreshProgress::Replies, 0}));
+
+  const auto shownOnTheStatusLine = [&] {
+    const QString text = r.host.status.filter("Receiving Replies... ").last();
+    return text.section(' ', 2, 2).chopped(1).toInt();
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(MassRefreshProgress(c.sent, c.replied, c.count), c.progress)
-        << c.sent << " " << c.replied << " " << c.count;
+  for (int i = 0; i < 110; ++i) r.Reply(i);
+  EXPECT_EQ(shownOnTheStatusLine(), 54);  // 109 of 200 before the 110th was counted
+  EXPECT_EQ(r.host.progress.last(), (TRefreshProgress{TRefreshProgress::Replies, 54}));
+  r.refresh.ProcessMassRefreshReplies();
+  EXPECT_EQ(r.host.progress.last(), (TRefreshProgress{TRefreshProgress::Replies, 55}));
 }
 
 // Stop while sending drops the rest of the burst and ends at once; while waiting it ends the
@@ -115,18 +141,22 @@ TEST(MassRefreshTest, StopEndsTheRefreshAndLogsWhatWasLeftOut) {
   const int leftOut = stopped[0].section(' ', 1, 1).toInt();
   EXPECT_GT(leftOut, 0);
   EXPECT_LT(leftOut, 1000);
-  EXPECT_EQ(r.host.progress.last(), 100);
-  EXPECT_TRUE(std::is_sorted(r.host.progress.begin(), r.host.progress.end()));
+  EXPECT_TRUE(r.host.notices.isEmpty());  // stopped: the delay strength is not to blame
   const qsizetype shown = r.host.status.size();
   QTest::qWait(50);  // the burst is gone: nothing more is sent or shown
   EXPECT_EQ(r.host.status.size(), shown);
 
   r.SendBurst();
-  r.refresh.ServerUpdated(r.stash.Key(0));
+  r.Reply(0);
   r.refresh.Stop();
   EXPECT_EQ(r.host.activity.filter("Stopped: ").last(), "Stopped: 0 servers were left out.");
   EXPECT_EQ(r.host.finished, 2);
   EXPECT_EQ(r.refresh.ReplyPercent(), 0);  // 1 of 1000
+  EXPECT_TRUE(r.host.notices.isEmpty());
+
+  r.SendBurst();
+  r.refresh.ProcessMassRefreshReplies();  // the wait ended by itself: few replied
+  EXPECT_EQ(r.host.notices.size(), 1);
 }
 
 TEST(MassRefreshTest, PercentShownBeforeCountingAndProcessingOnTheLastReply) {
@@ -134,12 +164,12 @@ TEST(MassRefreshTest, PercentShownBeforeCountingAndProcessingOnTheLastReply) {
   r.refresh.QueryPower = 0;
   r.SendBurst();
   r.host.status.clear();
-  ASSERT_TRUE(r.refresh.ServerUpdated(r.stash.Key(0)));
+  ASSERT_TRUE(r.Reply(0));
   EXPECT_EQ(r.host.status.last(), "Receiving Replies... 0% (estimated)");
-  for (int i = 1; i < 199; ++i) r.refresh.ServerUpdated(r.stash.Key(i));
+  for (int i = 1; i < 199; ++i) r.Reply(i);
   EXPECT_TRUE(r.refresh.WaitTimer().isActive());
   EXPECT_EQ(r.host.rebuilds, 0);
-  r.refresh.ServerUpdated(r.stash.Key(199));
+  r.Reply(199);
   EXPECT_TRUE(r.host.status.contains("Receiving Replies... 100% (estimated)"));  // 99.5 -> 100
   EXPECT_EQ(r.host.rebuilds, 1);  // at once, without waiting
   EXPECT_FALSE(r.refresh.WaitTimer().isActive());
@@ -158,7 +188,7 @@ TEST(MassRefreshTest, WaitEndsTheRefreshAndLowRepliesShowTheNoticeOnce) {
   r.refresh.QueryPower = 0;
   r.refresh.WaitTimer().setInterval(30);
   r.SendBurst();
-  for (int i = 0; i < 89; ++i) r.refresh.ServerUpdated(r.stash.Key(i));
+  for (int i = 0; i < 89; ++i) r.Reply(i);
   EXPECT_EQ(r.refresh.ReplyPercent(), 88);  // shown before the 89th reply was counted
   ASSERT_TRUE(QTest::qWaitFor([&] { return r.host.finished == 1; }, 2000));
   EXPECT_EQ(r.refresh.ReplyPercent(), 89);
@@ -179,7 +209,7 @@ TEST(MassRefreshTest, EveryServerOfAShortListReplyingIsAHundredPercent) {
   Refresh r(9);
   r.refresh.QueryPower = 0;
   r.SendBurst();
-  for (int i = 0; i < 9; ++i) r.refresh.ServerUpdated(r.stash.Key(i));
+  for (int i = 0; i < 9; ++i) r.Reply(i);
   EXPECT_EQ(r.refresh.ReplyPercent(), 100);  // while counting the status showed 89 %
   EXPECT_TRUE(r.host.notices.isEmpty());
 }
@@ -224,23 +254,71 @@ TEST(MassRefreshTest, RepliesAreReadWhileTheBurstIsStillSending) {
   ASSERT_GE(events.indexOf("reply"), 0);
   EXPECT_LT(events.indexOf("reply"), events.indexOf("sent"));
   EXPECT_GT(r.refresh.RepliesCounted(), 0);  // counted while sending
+  // From the first reply on, the bar shows the replies' share, as the status line does.
+  const auto firstReplies = std::find_if(r.host.progress.begin(), r.host.progress.end(), [](auto p) {
+    return p.phase == TRefreshProgress::Replies;
+  });
+  ASSERT_NE(firstReplies, r.host.progress.end());
+  EXPECT_TRUE(std::all_of(firstReplies, r.host.progress.end(),
+                          [](auto p) { return p.phase == TRefreshProgress::Replies; }));
   ASSERT_TRUE(QTest::qWaitFor([&] { return r.host.finished == 1; }, 5000));
   EXPECT_EQ(r.refresh.ReplyPercent(), 100);
 }
 
-TEST(MassRefreshTest, EachServerCountsOnceAndItsLaterUpdatesDoNotExtendTheWait) {
+// A UT2004 server answers its information first, then its rules and players. It counts as
+// replied with the first; the refresh ends without waiting only once every server has sent all
+// it was asked for, so the last servers are not shown with their information alone. The wait
+// restarts when a server first answers and when it has sent everything, not in between.
+TEST(MassRefreshTest, ProcessingWaitsForEveryReplyAskedOfAServer) {
   Refresh r(3);
   r.refresh.QueryPower = 0;
+  r.refresh.WaitTimer().setTimerType(Qt::PreciseTimer);  // its remaining time to the ms
   r.SendBurst();
-  r.refresh.ServerUpdated(r.stash.Key(0));
+  const auto answer = [&](int i, std::uint8_t seen) {
+    TServer& server = *r.stash.Server(i);
+    server.RepliesAsked = rpInfo | rpRules | rpPlayers;
+    server.RepliesSeen = seen;
+    server.ReplyComplete = true;
+    return r.refresh.ServerUpdated(r.stash.Key(i));
+  };
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(answer(i, rpInfo));
+  EXPECT_EQ(r.refresh.RepliesCounted(), 3);
+  EXPECT_EQ(r.host.rebuilds, 0);  // every server replied, but not with everything
   QTest::qWait(100);
   const int remaining = r.refresh.WaitTimer().remainingTime();
-  EXPECT_TRUE(r.refresh.ServerUpdated(r.stash.Key(0)));  // the rest of a reply, say
-  EXPECT_EQ(r.refresh.RepliesCounted(), 1);
+  answer(0, rpInfo | rpRules);  // a part more: no longer wait
   EXPECT_LE(r.refresh.WaitTimer().remainingTime(), remaining);
-  r.refresh.ServerUpdated(r.stash.Key(1));
-  r.refresh.ServerUpdated(r.stash.Key(2));
-  EXPECT_EQ(r.host.rebuilds, 1);  // all three counted: done without waiting
+  answer(0, rpInfo | rpRules | rpPlayers);  // all of it: the wait starts again
+  EXPECT_GT(r.refresh.WaitTimer().remainingTime(), remaining);
+  answer(0, rpInfo | rpRules | rpPlayers);  // a further players datagram counts for nothing
+  EXPECT_EQ(r.refresh.RepliesCounted(), 3);
+  answer(1, rpInfo | rpRules | rpPlayers);
+  EXPECT_EQ(r.host.rebuilds, 0);
+  answer(2, rpInfo | rpPlayers | rpRules);
+  EXPECT_EQ(r.host.rebuilds, 1);  // all in: done without waiting
+  EXPECT_EQ(r.refresh.ReplyPercent(), 100);
+}
+
+// A closed port makes the system answer for the server ("port unreachable"): that is no reply.
+// Such servers need no waiting for, but the share counts only servers that answered.
+TEST(MassRefreshTest, ClosedPortsAreNotCountedAsReplies) {
+  Refresh r(0);
+  AnsweringServers live(r.stash, 20);
+  while (r.stash.Count() < 40)
+    r.stash.AddServer("127.0.0.1", QString::number(testing::ClosedPort()), {}, false, "UT", "True",
+                      {});
+  QObject::connect(&r.stash, &TServerStash::OnServerUpdated,
+                   [&](const QString& key) { r.refresh.ServerUpdated(key); });
+  r.refresh.QueryPower = 0;
+  QElapsedTimer elapsed;
+  elapsed.start();
+  r.refresh.SendBurst();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return r.host.finished == 1; }, 10000));
+  EXPECT_LT(elapsed.elapsed(), TMassRefresh::kReplyWaitMs);  // the refusals settled their servers
+  EXPECT_EQ(r.refresh.RepliesCounted(), 20);
+  EXPECT_EQ(r.refresh.ReplyPercent(), 50);
+  ASSERT_EQ(r.host.notices.size(), 1);
+  EXPECT_TRUE(r.host.notices[0].startsWith("Only 50% of the servers responded"));
 }
 
 TEST(MassRefreshTest, NamedServerResolvedDuringTheWaitIsQueriedAndCounted) {
@@ -289,17 +367,26 @@ TEST(MassRefreshTest, ServersWithoutASocketAreCountedInTheLogAndStatus) {
   EXPECT_EQ(r.stash.Count(), 100);  // nobody was dropped
 }
 
-TEST(MassRefreshTest, FailedMasterQueryEndsWithZeroServers) {
+// A master that cannot be reached is told in a box naming it and in the log; the servers listed
+// before stay, and what the refresh paused runs again.
+TEST(MassRefreshTest, FailedMasterIsToldAndRemovesNothing) {
   Refresh r(3);
+  r.host.autoRefreshOn = true;
   r.refresh.Master = {"127.0.0.1", 1};  // nothing listens on port 1
   r.refresh.MasterOptions.connectTimeoutMs = 2000;
   EXPECT_FALSE(r.refresh.StartMassRefresh("UT"));
+  const QString failure = "UT Master Server 127.0.0.1:1: Could not open connection to GameSpy";
   EXPECT_EQ(r.host.activity.first(), "UT Master Server query requested...");
-  EXPECT_TRUE(r.host.status.contains("Could not open connection to GameSpy"));
-  EXPECT_EQ(r.host.status.last(), "0 servers");
+  EXPECT_EQ(r.host.failures, QStringList{failure});
+  EXPECT_TRUE(r.host.activity.contains(failure));
+  EXPECT_EQ(r.host.status.last(), "Could not open connection to GameSpy");
+  EXPECT_TRUE(r.host.removed.isEmpty());  // every view keeps its rows
   EXPECT_EQ(r.host.finished, 1);
+  EXPECT_EQ(r.host.autoRefreshRestarts, 1);
+  EXPECT_EQ(r.host.replyWaitRestarts, 1);
   EXPECT_EQ(r.stash.Count(), 3);  // left as it was
   EXPECT_FALSE(r.refresh.MassRefreshing());
+  EXPECT_FALSE(r.refresh.Plan().replacesCache);
 }
 
 }  // namespace

@@ -118,14 +118,20 @@ TEST(ServerRowsTest, SettingRowsOfUTAndOfUT2004) {
   TServer ut2004;
   ut2004.SetDNSName("game.example");
   ut2004.SetGame("UT2004");
+  // An empty value (AdminName="") is left out and the settings after it still shown; a free
+  // slot ends the list.
   ut2004.SetSetting(0, u"ServerMode", u"dedicated");
   ut2004.SetSetting(1, u"AdminName", u"");
-  ut2004.SetSetting(2, u"Mutator", u"after the gap");
+  ut2004.SetSetting(2, u"Mutator", u"after the empty value");
+  ut2004.SetSetting(3, u"", u"no name");
+  ut2004.SetSetting(5, u"Hidden", u"after the free slot");
   const auto other = SettingRows(ut2004);
-  ASSERT_EQ(other.size(), 4u);
+  ASSERT_EQ(other.size(), 6u);
   EXPECT_EQ(other[0].second, "unresolved");
   EXPECT_EQ(other[1], (std::pair<QString, QString>{"DNS", "game.example"}));
   EXPECT_EQ(other[3], (std::pair<QString, QString>{"ServerMode", "dedicated"}));
+  EXPECT_EQ(other[4], (std::pair<QString, QString>{"Mutator", "after the empty value"}));
+  EXPECT_EQ(other[5], (std::pair<QString, QString>{"", "no name"}));
 }
 
 TEST(ServerRowsTest, CountTexts) {

@@ -282,6 +282,13 @@ TEST(ConfigurationTest, WinePrefixDetectsUTAndFillsOnlyEmptyPaths) {
   EXPECT_EQ(ut->FavoritesPath.Value, system + "UnrealTournament.ini");
   EXPECT_EQ(ut->UserPath.Value, "/home/me/User.ini");
   EXPECT_EQ(config.tables.FindPaths("UT2004")->ExePath.Value, "");
+  EXPECT_TRUE(config.gamePathsLoaded);
+  // Paths the registry gave are not paths the file held: the start still offers found games.
+  Write(dir.filePath("utGameType.ini"), "[game]\nUT=UT\nUT2004=UT2004\n");
+  TConfiguration fresh;
+  ASSERT_TRUE(LoadConfiguration(fresh, dir.path(), TConfigMode::ReadOnly, stash, sink, &registry));
+  EXPECT_EQ(fresh.tables.FindPaths("UT")->ExePath.Value, system + "UnrealTournament.exe");
+  EXPECT_FALSE(fresh.gamePathsLoaded);
 }
 
 }  // namespace

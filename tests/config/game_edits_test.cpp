@@ -104,6 +104,26 @@ TEST(GameListEditorTest, DeletingAGameEmptiesItsGameTypesAssociation) {
   EXPECT_EQ(tables.FindPaths("UT2004")->ExePath.Value, "/games/ut2004/System/ut2004-bin");
 }
 
+// Several edits in one opening are one mapping from the names before OK to those after it.
+TEST(GameListEditorTest, NamesSwappedThroughATemporaryOneSwapTheirGameTypes) {
+  TGameTables tables = DefaultGameTables();
+  const QStringList thieveryTypes = TypesOfGame(tables, "Thievery");
+  const QStringList utTypes = TypesOfGame(tables, "UT");
+  TGameListEditor games(tables);
+  const int ut = int(games.Names().indexOf("UT"));
+  const int thievery = int(games.Names().indexOf("Thievery"));
+  EXPECT_FALSE(games.Update(ut, "Temp", "UT"));
+  EXPECT_FALSE(games.Update(thievery, "UT", "UT"));
+  EXPECT_FALSE(games.Update(ut, "Thievery", "UT"));
+  const TGameRenames renames = games.Accept();
+  EXPECT_EQ(TypesOfGame(tables, "UT"), thieveryTypes);
+  EXPECT_EQ(TypesOfGame(tables, "Thievery"), utTypes);
+  EXPECT_EQ(renames.After("ut"), "Thievery");
+  EXPECT_EQ(renames.After("Thievery"), "UT");
+  EXPECT_EQ(renames.After("UT2004"), "UT2004");
+  EXPECT_TRUE(AllUnchanged(tables));
+}
+
 struct TProblemCase {
   const char* name;
   const char* second;  // association (games) or tab title (game types)

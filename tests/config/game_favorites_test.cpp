@@ -46,6 +46,13 @@ TEST(GameFavoritesTest, WrittenEntriesCannotShiftTheirFields) {
   EXPECT_EQ(FormatUTFavorite(favorite), "Evil\\1.2.3.4\\7778\\True");
   favorite.description = QString(QChar(0x1B)) + QStringLiteral("\\\\\\Red");  // colour code
   EXPECT_EQ(FormatUTFavorite(favorite), "Red\\1.2.3.4\\7778\\True");
+  // A host or port cut at a backslash would be another server: no entry at all.
+  for (const auto& [host, port] : {std::pair{"1.2\\3.4", "7778"}, std::pair{"1.2.3.4", "77\\78"}}) {
+    TGameFavorite shifting = favorite;
+    shifting.host = QString::fromLatin1(host);
+    shifting.port = QString::fromLatin1(port);
+    EXPECT_EQ(FormatUTFavorite(shifting), "") << host << ' ' << port;
+  }
 
   favorite.description = QStringLiteral("The \"Best\" Server");
   EXPECT_EQ(FormatUT2004Favorite(favorite),

@@ -96,6 +96,9 @@ TEST(SettingsTest, RangesAndFallbacks) {
       {"lastActivePageIndex=-7", &TSettings::lastActivePageIndex, -7},
       {"lastActivePageIndex=2147483647", &TSettings::lastActivePageIndex, 2147483647},
       {"lastActivePageIndex=2147483648", &TSettings::lastActivePageIndex, 0},
+      {"lanSearchWait=99", &TSettings::lanSearchWait, 2000},
+      {"lanSearchWait=100", &TSettings::lanSearchWait, 100},
+      {"lanSearchWait=60001", &TSettings::lanSearchWait, 2000},
   };
   for (const auto& c : cases) {
     Loaded l(Settings(QByteArray(c.line) + "\n"));
@@ -307,6 +310,8 @@ TEST(SettingsTest, SaveThenLoadReproducesEveryValue) {
   AddUt99Key(s.ut99Keys, {"Zeta.Section", "Key", "a comment"});
   s.masterServer = "127.0.0.1:28901";
   s.versionHost = "127.0.0.1:8080";
+  s.lanSearchWait = 750;
+  s.lanAddresses = "127.0.0.1, 127.0.0.2";
   s.offeredUT2004Tabs = true;
   s.ut99iniWidth = 700;
   s.ut99iniHeight = 500;
@@ -340,7 +345,8 @@ TEST(SettingsTest, SaveThenLoadReproducesEveryValue) {
                                           SAME(showToolbar) SAME(iconGroup) SAME(startInTray)
                                               SAME(fontName) SAME(fontSize) SAME(ut99iniWidth) SAME(
                                                   ut99iniHeight) SAME(masterServer) SAME(versionHost)
-                                                      SAME(offeredUT2004Tabs)
+                                                      SAME(lanSearchWait) SAME(lanAddresses)
+                                                          SAME(offeredUT2004Tabs)
 #undef SAME
                                                   ASSERT_EQ(r.ut99Keys.size(), s.ut99Keys.size());
   EXPECT_EQ(r.ut99Keys.back().Comment, "a comment");
@@ -371,7 +377,7 @@ TEST(SettingsTest, NewFileHoldsTheDefaultsInItsOwnOrder) {
             "mapGridSortCol=-2\nmapGridSortColDirection=up\n"
             "filterLocation=right\nqueryPower=3\niconGroup=1\nut99iniWidth=650\n"
             "ut99iniHeight=585\nmasterServer=master.333networks.com\nversionHost=\n"
-            "offeredUT2004Tabs=0\n");
+            "lanSearchWait=2000\nlanAddresses=\nofferedUT2004Tabs=0\n");
   // The other sections follow in their own order.
   QList<QByteArray> sections;
   for (const QByteArray& line : saved.split('\n'))

@@ -24,10 +24,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (const auto address = ParseMasterAddress(QString::fromLatin1(greeting)))
     fuzz::Check(!address->host.isEmpty() && address->port > 0, "accepted an address without host or port");
 
-  for (qsizetype i = 1; i < parts.size(); ++i)
-    for (const TMasterEntry& entry : SplitMasterList(parts[i])) {
-      fuzz::Check(!entry.port.isEmpty(), "an entry without a port");
-      fuzz::Check(!entry.address.contains(':'), "an address still holding its colon");
+  for (qsizetype i = 1; i < parts.size(); ++i) {
+    const TMasterList list = ReadMasterList(parts[i]);
+    fuzz::Check(!list.tooLong || list.entries.empty(), "took entries of a list too long");
+    for (const TMasterEntry& entry : list.entries) {
+      fuzz::Check(entry.port > 0, "an entry without a port");
+      // Every address taken reads back as the same entry: four numbers, nothing else.
+      const auto again =
+          ParseMasterEntry(QByteArray(entry.address + ':' + QByteArray::number(entry.port)));
+      fuzz::Check(again && *again == entry, "an address that is not dotted IPv4");
     }
+  }
   return 0;
 }

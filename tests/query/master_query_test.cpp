@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QStringList>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -109,6 +110,8 @@ class ScriptedMaster {
 
 struct Outcome {
   int added = 0;
+  TMasterResult result = TMasterResult::Failed;
+  QString text;
   QStringList statuses;
 };
 
@@ -119,8 +122,12 @@ TMasterQueryOptions TestOptions() {
 Outcome Query(TServerStash& stash, quint16 port, const QString& variant = "UT",
               const TMasterQueryOptions& options = TestOptions()) {
   Outcome outcome;
-  outcome.added = QueryMasterServer(stash, variant, {"127.0.0.1", port}, options,
-                                    [&](const QString& text) { outcome.statuses << text; });
+  const TMasterOutcome queried =
+      QueryMasterServer(stash, variant, {"127.0.0.1", port}, options,
+                        [&](const QString& text) { outcome.statuses << text; });
+  outcome.added = queried.added;
+  outcome.result = queried.result;
+  outcome.text = queried.text;
   return outcome;
 }
 
@@ -357,6 +364,38 @@ TEST(MasterQueryTest, TricklingMasterIsGivenUpAfterTheExchangeTime) {
   }
 }
 
+// A master that sends its greeting without end is given up once more came than a greeting
+// holds; one that keeps sending its list, once the exchange's time is out.
+TEST(MasterQueryTest, EndlessGreetingOrListIsGivenUp) {
+  TMasterQueryOptions options = TestOptions();
+  options.exchangeTimeoutMs = 600;
+  QByteArray endlessList;
+  while (endlessList.size() < 2000000) endlessList += "\\ip\\127.0.0.1:7500";
+  const struct {
+    const char* name;
+    MasterScript script;
+    QString failure;
+  } cases[] = {
+      {"greeting at once", {QByteArray(4 << 20, 'x'), false, ""},
+       "Did not receive a proper response from GameSpy"},
+      {"greeting paced", {QByteArray(4 << 20, 'x'), false, "", 16384, 0, 10},
+       "Did not receive a proper response from GameSpy"},
+      {"list paced", {kGreeting, true, endlessList, 0, 16384, 10},
+       "Connection timed out when reading result stream"},
+  };
+  for (const auto& c : cases) {
+    ScriptedMaster master(c.script);
+    auto stash = SeededStash();
+    QElapsedTimer elapsed;
+    elapsed.start();
+    const Outcome outcome = Query(*stash, master.Port(), "UT", options);
+    EXPECT_LT(elapsed.elapsed(), 2000) << c.name;
+    EXPECT_EQ(outcome.result, TMasterResult::Failed) << c.name;
+    EXPECT_EQ(outcome.text, c.failure) << c.name;
+    EXPECT_EQ(Keys(*stash), (QStringList{"127.0.0.1:7000", "127.0.0.1:7001"})) << c.name;
+  }
+}
+
 TEST(MasterQueryTest, FailuresLeaveTheStashAlone) {
   const struct {
     const char* name;
@@ -366,12 +405,18 @@ TEST(MasterQueryTest, FailuresLeaveTheStashAlone) {
       {"nothing sent", {"", false, ""}, "Did not receive a proper response from GameSpy"},
       {"blank line", {" \t\r\n", false, ""}, "Did not receive a proper response from GameSpy"},
       {"closed without a list", {kGreeting, true, ""}, "No servers were returned from GameSpy"},
+      {"a cut list without a whole entry", {kGreeting, true, "\\ip\\127.0.0.1:75"},
+       "No servers were returned from GameSpy"},
+      {"an answer that is no list", {kGreeting, true, "\\error\\bad validation"},
+       "No servers were returned from GameSpy"},
   };
   for (const auto& c : cases) {
     ScriptedMaster master(c.script);
     auto stash = SeededStash();
     const Outcome outcome = Query(*stash, master.Port());
     EXPECT_EQ(outcome.added, 0) << c.name;
+    EXPECT_EQ(outcome.result, TMasterResult::Failed) << c.name;
+    EXPECT_EQ(outcome.text, c.failure) << c.name;
     EXPECT_EQ(outcome.statuses, (QStringList{kQuerying, c.failure})) << c.name;
     EXPECT_EQ(Keys(*stash), (QStringList{"127.0.0.1:7000", "127.0.0.1:7001"})) << c.name;
   }
@@ -387,6 +432,8 @@ TEST(MasterQueryTest, RefusedConnection) {
   auto stash = SeededStash();
   const Outcome outcome = Query(*stash, port);
   EXPECT_EQ(outcome.added, 0);
+  EXPECT_EQ(outcome.result, TMasterResult::Failed);
+  EXPECT_EQ(outcome.text, "Could not open connection to GameSpy");
   EXPECT_EQ(outcome.statuses, (QStringList{kQuerying, "Could not open connection to GameSpy"}));
   EXPECT_EQ(stash->Count(), 2);
 }
@@ -402,10 +449,6 @@ TEST(MasterQueryTest, ListsAreSplitIntoServers) {
        "junk\\ip\\127.0.0.1:7501\\ip\\127.0.0.1:7502\\final\\junk",
        2,
        {"127.0.0.1:7501", "127.0.0.1:7502"}},
-      {"without final",
-       "\\ip\\127.0.0.1:7501\\ip\\127.0.0.1:7502",
-       2,
-       {"127.0.0.1:7501", "127.0.0.1:7502"}},
       {"entries without a port",
        "\\ip\\127.0.0.1\\ip\\127.0.0.2:\\ip\\127.0.0.3:7503\\final\\",
        1,
@@ -419,16 +462,48 @@ TEST(MasterQueryTest, ListsAreSplitIntoServers) {
        1,
        {"127.0.0.1:7001"}},
       {"ports that are not numbers", "\\ip\\127.0.0.1:x\\ip\\127.0.0.1:99999\\final\\", 0, {}},
+      {"a list of none", "\\final\\", 0, {}},
       // Only the last entry loses a final marker; an earlier one keeps it in its port.
-      {"final inside", "\\ip\\127.0.0.1:7501\\final\\\\ip\\127.0.0.1:7502", 1, {"127.0.0.1:7502"}},
+      {"final inside", "\\ip\\127.0.0.1:7501\\final\\\\ip\\127.0.0.1:7502\\final\\", 1,
+       {"127.0.0.1:7502"}},
   };
   for (const auto& c : cases) {
     ScriptedMaster master({kGreeting, true, c.list});
     auto stash = SeededStash();
     const Outcome outcome = Query(*stash, master.Port());
     EXPECT_EQ(outcome.added, c.added) << c.name;
+    EXPECT_EQ(outcome.result, TMasterResult::Listed) << c.name;
     EXPECT_EQ(outcome.statuses, (QStringList{kQuerying, kParsing})) << c.name;
     EXPECT_EQ(Keys(*stash), QStringList{"127.0.0.1:7000"} + c.keys) << c.name;
+  }
+}
+
+// A list without "\final\" was cut off (the master closed the connection mid-send): its
+// servers are added, but its last entry, which may end in the middle of its port, is not, and
+// no server is removed. The status says it was cut.
+TEST(MasterQueryTest, ACutListAddsButRemovesNothing) {
+  const struct {
+    const char* name;
+    QByteArray list;
+    int added;
+  } cases[] = {
+      {"cut after a whole entry", "\\ip\\127.0.0.1:7501\\ip\\127.0.0.1:7502", 1},
+      {"cut mid-port", "\\ip\\127.0.0.1:7501\\ip\\127.0.0.1:7502\\ip\\127.0.0.1:75", 2},
+      {"cut inside the end mark", "\\ip\\127.0.0.1:7501\\ip\\127.0.0.1:7502\\fin", 1},
+  };
+  for (const auto& c : cases) {
+    ScriptedMaster master({kGreeting, true, c.list});
+    auto stash = SeededStash();
+    const Outcome outcome = Query(*stash, master.Port());
+    EXPECT_EQ(outcome.result, TMasterResult::Cut) << c.name;
+    EXPECT_EQ(outcome.added, c.added) << c.name;
+    const QString cut = "The server list from GameSpy was cut off: " + QString::number(c.added) +
+                        " servers added, none removed";
+    EXPECT_EQ(outcome.text, cut) << c.name;
+    EXPECT_EQ(outcome.statuses, (QStringList{kQuerying, kParsing, cut})) << c.name;
+    QStringList keys{"127.0.0.1:7000", "127.0.0.1:7001"};  // the other server stays
+    for (int i = 0; i < c.added; ++i) keys << "127.0.0.1:" + QString::number(7501 + i);
+    EXPECT_EQ(Keys(*stash), keys) << c.name;
   }
 }
 
@@ -443,23 +518,110 @@ TEST(MasterQueryTest, ProgressAfterEveryFiftiethServer) {
   EXPECT_EQ(stash->Count(), 121);
 }
 
-TEST(MasterQueryTest, AddressesWithBlanksOrControlCharactersAreLeftOut) {
-  const QByteArray list =
-      "\\ip\\Evil\r\nserverCount=0:7777\\ip\\1.2.3.4 :7778\\ip\\\x1b[2J:7779"
-      "\\ip\\a\x7f:7780\\ip\\10.0.0.1:7781\r\n\\final\\";
-  EXPECT_EQ(SplitMasterList(list), (std::vector<TMasterEntry>{{"10.0.0.1", "7781\r\n"}}));
+// A master lists addresses: a name would be looked up at every start (and hold the exit), and
+// anything else that is not four numbers and a port is not a server.
+TEST(MasterQueryTest, OnlyDottedAddressesWithAPortAreEntries) {
+  const struct {
+    QByteArray entry;
+    const char* address;  // nullptr: left out
+    int port;
+  } cases[] = {
+      {"127.0.0.1:7778", "127.0.0.1", 7778},
+      {"0.0.0.0:1", "0.0.0.0", 1},
+      {"255.255.255.255:65535", "255.255.255.255", 65535},
+      {" 127.0.0.2:7781\r\n", "127.0.0.2", 7781},  // blanks around the entry
+      {"master.example:7778", nullptr, 0},
+      {"localhost:7778", nullptr, 0},
+      {"999.1.1.1:7778", nullptr, 0},
+      {"256.1.1.1:7778", nullptr, 0},
+      {"1.2.3:7778", nullptr, 0},
+      {"1.2.3.4.5:7778", nullptr, 0},
+      {"1..3.4:7778", nullptr, 0},
+      {"1.2.3.4.:7778", nullptr, 0},
+      {"01.2.3.4:7778", nullptr, 0},  // read as octal by some
+      {"1.2.3.4:0", nullptr, 0},
+      {"1.2.3.4:65536", nullptr, 0},
+      {"1.2.3.4:077", nullptr, 0},
+      {"1.2.3.4:+77", nullptr, 0},
+      {"1.2.3.4:", nullptr, 0},
+      {"1.2.3.4", nullptr, 0},
+      {":7778", nullptr, 0},
+      {"", nullptr, 0},
+      {"1.2.3.4:77:78", nullptr, 0},
+      {"1.2.\\3.4:7778", nullptr, 0},
+      {"1.2.3.4:77\\78", nullptr, 0},
+      {"1.2.3.4 :7778", nullptr, 0},
+      {"1.2.3.4: 7778", nullptr, 0},
+      {"Evil\r\nserverCount=0:7777", nullptr, 0},
+      {"\x1b[2J:7779", nullptr, 0},
+      {"-1.2.3.4:7778", nullptr, 0},
+  };
+  for (const auto& c : cases) {
+    const auto entry = ParseMasterEntry(c.entry);
+    ASSERT_EQ(entry.has_value(), c.address != nullptr) << c.entry.constData();
+    if (entry) EXPECT_EQ(*entry, (TMasterEntry{c.address, quint16(c.port)}));
+  }
+  const TMasterList list = ReadMasterList(
+      "\\ip\\game.example:7777\\ip\\999.1.1.1:7778\\ip\\127.0.0.1:7779\\ip\\\\ip\\1.2.3:1"
+      "\\final\\");
+  EXPECT_EQ(list.entries, (std::vector<TMasterEntry>{{"127.0.0.1", 7779}}));
+  EXPECT_EQ(list.skipped, 4);
+  EXPECT_TRUE(list.whole);
 }
 
-TEST(MasterQueryTest, EveryCutAndJunkListSplitsInBounds) {
+// Beyond 100,000 entries a list is not used at all; up to it every entry counts.
+TEST(MasterQueryTest, AListBeyondTheBoundIsTooLong) {
+  const auto list = [](int count, bool final) {
+    QByteArray bytes;
+    bytes.reserve(qsizetype(count) * 16 + 8);
+    for (int i = 0; i < count; ++i) bytes += "\\ip\\127.0.0.1:" + QByteArray::number(1 + i % 60000);
+    return final ? bytes + "\\final\\" : bytes;
+  };
+  const TMasterList bound = ReadMasterList(list(kMaxMasterListEntries, true));
+  EXPECT_FALSE(bound.tooLong);
+  EXPECT_TRUE(bound.whole);
+  EXPECT_EQ(int(bound.entries.size()), kMaxMasterListEntries);
+  for (const bool final : {true, false}) {
+    const TMasterList beyond = ReadMasterList(list(kMaxMasterListEntries + 1, final));
+    EXPECT_TRUE(beyond.tooLong);
+    EXPECT_TRUE(beyond.entries.empty());
+  }
+  EXPECT_EQ(kMaxMasterListEntries, 100000);
+}
+
+// A master sending more than such a list can take is a failed master: nothing is added or
+// removed. So is one listing too many short entries.
+TEST(MasterQueryTest, AHugeListIsAFailedMaster) {
+  const QString tooMany = "Too many servers were returned from GameSpy (more than 100000)";
+  QByteArray huge;
+  huge.reserve(kMaxListBytes + 64);
+  for (int i = 0; huge.size() <= kMaxListBytes; ++i)
+    huge += "\\ip\\127.0.0.1:" + QByteArray::number(1 + i % 60000) + "\\ip\\255.255.255.255:65535";
+  QByteArray many;
+  for (int i = 0; i <= kMaxMasterListEntries; ++i) many += "\\ip\\1.1.1.1:1";
+  for (const QByteArray& list : {huge, QByteArray(many + "\\final\\")}) {
+    ScriptedMaster master({kGreeting, true, list});
+    auto stash = SeededStash();
+    const Outcome outcome = Query(*stash, master.Port());
+    EXPECT_EQ(outcome.result, TMasterResult::Failed);
+    EXPECT_EQ(outcome.text, tooMany);
+    EXPECT_EQ(outcome.statuses.last(), tooMany);
+    EXPECT_EQ(Keys(*stash), (QStringList{"127.0.0.1:7000", "127.0.0.1:7001"}));
+  }
+}
+
+TEST(MasterQueryTest, EveryCutAndJunkListReadsInBounds) {
   QByteArray list = ListOf(7600, 5);
   list.insert(20, "\r\n\x1bjunk\\ip\\");
   const auto check = [](const QByteArray& bytes) {
-    for (const TMasterEntry& entry : SplitMasterList(bytes)) {
-      // Each entry is a piece of the list, with a clean address and a port.
-      if (!bytes.contains(QByteArray(entry.address + ':' + entry.port))) return false;
-      if (entry.port.isEmpty()) return false;
-      for (char c : entry.address)
-        if (uchar(c) <= ' ' || uchar(c) == 0x7F) return false;
+    const TMasterList read = ReadMasterList(bytes);
+    // Without its end mark, the last piece of the list is never an entry.
+    const qsizetype pieces = bytes.count("\\ip\\");
+    if (qsizetype(read.entries.size()) + read.skipped > (read.whole ? pieces : std::max<qsizetype>(pieces - 1, 0)))
+      return false;
+    for (const TMasterEntry& entry : read.entries) {
+      const QByteArray text = entry.address + ':' + QByteArray::number(entry.port);
+      if (!bytes.contains(QByteArray("\\ip\\" + text)) || !ParseMasterEntry(text)) return false;
     }
     return true;
   };
@@ -494,10 +656,18 @@ TEST(MasterQueryTest, JunkFromTheMasterNeverCrashes) {
     // The favourite always stays; whatever else is there was counted.
     ASSERT_GE(stash->Count(), 1);
     EXPECT_TRUE(stash->Find("127.0.0.1:7000"));
-    if (outcome.statuses.contains(kParsing)) {
-      EXPECT_EQ(outcome.added, stash->Count() - 1);
-    } else {
-      EXPECT_EQ(stash->Count(), 2);
+    switch (outcome.result) {
+      case TMasterResult::Listed:
+        EXPECT_EQ(outcome.added, stash->Count() - 1);
+        break;
+      case TMasterResult::Cut:  // the other server stays
+        EXPECT_TRUE(stash->Find("127.0.0.1:7001"));
+        EXPECT_EQ(outcome.added, stash->Count() - 2);
+        break;
+      case TMasterResult::Failed:
+        EXPECT_EQ(stash->Count(), 2);
+        EXPECT_FALSE(outcome.text.isEmpty());
+        break;
     }
   }
 }

@@ -20,7 +20,7 @@ using namespace Qt::Literals::StringLiterals;
 
 // A stash as a mass refresh leaves it: servers of both games with settings and players, and
 // texts that have broken other formats (line breaks, backslashes, colour codes, NUL bytes,
-// characters beyond Latin-1), a server known by name, a silent one and a favourite.
+// characters beyond Latin-1), a silent one and a favourite.
 void FillRealistic(TServerStash& stash, int count = 6) {
   for (int i = 0; i < count; ++i) {
     const bool ut2004 = i % 2;
@@ -48,10 +48,6 @@ void FillRealistic(TServerStash& stash, int count = 6) {
     s.ReplyMark = i - 1;
     s.QueryVersion = quint8(i * 17);
   }
-  // Known by name and already resolved: no look-up when it is read back.
-  stash.SetHostLookup([](const QString&, QObject*, THostLookupDone) {});
-  ASSERT_TRUE(stash.AddServer("game.example", "7000", "", false, "UT", "True", ""));
-  stash.Server(stash.Count() - 1)->SetIP("10.9.9.9");
   ASSERT_TRUE(stash.AddServer("10.2.0.1", "7778", "DM", true, "UT", "True", "Mine"));
 }
 
@@ -107,9 +103,28 @@ TEST(ServerCacheTest, RoundTripKeepsEveryFieldAndSavesTheSameBytes) {
   EXPECT_EQ(copy.Server(0)->Setting(1).Value, "v\\al\nue");
   EXPECT_EQ(copy.Server(0)->Setting(4).Value, "");
   EXPECT_EQ(copy.Server(0)->SettingSlotsUsed(), 30);
-  EXPECT_EQ(copy.Find("game.example:7000")->IP(), "10.9.9.9");
 
   EXPECT_EQ(WriteServerCache(copy), bytes);
+}
+
+// Master lists hold addresses: a server known by name (resolved or not) or without a dotted
+// address came from an older list, and is not read back, so no start looks a name up again.
+TEST(ServerCacheTest, ServersThatAreNotAnAddressAndPortAreNotReadBack) {
+  TServerStash original;
+  original.SetHostLookup([](const QString&, QObject*, THostLookupDone) {});
+  ASSERT_TRUE(original.AddServer("127.0.0.1", "7778", "", false, "UT", "True", ""));
+  ASSERT_TRUE(original.AddServer("unresolved.example", "7000", "", false, "UT", "True", ""));
+  ASSERT_TRUE(original.AddServer("resolved.example", "7001", "", false, "UT", "True", ""));
+  original.Server(2)->SetIP("127.0.0.2");
+  ASSERT_TRUE(original.AddServer("999.1.1.1", "7002", "", false, "UT", "True", ""));
+  TServerCacheRead read = ReadServerCache(WriteServerCache(original));
+  ASSERT_EQ(read.servers.size(), 4u);
+  TServerStash copy;
+  copy.SetHostLookup(
+      [](const QString&, QObject*, THostLookupDone) { ADD_FAILURE() << "looked up"; });
+  EXPECT_EQ(AdoptCachedServers(copy, std::move(read.servers)), 1);
+  ASSERT_EQ(copy.Count(), 1);
+  EXPECT_EQ(copy.Key(0), "127.0.0.1:7778");
 }
 
 QByteArray Body(quint32 count, const QByteArray& rest = {}) {
@@ -191,8 +206,8 @@ TEST(ServerCacheTest, FilesAreReadWithOneLogLineAndAMissingOneSaysNothing) {
   ASSERT_EQ(SaveServerCache(path, stash), "");
   TServerStash loaded;
   const TServerCacheLoad load = LoadServerCache(path, loaded);
-  EXPECT_EQ(load.added, 5);
-  EXPECT_EQ(load.logLine, "5 servers listed from the last session (not yet refreshed)");
+  EXPECT_EQ(load.added, 4);
+  EXPECT_EQ(load.logLine, "4 servers listed from the last session (not yet refreshed)");
 
   QFile file(path);
   ASSERT_TRUE(file.open(QIODevice::ReadWrite));

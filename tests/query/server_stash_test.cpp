@@ -47,6 +47,33 @@ TEST(ServerStashTest, AddingTheSameServerTwiceAndAsFavourite) {
   EXPECT_EQ(stash.Server(0)->GameTypeName(), "CTF");
 }
 
+TEST(ServerStashTest, AListedServerMadeAFavouriteShowsWhatTheUserGaveUntilDropped) {
+  TServerStash stash;
+  ASSERT_TRUE(Add(stash, "10.0.0.1", "7778"));
+  stash.Server(0)->SetDescription("Reported Name");  // as its replies left it
+  ASSERT_TRUE(stash.AddServer("10.0.0.1", "7778", "", true, "UT", "False", "Typed"));
+  const TServer* server = stash.Server(0);
+  EXPECT_TRUE(server->Favorite);
+  EXPECT_EQ(server->Description(), "Typed");
+  EXPECT_EQ(server->AutoUpdateDescription(), "False");
+  // Already a favourite: nothing changes.
+  EXPECT_FALSE(stash.AddServer("10.0.0.1", "7778", "", true, "UT", "True", "Again"));
+  EXPECT_EQ(server->Description(), "Typed");
+
+  stash.DropFavorite(0);
+  EXPECT_FALSE(server->Favorite);
+  EXPECT_EQ(server->Description(), "Reported Name");
+  EXPECT_EQ(server->AutoUpdateDescription(), "True");
+
+  // A favourite moved to another address is another server: its old name is not given back.
+  ASSERT_TRUE(stash.AddServer("10.0.0.1", "7778", "", true, "UT", "False", "Typed"));
+  ASSERT_TRUE(stash.MoveServer(0, "10.0.0.2", 7778));
+  ASSERT_TRUE(Add(stash, "10.0.0.1", "7778"));
+  stash.DropFavorite(0);
+  EXPECT_EQ(server->Description(), "Typed");
+  EXPECT_EQ(server->AutoUpdateDescription(), "True");  // its replies name it from now on
+}
+
 TEST(ServerStashTest, NewRecordsTakeTheirFieldsFromTheArguments) {
   TServerStash stash;
   ASSERT_TRUE(stash.AddServer("10.0.0.2", "7778", "Onslaught", true, "UT2004", "False", "Mine"));
@@ -414,6 +441,25 @@ TEST(ServerStashTest, ServerAddedByNameIsQueriedOnceResolved) {
   EXPECT_EQ(stash.QueryServer(key), TQuerySent::Sent);
   ASSERT_TRUE(WaitForUpdates(updated, 2));
   EXPECT_EQ(fake.Requests().size(), 2);
+}
+
+// Every look-up of a server's name counts until it is answered, also when its server has gone
+// meanwhile: a process ending with one running must not wait for it.
+TEST(ServerStashTest, LookupsRunningAreCountedUntilAnswered) {
+  TServerStash stash;
+  QList<THostLookupDone> pending;
+  stash.SetHostLookup([&](const QString&, QObject*, THostLookupDone done) { pending << done; });
+  Add(stash, "one.example", "7778");
+  Add(stash, "two.example", "7778");
+  Add(stash, "127.0.0.1", "7779");  // an address needs none
+  EXPECT_EQ(stash.HostLookupsRunning(), 2);
+  stash.DeleteServer(0);
+  EXPECT_EQ(stash.HostLookupsRunning(), 2);  // its look-up still runs
+  pending[0](QHostAddress("127.0.0.1"), {});
+  EXPECT_EQ(stash.HostLookupsRunning(), 1);
+  pending[1](QHostAddress("127.0.0.1"), {});
+  EXPECT_EQ(stash.HostLookupsRunning(), 0);
+  EXPECT_EQ(stash.Find("two.example:7778")->IP(), "127.0.0.1");
 }
 
 TEST(ServerStashTest, QueryWaitingForAnAddressIsDroppedWithItsServerOrTheWaitsEnd) {

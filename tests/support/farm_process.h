@@ -4,25 +4,15 @@
 
 #include <QProcess>
 #include <QTcpServer>
-#include <QUdpSocket>
 #include <memory>
 #include <random>
 #include <vector>
 
+#include "support/free_ports.h"
+
 namespace zorvane::testing {
 
 inline constexpr int kFarmGuardMs = 20000;
-
-inline bool UdpRangeFree(int base, int count) {
-  std::vector<std::unique_ptr<QUdpSocket>> probes;
-  for (int i = 0; i < count; ++i) {
-    probes.push_back(std::make_unique<QUdpSocket>());
-    if (!probes.back()->bind(QHostAddress::LocalHost, quint16(base + i),
-                             QUdpSocket::DontShareAddress))
-      return false;
-  }
-  return true;
-}
 
 inline quint16 FreeTcpPort() {
   QTcpServer probe;

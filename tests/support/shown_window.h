@@ -18,6 +18,7 @@ inline std::unique_ptr<TfrmZorvane> OpenWindow(const QString& directory, TWindow
   TStartOptions options;
   options.directory = directory;
   options.dialogs = &dialogs;
+  options.gameSearch = TGameSearchPlaces{};  // no game of this machine's turns up in a test
   return std::make_unique<TfrmZorvane>(options);
 }
 

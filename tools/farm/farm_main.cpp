@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "query/open_file_limit.h"
+#include "tools/farm/farm_lan.h"
 #include "tools/farm/farm_master.h"
 #include "tools/farm/farm_options.h"
 #include "tools/farm/farm_udp.h"
@@ -60,6 +61,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "zorvane-farm: %s\n", qUtf8Printable(error));
     return 1;
   }
+  TFarmLan lan(options, servers);
+  lan.Open();
   std::unique_ptr<TFarmMaster> master;
   if (options.masterPort != 0) {
     master = std::make_unique<TFarmMaster>(options, options.seed);
@@ -89,6 +92,7 @@ int main(int argc, char** argv) {
   line += QStringLiteral(" (%1 silent), ").arg(servers.SilentCount());
   line += options.masterPort != 0 ? QStringLiteral("master on TCP %1").arg(options.masterPort)
                                   : QStringLiteral("no master");
+  line += QStringLiteral(", ") + lan.Summary();
   line += QStringLiteral(", seed %1").arg(options.seed);
   if (options.lifeSeconds > 0) line += QStringLiteral(", for %1 s").arg(options.lifeSeconds);
   std::printf("%s\n", qUtf8Printable(line));

@@ -13,6 +13,7 @@ namespace {
 
 constexpr int kIdleMs = 30000;
 constexpr qsizetype kMaxRequest = 4096;
+constexpr qsizetype kEndlessPiece = 16 * 1024;
 
 // One client: greeting, validation, list request, list.
 class TMasterSession : public QObject {
@@ -24,6 +25,15 @@ class TMasterSession : public QObject {
     connect(socket_, &QTcpSocket::readyRead, this, [this] { Read(); });
     connect(socket_, &QTcpSocket::disconnected, this, &QObject::deleteLater);
     QTimer::singleShot(kIdleMs, this, [this] { Close(); });
+    if (options_.masterFault == u"endless") {
+      // A greeting that never ends, 16 KB every 10 ms, until the client goes.
+      auto* endless = new QTimer(this);
+      connect(endless, &QTimer::timeout, this, [this] {
+        if (socket_->bytesToWrite() < kEndlessPiece) socket_->write(QByteArray(kEndlessPiece, 'x'));
+      });
+      endless->start(10);
+      return;
+    }
     socket_->write("\\basic\\\\secure\\" + challenge);
   }
 
@@ -38,7 +48,7 @@ class TMasterSession : public QObject {
       const TMasterGame* game = MasterGameOfName(name);
       if (!game) return Close();
       expected_ = ValidateChallenge(challenge_, game->gameKey).toLatin1();
-      list_ = MasterList(options_, game->gameName);
+      list_ = FaultyList(MasterList(options_, game->gameName), options_.masterFault);
     }
     switch (JudgeRequest(request_, expected_)) {
       case TRequestState::Waiting:
@@ -84,6 +94,31 @@ TRequestState JudgeRequest(QByteArrayView request, QByteArrayView expected) {
   const qsizetype list = request.indexOf("\\list\\");
   if (list < 0 || request.indexOf("\\final\\", list) < 0) return TRequestState::Waiting;
   return TRequestState::Answer;
+}
+
+QByteArray FaultyList(const QByteArray& list, const QString& fault) {
+  constexpr QByteArrayView kIp("\\ip\\");
+  if (fault == u"cut") return list.first(list.size() * 2 / 3);
+  QList<QByteArray> entries;  // "\\ip\\ADDRESS:PORT"
+  for (qsizetype at = list.indexOf(kIp); at >= 0;) {
+    qsizetype next = list.indexOf('\\', at + kIp.size());
+    if (next < 0) next = list.size();
+    entries << list.sliced(at, next - at);
+    at = list.indexOf(kIp, next);
+  }
+  if (entries.isEmpty() || (fault != u"names" && fault != u"huge")) return list;
+  QByteArray faulty;
+  if (fault == u"names") {
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+      const QByteArray port = entries[i].sliced(entries[i].indexOf(':') + 1);
+      faulty += entries[i] + "\\ip\\s" + QByteArray::number(i) + ".slow.test:" + port;
+    }
+  } else {
+    constexpr int kHuge = 1000000;
+    faulty.reserve(qsizetype(kHuge) * 24 + 8);
+    for (int i = 0; i < kHuge; ++i) faulty += entries[i % entries.size()];
+  }
+  return faulty + "\\final\\";
 }
 
 QByteArray RequestedGameName(QByteArrayView request) {

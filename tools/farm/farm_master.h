@@ -18,6 +18,11 @@ namespace zorvane::farm {
 // "ut2004"), then "\final\"; just "\final\" for a game the farm does not serve.
 QByteArray MasterList(const TFarmOptions& options, QByteArrayView gameName = "ut");
 
+// The list as the master's fault (TFarmOptions::masterFault) makes it: "cut" drops its last
+// third (mid-entry, with the end mark), "names" puts "\ip\sN.slow.test:PORT" after the N-th
+// entry, "huge" repeats its entries up to a million. Any other fault leaves it as it is.
+QByteArray FaultyList(const QByteArray& list, const QString& fault);
+
 // The game named by "\gamename\NAME\" in what a client has sent; empty until it is whole.
 QByteArray RequestedGameName(QByteArrayView request);
 

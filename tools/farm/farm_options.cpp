@@ -18,11 +18,16 @@ bool ReadWhole(const QString& text, qint64 low, qint64 high, qint64& value) {
 QString FarmUsage() {
   return QStringLiteral(
       "usage: zorvane-farm [--ut N] [--ut2004 M] [--base-port P] [--master-port Q]\n"
-      "                    [--silent FRACTION] [--seed S] [--life SECONDS]\n"
+      "                    [--beacon-port B] [--lan-port L] [--silent FRACTION] [--seed S]\n"
+      "                    [--life SECONDS] [--master-fault cut|names|huge|endless]\n"
       "Serves N UT and M UT2004 game servers on 127.0.0.1 UDP ports P, P+1, ... (UT first,\n"
       "default P 17778) and a master server listing the UT servers on TCP port Q (default\n"
-      "28900, 0 for none). FRACTION (0 to 1) of the servers never answer. S seeds the content.\n"
-      "Runs until interrupted, or for SECONDS.\n");
+      "28900, 0 for none). For a LAN search, the first ten UT servers that answer take beacon\n"
+      "ports from B to B+9 (default 8777) and every UT2004 server hears UDP port L (default\n"
+      "10777); 0 turns either off, and ports another program holds are left out. FRACTION\n"
+      "(0 to 1) of the servers never answer. S seeds the content. Runs until interrupted, or\n"
+      "for SECONDS. --master-fault makes the master misbehave: its list cut off before its\n"
+      "end, a name after every address, a million entries, or a greeting without end.\n");
 }
 
 bool ParseFarmOptions(const QStringList& arguments, TFarmOptions& options, QString& error) {
@@ -52,11 +57,20 @@ bool ParseFarmOptions(const QStringList& arguments, TFarmOptions& options, QStri
     } else if (name == u"--master-port") {
       ok = ReadWhole(value, 0, 65535, number);
       options.masterPort = int(number);
+    } else if (name == u"--beacon-port") {
+      ok = ReadWhole(value, 0, 65535, number);
+      options.beaconPort = int(number);
+    } else if (name == u"--lan-port") {
+      ok = ReadWhole(value, 0, 65535, number);
+      options.lanPort = int(number);
     } else if (name == u"--life") {
       ok = ReadWhole(value, 0, 365 * 24 * 3600, number);
       options.lifeSeconds = int(number);
     } else if (name == u"--seed") {
       options.seed = value.toULongLong(&ok);
+    } else if (name == u"--master-fault") {
+      ok = QStringList{"cut", "names", "huge", "endless"}.contains(value);
+      options.masterFault = value;
     } else if (name == u"--silent") {
       options.silent = value.toDouble(&ok);
       ok = ok && std::isfinite(options.silent) && options.silent >= 0 && options.silent <= 1;

@@ -12,9 +12,15 @@ struct TFarmOptions {
   int ut2004 = 0;
   int basePort = 17778;    // UDP query port of the first UT server; UT2004 servers follow them
   int masterPort = 28900;  // TCP; 0 runs no master
+  int beaconPort = 8777;   // UDP: the first of the UT servers' ten beacon ports; 0 for none
+  int lanPort = 10777;     // UDP: the port where UT2004 servers hear a LAN search; 0 for none
   double silent = 0.0;     // share of servers that never answer
   quint64 seed = 1;
   int lifeSeconds = 0;  // 0 runs until stopped
+  // How the master misbehaves, for tests of the client: "" none, "cut" (the list without its
+  // end), "names" (a name after every address), "huge" (a million entries), "endless" (a
+  // greeting without end).
+  QString masterFault;
   bool help = false;
 
   int Count() const { return ut + ut2004; }

@@ -24,6 +24,8 @@ class TFarmUdp : public QObject {
   // Binds every server's port. False with a message when one cannot be had.
   bool Open(QString& error);
   int SilentCount() const { return silentCount_; }
+  // The socket of server index (its query port), for answers sent on its behalf.
+  int Socket(int index) const { return sockets_[std::size_t(index)]; }
 
  private:
   void Drain();

@@ -8,8 +8,10 @@
 
 #include "config/configuration.h"
 #include "config/start_directory.h"
+#include "query/host_lookup.h"
 #include "query/open_file_limit.h"
 #include "query/server_stash.h"
+#include "tools/query/lan_run.h"
 #include "tools/query/mass_refresh_run.h"
 #include "tools/query/plain_text.h"
 #include "tools/query/query_options.h"
@@ -60,6 +62,11 @@ int main(int argc, char** argv) {
 
   TServerStash stash;
   stash.LocalPort = options.LocalPort;
+  // A name look-up still running must not hold the exit: what was asked is printed by then.
+  const auto end = [&stash](int status) {
+    if (stash.HostLookupsRunning() > 0) EndProcessNow(status);
+    return status;
+  };
   TQueryRun run(stash, options.WaitMs);
   if (options.Favorites) {
     // The user's own files are only read: nothing is created or written.
@@ -70,13 +77,20 @@ int main(int argc, char** argv) {
     run.TrackAll();
   }
   run.Add(options.Targets);
+  if (options.Lan) {
+    // Only a look: the settings file is read when the search's addresses come from it.
+    const TLanSettings lan = options.Broadcast.isEmpty() || options.LanWaitMs < 0
+                                 ? ReadLanSettings(ResolveStartDirectory(options.Dir, false))
+                                 : TLanSettings{};
+    run.Add(RunLanSearch(options, lan));
+  }
 
   QElapsedTimer elapsed;
   elapsed.start();
   TMassRefreshOutcome refreshed;
   if (!options.Master.isEmpty()) {
     refreshed = RunMassRefresh(stash, options.Master, options.QueryPower, options.MasterGame);
-    if (!refreshed.masterAnswered) return 1;  // its message is out already
+    if (!refreshed.masterAnswered) return end(1);  // its message is out already
   } else {
     run.Run(options.QueryPower);
   }
@@ -113,5 +127,5 @@ int main(int argc, char** argv) {
     Write(SummaryJson(stash.Count(), replied, elapsedMs));
   else
     Write(QStringLiteral("%1 servers, %2 replied").arg(stash.Count()).arg(replied).toUtf8());
-  return 0;
+  return end(refreshed.listCut ? 3 : 0);
 }

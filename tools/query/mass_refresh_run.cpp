@@ -16,17 +16,13 @@ class THeadlessHost : public TMassRefreshHost {
   explicit THeadlessHost(QEventLoop& loop) : loop_(loop) {}
   void ActivityLog(const QString& text) override { Print(text); }
   void DebugLog(const QString&) override {}
-  void ShowStatus(const QString& text) override {
-    // The master sent a list (perhaps an empty one) once its parsing is announced.
-    if (text.startsWith(QLatin1StringView("Parsing master server list"))) listReceived_ = true;
-    Print(text);
-  }
+  void ShowStatus(const QString& text) override { Print(text); }
+  void ShowMasterFailure(const QString& text) override { Print(text); }
   bool ShowLowReplyNotice(const QString& text) override {
     Print(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     return false;
   }
   void MassRefreshFinished() override { loop_.quit(); }
-  bool ListReceived() const { return listReceived_; }
 
  private:
   // The same text from the status bar and the log is printed once.
@@ -38,7 +34,6 @@ class THeadlessHost : public TMassRefreshHost {
 
   QEventLoop& loop_;
   QString last_;
-  bool listReceived_ = false;
 };
 
 }  // namespace
@@ -52,14 +47,10 @@ TMassRefreshOutcome RunMassRefresh(TServerStash& stash, const QString& master, i
   refresh.Master = ParseMasterAddress(master).value_or(TMasterAddress{});
   QObject::connect(&stash, &TServerStash::OnServerUpdated, &refresh,
                    [&refresh](const QString& key) { refresh.ServerUpdated(key); });
+  if (refresh.StartMassRefresh(variant) && refresh.MassRefreshing()) loop.exec();
   TMassRefreshOutcome outcome;
-  // False both for a failed exchange and for an empty list; only the first is a failure.
-  if (refresh.StartMassRefresh(variant)) {
-    if (refresh.MassRefreshing()) loop.exec();
-  } else if (!host.ListReceived()) {
-    return outcome;
-  }
-  outcome.masterAnswered = true;
+  outcome.masterAnswered = refresh.MasterOutcome().result != TMasterResult::Failed;
+  outcome.listCut = refresh.MasterOutcome().result == TMasterResult::Cut;
   outcome.listed = refresh.ServersListed();
   outcome.replyPercent = outcome.listed > 0 ? refresh.ReplyPercent() : 0;
   return outcome;

@@ -10,7 +10,8 @@ namespace zorvane {
 class TServerStash;
 
 struct TMassRefreshOutcome {
-  bool masterAnswered = false;
+  bool masterAnswered = false;  // false: the master failed (its message is out)
+  bool listCut = false;         // its list ended without its end mark
   int listed = 0;
   int replyPercent = 0;
 };

@@ -3,7 +3,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 
+#include "query/lan_discovery.h"
 #include "query/master_query.h"
 #include "query/vocabulary.h"
 
@@ -75,8 +77,9 @@ bool ReadListFile(const QString& path, const QString& game, std::vector<TQueryTa
     error = QStringLiteral("cannot read server list '%1': %2").arg(path, file.errorString());
     return false;
   }
-  // The file may have grown since it was looked at: never read past the limit.
-  const QByteArray bytes = file.read(kMaxListFileBytes + 1);
+  // The file may have grown since it was looked at: never read past the limit, and hold a
+  // buffer of the file's size rather than of the limit.
+  const QByteArray bytes = file.read(std::min<qint64>(file.size(), kMaxListFileBytes + 1));
   if (bytes.size() > kMaxListFileBytes) {
     error = QStringLiteral("cannot read server list '%1': larger than %2 MiB")
                 .arg(path).arg(kMaxListFileBytes >> 20);
@@ -108,7 +111,8 @@ QString UnknownVariantText(const QString& name) {
 QString QueryUsage() {
   return QStringLiteral(
       "usage: zorvane-query [--game VARIANT] [--list FILE] [--query-power N] [--wait MS]\n"
-      "                     [--local-port N] [--json] [HOST:PORT ...]\n"
+      "                     [--local-port N] [--json] [--lan [--broadcast ADDR]...]\n"
+      "                     [HOST:PORT ...]\n"
       "  --game VARIANT    variant of the servers that follow: UT (default), UT2003 Demo,\n"
       "                    UT2003, UT2004 Demo, UT2004, Unreal 2 XMP\n"
       "  --list FILE       read \"HOST:PORT [VARIANT]\" lines; '#' starts a comment line\n"
@@ -121,7 +125,16 @@ QString QueryUsage() {
       "  --favorites       query the favourites stored in that folder\n"
       "  --master HOST[:PORT]  fetch the server list of the --game given before it (UT,\n"
       "                    UT2004 or UT2003) from a master server (port 28900 when\n"
-      "                    absent) and query every server on it\n");
+      "                    absent) and query every server on it\n"
+      "  --lan             search the local network for servers and query those found;\n"
+      "                    it asks the addresses of \"lanAddresses\" in the settings file of\n"
+      "                    --dir, or when that is blank every interface's broadcast address\n"
+      "  --broadcast ADDR  ask this IPv4 address instead (repeatable)\n"
+      "  --beacon-port N   first of the ten UT beacon ports asked (default 8777, 0: none)\n"
+      "  --lan-port N      UT2004's LAN server port asked (default 10777, 0: none)\n"
+      "  --lan-wait MS     how long the search listens (default \"lanSearchWait\", 2000)\n"
+      "Exit status: 0 done, 1 the master gave no usable list, 2 bad arguments, 3 the\n"
+      "master's list was cut off (the servers it named are queried and printed).\n");
 }
 
 bool ParseServerKey(const QString& text, TQueryTarget& target, QString& error) {
@@ -229,6 +242,25 @@ bool ParseQueryOptions(const QStringList& arguments, TQueryOptions& options, QSt
       }
       options.MasterGame = game;
       serversGiven = true;
+    } else if (arg == u"--lan") {
+      options.Lan = true;
+      serversGiven = true;
+    } else if (arg == u"--broadcast") {
+      QString address;
+      if (!value(address)) return false;
+      QStringList rejected;
+      if (ParseLanAddresses(address, &rejected).size() != 1 || !rejected.isEmpty()) {
+        error = QStringLiteral("option --broadcast needs one dotted IPv4 address, not '%1'")
+                    .arg(address);
+        return false;
+      }
+      options.Broadcast << address.trimmed();
+    } else if (arg == u"--beacon-port") {
+      if (!number(0, 65535, options.BeaconPort)) return false;
+    } else if (arg == u"--lan-port") {
+      if (!number(0, 65535, options.LanPort)) return false;
+    } else if (arg == u"--lan-wait") {
+      if (!number(0, 600000, options.LanWaitMs)) return false;
     } else if (arg == u"--favorites") {
       options.Favorites = true;
       serversGiven = true;
@@ -251,8 +283,16 @@ bool ParseQueryOptions(const QStringList& arguments, TQueryOptions& options, QSt
     error = QStringLiteral("option --dir: '%1' is not a folder").arg(options.Dir);
     return false;
   }
+  if (!options.Lan && !options.Broadcast.isEmpty()) {
+    error = QStringLiteral("option --broadcast needs --lan");
+    return false;
+  }
+  if (options.Lan && !options.Master.isEmpty()) {
+    error = QStringLiteral("options --lan and --master cannot be combined");
+    return false;
+  }
   if (!serversGiven && !options.Help) {
-    error = QStringLiteral("no servers given (HOST:PORT or --list FILE; --help for usage)");
+    error = QStringLiteral("no servers given (HOST:PORT, --list FILE or --lan; --help for usage)");
     return false;
   }
   return true;

@@ -8,6 +8,8 @@
 #include <optional>
 #include <vector>
 
+#include "query/lan_discovery.h"
+
 namespace zorvane {
 
 struct TQueryTarget {
@@ -28,6 +30,11 @@ struct TQueryOptions {
   bool Favorites = false;  // --favorites: query the favourites stored there
   QString Master;          // --master HOST[:PORT]: a mass refresh from that master
   QString MasterGame = QStringLiteral("UT");  // the --game before it: whose list is fetched
+  bool Lan = false;        // --lan: search the local network and query what answers
+  QStringList Broadcast;   // --broadcast ADDR, in order: the only addresses the search asks
+  int BeaconPort = kUtBeaconPort;  // --beacon-port: the first UT beacon port (0: no UT)
+  int LanPort = kLanServerPort;    // --lan-port: UT2004's LAN server port (0: no UT2004)
+  int LanWaitMs = -1;      // --lan-wait: -1 takes the settings file's "lanSearchWait"
 };
 
 inline constexpr const char* kDefaultGame = "UT";

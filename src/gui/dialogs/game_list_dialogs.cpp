@@ -250,9 +250,11 @@ QString TfrmGameTypes::DeleteQuestion() const {
 
 // ---- Commands
 
-bool EditGames(QWidget* parent, TWindowDialogs& dialogs, TGameTables& tables) {
+std::optional<TGameRenames> EditGames(QWidget* parent, TWindowDialogs& dialogs,
+                                      TGameTables& tables) {
   TfrmGames dialog(dialogs, tables, parent);
-  return dialog.exec() == QDialog::Accepted;
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return dialog.Renames();
 }
 
 std::optional<TGameTypeCommit> EditGameTypes(QWidget* parent, TWindowDialogs& dialogs,

@@ -79,6 +79,8 @@ class TfrmGames : public TfrmGameListBase {
   TfrmGames(TWindowDialogs& dialogs, TGameTables& tables, QWidget* parent = nullptr);
   TkorvEdit* GameEdit() const { return edtGame_; }
   TkorvCombobox* VersionBox() const { return cboVersion_; }
+  // The games OK renamed or deleted; empty until OK.
+  const TGameRenames& Renames() const { return renames_; }
 
  protected:
   void ShowEntry(int index) override;
@@ -87,12 +89,13 @@ class TfrmGames : public TfrmGameListBase {
   std::optional<TEditProblem> UpdateEntry(int index) override;
   QString EntryName(int index) const override;
   QWidget* Field(int field) const override;
-  void AcceptEdits() override { editor_.Accept(); }
+  void AcceptEdits() override { renames_ = editor_.Accept(); }
   void CancelEdits() override { editor_.Cancel(); }
   QString DeleteQuestion() const override;
 
  private:
   TGameListEditor editor_;
+  TGameRenames renames_;
   TkorvEdit* edtGame_;
   TkorvCombobox* cboVersion_;
 };
@@ -129,8 +132,10 @@ class TfrmGameTypes : public TfrmGameListBase {
   TkorvCombobox* cboGame_;
 };
 
-// The "Games..." command: true when the user pressed OK (the tables are committed).
-bool EditGames(QWidget* parent, TWindowDialogs& dialogs, TGameTables& tables);
+// The "Games..." command: after OK (the tables are committed) the games it renamed or
+// deleted; nothing on Cancel.
+std::optional<TGameRenames> EditGames(QWidget* parent, TWindowDialogs& dialogs,
+                                      TGameTables& tables);
 // The "Game Types..." command: what OK changed, nothing on Cancel.
 std::optional<TGameTypeCommit> EditGameTypes(QWidget* parent, TWindowDialogs& dialogs,
                                              TGameTables& tables);

@@ -2,6 +2,7 @@
 #include "gui/dialogs/game_path_dialog.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QEvent>
 #include <QFileDialog>
 #include <QFocusEvent>
@@ -19,9 +20,12 @@
 namespace zorvane {
 
 QString GamePathFileFilter(const TGamePathFieldInfo& field) {
-  // Native Linux game binaries (ut-bin, ut2004-bin) have no extension.
+  // Native Linux game binaries (ut-bin, ut2004-bin) have no extension: the first filter shows
+  // both kinds.
   if (field.field == TGamePathField::Exe)
-    return QStringLiteral("executable files (*.exe);;all files (*)");
+    return QStringLiteral(
+        "game executables (*.exe *.EXE ut-bin ut-bin-* ut2003-bin ut2004-bin ut2004-bin-* "
+        "UT2004);;executable files (*.exe);;all files (*)");
   return QStringLiteral("ini files (*.ini)");
 }
 
@@ -36,10 +40,12 @@ TfrmGamePath::TfrmGamePath(TWindowDialogs& dialogs, TGameTables& tables,
       edtPath_(new TkorvEdit(this)),
       btnBrowse_(new QPushButton(QStringLiteral("..."), this)),
       lblNote_(new QLabel(QString::fromLatin1(field.note), this)),
+      lblFilled_(new QLabel(this)),
       btnOK_(new QPushButton(QStringLiteral("OK"), this)),
       btnCancel_(new QPushButton(QStringLiteral("Cancel"), this)) {
   setObjectName(QStringLiteral("frmGamePath"));
   SetTitleMode(0, {});
+  home_ = QDir::homePath();
   chooser_ = [this](const QString& directory, const QString& filter) {
     return QFileDialog::getOpenFileName(this, windowTitle(), directory, filter);
   };
@@ -63,6 +69,9 @@ TfrmGamePath::TfrmGamePath(TWindowDialogs& dialogs, TGameTables& tables,
   btnBrowse_->setFixedWidth(30);
   lblNote_->setObjectName(QStringLiteral("lblNote"));
   lblNote_->setWordWrap(true);
+  lblFilled_->setObjectName(QStringLiteral("lblFilled"));
+  lblFilled_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  lblFilled_->hide();
   btnOK_->setObjectName(QStringLiteral("btnOK"));
   btnCancel_->setObjectName(QStringLiteral("btnCancel"));
   btnOK_->setDefault(true);
@@ -78,6 +87,7 @@ TfrmGamePath::TfrmGamePath(TWindowDialogs& dialogs, TGameTables& tables,
   layout->addWidget(cboGame_);
   layout->addLayout(path);
   layout->addWidget(lblNote_);
+  layout->addWidget(lblFilled_);
   layout->addLayout(closing);
 
   edtPath_->Edit()->installEventFilter(this);
@@ -119,6 +129,24 @@ void TfrmGamePath::ShowGame(const QString& name) {
   if (shown_ >= 0) editor_.Store(shown_, edtPath_->Text());
   shown_ = index;
   edtPath_->SetText(editor_.PathOf(index));
+  lblFilled_->hide();
+}
+
+void TfrmGamePath::FillIniPaths() {
+  if (field_.field != TGamePathField::Exe || shown_ < 0 || edtPath_->Text().isEmpty()) return;
+  const TIniGuess filled = editor_.FillIniPaths(shown_, edtPath_->Text(), home_);
+  QStringList lines;
+  for (const auto& [field, path] : {std::pair{TGamePathField::Favorites, filled.favoritesPath},
+                                    std::pair{TGamePathField::User, filled.userPath}})
+    if (!path.isEmpty())
+      lines << QLatin1String(GamePathFieldInfo(field).word) + QStringLiteral(" set to ") + path;
+  if (lines.isEmpty()) return;
+  lblFilled_->setText(lines.join(u'\n'));
+  lblFilled_->show();
+  // Grown to show the new lines, never shrunk below the size the user gave it.
+  const QSize before = size();
+  adjustSize();
+  resize(size().expandedTo(before));
 }
 
 bool TfrmGamePath::CheckPathField() {
@@ -143,7 +171,7 @@ void TfrmGamePath::Browse() {
       chooser_ ? chooser_(DirectoryPart(current), GamePathFileFilter(field_)) : QString();
   if (chosen.isEmpty()) return;
   edtPath_->SetText(chosen);
-  CheckPathField();
+  if (CheckPathField()) FillIniPaths();
 }
 
 bool TfrmGamePath::eventFilter(QObject* watched, QEvent* event) {
@@ -152,8 +180,8 @@ bool TfrmGamePath::eventFilter(QObject* watched, QEvent* event) {
     // and not Cancel, which restores everything anyway.
     const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
     if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
-        focusWidget() != btnCancel_)
-      CheckPathField();
+        focusWidget() != btnCancel_ && CheckPathField())
+      FillIniPaths();
   }
   return QDialog::eventFilter(watched, event);
 }
@@ -163,6 +191,7 @@ void TfrmGamePath::accept() {
   if (done_ || refocusPending_ || !CheckPathField()) return;
   done_ = true;
   if (shown_ >= 0) editor_.Store(shown_, edtPath_->Text());
+  FillIniPaths();
   editor_.Accept();
   QDialog::accept();
 }
@@ -173,17 +202,39 @@ void TfrmGamePath::reject() {
   QDialog::reject();
 }
 
-QString EditGamePath(QWidget* parent, TWindowDialogs& dialogs, TGameTables& tables,
-                     const QString& fieldKey, int titleMode, const QString& caption, bool lockGame,
-                     const QString& preselectedGame) {
+namespace {
+
+// The dialog's outcome: whether OK closed it, and the game selected at the end.
+std::pair<bool, QString> RunGamePath(QWidget* parent, TWindowDialogs& dialogs, TGameTables& tables,
+                                     const QString& fieldKey, int titleMode, const QString& caption,
+                                     bool lockGame, const QString& preselectedGame) {
   const TGamePathFieldInfo* field = GamePathFieldInfo(fieldKey);
-  if (!field) return preselectedGame;
+  if (!field) return {true, preselectedGame};
   TfrmGamePath dialog(dialogs, tables, *field, parent);
   dialog.SetTitleMode(titleMode, caption);
   dialog.SelectGame(preselectedGame);
   dialog.SetLockGame(lockGame);
-  dialog.exec();
-  return dialog.SelectedGame();
+  const bool accepted = dialog.exec() == QDialog::Accepted;
+  return {accepted, dialog.SelectedGame()};
+}
+
+}  // namespace
+
+QString EditGamePath(QWidget* parent, TWindowDialogs& dialogs, TGameTables& tables,
+                     const QString& fieldKey, int titleMode, const QString& caption, bool lockGame,
+                     const QString& preselectedGame) {
+  return RunGamePath(parent, dialogs, tables, fieldKey, titleMode, caption, lockGame,
+                     preselectedGame)
+      .second;
+}
+
+std::optional<QString> AskGamePath(QWidget* parent, TWindowDialogs& dialogs, TGameTables& tables,
+                                   const QString& fieldKey, int titleMode, const QString& caption,
+                                   bool lockGame, const QString& preselectedGame) {
+  auto [accepted, game] =
+      RunGamePath(parent, dialogs, tables, fieldKey, titleMode, caption, lockGame, preselectedGame);
+  if (!accepted) return std::nullopt;
+  return game;
 }
 
 }  // namespace zorvane

@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <optional>
 
 #include "config/game_edits.h"
 
@@ -38,6 +39,8 @@ class TfrmGamePath : public QDialog {
   void SetLockGame(bool lock);
   QString SelectedGame() const;
   void SetFileChooser(TFileChooser chooser) { chooser_ = std::move(chooser); }
+  // Where a native game keeps its INI files (the user's home folder unless set).
+  void SetHomeFolder(const QString& home) { home_ = home; }
 
   // The checks run when the path field is left; false (with the box shown and the focus back
   // in the field) for a path that does not exist.
@@ -48,6 +51,8 @@ class TfrmGamePath : public QDialog {
   TkorvEdit* PathEdit() const { return edtPath_; }
   QPushButton* BrowseButton() const { return btnBrowse_; }
   QLabel* NoteLabel() const { return lblNote_; }
+  // Tells which INI paths the chosen executable filled in; hidden until it did.
+  QLabel* FilledLabel() const { return lblFilled_; }
   QPushButton* OkButton() const { return btnOK_; }
   QPushButton* CancelButton() const { return btnCancel_; }
 
@@ -61,16 +66,20 @@ class TfrmGamePath : public QDialog {
  private:
   int GameIndex(const QString& name) const;
   void ShowGame(const QString& name);
+  // An executable that passed the checks fills the game's empty INI paths it implies.
+  void FillIniPaths();
 
   TWindowDialogs& dialogs_;
   TGameTables& tables_;
   const TGamePathFieldInfo& field_;
   TGamePathEditor editor_;
   TFileChooser chooser_;
+  QString home_;
   TkorvCombobox* cboGame_;
   TkorvEdit* edtPath_;
   QPushButton* btnBrowse_;
   QLabel* lblNote_;
+  QLabel* lblFilled_;
   QPushButton* btnOK_;
   QPushButton* btnCancel_;
   int shown_ = -1;  // index of the shown game in the tables
@@ -88,5 +97,9 @@ class TfrmGamePath : public QDialog {
 QString EditGamePath(QWidget* parent, TWindowDialogs& dialogs, TGameTables& tables,
                      const QString& fieldKey, int titleMode, const QString& caption, bool lockGame,
                      const QString& preselectedGame);
+// The same for a command that ends on Cancel: nothing when the dialog was cancelled.
+std::optional<QString> AskGamePath(QWidget* parent, TWindowDialogs& dialogs, TGameTables& tables,
+                                   const QString& fieldKey, int titleMode, const QString& caption,
+                                   bool lockGame, const QString& preselectedGame);
 
 }  // namespace zorvane

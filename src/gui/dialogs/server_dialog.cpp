@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 
 #include "gui/controls/korv_combobox.h"
 #include "gui/controls/korv_edit.h"
@@ -18,6 +19,32 @@ constexpr int kLeft = 8;
 constexpr int kFieldWidth = 300;
 constexpr int kCaptionWidth = 80;
 constexpr int kRowHeight = 27;
+// The game port's range: the query port, one above it, must be a port too.
+constexpr int kHighestGamePort = 65534;
+
+// A dotted address or a host name: letters, digits, '.', '-' and '_'. Anything else (a blank,
+// a backslash, a quote) would be a name no look-up finds, and would break the games' files.
+bool IsHostText(const QString& host) {
+  return std::all_of(host.begin(), host.end(), [](QChar c) {
+    return c.isLetterOrNumber() || c == u'.' || c == u'-' || c == u'_';
+  });
+}
+
+bool IsDigits(QStringView text) {
+  return !text.isEmpty() &&
+         std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+// Digits with an optional sign: a number, if perhaps not a port.
+bool IsWholeNumber(QStringView text) {
+  return IsDigits(text.startsWith(u'-') || text.startsWith(u'+') ? text.mid(1) : text);
+}
+
+bool IsGamePort(const QString& port) {
+  bool ok = false;
+  const qlonglong number = port.toLongLong(&ok);  // fails beyond 64 bits: no port either
+  return ok && number >= 1 && number <= kHighestGamePort;
+}
 
 }  // namespace
 
@@ -112,6 +139,19 @@ QString TfrmServer::Association() const {
   return game == QLatin1String(kOtherGameItem) ? QString() : game;
 }
 
+void TfrmServer::SplitAddress() {
+  QString ip = edtIP_->Text().trimmed();
+  QString port = edtQueryPort_->Text().trimmed();
+  // "host:port", as servers are usually given: the port typed with the address wins.
+  if (const qsizetype colon = ip.indexOf(u':');
+      colon > 0 && colon == ip.lastIndexOf(u':') && IsDigits(QStringView(ip).mid(colon + 1))) {
+    port = ip.mid(colon + 1);
+    ip.truncate(colon);
+  }
+  if (ip != edtIP_->Text()) edtIP_->SetText(ip);
+  if (port != edtQueryPort_->Text()) edtQueryPort_->SetText(port);
+}
+
 void TfrmServer::accept() {
   if (!association_) {
     // Each check on its own: every failing one is told, and the dialog stays open.
@@ -121,13 +161,16 @@ void TfrmServer::accept() {
       dialogs_.Error(this, QString::fromLatin1(text));
       ok = false;
     };
+    SplitAddress();
+    const QString ip = edtIP_->Text();
     const QString port = edtQueryPort_->Text();
-    check(!edtIP_->Text().isEmpty(), "You must specify an IP.");
+    check(!ip.isEmpty(), "You must specify an IP.");
+    check(ip.isEmpty() || IsHostText(ip), "The server IP must be an IP address or a host name.");
     check(!cboUTVersion_->Text().isEmpty(), "You must specify a version.");
     check(!port.isEmpty(), "You must specify the server port.");
-    bool numeric = false;
-    port.toInt(&numeric);
+    const bool numeric = IsWholeNumber(port);
     check(port.isEmpty() || numeric, "The server port must be numeric.");
+    check(!numeric || IsGamePort(port), "The server port must be from 1 to 65534.");
     if (!ok) return;
   }
   QDialog::accept();

@@ -57,9 +57,14 @@ class TfrmServer : public QDialog {
   QPushButton* CancelButton() const { return cancel_; }
 
  public Q_SLOTS:
-  void accept() override;  // refuses a missing address, version or port, or a port not numeric
+  // Trims the address and port and splits "host:port" typed as the address; then refuses a
+  // missing address, version or port, an address that is no address or host name, and a
+  // port that is not a number from 1 to 65534.
+  void accept() override;
 
  private:
+  void SplitAddress();
+
   TWindowDialogs& dialogs_;
   bool showGame_;
   bool association_ = false;

@@ -21,6 +21,7 @@
 #include "gui/view/filter_panel.h"
 #include "gui/view/server_view.h"
 #include "gui/view/status_line.h"
+#include "gui/window/game_discovery.h"
 #include "gui/window/game_tabs_offer.h"
 #include "gui/window/help_menu.h"
 #include "gui/window/log_window.h"
@@ -92,6 +93,9 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
   if (!countries_->IsOpen()) Log(countries_->OpenProblem());
   startedUp_ = true;
   debug_ = config_.settings.debug;
+  gameDiscovery_ = new TGameDiscovery(this, dialogs_, config_.tables,
+                                      options.gameSearch.value_or(TGameSearchPlaces::OfThisUser()),
+                                      [this] { OfferMovedFavoritesImport(); });
 
   TMassRefreshHost& host = *this;
   massRefresh_ = std::make_unique<TMassRefresh>(stash_, host, this);
@@ -526,7 +530,9 @@ void TfrmZorvane::FirstShow() {
                                  "your previous zorvane.ini file. They can be checked under the "
                                  "System menu, using Game Exes, Game INIs, and User INIs."));
   if (closed_) return;
-  if (!config_.gamesDetected && !s.skipDefaultPathsInfo &&
+  const bool gamesOffered = gameDiscovery_->OfferAtStart(config_.gamePathsLoaded);
+  if (closed_) return;
+  if (!gamesOffered && !config_.gamesDetected && !s.skipDefaultPathsInfo &&
       (s.stamp == u"0" || !StampBelow(s.stamp, QStringLiteral("2.73")))) {
     const QString sentence = QStringLiteral(
         "This application could not automatically detect where one of UT, UT2003, or UT2004 is "

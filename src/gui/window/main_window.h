@@ -19,6 +19,7 @@
 #include "browse/mass_refresh.h"
 #include "config/configuration.h"
 #include "config/game_edits.h"
+#include "config/installed_games.h"
 #include "config/option_choices.h"
 #include "gui/dialogs/window_dialogs.h"
 #include "gui/view/server_view.h"
@@ -32,6 +33,7 @@ class QToolBar;
 namespace zorvane {
 
 class TfrmNote;
+class TGameDiscovery;
 class TGameTabsOffer;
 class TServerNotifier;
 class TSoundPlayer;
@@ -49,6 +51,9 @@ struct TStartOptions {
   TWindowDialogs* dialogs = nullptr;  // none: the real message boxes
   TGameLauncher* launcher = nullptr;  // none: games are started for real
   TSoundPlayer* sounds = nullptr;     // none: sounds are played for real
+  // Where installed games are looked for; none: this user's home, environment and the
+  // shared install folders.
+  std::optional<TGameSearchPlaces> gameSearch;
   // Where sounds are looked up after the start directory; none given: beside the program and
   // in its installed data folder.
   QStringList soundDataFolders;
@@ -74,6 +79,7 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   TConfiguration& Config() { return config_; }
   TMassRefresh& MassRefresh() { return *massRefresh_; }
   TfrmNote* LogWindow() const { return log_; }
+  TGameDiscovery* GameDiscovery() const { return gameDiscovery_; }
   QTabWidget* Pages() const { return pages_; }
   // The view of a game type ("Other" and "Favorite" included), visible or not.
   TkorvUTServerView* View(const QString& gameType) const;
@@ -142,8 +148,9 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   void RebuildViews() override;
   void ReselectServers() override;
   bool ShowLowReplyNotice(const QString& text) override;
+  void ShowMasterFailure(const QString& text) override;
   void RefreshCaptionAndMonitors() override;
-  void ShowProgress(int percent) override;
+  void ShowProgress(const TRefreshProgress& progress) override;
 
   // The mass refresh's progress bar and its Stop command (tool bar, Esc).
   void CreateStopControls();
@@ -275,6 +282,7 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   QString startFailureText_;
 
   TfrmNote* log_ = nullptr;
+  TGameDiscovery* gameDiscovery_ = nullptr;  // a child: the games found by themselves
   // The INI store of UT's main INI file (a child), made on the first Quick UT 99 Setup.
   TkorvINI* iniUT_ = nullptr;
   QTabWidget* pages_ = nullptr;

@@ -65,7 +65,9 @@ void TfrmZorvane::AddFavorite(TkorvUTServerView* view) {
   const TServerDialogValues chosen = dialog.Values();
   const QString port = QString::number(chosen.gamePort.toInt() + 1);
   const QString description = StripAfterBackslash(chosen.description);
-  if (stash_.AddServer(chosen.ip, port, dialog.Association(), true, chosen.version,
+  // The game box is hidden unless favourites are kept in the games' files: no association.
+  const QString association = sync ? dialog.Association() : QString();
+  if (stash_.AddServer(chosen.ip, port, association, true, chosen.version,
                        TrueFalse(chosen.autoUpdateDescription), description))
     AddFavoriteRow(chosen.ip + u':' + port, description);
 }
@@ -153,15 +155,19 @@ void TfrmZorvane::EditFavorite(TkorvUTServerView* view) {
   if (dialog.exec() != QDialog::Accepted) return;
   server = stash_.Find(oldKey);  // the stash may have changed while the dialog was open
   if (!server) return;
+  // The file its entry is in now; a reply during the dialog may have told its game type.
+  const TFavoriteGame oldGame = FavoriteGameOf(*server, config_.tables);
 
   const TServerDialogValues chosen = dialog.Values();
   const int newPort = chosen.gamePort.toInt() + 1;
   const QString newKey = chosen.ip + u':' + QString::number(newPort);
   const QString autoUpdate = TrueFalse(chosen.autoUpdateDescription);
   const QString description = StripAfterBackslash(chosen.description);
-  server->SetGameTypeName(dialog.Association());
+  // The game box is hidden unless favourites are kept in the games' files: then the
+  // association stays as it is. It goes with the favourite, and only once the edit is made.
+  const QString association = sync ? dialog.Association() : server->GameTypeName();
 
-  TServer* edited = server;
+  TServer* edited = nullptr;
   switch (FavoriteKeyChange(stash_, oldKey, newKey)) {
     case TFavoriteKeyChange::OtherFavorite:
       dialogs_.Error(this, FavoriteTakenText(chosen.ip));
@@ -169,20 +175,26 @@ void TfrmZorvane::EditFavorite(TkorvUTServerView* view) {
     case TFavoriteKeyChange::ListedServer:
       if (!MoveFavoriteOnto(stash_, oldKey, newKey, description, autoUpdate, chosen.version))
         return;
+      edited = stash_.Find(newKey);
+      edited->SetGameTypeName(association);
       view->DeleteCurrentRow();
       view->ShowTakenOverFavorite(newKey, description);
-      edited = stash_.Find(newKey);
       break;
     case TFavoriteKeyChange::SameServer:
       if (!stash_.MoveServer(stash_.IndexOf(oldKey), chosen.ip, newPort)) return;
-      server->SetDescription(description);
-      server->SetAutoUpdateDescription(autoUpdate);
-      server->SetGame(chosen.version);
-      server->QueryVersion = GameQueryVersion(chosen.version);
+      edited = server;
+      edited->SetGameTypeName(association);
+      edited->SetDescription(description);
+      edited->SetAutoUpdateDescription(autoUpdate);
+      edited->SetGame(chosen.version);
+      edited->QueryVersion = GameQueryVersion(chosen.version);
       view->ShowMovedFavorite(newKey);
       break;
   }
-  if (sync && edited) MirrorFavoriteEdit(*edited, oldHost, oldPort, config_.tables);
+  if (sync)
+    MirrorFavoriteEdit(*edited, oldHost, oldPort,
+                       oldGame.status == TFavoriteGameStatus::Found ? oldGame.game : QString(),
+                       config_.tables);
 }
 
 void TfrmZorvane::DeleteFavorite(TkorvUTServerView* view) {
@@ -192,10 +204,15 @@ void TfrmZorvane::DeleteFavorite(TkorvUTServerView* view) {
                         TWindowDialogs::TNoButton::Cancel))
     return;
   if (!view->ServerGrid()->IsValidRow()) return;
-  TServer* server = stash_.Find(view->SelectedServerKey());
-  if (server) server->Favorite = false;  // it stays in the stash
+  const QString key = view->SelectedServerKey();
+  const int index = stash_.IndexOf(key);
+  stash_.DropFavorite(index);  // it stays in the stash, with the name it reports
   view->DeleteCurrentRow();
-  if (server && config_.settings.syncFaves) MirrorFavoriteDelete(*server, config_.tables);
+  if (index < 0) return;
+  // Listed in its game type's view too: that row shows its own name again.
+  for (const auto& [name, other] : views_)
+    if (other != view && other->FindServerRow(key) >= 0) other->ServerUpdated(index);
+  if (config_.settings.syncFaves) MirrorFavoriteDelete(*stash_.Server(index), config_.tables);
 }
 
 // ---- The games' files
@@ -203,18 +220,23 @@ void TfrmZorvane::DeleteFavorite(TkorvUTServerView* view) {
 std::unique_ptr<TGameFavoritesFile> TfrmZorvane::OpenFavoritesFile(const QString& verb,
                                                                    QString& game, bool silent) {
   TGameTables& tables = config_.tables;
+  // Cancel in either dialog ends the command: nothing is read or written.
   if (game.isEmpty()) {
     game = OnlyGameWithFavoritesPath(tables);
-    if (game.isEmpty() && !silent)
-      game = EditGamePath(this, dialogs_, tables, kFavoritesPathKey, 2, ChooseGamePrompt(verb),
-                          false, QString());
+    if (game.isEmpty() && !silent) {
+      const auto chosen = AskGamePath(this, dialogs_, tables, kFavoritesPathKey, 2,
+                                      ChooseGamePrompt(verb), false, QString());
+      if (!chosen) return nullptr;
+      game = *chosen;
+    }
     if (game.isEmpty()) return nullptr;
   }
   const TGameInfo* paths = tables.FindPaths(game);
   if (paths && paths->FavoritesPath.Value.isEmpty()) {
     if (silent) return nullptr;
-    EditGamePath(this, dialogs_, tables, kFavoritesPathKey, 2,
-                 QString::fromLatin1(kFavoritesPathPrompt), true, game);
+    if (!AskGamePath(this, dialogs_, tables, kFavoritesPathKey, 2,
+                     QString::fromLatin1(kFavoritesPathPrompt), true, game))
+      return nullptr;
   }
   TDialogsSink boxes(dialogs_, this);
   TSilentSink quiet;
@@ -260,9 +282,11 @@ void TfrmZorvane::ExportCurrentFavorite(TkorvUTServerView* view) {
   if (const TServer* server = stash_.Find(key)) {
     const TFavoriteGame game = FavoriteGameOf(*server, config_.tables);
     const TGameInfo* paths = config_.tables.FindPaths(game.game);
-    if (game.status == TFavoriteGameStatus::Found && paths && paths->FavoritesPath.Value.isEmpty())
-      EditGamePath(this, dialogs_, config_.tables, kFavoritesPathKey, 2,
-                   QString::fromLatin1(kFavoritesPathPrompt), true, game.game);
+    if (game.status == TFavoriteGameStatus::Found && paths &&
+        paths->FavoritesPath.Value.isEmpty() &&
+        !AskGamePath(this, dialogs_, config_.tables, kFavoritesPathKey, 2,
+                     QString::fromLatin1(kFavoritesPathPrompt), true, game.game))
+      return;  // cancelled
   }
   TDialogsSink boxes(dialogs_, this);
   zorvane::ExportFavorite(key, false, stash_, config_.tables, boxes);

@@ -77,8 +77,9 @@ void TfrmZorvane::StopNotificationTimers() {
 }
 
 void TfrmZorvane::MassRefreshFinished() {
-  // A failed master query leaves the stash as it was, and the cache file too.
-  if (massRefresh_->ServersListed() > 0) ScheduleServerCacheWrite();
+  // A failed master query leaves the stash as it was, and the cache file too; a cut list adds
+  // its servers but is not the list to keep.
+  if (massRefresh_->Plan().replacesCache) ScheduleServerCacheWrite();
   UpdateTray(currentView_ ? currentView_->SelectedServerKey()
                           : QString::fromLatin1(kTraySetupKey));
 }

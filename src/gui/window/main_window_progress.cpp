@@ -37,8 +37,16 @@ void TfrmZorvane::ShowStopControls(bool on) {
   statusBar()->setVisible(on);
 }
 
-void TfrmZorvane::ShowProgress(int percent) {
-  progress_->setValue(percent);
+void TfrmZorvane::ShowProgress(const TRefreshProgress& progress) {
+  // The bar says which share it shows, so the step from the queries sent to the replies in
+  // reads as what it is.
+  progress_->setFormat(progress.phase == TRefreshProgress::Querying ? QStringLiteral("Querying %p%")
+                                                                    : QStringLiteral("Replies %p%"));
+  progress_->setValue(progress.percent);
+}
+
+void TfrmZorvane::ShowMasterFailure(const QString& text) {
+  dialogs_.Warning(this, text);
 }
 
 }  // namespace zorvane

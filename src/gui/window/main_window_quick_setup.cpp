@@ -9,6 +9,7 @@
 #include "config/ut99_setup.h"
 #include "gui/dialogs/korv_ini.h"
 #include "gui/dialogs/player_setup_dialog.h"
+#include "gui/window/game_discovery.h"
 #include "gui/window/main_window.h"
 
 namespace zorvane {
@@ -26,6 +27,8 @@ void TfrmZorvane::CreateQuickSetupItems(QMenu* tools) {
 }
 
 void TfrmZorvane::QuickPlayerSetup() {
+  // Without any user INI, the found games or the path dialog first.
+  if (!gameDiscovery_->OfferUserIni(config_.settings.defaultGame)) return;
   zorvane::QuickPlayerSetup(this, dialogs_, config_.tables, config_.settings.defaultGame);
 }
 

@@ -10,6 +10,7 @@
 #include "gui/dialogs/single_edit_dialog.h"
 #include "gui/dialogs/tabs_dialog.h"
 #include "gui/view/filter_panel.h"
+#include "gui/window/game_discovery.h"
 #include "gui/window/main_window.h"
 
 namespace zorvane {
@@ -34,6 +35,8 @@ void TfrmZorvane::CreateSystemMenuItems(QMenu* system) {
           &QAction::triggered, this, [this] { EditPaths(QStringLiteral("gameFavoritesPath")); });
   connect(AddWindowAction(system, "miUserINIs", QStringLiteral("User INIs...")),
           &QAction::triggered, this, [this] { EditPaths(QStringLiteral("gameUserPath")); });
+  connect(AddWindowAction(system, "miFindGames", QStringLiteral("Find Installed Games...")),
+          &QAction::triggered, gameDiscovery_, &TGameDiscovery::FindInstalledGames);
   system->addSeparator();
   connect(AddWindowAction(system, "miGames", QStringLiteral("Games...")), &QAction::triggered, this,
           &TfrmZorvane::EditGames);
@@ -56,12 +59,23 @@ void TfrmZorvane::EditLocalPort() {
 
 void TfrmZorvane::EditPaths(const QString& fieldKey) {
   // The views read the paths from the tables they share, so they see the new ones at once.
-  EditGamePath(this, dialogs_, config_.tables, fieldKey, 0, QString(), false, QString());
-  if (fieldKey == u"gameFavoritesPath") OfferMovedFavoritesImport();
+  gameDiscovery_->PathDialogClosed(EditGamePath(this, dialogs_, config_.tables, fieldKey, 0,
+                                                QString(), false,
+                                                gameDiscovery_->PathDialogGame(fieldKey)));
+  // An executable chosen in "Game Exes..." may have filled a game INI too.
+  OfferMovedFavoritesImport();
 }
 
 void TfrmZorvane::EditGames() {
-  zorvane::EditGames(this, dialogs_, config_.tables);
+  const auto renames = zorvane::EditGames(this, dialogs_, config_.tables);
+  if (!renames) return;
+  // A favourite's association names a game: it follows that game's new name (or goes with it).
+  for (int i = 0; i < stash_.Count(); ++i) {
+    TServer* server = stash_.Server(i);
+    if (server->TextEmpty(TServerText::GameTypeName)) continue;
+    const QString game = server->GameTypeName();
+    if (const QString after = renames->After(game); after != game) server->SetGameTypeName(after);
+  }
 }
 
 void TfrmZorvane::EditGameTypes() {
@@ -70,6 +84,11 @@ void TfrmZorvane::EditGameTypes() {
 }
 
 void TfrmZorvane::FollowGameTypeChanges(const TGameTypeCommit& commit) {
+  // Every view is found under its name before OK first: names may have been swapped in one
+  // opening of the dialog, or given to a new or another type.
+  std::vector<std::pair<const TGameTypeChange*, TkorvUTServerView*>> changed;
+  for (const TGameTypeChange& change : commit.changed)
+    changed.emplace_back(&change, change.isNew ? nullptr : View(change.oldName));
   for (const QString& name : commit.deleted) {
     TkorvUTServerView* view = View(name);
     if (!view) continue;
@@ -78,29 +97,34 @@ void TfrmZorvane::FollowGameTypeChanges(const TGameTypeCommit& commit) {
     views_.erase(name.toLower());
     delete view;
   }
-  for (const TGameTypeChange& change : commit.changed) {
-    const TGameType& type = *change.type;
-    TkorvUTServerView* view = change.isNew ? CreateViewLikeFavorites(type) : View(change.oldName);
+  // Renamed views leave their old names all together before any takes its new one.
+  for (const auto& [change, view] : changed)
+    if (view && change->renamed) views_.erase(change->oldName.toLower());
+  for (auto& [change, view] : changed) {
+    const TGameType& type = *change->type;
+    if (change->isNew) view = CreateViewLikeFavorites(type);
     if (!view) continue;
-    if (change.titleChanged) {
-      view->SetTitle(type.Description.Value);
-      if (const int page = pages_->indexOf(view); page >= 0)
-        pages_->setTabText(page, PlainTitle(view->Title()));
-    }
-    if (change.renamed) {
-      views_.erase(change.oldName.toLower());
+    if (change->renamed) {
       views_[type.Name.Value.toLower()] = view;
       view->SetGameType(type.Name.Value);
       view->setObjectName(QStringLiteral("view") + type.Name.Value);
     }
-    if (change.teamChanged && !change.isNew) {
+  }
+  for (const auto& [change, view] : changed) {
+    if (!view) continue;
+    const TGameType& type = *change->type;
+    if (change->titleChanged) {
+      view->SetTitle(type.Description.Value);
+      if (const int page = pages_->indexOf(view); page >= 0)
+        pages_->setTabText(page, PlainTitle(view->Title()));
+    }
+    if (change->teamChanged && !change->isNew) {
       view->SetIsTeamView(type.TeamGame.Value);
       view->LayoutFilters(false);
     }
-    if (change.isNew) {
-      if (type.TabVisible) ShowTab(view);
-      view->PopulateServerGrid(true, true);
-    }
+    if (change->isNew && type.TabVisible) ShowTab(view);
+    // A new view, or one that now lists another game type's servers.
+    if (change->isNew || change->renamed) view->PopulateServerGrid(true, true);
   }
 }
 

@@ -113,10 +113,44 @@ TEST_F(GamePathDialogTest, BrowseOffersExecutablesAndAllFilesAndStartsInTheFolde
   });
   QTest::mouseClick(dialog.BrowseButton(), Qt::LeftButton);
   EXPECT_EQ(askedDirectory, dir.path() + "/");
-  EXPECT_EQ(askedFilter, "executable files (*.exe);;all files (*)");
+  // The first filter shows the Windows executables and the Linux binaries alike.
+  EXPECT_EQ(askedFilter.section(";;", 0, 0),
+            "game executables (*.exe *.EXE ut-bin ut-bin-* ut2003-bin ut2004-bin ut2004-bin-* "
+            "UT2004)");
+  EXPECT_TRUE(askedFilter.endsWith(";;all files (*)"));
   EXPECT_EQ(dialog.PathEdit()->Text(), dir.filePath("ut-bin"));
   EXPECT_TRUE(dialogs.errors.isEmpty());
   EXPECT_EQ(GamePathFileFilter(GamePathFieldInfo(TGamePathField::Favorites)), "ini files (*.ini)");
+}
+
+TEST_F(GamePathDialogTest, AChosenExecutableFillsTheEmptyIniPathsItReads) {
+  // A native UT2004 picked with "...": its INI files under home; the user INI set by hand stays.
+  const QString binary = dir.filePath("ut2004-bin");
+  testing::Write(binary, "ELF");
+  tables.FindPaths("UT2004")->UserPath.Set("/mine/User.ini");
+  TfrmGamePath dialog(dialogs, tables, exe);
+  dialog.SetHomeFolder("/h");
+  dialog.SelectGame("UT2004");
+  dialog.SetFileChooser([&](const QString&, const QString&) { return binary; });
+  QTest::mouseClick(dialog.BrowseButton(), Qt::LeftButton);
+  EXPECT_EQ(dialog.FilledLabel()->text(), "Game ini set to /h/.ut2004/System/UT2004.ini");
+  // A Windows executable typed into UT's field and left: its INI files beside it.
+  dialog.SelectGame("UT");
+  EXPECT_TRUE(dialog.FilledLabel()->isHidden());
+  dialog.show();
+  dialog.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+  testing::Write(dir.filePath("UnrealTournament.exe"), "MZ");
+  dialog.PathEdit()->Edit()->setFocus();
+  QTest::keyClicks(dialog.PathEdit()->Edit(), dir.filePath("UnrealTournament.exe"));
+  dialog.GameBox()->Combobox()->setFocus(Qt::TabFocusReason);
+  EXPECT_TRUE(dialog.FilledLabel()->text().endsWith("User ini set to " + dir.filePath("User.ini")));
+  EXPECT_EQ(tables.FindPaths("UT")->UserPath.Value, "");  // not before OK
+  QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+  EXPECT_EQ(tables.FindPaths("UT2004")->FavoritesPath.Value, "/h/.ut2004/System/UT2004.ini");
+  EXPECT_EQ(tables.FindPaths("UT2004")->UserPath.Value, "/mine/User.ini");
+  EXPECT_EQ(tables.FindPaths("UT")->UserPath.Value, dir.filePath("User.ini"));
+  EXPECT_TRUE(tables.FindPaths("UT2004")->FavoritesMoved);
 }
 
 TEST_F(GamePathDialogTest, EntryPointTitlesLocksAndReturnsTheGame) {

@@ -26,17 +26,40 @@ struct ValidationCase {
   const char* version;
   const char* port;
   QStringList errors;
+  const char* acceptedIP = "127.0.0.1";  // the fields after OK
+  const char* acceptedPort = "7777";
 };
 
 TEST(ServerDialogTest, OkChecksEachFieldAndStaysOpenOnAFailure) {
+  const QString range = "The server port must be from 1 to 65534.";
+  const QString host = "The server IP must be an IP address or a host name.";
   const ValidationCase cases[] = {
       {"127.0.0.1", "UT", "7777", {}},
       {"", "UT", "7777", {"You must specify an IP."}},
       {"127.0.0.1", "", "7777", {"You must specify a version."}},
       {"127.0.0.1", "UT", "", {"You must specify the server port."}},
       {"127.0.0.1", "UT", "77x7", {"The server port must be numeric."}},
-      {"", "", "", {"You must specify an IP.", "You must specify a version.",
-                    "You must specify the server port."}},
+      {"",
+       "",
+       "",
+       {"You must specify an IP.", "You must specify a version.",
+        "You must specify the server port."}},
+      // The query port, one above the game port, must be a port.
+      {"127.0.0.1", "UT", "2147483647", {range}},
+      {"127.0.0.1", "UT", "99999999999999999999", {range}},
+      {"127.0.0.1", "UT", "65535", {range}},
+      {"127.0.0.1", "UT", "0", {range}},
+      {"127.0.0.1", "UT", "-5", {range}},
+      {"127.0.0.1", "UT", "65534", {}, "127.0.0.1", "65534"},
+      // Blanks around the fields go; "host:port" typed as the address is split, its port wins.
+      {" 127.0.0.1 ", "UT", " 7777 ", {}},
+      {"127.0.0.1:7777", "UT", "", {}},
+      {" 127.0.0.1:7777", "UT", "7000", {}},
+      {"127.0.0.1:77x", "UT", "7777", {host}},
+      {"127.0.0.1:70000", "UT", "", {range}},
+      {"host\\name", "UT", "7777", {host}},
+      {"127.0.0 .1", "UT", "7777", {host}},
+      {"game-1.example_net", "UT", "7777", {}, "game-1.example_net"},
   };
   for (const ValidationCase& c : cases) {
     SCOPED_TRACE(std::string(c.ip) + "/" + c.version + "/" + c.port);
@@ -51,6 +74,10 @@ TEST(ServerDialogTest, OkChecksEachFieldAndStaysOpenOnAFailure) {
     result = dialog.exec() == QDialog::Accepted;
     EXPECT_EQ(dialogs.errors, c.errors);
     EXPECT_EQ(result, c.errors.isEmpty());
+    if (result) {
+      EXPECT_EQ(dialog.Values().ip, c.acceptedIP);
+      EXPECT_EQ(dialog.Values().gamePort, c.acceptedPort);
+    }
   }
 }
 

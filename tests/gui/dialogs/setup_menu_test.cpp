@@ -55,12 +55,14 @@ TEST_F(SetupMenuTest, SystemMenuHoldsTheSetupItemsAndEachOpensItsDialog) {
       for (QAction* item : top->menu()->actions())
         items << (item->isSeparator() ? "-" : item->text());
   EXPECT_EQ(items, (QStringList{"Local Port...", "Game Exes...", "Game INIs...", "User INIs...",
-                                "-", "Games...", "Game Types...", "-", "E&xit"}));
+                                "Find Installed Games...", "-", "Games...", "Game Types...", "-",
+                                "E&xit"}));
   const std::pair<const char*, const char*> cases[] = {
       {"Local Port...", "Local Port"},
       {"Game Exes...", "Set Path and  Game Exe"},
       {"Game INIs...", "Set Path and  Game ini"},
       {"User INIs...", "Set Path and  User ini"},
+      {"Find Installed Games...", "Installed Games"},  // even with nothing found
       {"Games...", "Game Management"},
       {"Game Types...", "Game Type Management"},
   };
@@ -162,6 +164,73 @@ TEST_F(SetupMenuTest, NewGameTypeGetsAViewLikeTheFavoritesAndARenameMovesIt) {
   MenuItem(*window, "S&ystem", "Game Types...")->trigger();
   EXPECT_FALSE(window->View("JailBreakII"));
   EXPECT_FALSE(TabTexts(*window).contains("Jail II"));
+}
+
+// Selects the list's entry by a click, types name into the name field and presses Update.
+void RenameEntry(TfrmGameListBase* dialog, TkorvEdit* nameEdit, const QString& from,
+                 const QString& to) {
+  const auto items = dialog->List()->findItems(from, Qt::MatchExactly);
+  ASSERT_EQ(items.size(), 1) << from.toStdString();
+  dialog->List()->scrollToItem(items[0]);
+  QTest::mouseClick(dialog->List()->viewport(), Qt::LeftButton, {},
+                    dialog->List()->visualItemRect(items[0]).center());
+  ASSERT_EQ(nameEdit->Text(), from);
+  QTest::keyClick(nameEdit->Edit(), Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(nameEdit->Edit(), to);
+  QTest::mouseClick(dialog->UpdateButton(), Qt::LeftButton);
+}
+
+TEST_F(SetupMenuTest, GameTypesSwappedInOneOpeningKeepOneViewEach) {
+  auto window = Start();
+  window->Stash().AddServer("127.0.0.1", "7778", {}, false, "UT", "True", "Flags");
+  window->Stash().Find("127.0.0.1:7778")->SetGameType("CTFGame");
+  TkorvUTServerView* ctf = window->View("CTFGame");
+  TkorvUTServerView* dm = window->View("DeathMatchPlus");
+  const QStringList tabs = TabTexts(*window);
+  WhenModal([](QWidget* modal) {
+    auto* dialog = qobject_cast<TfrmGameTypes*>(modal);
+    ASSERT_TRUE(dialog);
+    RenameEntry(dialog, dialog->GameTypeEdit(), "CTFGame", "Swap");
+    RenameEntry(dialog, dialog->GameTypeEdit(), "DeathMatchPlus", "CTFGame");
+    RenameEntry(dialog, dialog->GameTypeEdit(), "Swap", "DeathMatchPlus");
+    QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+  });
+  MenuItem(*window, "S&ystem", "Game Types...")->trigger();
+  // Each view follows its own type to the other name, with its title.
+  EXPECT_EQ(window->View("CTFGame"), dm);
+  EXPECT_EQ(window->View("DeathMatchPlus"), ctf);
+  EXPECT_EQ(dm->GameType(), "CTFGame");
+  EXPECT_EQ(dm->Title(), "Death Match");
+  EXPECT_EQ(ctf->GameType(), "DeathMatchPlus");
+  EXPECT_EQ(TabTexts(*window), tabs);
+  // Every tab is a view the window knows under its game type: none is left behind.
+  for (int i = 0; i < window->Pages()->count(); ++i)
+    if (auto* view = qobject_cast<TkorvUTServerView*>(window->Pages()->widget(i)))
+      EXPECT_EQ(window->View(view->GameType()), view) << view->GameType().toStdString();
+  // The view of the name "CTFGame" lists the CTFGame server now.
+  EXPECT_GE(dm->FindServerRow("127.0.0.1:7778"), 0);
+  EXPECT_LT(ctf->FindServerRow("127.0.0.1:7778"), 0);
+}
+
+TEST_F(SetupMenuTest, GameDeletedAndItsNameGivenToAnotherMovesEachAssociationOnce) {
+  auto window = Start();
+  TGameTables& tables = window->Config().tables;
+  window->Stash().AddServer("127.0.0.1", "7778", "Thievery", true, "UT", "True", "Thief");
+  WhenModal([](QWidget* modal) {
+    auto* dialog = qobject_cast<TfrmGames*>(modal);
+    ASSERT_TRUE(dialog);
+    const auto ut = dialog->List()->findItems("UT", Qt::MatchExactly);
+    ASSERT_EQ(ut.size(), 1);
+    QTest::mouseClick(dialog->List()->viewport(), Qt::LeftButton, {},
+                      dialog->List()->visualItemRect(ut[0]).center());
+    QTest::mouseClick(dialog->DeleteButton(), Qt::LeftButton);
+    RenameEntry(dialog, dialog->GameEdit(), "Thievery", "UT");
+    QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+  });
+  MenuItem(*window, "S&ystem", "Games...")->trigger();
+  EXPECT_EQ(tables.FindGameType("ThieveryThiefMatch")->Game.Value, "UT");
+  EXPECT_EQ(tables.FindGameType("CTFGame")->Game.Value, "");
+  EXPECT_EQ(window->Stash().Find("127.0.0.1:7778")->GameTypeName(), "UT");
 }
 
 TEST_F(SetupMenuTest, LocalPortReachesTheStash) {

@@ -3,11 +3,17 @@
 // and, with favourites kept in sync, the game's own file.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <functional>
 
+#include "browse/server_rows.h"
 #include "config/ini_document.h"
 #include "gui/controls/korv_combobox.h"
 #include "gui/controls/korv_edit.h"
@@ -15,9 +21,10 @@
 #include "gui/dialogs/server_dialog.h"
 #include "gui/grid/string_grid.h"
 #include "gui/window/main_window.h"
+#include "support/cancel_path_dialogs.h"
 #include "support/files.h"
-#include "support/shown_window.h"
 #include "support/recording_dialogs.h"
+#include "support/shown_window.h"
 
 namespace zorvane {
 namespace {
@@ -70,6 +77,27 @@ class FavoritesFromWindowTest : public ::testing::Test {
     });
   }
 
+  // Opens the favourite dialog with key on the favourites view, lets fill set its fields, and
+  // presses OK (Cancel when OK is refused).
+  void InDialog(Qt::Key key, std::function<void(TfrmServer*)> fill) {
+    TkorvUTServerView* view = Favorites();
+    WhenModal([fill](QWidget* modal) {
+      auto* dialog = qobject_cast<TfrmServer*>(modal);
+      ASSERT_TRUE(dialog);
+      fill(dialog);
+      QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+      if (dialog->isVisible()) QTest::mouseClick(dialog->CancelButton(), Qt::LeftButton);
+    });
+    QTest::keyClick(view->ServerGrid(), key, Qt::ControlModifier);
+  }
+
+  QString ThieveryFile() {
+    const QString path = dir.filePath("ThAux.ini");
+    testing::Write(path, kUTFile);
+    window->Config().tables.FindPaths("Thievery")->FavoritesPath.Set(path);
+    return path;
+  }
+
   void AddByKey(const QString& ip, const QString& port, const QString& description) {
     TkorvUTServerView* view = Favorites();
     FillFavoriteDialog(ip, port, description);
@@ -100,12 +128,29 @@ TEST_F(FavoritesFromWindowTest, SyncedAddLandsInTheUTFileAndNothingElseChanges) 
   QByteArray expected = kUTFile;
   expected.replace("FavoriteCount=0\r\n",
                    "FavoriteCount=1\r\nFavorites[0]=Flags\\127.0.0.1\\7778\\False\r\n");
-  const QByteArray written = testing::Read(path);
-  EXPECT_TRUE(written.contains("Favorites[0]=Flags\\127.0.0.1\\7778\\False\r\n")) << written.data();
-  EXPECT_TRUE(written.contains("FavoriteCount=1\r\n"));
-  EXPECT_TRUE(written.startsWith("[Engine.Engine]\r\nGameRenderDevice="));
-  EXPECT_TRUE(written.endsWith("[Botpack.CTFGame]\r\nbUseTranslocator=True\r\n"));
+  EXPECT_EQ(testing::Read(path), expected);
   EXPECT_TRUE(dialogs.information.isEmpty());  // silent
+}
+
+TEST_F(FavoritesFromWindowTest, AddressTypedWithItsPortIsSplitAndTrimmed) {
+  Start(true);
+  const QString path = UTFile();
+  TkorvUTServerView* view = Favorites();
+  WhenModal([](QWidget* modal) {
+    auto* dialog = qobject_cast<TfrmServer*>(modal);
+    ASSERT_TRUE(dialog);
+    QTest::keyClicks(dialog->IPEdit()->Edit(), " 127.0.0.1:7777 ");
+    QTest::keyClicks(dialog->DescriptionEdit()->Edit(), "Flags");
+    QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+    if (dialog->isVisible()) dialog->reject();  // refused
+  });
+  QTest::keyClick(view->ServerGrid(), Qt::Key_N, Qt::ControlModifier);
+  EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join('|').toStdString();
+  const TServer* server = window->Stash().Find("127.0.0.1:7778");
+  ASSERT_TRUE(server);
+  EXPECT_EQ(server->IP(), "127.0.0.1");  // an address, not a name to look up
+  EXPECT_TRUE(server->DNSName().isEmpty());
+  EXPECT_TRUE(testing::Read(path).contains("Favorites[0]=Flags\\127.0.0.1\\7778\\False\r\n"));
 }
 
 TEST_F(FavoritesFromWindowTest, CtrlEMovesTheFavouriteAndItsEntry) {
@@ -133,6 +178,99 @@ TEST_F(FavoritesFromWindowTest, CtrlEMovesTheFavouriteAndItsEntry) {
   const QByteArray written = testing::Read(path);
   EXPECT_TRUE(written.contains("Favorites[0]=Moved\\127.0.0.1\\7791\\False\r\n")) << written.data();
   EXPECT_FALSE(written.contains("7778"));
+}
+
+const QByteArray kFlagsEntry = "FavoriteCount=1\r\nFavorites[0]=Flags\\127.0.0.1\\7778\\False\r\n";
+
+QByteArray UTFileWith(const QByteArray& entries) {
+  return QByteArray(kUTFile).replace("FavoriteCount=0\r\n", entries);
+}
+
+TEST_F(FavoritesFromWindowTest, SyncedEditToAnotherGameMovesTheEntryBetweenTheirFiles) {
+  Start(true);
+  const QString ut = UTFile();
+  const QString thievery = ThieveryFile();
+  AddByKey("127.0.0.1", "7777", "Flags");  // the first game of version UT
+  ASSERT_EQ(testing::Read(ut), UTFileWith(kFlagsEntry));
+  InDialog(Qt::Key_E, [](TfrmServer* dialog) {
+    EXPECT_EQ(dialog->GameBox()->Text(), "UT");
+    dialog->GameBox()->SetText("Thievery");
+  });
+  EXPECT_EQ(window->Stash().Find("127.0.0.1:7778")->GameTypeName(), "Thievery");
+  EXPECT_EQ(testing::Read(ut), kUTFile);  // not to come back at the next start
+  EXPECT_EQ(testing::Read(thievery), UTFileWith(kFlagsEntry));
+}
+
+TEST_F(FavoritesFromWindowTest, TakenOverServerIsMirroredToTheGameChosenInTheDialog) {
+  Start(true);
+  const QString ut = UTFile();
+  const QString thievery = ThieveryFile();
+  TServerStash& stash = window->Stash();
+  stash.AddServer("127.0.0.1", "7790", {}, false, "UT", "True", "Listed");
+  stash.Find("127.0.0.1:7790")->SetGameType("CTFGame");  // a game type of UT
+  InDialog(Qt::Key_N, [](TfrmServer* dialog) {
+    dialog->IPEdit()->SetText("127.0.0.1");
+    dialog->PortEdit()->SetText("7777");
+    dialog->DescriptionEdit()->SetText("Flags");
+    dialog->GameBox()->SetText("Thievery");
+  });
+  ASSERT_EQ(testing::Read(thievery), UTFileWith(kFlagsEntry));
+  InDialog(Qt::Key_E, [](TfrmServer* dialog) { dialog->PortEdit()->SetText("7789"); });
+  ASSERT_TRUE(stash.Find("127.0.0.1:7790")->Favorite);
+  EXPECT_EQ(stash.Find("127.0.0.1:7790")->GameTypeName(), "Thievery");
+  EXPECT_EQ(testing::Read(thievery),
+            UTFileWith("FavoriteCount=1\r\nFavorites[0]=Flags\\127.0.0.1\\7790\\False\r\n"));
+  EXPECT_EQ(testing::Read(ut), kUTFile);
+}
+
+TEST_F(FavoritesFromWindowTest, HiddenGameBoxLeavesTheAssociationAlone) {
+  Start(false);
+  const QString ut = UTFile();
+  testing::Write(ut, UTFileWith(kFlagsEntry));
+  QTest::keyClick(Favorites()->ServerGrid(), Qt::Key_I, Qt::ControlModifier);
+  ASSERT_EQ(window->Stash().Find("127.0.0.1:7778")->GameTypeName(), "UT");
+  InDialog(Qt::Key_E, [](TfrmServer* dialog) { dialog->DescriptionEdit()->SetText("Edited"); });
+  EXPECT_EQ(window->Stash().Find("127.0.0.1:7778")->Description(), "Edited");
+  EXPECT_EQ(window->Stash().Find("127.0.0.1:7778")->GameTypeName(), "UT");  // still imported
+  AddByKey("127.0.0.1", "7779", "New");
+  EXPECT_EQ(window->Stash().Find("127.0.0.1:7780")->GameTypeName(), "");  // none chosen
+  EXPECT_EQ(testing::Read(ut), UTFileWith(kFlagsEntry));
+}
+
+TEST_F(FavoritesFromWindowTest, RefusedEditChangesNeitherAssociationNorFile) {
+  Start(true);
+  const QString ut = UTFile();
+  ThieveryFile();
+  AddByKey("127.0.0.1", "7777", "One");
+  AddByKey("127.0.0.1", "7779", "Two");
+  const QByteArray before = testing::Read(ut);
+  ASSERT_TRUE(Favorites()->SelectServer("127.0.0.1:7780"));
+  InDialog(Qt::Key_E, [](TfrmServer* dialog) {
+    dialog->PortEdit()->SetText("7777");  // the other favourite's
+    dialog->GameBox()->SetText("Thievery");
+  });
+  EXPECT_EQ(dialogs.errors.size(), 1);
+  EXPECT_EQ(window->Stash().Find("127.0.0.1:7780")->GameTypeName(), "UT");
+  InDialog(Qt::Key_E, [](TfrmServer* dialog) {
+    dialog->PortEdit()->SetText("65535");  // no query port above it
+    dialog->GameBox()->SetText("Thievery");
+  });
+  EXPECT_EQ(window->Stash().Find("127.0.0.1:7780")->GameTypeName(), "UT");
+  EXPECT_EQ(testing::Read(ut), before);
+}
+
+TEST_F(FavoritesFromWindowTest, SyncedEditLeavesNoEntryOfTheOldAddressBehind) {
+  Start(true);
+  const QString ut = UTFile();
+  testing::Write(ut, UTFileWith("FavoriteCount=3\r\nFavorites[0]=Flags\\127.0.0.1\\7778\\False\r\n"
+                                "Favorites[1]=Other\\127.0.0.1\\7790\\True\r\n"
+                                "Favorites[2]=Flags twice\\127.0.0.1\\7778\\False\r\n"));
+  QTest::keyClick(Favorites()->ServerGrid(), Qt::Key_I, Qt::ControlModifier);
+  ASSERT_TRUE(Favorites()->SelectServer("127.0.0.1:7778"));
+  InDialog(Qt::Key_E, [](TfrmServer* dialog) { dialog->PortEdit()->SetText("7781"); });
+  EXPECT_EQ(testing::Read(ut),
+            UTFileWith("FavoriteCount=2\r\nFavorites[0]=Flags\\127.0.0.1\\7782\\False\r\n"
+                       "Favorites[1]=Other\\127.0.0.1\\7790\\True\r\n"));
 }
 
 TEST_F(FavoritesFromWindowTest, EditOntoAnotherFavouriteIsRefused) {
@@ -196,6 +334,42 @@ TEST_F(FavoritesFromWindowTest, F9MarksAListedServerOnce) {
   EXPECT_TRUE(dialogs.information.isEmpty());
   QTest::keyClick(ctf->ServerGrid(), Qt::Key_F9);
   EXPECT_EQ(dialogs.information, QStringList{"This server is already a favorite."});
+}
+
+TEST_F(FavoritesFromWindowTest, AListedServerAddedAsFavouriteKeepsTheTypedNameUntilDeleted) {
+  Start(true);
+  const QString ut = UTFile();
+  TServerStash& stash = window->Stash();
+  stash.AddServer("127.0.0.1", "7778", {}, false, "UT", "True", "Reported Name");
+  stash.Find("127.0.0.1:7778")->SetGameType("CTFGame");
+  TkorvUTServerView* ctf = window->View("CTFGame");
+  ctf->PopulateServerGrid(true, true);
+  ASSERT_GE(ctf->FindServerRow("127.0.0.1:7778"), 0);
+
+  InDialog(Qt::Key_N, [](TfrmServer* dialog) {
+    QTest::keyClicks(dialog->IPEdit()->Edit(), "127.0.0.1");
+    QTest::keyClicks(dialog->PortEdit()->Edit(), "7777");
+    QTest::keyClicks(dialog->DescriptionEdit()->Edit(), "My CTF");
+    ASSERT_FALSE(dialog->AutoUpdateBox()->isChecked());
+  });
+  const TServer* server = stash.Find("127.0.0.1:7778");
+  EXPECT_TRUE(server->Favorite);
+  EXPECT_EQ(server->Description(), "My CTF");
+  EXPECT_EQ(server->AutoUpdateDescription(), "False");
+  TkorvUTServerView* favorites = Favorites();
+  EXPECT_EQ(favorites->ServerGrid()->Cells(scServer, favorites->FindServerRow("127.0.0.1:7778")),
+            "My CTF");
+  EXPECT_EQ(testing::Read(ut),
+            UTFileWith("FavoriteCount=1\r\nFavorites[0]=My CTF\\127.0.0.1\\7778\\False\r\n"));
+
+  ASSERT_TRUE(favorites->SelectServer("127.0.0.1:7778"));
+  QTest::keyClick(favorites->ServerGrid(), Qt::Key_Delete);
+  EXPECT_FALSE(server->Favorite);
+  EXPECT_EQ(server->Description(), "Reported Name");
+  EXPECT_EQ(server->AutoUpdateDescription(), "True");
+  EXPECT_EQ(ctf->ServerGrid()->Cells(scServer, ctf->FindServerRow("127.0.0.1:7778")),
+            "Reported Name");
+  EXPECT_EQ(testing::Read(ut), kUTFile);
 }
 
 TEST_F(FavoritesFromWindowTest, F9AsksTheGameOfAnUnknownGameTypeWhenSynced) {
@@ -263,6 +437,54 @@ TEST_F(FavoritesFromWindowTest, CtrlTAsksForAMissingPathThenExportsTheCurrentFav
   QTest::keyClick(view->ServerGrid(), Qt::Key_T, Qt::ControlModifier);
   EXPECT_EQ(dialogs.information, QStringList{"1 favorite was successfully exported."});
   EXPECT_TRUE(testing::Read(path).contains("Favorites[0]=Flags\\127.0.0.1\\7778\\False"));
+}
+
+TEST_F(FavoritesFromWindowTest, CancelInTheGameQuestionEndsImportAndExportUntouched) {
+  struct Case {
+    const char* name;
+    int gamesWithPath;  // BunnyTrack (the first the dialog offers) and UT, or none
+  };
+  for (const Case& c : {Case{"two games with a path", 2}, Case{"no game with a path", 0}}) {
+    SCOPED_TRACE(c.name);
+    window.reset();
+    dialogs = {};
+    Start(false);
+    AddByKey("127.0.0.1", "7777", "Flags");
+    const QString utPath = dir.filePath("UnrealTournament.ini");
+    const QString bunnyPath = dir.filePath("BunnyTrack.ini");
+    QByteArray withEntry = kUTFile;
+    withEntry.replace("FavoriteCount=0\r\n",
+                      "FavoriteCount=1\r\nFavorites[0]=Home\\127.0.0.1\\7790\\True\r\n");
+    for (const QString& path : {utPath, bunnyPath}) testing::Write(path, withEntry);
+    if (c.gamesWithPath == 2) {
+      window->Config().tables.FindPaths("UT")->FavoritesPath.Set(utPath);
+      window->Config().tables.FindPaths("BunnyTrack")->FavoritesPath.Set(bunnyPath);
+    }
+    TkorvUTServerView* view = Favorites();
+    testing::CancelEveryPathDialog cancel;
+    QTest::keyClick(view->ServerGrid(), Qt::Key_R, Qt::ControlModifier);
+    Favorites();
+    QTest::keyClick(view->ServerGrid(), Qt::Key_I, Qt::ControlModifier);
+    EXPECT_EQ(cancel.titles.join(u"|").toStdString(),
+              "Export to which UT directory?|Import from which UT directory?");
+    EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join('|').toStdString();
+    EXPECT_TRUE(dialogs.information.isEmpty()) << dialogs.information.join('|').toStdString();
+    EXPECT_FALSE(window->Stash().Find("127.0.0.1:7790"));  // nothing imported
+    EXPECT_EQ(testing::Read(utPath), withEntry);
+    EXPECT_EQ(testing::Read(bunnyPath), withEntry);
+  }
+}
+
+TEST_F(FavoritesFromWindowTest, CancelInThePathQuestionEndsTheExportOfOne) {
+  Start(false);
+  AddByKey("127.0.0.1", "7777", "Flags");
+  window->Stash().Find("127.0.0.1:7778")->SetGameTypeName("UT");
+  TkorvUTServerView* view = Favorites();
+  testing::CancelEveryPathDialog cancel;
+  QTest::keyClick(view->ServerGrid(), Qt::Key_T, Qt::ControlModifier);
+  EXPECT_EQ(cancel.titles.join(u"|").toStdString(), "Please enter the directory and file name");
+  EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join('|').toStdString();
+  EXPECT_TRUE(dialogs.information.isEmpty());
 }
 
 // With favourites kept in sync the game's favourites are in the list at the next start.

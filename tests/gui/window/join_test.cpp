@@ -45,6 +45,7 @@ class JoinFromWindowTest : public ::testing::Test {
                               "startupQuery=none\nminimizeOnJoin=") +
                        (minimizeOnJoin ? "1" : "0") + "\n");
     TStartOptions options;
+    options.gameSearch = TGameSearchPlaces{};  // none of this machine's games
     options.directory = dir.path();
     options.dialogs = &dialogs;
     options.launcher = realStart ? nullptr : &launcher;

@@ -52,6 +52,7 @@ class NotifyInWindowTest : public ::testing::Test {
                    "autoPingServer=0\n" +
                        extra);
     TStartOptions options;
+    options.gameSearch = TGameSearchPlaces{};  // none of this machine's games
     options.directory = dir.path();
     options.dialogs = &dialogs;
     options.sounds = &player;

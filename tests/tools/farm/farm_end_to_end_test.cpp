@@ -54,7 +54,8 @@ TEST(FarmEndToEndTest, MasterListsTheUtServersAndEveryServerAnswers) {
   stash.SetHostLookup([](const QString&, QObject*, THostLookupDone) {});
   QStringList statuses;
   const int listed = QueryMasterServer(stash, "UT", {"127.0.0.1", farm.MasterPort()}, {5000, 10000},
-                                       [&](const QString& text) { statuses << text; });
+                                       [&](const QString& text) { statuses << text; })
+                         .added;
   ASSERT_EQ(listed, kUt) << statuses.join(" | ").toStdString();
   for (int i = 0; i < kUt; ++i)
     EXPECT_EQ(stash.Key(i), "127.0.0.1:" + QString::number(farm.Base() + i));

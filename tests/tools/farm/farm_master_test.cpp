@@ -55,11 +55,33 @@ TEST(FarmMasterTest, ListsEveryUtServerAndItParses) {
   options.basePort = 40000;
   const QByteArray list = MasterList(options);
   EXPECT_EQ(list, "\\ip\\127.0.0.1:40000\\ip\\127.0.0.1:40001\\ip\\127.0.0.1:40002\\final\\");
-  EXPECT_EQ(SplitMasterList(list).size(), 3u);
+  EXPECT_EQ(ReadMasterList(list).entries.size(), 3u);
+  EXPECT_TRUE(ReadMasterList(list).whole);
   EXPECT_EQ(MasterList(options, "ut2004"), "\\ip\\127.0.0.1:40003\\ip\\127.0.0.1:40004\\final\\");
   EXPECT_EQ(MasterList(options, "ut2"), "\\final\\");  // no UT2003 servers on the farm
   options.ut = 0;
   EXPECT_EQ(MasterList(options), "\\final\\");
+}
+
+TEST(FarmMasterTest, FaultsMisshapeTheList) {
+  TFarmOptions options;
+  options.ut = 3;
+  options.basePort = 40000;
+  const QByteArray list = MasterList(options);
+  EXPECT_EQ(FaultyList(list, ""), list);
+  EXPECT_EQ(FaultyList(list, "endless"), list);
+  const QByteArray cut = FaultyList(list, "cut");
+  EXPECT_EQ(cut, list.first(list.size() * 2 / 3));
+  EXPECT_FALSE(cut.contains("\\final\\"));
+  EXPECT_EQ(FaultyList(list, "names"),
+            "\\ip\\127.0.0.1:40000\\ip\\s0.slow.test:40000\\ip\\127.0.0.1:40001"
+            "\\ip\\s1.slow.test:40001\\ip\\127.0.0.1:40002\\ip\\s2.slow.test:40002\\final\\");
+  const QByteArray huge = FaultyList(list, "huge");
+  EXPECT_EQ(huge.count("\\ip\\"), 1000000);
+  EXPECT_TRUE(huge.startsWith("\\ip\\127.0.0.1:40000\\ip\\127.0.0.1:40001\\ip\\127.0.0.1:40002"
+                              "\\ip\\127.0.0.1:40000"));
+  EXPECT_TRUE(huge.endsWith("\\final\\"));
+  EXPECT_EQ(FaultyList("\\final\\", "huge"), "\\final\\");
 }
 
 TEST(FarmMasterTest, TheValidationNamesTheGame) {

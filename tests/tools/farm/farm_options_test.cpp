@@ -15,10 +15,13 @@ TEST(FarmOptionsTest, DefaultsAndEveryOption) {
   EXPECT_EQ(options.basePort, 17778);
   EXPECT_EQ(options.masterPort, 28900);
   EXPECT_EQ(options.lifeSeconds, 0);
+  EXPECT_EQ(options.beaconPort, 8777);
+  EXPECT_EQ(options.lanPort, 10777);
 
   ASSERT_TRUE(
       ParseFarmOptions({"--ut", "20", "--ut2004", "5", "--base-port", "30000", "--master-port", "0",
-                        "--silent", "0.25", "--seed", "18446744073709551615", "--life", "20"},
+                        "--silent", "0.25", "--seed", "18446744073709551615", "--life", "20",
+                        "--master-fault", "cut", "--beacon-port", "0", "--lan-port", "31000"},
                        options, error))
       << error.toStdString();
   EXPECT_EQ(options.ut, 20);
@@ -28,7 +31,10 @@ TEST(FarmOptionsTest, DefaultsAndEveryOption) {
   EXPECT_EQ(options.silent, 0.25);
   EXPECT_EQ(options.seed, 18446744073709551615ULL);
   EXPECT_EQ(options.lifeSeconds, 20);
+  EXPECT_EQ(options.masterFault, "cut");
   EXPECT_EQ(options.LastPort(), 30024);
+  EXPECT_EQ(options.beaconPort, 0);
+  EXPECT_EQ(options.lanPort, 31000);
   EXPECT_FALSE(options.help);
 }
 
@@ -44,11 +50,14 @@ TEST(FarmOptionsTest, BadArgumentsAreNamed) {
       {{"--base-port", "0"}, "bad value for --base-port: 0"},
       {{"--base-port", "65536"}, "bad value for --base-port: 65536"},
       {{"--master-port", "70000"}, "bad value for --master-port: 70000"},
+      {{"--beacon-port", "-1"}, "bad value for --beacon-port: -1"},
+      {{"--lan-port", "65536"}, "bad value for --lan-port: 65536"},
       {{"--silent", "1.01"}, "bad value for --silent: 1.01"},
       {{"--silent", "-0.1"}, "bad value for --silent: -0.1"},
       {{"--silent", "nan"}, "bad value for --silent: nan"},
       {{"--seed", "-3"}, "bad value for --seed: -3"},
       {{"--life", "-1"}, "bad value for --life: -1"},
+      {{"--master-fault", "slow"}, "bad value for --master-fault: slow"},
       {{"--uts", "3"}, "unknown argument --uts"},
       {{"stray"}, "unknown argument stray"},
       {{"--ut", "100", "--base-port", "65500"}, "100 servers from port 65500 run past port 65535"},

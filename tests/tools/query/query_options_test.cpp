@@ -91,6 +91,13 @@ const TCase kCases[] = {
       {"host.example", 7777, "Unreal 2 XMP"},
       {"y", 8, "UT2004"}}},
     {"HelpNeedsNoServer", {"--help"}, {}},
+    {"LanNeedsNoServer", {"--lan", "--broadcast", "127.0.0.1"}, {}},
+    {"BroadcastNeedsLan", {"--broadcast", "127.0.0.1", "a:1"}, {}, "option --broadcast needs --lan"},
+    {"BroadcastIsOneDottedAddress", {"--lan", "--broadcast", "localhost"}, {},
+     "option --broadcast needs one dotted IPv4 address, not 'localhost'"},
+    {"BroadcastListInOne", {"--lan", "--broadcast", "127.0.0.1,127.0.0.2"}, {}, "not '127.0.0.1,"},
+    {"LanAndMaster", {"--lan", "--master", "127.0.0.1"}, {}, "--lan and --master cannot be combined"},
+    {"LanPortTooBig", {"--lan", "--lan-port", "65536"}, {}, "--lan-port needs a number"},
     {"NoServers", {"--json"}, {}, "no servers given"},
     {"UnknownOption", {"--bogus", "a:1"}, {}, "unknown option --bogus"},
     {"MissingArgument", {"a:1", "--wait"}, {}, "--wait needs an argument"},
@@ -147,6 +154,21 @@ TEST(toolsQueryOptionsNumbers, DefaultsAndValuesReachTheOptions) {
   EXPECT_EQ(set.WaitMs, 250);
   EXPECT_EQ(set.LocalPort, 7000);
   EXPECT_TRUE(set.Json);
+
+  EXPECT_FALSE(defaults.Lan);
+  EXPECT_EQ(defaults.BeaconPort, 8777);
+  EXPECT_EQ(defaults.LanPort, 10777);
+  EXPECT_EQ(defaults.LanWaitMs, -1);  // the settings file's
+  TQueryOptions lan;
+  ASSERT_TRUE(ParseQueryOptions({"--broadcast", "127.0.0.1", "--lan", "--broadcast", " 127.0.0.2",
+                                 "--beacon-port", "0", "--lan-port", "30000", "--lan-wait", "0"},
+                                lan, error))
+      << qPrintable(error);
+  EXPECT_TRUE(lan.Lan);
+  EXPECT_EQ(lan.Broadcast, (QStringList{"127.0.0.1", "127.0.0.2"}));
+  EXPECT_EQ(lan.BeaconPort, 0);
+  EXPECT_EQ(lan.LanPort, 30000);
+  EXPECT_EQ(lan.LanWaitMs, 0);
 }
 
 }  // namespace

@@ -9,17 +9,21 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QDir>
 #include <QFile>
 #include <QElapsedTimer>
 #include <QNetworkDatagram>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUdpSocket>
+#include <memory>
 
 #include "support/binary_builder.h"
 #include "tools/query/plain_text.h"
 #include "support/fake_server.h"
 #include "support/farm_process.h"
+#include "support/slow_lookup.h"
 
 namespace zorvane {
 namespace {
@@ -33,8 +37,10 @@ struct TToolRun {
 };
 
 // The fake servers answer from this process's event loop, so keep it turning while waiting.
-TToolRun RunTool(const QStringList& args, int deadlineMs = 60000) {
+TToolRun RunTool(const QStringList& args, int deadlineMs = 60000,
+                 const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
   QProcess process;
+  process.setProcessEnvironment(environment);
   process.start(QStringLiteral(ZORVANE_QUERY_TOOL), args);
   EXPECT_TRUE(process.waitForStarted(10000));
   const QDeadlineTimer deadline(deadlineMs);
@@ -268,6 +274,64 @@ TEST(toolsQueryCommand, AnEmptyMasterListIsAnAnswerWithNothingListed) {
   EXPECT_EQ(summary["percent"], QJsonValue(0));
 }
 
+// A UT2004 server answers its information first and its rules and players after: every
+// server is printed with all three, the last ones too.
+TEST(toolsQueryCommand, MasterRefreshPrintsEveryReplyAskedOfAServer) {
+  testing::FarmProcess farm(0, 40, 6);
+  ASSERT_TRUE(farm.Start());
+  const TToolRun run = RunTool({"--game", "UT2004", "--master",
+                                "127.0.0.1:" + QString::number(farm.MasterPort()), "--json",
+                                "--query-power", "0"});
+  ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+  const QList<QJsonObject> lines = JsonLines(run.out);
+  ASSERT_EQ(lines.size(), 41);
+  for (int i = 0; i < 40; ++i)
+    EXPECT_FALSE(lines[i]["Settings"].toArray().isEmpty()) << lines[i]["Key"].toString().toStdString();
+}
+
+// What becomes of a master that misbehaves: a list cut off is used for what it holds (exit 3);
+// one of a million entries, or a greeting without end, is a failed master (exit 1) and nothing
+// is queried; names in a list are left out, so no look-up holds the run or its exit.
+TEST(toolsQueryCommand, MasterFaultsEndAsTheyShould) {
+  const struct {
+    const char* fault;
+    int exitCode;
+    const char* said;
+    int printed;  // servers printed
+  } cases[] = {
+      {"cut", 3, "The server list from GameSpy was cut off: ", -1},
+      {"huge", 1, "Too many servers were returned from GameSpy (more than 100000)", 0},
+      {"endless", 1, "Did not receive a proper response from GameSpy", 0},
+      {"names", 0, "12 entries of the master server list were left out: not an IPv4 address and "
+                   "port", 12},
+  };
+  for (const auto& c : cases) {
+    testing::FarmProcess farm(12, 0, 6, {"--master-fault", c.fault});
+    ASSERT_TRUE(farm.Start());
+    QElapsedTimer elapsed;
+    elapsed.start();
+    const TToolRun run = RunTool({"--master", "127.0.0.1:" + QString::number(farm.MasterPort()),
+                                  "--json", "--query-power", "0"},
+                                 30000, testing::SlowLookupEnvironment(60));
+    EXPECT_LT(elapsed.elapsed(), 15000) << c.fault;
+    EXPECT_EQ(run.exitCode, c.exitCode) << c.fault << ": " << run.err.constData();
+    EXPECT_TRUE(run.err.contains(c.said)) << c.fault << ": " << run.err.constData();
+    EXPECT_FALSE(run.out.contains("slow.test")) << c.fault;
+    const QList<QJsonObject> lines = JsonLines(run.out);
+    if (c.printed == 0) {
+      EXPECT_TRUE(lines.isEmpty()) << c.fault;
+    } else if (c.printed > 0) {
+      EXPECT_EQ(lines.size(), c.printed + 1) << c.fault;
+    } else {
+      ASSERT_FALSE(lines.isEmpty()) << c.fault;
+      const int listed = lines.last()["summary"].toObject()["listed"].toInt();
+      EXPECT_GT(listed, 0);
+      EXPECT_LT(listed, 12);
+      EXPECT_EQ(lines.size(), listed + 1) << c.fault;
+    }
+  }
+}
+
 TEST(toolsQueryCommand, MasterFailureEndsWithStatusOne) {
   const TToolRun run = RunTool({"--master", "127.0.0.1:1"});
   EXPECT_EQ(run.exitCode, 1);
@@ -321,6 +385,85 @@ TEST(toolsQueryCommand, HostileNamesCannotAddRowsOrReachTheTerminal) {
     EXPECT_EQ(PlainText(name), kHostileNamePlain);
     EXPECT_EQ(objects[i]["PlainDescription"].toString(), kHostileNamePlain);
   }
+}
+
+// --lan against the farm: every beacon and every UT2004 server is found once and queried with
+// its players. A hostile beacon among them (junk, then its server, then 10,000 more answers)
+// gives that one row, its names made harmless. Without --broadcast the settings' addresses serve.
+TEST(toolsQueryCommand, LanFindsEveryFarmServerOnceAndAHostileBeaconOneRow) {
+  constexpr int kUt = 6, kUt2004 = 3;
+  const int beaconPort = testing::FreeUdpRun(11);
+  ASSERT_NE(beaconPort, 0);
+  const QString beacons = QString::number(beaconPort), lanPort = QString::number(beaconPort + 10);
+  // The farm's six beacons take the first six ports; the hostile one sits on the last.
+  QUdpSocket hostile;
+  ASSERT_TRUE(hostile.bind(QHostAddress::LocalHost, quint16(beaconPort + 9),
+                           QUdpSocket::DontShareAddress));
+  FakeServer evil([](const QByteArray&) { return TextReply(kHostileName); });
+  QByteArrayList answers{"ut 0", "ut 99999", "ut\x1b 1", "ut " + QByteArray::number(evil.Port())};
+  for (int i = 0; i < 10000; ++i) answers << "ut " + QByteArray::number(1 + i);
+  QObject::connect(&hostile, &QUdpSocket::readyRead, [&] {
+    while (hostile.hasPendingDatagrams()) {
+      const QNetworkDatagram query = hostile.receiveDatagram();
+      // A batch per turn of the event loop, so the tool's socket keeps up.
+      auto* timer = new QTimer(&hostile);
+      auto next = std::make_shared<int>(0);
+      QObject::connect(timer, &QTimer::timeout, &hostile, [&, timer, next, query] {
+        for (int n = 0; n < 100 && *next < answers.size(); ++n)
+          hostile.writeDatagram(answers[(*next)++], query.senderAddress(), quint16(query.senderPort()));
+        if (*next == answers.size()) timer->stop();
+      });
+      timer->start(0);
+    }
+  });
+  testing::FarmProcess farm(kUt, kUt2004, 3, {"--beacon-port", beacons, "--lan-port", lanPort});
+  ASSERT_TRUE(farm.Start());
+  ASSERT_TRUE(farm.StartLine().contains("beacons on UDP " + beacons + "-" +
+                                        QString::number(beaconPort + 5)))
+      << farm.StartLine().toStdString();
+
+  const TToolRun run = RunTool({"--lan", "--broadcast", "127.0.0.1", "--beacon-port", beacons,
+                                "--lan-port", lanPort, "--lan-wait", "1500", "--json"});
+  ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+  for (char c : run.out) EXPECT_TRUE(uchar(c) >= 0x20 || c == '\n') << int(c);
+  const QList<QJsonObject> lines = JsonLines(run.out);
+  ASSERT_EQ(lines.size(), kUt + kUt2004 + 2) << run.out.constData();
+  QStringList keys;
+  for (int i = 0; i < kUt + kUt2004 + 1; ++i) {
+    const QJsonObject& server = lines[i];
+    keys << server["Key"].toString();
+    EXPECT_EQ(server["Online"], QJsonValue(true)) << qPrintable(keys.last());
+    EXPECT_EQ(server["Players"].toArray().size(), server["NumPlayers"].toString().toInt())
+        << qPrintable(keys.last());
+    if (keys.last() == evil.Key()) {
+      EXPECT_EQ(server["PlainDescription"].toString(), kHostileNamePlain);
+      EXPECT_EQ(server["Players"].toArray()[0].toObject()["Name"].toString(), "Bob");
+    } else {
+      const int index = server["Port"].toInt() - farm.Base();
+      EXPECT_EQ(server["Game"].toString(), index < kUt ? "UT" : "UT2004");
+    }
+  }
+  QStringList expected{evil.Key()};
+  for (int i = 0; i < kUt + kUt2004; ++i) expected << "127.0.0.1:" + QString::number(farm.Base() + i);
+  keys.sort();
+  expected.sort();
+  EXPECT_EQ(keys, expected);
+  // How many of the flood arrive within the wait depends on the machine; the junk does.
+  const QRegularExpressionMatch summary =
+      QRegularExpression("LAN search: 10 servers found, (\\d+) answers dropped").match(run.err);
+  ASSERT_TRUE(summary.hasMatch()) << run.err.constData();
+  EXPECT_GE(summary.captured(1).toInt(), 3);
+
+  // The same through the settings file: its addresses and its wait.
+  QTemporaryDir dir;
+  QFile ini(dir.filePath("zorvane.ini"));
+  ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+  ini.write("[settings]\nlanAddresses=127.0.0.1\nlanSearchWait=800\n");
+  ini.close();
+  const TToolRun set = RunTool({"--lan", "--dir", dir.path(), "--beacon-port", beacons,
+                                "--lan-port", lanPort});
+  ASSERT_EQ(set.exitCode, 0) << set.err.constData();
+  EXPECT_TRUE(set.out.endsWith("\n10 servers, 10 replied\n")) << set.out.constData();
 }
 
 }  // namespace

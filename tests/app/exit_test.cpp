@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// The built program as a process: it ends when told to, whatever name look-up still runs.
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "support/files.h"
+#include "support/slow_lookup.h"
+
+namespace zorvane {
+namespace {
+
+// Whether the process has its own SIGTERM handler in place, so the signal closes the window
+// instead of killing the process.
+bool CatchesSigterm(qint64 pid) {
+  QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+  if (!status.open(QIODevice::ReadOnly)) return false;
+  for (const QByteArray& line : status.readAll().split('\n'))
+    if (line.startsWith("SigCgt:"))
+      return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGTERM - 1)) & 1;
+  return false;
+}
+
+// A favourite known by a name the name server never answers for: SIGTERM closes the window,
+// which saves the settings, and the process ends at once instead of waiting for the look-up.
+TEST(AppExitTest, SigtermEndsTheProgramWhileANameIsStillLookedUp) {
+  QTemporaryDir dir;
+  testing::Write(dir.filePath("zorvane.ini"),
+                 "[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\nstartupQuery=Favorites Only\n"
+                 "[server]\nserverCount=1\nserver[0]=fav.slow.test\\7778\\True\\Slow\\UT\n");
+  constexpr int kLookupSeconds = 60;
+  QProcess program;
+  program.setProcessEnvironment(testing::SlowLookupEnvironment(kLookupSeconds));
+  program.start(ZORVANE_APP, {"--dir", dir.path()});
+  ASSERT_TRUE(program.waitForStarted(10000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return CatchesSigterm(program.processId()); }, 20000))
+      << program.readAllStandardError().constData();
+  QTest::qWait(500);  // the favourites' look-up is under way
+
+  QElapsedTimer elapsed;
+  elapsed.start();
+  ::kill(pid_t(program.processId()), SIGTERM);
+  const bool ended = program.waitForFinished(20000);
+  if (!ended) program.kill();
+  ASSERT_TRUE(ended) << "still running 20 s after SIGTERM";
+  EXPECT_LT(elapsed.elapsed(), 10000);
+  EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(program.exitCode(), 0);
+  // The window closed as usual: its settings were written, the favourite with them.
+  const QByteArray saved = testing::Read(dir.filePath("zorvane.ini"));
+  EXPECT_TRUE(saved.contains("queryPower=")) << saved.constData();
+  EXPECT_TRUE(saved.contains("fav.slow.test"));
+}
+
+}  // namespace
+}  // namespace zorvane
