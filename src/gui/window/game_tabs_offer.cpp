@@ -32,4 +32,12 @@ bool TGameTabsOffer::OfferFor(const QString& variant) {
   return !shown.isEmpty();
 }
 
+bool TGameTabsOffer::OfferForInstalledGames() {
+  for (const char* game : {"UT2004", "UT2003"}) {
+    const TGameInfo* paths = tables_.FindPaths(QString::fromLatin1(game));
+    if (paths && !paths->ExePath.Value.isEmpty()) return OfferFor(QString::fromLatin1(game));
+  }
+  return false;
+}
+
 }  // namespace zorvane

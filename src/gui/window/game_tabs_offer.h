@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // TGameTabsOffer: the one-time question whether UT2004's game types get tabs of their own.
-// The window asks it before a UT2004 or UT2003 master list is queried; the game search can
-// ask it when it finds one of those games. A box is modal: replies and timers run while it is
+// The window asks it before a UT2004 or UT2003 master list is queried, and after the game
+// search found one of those games. A box is modal: replies and timers run while it is
 // open (see window_dialogs.h).
 
 #include <QString>
@@ -29,6 +29,9 @@ class TGameTabsOffer {
   // Asks, unless it was asked before or there is nothing to offer for variant (tab_offer.h);
   // true when the user took the tabs.
   bool OfferFor(const QString& variant);
+  // The same for the games the tables can start (found on the disk, or set by hand): asked
+  // when UT2004 or UT2003 has its executable.
+  bool OfferForInstalledGames();
 
  private:
   QWidget* parent_;

@@ -95,7 +95,10 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
   debug_ = config_.settings.debug;
   gameDiscovery_ = new TGameDiscovery(this, dialogs_, config_.tables,
                                       options.gameSearch.value_or(TGameSearchPlaces::OfThisUser()),
-                                      [this] { OfferMovedFavoritesImport(); });
+                                      [this] {
+                                        OfferMovedFavoritesImport();
+                                        tabsOffer_->OfferForInstalledGames();
+                                      });
 
   TMassRefreshHost& host = *this;
   massRefresh_ = std::make_unique<TMassRefresh>(stash_, host, this);

@@ -5,11 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "browse/server_rows.h"
 #include "gui/grid/string_grid.h"
+#include "gui/window/game_discovery.h"
 #include "gui/window/main_window.h"
 #include "support/fake_server.h"
 #include "support/farm_process.h"
@@ -112,31 +114,26 @@ TEST(GameTabsOfferTest, DeclinedTabsAreNotOfferedAgainAfterARestart) {
   EXPECT_EQ(dialogs.questions.size(), 1);
 }
 
-// What the game search calls when it finds UT2004: the question alone, no query.
-TEST(GameTabsOfferTest, OfferForAFoundGameShowsTheTabsItWasAnsweredFor) {
-  TGameTables tables;
-  tables.games.push_back(std::make_unique<TGame>());
-  tables.games.back()->Name.Set("UT2004");
-  tables.games.back()->Value.Set("UT2004");
-  for (const char* name : {"xDeathMatch", "xCTFGame"}) {
-    tables.gameTypes.push_back(std::make_unique<TGameType>());
-    tables.gameTypes.back()->Name.Set(name);
-    tables.gameTypes.back()->Game.Set("UT2004");
-    tables.gameTypes.back()->TabVisible = false;
-  }
+// The game search finds UT2004 at a first start: its game types are offered tabs, once.
+TEST(GameTabsOfferTest, AFoundUT2004IsOfferedItsTabs) {
+  QTemporaryDir dir;
+  QDir().mkpath(dir.filePath("home/ut2004/System"));
+  Write(dir.filePath("home/ut2004/System/ut2004-bin"), "ELF");
+  Write(dir.filePath("zorvane.ini"), "[settings]\nZorvane=2.91\nstartupQuery=none\n");
   RecordingDialogs dialogs;
-  bool offered = false;
-  QStringList shown;
-  TGameTabsOffer offer(nullptr, dialogs, tables, offered,
-                       [&](const QStringList& types) { shown = types; });
-  EXPECT_FALSE(offer.OfferFor("UT"));
-  EXPECT_FALSE(offered);
-  EXPECT_TRUE(offer.OfferFor("UT2004"));
-  EXPECT_TRUE(offered);
-  EXPECT_EQ(shown, (QStringList{"xDeathMatch", "xCTFGame"}));
-  EXPECT_TRUE(tables.FindGameType("xCTFGame")->TabVisible);
-  EXPECT_FALSE(offer.OfferFor("UT2004"));
-  EXPECT_EQ(dialogs.questions.size(), 1);
+  dialogs.answerYes = false;  // no favourites import from a file that is not there
+  TStartOptions options;
+  options.directory = dir.path();
+  options.dialogs = &dialogs;
+  options.gameSearch = TGameSearchPlaces{dir.filePath("home"), {}, {}, {}};
+  TfrmZorvane window(options);
+  window.GameDiscovery()->SetAskFoundGames(
+      [](const std::vector<TFoundGame>& found) { return std::optional(found); });
+  window.FirstShow();
+  EXPECT_EQ(dialogs.questions.filter("Show a tab for each UT2004 game type?").size(), 1);
+  EXPECT_TRUE(window.Config().settings.offeredUT2004Tabs);
+  window.FindWindowAction("actMasterServerQueryUT2004")->trigger();
+  EXPECT_EQ(dialogs.questions.filter("Show a tab for each UT2004 game type?").size(), 1);
 }
 
 }  // namespace
