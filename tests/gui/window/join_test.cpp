@@ -10,7 +10,6 @@
 #include "browse/server_rows.h"
 #include "gui/dialogs/game_path_dialog.h"
 #include "gui/grid/string_grid.h"
-#include "gui/view/quick_search_box.h"
 #include "gui/window/log_window.h"
 #include "gui/window/main_window.h"
 #include "support/files.h"
@@ -100,18 +99,6 @@ TEST_F(JoinFromWindowTest, DoubleClickStartsTheGameAndLogsTheCommand) {
   EXPECT_EQ(window->windowState(), before);  // minimizeOnJoin is off
   EXPECT_TRUE(dialogs.errors.isEmpty());
   EXPECT_TRUE(dialogs.information.isEmpty());
-}
-
-TEST_F(JoinFromWindowTest, EnterOnTheSelectedServerStartsTheGame) {
-  Start(false);
-  TkorvUTServerView* ctf = List("CTFGame", "CTFGame");
-  SetExe(game);
-  ctf->SearchBox()->setFocus();
-  QTest::keyClick(ctf->SearchBox(), Qt::Key_Return);
-  EXPECT_TRUE(launcher.started.isEmpty());
-  ctf->ServerGrid()->setFocus();
-  QTest::keyClick(ctf->ServerGrid(), Qt::Key_Return);
-  EXPECT_EQ(launcher.started, QStringList{game + " 127.0.0.1:7777"});
 }
 
 // The game really starts: a script in place of the game writes down its address.
