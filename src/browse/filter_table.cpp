@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "browse/filter_match.h"
+#include "browse/game_variant_list.h"
 #include "query/vocabulary.h"
 
 namespace zorvane {

@@ -8,6 +8,14 @@
 
 namespace zorvane {
 
+bool HasNoVisibleTab(QStringView gameTypeName,
+                     const std::vector<std::unique_ptr<TGameType>>& gameTypes) {
+  for (const auto& type : gameTypes)
+    if (type && type->Name.Value.compare(gameTypeName, Qt::CaseInsensitive) == 0)
+      return !type->TabVisible;
+  return true;
+}
+
 bool BelongsToView(const TServer& server, const QString& viewGameType, bool favoriteView,
                    const std::vector<std::unique_ptr<TGameType>>& gameTypes) {
   // Every view asks this of every server when the lists are rebuilt: the stored bytes are

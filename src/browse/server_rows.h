@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "query/game_records.h"
+#include "config/game_records.h"
 #include "query/server_record.h"
 
 namespace zorvane {
@@ -36,6 +36,11 @@ enum TPlayerColumn { pcPlayer = 0, pcFrags, pcPing, pcTeam, pcCount };
 enum TSettingColumn { stName = 0, stValue, stCount };
 
 inline constexpr const char* kOtherGameType = "Other";
+
+// True when the game type has no visible tab of its own: a type the table does not list, or
+// one whose tab is hidden (names compared ignoring case).
+bool HasNoVisibleTab(QStringView gameTypeName,
+                     const std::vector<std::unique_ptr<TGameType>>& gameTypes);
 
 // A server belongs to a view of its game type, to the favourites view when it is a favourite,
 // and to the "Other" view when its game type has no visible tab of its own.

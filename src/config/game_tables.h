@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "config/ini_document.h"
-#include "query/game_records.h"
+#include "config/game_records.h"
 
 namespace zorvane {
 

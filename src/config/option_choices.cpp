@@ -55,6 +55,17 @@ int ClampPingWaitTime(int ms) {
   return ms < 2000 || ms > 4000 ? 3000 : ms;
 }
 
+QString DelayText(qint64 milliseconds) {
+  if (milliseconds <= 0) return QStringLiteral("none");
+  const qint64 s = milliseconds / 1000;
+  if (s == 0) return QStringLiteral("none");
+  if (s == 1) return QStringLiteral("1 second");
+  if (s < 60) return QString::number(s) + QStringLiteral(" seconds");
+  const qint64 m = s / 60;
+  if (m == 1) return QStringLiteral("1 minute");
+  return QString::number(m) + QStringLiteral(" minutes");
+}
+
 QString QueryDelayText(int power) {
   return power == 0 ? QString::fromLatin1(kNoDelayText) : QString::number(power);
 }

@@ -21,6 +21,10 @@ QStringList QueryDelayChoices();  // "[no delay]", 1..9, 10..95, 100..950, 1000.
 
 inline constexpr const char* kNoDelayText = "[no delay]";
 
+// A wait as the lists and the status line show it: "none" below a second, else whole seconds
+// ("1 second", "59 seconds") or, from a minute on, whole minutes ("2 minutes").
+QString DelayText(qint64 milliseconds);
+
 // The ping-wait text of exactly 2000, 3000 or 4000 ms; empty for any other wait.
 QString PingWaitText(int ms);
 // The wait of a ping-wait text; nothing for any other text (the empty one included).

@@ -16,7 +16,7 @@
 #include "config/grid_sort.h"
 #include "config/ini_document.h"
 #include "config/version.h"
-#include "query/game_records.h"
+#include "config/game_records.h"
 
 namespace zorvane {
 

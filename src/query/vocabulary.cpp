@@ -101,41 +101,10 @@ QString RegionName(QStringView location) {
   return QString::fromLatin1(kRegions[code]);
 }
 
-QString DelayText(qint64 milliseconds) {
-  if (milliseconds <= 0) return QStringLiteral("none");
-  const qint64 s = milliseconds / 1000;
-  if (s == 0) return QStringLiteral("none");
-  if (s == 1) return QStringLiteral("1 second");
-  if (s < 60) return QString::number(s) + QStringLiteral(" seconds");
-  const qint64 m = s / 60;
-  if (m == 1) return QStringLiteral("1 minute");
-  return QString::number(m) + QStringLiteral(" minutes");
-}
-
-void FillGameVariantList(QStringList& list, int flags) {
-  if (flags & kVariantEmpty) list << QString();
-  if (flags & kVariantAll) list << QStringLiteral("[all]");
-  list << QStringLiteral("UT");
-  if (!(flags & kVariantNoUT2003Demo)) list << QStringLiteral("UT2003 Demo");
-  if (!(flags & kVariantNoUT2003)) list << QStringLiteral("UT2003");
-  if (!(flags & kVariantNoUT2004Demo)) list << QStringLiteral("UT2004 Demo");
-  list << QStringLiteral("UT2004");
-}
-
-bool HasNoVisibleTab(QStringView gameTypeName,
-                     const std::vector<std::unique_ptr<TGameType>>& gameTypes) {
-  for (const auto& type : gameTypes)
-    if (type && type->Name.Value.compare(gameTypeName, Qt::CaseInsensitive) == 0)
-      return !type->TabVisible;
-  return true;
-}
-
 QString StripAfterBackslash(const QString& text) {
   const qsizetype at = text.indexOf(u'\\');
   return at < 0 ? text : text.left(at);
 }
-
-int IconIndex(int kind, int n) { return kind >= 0 && kind <= 2 ? 3 * n - 3 + kind : 0; }
 
 QString AsciiLower(const QString& text) {
   QString out = text;

@@ -5,10 +5,6 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
-#include <memory>
-#include <vector>
-
-#include "query/game_records.h"
 
 namespace zorvane {
 
@@ -26,27 +22,8 @@ QString TeamColourIndex(QStringView team);
 QString DedicatedText(QStringView listenServer);
 QString StripRelicPrefixes(const QString& mutators);
 QString RegionName(QStringView location);
-QString DelayText(qint64 milliseconds);
 
-// Flag bits of FillGameVariantList.
-enum : int {
-  kVariantAll = 1,
-  kVariantEmpty = 2,
-  kVariantNoUT2003Demo = 4,
-  kVariantNoUT2003 = 8,
-  kVariantNoUT2004Demo = 16,
-};
-void FillGameVariantList(QStringList& list, int flags);
-
-bool HasNoVisibleTab(QStringView gameTypeName,
-                     const std::vector<std::unique_ptr<TGameType>>& gameTypes);
 QString StripAfterBackslash(const QString& text);
-int IconIndex(int kind, int n);
-
-template <typename T>
-bool AscendingOrDescending(const T& a, const T& b, bool descending) {
-  return descending ? b < a : a < b;
-}
 
 // Lower-cases A-Z only, as the player and map searches compare.
 QString AsciiLower(const QString& text);

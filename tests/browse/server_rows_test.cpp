@@ -141,5 +141,17 @@ TEST(ServerRowsTest, CountTexts) {
   EXPECT_EQ(CountText(3, true, "C&&TF"), "3 C&TF servers");
 }
 
+TEST(ServerRowsTest, HasNoVisibleTab) {
+  std::vector<std::unique_ptr<TGameType>> types;
+  types.push_back(std::make_unique<TGameType>());
+  types.back()->Name.Set("CTFGame");
+  types.push_back(std::make_unique<TGameType>());
+  types.back()->Name.Set("xDeathMatch");
+  types.back()->TabVisible = false;
+  EXPECT_FALSE(HasNoVisibleTab(u"ctfgame", types));
+  EXPECT_TRUE(HasNoVisibleTab(u"xDeathMatch", types));
+  EXPECT_TRUE(HasNoVisibleTab(u"BunnyTrack", types));
+}
+
 }  // namespace
 }  // namespace zorvane

@@ -107,5 +107,15 @@ TEST(OptionChoicesTest, OnlyAChosenDifferentFontChangesTheProgramFont) {
   EXPECT_FALSE(FontChoiceChanges("", 9, "Tahoma", 8));
 }
 
+TEST(OptionChoicesTest, DelayText) {
+  const struct {
+    qint64 ms;
+    const char* text;
+  } cases[] = {{-5, "none"},          {0, "none"},          {999, "none"},
+               {1000, "1 second"},    {59999, "59 seconds"}, {60000, "1 minute"},
+               {119000, "1 minute"},  {120000, "2 minutes"}, {300000, "5 minutes"}};
+  for (const auto& c : cases) EXPECT_EQ(DelayText(c.ms), QLatin1String(c.text)) << c.ms;
+}
+
 }  // namespace
 }  // namespace zorvane

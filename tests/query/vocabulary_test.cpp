@@ -64,45 +64,9 @@ TEST(VocabularyTest, RegionName) {
     EXPECT_EQ(RegionName(QString::fromLatin1(c.location)), QLatin1String(c.region)) << c.location;
 }
 
-TEST(VocabularyTest, DelayText) {
-  const struct {
-    qint64 ms;
-    const char* text;
-  } cases[] = {{-5, "none"},          {0, "none"},          {999, "none"},
-               {1000, "1 second"},    {59999, "59 seconds"}, {60000, "1 minute"},
-               {119000, "1 minute"},  {120000, "2 minutes"}, {300000, "5 minutes"}};
-  for (const auto& c : cases) EXPECT_EQ(DelayText(c.ms), QLatin1String(c.text)) << c.ms;
-}
-
-TEST(VocabularyTest, FillGameVariantListFlags) {
-  QStringList all;
-  FillGameVariantList(all, kVariantEmpty | kVariantAll);
-  EXPECT_EQ(all, (QStringList{"", "[all]", "UT", "UT2003 Demo", "UT2003", "UT2004 Demo", "UT2004"}));
-  QStringList trimmed{"keep"};
-  FillGameVariantList(trimmed, kVariantNoUT2003Demo | kVariantNoUT2003 | kVariantNoUT2004Demo);
-  EXPECT_EQ(trimmed, (QStringList{"keep", "UT", "UT2004"}));
-}
-
-TEST(VocabularyTest, HasNoVisibleTab) {
-  std::vector<std::unique_ptr<TGameType>> types;
-  types.push_back(std::make_unique<TGameType>());
-  types.back()->Name.Set("CTFGame");
-  types.push_back(std::make_unique<TGameType>());
-  types.back()->Name.Set("xDeathMatch");
-  types.back()->TabVisible = false;
-  EXPECT_FALSE(HasNoVisibleTab(u"ctfgame", types));
-  EXPECT_TRUE(HasNoVisibleTab(u"xDeathMatch", types));
-  EXPECT_TRUE(HasNoVisibleTab(u"BunnyTrack", types));
-}
-
 TEST(VocabularyTest, SmallHelpers) {
   EXPECT_EQ(StripAfterBackslash("My Server\\evil"), "My Server");
   EXPECT_EQ(StripAfterBackslash("Plain"), "Plain");
-  EXPECT_EQ(IconIndex(0, 1), 0);
-  EXPECT_EQ(IconIndex(2, 3), 8);
-  EXPECT_EQ(IconIndex(3, 3), 0);
-  EXPECT_TRUE(AscendingOrDescending(1, 2, false));
-  EXPECT_FALSE(AscendingOrDescending(1, 2, true));
 }
 
 }  // namespace

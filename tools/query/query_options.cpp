@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <algorithm>
 
+#include "browse/game_variant_list.h"
 #include "query/lan_discovery.h"
 #include "query/master_query.h"
 #include "query/vocabulary.h"

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <algorithm>
 
+#include "browse/game_variant_list.h"
 #include "gui/controls/korv_combobox.h"
 #include "gui/controls/korv_edit.h"
 #include "gui/dialogs/window_dialogs.h"

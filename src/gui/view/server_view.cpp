@@ -10,6 +10,7 @@
 #include "browse/filter_match.h"
 #include "browse/quick_search.h"
 #include "browse/server_rows.h"
+#include "config/option_choices.h"
 #include "gui/grid/string_grid.h"
 #include "gui/grid/string_grid_header.h"
 #include "gui/view/country_flag_delegate.h"

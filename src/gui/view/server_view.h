@@ -18,7 +18,7 @@
 #include "browse/refresh_cycle.h"
 #include "config/filter_set.h"
 #include "config/grid_sort.h"
-#include "query/game_records.h"
+#include "config/game_records.h"
 
 namespace zorvane {
 

@@ -8,6 +8,7 @@
 
 #include "browse/favorites_exchange.h"
 #include "browse/filter_layout.h"
+#include "browse/game_variant_list.h"
 #include "gui/dialogs/font_dialog.h"
 #include "gui/dialogs/options_dialog.h"
 #include "gui/window/main_window.h"
