@@ -19,7 +19,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "gui/window/log_window.h"
+#include "gui/controls/log_window.h"
 #include "gui/window/main_window.h"
 #include "query/open_file_limit.h"
 #include "support/recording_dialogs.h"

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// The libraries depend only downward (gui -> browse -> config -> query), and the core takes
-// nothing from Qt but QtCore and QtNetwork. Checked over every source file's includes.
+// The libraries depend only downward (gui -> browse -> config -> query), the GUI's folders too
+// (window -> view and dialogs, peers -> grid -> controls), and the core takes nothing from Qt
+// but QtCore and QtNetwork. Checked over every source file's includes.
 
 #include <gtest/gtest.h>
 
@@ -90,6 +91,31 @@ TEST(LayoutTest, LibrariesIncludeOnlyDownward) {
       }
     }
   }
+}
+
+// The GUI's folders, each with the folders it may include from: view and dialogs are peers,
+// neither includes the other.
+const std::vector<TLibrary> kGuiFolders = {
+    {"controls", {"controls"}, false},
+    {"grid", {"controls", "grid"}, false},
+    {"view", {"controls", "grid", "view"}, false},
+    {"dialogs", {"controls", "grid", "dialogs"}, false},
+    {"window", {"controls", "grid", "view", "dialogs", "window"}, false},
+};
+
+TEST(LayoutTest, GuiFoldersIncludeOnlyDownward) {
+  QStringList folders = QDir(kSource + u"/gui").entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+  for (const TLibrary& folder : kGuiFolders) {
+    EXPECT_TRUE(folders.removeOne(folder.folder)) << folder.folder.toStdString();
+    const auto includes = IncludesUnder(u"gui/" + folder.folder);
+    EXPECT_FALSE(includes.empty()) << folder.folder.toStdString();
+    for (const TInclude& include : includes) {
+      if (!include.quoted || !include.header.startsWith(u"gui/")) continue;
+      EXPECT_TRUE(folder.mayInclude.contains(include.header.section(u'/', 1, 1)))
+          << include.file.toStdString() << ": " << include.header.toStdString();
+    }
+  }
+  EXPECT_TRUE(folders.isEmpty()) << "not in the order: " << folders.join(u' ').toStdString();
 }
 
 TEST(LayoutTest, EverySourceFileNamesItsLicence) {

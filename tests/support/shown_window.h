@@ -7,7 +7,7 @@
 #include <QTest>
 #include <memory>
 
-#include "gui/window/log_window.h"
+#include "gui/controls/log_window.h"
 #include "gui/window/main_window.h"
 #include "support/files.h"
 

@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 
 #include "gui/controls/korv_combobox.h"
-#include "gui/window/log_window.h"
+#include "gui/controls/log_window.h"
 
 namespace zorvane {
 namespace {

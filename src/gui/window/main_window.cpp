@@ -24,7 +24,7 @@
 #include "gui/window/game_discovery.h"
 #include "gui/window/game_tabs_offer.h"
 #include "gui/window/help_menu.h"
-#include "gui/window/log_window.h"
+#include "gui/controls/log_window.h"
 
 namespace zorvane {
 

@@ -10,7 +10,7 @@
 #include "browse/server_rows.h"
 #include "gui/dialogs/game_path_dialog.h"
 #include "gui/grid/string_grid.h"
-#include "gui/window/log_window.h"
+#include "gui/controls/log_window.h"
 #include "gui/window/main_window.h"
 #include "support/files.h"
 #include "support/recording_dialogs.h"

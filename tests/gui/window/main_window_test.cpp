@@ -23,7 +23,7 @@
 #include "gui/grid/string_grid.h"
 #include "gui/view/filter_panel.h"
 #include "gui/view/quick_search_box.h"
-#include "gui/window/log_window.h"
+#include "gui/controls/log_window.h"
 #include "support/fake_server.h"
 #include "support/farm_process.h"
 #include "support/files.h"

@@ -16,7 +16,7 @@
 #include "gui/dialogs/options_dialog.h"
 #include "gui/grid/string_grid.h"
 #include "gui/view/status_line.h"
-#include "gui/window/log_window.h"
+#include "gui/controls/log_window.h"
 #include "support/recording_dialogs.h"
 #include "support/shown_window.h"
 #include "support/web_host.h"

@@ -10,7 +10,7 @@
 #include "browse/server_rows.h"
 #include "gui/grid/string_grid.h"
 #include "gui/view/server_view.h"
-#include "gui/window/log_window.h"
+#include "gui/controls/log_window.h"
 #include "gui/window/main_window.h"
 #include "query/server_cache.h"
 #include "query/server_stash.h"

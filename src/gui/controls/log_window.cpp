@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "gui/window/log_window.h"
+#include "gui/controls/log_window.h"
 
 #include <QDateTime>
 #include <QTextCursor>
