@@ -8,29 +8,6 @@
 
 namespace zorvane {
 
-bool HasNoVisibleTab(QStringView gameTypeName,
-                     const std::vector<std::unique_ptr<TGameType>>& gameTypes) {
-  for (const auto& type : gameTypes)
-    if (type && type->Name.Value.compare(gameTypeName, Qt::CaseInsensitive) == 0)
-      return !type->TabVisible;
-  return true;
-}
-
-bool BelongsToView(const TServer& server, const QString& viewGameType, bool favoriteView,
-                   const std::vector<std::unique_ptr<TGameType>>& gameTypes) {
-  // Every view asks this of every server when the lists are rebuilt: the stored bytes are
-  // compared in place (a game type is nearly always Latin-1).
-  const QByteArrayView latin1 = server.TextLatin1(TServerText::GameType);
-  const bool same = latin1.isEmpty()
-                        ? server.GameType().compare(viewGameType, Qt::CaseInsensitive) == 0
-                        : latin1.size() == viewGameType.size() &&
-                              QLatin1StringView(latin1).compare(viewGameType, Qt::CaseInsensitive) == 0;
-  if (same) return true;
-  if (favoriteView && server.Favorite) return true;
-  return viewGameType.compare(QLatin1StringView(kOtherGameType), Qt::CaseInsensitive) == 0 &&
-         HasNoVisibleTab(server.GameType(), gameTypes);
-}
-
 QString PlayersText(const TServer& server, bool morePlayerInfo) {
   const QString players = server.NumPlayers();
   const QString max = server.MaxPlayers();

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "browse/server_route.h"
 #include "config/game_records.h"
 #include "query/server_record.h"
 
@@ -34,18 +35,6 @@ enum TServerColumn {
 // Columns of the player grid and of the setting grid.
 enum TPlayerColumn { pcPlayer = 0, pcFrags, pcPing, pcTeam, pcCount };
 enum TSettingColumn { stName = 0, stValue, stCount };
-
-inline constexpr const char* kOtherGameType = "Other";
-
-// True when the game type has no visible tab of its own: a type the table does not list, or
-// one whose tab is hidden (names compared ignoring case).
-bool HasNoVisibleTab(QStringView gameTypeName,
-                     const std::vector<std::unique_ptr<TGameType>>& gameTypes);
-
-// A server belongs to a view of its game type, to the favourites view when it is a favourite,
-// and to the "Other" view when its game type has no visible tab of its own.
-bool BelongsToView(const TServer& server, const QString& viewGameType, bool favoriteView,
-                   const std::vector<std::unique_ptr<TGameType>>& gameTypes);
 
 // "3", or "3/16" with the fuller player information when both counts are known.
 QString PlayersText(const TServer& server, bool morePlayerInfo);

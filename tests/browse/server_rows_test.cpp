@@ -6,27 +6,6 @@
 namespace zorvane {
 namespace {
 
-TEST(ServerRowsTest, WhichViewListsAServer) {
-  std::vector<std::unique_ptr<TGameType>> types;
-  for (const auto& [name, visible] :
-       {std::pair{"CTFGame", true}, std::pair{"xDeathMatch", false}}) {
-    types.push_back(std::make_unique<TGameType>());
-    types.back()->Name.Set(name);
-    types.back()->TabVisible = visible;
-  }
-  TServer ctf, hidden, unknown;
-  ctf.SetGameType("ctfgame");
-  hidden.SetGameType("xDeathMatch");
-  unknown.SetGameType("BunnyTrack");
-  unknown.Favorite = true;
-  EXPECT_TRUE(BelongsToView(ctf, "CTFGame", false, types));
-  EXPECT_FALSE(BelongsToView(ctf, "Other", false, types));
-  EXPECT_TRUE(BelongsToView(hidden, "Other", false, types));
-  EXPECT_TRUE(BelongsToView(unknown, "Other", false, types));
-  EXPECT_TRUE(BelongsToView(unknown, "Favorite", true, types));
-  EXPECT_FALSE(BelongsToView(ctf, "Favorite", true, types));
-}
-
 TEST(ServerRowsTest, GameTypeCellShowsTheTabTitleOfAListedType) {
   std::vector<std::unique_ptr<TGameType>> types;
   for (const auto& [name, description] :
@@ -139,18 +118,6 @@ TEST(ServerRowsTest, CountTexts) {
   EXPECT_EQ(CountText(1, false, "&CTF"), "0 CTF servers");
   EXPECT_EQ(CountText(1, true, "&CTF"), "1 CTF server");
   EXPECT_EQ(CountText(3, true, "C&&TF"), "3 C&TF servers");
-}
-
-TEST(ServerRowsTest, HasNoVisibleTab) {
-  std::vector<std::unique_ptr<TGameType>> types;
-  types.push_back(std::make_unique<TGameType>());
-  types.back()->Name.Set("CTFGame");
-  types.push_back(std::make_unique<TGameType>());
-  types.back()->Name.Set("xDeathMatch");
-  types.back()->TabVisible = false;
-  EXPECT_FALSE(HasNoVisibleTab(u"ctfgame", types));
-  EXPECT_TRUE(HasNoVisibleTab(u"xDeathMatch", types));
-  EXPECT_TRUE(HasNoVisibleTab(u"BunnyTrack", types));
 }
 
 }  // namespace

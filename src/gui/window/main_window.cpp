@@ -12,6 +12,7 @@
 #include "browse/map_monitor.h"
 #include "browse/player_monitor.h"
 #include "browse/server_notifier.h"
+#include "browse/server_route.h"
 #include "browse/server_rows.h"
 #include "browse/sound_files.h"
 #include "browse/tray_state.h"
@@ -674,16 +675,11 @@ void TfrmZorvane::ServerUpdated(const QString& key) {
   UpdateMonitorsForServer(key);
   const int index = stash_.IndexOf(key);
   if (index < 0) return;
-  const TServer& server = *stash_.Server(index);
-  const TGameType* type = config_.tables.FindGameType(server.GameType());
-  TkorvUTServerView* target = nullptr;
-  if (type && type->TabVisible && server.GameType().compare(kFavorite, Qt::CaseInsensitive) != 0)
-    target = View(type->Name.Value);
-  else if (TkorvUTServerView* other = View(QString::fromLatin1(kOtherGameType));
-           other && other->IsOnPage())
-    target = other;
-  if (target) target->ServerUpdated(index);
-  if (server.Favorite) FavoritesView()->ServerUpdated(index);
+  const TServerRoute route = RouteOfServer(*stash_.Server(index), config_.tables.gameTypes);
+  // "Other" is given replies only while its tab is shown.
+  if (TkorvUTServerView* target = View(route.typeView); target && (!route.other || target->IsOnPage()))
+    target->ServerUpdated(index);
+  if (route.favorites) FavoritesView()->ServerUpdated(index);
   NotifyServerReply(key);
 }
 
