@@ -71,7 +71,7 @@ class THost : public TMassRefreshHost {
       probe_.NextPhase();
     Print(text);
   }
-  bool ShowLowReplyNotice(const QString&) override { return false; }
+  void ShowLowReplyNotice(const QString&) override {}
   void MassRefreshFinished() override { loop_.quit(); }
 
  private:

@@ -246,8 +246,8 @@ void TMassRefresh::ProcessMassRefreshReplies() {
   host_.ActivityLog(QString::number(replyPercent_) +
                     QStringLiteral("% of servers replied to the last master server request."));
   // After Stop the user knows why few replied; the delay strength is not to blame.
-  if (replyPercent_ < 90 && !SkipLowReplyInfo && !stopped_) {
-    SkipLowReplyInfo = host_.ShowLowReplyNotice(
+  if (replyPercent_ < 90 && !stopped_) {
+    host_.ShowLowReplyNotice(
         QStringLiteral("Only ") + QString::number(replyPercent_) +
         QStringLiteral("% of the servers responded to their ping requests.\r\n\r\n"
                        "Please see the Tools/Options - 'Master Server Query delay strength' "

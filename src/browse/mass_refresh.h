@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include "query/master_query.h"
+#include "query/query_pacing.h"
 
 namespace zorvane {
 
@@ -49,9 +50,9 @@ class TMassRefreshHost {
   virtual void ReselectServers() {}
   // Window caption, tray tip and both monitors.
   virtual void RefreshCaptionAndMonitors() {}
-  // The notice that few servers replied; returns whether "Don't show this message again" was
-  // ticked.
-  virtual bool ShowLowReplyNotice(const QString& text) = 0;
+  // The notice that few servers replied; the host decides whether it is shown (the user may
+  // have asked not to see it again).
+  virtual void ShowLowReplyNotice(const QString& text) = 0;
   // The master gave no usable list (the text of MasterFailureText); the refresh ends after it.
   virtual void ShowMasterFailure(const QString& text) { Q_UNUSED(text); }
   // Called once the refresh is over (also after a failed master query).
@@ -91,8 +92,7 @@ class TMassRefresh : public QObject {
 
   TMassRefresh(TServerStash& stash, TMassRefreshHost& host, QObject* parent = nullptr);
 
-  int QueryPower = 3;
-  bool SkipLowReplyInfo = false;
+  int QueryPower = kDefaultQueryPower;  // told by the window from the settings
   TMasterAddress Master;
   TMasterQueryOptions MasterOptions;
 

@@ -19,6 +19,8 @@
 #include <QStringList>
 #include <QTimer>
 
+#include "query/query_pacing.h"
+
 namespace zorvane {
 
 class TServer;
@@ -107,7 +109,7 @@ class TRefreshCycle : public QObject {
   int autoRefreshRate_ = -1;
   bool autoRefreshSelectedOnly_ = false;
   int pingWaitTime_ = 2000;
-  int queryPower_ = 3;
+  int queryPower_ = kDefaultQueryPower;
   QSet<QString> asked_;  // stash keys asked since the last wait ended
   QTimer autoRefresh_;
   QTimer replyWait_;

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "config/ini_utils.h"
+#include "query/query_pacing.h"
 #include "query/vocabulary.h"
 
 namespace zorvane {
@@ -98,7 +99,7 @@ constexpr TSettingEntry kTable[] = {
     Flag("startInTray", &S::startInTray, false),
     // The grid sorts are written here.
     Choice("filterLocation", &S::filterLocation, "right", "top|bottom|left|right", "top"),
-    Clamped("queryPower", &S::queryPower, 3, 0, 10000),
+    Clamped("queryPower", &S::queryPower, kDefaultQueryPower, 0, 10000),
     Ranged("iconGroup", &S::iconGroup, 1, 1, kIconGroups),
     Ranged("ut99iniWidth", &S::ut99iniWidth, 650, 50, 2000),
     Ranged("ut99iniHeight", &S::ut99iniHeight, 585, 50, 1600),

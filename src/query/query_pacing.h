@@ -9,6 +9,10 @@
 
 namespace zorvane {
 
+// The delay strength when none is chosen: the one default of the setting, of the workers that
+// follow it and of zorvane-query.
+inline constexpr int kDefaultQueryPower = 3;
+
 class TQueryPacer {
  public:
   using TDebugLog = std::function<void(const QString& text)>;

@@ -18,9 +18,8 @@ class THeadlessHost : public TMassRefreshHost {
   void DebugLog(const QString&) override {}
   void ShowStatus(const QString& text) override { Print(text); }
   void ShowMasterFailure(const QString& text) override { Print(text); }
-  bool ShowLowReplyNotice(const QString& text) override {
+  void ShowLowReplyNotice(const QString& text) override {
     Print(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-    return false;
   }
   void MassRefreshFinished() override { loop_.quit(); }
 

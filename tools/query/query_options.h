@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "query/lan_discovery.h"
+#include "query/query_pacing.h"
 
 namespace zorvane {
 
@@ -21,7 +22,7 @@ struct TQueryTarget {
 
 struct TQueryOptions {
   std::vector<TQueryTarget> Targets;  // command-line order, --list entries in place
-  int QueryPower = 3;
+  int QueryPower = kDefaultQueryPower;
   int WaitMs = 1000;
   int LocalPort = 0;
   bool Json = false;

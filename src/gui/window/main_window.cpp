@@ -17,6 +17,7 @@
 #include "browse/sound_files.h"
 #include "browse/tray_state.h"
 #include "browse/version_check.h"
+#include "gui/controls/log_window.h"
 #include "gui/dialogs/filters_dialog.h"
 #include "gui/grid/string_grid.h"
 #include "gui/view/filter_panel.h"
@@ -25,7 +26,7 @@
 #include "gui/window/game_discovery.h"
 #include "gui/window/game_tabs_offer.h"
 #include "gui/window/help_menu.h"
-#include "gui/controls/log_window.h"
+#include "gui/window/worker_settings.h"
 
 namespace zorvane {
 
@@ -430,19 +431,12 @@ void TfrmZorvane::ApplySettings() {
     setFont(font);
   }
   stash_.LocalPort = s.localPort;
-  // Loaded with the rest, so that a close before the start-up query saves them unchanged.
-  massRefresh_->QueryPower = s.queryPower;
-  massRefresh_->SkipLowReplyInfo = s.skipPercentageInfo;
   if (const auto master = ParseMasterAddress(s.masterServer)) massRefresh_->Master = *master;
   const TFilterPanelAlign align = FilterPanelAlignFromText(s.filterLocation);
   for (const auto& [name, view] : views_) {
     view->SetFilters(s.FiltersOf(view->GameType()));
     view->SetFilterPanelAlign(align);
     view->LayoutFilters(false);
-    if (s.autoPingServer) view->SetPingServerOnSelect(true);
-    view->SetPingWaitTime(s.pingWaitTime);
-    view->SetQueryPower(s.queryPower);
-    view->SetMorePlayerInfo(s.morePlayerInfo, false);
     if (s.infoHeight) view->SetDetailHeight(*s.infoHeight);
     if (s.playerWidth) view->SetPlayerPanelWidth(*s.playerWidth);
     for (int grid = gtServer; grid <= gtSetting; ++grid) {
@@ -454,6 +448,9 @@ void TfrmZorvane::ApplySettings() {
     view->SetGridColWidths(s.columnWidths[2], QStringLiteral("grdSetting"));
     view->SetDebugging(debug_);
   }
+  std::vector<TkorvUTServerView*> views;
+  for (const auto& [name, view] : views_) views.push_back(view);
+  TellWorkers(s, massRefresh_.get(), views, false);
   TkorvUTServerView* favorites = FavoritesView();
   favorites->SetDefaultVersion(s.defaultVersion);
   favorites->SetConfirmServerDelete(s.confirmServerDelete);
@@ -484,16 +481,11 @@ void TfrmZorvane::GatherSettings() {
     s.windowWidth = std::clamp(width(), 1, 1999);
     s.windowHeight = std::clamp(height(), 1, 1999);
   }
-  s.autoPingServer = favorites->PingServerOnSelect();
-  s.filterLocation = FilterPanelAlignText(favorites->FilterPanelAlign());
   s.infoHeight = favorites->DetailHeight();
   s.playerWidth = favorites->PlayerPanelWidth();
-  s.morePlayerInfo = favorites->MorePlayerInfo();
   // Until the start-up query lists the favourites, the stored selection is still the user's.
   if (favoritesListed_) s.lastSelectedServer = favorites->SelectedServerKey();
   s.lastActivePageIndex = pages_->currentIndex();
-  s.skipPercentageInfo = massRefresh_->SkipLowReplyInfo;
-  s.queryPower = massRefresh_->QueryPower;
   for (int grid = gtServer; grid <= gtSetting; ++grid)
     s.sorts[grid - 1] = {favorites->GridSortCol(TGridType(grid)),
                          favorites->GridSortDirection(TGridType(grid))};
@@ -738,8 +730,9 @@ void TfrmZorvane::ReselectServers() {
     if (!view->SelectServerIfNotCurrent(view->LastSelectedServerKey())) view->ReloadDetails();
 }
 
-bool TfrmZorvane::ShowLowReplyNotice(const QString& text) {
-  return dialogs_.Notice(this, text, false);
+void TfrmZorvane::ShowLowReplyNotice(const QString& text) {
+  bool& skip = config_.settings.skipPercentageInfo;
+  if (!skip) skip = dialogs_.Notice(this, text, false);
 }
 
 }  // namespace zorvane

@@ -147,7 +147,7 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   void SetMassRefreshing(bool on) override;
   void RebuildViews() override;
   void ReselectServers() override;
-  bool ShowLowReplyNotice(const QString& text) override;
+  void ShowLowReplyNotice(const QString& text) override;
   void ShowMasterFailure(const QString& text) override;
   void RefreshCaptionAndMonitors() override;
   void ShowProgress(const TRefreshProgress& progress) override;

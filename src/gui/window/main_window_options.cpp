@@ -12,6 +12,7 @@
 #include "gui/dialogs/font_dialog.h"
 #include "gui/dialogs/options_dialog.h"
 #include "gui/window/main_window.h"
+#include "gui/window/worker_settings.h"
 #include "query/vocabulary.h"
 
 namespace zorvane {
@@ -44,15 +45,10 @@ void TfrmZorvane::SetFavoritesRefreshRate(int ms) {
 // ---- Options
 
 void TfrmZorvane::EditOptions() {
-  const TkorvUTServerView* favorites = FavoritesView();
-  // What the window shows now wins over what the settings were loaded with.
+  // The tool bar can be hidden from its own menu: the dialog shows it as it is.
   TSettings shown = config_.settings;
-  shown.autoPingServer = favorites->PingServerOnSelect();
-  shown.morePlayerInfo = favorites->MorePlayerInfo();
-  shown.filterLocation = FilterPanelAlignText(favorites->FilterPanelAlign());
   shown.showToolbar = !toolBar_->isHidden();
   shown.tabsMultiline = !pages_->usesScrollButtons();
-  shown.queryPower = massRefresh_->QueryPower;
   QStringList variants;
   FillGameVariantList(variants, 0);
   TfrmOptions dialog(variants, FavoriteGameNames(), this);
@@ -74,18 +70,16 @@ void TfrmZorvane::ApplyOptions(const TOptionsForm& form) {
 
   favorites->SetAutoRefreshRate(s.refreshRate);
   favorites->SetAutoRefreshSelectedServerOnly(s.autoRefreshSelectedServerOnly);
-  massRefresh_->QueryPower = s.queryPower;
+  std::vector<TkorvUTServerView*> views;
+  for (const auto& [name, view] : views_) views.push_back(view);
+  TellWorkers(s, massRefresh_.get(), views, true);
   // Every view, its tab shown or not: hidden views keep their layout for when they are shown.
   const TFilterPanelAlign align = FilterPanelAlignFromText(s.filterLocation);
   for (const auto& [name, view] : views_) {
-    view->SetPingWaitTime(s.pingWaitTime);
     if (align != oldAlign) {
       view->SetFilterPanelAlign(align);
       view->LayoutFilters(false);
     }
-    view->SetPingServerOnSelect(s.autoPingServer);
-    view->SetMorePlayerInfo(s.morePlayerInfo, true);
-    view->SetQueryPower(s.queryPower);
   }
   favorites->SetConfirmServerDelete(s.confirmServerDelete);
   pages_->setUsesScrollButtons(!s.tabsMultiline);

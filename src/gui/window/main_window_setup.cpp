@@ -12,6 +12,7 @@
 #include "gui/view/filter_panel.h"
 #include "gui/window/game_discovery.h"
 #include "gui/window/main_window.h"
+#include "gui/window/worker_settings.h"
 
 namespace zorvane {
 
@@ -136,19 +137,15 @@ TkorvUTServerView* TfrmZorvane::CreateViewLikeFavorites(const TGameType& type) {
   TFilterSet filters;  // the favourites' filters in use, without their values
   filters.used = favorites->Filters().used;
   view->SetFilters(filters);
-  view->SetPingServerOnSelect(favorites->PingServerOnSelect());
   view->SetDetailHeight(favorites->DetailHeight());
   view->SetPlayerPanelWidth(favorites->PlayerPanelWidth());
   for (int grid = gtServer; grid <= gtSetting; ++grid)
     view->SetGridSort(TGridType(grid), favorites->GridSortCol(TGridType(grid)),
                       favorites->GridSortDirection(TGridType(grid)));
-  view->SetMorePlayerInfo(favorites->MorePlayerInfo(), false);
   for (const char* grid : {"grdServer", "grdPlayer", "grdSetting"})
     view->SetGridColWidths(favorites->GridColWidths(QString::fromLatin1(grid)),
                            QString::fromLatin1(grid));
-  // What every view takes from the settings.
-  view->SetPingWaitTime(config_.settings.pingWaitTime);
-  view->SetQueryPower(config_.settings.queryPower);
+  TellWorkers(config_.settings, nullptr, {view}, false);
   view->SetDebugging(debug_);
   view->SetIsTeamView(type.TeamGame.Value);
   view->LayoutFilters(false);

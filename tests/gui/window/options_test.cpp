@@ -128,7 +128,9 @@ TEST_F(OptionsTest, OkReachesEveryViewHiddenOnesIncludedAndTheWindow) {
   EXPECT_FALSE(window->Pages()->usesScrollButtons());
   EXPECT_EQ(window->MassRefresh().QueryPower, 0);
   EXPECT_TRUE(window->Config().settings.minimizeOnJoin);
-  // What the window now shows is what is saved.
+  // What the window now shows is what is saved, from the settings: a worker's copy is never
+  // read back.
+  window->MassRefresh().QueryPower = 42;
   window->close();
   const QByteArray saved = testing::Read(dir.filePath("zorvane.ini"));
   for (const char* line : {"filterLocation=bottom", "showToolbar=0", "tabsMultiline=1",

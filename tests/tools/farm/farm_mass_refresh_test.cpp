@@ -18,10 +18,7 @@ struct Host : TMassRefreshHost {
   void DebugLog(const QString&) override {}
   void ShowStatus(const QString& text) override { status << text; }
   void RebuildViews() override { ++rebuilds; }
-  bool ShowLowReplyNotice(const QString& text) override {
-    notices << text;
-    return false;
-  }
+  void ShowLowReplyNotice(const QString& text) override { notices << text; }
   void MassRefreshFinished() override { loop.quit(); }
   QEventLoop& loop;
   QStringList activity, status, notices;
