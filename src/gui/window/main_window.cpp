@@ -26,6 +26,7 @@
 #include "gui/window/game_discovery.h"
 #include "gui/window/game_tabs_offer.h"
 #include "gui/window/help_menu.h"
+#include "gui/window/monitors_controller.h"
 #include "gui/window/worker_settings.h"
 
 namespace zorvane {
@@ -72,7 +73,23 @@ TSortDirection Direction(const TGridSort& sort) {
 }  // namespace
 
 TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
-    : QMainWindow(parent), dialogs_(DialogsOf(options, ownDialogs_)) {
+    : QMainWindow(parent),
+      dialogs_(DialogsOf(options, ownDialogs_)),
+      context_{this,
+               dialogs_,
+               config_,
+               stash_,
+               [this](QMenu* menu, const char* name, const QString& caption,
+                      const QKeySequence& shortcut) {
+                 return AddWindowAction(menu, name, caption, shortcut);
+               },
+               [this](const QString& name) { return FindWindowAction(name); },
+               [this](const QString& gameType) { return View(gameType); },
+               [this] { return currentView_.data(); },
+               [this] { BindToView(currentView_); },
+               [this](const QString& key) { JoinServer(key); },
+               [this](const QString& key) { AddServerKeyToFavorites(key); },
+               [this](const QString& text) { Log(text); }} {
   if (!options.launcher) ownLauncher_ = std::make_unique<TDetachedLauncher>();
   launcher_ = options.launcher ? options.launcher : ownLauncher_.get();
   setWindowTitle(QStringLiteral("Zorvane"));
@@ -113,10 +130,11 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
   pages_->setObjectName(QStringLiteral("pgcMain"));
   setCentralWidget(pages_);
   CreateViews();
-  CreateMonitors();
+  monitors_ = std::make_unique<TMonitorsController>(context_, pages_);
+  for (const auto& [name, view] : views_) monitors_->ConnectView(view);
   CreateNotifications(options);
   CreateMenus();
-  CreateMonitorMenus();
+  monitors_->CreateMenus(toolBar_, serverMenu_);
   CreateStopControls();
   CreateDebugMenu();
   tabsOffer_ = std::make_unique<TGameTabsOffer>(
@@ -133,7 +151,7 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
         if (other && other->IsOnPage()) other->PopulateServerGrid(true, true);
       });
   ApplySettings();
-  LoadWatchedLists();
+  monitors_->ApplySettings();
   ImportFavoritesAtStart();
   LoadServerCacheAtStart();  // after the favourites: a favourite stays the one server it is
 
@@ -172,16 +190,6 @@ void TfrmZorvane::CreateViews() {
       view->hide();
     }
   }
-  pages_->addTab(CreateMonitorPage(QStringLiteral("Player Monitor"), QStringLiteral("Player"), 150,
-                                   grdPlayerMonitor_, staPlayerMonitor_),
-                 QStringLiteral("Player Monitor"));
-  pages_->addTab(CreateMonitorPage(QStringLiteral("Map Monitor"), QStringLiteral("Map"), 200,
-                                   grdMapMonitor_, staMapMonitor_),
-                 QStringLiteral("Map Monitor"));
-  grdPlayerMonitor_->setObjectName(QStringLiteral("grdPlayerMonitor"));
-  grdMapMonitor_->setObjectName(QStringLiteral("grdMapMonitor"));
-  staPlayerMonitor_->setObjectName(QStringLiteral("staPlayerMonitor"));
-  staMapMonitor_->setObjectName(QStringLiteral("staMapMonitor"));
   currentView_ = FavoritesView();
 }
 
@@ -209,32 +217,9 @@ TkorvUTServerView* TfrmZorvane::CreateView(const TGameType& type) {
           [this](TkorvUTServerView* sender, const QString& key) {
             if (sender == currentView_) UpdateTray(key);
           });
-  if (playerMonitor_) ConnectViewToMonitors(view);  // views made after start
+  if (monitors_) monitors_->ConnectView(view);  // views made after start
   ConnectFavoriteCommands(view);
   return view;
-}
-
-QWidget* TfrmZorvane::CreateMonitorPage(const QString& title, const QString& firstColumn,
-                                        int firstWidth, TkorvStringGrid*& grid, TStatusLine*& status) {
-  auto* page = new QWidget(pages_);
-  page->setObjectName(QStringLiteral("tab") + QString(title).remove(u' '));
-  auto* holder = new QWidget(page);
-  grid = TkorvStringGrid::CreateListGrid(holder, 4, nullptr);  // fills its holder
-  const QStringList headings{firstColumn, QStringLiteral("Server"), QStringLiteral("Game Type"),
-                             QStringLiteral("IP")};
-  for (int i = 0; i < 4; ++i) grid->SetCell(i, 0, headings[i]);
-  grid->SetColWidths(0, firstWidth);
-  grid->SetColWidths(1, 300);
-  grid->SetColWidths(2, 150);
-  grid->SetColWidths(3, 0);
-  grid->SetKorvSort(true);
-  status = new TStatusLine(page);
-  auto* layout = new QVBoxLayout(page);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
-  layout->addWidget(holder, 1);
-  layout->addWidget(status);
-  return page;
 }
 
 TkorvUTServerView* TfrmZorvane::View(const QString& gameType) const {
@@ -455,23 +440,9 @@ void TfrmZorvane::ApplySettings() {
   favorites->SetDefaultVersion(s.defaultVersion);
   favorites->SetConfirmServerDelete(s.confirmServerDelete);
   favorites->SetAutoRefreshSelectedServerOnly(s.autoRefreshSelectedServerOnly);
-  ApplyMonitorLayout(grdPlayerMonitor_, s.sorts[3], s.columnWidths[3]);
-  ApplyMonitorLayout(grdMapMonitor_, s.sorts[4], s.columnWidths[4]);
   pages_->setUsesScrollButtons(!s.tabsMultiline);
   if (s.lastActivePageIndex >= 0 && s.lastActivePageIndex < pages_->count())
     pages_->setCurrentIndex(s.lastActivePageIndex);
-}
-
-void TfrmZorvane::ApplyMonitorLayout(TkorvStringGrid* grid, const TGridSort& sort,
-                                     const std::vector<int>& widths) {
-  // -2 is the designed sort: by the name column, ascending.
-  const TGridSort applied = sort.column == -2 ? TGridSort{0, TSortDirection::Ascending} : sort;
-  grid->SetKorvSortCol(applied.column);
-  if (grid->KorvSortCol() >= 0)
-    grid->SetColumnSortDirection(grid->KorvSortCol(), applied.direction);
-  for (int col = 0; col < std::min(int(widths.size()), grid->ColCount()); ++col)
-    if (widths[col] >= 0) grid->SetColWidths(col, widths[col]);  // -1: not stored
-  grid->SortGrid(false);
 }
 
 void TfrmZorvane::GatherSettings() {
@@ -489,20 +460,13 @@ void TfrmZorvane::GatherSettings() {
   for (int grid = gtServer; grid <= gtSetting; ++grid)
     s.sorts[grid - 1] = {favorites->GridSortCol(TGridType(grid)),
                          favorites->GridSortDirection(TGridType(grid))};
-  for (auto [grid, index] : {std::pair{grdPlayerMonitor_, 3}, std::pair{grdMapMonitor_, 4}})
-    s.sorts[index] = {grid->KorvSortCol(), grid->ColumnSortDirection(grid->KorvSortCol())};
   s.columnWidths[0] = favorites->GridColWidths(QStringLiteral("grdServer"));
   s.columnWidths[1] = favorites->GridColWidths(QStringLiteral("grdPlayer"));
   s.columnWidths[2] = favorites->GridColWidths(QStringLiteral("grdSetting"));
-  for (auto [grid, index] : {std::pair{grdPlayerMonitor_, 3}, std::pair{grdMapMonitor_, 4}}) {
-    s.columnWidths[index].clear();
-    for (int col = 0; col < grid->ColCount(); ++col)
-      s.columnWidths[index].push_back(grid->ColWidths(col));
-  }
   for (const auto& [name, view] : views_) s.FiltersOf(view->GameType()) = view->Filters();
   // Hidden only when the user hid it: a window in the tray hides its tool bar too.
   s.showToolbar = !toolBar_->isHidden();
-  GatherMonitorSettings();
+  monitors_->GatherSettings();
 }
 
 // ---- Start, close, tray
@@ -646,7 +610,8 @@ void TfrmZorvane::SetDebug(bool on) {
 void TfrmZorvane::SetStatus(int targets, int panel, bool restore, bool highlight,
                             const QString& text) {
   if (targets & 1) {
-    for (TStatusLine* bar : {staPlayerMonitor_, staMapMonitor_}) {
+    for (TStatusLine* bar : {monitors_ ? monitors_->PlayerStatus() : nullptr,
+                             monitors_ ? monitors_->MapStatus() : nullptr}) {
       if (!bar) continue;
       if (panel == 0) bar->SetPanel0(u' ' + text, restore, highlight);
       if (panel == 1) bar->SetPanel1(QStringLiteral(" Version ") + text, highlight);
@@ -664,7 +629,7 @@ void TfrmZorvane::SetStatus(int targets, int panel, bool restore, bool highlight
 
 void TfrmZorvane::ServerUpdated(const QString& key) {
   if (massRefresh_->ServerUpdated(key)) return;
-  UpdateMonitorsForServer(key);
+  monitors_->ServerUpdated(key);
   const int index = stash_.IndexOf(key);
   if (index < 0) return;
   const TServerRoute route = RouteOfServer(*stash_.Server(index), config_.tables.gameTypes);
@@ -695,6 +660,8 @@ void TfrmZorvane::PingAllServerLists() {
   if (autoWasOn) favorites.StartAutoRefresh();
   favorites.RestartReplyWait();
 }
+
+void TfrmZorvane::RefreshCaptionAndMonitors() { monitors_->RefreshAll(); }
 
 bool TfrmZorvane::StopFavoritesAutoRefresh() {
   return FavoritesView()->RefreshCycle().StopAutoRefresh();

@@ -23,6 +23,7 @@
 #include "config/option_choices.h"
 #include "gui/dialogs/window_dialogs.h"
 #include "gui/view/server_view.h"
+#include "gui/window/window_context.h"
 #include "query/server_stash.h"
 
 class QAction;
@@ -40,6 +41,7 @@ class TSoundPlayer;
 class TVersionCheck;
 class TkorvINI;
 class TMapMonitor;
+class TMonitorsController;
 class TPlayerMonitor;
 class TGameFavoritesFile;
 class TkorvStringGrid;
@@ -87,12 +89,7 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   TkorvUTServerView* CurrentView() const { return currentView_; }
   QAction* FindWindowAction(const QString& name) const;
   QSystemTrayIcon* Tray() const { return tray_; }
-  TStatusLine* PlayerMonitorStatus() const { return staPlayerMonitor_; }
-  TStatusLine* MapMonitorStatus() const { return staMapMonitor_; }
-  TkorvStringGrid* PlayerMonitorGrid() const { return grdPlayerMonitor_; }
-  TkorvStringGrid* MapMonitorGrid() const { return grdMapMonitor_; }
-  TPlayerMonitor& PlayerMonitor() { return *playerMonitor_; }
-  TMapMonitor& MapMonitor() { return *mapMonitor_; }
+  TMonitorsController& Monitors() { return *monitors_; }
 
   void Log(const QString& text);
   void DebugLine(const QString& text);
@@ -161,11 +158,7 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   void CreateMenus();
   void CreateViews();
   TkorvUTServerView* CreateView(const TGameType& type);
-  QWidget* CreateMonitorPage(const QString& title, const QString& firstColumn, int firstWidth,
-                             TkorvStringGrid*& grid, TStatusLine*& status);
   void ApplySettings();
-  void ApplyMonitorLayout(TkorvStringGrid* grid, const TGridSort& sort,
-                          const std::vector<int>& widths);
   void GatherSettings();
   void PageChanged(int index);
   void BindToView(TkorvUTServerView* view);
@@ -241,32 +234,12 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   // With favourites newly kept in sync: every game's favourites join the list at once.
   void ImportAllFavoritesNow();
 
-  // The player and map monitors, find and the buddy list (main_window_monitors.cpp).
-  void CreateMonitors();
-  void ConnectViewToMonitors(TkorvUTServerView* view);
-  void CreateMonitorMenus();
-  void LoadWatchedLists();
-  void GatherMonitorSettings();
-  void UpdateMonitorsForServer(const QString& key);
-  void AddWatchedPlayer();
-  void DeleteWatchedPlayer();
-  void AddWatchedMap();
-  void DeleteWatchedMap();
-  void JoinMonitorRow(TkorvStringGrid* grid);
-  void CopyMonitorName(TkorvStringGrid* grid);
-  void PlayerPopupOpening(int row);
-  void MapPopupOpening(int row);
-  void FindDialog(TFindKind kind);
-  void FindNext(TFindKind kind);
-  void ImportPlayers();
-  void ExportPlayer();
-  QString ChooseBuddyFile(const QString& verb);
-
   std::unique_ptr<TWindowDialogs> ownDialogs_;  // before dialogs_, which may refer to it
   TWindowDialogs& dialogs_;
   TDialogsSink iniUTMessages_{dialogs_, this};
   TConfiguration config_;
   TServerStash stash_;
+  TWindowContext context_;  // what the controllers are handed
   std::unique_ptr<TCountryLookup> countries_;  // the views' Country column
   std::unique_ptr<TMassRefresh> massRefresh_;
   bool startFailed_ = false;
@@ -288,10 +261,6 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   QTabWidget* pages_ = nullptr;
   std::map<QString, TkorvUTServerView*> views_;  // lower-cased game type -> view (children)
   QPointer<TkorvUTServerView> currentView_;
-  TkorvStringGrid* grdPlayerMonitor_ = nullptr;
-  TkorvStringGrid* grdMapMonitor_ = nullptr;
-  TStatusLine* staPlayerMonitor_ = nullptr;
-  TStatusLine* staMapMonitor_ = nullptr;
   QSystemTrayIcon* tray_ = nullptr;
   QMenu* trayMenu_ = nullptr;
   QMenu* serverMenu_ = nullptr;
@@ -308,14 +277,8 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   std::vector<QAction*> windowActions_;
   QTimer timCloseHelper_;
 
-  // The monitors write into their grids' cells; they go before the grids and the stash.
-  std::unique_ptr<TPlayerMonitor> playerMonitor_;
-  std::unique_ptr<TMapMonitor> mapMonitor_;
-  QMenu* playerMonitorMenu_ = nullptr;
-  QMenu* popPlayerMonitor_ = nullptr;
-  QMenu* popMapMonitor_ = nullptr;
-  TFindSearch findPlayer_{TFindKind::Player};
-  TFindSearch findServer_{TFindKind::Server};
+  // The player and map monitors, find and the buddy list (after the stash, which they read).
+  std::unique_ptr<TMonitorsController> monitors_;
 
   // Sounds, tray icon and version check.
   std::unique_ptr<TSoundPlayer> ownSounds_;

@@ -15,6 +15,7 @@
 #include "gui/dialogs/sounds_dialog.h"
 #include "gui/view/server_view.h"
 #include "gui/window/main_window.h"
+#include "gui/window/monitors_controller.h"
 #include "gui/window/sound_effect_player.h"
 
 namespace zorvane {
@@ -34,7 +35,7 @@ void TfrmZorvane::CreateNotifications(const TStartOptions& options) {
   notifier_ = std::make_unique<TServerNotifier>(config_.settings, *sounds_,
                                                 zorvane::SoundFolders(options.directory, data));
   notifier_->SetLog(log);
-  connect(playerMonitor_.get(), &TPlayerMonitor::OnPlayerCameOnline, notifier_.get(),
+  connect(&monitors_->PlayerMonitor(), &TPlayerMonitor::OnPlayerCameOnline, notifier_.get(),
           &TServerNotifier::PlayerCameOnline);
 
   versionCheck_ = std::make_unique<TVersionCheck>(QString::fromLatin1(kVersionText));

@@ -16,6 +16,7 @@
 #include "gui/dialogs/single_edit_dialog.h"
 #include "gui/grid/string_grid.h"
 #include "gui/window/main_window.h"
+#include "gui/window/monitors_controller.h"
 #include "support/cancel_path_dialogs.h"
 #include "support/farm_process.h"
 #include "support/files.h"
@@ -64,11 +65,11 @@ class MonitorsInWindowTest : public ::testing::Test {
 
 TEST_F(MonitorsInWindowTest, StoredNamesAreListedAtStartAndSavedAtClose) {
   Start("[player]\nplayerCount=1\nplayer[0]=Ghost\n[map]\nmapCount=1\nmap[0]=DM-Deck16\n");
-  EXPECT_EQ(Row(window->PlayerMonitorGrid(), 1),
+  EXPECT_EQ(Row(window->Monitors().PlayerGrid(), 1),
             (QStringList{"Ghost", "{not in server list}", ""}));
-  EXPECT_EQ(Row(window->MapMonitorGrid(), 1),
+  EXPECT_EQ(Row(window->Monitors().MapGrid(), 1),
             (QStringList{"DM-Deck16", "{not in server list}", ""}));
-  window->PlayerMonitor().LoadWatchedPlayers({"Ghost", "Other"});
+  window->Monitors().PlayerMonitor().LoadWatchedPlayers({"Ghost", "Other"});
   window->close();
   const QByteArray ini = testing::Read(dir.filePath("zorvane.ini"));
   EXPECT_TRUE(ini.contains("player[1]=Other")) << ini.toStdString();
@@ -85,10 +86,10 @@ TEST_F(MonitorsInWindowTest, F6AddsTheSelectedPlayerWithItsServer) {
   ASSERT_TRUE(view->SelectServerAndPlayer("127.0.0.1:7778", "Bob"));
   view->PlayerGrid()->setFocus();
   QTest::keyClick(view->PlayerGrid(), Qt::Key_F6);
-  TkorvStringGrid* grid = window->PlayerMonitorGrid();
+  TkorvStringGrid* grid = window->Monitors().PlayerGrid();
   EXPECT_EQ(Row(grid, 1), (QStringList{"Bob", "Flags", "CTFGame"}));
   EXPECT_EQ(grid->Cells(3, 1), "127.0.0.1:7778");
-  EXPECT_EQ(window->PlayerMonitor().WatchedPlayers(), QStringList{"Bob"});
+  EXPECT_EQ(window->Monitors().PlayerMonitor().WatchedPlayers(), QStringList{"Bob"});
 }
 
 // The stash's reply hook: a watched player leaving one server and turning up on another.
@@ -96,9 +97,9 @@ TEST_F(MonitorsInWindowTest, RepliesMoveAWatchedPlayersRow) {
   Start("[player]\nplayerCount=1\nplayer[0]=Bob\n");
   TServer* first = AddServer("7778", "Flags", {"Bob"});
   TServer* second = AddServer("7780", "Deck", {});
-  TkorvStringGrid* grid = window->PlayerMonitorGrid();
+  TkorvStringGrid* grid = window->Monitors().PlayerGrid();
   int cameOnline = 0;
-  QObject::connect(&window->PlayerMonitor(), &TPlayerMonitor::OnPlayerCameOnline,
+  QObject::connect(&window->Monitors().PlayerMonitor(), &TPlayerMonitor::OnPlayerCameOnline,
                    [&] { ++cameOnline; });
   Q_EMIT window->Stash().OnServerUpdated("127.0.0.1:7778");
   EXPECT_EQ(grid->Cells(1, 1), "Flags");
@@ -118,7 +119,7 @@ TEST_F(MonitorsInWindowTest, PopupAddsAWatchedPlayersServerToTheFavourites) {
   Start("[player]\nplayerCount=2\nplayer[0]=Bob\nplayer[1]=Gone\n");
   AddServer("7778", "Flags & Co", {"Bob"});
   Q_EMIT window->Stash().OnServerUpdated("127.0.0.1:7778");
-  TkorvStringGrid* grid = window->PlayerMonitorGrid();
+  TkorvStringGrid* grid = window->Monitors().PlayerGrid();
   QAction* item = window->FindWindowAction("actAddPlayerMonitorServerToFaves");
   ASSERT_NE(item, nullptr);
   const int bob = grid->Cells(0, 1) == "Bob" ? 1 : 2;
@@ -160,10 +161,10 @@ TEST_F(MonitorsInWindowTest, AMasterQueryRefreshesTheMonitorsOnceItsRepliesAreIn
         return !player.isEmpty();
       },
       5000));
-  window->PlayerMonitor().LoadWatchedPlayers({player});
-  window->MapMonitor().LoadWatchedMaps({map});
-  TkorvStringGrid* players = window->PlayerMonitorGrid();
-  TkorvStringGrid* maps = window->MapMonitorGrid();
+  window->Monitors().PlayerMonitor().LoadWatchedPlayers({player});
+  window->Monitors().MapMonitor().LoadWatchedMaps({map});
+  TkorvStringGrid* players = window->Monitors().PlayerGrid();
+  TkorvStringGrid* maps = window->Monitors().MapGrid();
   const QStringList before{players->Cells(1, 1), maps->Cells(1, 1)};
   ASSERT_EQ(before, (QStringList{"{not in server list}", "{not in server list}"}));
 
@@ -263,7 +264,7 @@ TEST_F(MonitorsInWindowTest, CancelInTheBuddyGameQuestionEndsImportAndExport) {
   testing::Write(path, before);
   window->Config().tables.FindPaths("UT2004")->UserPath.Set(path);
   window->Config().tables.FindPaths("UT2003")->UserPath.Set(path);
-  TkorvStringGrid* grid = window->PlayerMonitorGrid();
+  TkorvStringGrid* grid = window->Monitors().PlayerGrid();
   window->Pages()->setCurrentIndex(window->Pages()->count() - 2);
   grid->setFocus();
   testing::CancelEveryPathDialog cancel;
@@ -274,7 +275,7 @@ TEST_F(MonitorsInWindowTest, CancelInTheBuddyGameQuestionEndsImportAndExport) {
   grid->SetRow(1);
   QTest::keyClick(grid, Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(cancel.titles.size(), 2);
-  EXPECT_EQ(window->PlayerMonitor().WatchedPlayers(), QStringList{"Cid"});
+  EXPECT_EQ(window->Monitors().PlayerMonitor().WatchedPlayers(), QStringList{"Cid"});
   EXPECT_EQ(testing::Read(path), before);
   EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join('|').toStdString();
   EXPECT_TRUE(dialogs.information.isEmpty()) << dialogs.information.join('|').toStdString();
@@ -291,14 +292,14 @@ TEST_F(MonitorsInWindowTest, BuddyKeysExchangeNamesWithTheUserFile) {
   const QString path = dir.filePath("User.ini");
   testing::Write(path, before);
   window->Config().tables.FindPaths("UT2004")->UserPath.Set(path);
-  TkorvStringGrid* grid = window->PlayerMonitorGrid();
+  TkorvStringGrid* grid = window->Monitors().PlayerGrid();
   window->Pages()->setCurrentIndex(window->Pages()->count() - 2);
   grid->setFocus();
   QTest::keyClick(grid, Qt::Key_I, Qt::ControlModifier | Qt::ShiftModifier);
-  EXPECT_EQ(window->PlayerMonitor().WatchedPlayers(), (QStringList{"Cid", "Ann"}));
+  EXPECT_EQ(window->Monitors().PlayerMonitor().WatchedPlayers(), (QStringList{"Cid", "Ann"}));
   EXPECT_EQ(testing::Read(path), before);
 
-  window->PlayerMonitor().LoadWatchedPlayers({"Cid", "Ann", "Dee"});
+  window->Monitors().PlayerMonitor().LoadWatchedPlayers({"Cid", "Ann", "Dee"});
   for (int row = 1; row < grid->RowCount(); ++row)
     if (grid->Cells(0, row) == "Dee") grid->SetRow(row);
   QTest::keyClick(grid, Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
@@ -316,7 +317,7 @@ TEST_F(MonitorsInWindowTest, MapPopupCaptionsFollowTheRowUnderTheMouse) {
   TServer* server = AddServer("7778", "Face & Friends", {});
   server->SetMapName("CTF-Face");
   Q_EMIT window->Stash().OnServerUpdated("127.0.0.1:7778");
-  TkorvStringGrid* grid = window->MapMonitorGrid();
+  TkorvStringGrid* grid = window->Monitors().MapGrid();
   const int face = grid->Cells(0, 1) == "CTF-Face" ? 1 : 2;
   ASSERT_EQ(grid->Cells(1, face), "Face & Friends");
   QAction* join = window->FindWindowAction("actJoinMapServer");
@@ -337,7 +338,7 @@ TEST_F(MonitorsInWindowTest, MapPopupCaptionsFollowTheRowUnderTheMouse) {
 
 TEST_F(MonitorsInWindowTest, DeleteKeyAsksFirstAndKeepsTheRowOnCancel) {
   Start("[player]\nplayerCount=2\nplayer[0]=Alice\nplayer[1]=Bob\n");
-  TkorvStringGrid* grid = window->PlayerMonitorGrid();
+  TkorvStringGrid* grid = window->Monitors().PlayerGrid();
   window->Pages()->setCurrentIndex(window->Pages()->count() - 2);
   grid->setFocus();
   grid->SetRow(2);
@@ -348,7 +349,7 @@ TEST_F(MonitorsInWindowTest, DeleteKeyAsksFirstAndKeepsTheRowOnCancel) {
   dialogs.answerYes = true;
   QTest::keyClick(grid, Qt::Key_Delete);
   EXPECT_EQ(grid->RowCount(), 2);
-  EXPECT_EQ(window->PlayerMonitor().WatchedPlayers(), QStringList{"Alice"});
+  EXPECT_EQ(window->Monitors().PlayerMonitor().WatchedPlayers(), QStringList{"Alice"});
 }
 
 }  // namespace

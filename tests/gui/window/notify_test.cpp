@@ -20,6 +20,7 @@
 #include "gui/dialogs/sounds_dialog.h"
 #include "gui/view/status_line.h"
 #include "gui/window/main_window.h"
+#include "gui/window/monitors_controller.h"
 #include "support/files.h"
 #include "support/recording_dialogs.h"
 #include "support/web_host.h"
@@ -211,11 +212,11 @@ TEST_F(NotifyInWindowTest, SoundsDialogStoresTheChoicesOnOk) {
 TEST_F(NotifyInWindowTest, ANewerVersionShowsHighlightedInEveryStatusBar) {
   testing::WebHost host({"HTTP/1.1 200 OK\r\n\r\nzorvaneversion=2.95"});
   Start("autoCheckNewVersion=0\nversionHost=" + host.Setting().toLatin1() + "\n");
-  EXPECT_EQ(window->PlayerMonitorStatus()->PanelText(1), " Version 2.91");
+  EXPECT_EQ(window->Monitors().PlayerStatus()->PanelText(1), " Version 2.91");
   QSignalSpy ended(&window->VersionCheck(), &TVersionCheck::OnEnded);
   window->StartVersionCheck();
   ASSERT_TRUE(ended.wait(5000));
-  for (TStatusLine* bar : {window->PlayerMonitorStatus(), window->MapMonitorStatus(),
+  for (TStatusLine* bar : {window->Monitors().PlayerStatus(), window->Monitors().MapStatus(),
                            window->FavoritesView()->StatusLine()}) {
     EXPECT_EQ(bar->PanelText(1), " Version 2.95 is available");
     EXPECT_TRUE(bar->Panel1Highlighted());

@@ -12,11 +12,12 @@
 
 #include "browse/version_check.h"
 #include "gui/controls/korv_combobox.h"
+#include "gui/controls/log_window.h"
 #include "gui/dialogs/font_dialog.h"
 #include "gui/dialogs/options_dialog.h"
 #include "gui/grid/string_grid.h"
 #include "gui/view/status_line.h"
-#include "gui/controls/log_window.h"
+#include "gui/window/monitors_controller.h"
 #include "support/recording_dialogs.h"
 #include "support/shown_window.h"
 #include "support/web_host.h"
@@ -198,7 +199,7 @@ TEST_F(OptionsTest, TurningTheVersionCheckOnStartsOneCheck) {
   EXPECT_TRUE(window->VersionCheck().Running());
   QSignalSpy ended(&window->VersionCheck(), &TVersionCheck::OnEnded);
   ASSERT_TRUE(ended.wait(5000));
-  EXPECT_EQ(window->PlayerMonitorStatus()->PanelText(1), " Version 2.95 is available");
+  EXPECT_EQ(window->Monitors().PlayerStatus()->PanelText(1), " Version 2.95 is available");
   okWithCheck(true);
   okWithCheck(false);
   EXPECT_FALSE(window->VersionCheck().Running());

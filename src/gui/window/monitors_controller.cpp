@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// The window's side of the player and map monitors, of Find Player / Find Server and of the
-// buddy exchange: menus, dialogs, boxes and the reply hook. The rows themselves are kept by
-// TPlayerMonitor and TMapMonitor, which write straight into the grids' cells.
+#include "gui/window/monitors_controller.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QMenu>
+#include <QMainWindow>
 #include <QMenuBar>
+#include <QTabWidget>
 #include <QToolBar>
+#include <QVBoxLayout>
 
 #include "browse/buddy_exchange.h"
 #include "browse/favorites_exchange.h"
@@ -17,8 +19,11 @@
 #include "gui/controls/menu_text.h"
 #include "gui/dialogs/game_path_dialog.h"
 #include "gui/dialogs/single_edit_dialog.h"
+#include "config/configuration.h"
+#include "gui/dialogs/window_dialogs.h"
 #include "gui/grid/string_grid.h"
-#include "gui/window/main_window.h"
+#include "gui/view/server_view.h"
+#include "gui/view/status_line.h"
 
 namespace zorvane {
 
@@ -36,11 +41,35 @@ QString CurrentCell(const TkorvStringGrid* grid, int col) {
   return grid->IsValidRow() ? grid->Cells(col, grid->Row()) : QString();
 }
 
+// The sort and column widths of a monitor grid as stored.
+void ApplyMonitorLayout(TkorvStringGrid* grid, const TGridSort& sort,
+                        const std::vector<int>& widths) {
+  // -2 is the designed sort: by the name column, ascending.
+  const TGridSort applied = sort.column == -2 ? TGridSort{0, TSortDirection::Ascending} : sort;
+  grid->SetKorvSortCol(applied.column);
+  if (grid->KorvSortCol() >= 0)
+    grid->SetColumnSortDirection(grid->KorvSortCol(), applied.direction);
+  for (int col = 0; col < std::min(int(widths.size()), grid->ColCount()); ++col)
+    if (widths[col] >= 0) grid->SetColWidths(col, widths[col]);  // -1: not stored
+  grid->SortGrid(false);
+}
+
 }  // namespace
 
-void TfrmZorvane::CreateMonitors() {
-  playerMonitor_ = std::make_unique<TPlayerMonitor>(stash_, grdPlayerMonitor_->Model());
-  mapMonitor_ = std::make_unique<TMapMonitor>(stash_, grdMapMonitor_->Model());
+TMonitorsController::TMonitorsController(TWindowContext& context, QTabWidget* pages)
+    : context_(context), pages_(pages) {
+  pages_->addTab(CreatePage(QStringLiteral("Player Monitor"), QStringLiteral("Player"), 150,
+                            grdPlayerMonitor_, staPlayerMonitor_),
+                 QStringLiteral("Player Monitor"));
+  pages_->addTab(CreatePage(QStringLiteral("Map Monitor"), QStringLiteral("Map"), 200,
+                            grdMapMonitor_, staMapMonitor_),
+                 QStringLiteral("Map Monitor"));
+  grdPlayerMonitor_->setObjectName(QStringLiteral("grdPlayerMonitor"));
+  grdMapMonitor_->setObjectName(QStringLiteral("grdMapMonitor"));
+  staPlayerMonitor_->setObjectName(QStringLiteral("staPlayerMonitor"));
+  staMapMonitor_->setObjectName(QStringLiteral("staMapMonitor"));
+  playerMonitor_ = std::make_unique<TPlayerMonitor>(context_.stash, grdPlayerMonitor_->Model());
+  mapMonitor_ = std::make_unique<TMapMonitor>(context_.stash, grdMapMonitor_->Model());
   SortOnRequest(this, grdPlayerMonitor_, &TPlayerMonitor::OnSortWanted, playerMonitor_.get());
   SortOnRequest(this, grdMapMonitor_, &TMapMonitor::OnSortWanted, mapMonitor_.get());
   connect(grdPlayerMonitor_, &TkorvStringGrid::OnKeyUp, this,
@@ -51,10 +80,35 @@ void TfrmZorvane::CreateMonitors() {
           [this](int key, Qt::KeyboardModifiers modifiers) {
             if (key == Qt::Key_Delete && modifiers == Qt::NoModifier) DeleteWatchedMap();
           });
-  for (const auto& [name, view] : views_) ConnectViewToMonitors(view);
 }
 
-void TfrmZorvane::ConnectViewToMonitors(TkorvUTServerView* view) {
+TMonitorsController::~TMonitorsController() = default;
+
+QWidget* TMonitorsController::CreatePage(const QString& title, const QString& firstColumn,
+                                        int firstWidth, TkorvStringGrid*& grid,
+                                        TStatusLine*& status) {
+  auto* page = new QWidget(pages_);
+  page->setObjectName(QStringLiteral("tab") + QString(title).remove(u' '));
+  auto* holder = new QWidget(page);
+  grid = TkorvStringGrid::CreateListGrid(holder, 4, nullptr);  // fills its holder
+  const QStringList headings{firstColumn, QStringLiteral("Server"), QStringLiteral("Game Type"),
+                             QStringLiteral("IP")};
+  for (int i = 0; i < 4; ++i) grid->SetCell(i, 0, headings[i]);
+  grid->SetColWidths(0, firstWidth);
+  grid->SetColWidths(1, 300);
+  grid->SetColWidths(2, 150);
+  grid->SetColWidths(3, 0);
+  grid->SetKorvSort(true);
+  status = new TStatusLine(page);
+  auto* layout = new QVBoxLayout(page);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(holder, 1);
+  layout->addWidget(status);
+  return page;
+}
+
+void TMonitorsController::ConnectView(TkorvUTServerView* view) {
   connect(view, &TkorvUTServerView::OnAddPlayerToMonitor, this,
           [this](const QString& player, const QString& key, const QString& server,
                  const QString& gameType) {
@@ -66,53 +120,62 @@ void TfrmZorvane::ConnectViewToMonitors(TkorvUTServerView* view) {
              const QString& gameType) { mapMonitor_->AddMapFromView(map, key, server, gameType); });
 }
 
-void TfrmZorvane::LoadWatchedLists() {
-  playerMonitor_->LoadWatchedPlayers(config_.settings.watchedPlayers);
-  mapMonitor_->LoadWatchedMaps(config_.settings.watchedMaps);
+void TMonitorsController::ApplySettings() {
+  const TSettings& s = context_.config.settings;
+  ApplyMonitorLayout(grdPlayerMonitor_, s.sorts[3], s.columnWidths[3]);
+  ApplyMonitorLayout(grdMapMonitor_, s.sorts[4], s.columnWidths[4]);
+  playerMonitor_->LoadWatchedPlayers(s.watchedPlayers);
+  mapMonitor_->LoadWatchedMaps(s.watchedMaps);
 }
 
-void TfrmZorvane::GatherMonitorSettings() {
-  config_.settings.watchedPlayers = playerMonitor_->WatchedPlayers();
-  config_.settings.watchedMaps = mapMonitor_->WatchedMaps();
+void TMonitorsController::GatherSettings() {
+  TSettings& s = context_.config.settings;
+  for (auto [grid, index] : {std::pair{grdPlayerMonitor_, 3}, std::pair{grdMapMonitor_, 4}}) {
+    s.sorts[index] = {grid->KorvSortCol(), grid->ColumnSortDirection(grid->KorvSortCol())};
+    s.columnWidths[index].clear();
+    for (int col = 0; col < grid->ColCount(); ++col)
+      s.columnWidths[index].push_back(grid->ColWidths(col));
+  }
+  s.watchedPlayers = playerMonitor_->WatchedPlayers();
+  s.watchedMaps = mapMonitor_->WatchedMaps();
 }
 
-void TfrmZorvane::UpdateMonitorsForServer(const QString& key) {
+void TMonitorsController::ServerUpdated(const QString& key) {
   playerMonitor_->UpdatePlayerMonitorForServer(key);
   mapMonitor_->UpdateMapMonitorForServer(key);
 }
 
-void TfrmZorvane::RefreshCaptionAndMonitors() {
+void TMonitorsController::RefreshAll() {
   playerMonitor_->RefreshPlayerMonitor();
   mapMonitor_->RefreshMapMonitor();
 }
 
 // ---- Menus
 
-void TfrmZorvane::CreateMonitorMenus() {
+void TMonitorsController::CreateMenus(QToolBar* toolBar, QMenu* serverMenu) {
   const auto add = [this](QMenu* menu, const char* name, const QString& caption,
                           const QKeySequence& shortcut, auto&& slot) {
-    QAction* action = AddWindowAction(menu, name, caption, shortcut);
+    QAction* action = context_.addAction(menu, name, caption, shortcut);
     connect(action, &QAction::triggered, this, slot);
     return action;
   };
-  QAction* help = menuBar()->actions().isEmpty() ? nullptr : menuBar()->actions().last();
+  QAction* help = context_.window->menuBar()->actions().isEmpty() ? nullptr : context_.window->menuBar()->actions().last();
   const auto menuBefore = [&](const QString& title, const char* name) {
-    auto* menu = new QMenu(title, this);
+    auto* menu = new QMenu(title, context_.window);
     menu->setObjectName(QString::fromLatin1(name));
-    menuBar()->insertMenu(help, menu);
+    context_.window->menuBar()->insertMenu(help, menu);
     return menu;
   };
 
   QMenu* players = menuBefore(QStringLiteral("&Player Monitor"), "miPlayerMonitor");
-  playerMonitorMenu_ = players;
   // The current view's add commands live in the monitors' menus.
-  const auto takeBound = [this](const char* name, QMenu* menu) {
-    QAction* item = FindWindowAction(QString::fromLatin1(name));
+  const auto takeBound = [this, serverMenu](const char* name, QMenu* menu) {
+    QAction* item = context_.findAction(QString::fromLatin1(name));
     if (!item) return;
-    serverMenu_->removeAction(item);
+    serverMenu->removeAction(item);
     menu->addAction(item);
     // Hidden for an open menu, an item's shortcut is dead: it is bound again once closed.
-    connect(menu, &QMenu::aboutToHide, this, [this] { BindToView(currentView_); });
+    connect(menu, &QMenu::aboutToHide, this, [this] { context_.rebind(); });
   };
   takeBound("miAddPlayerToPlayerMonitorList", players);
   QAction* refresh =
@@ -126,8 +189,8 @@ void TfrmZorvane::CreateMonitorMenus() {
   QAction* addPlayer = add(players, "actAddPlayerMonitorPlayer", QStringLiteral("Add Player..."),
                            Qt::CTRL | Qt::Key_A, [this] { AddWatchedPlayer(); });
   addPlayer->setToolTip(QStringLiteral("Add Player To Monitor"));
-  toolBar_->addSeparator();
-  toolBar_->addActions({refresh, addPlayer});
+  toolBar->addSeparator();
+  toolBar->addActions({refresh, addPlayer});
   QAction* deletePlayer =
       add(players, "actDeletePlayerMonitorPlayer", QStringLiteral("Delete Player"),
           Qt::CTRL | Qt::Key_B, [this] { DeleteWatchedPlayer(); });
@@ -138,7 +201,7 @@ void TfrmZorvane::CreateMonitorMenus() {
   QAction* serverToFaves = add(players, "actAddPlayerMonitorServerToFaves",
                                QStringLiteral("Add Server Name To Favorites"), {}, [this] {
                                  if (grdPlayerMonitor_->IsValidRow())
-                                   AddServerKeyToFavorites(CurrentCell(grdPlayerMonitor_, mcKey));
+                                   context_.addToFavorites(CurrentCell(grdPlayerMonitor_, mcKey));
                                });
   QAction* copyPlayer = add(players, "actCopyMonitorPlayerToClipboard",
                             QStringLiteral("Copy Player Name To Clipboard"), {},
@@ -165,8 +228,9 @@ void TfrmZorvane::CreateMonitorMenus() {
       a->setVisible(true);
   };
   connect(players, &QMenu::aboutToShow, this, [=, this] {
-    if (QAction* item = FindWindowAction(QStringLiteral("miAddPlayerToPlayerMonitorList"))) {
-      const QString player = currentView_ ? currentView_->SelectedPlayerName() : QString();
+    if (QAction* item = context_.findAction(QStringLiteral("miAddPlayerToPlayerMonitorList"))) {
+      TkorvUTServerView* view = context_.currentView();
+      const QString player = view ? view->SelectedPlayerName() : QString();
       item->setText(QStringLiteral("Add ") + MenuLiteral(player) +
                     QStringLiteral(" To Player Monitor"));
       item->setVisible(!player.isEmpty());
@@ -174,7 +238,7 @@ void TfrmZorvane::CreateMonitorMenus() {
     plainPlayerItems();
   });
 
-  popPlayerMonitor_ = new QMenu(this);
+  popPlayerMonitor_ = new QMenu(context_.window);
   popPlayerMonitor_->setObjectName(QStringLiteral("popPlayerMonitor"));
   popPlayerMonitor_->addActions({join, addPlayer});
   popPlayerMonitor_->addSeparator();
@@ -212,7 +276,7 @@ void TfrmZorvane::CreateMonitorMenus() {
   };
   connect(maps, &QMenu::aboutToShow, this, plainMapItems);
 
-  popMapMonitor_ = new QMenu(this);
+  popMapMonitor_ = new QMenu(context_.window);
   popMapMonitor_->setObjectName(QStringLiteral("popMapMonitor"));
   popMapMonitor_->addActions({refreshMaps, joinMap, addMap});
   popMapMonitor_->addSeparator();
@@ -225,9 +289,9 @@ void TfrmZorvane::CreateMonitorMenus() {
   connect(grdMapMonitor_, &TkorvStringGrid::OnPostContextMenu, this, plainMapItems);
 }
 
-void TfrmZorvane::PlayerPopupOpening(int row) {
+void TMonitorsController::PlayerPopupOpening(int row) {
   const auto item = [this](const char* name) {
-    return FindWindowAction(QString::fromLatin1(name));
+    return context_.findAction(QString::fromLatin1(name));
   };
   QAction* join = item("actJoinPlayer");
   QAction* del = item("actDeletePlayerMonitorPlayer");
@@ -256,9 +320,9 @@ void TfrmZorvane::PlayerPopupOpening(int row) {
   exp->setVisible(!player.isEmpty());
 }
 
-void TfrmZorvane::MapPopupOpening(int row) {
+void TMonitorsController::MapPopupOpening(int row) {
   const auto item = [this](const char* name) {
-    return FindWindowAction(QString::fromLatin1(name));
+    return context_.findAction(QString::fromLatin1(name));
   };
   QAction* join = item("actJoinMapServer");
   QAction* del = item("actDeleteMapMonitorMap");
@@ -278,58 +342,58 @@ void TfrmZorvane::MapPopupOpening(int row) {
 
 // ---- Row commands
 
-void TfrmZorvane::AddWatchedPlayer() {
+void TMonitorsController::AddWatchedPlayer() {
   const auto result = RunSingleEdit(
-      this, dialogs_,
+      context_.window, context_.dialogs,
       {QStringLiteral("Add Player"), QStringLiteral("Player:"), {}, false, false, false});
   if (!result || result->text.isEmpty()) return;
-  TDialogsSink sink(dialogs_, this);
+  TDialogsSink sink(context_.dialogs, context_.window);
   playerMonitor_->AddWatchedPlayer(result->text, sink);
 }
 
-void TfrmZorvane::DeleteWatchedPlayer() {
+void TMonitorsController::DeleteWatchedPlayer() {
   const QString player = CurrentCell(grdPlayerMonitor_, mcName);
   if (player.isEmpty()) return;
-  if (config_.settings.confirmPlayerDelete &&
-      !dialogs_.Confirm(this, TPlayerMonitor::DeleteQuestion(player),
+  if (context_.config.settings.confirmPlayerDelete &&
+      !context_.dialogs.Confirm(context_.window, TPlayerMonitor::DeleteQuestion(player),
                         TWindowDialogs::TNoButton::Cancel))
     return;
   playerMonitor_->DeleteWatchedPlayer(grdPlayerMonitor_->Row());
 }
 
-void TfrmZorvane::AddWatchedMap() {
+void TMonitorsController::AddWatchedMap() {
   const auto result = RunSingleEdit(
-      this, dialogs_, {QStringLiteral("Add Map"), QStringLiteral("Map:"), {}, false, false, false});
+      context_.window, context_.dialogs, {QStringLiteral("Add Map"), QStringLiteral("Map:"), {}, false, false, false});
   if (!result || result->text.isEmpty()) return;
-  TDialogsSink sink(dialogs_, this);
+  TDialogsSink sink(context_.dialogs, context_.window);
   mapMonitor_->AddWatchedMap(result->text, sink);
 }
 
-void TfrmZorvane::DeleteWatchedMap() {
+void TMonitorsController::DeleteWatchedMap() {
   const QString map = CurrentCell(grdMapMonitor_, mcName);
   if (map.isEmpty()) return;
-  if (config_.settings.confirmMapDelete &&
-      !dialogs_.Confirm(this, TMapMonitor::DeleteQuestion(map), TWindowDialogs::TNoButton::Cancel))
+  if (context_.config.settings.confirmMapDelete &&
+      !context_.dialogs.Confirm(context_.window, TMapMonitor::DeleteQuestion(map), TWindowDialogs::TNoButton::Cancel))
     return;
   mapMonitor_->DeleteWatchedMap(grdMapMonitor_->Row());
 }
 
-void TfrmZorvane::JoinMonitorRow(TkorvStringGrid* grid) {
+void TMonitorsController::JoinMonitorRow(TkorvStringGrid* grid) {
   const QString key = CurrentCell(grid, mcKey);
-  if (!key.isEmpty() && key != u"IP") JoinServer(key);
+  if (!key.isEmpty() && key != u"IP") context_.join(key);
 }
 
-void TfrmZorvane::CopyMonitorName(TkorvStringGrid* grid) {
+void TMonitorsController::CopyMonitorName(TkorvStringGrid* grid) {
   if (grid->IsValidRow()) QApplication::clipboard()->setText(grid->Cells(mcName, grid->Row()));
 }
 
 // ---- Find
 
-void TfrmZorvane::FindDialog(TFindKind kind) {
+void TMonitorsController::FindDialog(TFindKind kind) {
   const bool player = kind == TFindKind::Player;
-  bool& exact = player ? config_.settings.exactMatchPlayer : config_.settings.exactMatchServer;
+  bool& exact = player ? context_.config.settings.exactMatchPlayer : context_.config.settings.exactMatchServer;
   const auto result =
-      RunSingleEdit(this, dialogs_,
+      RunSingleEdit(context_.window, context_.dialogs,
                     {player ? QStringLiteral("Find Player") : QStringLiteral("Find Server"),
                      player ? QStringLiteral("Player:") : QStringLiteral("Server:"),
                      {},
@@ -343,29 +407,29 @@ void TfrmZorvane::FindDialog(TFindKind kind) {
   if (search.Active()) FindNext(kind);
 }
 
-void TfrmZorvane::FindNext(TFindKind kind) {
+void TMonitorsController::FindNext(TFindKind kind) {
   const bool player = kind == TFindKind::Player;
   TFindSearch& search = player ? findPlayer_ : findServer_;
   if (!search.Active()) {
     FindDialog(kind);
     return;
   }
-  TkorvUTServerView* other = View(QString::fromLatin1(kOtherGameType));
+  TkorvUTServerView* other = context_.view(QString::fromLatin1(kOtherGameType));
   const bool otherShown = other && other->IsOnPage();
   const auto tabOf = [&](const TServer& server) {
-    return FindTabOf(server, config_.tables, otherShown);
+    return FindTabOf(server, context_.config.tables, otherShown);
   };
   const auto show = [&](const TFindHit& hit) {
-    TkorvUTServerView* view = View(hit.tab);
+    TkorvUTServerView* view = context_.view(hit.tab);
     if (!view) return false;
     return player ? view->SelectServerAndPlayer(hit.key, hit.player) : view->SelectServer(hit.key);
   };
-  TDialogsSink sink(dialogs_, this);
+  TDialogsSink sink(context_.dialogs, context_.window);
   const TFindResult result = search.Next(
-      stash_, player ? config_.settings.exactMatchPlayer : config_.settings.exactMatchServer, tabOf,
+      context_.stash, player ? context_.config.settings.exactMatchPlayer : context_.config.settings.exactMatchServer, tabOf,
       show, sink);
   if (result.outcome == TFindOutcome::Shown) {
-    if (TkorvUTServerView* view = View(result.hit.tab); view && pages_->indexOf(view) >= 0)
+    if (TkorvUTServerView* view = context_.view(result.hit.tab); view && pages_->indexOf(view) >= 0)
       pages_->setCurrentWidget(view);
   } else if (result.outcome == TFindOutcome::OpenDialog) {
     FindDialog(kind);
@@ -374,25 +438,25 @@ void TfrmZorvane::FindNext(TFindKind kind) {
 
 // ---- Buddy list
 
-QString TfrmZorvane::ChooseBuddyFile(const QString& verb) {
-  const QStringList candidates = BuddyGameCandidates(config_.tables);
+QString TMonitorsController::ChooseBuddyFile(const QString& verb) {
+  const QStringList candidates = BuddyGameCandidates(context_.config.tables);
   QString game = candidates.value(0);
   if (candidates.size() != 1) {
-    const auto chosen = AskGamePath(this, dialogs_, config_.tables, QStringLiteral("gameUserPath"),
+    const auto chosen = AskGamePath(context_.window, context_.dialogs, context_.config.tables, QStringLiteral("gameUserPath"),
                                     2, ChooseGamePrompt(verb), false, game);
     if (!chosen) return {};  // cancelled: nothing is read or written
     game = *chosen;
   }
-  TDialogsSink sink(dialogs_, this);
-  switch (BuddyGameStatus(game, config_.tables, sink)) {
+  TDialogsSink sink(context_.dialogs, context_.window);
+  switch (BuddyGameStatus(game, context_.config.tables, sink)) {
     case TBuddyGame::Unknown:
     case TBuddyGame::UTOnly:
       return {};
     case TBuddyGame::NoUserPath:
-      if (!AskGamePath(this, dialogs_, config_.tables, QStringLiteral("gameUserPath"), 2,
+      if (!AskGamePath(context_.window, context_.dialogs, context_.config.tables, QStringLiteral("gameUserPath"), 2,
                        QString::fromLatin1(kFavoritesPathPrompt), true, game))
         return {};
-      if (BuddyUserPath(game, config_.tables).isEmpty()) {
+      if (BuddyUserPath(game, context_.config.tables).isEmpty()) {
         BuddyFileNotSpecified(verb, sink);
         return {};
       }
@@ -400,18 +464,18 @@ QString TfrmZorvane::ChooseBuddyFile(const QString& verb) {
     case TBuddyGame::Ready:
       break;
   }
-  return BuddyUserPath(game, config_.tables);
+  return BuddyUserPath(game, context_.config.tables);
 }
 
-void TfrmZorvane::ImportPlayers() {
+void TMonitorsController::ImportPlayers() {
   const QString path = ChooseBuddyFile(QStringLiteral("Import from"));
   if (path.isEmpty()) return;
-  TDialogsSink sink(dialogs_, this);
+  TDialogsSink sink(context_.dialogs, context_.window);
   ImportBuddies(path, *playerMonitor_, sink);
 }
 
-void TfrmZorvane::ExportPlayer() {
-  TDialogsSink sink(dialogs_, this);
+void TMonitorsController::ExportPlayer() {
+  TDialogsSink sink(context_.dialogs, context_.window);
   const QString player = playerMonitor_->ExportablePlayer(grdPlayerMonitor_->Row(), sink);
   if (player.isEmpty()) return;
   const QString path = ChooseBuddyFile(QStringLiteral("Export to"));
