@@ -27,6 +27,7 @@
 #include "gui/window/game_tabs_offer.h"
 #include "gui/window/help_menu.h"
 #include "gui/window/monitors_controller.h"
+#include "gui/window/notifications_controller.h"
 #include "gui/window/worker_settings.h"
 
 namespace zorvane {
@@ -89,7 +90,13 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
                [this] { BindToView(currentView_); },
                [this](const QString& key) { JoinServer(key); },
                [this](const QString& key) { AddServerKeyToFavorites(key); },
-               [this](const QString& text) { Log(text); }} {
+               [this](const QString& text) { Log(text); },
+               [this](const QString& text) { DebugLine(text); },
+               [this](int targets, int panel, bool restore, bool highlight, const QString& text) {
+                 SetStatus(targets, panel, restore, highlight, text);
+               },
+               [this] { return massRefresh_->MassRefreshing(); },
+               [this] { return qobject_cast<TkorvUTServerView*>(pages_->currentWidget()); }} {
   if (!options.launcher) ownLauncher_ = std::make_unique<TDetachedLauncher>();
   launcher_ = options.launcher ? options.launcher : ownLauncher_.get();
   setWindowTitle(QStringLiteral("Zorvane"));
@@ -132,11 +139,13 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
   CreateViews();
   monitors_ = std::make_unique<TMonitorsController>(context_, pages_);
   for (const auto& [name, view] : views_) monitors_->ConnectView(view);
-  CreateNotifications(options);
+  notifications_ = std::make_unique<TNotificationsController>(
+      context_, options.sounds, options.soundDataFolders, monitors_->PlayerMonitor());
   CreateMenus();
   monitors_->CreateMenus(toolBar_, serverMenu_);
   CreateStopControls();
-  CreateDebugMenu();
+  notifications_->CreateDebugMenu();
+  notifications_->SetDebugMenuVisible(debug_);
   tabsOffer_ = std::make_unique<TGameTabsOffer>(
       this, dialogs_, config_.tables, config_.settings.offeredUT2004Tabs,
       [this](const QStringList& gameTypes) {
@@ -155,28 +164,18 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
   ImportFavoritesAtStart();
   LoadServerCacheAtStart();  // after the favourites: a favourite stays the one server it is
 
-  if (QSystemTrayIcon::isSystemTrayAvailable()) {
-    tray_ = new QSystemTrayIcon(style()->standardIcon(QStyle::SP_ComputerIcon), this);
-    tray_->setToolTip(QStringLiteral("Zorvane"));
-    trayMenu_ = new QMenu(this);
-    trayMenu_->setObjectName(QStringLiteral("popTray"));
-    QAction* show = trayMenu_->addAction(QStringLiteral("Show"), this, &TfrmZorvane::ShowFromTray);
-    show->setObjectName(QStringLiteral("miTrayShow"));
-    QAction* exit = trayMenu_->addAction(QStringLiteral("Exit"), this, &QWidget::close);
-    exit->setObjectName(QStringLiteral("miTrayExit"));
-    tray_->setContextMenu(trayMenu_);
-    connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
-      if (r == QSystemTrayIcon::DoubleClick || r == QSystemTrayIcon::Trigger) ShowFromTray();
-    });
-    tray_->show();
-  }
-  UpdateTray(QString::fromLatin1(kTraySetupKey));
+  notifications_->CreateTray([this] { ShowFromTray(); });
+  notifications_->UpdateTray(QString::fromLatin1(kTraySetupKey));
   connect(pages_, &QTabWidget::currentChanged, this, &TfrmZorvane::PageChanged);
   PageChanged(pages_->currentIndex());
   SetStatus(1 | 2, 1, false, false, QString::fromLatin1(kVersionText));
 }
 
 TfrmZorvane::~TfrmZorvane() = default;
+
+bool TfrmZorvane::ShowAtStart() const {
+  return startFailed_ || !StartInTray() || !notifications_ || !notifications_->Tray();
+}
 
 // ---- Views and pages
 
@@ -215,7 +214,7 @@ TkorvUTServerView* TfrmZorvane::CreateView(const TGameType& type) {
   // Only the current view's selection is shown in the tray.
   connect(view, &TkorvUTServerView::OnChangeApplicationIcon, this,
           [this](TkorvUTServerView* sender, const QString& key) {
-            if (sender == currentView_) UpdateTray(key);
+            if (sender == currentView_) notifications_->UpdateTray(key);
           });
   if (monitors_) monitors_->ConnectView(view);  // views made after start
   ConnectFavoriteCommands(view);
@@ -297,7 +296,7 @@ void TfrmZorvane::CreateMenus() {
   });
   CreateOptionsMenuItems(tools);
   CreateToolsMenuItems(tools);
-  CreateNotifyMenuItems(tools);
+  notifications_->CreateMenuItems(tools);
 
   serverMenu_ = menuBar()->addMenu(QStringLiteral("&Server"));
   serverMenu_->setObjectName(QStringLiteral("miServer"));
@@ -397,7 +396,7 @@ void TfrmZorvane::ServerMenuOpening() {
 void TfrmZorvane::PageChanged(int index) {
   if (auto* view = qobject_cast<TkorvUTServerView*>(pages_->widget(index))) {
     currentView_ = view;
-    UpdateTray(view->SelectedServerKey());
+    notifications_->UpdateTray(view->SelectedServerKey());
   }
   BindToView(currentView_);
 }
@@ -506,7 +505,7 @@ void TfrmZorvane::FirstShow() {
         false);
   }
   if (closed_) return;  // closed while a notice was open: nothing more to start
-  if (s.autoCheckNewVersion) StartVersionCheck();
+  if (s.autoCheckNewVersion) notifications_->StartVersionCheck();
   StartupQuery();
 }
 
@@ -547,8 +546,7 @@ void TfrmZorvane::closeEvent(QCloseEvent* event) {
       view->RefreshCycle().StopAllTimers();
       view->StatusLine()->FlashTimer().stop();
     }
-    StopNotifications();
-    if (tray_) tray_->hide();
+    notifications_->Stop();
     startedUp_ = false;  // saved once
   }
   if (log_) log_->close();
@@ -558,7 +556,8 @@ void TfrmZorvane::closeEvent(QCloseEvent* event) {
 void TfrmZorvane::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
   // Minimising leaves only the tray icon.
-  if (event->type() == QEvent::WindowStateChange && isMinimized() && tray_)
+  if (event->type() == QEvent::WindowStateChange && isMinimized() && notifications_ &&
+      notifications_->Tray())
     QTimer::singleShot(0, this, &QWidget::hide);
 }
 
@@ -602,7 +601,7 @@ void TfrmZorvane::DebugLine(const QString& text) {
 
 void TfrmZorvane::SetDebug(bool on) {
   debug_ = on;
-  if (debugMenu_) debugMenu_->menuAction()->setVisible(on);
+  notifications_->SetDebugMenuVisible(on);
   for (const auto& [name, view] : views_) view->SetDebugging(on);
   Log(on ? QStringLiteral("Debugging on") : QStringLiteral("Debugging off"));
 }
@@ -637,7 +636,7 @@ void TfrmZorvane::ServerUpdated(const QString& key) {
   if (TkorvUTServerView* target = View(route.typeView); target && (!route.other || target->IsOnPage()))
     target->ServerUpdated(index);
   if (route.favorites) FavoritesView()->ServerUpdated(index);
-  NotifyServerReply(key);
+  notifications_->ServerReplied(key);
 }
 
 void TfrmZorvane::StartMassRefresh(const QString& variant) {

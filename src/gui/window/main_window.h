@@ -42,6 +42,7 @@ class TVersionCheck;
 class TkorvINI;
 class TMapMonitor;
 class TMonitorsController;
+class TNotificationsController;
 class TPlayerMonitor;
 class TGameFavoritesFile;
 class TkorvStringGrid;
@@ -76,7 +77,7 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   bool StartInTray() const { return config_.settings.startInTray; }
   // Whether the process shows the window at start: not when it starts in the tray, unless
   // there is no tray to start in (or the start failed and must say so).
-  bool ShowAtStart() const { return startFailed_ || !StartInTray() || !tray_; }
+  bool ShowAtStart() const;
   TServerStash& Stash() { return stash_; }
   TConfiguration& Config() { return config_; }
   TMassRefresh& MassRefresh() { return *massRefresh_; }
@@ -88,7 +89,6 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   TkorvUTServerView* FavoritesView() const { return View(QStringLiteral("Favorite")); }
   TkorvUTServerView* CurrentView() const { return currentView_; }
   QAction* FindWindowAction(const QString& name) const;
-  QSystemTrayIcon* Tray() const { return tray_; }
   TMonitorsController& Monitors() { return *monitors_; }
 
   void Log(const QString& text);
@@ -106,19 +106,7 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   void PingAllServerLists();
   void ShowFromTray();
 
-  // ---- Notifications and the version check (main_window_notify.cpp)
-  // Asks the "versionHost" setting's host for the newest version (nothing without a host).
-  void StartVersionCheck();
-  void CloseVersionCheck();
-  // The application and tray icons and the tip for the server under key ("setup": none).
-  // Nothing during a mass refresh.
-  void UpdateTray(const QString& key);
-  int TrayImage() const { return trayImage_; }
-  QString TrayTip() const { return trayTip_; }
-  // A new icon group (the Application Icon dialog's OK).
-  void ApplyIconGroup(int group);
-  TServerNotifier& Notifier() { return *notifier_; }
-  TVersionCheck& VersionCheck() { return *versionCheck_; }
+  TNotificationsController& Notifications() { return *notifications_; }
 
   // ---- Favourites (main_window_favorites.cpp)
   // A new favourite (added, or a listed server marked): its row in the favourites view and,
@@ -168,15 +156,6 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   void KeepViewsInStep(TkorvUTServerView* view);
   void SetDebug(bool on);
   void StartupQuery();
-
-  // The sounds, the icons and the version check (main_window_notify.cpp).
-  void CreateNotifications(const TStartOptions& options);
-  void CreateNotifyMenuItems(QMenu* tools);
-  void CreateDebugMenu();
-  void NotifyServerReply(const QString& key);
-  void EditSounds();
-  void EditIconGroup();
-  void StopNotifications();
 
   // The favourites commands (main_window_favorites.cpp).
   void ConnectFavoriteCommands(TkorvUTServerView* view);
@@ -261,8 +240,6 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   QTabWidget* pages_ = nullptr;
   std::map<QString, TkorvUTServerView*> views_;  // lower-cased game type -> view (children)
   QPointer<TkorvUTServerView> currentView_;
-  QSystemTrayIcon* tray_ = nullptr;
-  QMenu* trayMenu_ = nullptr;
   QMenu* serverMenu_ = nullptr;
   QToolBar* toolBar_ = nullptr;
   QProgressBar* progress_ = nullptr;
@@ -281,13 +258,7 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   std::unique_ptr<TMonitorsController> monitors_;
 
   // Sounds, tray icon and version check.
-  std::unique_ptr<TSoundPlayer> ownSounds_;
-  TSoundPlayer* sounds_ = nullptr;
-  std::unique_ptr<TServerNotifier> notifier_;
-  std::unique_ptr<TVersionCheck> versionCheck_;
-  QMenu* debugMenu_ = nullptr;
-  int trayImage_ = 0;
-  QString trayTip_;
+  std::unique_ptr<TNotificationsController> notifications_;
 
   // Asks once whether UT2004's game types get tabs (before their first master list).
   std::unique_ptr<TGameTabsOffer> tabsOffer_;

@@ -12,6 +12,7 @@
 #include "gui/dialogs/font_dialog.h"
 #include "gui/dialogs/options_dialog.h"
 #include "gui/window/main_window.h"
+#include "gui/window/notifications_controller.h"
 #include "gui/window/worker_settings.h"
 #include "query/vocabulary.h"
 
@@ -88,7 +89,7 @@ void TfrmZorvane::ApplyOptions(const TOptionsForm& form) {
 
   for (const auto& [name, view] : views_) view->SetKeepFavesInSync(s.syncFaves);
   if (s.syncFaves && !syncWasOn) ImportAllFavoritesNow();
-  if (s.autoCheckNewVersion && !checkWasOn) StartVersionCheck();
+  if (s.autoCheckNewVersion && !checkWasOn) notifications_->StartVersionCheck();
 }
 
 void TfrmZorvane::ImportAllFavoritesNow() {

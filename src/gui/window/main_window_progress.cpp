@@ -9,6 +9,7 @@
 
 #include "browse/mass_refresh.h"
 #include "gui/window/main_window.h"
+#include "gui/window/notifications_controller.h"
 
 namespace zorvane {
 
@@ -47,6 +48,15 @@ void TfrmZorvane::ShowProgress(const TRefreshProgress& progress) {
 
 void TfrmZorvane::ShowMasterFailure(const QString& text) {
   dialogs_.Warning(this, text);
+}
+
+void TfrmZorvane::StopNotificationTimers() { notifications_->StopTimers(); }
+
+void TfrmZorvane::MassRefreshFinished() {
+  // A failed master query leaves the stash as it was, and the cache file too; a cut list adds
+  // its servers but is not the list to keep.
+  if (massRefresh_->Plan().replacesCache) ScheduleServerCacheWrite();
+  notifications_->UpdateTrayForCurrentView();
 }
 
 }  // namespace zorvane

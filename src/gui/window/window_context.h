@@ -37,6 +37,14 @@ struct TWindowContext {
   std::function<void(const QString& key)> join;
   std::function<void(const QString& key)> addToFavorites;
   std::function<void(const QString& text)> log;
+  // A line of the log only while debugging is on.
+  std::function<void(const QString& text)> debugLog;
+  // The window's status texts (TfrmZorvane::SetStatus).
+  std::function<void(int targets, int panel, bool restore, bool highlight, const QString& text)>
+      setStatus;
+  std::function<bool()> massRefreshing;
+  // The page in front is a server view (not a monitor).
+  std::function<bool()> onServerPage;
 };
 
 }  // namespace zorvane

@@ -20,10 +20,11 @@
 #include <QToolBar>
 
 #include "browse/server_rows.h"
+#include "gui/controls/log_window.h"
 #include "gui/grid/string_grid.h"
 #include "gui/view/filter_panel.h"
 #include "gui/view/quick_search_box.h"
-#include "gui/controls/log_window.h"
+#include "gui/window/notifications_controller.h"
 #include "support/fake_server.h"
 #include "support/farm_process.h"
 #include "support/files.h"
@@ -410,7 +411,7 @@ TEST_F(MainWindowTest, StartInTrayWithoutATrayShowsTheWindow) {
   Write(dir.filePath("zorvane.ini"), "[settings]\nZorvane=2.91\nstartInTray=1\n");
   auto window = Start();
   EXPECT_TRUE(window->StartInTray());
-  if (window->Tray()) GTEST_SKIP() << "this desktop has a tray";
+  if (window->Notifications().Tray()) GTEST_SKIP() << "this desktop has a tray";
   EXPECT_TRUE(window->ShowAtStart());
 }
 

@@ -21,6 +21,7 @@
 #include "gui/view/status_line.h"
 #include "gui/window/main_window.h"
 #include "gui/window/monitors_controller.h"
+#include "gui/window/notifications_controller.h"
 #include "support/files.h"
 #include "support/recording_dialogs.h"
 #include "support/web_host.h"
@@ -62,9 +63,9 @@ class NotifyInWindowTest : public ::testing::Test {
     window->FirstShow();
     if (!shortTimers) return;
     // Short intervals keep the waits short.
-    window->Notifier().ServerOnlineTimer().setInterval(50);
-    window->Notifier().ServerPopulatedTimer().setInterval(50);
-    window->Notifier().PlayerOnlineTimer().setInterval(50);
+    window->Notifications().Notifier().ServerOnlineTimer().setInterval(50);
+    window->Notifications().Notifier().ServerPopulatedTimer().setInterval(50);
+    window->Notifications().Notifier().PlayerOnlineTimer().setInterval(50);
   }
 
   TServer* AddServer(const QString& port, const QString& ping, int players,
@@ -153,7 +154,7 @@ TEST_F(NotifyInWindowTest, AMassRefreshSilencesPendingSounds) {
   Start();
   TServer* server = AddServer("7778", "40", 0);
   Select("127.0.0.1:7778");
-  window->Notifier().ServerOnlineTimer().setInterval(300);
+  window->Notifications().Notifier().ServerOnlineTimer().setInterval(300);
   Reply(server, true, false);
   window->MassRefresh().Master = {"127.0.0.1", quint16(1)};  // refused at once
   window->StartMassRefresh();
@@ -163,29 +164,29 @@ TEST_F(NotifyInWindowTest, AMassRefreshSilencesPendingSounds) {
 
 TEST_F(NotifyInWindowTest, TheTrayFollowsTheSelectedServerAndTheIconGroup) {
   Start();
-  EXPECT_EQ(window->TrayImage(), 0);
-  EXPECT_EQ(window->TrayTip(), "no server");
+  EXPECT_EQ(window->Notifications().TrayImage(), 0);
+  EXPECT_EQ(window->Notifications().TrayTip(), "no server");
   TServer* server = AddServer("7778", "9999", 0, "");
   Select("127.0.0.1:7778");
-  EXPECT_EQ(window->TrayImage(), 0);
-  EXPECT_EQ(window->TrayTip(), "offline");
+  EXPECT_EQ(window->Notifications().TrayImage(), 0);
+  EXPECT_EQ(window->Notifications().TrayTip(), "offline");
   server->SetPing("40");
   Reply(server, true, false);
-  EXPECT_EQ(window->TrayImage(), 1);
-  EXPECT_EQ(window->TrayTip(), "0 players");
+  EXPECT_EQ(window->Notifications().TrayImage(), 1);
+  EXPECT_EQ(window->Notifications().TrayTip(), "0 players");
   server->SetPlayerText(0, TPlayerField::Name, u"Alice");
   server->SetMapName("CTF-Face");
   Reply(server, false, true);
-  EXPECT_EQ(window->TrayTip(), "1 player in CTF-Face");
-  EXPECT_EQ(window->TrayImage(), 2);
-  window->ApplyIconGroup(5);
-  EXPECT_EQ(window->TrayImage(), 14);
+  EXPECT_EQ(window->Notifications().TrayTip(), "1 player in CTF-Face");
+  EXPECT_EQ(window->Notifications().TrayImage(), 2);
+  window->Notifications().ApplyIconGroup(5);
+  EXPECT_EQ(window->Notifications().TrayImage(), 14);
   EXPECT_EQ(window->Config().settings.iconGroup, 5);
   // Away from the server tabs the new group shows the "setup" state.
   window->Pages()->setCurrentIndex(window->Pages()->count() - 1);
-  window->ApplyIconGroup(3);
-  EXPECT_EQ(window->TrayImage(), 6);
-  EXPECT_EQ(window->TrayTip(), "no server");
+  window->Notifications().ApplyIconGroup(3);
+  EXPECT_EQ(window->Notifications().TrayImage(), 6);
+  EXPECT_EQ(window->Notifications().TrayTip(), "no server");
   EXPECT_FALSE(window->windowIcon().isNull());
 }
 
@@ -213,8 +214,8 @@ TEST_F(NotifyInWindowTest, ANewerVersionShowsHighlightedInEveryStatusBar) {
   testing::WebHost host({"HTTP/1.1 200 OK\r\n\r\nzorvaneversion=2.95"});
   Start("autoCheckNewVersion=0\nversionHost=" + host.Setting().toLatin1() + "\n");
   EXPECT_EQ(window->Monitors().PlayerStatus()->PanelText(1), " Version 2.91");
-  QSignalSpy ended(&window->VersionCheck(), &TVersionCheck::OnEnded);
-  window->StartVersionCheck();
+  QSignalSpy ended(&window->Notifications().VersionCheck(), &TVersionCheck::OnEnded);
+  window->Notifications().StartVersionCheck();
   ASSERT_TRUE(ended.wait(5000));
   for (TStatusLine* bar : {window->Monitors().PlayerStatus(), window->Monitors().MapStatus(),
                            window->FavoritesView()->StatusLine()}) {
@@ -226,12 +227,12 @@ TEST_F(NotifyInWindowTest, ANewerVersionShowsHighlightedInEveryStatusBar) {
 TEST_F(NotifyInWindowTest, TheCheckRunsAtStartOnlyWhenSwitchedOn) {
   testing::WebHost host({"HTTP/1.1 200 OK\r\n\r\nzorvaneversion=2.95"});
   Start("versionHost=" + host.Setting().toLatin1() + "\n");
-  EXPECT_TRUE(window->VersionCheck().Running());
+  EXPECT_TRUE(window->Notifications().VersionCheck().Running());
   window->close();  // closing ends it
-  EXPECT_FALSE(window->VersionCheck().Running());
+  EXPECT_FALSE(window->Notifications().VersionCheck().Running());
   window.reset();
   Start("autoCheckNewVersion=0\nversionHost=" + host.Setting().toLatin1() + "\n");
-  EXPECT_FALSE(window->VersionCheck().Running());
+  EXPECT_FALSE(window->Notifications().VersionCheck().Running());
 }
 
 TEST_F(NotifyInWindowTest, DebugMenuStartsAndClosesTheCheck) {
@@ -246,9 +247,9 @@ TEST_F(NotifyInWindowTest, DebugMenuStartsAndClosesTheCheck) {
   window->FindWindowAction("actDebug")->trigger();
   EXPECT_TRUE(menu->menuAction()->isVisible());
   start->trigger();
-  EXPECT_TRUE(window->VersionCheck().Running());
+  EXPECT_TRUE(window->Notifications().VersionCheck().Running());
   close->trigger();
-  EXPECT_FALSE(window->VersionCheck().Running());
+  EXPECT_FALSE(window->Notifications().VersionCheck().Running());
 }
 
 }  // namespace

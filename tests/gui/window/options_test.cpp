@@ -18,6 +18,7 @@
 #include "gui/grid/string_grid.h"
 #include "gui/view/status_line.h"
 #include "gui/window/monitors_controller.h"
+#include "gui/window/notifications_controller.h"
 #include "support/recording_dialogs.h"
 #include "support/shown_window.h"
 #include "support/web_host.h"
@@ -186,7 +187,7 @@ TEST_F(OptionsTest, TurningSyncOnImportsTheGameFavouritesOnce) {
 TEST_F(OptionsTest, TurningTheVersionCheckOnStartsOneCheck) {
   testing::WebHost host({"HTTP/1.1 200 OK\r\n\r\nzorvaneversion=2.95"});
   Start("autoCheckNewVersion=0\nversionHost=" + host.Setting().toLatin1() + "\n");
-  ASSERT_FALSE(window->VersionCheck().Running());
+  ASSERT_FALSE(window->Notifications().VersionCheck().Running());
   const auto okWithCheck = [&](bool on) {
     WithOptions([on](TfrmOptions& dialog) {
       QCheckBox* box = dialog.CheckBox("autoCheckNewVersion");
@@ -196,13 +197,13 @@ TEST_F(OptionsTest, TurningTheVersionCheckOnStartsOneCheck) {
     });
   };
   okWithCheck(true);
-  EXPECT_TRUE(window->VersionCheck().Running());
-  QSignalSpy ended(&window->VersionCheck(), &TVersionCheck::OnEnded);
+  EXPECT_TRUE(window->Notifications().VersionCheck().Running());
+  QSignalSpy ended(&window->Notifications().VersionCheck(), &TVersionCheck::OnEnded);
   ASSERT_TRUE(ended.wait(5000));
   EXPECT_EQ(window->Monitors().PlayerStatus()->PanelText(1), " Version 2.95 is available");
   okWithCheck(true);
   okWithCheck(false);
-  EXPECT_FALSE(window->VersionCheck().Running());
+  EXPECT_FALSE(window->Notifications().VersionCheck().Running());
   EXPECT_EQ(host.Request().count("GET /quorra.txt"), 1);
 }
 
