@@ -26,6 +26,7 @@
 #include "gui/window/game_discovery.h"
 #include "gui/window/game_tabs_offer.h"
 #include "gui/window/help_menu.h"
+#include "gui/window/join_controller.h"
 #include "gui/window/monitors_controller.h"
 #include "gui/window/notifications_controller.h"
 #include "gui/window/worker_settings.h"
@@ -88,7 +89,7 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
                [this](const QString& gameType) { return View(gameType); },
                [this] { return currentView_.data(); },
                [this] { BindToView(currentView_); },
-               [this](const QString& key) { JoinServer(key); },
+               [this](const QString& key) { joining_->JoinServer(key); },
                [this](const QString& key) { AddServerKeyToFavorites(key); },
                [this](const QString& text) { Log(text); },
                [this](const QString& text) { DebugLine(text); },
@@ -97,8 +98,7 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
                },
                [this] { return massRefresh_->MassRefreshing(); },
                [this] { return qobject_cast<TkorvUTServerView*>(pages_->currentWidget()); }} {
-  if (!options.launcher) ownLauncher_ = std::make_unique<TDetachedLauncher>();
-  launcher_ = options.launcher ? options.launcher : ownLauncher_.get();
+  joining_ = std::make_unique<TJoinController>(context_, options.launcher);
   setWindowTitle(QStringLiteral("Zorvane"));
   setObjectName(QStringLiteral("frmZorvane"));
   timCloseHelper_.setInterval(100);
@@ -210,7 +210,7 @@ TkorvUTServerView* TfrmZorvane::CreateView(const TGameType& type) {
           [this](const QString& text) { DebugLine(text); });
   connect(view, &TkorvUTServerView::OnActivityLog, this,
           [this](const QString& text) { Log(text); });
-  connect(view, &TkorvUTServerView::OnJoinServer, this, &TfrmZorvane::JoinServer);
+  connect(view, &TkorvUTServerView::OnJoinServer, joining_.get(), &TJoinController::JoinServer);
   // Only the current view's selection is shown in the tray.
   connect(view, &TkorvUTServerView::OnChangeApplicationIcon, this,
           [this](TkorvUTServerView* sender, const QString& key) {
@@ -565,28 +565,6 @@ void TfrmZorvane::ShowFromTray() {
   showNormal();
   raise();
   activateWindow();
-}
-
-// ---- Joining
-
-void TfrmZorvane::JoinServer(const QString& key) {
-  const TJoinOutcome outcome = JoinGame(key, stash_, config_.tables, askGamePath_, *launcher_,
-                                        QProcessEnvironment::systemEnvironment());
-  switch (outcome.kind) {
-    case TJoinOutcome::Nothing:
-      break;
-    case TJoinOutcome::Information:
-      dialogs_.Information(this, outcome.text);
-      break;
-    case TJoinOutcome::Error:
-      dialogs_.Error(this, outcome.text);
-      break;
-    case TJoinOutcome::Started:
-      Log(QStringLiteral("Request to join server: ") + outcome.text);
-      // Minimised, the window leaves only its tray icon (changeEvent).
-      if (config_.settings.minimizeOnJoin) setWindowState(windowState() | Qt::WindowMinimized);
-      break;
-  }
 }
 
 // ---- Log and status

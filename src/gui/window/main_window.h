@@ -40,6 +40,7 @@ class TServerNotifier;
 class TSoundPlayer;
 class TVersionCheck;
 class TkorvINI;
+class TJoinController;
 class TMapMonitor;
 class TMonitorsController;
 class TNotificationsController;
@@ -97,10 +98,7 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   void SetStatus(int targets, int panel, bool restore, bool highlight, const QString& text);
 
   // Starts the game of the server under key (the views' join action).
-  void JoinServer(const QString& key);
-  // How a join asks for a game's missing executable path (the game-path dialog).
-  void SetAskGamePath(TAskExePath ask) { askGamePath_ = std::move(ask); }
-  bool AskExePath(const QString& game);
+  TJoinController& Joining() { return *joining_; }
 
   void StartMassRefresh(const QString& variant = QStringLiteral("UT"));
   void PingAllServerLists();
@@ -263,12 +261,8 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   // Asks once whether UT2004's game types get tabs (before their first master list).
   std::unique_ptr<TGameTabsOffer> tabsOffer_;
 
-  // Joining.
-  std::unique_ptr<TGameLauncher> ownLauncher_;
-  TGameLauncher* launcher_ = nullptr;
-  // Joining asks for a missing executable path through the game-path dialog, locked on the
-  // server's game; tests put their own answer in its place.
-  TAskExePath askGamePath_ = [this](const QString& game) { return AskExePath(game); };
+  // Joining (its launcher and the question for a missing executable path).
+  std::unique_ptr<TJoinController> joining_;
 };
 
 }  // namespace zorvane

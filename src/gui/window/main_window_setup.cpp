@@ -188,10 +188,4 @@ void TfrmZorvane::EditVisibleTabs() {
   if (!changes.shown.isEmpty()) dialogs_.Information(this, NewlyVisibleTabsNotice());
 }
 
-bool TfrmZorvane::AskExePath(const QString& game) {
-  EditGamePath(this, dialogs_, config_.tables, QStringLiteral("gameExePath"), 1, QString(), true,
-               game);
-  return true;
-}
-
 }  // namespace zorvane

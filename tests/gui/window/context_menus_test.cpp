@@ -17,6 +17,7 @@
 #include <set>
 
 #include "gui/grid/string_grid.h"
+#include "gui/window/join_controller.h"
 #include "gui/window/main_window.h"
 #include "support/fake_server.h"
 #include "support/recording_dialogs.h"
@@ -69,7 +70,7 @@ TEST(ContextMenusTest, EveryKeyStillWorksAfterEveryContextMenuWasOpenedAndClosed
       "autoPingServer=0\nmasterServer=127.0.0.1:" +
           QByteArray::number(testing::ClosedPort()) + "\n",
       dialogs);
-  window->SetAskGamePath([](const QString&) { return false; });
+  window->Joining().SetAskGamePath([](const QString&) { return false; });
 
   // The keys that work now, whatever the page: the window's and the current view's.
   std::vector<QAction*> live;

@@ -11,6 +11,7 @@
 #include "gui/dialogs/game_path_dialog.h"
 #include "gui/grid/string_grid.h"
 #include "gui/controls/log_window.h"
+#include "gui/window/join_controller.h"
 #include "gui/window/main_window.h"
 #include "support/files.h"
 #include "support/recording_dialogs.h"
@@ -126,7 +127,7 @@ TEST_F(JoinFromWindowTest, AnEmptyExePathIsAskedForThroughThePathHook) {
   Start(false);
   List("CTFGame", "CTFGame");
   QStringList asked;
-  window->SetAskGamePath([&](const QString& gameName) {
+  window->Joining().SetAskGamePath([&](const QString& gameName) {
     asked << gameName;
     SetExe(game);
     return true;

@@ -24,6 +24,7 @@
 #include "gui/grid/string_grid.h"
 #include "gui/view/filter_panel.h"
 #include "gui/view/quick_search_box.h"
+#include "gui/window/join_controller.h"
 #include "gui/window/notifications_controller.h"
 #include "support/fake_server.h"
 #include "support/farm_process.h"
@@ -45,7 +46,7 @@ class MainWindowTest : public ::testing::Test {
   std::unique_ptr<TfrmZorvane> Start() {
     auto window = testing::OpenWindow(dir.path(), dialogs);
     // Joining a server of a game without a path would open the modal path dialog.
-    window->SetAskGamePath([](const QString&) { return false; });
+    window->Joining().SetAskGamePath([](const QString&) { return false; });
     return window;
   }
   // A window whose master is the farm's, with the settings given.
