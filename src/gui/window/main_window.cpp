@@ -27,6 +27,7 @@
 #include "gui/window/game_tabs_offer.h"
 #include "gui/window/help_menu.h"
 #include "gui/window/join_controller.h"
+#include "gui/window/mass_refresh_controller.h"
 #include "gui/window/monitors_controller.h"
 #include "gui/window/notifications_controller.h"
 #include "gui/window/worker_settings.h"
@@ -88,6 +89,7 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
                [this](const QString& name) { return FindWindowAction(name); },
                [this](const QString& gameType) { return View(gameType); },
                [this] { return currentView_.data(); },
+               [this] { return VisibleViews(); },
                [this] { BindToView(currentView_); },
                [this](const QString& key) { joining_->JoinServer(key); },
                [this](const QString& key) { AddServerKeyToFavorites(key); },
@@ -96,7 +98,7 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
                [this](int targets, int panel, bool restore, bool highlight, const QString& text) {
                  SetStatus(targets, panel, restore, highlight, text);
                },
-               [this] { return massRefresh_->MassRefreshing(); },
+               [this] { return refresher_->Refresh().MassRefreshing(); },
                [this] { return qobject_cast<TkorvUTServerView*>(pages_->currentWidget()); }} {
   joining_ = std::make_unique<TJoinController>(context_, options.launcher);
   setWindowTitle(QStringLiteral("Zorvane"));
@@ -126,8 +128,20 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
                                         tabsOffer_->OfferForInstalledGames();
                                       });
 
-  TMassRefreshHost& host = *this;
-  massRefresh_ = std::make_unique<TMassRefresh>(stash_, host, this);
+  refresher_ = std::make_unique<TMassRefreshController>(
+      context_, TMassRefreshHooks{
+                    [this](const QString& variant) {
+                      tabsOffer_->OfferFor(variant);
+                      return !closed_;
+                    },
+                    [this] { monitors_->RefreshAll(); },
+                    [this] { notifications_->StopTimers(); },
+                    [this] {
+                      // A failed master query leaves the stash as it was, and the cache file
+                      // too; a cut list adds its servers but is not the list to keep.
+                      if (refresher_->Refresh().Plan().replacesCache) ScheduleServerCacheWrite();
+                      notifications_->UpdateTrayForCurrentView();
+                    }});
   connect(&stash_, &TServerStash::OnServerUpdated, this, &TfrmZorvane::ServerUpdated);
   connect(&stash_, &TServerStash::OnLog, this, [this](int level, const QString& text) {
     if (debug_) Log(QString::number(level) + QStringLiteral(" - ") + text);
@@ -143,7 +157,7 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
       context_, options.sounds, options.soundDataFolders, monitors_->PlayerMonitor());
   CreateMenus();
   monitors_->CreateMenus(toolBar_, serverMenu_);
-  CreateStopControls();
+  refresher_->CreateStopControls(serverMenu_, toolBar_);
   notifications_->CreateDebugMenu();
   notifications_->SetDebugMenuVisible(debug_);
   tabsOffer_ = std::make_unique<TGameTabsOffer>(
@@ -335,7 +349,7 @@ void TfrmZorvane::CreateMenus() {
                  [this, variant] { StartMassRefresh(variant); });
   }
   windowAction(serverMenu_, "actRefreshAllServerGrids", QStringLiteral("Ping All Server Lists"),
-               Qt::Key_F10, [this] { PingAllServerLists(); });
+               Qt::Key_F10, [this] { refresher_->PingAllServerLists(); });
   windowAction(nullptr, "actDebug", QStringLiteral("Debug"), Qt::CTRL | Qt::Key_F11,
                [this] { SetDebug(!debug_); });
 
@@ -415,7 +429,7 @@ void TfrmZorvane::ApplySettings() {
     setFont(font);
   }
   stash_.LocalPort = s.localPort;
-  if (const auto master = ParseMasterAddress(s.masterServer)) massRefresh_->Master = *master;
+  if (const auto master = ParseMasterAddress(s.masterServer)) refresher_->Refresh().Master = *master;
   const TFilterPanelAlign align = FilterPanelAlignFromText(s.filterLocation);
   for (const auto& [name, view] : views_) {
     view->SetFilters(s.FiltersOf(view->GameType()));
@@ -434,7 +448,7 @@ void TfrmZorvane::ApplySettings() {
   }
   std::vector<TkorvUTServerView*> views;
   for (const auto& [name, view] : views_) views.push_back(view);
-  TellWorkers(s, massRefresh_.get(), views, false);
+  TellWorkers(s, &refresher_->Refresh(), views, false);
   TkorvUTServerView* favorites = FavoritesView();
   favorites->SetDefaultVersion(s.defaultVersion);
   favorites->SetConfirmServerDelete(s.confirmServerDelete);
@@ -541,7 +555,7 @@ void TfrmZorvane::closeEvent(QCloseEvent* event) {
     GatherSettings();
     SaveConfiguration(config_, stash_);
     // A list whose replies are still coming in would replace the last good one half empty.
-    if (cacheWritable_ && !massRefresh_->MassRefreshing()) SaveServerCacheNow();
+    if (cacheWritable_ && !refresher_->Refresh().MassRefreshing()) SaveServerCacheNow();
     for (const auto& [name, view] : views_) {
       view->RefreshCycle().StopAllTimers();
       view->StatusLine()->FlashTimer().stop();
@@ -605,7 +619,7 @@ void TfrmZorvane::SetStatus(int targets, int panel, bool restore, bool highlight
 // ---- Replies and refreshes
 
 void TfrmZorvane::ServerUpdated(const QString& key) {
-  if (massRefresh_->ServerUpdated(key)) return;
+  if (refresher_->Refresh().ServerUpdated(key)) return;
   monitors_->ServerUpdated(key);
   const int index = stash_.IndexOf(key);
   if (index < 0) return;
@@ -617,66 +631,8 @@ void TfrmZorvane::ServerUpdated(const QString& key) {
   notifications_->ServerReplied(key);
 }
 
-void TfrmZorvane::StartMassRefresh(const QString& variant) {
-  if (massRefresh_->MassRefreshing()) return;
-  // Asked before the list comes in, so that the new tabs are filled with it.
-  tabsOffer_->OfferFor(variant);
-  if (closed_ || massRefresh_->MassRefreshing()) return;
-  massRefresh_->StartMassRefresh(variant);
-}
+void TfrmZorvane::StartMassRefresh(const QString& variant) { refresher_->Start(variant); }
 
-void TfrmZorvane::PingAllServerLists() {
-  TRefreshCycle& favorites = FavoritesView()->RefreshCycle();
-  const bool autoWasOn = favorites.StopAutoRefresh();
-  favorites.StopReplyWait();
-  for (const auto& type : config_.tables.gameTypes) {
-    if (type->Name.Value.compare(kFavorite, Qt::CaseInsensitive) == 0) continue;
-    TkorvUTServerView* view = View(type->Name.Value);
-    if (view && view->IsOnPage()) view->RefreshCycle().RefreshServerList();
-  }
-  if (autoWasOn) favorites.StartAutoRefresh();
-  favorites.RestartReplyWait();
-}
-
-void TfrmZorvane::RefreshCaptionAndMonitors() { monitors_->RefreshAll(); }
-
-bool TfrmZorvane::StopFavoritesAutoRefresh() {
-  return FavoritesView()->RefreshCycle().StopAutoRefresh();
-}
-
-void TfrmZorvane::RestartFavoritesAutoRefresh() {
-  FavoritesView()->RefreshCycle().StartAutoRefresh();
-}
-
-void TfrmZorvane::StopReplyWaitTimers() {
-  for (TkorvUTServerView* view : VisibleViews()) view->RefreshCycle().StopReplyWait();
-}
-
-void TfrmZorvane::RestartReplyWaitTimers() {
-  for (TkorvUTServerView* view : VisibleViews()) view->RefreshCycle().RestartReplyWait();
-}
-
-void TfrmZorvane::RemoveServersOfGame(const QString& variant) {
-  for (TkorvUTServerView* view : VisibleViews()) view->RemoveServersOfGame(variant);
-}
-
-void TfrmZorvane::SetMassRefreshing(bool on) {
-  for (TkorvUTServerView* view : VisibleViews()) view->SetMassRefresh(on);
-  ShowStopControls(on);
-}
-
-void TfrmZorvane::RebuildViews() {
-  for (TkorvUTServerView* view : VisibleViews()) view->PopulateServerGrid(true, true);
-}
-
-void TfrmZorvane::ReselectServers() {
-  for (TkorvUTServerView* view : VisibleViews())
-    if (!view->SelectServerIfNotCurrent(view->LastSelectedServerKey())) view->ReloadDetails();
-}
-
-void TfrmZorvane::ShowLowReplyNotice(const QString& text) {
-  bool& skip = config_.settings.skipPercentageInfo;
-  if (!skip) skip = dialogs_.Notice(this, text, false);
-}
+TMassRefresh& TfrmZorvane::MassRefresh() { return refresher_->Refresh(); }
 
 }  // namespace zorvane

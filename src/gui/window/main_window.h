@@ -42,6 +42,7 @@ class TVersionCheck;
 class TkorvINI;
 class TJoinController;
 class TMapMonitor;
+class TMassRefreshController;
 class TMonitorsController;
 class TNotificationsController;
 class TPlayerMonitor;
@@ -63,7 +64,7 @@ struct TStartOptions {
   QStringList soundDataFolders;
 };
 
-class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
+class TfrmZorvane : public QMainWindow {
   Q_OBJECT
  public:
   explicit TfrmZorvane(const TStartOptions& options, QWidget* parent = nullptr);
@@ -81,7 +82,7 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   bool ShowAtStart() const;
   TServerStash& Stash() { return stash_; }
   TConfiguration& Config() { return config_; }
-  TMassRefresh& MassRefresh() { return *massRefresh_; }
+  TMassRefresh& MassRefresh();
   TfrmNote* LogWindow() const { return log_; }
   TGameDiscovery* GameDiscovery() const { return gameDiscovery_; }
   QTabWidget* Pages() const { return pages_; }
@@ -101,7 +102,6 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   TJoinController& Joining() { return *joining_; }
 
   void StartMassRefresh(const QString& variant = QStringLiteral("UT"));
-  void PingAllServerLists();
   void ShowFromTray();
 
   TNotificationsController& Notifications() { return *notifications_; }
@@ -118,29 +118,6 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   void changeEvent(QEvent* event) override;
 
  private:
-  // The mass refresh's view of the window.
-  void ActivityLog(const QString& text) override { Log(text); }
-  void DebugLog(const QString& text) override { DebugLine(text); }
-  void ShowStatus(const QString& text) override { SetStatus(1 | 4, 0, false, false, text); }
-  bool StopFavoritesAutoRefresh() override;
-  void RestartFavoritesAutoRefresh() override;
-  void StopReplyWaitTimers() override;
-  void RestartReplyWaitTimers() override;
-  void RemoveServersOfGame(const QString& variant) override;
-  void SetMassRefreshing(bool on) override;
-  void RebuildViews() override;
-  void ReselectServers() override;
-  void ShowLowReplyNotice(const QString& text) override;
-  void ShowMasterFailure(const QString& text) override;
-  void RefreshCaptionAndMonitors() override;
-  void ShowProgress(const TRefreshProgress& progress) override;
-
-  // The mass refresh's progress bar and its Stop command (tool bar, Esc).
-  void CreateStopControls();
-  void ShowStopControls(bool on);
-  void StopNotificationTimers() override;
-  void MassRefreshFinished() override;
-
   void CreateMenus();
   void CreateViews();
   TkorvUTServerView* CreateView(const TGameType& type);
@@ -218,7 +195,7 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   TServerStash stash_;
   TWindowContext context_;  // what the controllers are handed
   std::unique_ptr<TCountryLookup> countries_;  // the views' Country column
-  std::unique_ptr<TMassRefresh> massRefresh_;
+  std::unique_ptr<TMassRefreshController> refresher_;  // the mass refresh and its controls
   bool startFailed_ = false;
   bool startedUp_ = false;
   bool firstShow_ = true;
@@ -240,8 +217,6 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   QPointer<TkorvUTServerView> currentView_;
   QMenu* serverMenu_ = nullptr;
   QToolBar* toolBar_ = nullptr;
-  QProgressBar* progress_ = nullptr;
-  QAction* stopAction_ = nullptr;
   // Menu items and tool-bar buttons that follow the current view's action of the same name.
   struct TBoundItem {
     QAction* item;

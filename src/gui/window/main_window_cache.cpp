@@ -7,6 +7,7 @@
 #include "config/ini_utils.h"
 #include "gui/view/server_view.h"
 #include "gui/window/main_window.h"
+#include "gui/window/mass_refresh_controller.h"
 #include "query/server_cache.h"
 
 namespace zorvane {
@@ -42,7 +43,7 @@ void TfrmZorvane::ScheduleServerCacheWrite() {
   // rebuilding them. A refresh started meanwhile writes it when it ends; a close at once.
   cacheWritable_ = true;  // the list is this session's own, whatever the file held
   QTimer::singleShot(kCacheWriteDelayMs, this, [this] {
-    if (!massRefresh_->MassRefreshing()) SaveServerCacheNow();
+    if (!refresher_->Refresh().MassRefreshing()) SaveServerCacheNow();
   });
 }
 

@@ -12,6 +12,7 @@
 #include "gui/dialogs/font_dialog.h"
 #include "gui/dialogs/options_dialog.h"
 #include "gui/window/main_window.h"
+#include "gui/window/mass_refresh_controller.h"
 #include "gui/window/notifications_controller.h"
 #include "gui/window/worker_settings.h"
 #include "query/vocabulary.h"
@@ -73,7 +74,7 @@ void TfrmZorvane::ApplyOptions(const TOptionsForm& form) {
   favorites->SetAutoRefreshSelectedServerOnly(s.autoRefreshSelectedServerOnly);
   std::vector<TkorvUTServerView*> views;
   for (const auto& [name, view] : views_) views.push_back(view);
-  TellWorkers(s, massRefresh_.get(), views, true);
+  TellWorkers(s, &refresher_->Refresh(), views, true);
   // Every view, its tab shown or not: hidden views keep their layout for when they are shown.
   const TFilterPanelAlign align = FilterPanelAlignFromText(s.filterLocation);
   for (const auto& [name, view] : views_) {

@@ -7,6 +7,7 @@
 #include <QKeySequence>
 #include <QString>
 #include <functional>
+#include <vector>
 
 class QAction;
 class QMainWindow;
@@ -32,6 +33,8 @@ struct TWindowContext {
   // The view of a game type, visible or not; the current view.
   std::function<TkorvUTServerView*(const QString& gameType)> view;
   std::function<TkorvUTServerView*()> currentView;
+  // The views on a page, in the order of the game types.
+  std::function<std::vector<TkorvUTServerView*>()> visibleViews;
   // Binds the menu items shared with the views to the current view again.
   std::function<void()> rebind;
   std::function<void(const QString& key)> join;
