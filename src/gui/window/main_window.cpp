@@ -30,6 +30,7 @@
 #include "gui/window/mass_refresh_controller.h"
 #include "gui/window/monitors_controller.h"
 #include "gui/window/notifications_controller.h"
+#include "gui/window/server_cache_controller.h"
 #include "gui/window/worker_settings.h"
 
 namespace zorvane {
@@ -128,6 +129,7 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
                                         tabsOffer_->OfferForInstalledGames();
                                       });
 
+  cache_ = std::make_unique<TServerCacheController>(context_);
   refresher_ = std::make_unique<TMassRefreshController>(
       context_, TMassRefreshHooks{
                     [this](const QString& variant) {
@@ -139,7 +141,7 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
                     [this] {
                       // A failed master query leaves the stash as it was, and the cache file
                       // too; a cut list adds its servers but is not the list to keep.
-                      if (refresher_->Refresh().Plan().replacesCache) ScheduleServerCacheWrite();
+                      if (refresher_->Refresh().Plan().replacesCache) cache_->ScheduleWrite();
                       notifications_->UpdateTrayForCurrentView();
                     }});
   connect(&stash_, &TServerStash::OnServerUpdated, this, &TfrmZorvane::ServerUpdated);
@@ -176,7 +178,7 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
   ApplySettings();
   monitors_->ApplySettings();
   ImportFavoritesAtStart();
-  LoadServerCacheAtStart();  // after the favourites: a favourite stays the one server it is
+  cache_->Load();  // after the favourites: a favourite stays the one server it is
 
   notifications_->CreateTray([this] { ShowFromTray(); });
   notifications_->UpdateTray(QString::fromLatin1(kTraySetupKey));
@@ -529,10 +531,10 @@ void TfrmZorvane::StartupQuery() {
   favorites->PopulateServerGrid(true, true);
   favorites->SelectServer(s.lastSelectedServer);
   favoritesListed_ = true;
-  ShowCachedServers();
+  cache_->ShowListed();
   if (const TMasterGame* game = MasterGameOfCaption(s.startupQuery)) {
     const QString variant = QString::fromLatin1(game->variant);
-    if (cachedServers_ == 0) {
+    if (cache_->Listed() == 0) {
       StartMassRefresh(variant);
     } else {
       // The master query blocks until its list is in: the cached list is drawn first.
@@ -554,8 +556,7 @@ void TfrmZorvane::closeEvent(QCloseEvent* event) {
   if (startedUp_) {
     GatherSettings();
     SaveConfiguration(config_, stash_);
-    // A list whose replies are still coming in would replace the last good one half empty.
-    if (cacheWritable_ && !refresher_->Refresh().MassRefreshing()) SaveServerCacheNow();
+    cache_->SaveAtClose();
     for (const auto& [name, view] : views_) {
       view->RefreshCycle().StopAllTimers();
       view->StatusLine()->FlashTimer().stop();

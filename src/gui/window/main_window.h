@@ -36,6 +36,7 @@ namespace zorvane {
 class TfrmNote;
 class TGameDiscovery;
 class TGameTabsOffer;
+class TServerCacheController;
 class TServerNotifier;
 class TSoundPlayer;
 class TVersionCheck;
@@ -149,12 +150,6 @@ class TfrmZorvane : public QMainWindow {
   QStringList FavoriteGameNames() const;
   // With favourites kept in sync, every game's favourites join the stash at start.
   void ImportFavoritesAtStart();
-  // The server cache (main_window_cache.cpp): read once at start, written when a master list's
-  // reply wait ends and at close.
-  void LoadServerCacheAtStart();
-  void ShowCachedServers();
-  void ScheduleServerCacheWrite();
-  void SaveServerCacheNow();
   // After the favourites paths changed: offers to import from the moved files.
   void OfferMovedFavoritesImport();
 
@@ -196,15 +191,12 @@ class TfrmZorvane : public QMainWindow {
   TWindowContext context_;  // what the controllers are handed
   std::unique_ptr<TCountryLookup> countries_;  // the views' Country column
   std::unique_ptr<TMassRefreshController> refresher_;  // the mass refresh and its controls
+  std::unique_ptr<TServerCacheController> cache_;      // the last session's list
   bool startFailed_ = false;
   bool startedUp_ = false;
   bool firstShow_ = true;
   bool closed_ = false;
   bool favoritesListed_ = false;  // the start-up query has listed and selected the favourites
-  int cachedServers_ = 0;         // servers listed from the cache at start
-  // False while the cache file holds a list this session could not read (damaged, or from a
-  // newer version): closing does not overwrite it unless a master list has come in since.
-  bool cacheWritable_ = true;
   bool debug_ = false;
   QString startFailureText_;
 

@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+// The last session's server list: listed at start, marked as not yet refreshed, and written
+// again once a master list's replies are in and at close.
+
+#include <QObject>
+
+#include "gui/window/window_context.h"
+
+namespace zorvane {
+
+class TServerCacheController : public QObject {
+  Q_OBJECT
+ public:
+  explicit TServerCacheController(TWindowContext& context);
+
+  // Reads the file into the stash (once, at start).
+  void Load();
+  // Servers listed from the file at start.
+  int Listed() const { return listed_; }
+  // Fills the shown server lists (not the favourites) with them.
+  void ShowListed();
+  // A new list's reply wait is over: the file is written a moment later.
+  void ScheduleWrite();
+  // At close: written unless a refresh is still running or the file holds a list this session
+  // could not read (and no list of its own came in since).
+  void SaveAtClose();
+
+ private:
+  void SaveNow();
+
+  TWindowContext& context_;
+  int listed_ = 0;
+  bool writable_ = true;
+};
+
+}  // namespace zorvane
