@@ -30,6 +30,7 @@
 #include "gui/window/mass_refresh_controller.h"
 #include "gui/window/monitors_controller.h"
 #include "gui/window/notifications_controller.h"
+#include "gui/window/options_controller.h"
 #include "gui/window/server_cache_controller.h"
 #include "gui/window/worker_settings.h"
 
@@ -91,6 +92,11 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
                [this](const QString& gameType) { return View(gameType); },
                [this] { return currentView_.data(); },
                [this] { return VisibleViews(); },
+               [this] {
+                 std::vector<TkorvUTServerView*> views;
+                 for (const auto& [name, view] : views_) views.push_back(view);
+                 return views;
+               },
                [this] { BindToView(currentView_); },
                [this](const QString& key) { joining_->JoinServer(key); },
                [this](const QString& key) { AddServerKeyToFavorites(key); },
@@ -310,7 +316,13 @@ void TfrmZorvane::CreateMenus() {
       view->LayoutFilters(true);
     }
   });
-  CreateOptionsMenuItems(tools);
+  options_ = std::make_unique<TOptionsController>(
+      context_, pages_,
+      TOptionsHooks{[this]() -> TMassRefresh& { return refresher_->Refresh(); },
+                    [this] { return FavoriteGameNames(); }, [this] { ImportAllFavoritesNow(); },
+                    [this] { notifications_->StartVersionCheck(); },
+                    [this](const QString& game) { return gameDiscovery_->OfferUserIni(game); }});
+  options_->CreateMenuItems(tools);
   CreateToolsMenuItems(tools);
   notifications_->CreateMenuItems(tools);
 
@@ -336,8 +348,8 @@ void TfrmZorvane::CreateMenus() {
       boundItems_.push_back({button, QString::fromLatin1(binding.action), true});
     }
   }
-  CreateQuickSetupItems(tools);
-  AddOptionsToolButton();
+  options_->CreateQuickSetupItems(tools, toolBar_);
+  options_->AddToolButton();
   serverMenu_->addSeparator();
   windowAction(serverMenu_, "actMasterServerQuery", QStringLiteral("Query UT Master Server"),
                Qt::Key_F8, [this] { StartMassRefresh(); })

@@ -45,6 +45,7 @@ class TJoinController;
 class TMapMonitor;
 class TMassRefreshController;
 class TMonitorsController;
+class TOptionsController;
 class TNotificationsController;
 class TPlayerMonitor;
 class TGameFavoritesFile;
@@ -169,29 +170,18 @@ class TfrmZorvane : public QMainWindow {
   void ShowTab(TkorvUTServerView* view);
   void HideTab(TkorvUTServerView* view);
 
-  // Quick Player Setup and Quick UT 99 Setup (main_window_quick_setup.cpp).
-  void CreateQuickSetupItems(QMenu* tools);
-  void QuickPlayerSetup();
-  void QuickUT99Setup();
-  // The options and font dialogs and the refresh-rate keys (main_window_options.cpp).
-  void CreateOptionsMenuItems(QMenu* tools);
-  void AddOptionsToolButton();
-  void EditOptions();
-  void EditFont();
-  void ApplyOptions(const TOptionsForm& form);
-  void SetFavoritesRefreshRate(int ms);
   // With favourites newly kept in sync: every game's favourites join the list at once.
   void ImportAllFavoritesNow();
 
   std::unique_ptr<TWindowDialogs> ownDialogs_;  // before dialogs_, which may refer to it
   TWindowDialogs& dialogs_;
-  TDialogsSink iniUTMessages_{dialogs_, this};
   TConfiguration config_;
   TServerStash stash_;
   TWindowContext context_;  // what the controllers are handed
   std::unique_ptr<TCountryLookup> countries_;  // the views' Country column
   std::unique_ptr<TMassRefreshController> refresher_;  // the mass refresh and its controls
   std::unique_ptr<TServerCacheController> cache_;      // the last session's list
+  std::unique_ptr<TOptionsController> options_;       // the preferences and quick set-up
   bool startFailed_ = false;
   bool startedUp_ = false;
   bool firstShow_ = true;
@@ -202,8 +192,6 @@ class TfrmZorvane : public QMainWindow {
 
   TfrmNote* log_ = nullptr;
   TGameDiscovery* gameDiscovery_ = nullptr;  // a child: the games found by themselves
-  // The INI store of UT's main INI file (a child), made on the first Quick UT 99 Setup.
-  TkorvINI* iniUT_ = nullptr;
   QTabWidget* pages_ = nullptr;
   std::map<QString, TkorvUTServerView*> views_;  // lower-cased game type -> view (children)
   QPointer<TkorvUTServerView> currentView_;

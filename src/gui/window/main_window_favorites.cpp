@@ -312,4 +312,16 @@ void TfrmZorvane::OfferMovedFavoritesImport() {
   FavoritesView()->RefreshCycle().RefreshServerList();
 }
 
+void TfrmZorvane::ImportAllFavoritesNow() {
+  const auto imported = ImportAllGameFavorites(config_.tables, stash_);
+  if (imported.empty()) return;
+  QStringList keys, names;
+  for (const TImportedFavorite& entry : imported) keys << entry.key, names << entry.description;
+  TkorvUTServerView* favorites = FavoritesView();
+  favorites->SetPopulating(true);
+  favorites->AddImportedRows(keys, names, true);
+  favorites->SetPopulating(false);
+  favorites->ReloadDetails();
+}
+
 }  // namespace zorvane

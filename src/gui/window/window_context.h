@@ -35,6 +35,8 @@ struct TWindowContext {
   std::function<TkorvUTServerView*()> currentView;
   // The views on a page, in the order of the game types.
   std::function<std::vector<TkorvUTServerView*>()> visibleViews;
+  // Every view, its tab shown or not.
+  std::function<std::vector<TkorvUTServerView*>()> allViews;
   // Binds the menu items shared with the views to the current view again.
   std::function<void()> rebind;
   std::function<void(const QString& key)> join;
