@@ -24,7 +24,7 @@ bool HasNoVisibleTab(QStringView gameTypeName,
 // The views of a server: the view of its game type when that type's tab is visible ("Favorite"
 // is no game type of a server), else "Other"; and the favourites view too for a favourite.
 struct TServerRoute {
-  QString typeView;  // the game type of the view, as the table spells it, or "Other"
+  QString typeView;    // the game type of the view, as the table spells it, or "Other"
   bool other = false;  // typeView is "Other"
   bool favorites = false;
 };

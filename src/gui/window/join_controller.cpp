@@ -24,9 +24,8 @@ TJoinController::TJoinController(TWindowContext& context, TGameLauncher* launche
 TJoinController::~TJoinController() = default;
 
 void TJoinController::JoinServer(const QString& key) {
-  const TJoinOutcome outcome =
-      JoinGame(key, context_.stash, context_.config.tables, askGamePath_, *launcher_,
-               QProcessEnvironment::systemEnvironment());
+  const TJoinOutcome outcome = JoinGame(key, context_.stash, context_.config.tables, askGamePath_,
+                                        *launcher_, QProcessEnvironment::systemEnvironment());
   QMainWindow* window = context_.window;
   switch (outcome.kind) {
     case TJoinOutcome::Nothing:

@@ -25,6 +25,7 @@
 #include "gui/view/status_line.h"
 #include "gui/window/game_discovery.h"
 #include "gui/window/game_tabs_offer.h"
+#include "gui/window/favorites_controller.h"
 #include "gui/window/help_menu.h"
 #include "gui/window/join_controller.h"
 #include "gui/window/mass_refresh_controller.h"
@@ -99,7 +100,7 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
                },
                [this] { BindToView(currentView_); },
                [this](const QString& key) { joining_->JoinServer(key); },
-               [this](const QString& key) { AddServerKeyToFavorites(key); },
+               [this](const QString& key) { favorites_->AddServerKeyToFavorites(key); },
                [this](const QString& text) { Log(text); },
                [this](const QString& text) { DebugLine(text); },
                [this](int targets, int panel, bool restore, bool highlight, const QString& text) {
@@ -131,11 +132,12 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
   gameDiscovery_ = new TGameDiscovery(this, dialogs_, config_.tables,
                                       options.gameSearch.value_or(TGameSearchPlaces::OfThisUser()),
                                       [this] {
-                                        OfferMovedFavoritesImport();
+                                        favorites_->OfferMovedImport();
                                         tabsOffer_->OfferForInstalledGames();
                                       });
 
   cache_ = std::make_unique<TServerCacheController>(context_);
+  favorites_ = std::make_unique<TFavoritesController>(context_);
   refresher_ = std::make_unique<TMassRefreshController>(
       context_, TMassRefreshHooks{
                     [this](const QString& variant) {
@@ -183,7 +185,7 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
       });
   ApplySettings();
   monitors_->ApplySettings();
-  ImportFavoritesAtStart();
+  favorites_->ImportAtStart();
   cache_->Load();  // after the favourites: a favourite stays the one server it is
 
   notifications_->CreateTray([this] { ShowFromTray(); });
@@ -239,7 +241,7 @@ TkorvUTServerView* TfrmZorvane::CreateView(const TGameType& type) {
             if (sender == currentView_) notifications_->UpdateTray(key);
           });
   if (monitors_) monitors_->ConnectView(view);  // views made after start
-  ConnectFavoriteCommands(view);
+  favorites_->ConnectView(view);
   return view;
 }
 
@@ -319,7 +321,8 @@ void TfrmZorvane::CreateMenus() {
   options_ = std::make_unique<TOptionsController>(
       context_, pages_,
       TOptionsHooks{[this]() -> TMassRefresh& { return refresher_->Refresh(); },
-                    [this] { return FavoriteGameNames(); }, [this] { ImportAllFavoritesNow(); },
+                    [this] { return favorites_->GameNames(); },
+                    [this] { favorites_->ImportAllNow(); },
                     [this] { notifications_->StartVersionCheck(); },
                     [this](const QString& game) { return gameDiscovery_->OfferUserIni(game); }});
   options_->CreateMenuItems(tools);
@@ -443,7 +446,8 @@ void TfrmZorvane::ApplySettings() {
     setFont(font);
   }
   stash_.LocalPort = s.localPort;
-  if (const auto master = ParseMasterAddress(s.masterServer)) refresher_->Refresh().Master = *master;
+  if (const auto master = ParseMasterAddress(s.masterServer))
+    refresher_->Refresh().Master = *master;
   const TFilterPanelAlign align = FilterPanelAlignFromText(s.filterLocation);
   for (const auto& [name, view] : views_) {
     view->SetFilters(s.FiltersOf(view->GameType()));
@@ -638,7 +642,8 @@ void TfrmZorvane::ServerUpdated(const QString& key) {
   if (index < 0) return;
   const TServerRoute route = RouteOfServer(*stash_.Server(index), config_.tables.gameTypes);
   // "Other" is given replies only while its tab is shown.
-  if (TkorvUTServerView* target = View(route.typeView); target && (!route.other || target->IsOnPage()))
+  if (TkorvUTServerView* target = View(route.typeView);
+      target && (!route.other || target->IsOnPage()))
     target->ServerUpdated(index);
   if (route.favorites) FavoritesView()->ServerUpdated(index);
   notifications_->ServerReplied(key);

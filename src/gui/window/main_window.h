@@ -48,7 +48,7 @@ class TMonitorsController;
 class TOptionsController;
 class TNotificationsController;
 class TPlayerMonitor;
-class TGameFavoritesFile;
+class TFavoritesController;
 class TkorvStringGrid;
 class TStatusLine;
 
@@ -108,12 +108,7 @@ class TfrmZorvane : public QMainWindow {
 
   TNotificationsController& Notifications() { return *notifications_; }
 
-  // ---- Favourites (main_window_favorites.cpp)
-  // A new favourite (added, or a listed server marked): its row in the favourites view and,
-  // with favourites kept in sync, its entry in its game's file.
-  void AddFavoriteRow(const QString& key, const QString& name);
-  // Imports a game's favourites file (empty game: the one to ask for) into the favourites view.
-  void ImportFavorites(const QString& game, bool silent);
+  TFavoritesController& Favorites() { return *favorites_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -134,26 +129,6 @@ class TfrmZorvane : public QMainWindow {
   void SetDebug(bool on);
   void StartupQuery();
 
-  // The favourites commands (main_window_favorites.cpp).
-  void ConnectFavoriteCommands(TkorvUTServerView* view);
-  void AddFavorite(TkorvUTServerView* view);
-  void EditFavorite(TkorvUTServerView* view);
-  void DeleteFavorite(TkorvUTServerView* view);
-  void AddServerToFavorites(TkorvUTServerView* view);
-  // The listed server under key becomes a favourite (asking its game when it needs one).
-  void AddServerKeyToFavorites(const QString& key);
-  void ExportFavorites();
-  void ExportCurrentFavorite(TkorvUTServerView* view);
-  // Opens a game's favourites file, asking for the game and its path where they are missing
-  // (never when silent); game is the one chosen.
-  std::unique_ptr<TGameFavoritesFile> OpenFavoritesFile(const QString& verb, QString& game,
-                                                        bool silent);
-  QStringList FavoriteGameNames() const;
-  // With favourites kept in sync, every game's favourites join the stash at start.
-  void ImportFavoritesAtStart();
-  // After the favourites paths changed: offers to import from the moved files.
-  void OfferMovedFavoritesImport();
-
   // The set-up commands of the System and Tools menus (main_window_setup.cpp).
   void CreateSystemMenuItems(QMenu* system);
   void CreateToolsMenuItems(QMenu* tools);
@@ -170,8 +145,6 @@ class TfrmZorvane : public QMainWindow {
   void ShowTab(TkorvUTServerView* view);
   void HideTab(TkorvUTServerView* view);
 
-  // With favourites newly kept in sync: every game's favourites join the list at once.
-  void ImportAllFavoritesNow();
 
   std::unique_ptr<TWindowDialogs> ownDialogs_;  // before dialogs_, which may refer to it
   TWindowDialogs& dialogs_;
@@ -182,6 +155,7 @@ class TfrmZorvane : public QMainWindow {
   std::unique_ptr<TMassRefreshController> refresher_;  // the mass refresh and its controls
   std::unique_ptr<TServerCacheController> cache_;      // the last session's list
   std::unique_ptr<TOptionsController> options_;       // the preferences and quick set-up
+  std::unique_ptr<TFavoritesController> favorites_;   // the favourites and the games' files
   bool startFailed_ = false;
   bool startedUp_ = false;
   bool firstShow_ = true;

@@ -10,6 +10,7 @@
 #include "gui/dialogs/single_edit_dialog.h"
 #include "gui/dialogs/tabs_dialog.h"
 #include "gui/view/filter_panel.h"
+#include "gui/window/favorites_controller.h"
 #include "gui/window/game_discovery.h"
 #include "gui/window/main_window.h"
 #include "gui/window/worker_settings.h"
@@ -64,7 +65,7 @@ void TfrmZorvane::EditPaths(const QString& fieldKey) {
                                                 QString(), false,
                                                 gameDiscovery_->PathDialogGame(fieldKey)));
   // An executable chosen in "Game Exes..." may have filled a game INI too.
-  OfferMovedFavoritesImport();
+  favorites_->OfferMovedImport();
 }
 
 void TfrmZorvane::EditGames() {

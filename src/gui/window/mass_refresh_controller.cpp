@@ -118,8 +118,9 @@ void TMassRefreshController::ShowMasterFailure(const QString& text) {
 void TMassRefreshController::ShowProgress(const TRefreshProgress& progress) {
   // The bar says which share it shows, so the step from the queries sent to the replies in
   // reads as what it is.
-  progress_->setFormat(progress.phase == TRefreshProgress::Querying ? QStringLiteral("Querying %p%")
-                                                                    : QStringLiteral("Replies %p%"));
+  progress_->setFormat(progress.phase == TRefreshProgress::Querying
+                           ? QStringLiteral("Querying %p%")
+                           : QStringLiteral("Replies %p%"));
   progress_->setValue(progress.percent);
 }
 

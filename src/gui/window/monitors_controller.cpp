@@ -3,8 +3,8 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QMenu>
 #include <QMainWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QTabWidget>
 #include <QToolBar>
@@ -16,10 +16,10 @@
 #include "browse/monitor_cells.h"
 #include "browse/player_monitor.h"
 #include "browse/server_rows.h"
+#include "config/configuration.h"
 #include "gui/controls/menu_text.h"
 #include "gui/dialogs/game_path_dialog.h"
 #include "gui/dialogs/single_edit_dialog.h"
-#include "config/configuration.h"
 #include "gui/dialogs/window_dialogs.h"
 #include "gui/grid/string_grid.h"
 #include "gui/view/server_view.h"
@@ -85,8 +85,8 @@ TMonitorsController::TMonitorsController(TWindowContext& context, QTabWidget* pa
 TMonitorsController::~TMonitorsController() = default;
 
 QWidget* TMonitorsController::CreatePage(const QString& title, const QString& firstColumn,
-                                        int firstWidth, TkorvStringGrid*& grid,
-                                        TStatusLine*& status) {
+                                         int firstWidth, TkorvStringGrid*& grid,
+                                         TStatusLine*& status) {
   auto* page = new QWidget(pages_);
   page->setObjectName(QStringLiteral("tab") + QString(title).remove(u' '));
   auto* holder = new QWidget(page);
@@ -159,7 +159,9 @@ void TMonitorsController::CreateMenus(QToolBar* toolBar, QMenu* serverMenu) {
     connect(action, &QAction::triggered, this, slot);
     return action;
   };
-  QAction* help = context_.window->menuBar()->actions().isEmpty() ? nullptr : context_.window->menuBar()->actions().last();
+  QAction* help = context_.window->menuBar()->actions().isEmpty()
+                      ? nullptr
+                      : context_.window->menuBar()->actions().last();
   const auto menuBefore = [&](const QString& title, const char* name) {
     auto* menu = new QMenu(title, context_.window);
     menu->setObjectName(QString::fromLatin1(name));
@@ -356,14 +358,15 @@ void TMonitorsController::DeleteWatchedPlayer() {
   if (player.isEmpty()) return;
   if (context_.config.settings.confirmPlayerDelete &&
       !context_.dialogs.Confirm(context_.window, TPlayerMonitor::DeleteQuestion(player),
-                        TWindowDialogs::TNoButton::Cancel))
+                                TWindowDialogs::TNoButton::Cancel))
     return;
   playerMonitor_->DeleteWatchedPlayer(grdPlayerMonitor_->Row());
 }
 
 void TMonitorsController::AddWatchedMap() {
-  const auto result = RunSingleEdit(
-      context_.window, context_.dialogs, {QStringLiteral("Add Map"), QStringLiteral("Map:"), {}, false, false, false});
+  const auto result =
+      RunSingleEdit(context_.window, context_.dialogs,
+                    {QStringLiteral("Add Map"), QStringLiteral("Map:"), {}, false, false, false});
   if (!result || result->text.isEmpty()) return;
   TDialogsSink sink(context_.dialogs, context_.window);
   mapMonitor_->AddWatchedMap(result->text, sink);
@@ -373,7 +376,8 @@ void TMonitorsController::DeleteWatchedMap() {
   const QString map = CurrentCell(grdMapMonitor_, mcName);
   if (map.isEmpty()) return;
   if (context_.config.settings.confirmMapDelete &&
-      !context_.dialogs.Confirm(context_.window, TMapMonitor::DeleteQuestion(map), TWindowDialogs::TNoButton::Cancel))
+      !context_.dialogs.Confirm(context_.window, TMapMonitor::DeleteQuestion(map),
+                                TWindowDialogs::TNoButton::Cancel))
     return;
   mapMonitor_->DeleteWatchedMap(grdMapMonitor_->Row());
 }
@@ -391,7 +395,8 @@ void TMonitorsController::CopyMonitorName(TkorvStringGrid* grid) {
 
 void TMonitorsController::FindDialog(TFindKind kind) {
   const bool player = kind == TFindKind::Player;
-  bool& exact = player ? context_.config.settings.exactMatchPlayer : context_.config.settings.exactMatchServer;
+  bool& exact = player ? context_.config.settings.exactMatchPlayer
+                       : context_.config.settings.exactMatchServer;
   const auto result =
       RunSingleEdit(context_.window, context_.dialogs,
                     {player ? QStringLiteral("Find Player") : QStringLiteral("Find Server"),
@@ -425,9 +430,10 @@ void TMonitorsController::FindNext(TFindKind kind) {
     return player ? view->SelectServerAndPlayer(hit.key, hit.player) : view->SelectServer(hit.key);
   };
   TDialogsSink sink(context_.dialogs, context_.window);
-  const TFindResult result = search.Next(
-      context_.stash, player ? context_.config.settings.exactMatchPlayer : context_.config.settings.exactMatchServer, tabOf,
-      show, sink);
+  const TFindResult result = search.Next(context_.stash,
+                                         player ? context_.config.settings.exactMatchPlayer
+                                                : context_.config.settings.exactMatchServer,
+                                         tabOf, show, sink);
   if (result.outcome == TFindOutcome::Shown) {
     if (TkorvUTServerView* view = context_.view(result.hit.tab); view && pages_->indexOf(view) >= 0)
       pages_->setCurrentWidget(view);
@@ -442,8 +448,9 @@ QString TMonitorsController::ChooseBuddyFile(const QString& verb) {
   const QStringList candidates = BuddyGameCandidates(context_.config.tables);
   QString game = candidates.value(0);
   if (candidates.size() != 1) {
-    const auto chosen = AskGamePath(context_.window, context_.dialogs, context_.config.tables, QStringLiteral("gameUserPath"),
-                                    2, ChooseGamePrompt(verb), false, game);
+    const auto chosen =
+        AskGamePath(context_.window, context_.dialogs, context_.config.tables,
+                    QStringLiteral("gameUserPath"), 2, ChooseGamePrompt(verb), false, game);
     if (!chosen) return {};  // cancelled: nothing is read or written
     game = *chosen;
   }
@@ -453,8 +460,9 @@ QString TMonitorsController::ChooseBuddyFile(const QString& verb) {
     case TBuddyGame::UTOnly:
       return {};
     case TBuddyGame::NoUserPath:
-      if (!AskGamePath(context_.window, context_.dialogs, context_.config.tables, QStringLiteral("gameUserPath"), 2,
-                       QString::fromLatin1(kFavoritesPathPrompt), true, game))
+      if (!AskGamePath(context_.window, context_.dialogs, context_.config.tables,
+                       QStringLiteral("gameUserPath"), 2, QString::fromLatin1(kFavoritesPathPrompt),
+                       true, game))
         return {};
       if (BuddyUserPath(game, context_.config.tables).isEmpty()) {
         BuddyFileNotSpecified(verb, sink);

@@ -55,12 +55,12 @@ void TNotificationsController::CreateMenuItems(QMenu* tools) {
   tools->addSeparator();
   connect(context_.addAction(tools, "actOptionsSound", QStringLiteral("Sounds..."), {}),
           &QAction::triggered, this, &TNotificationsController::EditSounds);
-  connect(context_.addAction(tools, "actOptionsIcon", QStringLiteral("Application Icon..."), {}),
-          &QAction::triggered, this, [this] {
-            if (const auto group =
-                    ChooseIconGroup(context_.window, context_.config.settings.iconGroup))
-              ApplyIconGroup(*group);
-          });
+  connect(
+      context_.addAction(tools, "actOptionsIcon", QStringLiteral("Application Icon..."), {}),
+      &QAction::triggered, this, [this] {
+        if (const auto group = ChooseIconGroup(context_.window, context_.config.settings.iconGroup))
+          ApplyIconGroup(*group);
+      });
 }
 
 void TNotificationsController::CreateDebugMenu() {
@@ -108,7 +108,9 @@ void TNotificationsController::ServerReplied(const QString& key) {
   notifier_->ServerReplied(*context_.stash.Server(index), current->SelectedServerKey() == key);
 }
 
-void TNotificationsController::StopTimers() { notifier_->StopTimers(); }
+void TNotificationsController::StopTimers() {
+  notifier_->StopTimers();
+}
 
 void TNotificationsController::Stop() {
   notifier_->StopTimers();
@@ -120,12 +122,12 @@ void TNotificationsController::Stop() {
 
 void TNotificationsController::EditSounds() {
   TSettings& s = context_.config.settings;
-  const auto chosen = ChooseSounds(
-      context_.window, SoundChoices(notifier_->Folders()),
-      {s.serverOnlineSound, s.serverPopulatedSound, s.playerOnlineSound},
-      [this](const QString& name) {
-        PlaySoundFile(name, notifier_->Folders(), *sounds_, context_.log);
-      });
+  const auto chosen =
+      ChooseSounds(context_.window, SoundChoices(notifier_->Folders()),
+                   {s.serverOnlineSound, s.serverPopulatedSound, s.playerOnlineSound},
+                   [this](const QString& name) {
+                     PlaySoundFile(name, notifier_->Folders(), *sounds_, context_.log);
+                   });
   if (!chosen) return;
   s.serverOnlineSound = (*chosen)[0];
   s.serverPopulatedSound = (*chosen)[1];
@@ -168,6 +170,8 @@ void TNotificationsController::StartVersionCheck() {
     context_.debugLog(QStringLiteral("Version check: no version host set"));
 }
 
-void TNotificationsController::CloseVersionCheck() { versionCheck_->CloseVersionCheck(); }
+void TNotificationsController::CloseVersionCheck() {
+  versionCheck_->CloseVersionCheck();
+}
 
 }  // namespace zorvane

@@ -30,16 +30,17 @@ TkorvUTServerView* TOptionsController::Favorites() const {
 }
 
 void TOptionsController::CreateMenuItems(QMenu* tools) {
-  QAction* options = context_.addAction(tools, "actOptions", QStringLiteral("&Options..."), Qt::Key_F11);
+  QAction* options =
+      context_.addAction(tools, "actOptions", QStringLiteral("&Options..."), Qt::Key_F11);
   options->setToolTip(QStringLiteral("Options"));
   connect(options, &QAction::triggered, this, &TOptionsController::EditOptions);
   connect(context_.addAction(tools, "actOptionsFont", QStringLiteral("Font..."), {}),
           &QAction::triggered, this, &TOptionsController::EditFont);
   connect(context_.addAction(nullptr, "actSetRefreshRateToNone",
-                          QStringLiteral("Set Refresh Rate To None"), Qt::Key_F7),
+                             QStringLiteral("Set Refresh Rate To None"), Qt::Key_F7),
           &QAction::triggered, this, [this] { SetFavoritesRefreshRate(0); });
   connect(context_.addAction(nullptr, "actToggleRefreshRate", QStringLiteral("Toggle Refresh Rate"),
-                          Qt::CTRL | Qt::Key_F7),
+                             Qt::CTRL | Qt::Key_F7),
           &QAction::triggered, this,
           [this] { SetFavoritesRefreshRate(NextRefreshRate(Favorites()->AutoRefreshRate())); });
 }
@@ -112,40 +113,42 @@ void TOptionsController::EditFont() {
   dialog.Fill(s.fontName, s.fontSize, Favorites()->ServerGrid());
   dialog.move(window->geometry().center() - dialog.rect().center());
   if (dialog.exec() != QDialog::Accepted) return;
-  if (!FontChoiceChanges(dialog.ChosenName(), dialog.ChosenSize(), s.fontName, s.fontSize))
-    return;
+  if (!FontChoiceChanges(dialog.ChosenName(), dialog.ChosenSize(), s.fontName, s.fontSize)) return;
   s.fontName = dialog.ChosenName();
   s.fontSize = dialog.ChosenSize();
-  context_.dialogs.Information(window, QStringLiteral("You will need to close and re-open the application "
-                                            "in order for the font changes to take effect."));
+  context_.dialogs.Information(window,
+                               QStringLiteral("You will need to close and re-open the application "
+                                              "in order for the font changes to take effect."));
 }
 
 // ---- Quick set-up
 
 void TOptionsController::CreateQuickSetupItems(QMenu* tools, QToolBar* toolBar) {
   toolBar_ = toolBar;
-  QAction* player = context_.addAction(tools, "actPlayerSetup",
-                                       QStringLiteral("Quick Player Setup..."), Qt::CTRL | Qt::Key_Q);
+  QAction* player = context_.addAction(
+      tools, "actPlayerSetup", QStringLiteral("Quick Player Setup..."), Qt::CTRL | Qt::Key_Q);
   player->setToolTip(QStringLiteral("Quick Player Setup"));
   // The same action on the tool bar: one shortcut, no ambiguous twin.
   toolBar_->addAction(player);
   connect(player, &QAction::triggered, this, &TOptionsController::QuickPlayerSetup);
   connect(context_.addAction(tools, "actUT99Setup", QStringLiteral("Quick UT 99 Setup..."),
-                          Qt::CTRL | Qt::Key_U),
+                             Qt::CTRL | Qt::Key_U),
           &QAction::triggered, this, &TOptionsController::QuickUT99Setup);
 }
 
 void TOptionsController::QuickPlayerSetup() {
   // Without any user INI, the found games or the path dialog first.
   if (!hooks_.offerUserIni(context_.config.settings.defaultGame)) return;
-  zorvane::QuickPlayerSetup(context_.window, context_.dialogs, context_.config.tables, context_.config.settings.defaultGame);
+  zorvane::QuickPlayerSetup(context_.window, context_.dialogs, context_.config.tables,
+                            context_.config.settings.defaultGame);
 }
 
 void TOptionsController::QuickUT99Setup() {
   const QString path = Ut99MainIniPath(context_.config.tables);
   if (path.isEmpty()) {
-    context_.dialogs.Information(context_.window, QStringLiteral("Please use System/Game INIs to enter the path to "
-                                              "the unrealtournament.ini file."));
+    context_.dialogs.Information(context_.window,
+                                 QStringLiteral("Please use System/Game INIs to enter the path to "
+                                                "the unrealtournament.ini file."));
     return;
   }
   if (!iniUT_) {

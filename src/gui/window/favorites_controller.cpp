@@ -1,13 +1,18 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// The favourites commands of the views: add, edit and delete a favourite, mark a listed server
-// as one, and the exchange with the games' own favourites files. The file formats and merge
-// rules live in browse/favorites_exchange; here are the dialogs and the rows.
+#include "gui/window/favorites_controller.h"
+
+#include <QMainWindow>
+
 #include "browse/favorites_exchange.h"
+#include "browse/server_route.h"
+#include "config/configuration.h"
 #include "gui/dialogs/game_path_dialog.h"
 #include "gui/dialogs/server_dialog.h"
+#include "gui/dialogs/window_dialogs.h"
 #include "gui/grid/string_grid.h"
-#include "gui/window/main_window.h"
+#include "gui/view/server_view.h"
 #include "query/host_lookup.h"
+#include "query/server_stash.h"
 #include "query/vocabulary.h"
 
 namespace zorvane {
@@ -25,7 +30,15 @@ void CentreOn(QWidget* dialog, const QWidget* owner) {
 
 }  // namespace
 
-void TfrmZorvane::ConnectFavoriteCommands(TkorvUTServerView* view) {
+TFavoritesController::TFavoritesController(TWindowContext& context) : context_(context) {}
+
+TFavoritesController::~TFavoritesController() = default;
+
+TkorvUTServerView* TFavoritesController::Favorites() const {
+  return context_.view(QString::fromLatin1(kFavoriteGameType));
+}
+
+void TFavoritesController::ConnectView(TkorvUTServerView* view) {
   const auto on = [this, view](const char* name, auto&& slot) {
     connect(view->FindViewAction(QString::fromLatin1(name)), &QAction::triggered, this, slot);
   };
@@ -36,81 +49,83 @@ void TfrmZorvane::ConnectFavoriteCommands(TkorvUTServerView* view) {
   on("actImportFavorites", [this] { ImportFavorites(QString(), false); });
   on("actExportFavorites", [this] { ExportFavorites(); });
   on("actExportFavorite", [this, view] { ExportCurrentFavorite(view); });
-  connect(view, &TkorvUTServerView::OnAddFavorite, this, &TfrmZorvane::AddFavoriteRow);
+  connect(view, &TkorvUTServerView::OnAddFavorite, this, &TFavoritesController::AddFavoriteRow);
 }
 
-QStringList TfrmZorvane::FavoriteGameNames() const {
+QStringList TFavoritesController::GameNames() const {
   QStringList names;
-  for (const auto& game : config_.tables.games) names << game->Name.Value;
+  for (const auto& game : context_.config.tables.games) names << game->Name.Value;
   return names;
 }
 
 // ---- Add, edit, delete
 
-void TfrmZorvane::AddFavorite(TkorvUTServerView* view) {
-  const bool sync = config_.settings.syncFaves;
-  TfrmServer dialog(dialogs_, FavoriteGameNames(), sync, this);
+void TFavoritesController::AddFavorite(TkorvUTServerView* view) {
+  const bool sync = context_.config.settings.syncFaves;
+  TfrmServer dialog(context_.dialogs, GameNames(), sync, context_.window);
   dialog.setWindowTitle(QStringLiteral("Add Favorite"));
   TServerDialogValues values;
   values.version = view->DefaultVersion();
   values.game = QString::fromLatin1(kOtherGameItem);
-  for (const auto& game : config_.tables.games)
+  for (const auto& game : context_.config.tables.games)
     if (game->Value.Value.compare(values.version, Qt::CaseInsensitive) == 0) {
       values.game = game->Name.Value;  // the first game of the preselected version
       break;
     }
   dialog.SetValues(values);
-  CentreOn(&dialog, this);
+  CentreOn(&dialog, context_.window);
   if (dialog.exec() != QDialog::Accepted) return;
   const TServerDialogValues chosen = dialog.Values();
   const QString port = QString::number(chosen.gamePort.toInt() + 1);
   const QString description = StripAfterBackslash(chosen.description);
   // The game box is hidden unless favourites are kept in the games' files: no association.
   const QString association = sync ? dialog.Association() : QString();
-  if (stash_.AddServer(chosen.ip, port, association, true, chosen.version,
-                       TrueFalse(chosen.autoUpdateDescription), description))
+  if (context_.stash.AddServer(chosen.ip, port, association, true, chosen.version,
+                               TrueFalse(chosen.autoUpdateDescription), description))
     AddFavoriteRow(chosen.ip + u':' + port, description);
 }
 
-void TfrmZorvane::AddFavoriteRow(const QString& key, const QString& name) {
-  switch (FavoritesView()->AddFavoriteRow(key, name)) {
+void TFavoritesController::AddFavoriteRow(const QString& key, const QString& name) {
+  switch (Favorites()->AddFavoriteRow(key, name)) {
     case TkorvUTServerView::TFavoriteRow::NotInStash:
       return;
     case TkorvUTServerView::TFavoriteRow::Filtered:
-      dialogs_.Information(
-          this, QStringLiteral(
-                    "Note: you cannot see your new server due to the current filter criteria."));
+      context_.dialogs.Information(
+          context_.window,
+          QStringLiteral(
+              "Note: you cannot see your new server due to the current filter criteria."));
       break;
     case TkorvUTServerView::TFavoriteRow::Shown:
       break;
   }
-  if (config_.settings.syncFaves) {
+  if (context_.config.settings.syncFaves) {
     TSilentSink silent;
-    zorvane::ExportFavorite(key, true, stash_, config_.tables, silent);
+    zorvane::ExportFavorite(key, true, context_.stash, context_.config.tables, silent);
   }
 }
 
-void TfrmZorvane::AddServerToFavorites(TkorvUTServerView* view) {
+void TFavoritesController::AddServerToFavorites(TkorvUTServerView* view) {
   AddServerKeyToFavorites(view->SelectedServerKey());
 }
 
-void TfrmZorvane::AddServerKeyToFavorites(const QString& key) {
-  TServer* server = key.isEmpty() ? nullptr : stash_.Find(key);
+void TFavoritesController::AddServerKeyToFavorites(const QString& key) {
+  TServer* server = key.isEmpty() ? nullptr : context_.stash.Find(key);
   if (!server) return;
   if (server->Favorite) {
-    dialogs_.Information(this, QStringLiteral("This server is already a favorite."));
+    context_.dialogs.Information(context_.window,
+                                 QStringLiteral("This server is already a favorite."));
     return;
   }
-  if (config_.settings.syncFaves && server->GameTypeName().isEmpty() &&
-      !config_.tables.FindGameType(server->GameType())) {
-    TfrmServer dialog(dialogs_, FavoriteGameNames(), true, this);
+  if (context_.config.settings.syncFaves && server->GameTypeName().isEmpty() &&
+      !context_.config.tables.FindGameType(server->GameType())) {
+    TfrmServer dialog(context_.dialogs, GameNames(), true, context_.window);
     dialog.SetAssociationMode(true);
     TServerDialogValues values;
     values.game = QString::fromLatin1(kOtherGameItem);
     dialog.SetValues(values);
-    CentreOn(&dialog, this);
+    CentreOn(&dialog, context_.window);
     const bool accepted = dialog.exec() == QDialog::Accepted;
-    server = stash_.Find(key);  // the stash may have changed while the dialog was open
+    server = context_.stash.Find(key);  // the stash may have changed while the dialog was open
     if (!server) return;
     if (accepted) server->SetGameTypeName(dialog.Association());
   }
@@ -118,24 +133,26 @@ void TfrmZorvane::AddServerKeyToFavorites(const QString& key) {
   AddFavoriteRow(key, server->Description());
 }
 
-void TfrmZorvane::EditFavorite(TkorvUTServerView* view) {
+void TFavoritesController::EditFavorite(TkorvUTServerView* view) {
   if (!view->ServerGrid()->IsValidRow()) {
-    dialogs_.Information(this, QStringLiteral("Please choose a valid row to edit."));
+    context_.dialogs.Information(context_.window,
+                                 QStringLiteral("Please choose a valid row to edit."));
     return;
   }
   const QString oldKey = view->SelectedServerKey();
   if (oldKey.isEmpty()) {
-    dialogs_.Information(
-        this, QStringLiteral("Sorry, this favorite does not have an IP, so it can not be edited."));
+    context_.dialogs.Information(
+        context_.window,
+        QStringLiteral("Sorry, this favorite does not have an IP, so it can not be edited."));
     return;
   }
-  TServer* server = stash_.Find(oldKey);
+  TServer* server = context_.stash.Find(oldKey);
   if (!server) return;
-  const bool sync = config_.settings.syncFaves;
+  const bool sync = context_.config.settings.syncFaves;
   const QString oldHost = server->DNSName().isEmpty() ? server->IP() : server->DNSName();
   const int oldPort = server->Port;
 
-  TfrmServer dialog(dialogs_, FavoriteGameNames(), sync, this);
+  TfrmServer dialog(context_.dialogs, GameNames(), sync, context_.window);
   dialog.setWindowTitle(QStringLiteral("Edit Favorite"));
   TServerDialogValues values{server->Game(),
                              QString::fromLatin1(kOtherGameItem),
@@ -146,17 +163,17 @@ void TfrmZorvane::EditFavorite(TkorvUTServerView* view) {
   if (sync) {
     QString game = server->GameTypeName();
     if (game.isEmpty())
-      if (const TGameType* type = config_.tables.FindGameType(server->GameType()))
+      if (const TGameType* type = context_.config.tables.FindGameType(server->GameType()))
         game = type->Game.Value;
-    if (config_.tables.FindGame(game)) values.game = game;
+    if (context_.config.tables.FindGame(game)) values.game = game;
   }
   dialog.SetValues(values);
-  CentreOn(&dialog, this);
+  CentreOn(&dialog, context_.window);
   if (dialog.exec() != QDialog::Accepted) return;
-  server = stash_.Find(oldKey);  // the stash may have changed while the dialog was open
+  server = context_.stash.Find(oldKey);  // the stash may have changed while the dialog was open
   if (!server) return;
   // The file its entry is in now; a reply during the dialog may have told its game type.
-  const TFavoriteGame oldGame = FavoriteGameOf(*server, config_.tables);
+  const TFavoriteGame oldGame = FavoriteGameOf(*server, context_.config.tables);
 
   const TServerDialogValues chosen = dialog.Values();
   const int newPort = chosen.gamePort.toInt() + 1;
@@ -168,20 +185,21 @@ void TfrmZorvane::EditFavorite(TkorvUTServerView* view) {
   const QString association = sync ? dialog.Association() : server->GameTypeName();
 
   TServer* edited = nullptr;
-  switch (FavoriteKeyChange(stash_, oldKey, newKey)) {
+  switch (FavoriteKeyChange(context_.stash, oldKey, newKey)) {
     case TFavoriteKeyChange::OtherFavorite:
-      dialogs_.Error(this, FavoriteTakenText(chosen.ip));
+      context_.dialogs.Error(context_.window, FavoriteTakenText(chosen.ip));
       return;
     case TFavoriteKeyChange::ListedServer:
-      if (!MoveFavoriteOnto(stash_, oldKey, newKey, description, autoUpdate, chosen.version))
+      if (!MoveFavoriteOnto(context_.stash, oldKey, newKey, description, autoUpdate,
+                            chosen.version))
         return;
-      edited = stash_.Find(newKey);
+      edited = context_.stash.Find(newKey);
       edited->SetGameTypeName(association);
       view->DeleteCurrentRow();
       view->ShowTakenOverFavorite(newKey, description);
       break;
     case TFavoriteKeyChange::SameServer:
-      if (!stash_.MoveServer(stash_.IndexOf(oldKey), chosen.ip, newPort)) return;
+      if (!context_.stash.MoveServer(context_.stash.IndexOf(oldKey), chosen.ip, newPort)) return;
       edited = server;
       edited->SetGameTypeName(association);
       edited->SetDescription(description);
@@ -194,38 +212,41 @@ void TfrmZorvane::EditFavorite(TkorvUTServerView* view) {
   if (sync)
     MirrorFavoriteEdit(*edited, oldHost, oldPort,
                        oldGame.status == TFavoriteGameStatus::Found ? oldGame.game : QString(),
-                       config_.tables);
+                       context_.config.tables);
 }
 
-void TfrmZorvane::DeleteFavorite(TkorvUTServerView* view) {
+void TFavoritesController::DeleteFavorite(TkorvUTServerView* view) {
   if (!view->ServerGrid()->IsValidRow()) return;
   if (view->ConfirmServerDelete() &&
-      !dialogs_.Confirm(this, QStringLiteral("Are you sure you want to delete this favorite?"),
-                        TWindowDialogs::TNoButton::Cancel))
+      !context_.dialogs.Confirm(context_.window,
+                                QStringLiteral("Are you sure you want to delete this favorite?"),
+                                TWindowDialogs::TNoButton::Cancel))
     return;
   if (!view->ServerGrid()->IsValidRow()) return;
   const QString key = view->SelectedServerKey();
-  const int index = stash_.IndexOf(key);
-  stash_.DropFavorite(index);  // it stays in the stash, with the name it reports
+  const int index = context_.stash.IndexOf(key);
+  context_.stash.DropFavorite(index);  // it stays in the stash, with the name it reports
   view->DeleteCurrentRow();
   if (index < 0) return;
   // Listed in its game type's view too: that row shows its own name again.
-  for (const auto& [name, other] : views_)
+  for (TkorvUTServerView* other : context_.allViews())
     if (other != view && other->FindServerRow(key) >= 0) other->ServerUpdated(index);
-  if (config_.settings.syncFaves) MirrorFavoriteDelete(*stash_.Server(index), config_.tables);
+  if (context_.config.settings.syncFaves)
+    MirrorFavoriteDelete(*context_.stash.Server(index), context_.config.tables);
 }
 
 // ---- The games' files
 
-std::unique_ptr<TGameFavoritesFile> TfrmZorvane::OpenFavoritesFile(const QString& verb,
-                                                                   QString& game, bool silent) {
-  TGameTables& tables = config_.tables;
+std::unique_ptr<TGameFavoritesFile> TFavoritesController::OpenFavoritesFile(const QString& verb,
+                                                                            QString& game,
+                                                                            bool silent) {
+  TGameTables& tables = context_.config.tables;
   // Cancel in either dialog ends the command: nothing is read or written.
   if (game.isEmpty()) {
     game = OnlyGameWithFavoritesPath(tables);
     if (game.isEmpty() && !silent) {
-      const auto chosen = AskGamePath(this, dialogs_, tables, kFavoritesPathKey, 2,
-                                      ChooseGamePrompt(verb), false, QString());
+      const auto chosen = AskGamePath(context_.window, context_.dialogs, tables, kFavoritesPathKey,
+                                      2, ChooseGamePrompt(verb), false, QString());
       if (!chosen) return nullptr;
       game = *chosen;
     }
@@ -234,90 +255,96 @@ std::unique_ptr<TGameFavoritesFile> TfrmZorvane::OpenFavoritesFile(const QString
   const TGameInfo* paths = tables.FindPaths(game);
   if (paths && paths->FavoritesPath.Value.isEmpty()) {
     if (silent) return nullptr;
-    if (!AskGamePath(this, dialogs_, tables, kFavoritesPathKey, 2,
+    if (!AskGamePath(context_.window, context_.dialogs, tables, kFavoritesPathKey, 2,
                      QString::fromLatin1(kFavoritesPathPrompt), true, game))
       return nullptr;
   }
-  TDialogsSink boxes(dialogs_, this);
+  TDialogsSink boxes(context_.dialogs, context_.window);
   TSilentSink quiet;
   return OpenGameFavoritesFile(verb, game, silent, tables,
                                silent ? static_cast<TMessageSink&>(quiet) : boxes);
 }
 
-void TfrmZorvane::ImportFavorites(const QString& game, bool silent) {
+void TFavoritesController::ImportFavorites(const QString& game, bool silent) {
   QString chosen = game;
   const auto file = OpenFavoritesFile(QString::fromLatin1(kVerbImport), chosen, silent);
   if (!file) return;
-  TkorvUTServerView* favorites = FavoritesView();
+  TkorvUTServerView* favorites = Favorites();
   favorites->SetPopulating(true);
-  TDialogsSink boxes(dialogs_, this);
+  TDialogsSink boxes(context_.dialogs, context_.window);
   TSilentSink quiet;
   const auto imported = zorvane::ImportFavorites(
-      *file, stash_, silent, silent ? static_cast<TMessageSink&>(quiet) : boxes);
+      *file, context_.stash, silent, silent ? static_cast<TMessageSink&>(quiet) : boxes);
   QStringList keys, names;
   for (const TImportedFavorite& entry : imported) keys << entry.key, names << entry.description;
   const int filtered = favorites->AddImportedRows(keys, names, !silent);
   if (!silent && !imported.empty()) {
     Q_EMIT favorites->OnRefreshServerGrid(favorites);
     if (filtered >= 1)
-      dialogs_.Information(this, QStringLiteral("Note: some servers may not appear in the list "
-                                                "due to the current filter criteria."));
+      context_.dialogs.Information(context_.window,
+                                   QStringLiteral("Note: some servers may not appear in the list "
+                                                  "due to the current filter criteria."));
   }
   favorites->SetPopulating(false);
   if (!silent) favorites->ReloadDetails();
 }
 
-void TfrmZorvane::ExportFavorites() {
+void TFavoritesController::ExportFavorites() {
   QString game;
   const auto file = OpenFavoritesFile(QString::fromLatin1(kVerbExport), game, false);
   if (!file) return;
-  TDialogsSink boxes(dialogs_, this);
-  WriteFavoritesToGameFile(FavoriteKeysOfVariant(stash_, file->Variant()), *file, false, stash_,
-                           boxes);
+  TDialogsSink boxes(context_.dialogs, context_.window);
+  WriteFavoritesToGameFile(FavoriteKeysOfVariant(context_.stash, file->Variant()), *file, false,
+                           context_.stash, boxes);
 }
 
-void TfrmZorvane::ExportCurrentFavorite(TkorvUTServerView* view) {
+void TFavoritesController::ExportCurrentFavorite(TkorvUTServerView* view) {
   const QString key = view->SelectedServerKey();
   // The exchange never asks: a game without a favourites path is asked for here first.
-  if (const TServer* server = stash_.Find(key)) {
-    const TFavoriteGame game = FavoriteGameOf(*server, config_.tables);
-    const TGameInfo* paths = config_.tables.FindPaths(game.game);
+  if (const TServer* server = context_.stash.Find(key)) {
+    const TFavoriteGame game = FavoriteGameOf(*server, context_.config.tables);
+    const TGameInfo* paths = context_.config.tables.FindPaths(game.game);
     if (game.status == TFavoriteGameStatus::Found && paths &&
         paths->FavoritesPath.Value.isEmpty() &&
-        !AskGamePath(this, dialogs_, config_.tables, kFavoritesPathKey, 2,
-                     QString::fromLatin1(kFavoritesPathPrompt), true, game.game))
+        !AskGamePath(context_.window, context_.dialogs, context_.config.tables, kFavoritesPathKey,
+                     2, QString::fromLatin1(kFavoritesPathPrompt), true, game.game))
       return;  // cancelled
   }
-  TDialogsSink boxes(dialogs_, this);
-  zorvane::ExportFavorite(key, false, stash_, config_.tables, boxes);
+  TDialogsSink boxes(context_.dialogs, context_.window);
+  zorvane::ExportFavorite(key, false, context_.stash, context_.config.tables, boxes);
 }
 
 // ---- Start and moved files
 
-void TfrmZorvane::ImportFavoritesAtStart() {
-  for (const auto& [name, view] : views_) view->SetKeepFavesInSync(config_.settings.syncFaves);
-  if (config_.settings.syncFaves) ImportAllGameFavorites(config_.tables, stash_);
+void TFavoritesController::ImportAtStart() {
+  for (TkorvUTServerView* view : context_.allViews())
+    view->SetKeepFavesInSync(context_.config.settings.syncFaves);
+  if (context_.config.settings.syncFaves)
+    ImportAllGameFavorites(context_.config.tables, context_.stash);
 }
 
-void TfrmZorvane::OfferMovedFavoritesImport() {
+void TFavoritesController::OfferMovedImport() {
   QStringList moved;
-  for (std::size_t i = 0; i < config_.tables.paths.size() && i < config_.tables.games.size(); ++i)
-    if (config_.tables.paths[i]->FavoritesMoved) moved << config_.tables.games[i]->Name.Value;
+  for (std::size_t i = 0;
+       i < context_.config.tables.paths.size() && i < context_.config.tables.games.size(); ++i)
+    if (context_.config.tables.paths[i]->FavoritesMoved)
+      moved << context_.config.tables.games[i]->Name.Value;
   if (moved.isEmpty()) return;
-  if (!dialogs_.Confirm(
-          this, QStringLiteral("Would you like to import the favorites from the new location(s)?"),
+  if (!context_.dialogs.Confirm(
+          context_.window,
+          QStringLiteral("Would you like to import the favorites from the new location(s)?"),
           TWindowDialogs::TNoButton::No))
     return;
   for (const QString& game : moved) ImportFavorites(game, true);
-  FavoritesView()->RefreshCycle().RefreshServerList();
+  Favorites()->RefreshCycle().RefreshServerList();
 }
 
-void TfrmZorvane::ImportAllFavoritesNow() {
-  const auto imported = ImportAllGameFavorites(config_.tables, stash_);
+void TFavoritesController::ImportAllNow() {
+  const auto imported = ImportAllGameFavorites(context_.config.tables, context_.stash);
   if (imported.empty()) return;
   QStringList keys, names;
   for (const TImportedFavorite& entry : imported) keys << entry.key, names << entry.description;
-  TkorvUTServerView* favorites = FavoritesView();
+  TkorvUTServerView* favorites = Favorites();
   favorites->SetPopulating(true);
   favorites->AddImportedRows(keys, names, true);
   favorites->SetPopulating(false);
