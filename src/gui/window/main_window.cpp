@@ -33,6 +33,7 @@
 #include "gui/window/notifications_controller.h"
 #include "gui/window/options_controller.h"
 #include "gui/window/server_cache_controller.h"
+#include "gui/window/views_in_step.h"
 #include "gui/window/worker_settings.h"
 
 namespace zorvane {
@@ -229,7 +230,13 @@ TkorvUTServerView* TfrmZorvane::CreateView(const TGameType& type) {
   view->SetTitle(favorite ? QStringLiteral("Favorites") : type.Description.Value);
   view->SetIsTeamView(type.TeamGame.Value);
   views_[name.toLower()] = view;
-  KeepViewsInStep(view);
+  // The views of the game types, in their order.
+  KeepViewsInStep(view, [this] {
+    std::vector<TkorvUTServerView*> views;
+    for (const auto& type : config_.tables.gameTypes)
+      if (TkorvUTServerView* other = View(type->Name.Value)) views.push_back(other);
+    return views;
+  });
   connect(view, &TkorvUTServerView::OnDebug, this,
           [this](const QString& text) { DebugLine(text); });
   connect(view, &TkorvUTServerView::OnActivityLog, this,
@@ -256,32 +263,6 @@ std::vector<TkorvUTServerView*> TfrmZorvane::VisibleViews() const {
     if (TkorvUTServerView* view = View(type->Name.Value); view && view->IsOnPage())
       views.push_back(view);
   return views;
-}
-
-void TfrmZorvane::KeepViewsInStep(TkorvUTServerView* view) {
-  // Every view shares one layout and one sort per grid kind.
-  const auto others = [this](const QString& gameType, auto&& apply) {
-    for (const auto& type : config_.tables.gameTypes) {
-      if (type->Name.Value.compare(gameType, Qt::CaseInsensitive) == 0) continue;
-      if (TkorvUTServerView* other = View(type->Name.Value)) apply(other);
-    }
-  };
-  connect(view, &TkorvUTServerView::OnDetailSplitterMoved, this,
-          [others](const QString& gameType, int size) {
-            others(gameType, [size](TkorvUTServerView* v) { v->SetDetailHeight(size); });
-          });
-  connect(view, &TkorvUTServerView::OnPlayerSplitterMoved, this,
-          [others](const QString& gameType, int size) {
-            others(gameType, [size](TkorvUTServerView* v) { v->SetPlayerPanelWidth(size); });
-          });
-  connect(view, &TkorvUTServerView::OnViewColumnResized, this,
-          [others](const QString& gameType, const QString& grid, const std::vector<int>& widths) {
-            others(gameType, [&](TkorvUTServerView* v) { v->SetGridColWidths(widths, grid); });
-          });
-  connect(view, &TkorvUTServerView::OnSort, this,
-          [others](const QString& gameType, TGridType grid, int col, TSortDirection direction) {
-            others(gameType, [&](TkorvUTServerView* v) { v->ResortGrid(grid, col, direction); });
-          });
 }
 
 // ---- Menus

@@ -125,7 +125,6 @@ class TfrmZorvane : public QMainWindow {
   void ServerMenuOpening();
   void ServerUpdated(const QString& key);
   std::vector<TkorvUTServerView*> VisibleViews() const;
-  void KeepViewsInStep(TkorvUTServerView* view);
   void SetDebug(bool on);
   void StartupQuery();
 

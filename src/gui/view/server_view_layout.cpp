@@ -1,0 +1,93 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// The layout of a server view's three grids: their column widths and sorts, as the window
+// stores them and keeps every view in step.
+#include <QHeaderView>
+
+#include "browse/server_rows.h"
+#include "gui/grid/string_grid.h"
+#include "gui/view/server_view.h"
+
+namespace zorvane {
+
+TkorvStringGrid* TkorvUTServerView::Grid(TGridType grid) const {
+  switch (grid) {
+    case gtServer:
+      return serverGrid_;
+    case gtPlayer:
+      return playerGrid_;
+    case gtSetting:
+      return settingGrid_;
+    default:
+      return nullptr;
+  }
+}
+
+int TkorvUTServerView::ServerColWidth(int col) const {
+  return col >= 0 && col < serverGrid_->ColCount() ? serverGrid_->ColWidths(col) : -1;
+}
+int TkorvUTServerView::PlayerColWidth(int col) const {
+  return col >= 0 && col < playerGrid_->ColCount() ? playerGrid_->ColWidths(col) : -1;
+}
+int TkorvUTServerView::SettingColWidth(int col) const {
+  return col >= 0 && col < settingGrid_->ColCount() ? settingGrid_->ColWidths(col) : -1;
+}
+void TkorvUTServerView::SetServerColWidth(int col, int width) {
+  if (col >= 0 && col < serverGrid_->ColCount() && col != scIP)
+    serverGrid_->SetColWidths(col, width);
+}
+void TkorvUTServerView::SetPlayerColWidth(int col, int width) {
+  if (col >= 0 && col < playerGrid_->ColCount()) playerGrid_->SetColWidths(col, width);
+}
+void TkorvUTServerView::SetSettingColWidth(int col, int width) {
+  if (col >= 0 && col < settingGrid_->ColCount()) settingGrid_->SetColWidths(col, width);
+}
+
+void TkorvUTServerView::SetGridColWidths(const std::vector<int>& widths, const QString& gridName) {
+  for (int col = 0; col < int(widths.size()); ++col) {
+    if (widths[col] < 0) continue;  // not stored: as designed
+    if (gridName == u"grdServer")
+      SetServerColWidth(col, widths[col]);
+    else if (gridName == u"grdPlayer")
+      SetPlayerColWidth(col, widths[col]);
+    else if (gridName == u"grdSetting")
+      SetSettingColWidth(col, widths[col]);
+  }
+}
+
+std::vector<int> TkorvUTServerView::GridColWidths(const QString& gridName) const {
+  for (TkorvStringGrid* grid : {serverGrid_, playerGrid_, settingGrid_})
+    if (grid->objectName() == gridName) {
+      std::vector<int> widths;
+      for (int i = 0; i < grid->ColCount(); ++i) widths.push_back(grid->ColWidths(i));
+      return widths;
+    }
+  return {};
+}
+
+int TkorvUTServerView::GridSortCol(TGridType grid) const {
+  const TkorvStringGrid* g = Grid(grid);
+  return g ? g->KorvSortCol() : -1;
+}
+
+TSortDirection TkorvUTServerView::GridSortDirection(TGridType grid) const {
+  const TkorvStringGrid* g = Grid(grid);
+  return g ? g->ColumnSortDirection(g->KorvSortCol()) : TSortDirection::None;
+}
+
+void TkorvUTServerView::SetGridSort(TGridType grid, int col, TSortDirection direction) {
+  TkorvStringGrid* g = Grid(grid);
+  if (!g) return;
+  g->SetKorvSortCol(col);
+  g->SetColumnSortDirection(g->KorvSortCol(), direction);
+  g->viewport()->update();
+  g->horizontalHeader()->viewport()->update();
+}
+
+void TkorvUTServerView::ResortGrid(TGridType grid, int col, TSortDirection direction) {
+  TkorvStringGrid* g = Grid(grid);
+  if (!g) return;
+  if (col != -2) SetGridSort(grid, col, direction);
+  g->SortGrid(false);
+}
+
+}  // namespace zorvane
