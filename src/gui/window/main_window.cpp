@@ -24,6 +24,7 @@
 #include "gui/view/server_view.h"
 #include "gui/view/status_line.h"
 #include "gui/window/game_discovery.h"
+#include "gui/window/game_setup_controller.h"
 #include "gui/window/game_tabs_offer.h"
 #include "gui/window/favorites_controller.h"
 #include "gui/window/help_menu.h"
@@ -283,7 +284,14 @@ void TfrmZorvane::CreateMenus() {
     return action;
   };
   QMenu* system = menuBar()->addMenu(QStringLiteral("S&ystem"));
-  CreateSystemMenuItems(system);
+  setup_ = std::make_unique<TGameSetupController>(
+      context_, gameDiscovery_,
+      TGameSetupHooks{
+          [this](const TGameTypeCommit& commit) { FollowGameTypeChanges(commit); },
+          [this](TkorvUTServerView* view) { ShowTab(view); },
+          [this](TkorvUTServerView* view) { HideTab(view); },
+          [this] { favorites_->OfferMovedImport(); }});
+  setup_->CreateSystemItems(system);
   windowAction(system, "miExit", QStringLiteral("E&xit"), {}, [this] { close(); });
 
   QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
@@ -307,7 +315,7 @@ void TfrmZorvane::CreateMenus() {
                     [this] { notifications_->StartVersionCheck(); },
                     [this](const QString& game) { return gameDiscovery_->OfferUserIni(game); }});
   options_->CreateMenuItems(tools);
-  CreateToolsMenuItems(tools);
+  setup_->CreateToolsItems(tools);
   notifications_->CreateMenuItems(tools);
 
   serverMenu_ = menuBar()->addMenu(QStringLiteral("&Server"));

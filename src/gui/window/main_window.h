@@ -35,6 +35,7 @@ namespace zorvane {
 
 class TfrmNote;
 class TGameDiscovery;
+class TGameSetupController;
 class TGameTabsOffer;
 class TServerCacheController;
 class TServerNotifier;
@@ -128,17 +129,10 @@ class TfrmZorvane : public QMainWindow {
   void SetDebug(bool on);
   void StartupQuery();
 
-  // The set-up commands of the System and Tools menus (main_window_setup.cpp).
-  void CreateSystemMenuItems(QMenu* system);
-  void CreateToolsMenuItems(QMenu* tools);
+  // The views made and dropped after start, their tabs (main_window_setup.cpp).
   // A window-wide action (its shortcut works on every page), in menu when one is given.
   QAction* AddWindowAction(QMenu* menu, const char* name, const QString& caption,
                            const QKeySequence& shortcut = {});
-  void EditLocalPort();
-  void EditPaths(const QString& fieldKey);
-  void EditGames();
-  void EditGameTypes();
-  void EditVisibleTabs();
   void FollowGameTypeChanges(const TGameTypeCommit& commit);
   TkorvUTServerView* CreateViewLikeFavorites(const TGameType& type);
   void ShowTab(TkorvUTServerView* view);
@@ -155,6 +149,7 @@ class TfrmZorvane : public QMainWindow {
   std::unique_ptr<TServerCacheController> cache_;      // the last session's list
   std::unique_ptr<TOptionsController> options_;       // the preferences and quick set-up
   std::unique_ptr<TFavoritesController> favorites_;   // the favourites and the games' files
+  std::unique_ptr<TGameSetupController> setup_;       // the System menu's set-up commands
   bool startFailed_ = false;
   bool startedUp_ = false;
   bool firstShow_ = true;

@@ -1,17 +1,12 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// The main window's set-up commands: the local port, the game paths, the games, the game types
-// and the visible tabs, and how their dialogs' outcome reaches the views and the tab strip.
+// The window's actions, and how the set-up dialogs' outcome reaches the views and the tab strip:
+// views made for new game types, renamed or dropped, tabs shown and hidden.
 
 #include <QMenu>
 
 #include "browse/server_rows.h"
-#include "gui/dialogs/game_list_dialogs.h"
-#include "gui/dialogs/game_path_dialog.h"
-#include "gui/dialogs/single_edit_dialog.h"
-#include "gui/dialogs/tabs_dialog.h"
+#include "config/game_edits.h"
 #include "gui/view/filter_panel.h"
-#include "gui/window/favorites_controller.h"
-#include "gui/window/game_discovery.h"
 #include "gui/window/main_window.h"
 #include "gui/window/worker_settings.h"
 
@@ -26,63 +21,6 @@ QAction* TfrmZorvane::AddWindowAction(QMenu* menu, const char* name, const QStri
   addAction(action);
   windowActions_.push_back(action);
   return action;
-}
-
-void TfrmZorvane::CreateSystemMenuItems(QMenu* system) {
-  connect(AddWindowAction(system, "miLocalPort", QStringLiteral("Local Port...")),
-          &QAction::triggered, this, &TfrmZorvane::EditLocalPort);
-  connect(AddWindowAction(system, "miGameExes", QStringLiteral("Game Exes...")),
-          &QAction::triggered, this, [this] { EditPaths(QStringLiteral("gameExePath")); });
-  connect(AddWindowAction(system, "miGameINIs", QStringLiteral("Game INIs...")),
-          &QAction::triggered, this, [this] { EditPaths(QStringLiteral("gameFavoritesPath")); });
-  connect(AddWindowAction(system, "miUserINIs", QStringLiteral("User INIs...")),
-          &QAction::triggered, this, [this] { EditPaths(QStringLiteral("gameUserPath")); });
-  connect(AddWindowAction(system, "miFindGames", QStringLiteral("Find Installed Games...")),
-          &QAction::triggered, gameDiscovery_, &TGameDiscovery::FindInstalledGames);
-  system->addSeparator();
-  connect(AddWindowAction(system, "miGames", QStringLiteral("Games...")), &QAction::triggered, this,
-          &TfrmZorvane::EditGames);
-  connect(AddWindowAction(system, "miGameTypes", QStringLiteral("Game Types...")),
-          &QAction::triggered, this, &TfrmZorvane::EditGameTypes);
-  system->addSeparator();
-}
-
-void TfrmZorvane::CreateToolsMenuItems(QMenu* tools) {
-  connect(AddWindowAction(tools, "miTabs", QStringLiteral("Tabs...")), &QAction::triggered, this,
-          &TfrmZorvane::EditVisibleTabs);
-}
-
-void TfrmZorvane::EditLocalPort() {
-  if (const auto port = zorvane::EditLocalPort(this, dialogs_, stash_.LocalPort)) {
-    stash_.LocalPort = *port;
-    config_.settings.localPort = *port;
-  }
-}
-
-void TfrmZorvane::EditPaths(const QString& fieldKey) {
-  // The views read the paths from the tables they share, so they see the new ones at once.
-  gameDiscovery_->PathDialogClosed(EditGamePath(this, dialogs_, config_.tables, fieldKey, 0,
-                                                QString(), false,
-                                                gameDiscovery_->PathDialogGame(fieldKey)));
-  // An executable chosen in "Game Exes..." may have filled a game INI too.
-  favorites_->OfferMovedImport();
-}
-
-void TfrmZorvane::EditGames() {
-  const auto renames = zorvane::EditGames(this, dialogs_, config_.tables);
-  if (!renames) return;
-  // A favourite's association names a game: it follows that game's new name (or goes with it).
-  for (int i = 0; i < stash_.Count(); ++i) {
-    TServer* server = stash_.Server(i);
-    if (server->TextEmpty(TServerText::GameTypeName)) continue;
-    const QString game = server->GameTypeName();
-    if (const QString after = renames->After(game); after != game) server->SetGameTypeName(after);
-  }
-}
-
-void TfrmZorvane::EditGameTypes() {
-  if (const auto commit = zorvane::EditGameTypes(this, dialogs_, config_.tables))
-    FollowGameTypeChanges(*commit);
 }
 
 void TfrmZorvane::FollowGameTypeChanges(const TGameTypeCommit& commit) {
@@ -172,21 +110,6 @@ void TfrmZorvane::HideTab(TkorvUTServerView* view) {
   view->SetOnPage(false);
   pages_->removeTab(pages_->indexOf(view));
   view->hide();
-}
-
-void TfrmZorvane::EditVisibleTabs() {
-  auto dialog = CreateTabsDialog(this, config_.tables);
-  if (dialog->exec() != QDialog::Accepted) return;
-  const TTabChanges changes = ApplyVisibleTabs(config_.tables, TickedTabs(*dialog, config_.tables));
-  for (const QString& name : changes.shown)
-    if (TkorvUTServerView* view = View(name)) ShowTab(view);
-  for (const QString& name : changes.hidden) {
-    if (TkorvUTServerView* view = View(name)) {
-      view->RefreshCycle().StopAutoRefresh();
-      HideTab(view);
-    }
-  }
-  if (!changes.shown.isEmpty()) dialogs_.Information(this, NewlyVisibleTabsNotice());
 }
 
 }  // namespace zorvane
