@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
-// TfrmZorvane: the main window. It owns the stash, one server view per shown game type plus
-// "Other" and "Favorites", the two monitor pages, the log, the tray icon and the mass refresh,
-// loads the configuration at start and saves it when it closes.
+// TfrmZorvane: the main window. It owns the configuration, the stash, one server view per game
+// type plus "Other" and "Favorites", the log and its controllers (monitors, notifications,
+// favourites, server cache, options, joining, mass refresh, set-up), each handed the window's
+// context; it builds the menus and pages, routes every reply, loads the configuration at start
+// and saves it when it closes.
 
 #include <QMainWindow>
 #include <QPointer>
