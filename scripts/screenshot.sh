@@ -47,7 +47,7 @@ startupQuery=UT Master Server
 lastActivePageIndex=6
 INI
 
-Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+Xvfb ":$display" -screen 0 ${ZORVANE_SCREEN:-1280x800}x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
 

@@ -8,16 +8,20 @@
 #include <QPointer>
 #include <QString>
 #include <memory>
+#include <vector>
 
 #include "config/ini_document.h"
 #include "config/message_sink.h"
 
 class QDialog;
+class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QWidget;
 
 namespace zorvane {
+
+class TkorvEditINI;
 
 class TkorvINI : public QObject {
   Q_OBJECT
@@ -60,6 +64,10 @@ class TkorvINI : public QObject {
   bool Prepare();
   bool Finish(bool accepted);
 
+  // The distance between rows: the design's 25 pixels, or an edit row's height in the
+  // dialog's font and a gap when that is more. Set by CreateDialog.
+  int RowStep() const { return rowStep_; }
+
   // The dialog window (its size is the caller's to set and read back) and its parts; null
   // before CreateDialog.
   QDialog* Dialog() const { return dialog_.get(); }
@@ -73,6 +81,7 @@ class TkorvINI : public QObject {
 
  private:
   void GrowStep();
+  void LineUpRows();
   void CentreOnForm();
 
   TMessageSink& messages_;
@@ -85,8 +94,14 @@ class TkorvINI : public QObject {
   int top_ = 5;
   QString lastSection_;
   int bottomHeight_ = 35;
+  int rowStep_ = 25;
   std::unique_ptr<QDialog> dialog_;
-  QWidget* masterPanel_ = nullptr;  // these four are parts of the dialog, freed with it
+  QWidget* masterPanel_ = nullptr;  // these are parts of the dialog, freed with it
+  struct TRow {
+    TkorvEditINI* edit;
+    QLabel* comment;  // or none
+  };
+  std::vector<TRow> rows_;
   QPlainTextEdit* notes_ = nullptr;
   QPushButton* ok_ = nullptr;
   QPushButton* cancel_ = nullptr;

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "gui/controls/korv_combobox.h"
+#include "gui/controls/window_fit.h"
 #include "gui/window/log_window.h"
 
 namespace zorvane {
@@ -120,6 +121,7 @@ TfrmOptions::TfrmOptions(const QStringList& variants, const QStringList& games, 
   ok_->setDefault(true);
   connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
   connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+  FitWhenShown(this);
   connect(btnSyncHelp_, &QPushButton::clicked, this, [this] {
     ShowNote(QStringLiteral("Keeping Favorites In Synch Option"), SyncFavesHelpLines());
   });

@@ -2,11 +2,14 @@
 #include "gui/dialogs/single_edit_dialog.h"
 
 #include <QCheckBox>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 #include "config/game_edits.h"
 #include "gui/controls/korv_edit.h"
+#include "gui/controls/window_fit.h"
 #include "gui/dialogs/window_dialogs.h"
 
 namespace zorvane {
@@ -19,20 +22,26 @@ TfrmLocalPort::TfrmLocalPort(TWindowDialogs& dialogs, QWidget* parent)
       ok_(new QPushButton(QStringLiteral("OK"), this)),
       cancel_(new QPushButton(QStringLiteral("Cancel"), this)) {
   setObjectName(QStringLiteral("frmLocalPort"));
-  setFixedSize(212, 82);
   edtEdit_->setObjectName(QStringLiteral("edtEdit"));
-  edtEdit_->setGeometry(8, 8, 196, 23);
   edtEdit_->SetPanelWidth(196);
   edtEdit_->SetCaptionWidth(60);
   edtEdit_->SetCaption(QStringLiteral("Local Port:"));
   chkExactMatch_->setObjectName(QStringLiteral("chkExactMatch"));
-  chkExactMatch_->setGeometry(8, 34, 120, 17);
   chkExactMatch_->hide();
   ok_->setObjectName(QStringLiteral("btnOK"));
   cancel_->setObjectName(QStringLiteral("btnCancel"));
-  ok_->setGeometry(48, 53, 75, 25);
-  cancel_->setGeometry(129, 53, 75, 25);
   ok_->setDefault(true);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(ok_);
+  buttons->addWidget(cancel_);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(edtEdit_);
+  layout->addWidget(chkExactMatch_, 0, Qt::AlignLeft);
+  layout->addStretch();
+  layout->addLayout(buttons);
+  // Designed 212 x 82; the caller's title and caption may ask for more.
+  FitWhenShown(this, {212, 82});
   connect(ok_, &QPushButton::clicked, this, &TfrmLocalPort::accept);
   connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -64,7 +73,7 @@ std::optional<TSingleEditResult> RunSingleEdit(QWidget* parent, TWindowDialogs& 
                                                const TSingleEditSetup& setup) {
   TfrmLocalPort dialog(dialogs, parent);
   dialog.Setup(setup);
-  if (parent) dialog.move(parent->geometry().center() - dialog.rect().center());
+  // Centred on its parent once it has its size (QDialog does so when not moved before).
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return dialog.Result();
 }

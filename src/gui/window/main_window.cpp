@@ -6,16 +6,19 @@
 #include <QFontDatabase>
 #include <QMenuBar>
 #include <QStyle>
+#include <QTabBar>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 #include "browse/map_monitor.h"
+#include "browse/monitor_cells.h"
 #include "browse/player_monitor.h"
 #include "browse/server_notifier.h"
 #include "browse/server_rows.h"
 #include "browse/sound_files.h"
 #include "browse/tray_state.h"
 #include "browse/version_check.h"
+#include "gui/controls/window_fit.h"
 #include "gui/dialogs/filters_dialog.h"
 #include "gui/grid/string_grid.h"
 #include "gui/view/filter_panel.h"
@@ -207,6 +210,7 @@ QWidget* TfrmZorvane::CreateMonitorPage(const QString& title, const QString& fir
   grid->SetColWidths(1, 300);
   grid->SetColWidths(2, 150);
   grid->SetColWidths(3, 0);
+  grid->SetStretchColumn(mcServer);
   grid->SetKorvSort(true);
   status = new TStatusLine(page);
   auto* layout = new QVBoxLayout(page);
@@ -399,7 +403,6 @@ void TfrmZorvane::PageChanged(int index) {
 
 void TfrmZorvane::ApplySettings() {
   const TSettings& s = config_.settings;
-  resize(s.windowWidth, s.windowHeight);
   if (s.fontName != u"not there") {
     // The named fonts are Windows fonts; where one is missing the desktop's own font is used
     // at the stored size.
@@ -408,6 +411,12 @@ void TfrmZorvane::ApplySettings() {
     font.setPointSize(s.fontSize);
     setFont(font);
   }
+  // Wide enough for every tab, where the screen has room.
+  const int frame = 2 * pages_->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, pages_);
+  const TSettings designed;
+  resize(FirstWindowSize(this, {s.windowWidth, s.windowHeight},
+                         {designed.windowWidth, designed.windowHeight},
+                         pages_->tabBar()->sizeHint().width() + frame));
   stash_.LocalPort = s.localPort;
   // Loaded with the rest, so that a close before the start-up query saves them unchanged.
   massRefresh_->QueryPower = s.queryPower;

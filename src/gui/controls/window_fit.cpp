@@ -1,0 +1,78 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "gui/controls/window_fit.h"
+
+#include <QEvent>
+#include <QScreen>
+#include <QWidget>
+#include <algorithm>
+
+#include "gui/controls/text_fit.h"
+
+namespace zorvane {
+namespace {
+
+// The window manager's icon and three buttons, about a line's height each.
+constexpr int kTitleButtons = 4;
+constexpr int kFrameBorder = 4;
+
+class TFitOnShow : public QObject {
+ public:
+  TFitOnShow(QWidget* window, QSize designed) : QObject(window), designed_(designed) {
+    window->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show && watched == parent()) {
+      auto* window = static_cast<QWidget*>(watched);
+      const QSize fitted = FittedWindowSize(window, designed_);
+      if (fitted != window->size()) window->resize(fitted);
+    }
+    return false;
+  }
+
+ private:
+  QSize designed_;
+};
+
+}  // namespace
+
+int TitleWidth(const QWidget* window) {
+  const QFontMetrics metrics = window->fontMetrics();
+  return TextWidth(metrics, window->windowTitle()) + kTitleButtons * metrics.height();
+}
+
+QSize FittedWindowSize(const QWidget* window, QSize designed) {
+  const QFontMetrics metrics = window->fontMetrics();
+  QSize size = window->size().expandedTo(window->sizeHint()).expandedTo(window->minimumSizeHint());
+  if (designed.isValid())
+    size = size.expandedTo(
+        {ScaledWidth(designed.width(), metrics), ScaledWidth(designed.height(), metrics)});
+  size.setWidth(std::max(size.width(), TitleWidth(window)));
+  if (window->hasHeightForWidth())
+    size.setHeight(std::max(size.height(), window->heightForWidth(size.width())));
+  if (const QScreen* screen = window->screen())
+    size = size.boundedTo(screen->availableGeometry().size());
+  return size;
+}
+
+QSize FirstWindowSize(const QWidget* window, QSize stored, QSize designed, int wantedWidth) {
+  const QFontMetrics metrics = window->fontMetrics();
+  QSize size = stored.expandedTo({wantedWidth, 0})
+                   .expandedTo({ScaledWidth(designed.width(), metrics),
+                                ScaledWidth(designed.height(), metrics)})
+                   .expandedTo(window->minimumSizeHint());
+  if (const QScreen* screen = window->screen()) {
+    // The frame: borders and a title bar about two lines high.
+    const int border = 2 * kFrameBorder;
+    const QSize frame(border, border + 2 * metrics.height());
+    size = size.boundedTo(screen->availableGeometry().size() - frame);
+  }
+  return size;
+}
+
+void FitWhenShown(QWidget* window, QSize designed) {
+  new TFitOnShow(window, designed);  // owned by window
+}
+
+}  // namespace zorvane

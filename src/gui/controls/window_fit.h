@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+// Windows that open fitting what they hold: no smaller than their layout asks (wrapped texts
+// as tall as their width needs), their designed size grown with the font, and wide enough for
+// their title beside the window manager's icon and buttons; never larger than the screen.
+
+#include <QSize>
+
+class QWidget;
+
+namespace zorvane {
+
+// The width a window's title needs in the window manager's frame.
+int TitleWidth(const QWidget* window);
+
+// window's size raised to fit it as above; a larger size stays. designed: pixels of the
+// 8-point dialog font, or none.
+QSize FittedWindowSize(const QWidget* window, QSize designed = {});
+
+// A main window's first size: the stored one, no smaller than designed (grown with the font)
+// nor than its minimum, as wide as wantedWidth asks (what it shows whole); within the screen,
+// the window manager's frame included.
+QSize FirstWindowSize(const QWidget* window, QSize stored, QSize designed, int wantedWidth);
+
+// From now on window takes FittedWindowSize each time it is shown (the watcher is its child).
+void FitWhenShown(QWidget* window, QSize designed = {});
+
+}  // namespace zorvane
