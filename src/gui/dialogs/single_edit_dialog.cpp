@@ -10,9 +10,13 @@
 #include "config/game_edits.h"
 #include "gui/controls/korv_edit.h"
 #include "gui/controls/window_fit.h"
+#include "gui/dialogs/centre_on_parent.h"
 #include "gui/dialogs/window_dialogs.h"
 
 namespace zorvane {
+namespace {
+constexpr QSize kDesignedSize(212, 82);  // pixels of the 8-point dialog font
+}  // namespace
 
 TfrmLocalPort::TfrmLocalPort(TWindowDialogs& dialogs, QWidget* parent)
     : QDialog(parent, Qt::Tool),
@@ -36,12 +40,14 @@ TfrmLocalPort::TfrmLocalPort(TWindowDialogs& dialogs, QWidget* parent)
   buttons->addWidget(ok_);
   buttons->addWidget(cancel_);
   auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(8, 8, 8, 4);
+  layout->setSpacing(3);
   layout->addWidget(edtEdit_);
-  layout->addWidget(chkExactMatch_, 0, Qt::AlignLeft);
+  layout->addWidget(chkExactMatch_, 0, Qt::AlignLeft);  // a click beside its text misses it
   layout->addStretch();
   layout->addLayout(buttons);
-  // Designed 212 x 82; the caller's title and caption may ask for more.
-  FitWhenShown(this, {212, 82});
+  // The caller's title and caption may ask for more than the design.
+  FitWhenShown(this, kDesignedSize);
   connect(ok_, &QPushButton::clicked, this, &TfrmLocalPort::accept);
   connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -73,7 +79,9 @@ std::optional<TSingleEditResult> RunSingleEdit(QWidget* parent, TWindowDialogs& 
                                                const TSingleEditSetup& setup) {
   TfrmLocalPort dialog(dialogs, parent);
   dialog.Setup(setup);
-  // Centred on its parent once it has its size (QDialog does so when not moved before).
+  // Centred with the size it opens at: the title and caption set above may widen it.
+  dialog.resize(FittedWindowSize(&dialog, kDesignedSize));
+  if (parent) CentreOnParent(&dialog);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return dialog.Result();
 }
@@ -83,11 +91,16 @@ std::optional<int> EditLocalPort(QWidget* parent, TWindowDialogs& dialogs, int c
   setup.title = QStringLiteral("Local Port");
   setup.caption = QStringLiteral("Local Port:");
   setup.text = QString::number(currentPort);
-  const auto result = RunSingleEdit(parent, dialogs, setup);
-  if (!result) return std::nullopt;
-  const std::optional<int> port = ParseLocalPort(result->text);
-  if (!port) dialogs.Error(parent, QStringLiteral("The local port must be a valid integer."));
-  return port;
+  // Anything but a port (letters, a sign, nothing, too large) gets the one message, and the
+  // dialog comes back with the text as typed until a port is given or it is cancelled.
+  setup.numbersOnly = false;
+  for (;;) {
+    const auto result = RunSingleEdit(parent, dialogs, setup);
+    if (!result) return std::nullopt;
+    if (const std::optional<int> port = ParseLocalPort(result->text)) return port;
+    dialogs.Error(parent, QStringLiteral("The local port must be a number from 0 to 65535."));
+    setup.text = result->text;
+  }
 }
 
 }  // namespace zorvane
