@@ -270,6 +270,12 @@ const TOpener kDialogs[] = {
     {"found games", [](TfrmZorvane& w) { Trigger(w, "miFindGames"); }},
 };
 
+// Windows that open beside the main window, not modally: the command and the window's name.
+const std::pair<const char*, const char*> kModeless[] = {
+    {"miKeyboardShortcuts", "frmShortcuts"},
+    {"miAbout", "frmAbout"},
+};
+
 class TextFitTest : public ::testing::TestWithParam<int> {
  protected:
   // With ZORVANE_FIT_SHOTS=DIR every window checked is also saved there as NAME-POINTS.png,
@@ -341,6 +347,24 @@ TEST_P(TextFitTest, EveryDialogShowsItsTextsWhole) {
     });
     opener.open(*window_);
     EXPECT_TRUE(opened);
+    EXPECT_TRUE(problems.isEmpty()) << problems.join(u'\n').toStdString();
+  }
+}
+
+TEST_P(TextFitTest, EveryHelpWindowShowsItsTextsWhole) {
+  for (const auto& [action, name] : kModeless) {
+    SCOPED_TRACE(action);
+    auto* command = window_->findChild<QAction*>(QString::fromLatin1(action));
+    ASSERT_TRUE(command);
+    command->trigger();
+    QTest::qWait(1);
+    QWidget* shown = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+      if (top->objectName() == QLatin1String(name) && top->isVisible()) shown = top;
+    ASSERT_TRUE(shown);
+    const QStringList problems = TFitCheck(shown).Run();
+    Shoot(shown, QString::fromLatin1(name));
+    shown->close();
     EXPECT_TRUE(problems.isEmpty()) << problems.join(u'\n').toStdString();
   }
 }
