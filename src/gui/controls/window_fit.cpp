@@ -45,9 +45,10 @@ int TitleWidth(const QWidget* window) {
 QSize FittedWindowSize(const QWidget* window, QSize designed) {
   const QFontMetrics metrics = window->fontMetrics();
   QSize size = window->size().expandedTo(window->sizeHint()).expandedTo(window->minimumSizeHint());
+  // The designed width grows with the font; the designed height is a floor only, as the
+  // layout's own height already follows the font (scaled, it would leave rows of empty space).
   if (designed.isValid())
-    size = size.expandedTo(
-        {ScaledWidth(designed.width(), metrics), ScaledWidth(designed.height(), metrics)});
+    size = size.expandedTo({ScaledWidth(designed.width(), metrics), designed.height()});
   size.setWidth(std::max(size.width(), TitleWidth(window)));
   if (window->hasHeightForWidth())
     size.setHeight(std::max(size.height(), window->heightForWidth(size.width())));

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // Windows that open fitting what they hold: no smaller than their layout asks (wrapped texts
-// as tall as their width needs), their designed size grown with the font, and wide enough for
+// as tall as their width needs), their designed width grown with the font and their designed
+// height kept as a floor, and wide enough for
 // their title beside the window manager's icon and buttons; never larger than the screen.
 
 #include <QSize>
