@@ -296,11 +296,15 @@ class TextFitTest : public ::testing::TestWithParam<int> {
       QApplication::setFont(font);
     }
     ASSERT_TRUE(dir_.isValid());
+    Start("");
+  }
+  // A new window on settings with these lines too.
+  void Start(const QByteArray& settings) {
+    window_.reset();
     window_ = testing::ShownWindow(
         dir_.path(),
         "[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\nstartupQuery=none\n"
-        "filterLocation=top\n[filterInfo]\n" +
-            AllFiltersUsed(),
+        "filterLocation=top\n" + settings + "[filterInfo]\n" + AllFiltersUsed(),
         dialogs_);
     // The games' files the set-up dialogs open.
     TGameInfo* ut = window_->Config().tables.FindPaths(QStringLiteral("UT"));
@@ -388,6 +392,21 @@ TEST_P(TextFitTest, TheMainWindowFitsTheScreenAndShowsEveryPageWhole) {
   Trigger(*window_, "miLog");
   EXPECT_TRUE(TFitCheck(window_->LogWindow()).Run().isEmpty());
   Shoot(window_->LogWindow(), QStringLiteral("log"));
+}
+
+// The largest font the Font dialog offers, a family this desktop lacks (its own stands in).
+TEST_P(TextFitTest, TheMainWindowShowsEveryPageWholeInTheChosenFont) {
+  Start("fontName=Verdana\nfontSize=12\n");
+  ASSERT_EQ(window_->font().pointSize(), 12);
+  for (int page = 0; page < window_->Pages()->count(); ++page) {
+    window_->Pages()->setCurrentIndex(page);
+    QTest::qWait(1);
+    const QStringList problems = TFitCheck(window_.get()).Run();
+    Shoot(window_.get(), QStringLiteral("chosen font ") + window_->Pages()->tabText(page));
+    EXPECT_TRUE(problems.isEmpty())
+        << window_->Pages()->tabText(page).toStdString() << ":\n"
+        << problems.join(u'\n').toStdString();
+  }
 }
 
 TEST_P(TextFitTest, MaximisedTheGridsTakeTheWholeWidth) {
