@@ -431,12 +431,6 @@ void TfrmZorvane::ApplySettings() {
     font.setPointSize(s.fontSize);
     setFont(font);
   }
-  // Wide enough for every tab, where the screen has room.
-  const int frame = 2 * pages_->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, pages_);
-  const TSettings designed;
-  resize(FirstWindowSize(this, {s.windowWidth, s.windowHeight},
-                         {designed.windowWidth, designed.windowHeight},
-                         pages_->tabBar()->sizeHint().width() + frame));
   stash_.LocalPort = s.localPort;
   // Loaded with the rest, so that a close before the start-up query saves them unchanged.
   massRefresh_->QueryPower = s.queryPower;
@@ -471,6 +465,13 @@ void TfrmZorvane::ApplySettings() {
   pages_->setUsesScrollButtons(!s.tabsMultiline);
   if (s.lastActivePageIndex >= 0 && s.lastActivePageIndex < pages_->count())
     pages_->setCurrentIndex(s.lastActivePageIndex);
+  // Sized last, when filters and columns are in place: wide enough for every tab and for every
+  // page's contents (filters at the side, the grids' columns), where the screen has room.
+  const int frame = 2 * pages_->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, pages_);
+  const TSettings designed;
+  resize(FirstWindowSize(this, {s.windowWidth, s.windowHeight},
+                         {designed.windowWidth, designed.windowHeight},
+                         std::max(pages_->tabBar()->sizeHint().width() + frame, sizeHint().width())));
 }
 
 void TfrmZorvane::ApplyMonitorLayout(TkorvStringGrid* grid, const TGridSort& sort,

@@ -296,15 +296,15 @@ class TextFitTest : public ::testing::TestWithParam<int> {
       QApplication::setFont(font);
     }
     ASSERT_TRUE(dir_.isValid());
-    Start("");
+    Start();
   }
   // A new window on settings with these lines too.
-  void Start(const QByteArray& settings) {
+  void Start(const QByteArray& settings = "filterLocation=top\n") {
     window_.reset();
     window_ = testing::ShownWindow(
         dir_.path(),
-        "[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\nstartupQuery=none\n"
-        "filterLocation=top\n" + settings + "[filterInfo]\n" + AllFiltersUsed(),
+        "[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\nstartupQuery=none\n" + settings +
+            "[filterInfo]\n" + AllFiltersUsed(),
         dialogs_);
     // The games' files the set-up dialogs open.
     TGameInfo* ut = window_->Config().tables.FindPaths(QStringLiteral("UT"));
@@ -396,7 +396,7 @@ TEST_P(TextFitTest, TheMainWindowFitsTheScreenAndShowsEveryPageWhole) {
 
 // The largest font the Font dialog offers, a family this desktop lacks (its own stands in).
 TEST_P(TextFitTest, TheMainWindowShowsEveryPageWholeInTheChosenFont) {
-  Start("fontName=Verdana\nfontSize=12\n");
+  Start("filterLocation=top\nfontName=Verdana\nfontSize=12\n");
   ASSERT_EQ(window_->font().pointSize(), 12);
   for (int page = 0; page < window_->Pages()->count(); ++page) {
     window_->Pages()->setCurrentIndex(page);
@@ -406,6 +406,19 @@ TEST_P(TextFitTest, TheMainWindowShowsEveryPageWholeInTheChosenFont) {
     EXPECT_TRUE(problems.isEmpty())
         << window_->Pages()->tabText(page).toStdString() << ":\n"
         << problems.join(u'\n').toStdString();
+  }
+}
+
+// Every filter box whole on whichever side the filters stand.
+TEST_P(TextFitTest, TheFiltersShowWholeOnEverySide) {
+  for (const char* side : {"left", "right", "bottom"}) {
+    SCOPED_TRACE(side);
+    Start(QByteArray("filterLocation=") + side + "\n");
+    window_->Pages()->setCurrentWidget(window_->FavoritesView());
+    QTest::qWait(1);
+    const QStringList problems = TFitCheck(window_.get()).Run();
+    Shoot(window_.get(), QStringLiteral("filters ") + QLatin1String(side));
+    EXPECT_TRUE(problems.isEmpty()) << problems.join(u'\n').toStdString();
   }
 }
 
