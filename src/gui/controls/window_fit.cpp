@@ -26,7 +26,22 @@ class TFitOnShow : public QObject {
     if (event->type() == QEvent::Show && watched == parent()) {
       auto* window = static_cast<QWidget*>(watched);
       const QSize fitted = FittedWindowSize(window, designed_);
-      if (fitted != window->size()) window->resize(fitted);
+      if (fitted != window->size() && !window->testAttribute(Qt::WA_Moved)) {
+        // Not placed yet: a dialog centres itself after this, at its new size.
+        window->resize(fitted);
+      } else if (fitted != window->size()) {
+        // Placed by its owner (centred) at its old size: it stays centred there.
+        const QSize growth = fitted - window->size();
+        QPoint place = window->pos() - QPoint(growth.width() / 2, growth.height() / 2);
+        if (const QScreen* screen = window->screen()) {
+          const QRect room = screen->availableGeometry();
+          const QPoint last = room.bottomRight() - QPoint(fitted.width(), fitted.height());
+          place.setX(std::clamp(place.x(), room.left(), std::max(room.left(), last.x())));
+          place.setY(std::clamp(place.y(), room.top(), std::max(room.top(), last.y())));
+        }
+        window->move(place);
+        window->resize(fitted);
+      }
     }
     return false;
   }
@@ -44,7 +59,10 @@ int TitleWidth(const QWidget* window) {
 
 QSize FittedWindowSize(const QWidget* window, QSize designed) {
   const QFontMetrics metrics = window->fontMetrics();
-  QSize size = window->size().expandedTo(window->sizeHint()).expandedTo(window->minimumSizeHint());
+  // A size set before (by the user, the owner or the design) stays when larger; a window never
+  // sized has only Qt's default, which means nothing.
+  QSize size = window->testAttribute(Qt::WA_Resized) ? window->size() : QSize(0, 0);
+  size = size.expandedTo(window->sizeHint()).expandedTo(window->minimumSizeHint());
   // The designed width grows with the font; the designed height is a floor only, as the
   // layout's own height already follows the font (scaled, it would leave rows of empty space).
   if (designed.isValid())
@@ -73,6 +91,8 @@ QSize FirstWindowSize(const QWidget* window, QSize stored, QSize designed, int w
 }
 
 void FitWhenShown(QWidget* window, QSize designed) {
+  // Sized now too, so that an owner that centres it before showing it centres this size.
+  window->resize(FittedWindowSize(window, designed));
   new TFitOnShow(window, designed);  // owned by window
 }
 

@@ -23,7 +23,8 @@ QSize FittedWindowSize(const QWidget* window, QSize designed = {});
 // the window manager's frame included.
 QSize FirstWindowSize(const QWidget* window, QSize stored, QSize designed, int wantedWidth);
 
-// From now on window takes FittedWindowSize each time it is shown (the watcher is its child).
+// window takes FittedWindowSize now and each time it is shown (the watcher is its child); one
+// placed by its owner keeps its middle where it was.
 void FitWhenShown(QWidget* window, QSize designed = {});
 
 }  // namespace zorvane

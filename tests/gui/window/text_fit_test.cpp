@@ -339,6 +339,13 @@ TEST_P(TextFitTest, EveryDialogShowsItsTextsWhole) {
     WhenModal([&](QWidget* modal) {
       opened = true;
       problems = TFitCheck(modal).Run();
+      // Grown for its texts, it stays in the middle of the window.
+      const QPoint off = modal->frameGeometry().center() - window_->frameGeometry().center();
+      if (off.manhattanLength() > 60)
+        problems << QStringLiteral("%1 stands %2,%3 off the window's middle")
+                        .arg(PathOf(modal))
+                        .arg(off.x())
+                        .arg(off.y());
       Shoot(modal, QString::fromLatin1(opener.name));
       // A help note the dialog opens is a window of its own.
       for (auto* help : modal->findChildren<QPushButton*>())
