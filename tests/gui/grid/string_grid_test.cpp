@@ -138,6 +138,26 @@ TEST_F(StringGridTest, HeaderClicksSortFlipAndMoveTheArrow) {
   EXPECT_EQ(sorts_.back(), TSort(kMap, kDesc));
 }
 
+// A column that fits its cells (the settings' names) follows its rows and its font: never
+// narrower than its widest text, and back to the width asked for when the rows are short.
+TEST_F(StringGridTest, AColumnThatFitsItsCellsShowsItsWidestTextWhole) {
+  grid_->SetColumnFitsCells(kServer);
+  const QString longest = QStringLiteral("Min Players (And Bots) of a server with a long name");
+  for (const int points : {0, 14}) {
+    SCOPED_TRACE(points);
+    if (points) {
+      QFont font = grid_->font();
+      font.setPointSize(points);
+      grid_->setFont(font);
+    }
+    SetRows({{"Ping", "1"}, {longest, "2"}});
+    EXPECT_GT(grid_->ShownColWidth(kServer), grid_->fontMetrics().horizontalAdvance(longest));
+    EXPECT_EQ(grid_->ColWidths(kServer), 200);  // the width asked for is kept
+    SetRows({{"Ping", "1"}});
+    EXPECT_EQ(grid_->ShownColWidth(kServer), 200);
+  }
+}
+
 // A width asked for stays as asked (it is what the settings store); shown, a column is as
 // wide as its heading needs, and the stretch column takes the view's free width.
 TEST_F(StringGridTest, ColumnsShowTheirHeadingsAndTheStretchColumnFillsTheView) {
