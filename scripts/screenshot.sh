@@ -2,15 +2,14 @@
 # SPDX-License-Identifier: GPL-2.0-or-later
 # Photographs the program as a user sees it after a start-up query of a local farm, without a
 # desktop: Xvfb, zorvane-farm and the program on a fresh settings folder, then a picture of the
-# whole screen. Needs Debian's xvfb and imagemagick.
+# whole screen (Debian's xvfb, imagemagick and xdotool, from scripts/ensure-packages.sh).
 #   scripts/screenshot.sh [OUTPUT.png] [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${1:-/tmp/zorvane.png}
 build=${2:-build}
-for tool in Xvfb import; do
-  command -v "$tool" >/dev/null || { echo "$tool is missing: apt-get install xvfb imagemagick" >&2; exit 1; }
-done
+source scripts/ensure-packages.sh
+ensure_packages "${zorvane_screenshot_packages[@]}"
 
 work=$(mktemp -d)
 pids=()
@@ -54,5 +53,11 @@ for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; do
 DISPLAY=":$display" "$build/src/app/zorvane" --dir "$work" >"$work/zorvane.log" 2>&1 &
 pids+=($!)
 sleep "${ZORVANE_SCREENSHOT_WAIT:-10}"
+# Clicks before the picture, X,Y pairs on the screen, to open a menu item or a dialog:
+# ZORVANE_SCREENSHOT_CLICKS="30,8 60,120" opens the System menu and clicks its sixth item.
+for click in ${ZORVANE_SCREENSHOT_CLICKS:-}; do
+  DISPLAY=":$display" xdotool mousemove "${click%,*}" "${click#*,}" click 1
+  sleep 1
+done
 DISPLAY=":$display" import -window root "$out"
 echo "$out"
