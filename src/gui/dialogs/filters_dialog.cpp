@@ -2,8 +2,8 @@
 #include "gui/dialogs/filters_dialog.h"
 
 #include <QCheckBox>
-#include <QHBoxLayout>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>

@@ -330,8 +330,8 @@ bool TkorvINI::Prepare() {
   if (!dialog_) return false;
   LoadControls();
   // A stored size that cuts rows off at the side is widened (a larger one stays).
-  const int rows = masterPanel_->minimumWidth() +
-                   dialog_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2;
+  const int rows =
+      masterPanel_->minimumWidth() + dialog_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2;
   dialog_->resize(FittedWindowSize(dialog_.get()).expandedTo({rows, 0}));
   // The caller may have resized the window since CreateDialog.
   CentreOnForm();

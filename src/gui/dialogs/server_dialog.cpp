@@ -96,9 +96,9 @@ TfrmServer::TfrmServer(TWindowDialogs& dialogs, const QStringList& games, bool s
   buttons->addWidget(ok_);
   buttons->addWidget(cancel_);
   auto* layout = new QVBoxLayout(this);
-  for (QWidget* row : std::initializer_list<QWidget*>{
-           lblWhatGame_, cboUTVersion_, cboGameName_, edtDescription_, chkAutoUpdateDescription_,
-           edtIP_, edtQueryPort_})
+  for (QWidget* row :
+       std::initializer_list<QWidget*>{lblWhatGame_, cboUTVersion_, cboGameName_, edtDescription_,
+                                       chkAutoUpdateDescription_, edtIP_, edtQueryPort_})
     layout->addWidget(row);
   layout->addStretch();
   layout->addLayout(buttons);
@@ -116,7 +116,7 @@ void TfrmServer::SetAssociationMode(bool on) {
   cboUTVersion_->setVisible(!on);
   cboGameName_->setVisible(on || showGame_);
   for (QWidget* row : std::initializer_list<QWidget*>{edtDescription_, chkAutoUpdateDescription_,
-                                                       edtIP_, edtQueryPort_})
+                                                      edtIP_, edtQueryPort_})
     row->setVisible(!on);
 }
 

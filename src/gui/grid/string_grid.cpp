@@ -198,7 +198,8 @@ int TkorvStringGrid::ColumnNeed(int col) const {
   }
   if (fitsCells_[col]) {
     // The item's text margins at both sides and the grid line.
-    const int margins = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 1;
+    const int margins =
+        2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 1;
     for (int row = FixedRows(); row < RowCount(); ++row)
       need = std::max(need, fontMetrics().horizontalAdvance(Cells(col, row)) + margins);
   }

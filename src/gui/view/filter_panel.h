@@ -77,7 +77,6 @@ class TFilterPanel : public QWidget {
   void changeEvent(QEvent* event) override;
 
  private:
-
   std::array<TkorvUTFilterCombobox*, kFilterCount> boxes_{};  // children of this panel
   TFilterPanelAlign align_ = TFilterPanelAlign::Top;
   bool isTeamView_ = false;

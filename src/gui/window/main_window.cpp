@@ -469,9 +469,9 @@ void TfrmZorvane::ApplySettings() {
   // page's contents (filters at the side, the grids' columns), where the screen has room.
   const int frame = 2 * pages_->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, pages_);
   const TSettings designed;
-  resize(FirstWindowSize(this, {s.windowWidth, s.windowHeight},
-                         {designed.windowWidth, designed.windowHeight},
-                         std::max(pages_->tabBar()->sizeHint().width() + frame, sizeHint().width())));
+  resize(FirstWindowSize(
+      this, {s.windowWidth, s.windowHeight}, {designed.windowWidth, designed.windowHeight},
+      std::max(pages_->tabBar()->sizeHint().width() + frame, sizeHint().width())));
 }
 
 void TfrmZorvane::ApplyMonitorLayout(TkorvStringGrid* grid, const TGridSort& sort,

@@ -72,10 +72,8 @@ class TFitCheck {
 
  private:
   void Unfit(const QWidget* w, const QString& text, int need, int room) {
-    problems_ << QStringLiteral("%1 \"%2\": needs %3, has %4")
-                     .arg(PathOf(w), text)
-                     .arg(need)
-                     .arg(room);
+    problems_
+        << QStringLiteral("%1 \"%2\": needs %3, has %4").arg(PathOf(w), text).arg(need).arg(room);
   }
 
   // The part of rect (w's coordinates) that no ancestor cuts off, as its width; a scroll
@@ -138,11 +136,13 @@ class TFitCheck {
     const QString title = window_->windowTitle();
     // The window manager draws the title beside an icon and three buttons.
     const int need = TextWidth(window_->fontMetrics(), title) + 4 * window_->fontMetrics().height();
-    if (window_->width() < need) Unfit(window_, QStringLiteral("title ") + title, need, window_->width());
+    if (window_->width() < need)
+      Unfit(window_, QStringLiteral("title ") + title, need, window_->width());
     const QRect screen = window_->screen()->availableGeometry();
     if (window_->width() > screen.width() || window_->height() > screen.height())
       problems_ << PathOf(window_) + QStringLiteral(" is larger than the screen");
-    const QSize least = qobject_cast<QDialog*>(window_) ? window_->sizeHint() : window_->minimumSizeHint();
+    const QSize least =
+        qobject_cast<QDialog*>(window_) ? window_->sizeHint() : window_->minimumSizeHint();
     if (window_->width() < least.width() || window_->height() < least.height())
       problems_ << PathOf(window_) + QStringLiteral(" opens at %1x%2, below %3x%4")
                                          .arg(window_->width())
@@ -174,11 +174,10 @@ class TFitCheck {
     QStyleOptionButton option;
     option.initFrom(button);
     option.text = button->text();
-    const QStyle::SubElement element = qobject_cast<QCheckBox*>(button)
-                                           ? QStyle::SE_CheckBoxContents
-                                       : qobject_cast<QPushButton*>(button)
-                                           ? QStyle::SE_PushButtonContents
-                                           : QStyle::SE_RadioButtonContents;
+    const QStyle::SubElement element =
+        qobject_cast<QCheckBox*>(button)     ? QStyle::SE_CheckBoxContents
+        : qobject_cast<QPushButton*>(button) ? QStyle::SE_PushButtonContents
+                                             : QStyle::SE_RadioButtonContents;
     const QRect contents = button->style()->subElementRect(element, &option, button);
     CheckText(button, button->text(), contents.left(), contents.width());
   }
@@ -392,9 +391,8 @@ TEST_P(TextFitTest, TheMainWindowFitsTheScreenAndShowsEveryPageWhole) {
     QTest::qWait(1);
     const QStringList problems = TFitCheck(window_.get()).Run();
     Shoot(window_.get(), QStringLiteral("main ") + window_->Pages()->tabText(page));
-    EXPECT_TRUE(problems.isEmpty())
-        << window_->Pages()->tabText(page).toStdString() << ":\n"
-        << problems.join(u'\n').toStdString();
+    EXPECT_TRUE(problems.isEmpty()) << window_->Pages()->tabText(page).toStdString() << ":\n"
+                                    << problems.join(u'\n').toStdString();
   }
   Trigger(*window_, "miLog");
   EXPECT_TRUE(TFitCheck(window_->LogWindow()).Run().isEmpty());
@@ -410,9 +408,8 @@ TEST_P(TextFitTest, TheMainWindowShowsEveryPageWholeInTheChosenFont) {
     QTest::qWait(1);
     const QStringList problems = TFitCheck(window_.get()).Run();
     Shoot(window_.get(), QStringLiteral("chosen font ") + window_->Pages()->tabText(page));
-    EXPECT_TRUE(problems.isEmpty())
-        << window_->Pages()->tabText(page).toStdString() << ":\n"
-        << problems.join(u'\n').toStdString();
+    EXPECT_TRUE(problems.isEmpty()) << window_->Pages()->tabText(page).toStdString() << ":\n"
+                                    << problems.join(u'\n').toStdString();
   }
 }
 
@@ -453,11 +450,9 @@ TEST_P(TextFitTest, MaximisedTheGridsTakeTheWholeWidth) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Fonts, TextFitTest, ::testing::Values(0, 14),
-                         [](const auto& info) {
-                           return info.param ? "Points" + std::to_string(info.param)
-                                             : std::string("DesktopFont");
-                         });
+INSTANTIATE_TEST_SUITE_P(Fonts, TextFitTest, ::testing::Values(0, 14), [](const auto& info) {
+  return info.param ? "Points" + std::to_string(info.param) : std::string("DesktopFont");
+});
 
 }  // namespace
 }  // namespace zorvane
