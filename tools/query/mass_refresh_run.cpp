@@ -44,13 +44,14 @@ TMassRefreshOutcome RunMassRefresh(TServerStash& stash, const QString& master, i
   THeadlessHost host(loop);
   TMassRefresh refresh(stash, host);
   refresh.QueryPower = queryPower;
-  refresh.Master = ParseMasterAddress(master).value_or(TMasterAddress{});
+  refresh.Masters[variant] = {ParseMasterAddress(master).value_or(TMasterAddress{})};
   QObject::connect(&stash, &TServerStash::OnServerUpdated, &refresh,
                    [&refresh](const QString& key) { refresh.ServerUpdated(key); });
   if (refresh.StartMassRefresh(variant) && refresh.MassRefreshing()) loop.exec();
   TMassRefreshOutcome outcome;
-  outcome.masterAnswered = refresh.MasterOutcome().result != TMasterResult::Failed;
-  outcome.listCut = refresh.MasterOutcome().result == TMasterResult::Cut;
+  const std::vector<TMasterOutcome> masters = refresh.MasterOutcomes();
+  outcome.masterAnswered = !masters.empty() && GaveList(masters.front().result);
+  outcome.listCut = !masters.empty() && masters.front().result == TMasterResult::Cut;
   outcome.listed = refresh.ServersListed();
   outcome.replyPercent = outcome.listed > 0 ? refresh.ReplyPercent() : 0;
   return outcome;

@@ -412,7 +412,9 @@ void TfrmZorvane::ApplySettings() {
   // Loaded with the rest, so that a close before the start-up query saves them unchanged.
   massRefresh_->QueryPower = s.queryPower;
   massRefresh_->SkipLowReplyInfo = s.skipPercentageInfo;
-  if (const auto master = ParseMasterAddress(s.masterServer)) massRefresh_->Master = *master;
+  const TMasterAddress master = ParseMasterAddress(s.masterServer).value_or(TMasterAddress());
+  for (const TMasterGame& game : kMasterGames)
+    massRefresh_->Masters[QString::fromLatin1(game.variant)] = {master};
   const TFilterPanelAlign align = FilterPanelAlignFromText(s.filterLocation);
   for (const auto& [name, view] : views_) {
     view->SetFilters(s.FiltersOf(view->GameType()));
@@ -541,15 +543,8 @@ void TfrmZorvane::StartupQuery() {
   favoritesListed_ = true;
   ShowCachedServers();
   if (const TMasterGame* game = MasterGameOfCaption(s.startupQuery)) {
-    const QString variant = QString::fromLatin1(game->variant);
-    if (cachedServers_ == 0) {
-      StartMassRefresh(variant);
-    } else {
-      // The master query blocks until its list is in: the cached list is drawn first.
-      QTimer::singleShot(0, this, [this, variant] {
-        if (!closed_) StartMassRefresh(variant);
-      });
-    }
+    // The cached list is up already; the masters are asked without holding the window.
+    StartMassRefresh(QString::fromLatin1(game->variant));
   } else {
     SetStatus(1, 0, false, false,
               QString::number(stash_.Count()) + QStringLiteral(" total servers"));

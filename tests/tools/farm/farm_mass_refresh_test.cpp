@@ -36,7 +36,7 @@ TEST(FarmMassRefreshTest, FiveHundredServersAllReplyAndEveryViewRebuildsOnce) {
   QEventLoop loop;
   Host host(loop);
   TMassRefresh refresh(stash, host);
-  refresh.Master = {"127.0.0.1", farm.MasterPort()};
+  refresh.Masters["UT"] = {{"127.0.0.1", farm.MasterPort()}};
   QObject::connect(&stash, &TServerStash::OnServerUpdated, &refresh,
                    [&](const QString& key) { refresh.ServerUpdated(key); });
   ASSERT_TRUE(refresh.StartMassRefresh("UT")) << host.status.join(" | ").toStdString();
