@@ -13,6 +13,7 @@
 #include "browse/player_monitor.h"
 #include "browse/server_notifier.h"
 #include "browse/server_rows.h"
+#include "config/master_lists.h"
 #include "browse/sound_files.h"
 #include "browse/tray_state.h"
 #include "browse/version_check.h"
@@ -412,9 +413,7 @@ void TfrmZorvane::ApplySettings() {
   // Loaded with the rest, so that a close before the start-up query saves them unchanged.
   massRefresh_->QueryPower = s.queryPower;
   massRefresh_->SkipLowReplyInfo = s.skipPercentageInfo;
-  const TMasterAddress master = ParseMasterAddress(s.masterServer).value_or(TMasterAddress());
-  for (const TMasterGame& game : kMasterGames)
-    massRefresh_->Masters[QString::fromLatin1(game.variant)] = {master};
+  massRefresh_->Masters = MasterListsOf(s.masterLists);
   const TFilterPanelAlign align = FilterPanelAlignFromText(s.filterLocation);
   for (const auto& [name, view] : views_) {
     view->SetFilters(s.FiltersOf(view->GameType()));
