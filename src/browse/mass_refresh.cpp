@@ -52,6 +52,12 @@ TMassRefresh::TMassRefresh(TServerStash& stash, TMassRefreshHost& host, QObject*
   interim_.setInterval(kInterimShowMs);
   interim_.setSingleShot(true);
   connect(&interim_, &QTimer::timeout, this, &TMassRefresh::ShowInterim);
+  adding_.setInterval(0);
+  adding_.setSingleShot(true);
+  connect(&adding_, &QTimer::timeout, this, &TMassRefresh::AddListed);
+  nextView_.setInterval(0);
+  nextView_.setSingleShot(true);
+  connect(&nextView_, &QTimer::timeout, this, &TMassRefresh::RebuildNextView);
 }
 
 // The masters end with their set, without a word to the host (which may be going too).
@@ -114,6 +120,10 @@ void TMassRefresh::BeginCounting() {
   host_.SetMassRefreshing(true);
   timMassRefreshWait_.stop();
   interim_.stop();
+  adding_.stop();
+  toAdd_.clear();
+  nextView_.stop();
+  interimView_ = -1;
   replyPercent_ = -1;
   queryPercent_ = -1;
   repliesCounted_ = 0;
@@ -153,8 +163,15 @@ void TMassRefresh::TakeList(const TMasterOutcome& outcome,
                       QString::number(outcome.skipped) +
                       QStringLiteral(" entries of the master server list were left out: not an "
                                      "IPv4 address and port"));
+  toAdd_.insert(toAdd_.end(), fresh.begin(), fresh.end());
+  AddListed();
+}
+
+void TMassRefresh::AddListed() {
   QStringList keys;
-  for (const TMasterEntry& entry : fresh) {
+  for (int n = 0; n < kAddsPerTurn && !toAdd_.empty(); ++n) {
+    const TMasterEntry entry = std::move(toAdd_.front());
+    toAdd_.pop_front();
     const QString key = EntryKey(entry);
     // A server already known (a favourite, one of the cache) keeps its record and is asked too.
     stash_.AddServer(QString::fromLatin1(entry.address), QString::number(entry.port), QString(),
@@ -163,7 +180,11 @@ void TMassRefresh::TakeList(const TMasterOutcome& outcome,
     queried_.insert(key);
     keys << key;
   }
-  if (!keys.isEmpty()) Query(keys);
+  if (!toAdd_.empty()) adding_.start();
+  if (!keys.isEmpty())
+    Query(keys);
+  else
+    CheckDone();
 }
 
 void TMassRefresh::Query(const QStringList& keys) {
@@ -237,7 +258,7 @@ void TMassRefresh::MastersDone() {
 }
 
 void TMassRefresh::CheckDone() {
-  if (!massRefreshing_ || processingReplies_ || sending_) return;
+  if (!massRefreshing_ || processingReplies_ || sending_ || !toAdd_.empty()) return;
   if (MastersRunning()) {
     if (interimPending_ && settled_.size() >= queried_.size()) ShowInterim();
     return;
@@ -259,14 +280,28 @@ void TMassRefresh::CheckDone() {
 void TMassRefresh::ShowInterim() {
   interim_.stop();
   if (!interimPending_ || !MastersRunning() || processingReplies_) return;
-  interimPending_ = false;
-  host_.RebuildViews();
+  // Shown before every server answered (the time was up): again once they all have.
+  interimPending_ = settled_.size() < queried_.size();
+  interimView_ = 0;  // a pass under way starts again
+  RebuildNextView();
+}
+
+void TMassRefresh::RebuildNextView() {
+  if (interimView_ < 0 || !MastersRunning() || processingReplies_) {
+    interimView_ = -1;
+    return;
+  }
+  if (interimView_ < host_.ViewCount()) host_.RebuildView(interimView_++);
+  if (interimView_ < host_.ViewCount()) return nextView_.start();
+  interimView_ = -1;
   host_.ShowStatus(QStringLiteral("Waiting for the other master servers..."));
 }
 
 void TMassRefresh::EndWithoutReplies() {
   timMassRefreshWait_.stop();
   interim_.stop();
+  nextView_.stop();
+  interimView_ = -1;
   if (Plan().dropRows) {
     host_.RemoveServersOfGame(variant_);
     host_.ShowStatus(QStringLiteral("0 servers"));
@@ -314,7 +349,7 @@ bool TMassRefresh::ServerUpdated(const QString& key) {
     progressed = progressed || answer == TServerAnswer::Whole;
   }
   // The wait starts once the burst has been sent and every master is done.
-  if (sending_) return true;
+  if (sending_ || !toAdd_.empty()) return true;
   if (MastersRunning()) {
     CheckDone();  // the lists so far may be shown
   } else if (settled_.size() >= queried_.size()) {
@@ -328,10 +363,12 @@ bool TMassRefresh::ServerUpdated(const QString& key) {
 
 void TMassRefresh::Stop() {
   if (!massRefreshing_ || processingReplies_) return;
-  int leftOut = 0;
+  int leftOut = int(toAdd_.size());
+  adding_.stop();
+  toAdd_.clear();
   if (MastersRunning()) masters_->Stop();
   if (sending_) {
-    leftOut = int(queried_.size()) - sentCount_;
+    leftOut += int(queried_.size()) - sentCount_;
     sending_ = false;
     stash_.Bursts().Cancel(this);
   }
@@ -345,8 +382,12 @@ void TMassRefresh::Stop() {
 void TMassRefresh::ProcessMassRefreshReplies() {
   timMassRefreshWait_.stop();
   interim_.stop();
+  nextView_.stop();
+  interimView_ = -1;
   // Ended before its masters or its burst were done (Stop, a test, a quit): they go too.
   if (MastersRunning()) masters_->Stop();
+  adding_.stop();
+  toAdd_.clear();
   if (sending_) {
     sending_ = false;
     stash_.Bursts().Cancel(this);

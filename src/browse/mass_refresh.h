@@ -11,6 +11,7 @@
 #include <QSet>
 #include <QString>
 #include <QTimer>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -48,9 +49,15 @@ class TMassRefreshHost {
   // Every visible view drops the rows of servers of the variant (a whole list named none).
   virtual void RemoveServersOfGame(const QString& variant) { Q_UNUSED(variant); }
   virtual void SetMassRefreshing(bool on) { Q_UNUSED(on); }
-  // Every visible view rebuilds its server grid from the stash: once at the end, and before it
-  // while a master is still out, to show the servers of the lists in so far.
+  // Every visible view rebuilds its server grid from the stash, at the end.
   virtual void RebuildViews() {}
+  // While a master is still out, the servers of the lists in so far are shown one view at a
+  // time, a turn of the event loop each: how many views there are, and one to rebuild.
+  virtual int ViewCount() { return 1; }
+  virtual void RebuildView(int index) {
+    Q_UNUSED(index);
+    RebuildViews();
+  }
   // Every visible view selects again the server selected before.
   virtual void ReselectServers() {}
   // Window caption, tray tip and both monitors.
@@ -100,6 +107,9 @@ class TMassRefresh : public QObject {
   // While a master is still out, the servers of the lists in so far are shown once they have
   // all answered, or this long after their queries went out.
   static constexpr int kInterimShowMs = 500;
+  // A list's servers are added to the stash this many per turn of the event loop, so a long
+  // list holds the window for a few milliseconds at a time.
+  static constexpr int kAddsPerTurn = 400;
 
   TMassRefresh(TServerStash& stash, TMassRefreshHost& host, QObject* parent = nullptr);
   ~TMassRefresh() override;
@@ -150,6 +160,8 @@ class TMassRefresh : public QObject {
  private:
   void BeginCounting();
   void TakeList(const TMasterOutcome& outcome, const std::vector<TMasterEntry>& fresh);
+  // Adds the next of the servers listed to the stash and has them queried.
+  void AddListed();
   void MastersDone();
   // Queries keys (added to those of this refresh) in the refresh's one burst.
   void Query(const QStringList& keys);
@@ -157,6 +169,7 @@ class TMassRefresh : public QObject {
   // What comes next once the masters, the burst or the replies have moved on.
   void CheckDone();
   void ShowInterim();
+  void RebuildNextView();
   // The end of a refresh that queried nothing.
   void EndWithoutReplies();
   void ShowReplyProgress();
@@ -165,6 +178,10 @@ class TMassRefresh : public QObject {
   TMassRefreshHost& host_;
   QTimer timMassRefreshWait_;
   QTimer interim_;
+  QTimer adding_;    // the next turn of AddListed
+  QTimer nextView_;  // the next turn of RebuildNextView
+  int interimView_ = -1;
+  std::deque<TMasterEntry> toAdd_;
   std::unique_ptr<TMasterSetQuery> masters_;
   QString variant_;
   QString querying_;  // "N servers available. Querying individual servers... "

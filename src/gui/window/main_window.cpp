@@ -708,6 +708,15 @@ void TfrmZorvane::RebuildViews() {
   for (TkorvUTServerView* view : VisibleViews()) view->PopulateServerGrid(true, true);
 }
 
+int TfrmZorvane::ViewCount() {
+  return int(VisibleViews().size());
+}
+
+void TfrmZorvane::RebuildView(int index) {
+  const std::vector<TkorvUTServerView*> views = VisibleViews();
+  if (index >= 0 && index < int(views.size())) views[index]->PopulateServerGrid(true, true);
+}
+
 void TfrmZorvane::ReselectServers() {
   for (TkorvUTServerView* view : VisibleViews())
     if (!view->SelectServerIfNotCurrent(view->LastSelectedServerKey())) view->ReloadDetails();
