@@ -325,7 +325,8 @@ bool TMassRefresh::ServerUpdated(const QString& key) {
   const int index = stash_.IndexOf(key);
   if (index < 0) return true;
   const QString lower = key.toLower();
-  if (!queried_.contains(lower)) return true;  // not asked by this refresh: not counted
+  // Not asked by this refresh (a favourite refreshed meanwhile): the window shows it as usual.
+  if (!queried_.contains(lower)) return false;
   const TServerAnswer answer = ServerAnswer(*stash_.Server(index));
   if (answer == TServerAnswer::Nothing) return true;
   bool progressed = false;  // a new server answered, or one sent its last reply

@@ -145,7 +145,8 @@ class TMassRefresh : public QObject {
   // meanwhile.
   void SendBurst();
   // The stash's update of a server. True when the mass refresh took it (counting, or ignoring
-  // it while processing); false means the window handles it as an ordinary update. A server
+  // it while processing); false means the window handles it as an ordinary update (also for a
+  // server this refresh did not ask, while its masters are out, say). A server
   // is counted once per refresh, when it first answers; the wait restarts then and when it
   // has sent every reply asked of it, not for each datagram in between. Once every master is
   // done and every server queried has sent them all (or its port refused), the replies are

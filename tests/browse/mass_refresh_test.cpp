@@ -553,6 +553,20 @@ TEST(MassRefreshTest, ListsInAreShownWhileAMasterIsStillOut) {
   EXPECT_EQ(r.refresh.ReplyPercent(), 100);
 }
 
+// While the masters are out the window stays live: a reply of a server the refresh did not ask
+// (a favourite refreshed meanwhile) is the window's to show, not counted.
+TEST(MassRefreshTest, RepliesTheRefreshDidNotAskForAreTheWindows) {
+  MastersRefresh r;
+  testing::FakeMaster silent({"", false, "", 0, 0, 0, 3000});
+  r.Ask({&silent});
+  TServer& favourite = *r.stash.Find("127.0.0.1:7000");
+  favourite.RepliesAsked = favourite.RepliesSeen = rpTextFinal;
+  favourite.ReplyComplete = true;
+  EXPECT_FALSE(r.refresh.ServerUpdated("127.0.0.1:7000"));
+  EXPECT_EQ(r.refresh.RepliesCounted(), 0);
+  r.refresh.Stop();
+}
+
 // Stop while the masters are out ends them at once; with nothing queried yet the refresh just
 // ends, telling no failure and removing nothing.
 TEST(MassRefreshTest, StopWhileTheMastersAreOutEndsThemAtOnce) {
