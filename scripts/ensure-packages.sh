@@ -3,12 +3,17 @@
 # As root it runs apt-get; otherwise it prints the exact command and stops.
 zorvane_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins libgtest-dev libgmock-dev
                   libbenchmark-dev qt6-multimedia-dev desktop-file-utils appstream
-                  libloc-dev libloc-database famfamfam-flag-png)
+                  libloc-dev libloc-database famfamfam-flag-png qt6-svg-dev)
+# The fuzz harnesses (scripts/fuzz-briefly.sh): clang with libFuzzer and its sanitizer runtimes.
+zorvane_fuzz_packages=(clang libclang-rt-dev)
 
+# ensure_packages [PACKAGE...]: the build's packages when none are named.
 ensure_packages() {
+  local wanted=("$@")
+  [ ${#wanted[@]} -eq 0 ] && wanted=("${zorvane_packages[@]}")
   local missing=()
   local p
-  for p in "${zorvane_packages[@]}"; do
+  for p in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0

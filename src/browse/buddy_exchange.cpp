@@ -75,8 +75,6 @@ TBuddyExport ExportBuddy(const QString& path, const QString& player, TMessageSin
       messages.Show(TMessageKind::Information,
                     player + QStringLiteral(" is already in your game file."));
       return TBuddyExport::AlreadyListed;
-    case TBuddyInsert::NoBuddyLine:
-      return TBuddyExport::NoBuddyLine;
     case TBuddyInsert::Inserted:
       break;
   }

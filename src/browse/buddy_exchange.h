@@ -41,12 +41,12 @@ int ImportBuddies(const QString& path, TPlayerMonitor& monitor, TMessageSink& me
 enum class TBuddyExport {
   Exported,       // the line was inserted and the file written
   AlreadyListed,  // reported: player + " is already in your game file."
-  NoBuddyLine,    // no list to add to: nothing written, nothing said
   Unreadable,     // reported (information); nothing written
   WriteFailed,    // reported (error); the file is as it was
 };
-// Inserts "Buddies=" + player into the file's list and writes the file back whole through a
-// temporary file; every other line keeps its bytes and line end. On success reports player +
+// Inserts "Buddies=" + player into the file's buddy list (see InsertBuddy: a user without
+// buddies yet gets the first line) and writes the file back whole through a temporary file;
+// every other line keeps its bytes and line end. On success reports player +
 // " was successfully exported." (information).
 TBuddyExport ExportBuddy(const QString& path, const QString& player, TMessageSink& messages);
 

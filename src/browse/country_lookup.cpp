@@ -2,6 +2,7 @@
 #include "browse/country_lookup.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QtEndian>
 #include <cstdarg>
 #include <cstdio>
@@ -33,6 +34,9 @@ constexpr int kTreeNodeSize = 12;
 constexpr unsigned kMaxSignature = 2048;
 
 QString CheckDatabaseFile(const QString& path) {
+  const QFileInfo info(path);
+  // Checked before opening: opening a FIFO waits for a writer, and a device never ends.
+  if (info.exists() && !info.isFile()) return QStringLiteral("is not a regular file");
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return QStringLiteral("cannot be opened");
   const qint64 size = file.size();
@@ -54,6 +58,10 @@ QString CheckDatabaseFile(const QString& path) {
     return QStringLiteral("is damaged");
   return {};
 }
+
+struct TNetworkRelease {
+  void operator()(loc_network* network) const { loc_network_unref(network); }
+};
 
 void SilentLog(loc_ctx*, int, const char*, int, const char*, const char*, va_list) {}
 
@@ -137,10 +145,11 @@ std::uint16_t TCountryLookup::LookUpPacked(std::uint32_t address) const {
   mapped.s6_addr[11] = 0xff;
   for (int i = 0; i < 4; ++i) mapped.s6_addr[12 + i] = std::uint8_t(address >> (24 - 8 * i));
   loc_network* network = nullptr;
-  if (loc_database_lookup(database_.get(), &mapped, &network) != 0 || !network) return 0;
-  const std::uint16_t code = PackCode(loc_network_get_country_code(network));
-  loc_network_unref(network);
-  return code;
+  const int failed = loc_database_lookup(database_.get(), &mapped, &network);
+  // A damaged record fails the look-up half way, with its network already made.
+  const std::unique_ptr<loc_network, TNetworkRelease> owned(network);
+  if (failed != 0 || !network) return 0;
+  return PackCode(loc_network_get_country_code(network));
 }
 
 QString TCountryLookup::LookUp(std::uint32_t address) const {

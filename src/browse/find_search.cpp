@@ -52,9 +52,12 @@ TFindResult TFindSearch::Next(const TServerStash& stash, bool exact, const TTabO
     result.hit = hit;
     return result;
   }
-  messages.Show(TMessageKind::Information,
-                (kind_ == TFindKind::Player ? QStringLiteral("Player ") : QStringLiteral("Server ")) +
-                    text_ + QStringLiteral(" not found."));
+  // With Exact Match on, a part of a name finds nothing: the second line says why.
+  messages.Show(
+      TMessageKind::Information,
+      (kind_ == TFindKind::Player ? QStringLiteral("Player ") : QStringLiteral("Server ")) + text_ +
+          QStringLiteral(" not found.") +
+          (exact ? QStringLiteral("\n(Exact Match is on.)") : QString()));
   Start(QString());
   result.outcome = TFindOutcome::NotFound;
   return result;

@@ -2,6 +2,7 @@
 #include "browse/server_rows.h"
 
 #include "browse/country_lookup.h"
+#include "config/game_tables.h"
 #include "query/network_text.h"
 #include "query/vocabulary.h"
 
@@ -33,17 +34,58 @@ QString PingText(const TServer& server) {
   return server.FromCache ? u'(' + server.Ping() + u')' : server.Ping();
 }
 
-std::array<QString, scCount> ServerRowTexts(const TServer& server, const QString& key,
-                                            bool morePlayerInfo, TCountryLookup* countries) {
+bool NeedsPassword(const TServer& server) {
+  const auto yes = [](const QString& value) {
+    return value.compare(u"True", Qt::CaseInsensitive) == 0 || value == u"1";
+  };
+  if (yes(server.Password())) return true;
+  for (int i = 0; i < std::min(server.SettingSlotsUsed(), kSettingSlots); ++i) {
+    const RSetting setting = server.Setting(i);
+    if (setting.Name.compare(u"GamePassword", Qt::CaseInsensitive) == 0) return yes(setting.Value);
+  }
+  return false;
+}
+
+QString PasswordText(const TServer& server) {
+  return NeedsPassword(server) ? QStringLiteral("Yes") : QString();
+}
+
+QString AddressText(const TServer& server) {
+  const QString host = server.IP().isEmpty() ? server.DNSName() : server.IP();
+  if (host.isEmpty()) return {};
+  return host + u':' + QString::number(server.Port - 1);
+}
+
+QString GameTypeText(const QString& reported,
+                     const std::vector<std::unique_ptr<TGameType>>& gameTypes) {
+  for (const auto& type : gameTypes) {
+    if (!type || type->Name.Value.compare(reported, Qt::CaseInsensitive) != 0) continue;
+    // The built-in views are no game type a server reports.
+    const QString& name = type->Name.Value;
+    if (name.compare(QLatin1StringView(kOtherType), Qt::CaseInsensitive) == 0 ||
+        name.compare(QLatin1StringView(kFavoriteType), Qt::CaseInsensitive) == 0)
+      break;
+    const QString title = PlainTitle(type->Description.Value);
+    return title.isEmpty() ? reported : title;
+  }
+  return reported;
+}
+
+std::array<QString, scCount> ServerRowTexts(
+    const TServer& server, const QString& key, bool morePlayerInfo, TCountryLookup* countries,
+    const std::vector<std::unique_ptr<TGameType>>* gameTypes) {
   QString country;
   if (countries) country = countries->CountryOf(server.IP());
+  const QString gameType = server.GameType();
   return {PlainName(server.Description()),
           PlayersText(server, morePlayerInfo),
           PingText(server),
           server.MapName(),
-          server.GameType(),
+          gameTypes ? GameTypeText(gameType, *gameTypes) : gameType,
           key,
-          country};
+          country,
+          AddressText(server),
+          PasswordText(server)};
 }
 
 std::vector<std::array<QString, pcCount>> PlayerRows(const TServer& server) {

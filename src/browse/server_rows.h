@@ -17,9 +17,20 @@ namespace zorvane {
 class TCountryLookup;
 
 // Columns of the server grid.
-// Country comes after the hidden key column, so that widths stored before it existed keep
-// their columns.
-enum TServerColumn { scServer = 0, scPlayers, scPing, scMap, scGameType, scIP, scCountry, scCount };
+// Country, Address and Password come after the hidden key column, in the order they were
+// added, so that widths stored before they existed keep their columns.
+enum TServerColumn {
+  scServer = 0,
+  scPlayers,
+  scPing,
+  scMap,
+  scGameType,
+  scIP,
+  scCountry,
+  scAddress,
+  scPassword,
+  scCount
+};
 // Columns of the player grid and of the setting grid.
 enum TPlayerColumn { pcPlayer = 0, pcFrags, pcPing, pcTeam, pcCount };
 enum TSettingColumn { stName = 0, stValue, stCount };
@@ -38,10 +49,27 @@ QString PlayersText(const TServer& server, bool morePlayerInfo);
 // last session and not yet refreshed.
 QString PingText(const TServer& server);
 
-// The cells of a server row, by TServerColumn. Without a look-up the country is empty.
-std::array<QString, scCount> ServerRowTexts(const TServer& server, const QString& key,
-                                            bool morePlayerInfo,
-                                            TCountryLookup* countries = nullptr);
+// Whether joining the server takes a password: UT's "password" rule, or the "GamePassword"
+// setting of UT2003 and UT2004, is "True".
+bool NeedsPassword(const TServer& server);
+// The Password cell: "Yes" when a password is needed (drawn as a lock), else empty.
+QString PasswordText(const TServer& server);
+
+// The Address cell: the address players join, "IP:game port" (the name when the server has no
+// address yet); empty when neither is known.
+QString AddressText(const TServer& server);
+
+// The Game Type cell: the tab title of a game type the table lists (without its "&"), else the
+// class the server reported. Filters, monitors and the routing of replies keep the class.
+QString GameTypeText(const QString& reported,
+                     const std::vector<std::unique_ptr<TGameType>>& gameTypes);
+
+// The cells of a server row, by TServerColumn. Without a look-up the country is empty; without
+// the game types the Game Type cell is the reported class.
+std::array<QString, scCount> ServerRowTexts(
+    const TServer& server, const QString& key, bool morePlayerInfo,
+    TCountryLookup* countries = nullptr,
+    const std::vector<std::unique_ptr<TGameType>>* gameTypes = nullptr);
 
 // One row per used player slot, in slot order: Player, Frags, Ping, Team.
 std::vector<std::array<QString, pcCount>> PlayerRows(const TServer& server);

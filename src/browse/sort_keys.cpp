@@ -71,7 +71,33 @@ QString NumericSortKey(QStringView cell, int longest) {
   return PadLeft(text, longest);
 }
 
+QString AddressSortKey(QStringView cell) {
+  const qsizetype colon = cell.lastIndexOf(u':');
+  const QStringView host = colon >= 0 ? cell.left(colon) : cell;
+  const QStringView port = colon >= 0 ? cell.mid(colon + 1) : QStringView();
+  const auto number = [](QStringView digits, int width) {
+    if (digits.isEmpty() || digits.size() > width) return false;
+    return std::all_of(digits.begin(), digits.end(),
+                       [](QChar c) { return c >= u'0' && c <= u'9'; });
+  };
+  const QList<QStringView> octets = host.split(u'.');
+  bool address = octets.size() == 4 && (colon < 0 || number(port, 5));
+  for (QStringView octet : octets) address = address && number(octet, 3);
+  if (!address) return cell.toString();  // a name: its letters sort after the digits
+  QString key;
+  for (QStringView octet : octets) key += PadLeft(octet, 3) + u'.';
+  key.chop(1);
+  if (colon >= 0) key += u':' + PadLeft(port, 5);
+  return key;
+}
+
 QStringList ColumnSortKeys(const QStringList& cells, TColumnSortKind kind) {
+  if (kind == cskAddress) {
+    QStringList keys;
+    keys.reserve(cells.size());
+    for (const QString& cell : cells) keys.append(cell.isEmpty() ? cell : AddressSortKey(cell));
+    return keys;
+  }
   if (kind != cskNumeric) return cells;
   qsizetype longest = 0;
   for (const QString& cell : cells) longest = std::max(longest, QStringView(cell).trimmed().size());

@@ -17,13 +17,22 @@
 
 namespace zorvane {
 
-// 0 and 1 both sort as text; only 2 is numeric.
-enum TColumnSortKind : std::uint8_t { cskText = 0, cskPlainText = 1, cskNumeric = 2 };
+// 0 and 1 both sort as text; 2 is numeric; 3 sorts "IP:port" addresses by their numbers.
+enum TColumnSortKind : std::uint8_t {
+  cskText = 0,
+  cskPlainText = 1,
+  cskNumeric = 2,
+  cskAddress = 3
+};
 
 // The key of one cell of a numeric column whose longest cell text has `longest` characters.
 // Leading and trailing blanks are ignored, in the cell and in the longest length alike.
 // A number in brackets (a ping not yet refreshed) sorts as the number.
 QString NumericSortKey(QStringView cell, int longest);
+
+// The key of an "a.b.c.d:port" cell: every number padded ("010.000.000.002:07777"), so that
+// 10.0.0.2 sorts before 10.0.0.12. Other texts (host names) are kept as they are.
+QString AddressSortKey(QStringView cell);
 
 // The keys of a column's data cells, in row order.
 QStringList ColumnSortKeys(const QStringList& cells, TColumnSortKind kind);

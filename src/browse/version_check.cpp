@@ -27,7 +27,15 @@ QString VersionInReply(const QByteArray& reply) {
   const QByteArray key(kVersionKey);
   const qsizetype at = reply.indexOf(key);
   if (at < 0) return {};
-  return QString::fromLatin1(reply.mid(at + key.size(), 4));
+  const QByteArray four = reply.mid(at + key.size(), 4);
+  qsizetype digits = 0;
+  const auto versionChar = [](char c) { return (c >= '0' && c <= '9') || c == '.'; };
+  while (digits < four.size() && versionChar(four[digits])) ++digits;
+  // The file's line end or a blank may follow a shorter version ("3.0\r\n"); anything else
+  // makes it no version, so no junk ever reaches the status bar.
+  for (qsizetype i = digits; i < four.size(); ++i)
+    if (four[i] != '\r' && four[i] != '\n' && four[i] != ' ' && four[i] != '\t') return {};
+  return QString::fromLatin1(four.left(digits));
 }
 
 bool IsNewerVersion(const QString& version, const QString& own) {

@@ -30,8 +30,9 @@ std::optional<TVersionHost> ParseVersionHost(const QString& setting);
 // "GET /quorra.txt HTTP/1.1", CR LF, "Host: " + host header, CR LF CR LF; nothing else.
 QByteArray VersionRequest(const QString& hostHeader);
 
-// The up to 4 characters after the first "zorvaneversion=" (letter case matters); empty when
-// the key is missing.
+// The up to 4 characters after the first "zorvaneversion=" (letter case matters) when they are
+// digits and dots, save for a line end or blanks after them ("3.0\r" gives "3.0"); empty when
+// the key is missing or anything else follows it ("zzzz", "2.9x", bytes above 127).
 QString VersionInReply(const QByteArray& reply);
 
 // Plain character-by-character comparison: "2.95" is newer than "2.91", "10.0" and "2.9" are

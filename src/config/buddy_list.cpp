@@ -14,6 +14,11 @@ bool IsBuddyLine(const QString& line) {
   return QStringView(line).left(kKey.size()).compare(kKey, Qt::CaseInsensitive) == 0;
 }
 
+bool IsSectionHeader(const QString& line) {
+  const QString trimmed = line.trimmed();
+  return trimmed.startsWith(u'[') && trimmed.endsWith(u']');
+}
+
 }  // namespace
 
 int FindBuddySection(const TTextLines& lines) {
@@ -36,16 +41,25 @@ QStringList ReadBuddies(const TTextLines& lines) {
 }
 
 TBuddyInsert InsertBuddy(TTextLines& lines, const QString& player) {
+  // Compared as it will be written: a name with a colour code or a control character loses
+  // them on the way into the file.
+  const QString line = TTextLines::AsStored(kKey + player);
   const int section = FindBuddySection(lines);
-  if (section < 0) return TBuddyInsert::NoBuddyLine;
-  const QString line = kKey + player;
-  int firstBuddy = -1;
+  if (section < 0) {
+    if (lines.Count() > 0 && !lines.Line(lines.Count() - 1).trimmed().isEmpty())
+      lines.Append(QString());
+    lines.Append(kHeader);
+    lines.Append(line);
+    return TBuddyInsert::Inserted;
+  }
+  int at = -1;
+  bool inSection = true;
   for (int i = section; i < lines.Count(); ++i) {
     if (lines.Line(i).compare(line, Qt::CaseInsensitive) == 0) return TBuddyInsert::AlreadyListed;
-    if (firstBuddy < 0 && IsBuddyLine(lines.Line(i))) firstBuddy = i;
+    inSection = inSection && (i == section || !IsSectionHeader(lines.Line(i)));
+    if (at < 0 && inSection && IsBuddyLine(lines.Line(i))) at = i;
   }
-  if (firstBuddy < 0) return TBuddyInsert::NoBuddyLine;
-  lines.Insert(firstBuddy, line);
+  lines.Insert(at < 0 ? section + 1 : at, line);
   return TBuddyInsert::Inserted;
 }
 

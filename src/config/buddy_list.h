@@ -24,12 +24,12 @@ QStringList ReadBuddies(const TTextLines& lines);
 
 enum class TBuddyInsert {
   Inserted,
-  AlreadyListed,  // "Buddies=" + player is a line somewhere from the header on
-  NoBuddyLine,    // no section, or no "Buddies=" line from the header on: nothing changed
+  AlreadyListed,  // "Buddies=" + player, as it would be written, is a line from the header on
 };
 
-// Inserts "Buddies=" + player before the first "Buddies=" line from the header on, so the
-// new line lands inside the list the game reads.
+// Inserts "Buddies=" + player into the buddy section, where the game and ReadBuddies find it:
+// before the section's first "Buddies=" line, else (no buddies yet) right after its header; a
+// file without the section gets it, with the line, at its end.
 TBuddyInsert InsertBuddy(TTextLines& lines, const QString& player);
 
 }  // namespace zorvane

@@ -37,8 +37,10 @@ QStringList CleanNames(const QStringList& names) {
   return clean;
 }
 
+// Built from the name as its key is written, so that a name from a hand-made file with a
+// control character at its start finds the same section when the saved file is read again.
 QString PathSection(const QString& game) {
-  return kGameSection + game;
+  return kGameSection + TIniDocument::NameAsWritten(game);
 }
 
 struct TDefaultType {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "config/file_bytes.h"
 #include "query/network_text.h"
 
 namespace zorvane {
@@ -65,11 +66,23 @@ void TIniDocument::TSection::SplitTrailer() {
   lines.erase(body, lines.end());
 }
 
+QString TIniDocument::NameAsWritten(const QString& name) {
+  return LineSafe(name).trimmed();
+}
+
 TIniDocument::TIniDocument(QString path) : path_(std::move(path)) {
   ParseText({});
 }
 
 bool TIniDocument::Load() {
+  return Load(false);
+}
+
+bool TIniDocument::LoadText() {
+  return Load(true);
+}
+
+bool TIniDocument::Load(bool textOnly) {
   loadError_.clear();
   loadFailed_ = true;
   const QFileInfo info(path_);
@@ -91,10 +104,14 @@ bool TIniDocument::Load() {
   }
   QFile file(path_);
   if (!file.open(QIODevice::ReadOnly)) return false;
-  const QByteArray bytes = file.read(kMaxFileSize + 1);  // the file may have grown meanwhile
+  const QByteArray bytes = ReadAtMost(file, kMaxFileSize);  // the file may have grown meanwhile
   if (file.error() != QFileDevice::NoError) return false;
   if (bytes.size() > kMaxFileSize) {
     loadError_ = tooLarge;
+    return false;
+  }
+  if (textOnly && bytes.contains('\0')) {
+    loadError_ = QStringLiteral("it is not 8-bit text");
     return false;
   }
   ParseText(bytes);

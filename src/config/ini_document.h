@@ -28,6 +28,10 @@ class TIniDocument {
   // so does anything but a regular file of at most kMaxFileSize bytes (LoadError says why),
   // which is not even opened: a FIFO or a device could feed it for ever.
   bool Load();
+  // Load for a game's file, which also refuses one holding a zero byte: the games write 8-bit
+  // text, so such a file is UTF-16 (or no INI file at all), and lines written into it as
+  // 8-bit text would be garbage to the game.
+  bool LoadText();
   // Why the last Load refused the file; empty when it did not or the cause is plain.
   const QString& LoadError() const { return loadError_; }
   // Writes the whole document back through a temporary file renamed over the old one, so a
@@ -40,6 +44,10 @@ class TIniDocument {
   const QString& Path() const { return path_; }
 
   static constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
+
+  // A section or key name as WriteString puts it into the file (no colour codes, control
+  // characters blanked, blanks around it dropped): the name it is found by once read again.
+  static QString NameAsWritten(const QString& name);
 
   QString ReadString(const QString& section, const QString& key, const QString& def) const;
   bool ReadBool(const QString& section, const QString& key, bool def) const;
@@ -71,6 +79,8 @@ class TIniDocument {
     void Reindex();
     void SplitTrailer();
   };
+
+  bool Load(bool textOnly);
 
   struct TKeyAt {
     int section = -1;

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "config/game_tables.h"
+#include "config/ini_document.h"
 #include "config/ini_utils.h"
 #include "query/vocabulary.h"
 
@@ -19,15 +20,9 @@ bool SameText(const QString& a, const char* b) {
   return a.compare(QLatin1StringView(b), Qt::CaseInsensitive) == 0;
 }
 
-// The defaults a missing key reads as; writing the same text again would only add a line.
+// The defaults a missing key reads as.
 constexpr const char* kTeamDefault = "255";
 constexpr const char* kNeverAutoSwitchDefault = "False";
-
-void WriteIfChanged(TIniDocument& ini, const char* section, const char* key, const char* def,
-                    const QString& text) {
-  if (ini.ReadString(L1(section), L1(key), L1(def)) != text)
-    ini.WriteString(L1(section), L1(key), text);
-}
 
 const TGameInfo* UserPathsOf(const TGameTables& tables, const QString& game) {
   const TGameInfo* paths = tables.FindPaths(game);
@@ -65,17 +60,22 @@ TPlayerValues ReadPlayerValues(const TIniDocument& ini, bool utGame) {
   return values;
 }
 
-QString WritePlayerValues(TIniDocument& ini, const TPlayerValues& values, bool utGame) {
-  const QString name = PlayerNameAsWritten(values.name);
-  WriteIfChanged(ini, kPlayerSection, kPlayerNameKey, "", name);
-  WriteIfChanged(ini, kPlayerSection, kPlayerTeamKey, kTeamDefault, TeamColourIndex(values.team));
-  if (utGame) {
-    WriteIfChanged(ini, kPlayerSection, kPlayerClassKey, "",
-                   values.spectator ? L1(kSpectatorClass) : QString());
-    WriteIfChanged(ini, kPawnSection, kNeverAutoSwitchKey, kNeverAutoSwitchDefault,
-                   values.autoSwitch ? QStringLiteral("False") : QStringLiteral("True"));
-  }
-  return name;
+std::vector<TIniEdit> PlayerValueEdits(const TPlayerValues& read, const TPlayerValues& shown,
+                                       bool utGame) {
+  const QString player = L1(kPlayerSection);
+  std::vector<TIniEdit> edits;
+  if (shown.name != read.name)
+    edits.push_back({player, L1(kPlayerNameKey), PlayerNameAsWritten(shown.name)});
+  if (shown.team != read.team)
+    edits.push_back({player, L1(kPlayerTeamKey), TeamColourIndex(shown.team)});
+  if (!utGame) return edits;
+  if (shown.spectator != read.spectator)
+    edits.push_back(
+        {player, L1(kPlayerClassKey), shown.spectator ? L1(kSpectatorClass) : QString()});
+  if (shown.autoSwitch != read.autoSwitch)
+    edits.push_back({L1(kPawnSection), L1(kNeverAutoSwitchKey),
+                     shown.autoSwitch ? QStringLiteral("False") : QStringLiteral("True")});
+  return edits;
 }
 
 QStringList PlayerSetupGames(const TGameTables& tables) {
@@ -97,37 +97,46 @@ TPlayerSetupFiles::TPlayerSetupFiles(const TGameTables& tables) : tables_(tables
 
 TPlayerSetupFiles::~TPlayerSetupFiles() = default;
 
-TIniDocument* TPlayerSetupFiles::Open(const QString& game) {
+const TPlayerValues* TPlayerSetupFiles::Open(const QString& game) {
   openError_.clear();
-  if (TIniDocument* loaded = Loaded(game)) return loaded;
+  const auto found = files_.find(game.toLower());
+  if (found != files_.end()) return &found->second.shown;
   const TGameInfo* paths = UserPathsOf(tables_, game);
-  if (!paths) return nullptr;
+  const TGame* record = tables_.FindGame(game);
+  if (!paths || !record) return nullptr;
   const QString path = paths->UserPath.Value;
   // A missing file is not made up: the game writes its own on its first run.
   if (!QFileInfo(path).isFile()) {
     openError_ = QStringLiteral("Could not find ") + path;
     return nullptr;
   }
-  auto file = std::make_unique<TIniDocument>(path);
-  if (!file->Load()) {
-    openError_ = CouldNotOpenText(*file);
+  TIniDocument ini(path);
+  if (!ini.LoadText()) {
+    openError_ = CouldNotOpenText(ini);
     return nullptr;
   }
-  TIniDocument* opened = file.get();
-  files_[game.toLower()] = std::move(file);
-  return opened;
+  TGameFile file{path, IsUTGame(*record), {}, {}};
+  file.read = file.shown = ReadPlayerValues(ini, file.utGame);
+  return &files_.insert_or_assign(game.toLower(), std::move(file)).first->second.shown;
 }
 
-TIniDocument* TPlayerSetupFiles::Loaded(const QString& game) const {
+TPlayerValues TPlayerSetupFiles::Keep(const QString& game, const TPlayerValues& shown) {
   const auto found = files_.find(game.toLower());
-  return found == files_.end() ? nullptr : found->second.get();
+  if (found == files_.end()) return shown;
+  TGameFile& file = found->second;
+  file.shown = shown;
+  if (shown.name != file.read.name) file.shown.name = PlayerNameAsWritten(shown.name);
+  return file.shown;
 }
 
-QStringList TPlayerSetupFiles::WriteAll() const {
-  QStringList failed;
-  for (const auto& [name, file] : files_)
-    if (!file->UpdateFile()) failed << file->Path();
-  return failed;
+QStringList TPlayerSetupFiles::WriteChanges() const {
+  QStringList failures;
+  for (const auto& [name, file] : files_) {
+    const TIniWrite result =
+        WriteIniEdits(file.path, PlayerValueEdits(file.read, file.shown, file.utGame));
+    if (result != TIniWrite::Written) failures << IniWriteFailure(result, file.path);
+  }
+  return failures;
 }
 
 }  // namespace zorvane

@@ -2,17 +2,19 @@
 #pragma once
 // The player keys of the games' user INI files (name, team, spectator class, weapon
 // auto-switch) and the files of one run of the player setup dialog. These are the user's own
-// files: a key is written only when its text changes, every other byte stays as it was.
+// files, and the game may write them while the dialog is open: only what the user changed is
+// written, onto the file as it is at that moment, and every other byte stays as it is.
 
 #include <QString>
 #include <QStringList>
 #include <map>
-#include <memory>
+#include <vector>
 
-#include "config/ini_document.h"
+#include "config/ini_edits.h"
 
 namespace zorvane {
 
+class TIniDocument;
 struct TGame;
 struct TGameTables;
 
@@ -49,9 +51,12 @@ QString PlayerNameAsWritten(const QString& name);
 // The values a user INI holds. Other games' spectator and auto-switch come back as the
 // defaults (not ticked, ticked).
 TPlayerValues ReadPlayerValues(const TIniDocument& ini, bool utGame);
-// Stores the values; a key whose text does not change is not touched. Other games'
-// spectator and auto-switch keys are left alone. Returns the name as written.
-QString WritePlayerValues(TIniDocument& ini, const TPlayerValues& values, bool utGame);
+// The keys to write for what the user changed between read and shown: a field left as it was
+// read writes nothing, so a key the controls cannot show (another class than the spectator's,
+// "bNeverAutoSwitch=1", team 7) stays as the file has it. A changed name is written as
+// PlayerNameAsWritten gives it; other games' spectator and auto-switch keys are never written.
+std::vector<TIniEdit> PlayerValueEdits(const TPlayerValues& read, const TPlayerValues& shown,
+                                       bool utGame);
 
 // The games with a user INI path, in table order.
 QStringList PlayerSetupGames(const TGameTables& tables);
@@ -59,25 +64,35 @@ QStringList PlayerSetupGames(const TGameTables& tables);
 // one; empty when defaultGame names no game at all.
 QString FirstPlayerSetupGame(const TGameTables& tables, const QString& defaultGame);
 
-// The user INI files of one opening of the dialog: each loaded on its first use and kept by
-// game name until this goes.
+// The user INI files of one opening of the dialog: each read on the first showing of its game,
+// with what the controls showed for it kept by game name until this goes.
 class TPlayerSetupFiles {
  public:
   explicit TPlayerSetupFiles(const TGameTables& tables);
   ~TPlayerSetupFiles();
 
-  // The game's user INI, loaded when it is not yet; null when it cannot be opened (missing,
-  // unreadable or not a plain file), and then tried again on the next call. OpenError says why.
-  TIniDocument* Open(const QString& game);
-  // The loaded file, or null.
-  TIniDocument* Loaded(const QString& game) const;
+  // What to show for the game: its user INI's values, read on the first call, afterwards what
+  // Keep stored. Null when the file cannot be read (missing, unreadable, not a plain file or
+  // not 8-bit text); OpenError says why, and the next call tries again.
+  const TPlayerValues* Open(const QString& game);
   const QString& OpenError() const { return openError_; }
-  // Writes every loaded file back; the paths of those that could not be written.
-  QStringList WriteAll() const;
+  // Stores what the controls show for an opened game; returns it as kept (a changed name as it
+  // is written).
+  TPlayerValues Keep(const QString& game, const TPlayerValues& shown);
+  // Writes, game by game, what the user changed onto the file as it is now; a file whose game
+  // shows what was read is not touched. The messages of the files that could not be written.
+  QStringList WriteChanges() const;
 
  private:
+  struct TGameFile {
+    QString path;
+    bool utGame = false;
+    TPlayerValues read;
+    TPlayerValues shown;
+  };
+
   const TGameTables& tables_;
-  std::map<QString, std::unique_ptr<TIniDocument>> files_;  // lower-cased game name -> file
+  std::map<QString, TGameFile> files_;  // lower-cased game name -> its file
   QString openError_;
 };
 

@@ -85,6 +85,7 @@ struct TSettings {
   QString lanAddresses;            // whom a LAN search asks; blank: every interface's broadcast
   int ut99iniWidth;
   int ut99iniHeight;
+  bool offeredUT2004Tabs;  // the tabs of UT2004's game types were offered (tab_offer.h)
   // Filters by game-type name (lower-cased); the favourites' set is saved as "filterInfo".
   QHash<QString, TFilterSet> filters;
 

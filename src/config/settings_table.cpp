@@ -110,6 +110,8 @@ constexpr TSettingEntry kTable[] = {
     // commas or blanks; blank asks the broadcast address of every interface that is up).
     Ranged("lanSearchWait", &S::lanSearchWait, 2000, 100, 60000),
     Text("lanAddresses", &S::lanAddresses, ""),
+    // Asked once: whether UT2004's game types get tabs of their own.
+    Flag("offeredUT2004Tabs", &S::offeredUT2004Tabs, false),
 };
 
 const QString kSettings = QString::fromLatin1(kSettingsSection);

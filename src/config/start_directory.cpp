@@ -11,7 +11,13 @@
 namespace zorvane {
 
 QString ResolveStartDirectory(const QString& dirArgument, bool create) {
-  if (!dirArgument.isEmpty()) return QDir(dirArgument).absolutePath();
+  if (!dirArgument.isEmpty()) {
+    const QString folder = QDir(dirArgument).absolutePath();
+    // Made like the default folder; a file in its place stays, and opening the settings in
+    // it then fails with the path in the message.
+    if (create && !QFileInfo::exists(folder)) QDir().mkpath(folder);
+    return folder;
+  }
   if (QFileInfo::exists(QDir::current().filePath(QString::fromLatin1(kSettingsFileName))))
     return QDir::currentPath();
   if (QCoreApplication::applicationName().isEmpty())

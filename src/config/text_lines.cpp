@@ -6,6 +6,7 @@
 #include <QSaveFile>
 #include <algorithm>
 
+#include "config/file_bytes.h"
 #include "query/network_text.h"
 
 namespace zorvane {
@@ -40,7 +41,7 @@ TTextLoad TTextLines::Load() {
   if (info.size() > kMaxFileSize) return TTextLoad::TooLarge;
   QFile file(path_);
   if (!file.open(QIODevice::ReadOnly)) return TTextLoad::Unreadable;
-  const QByteArray bytes = file.read(kMaxFileSize + 1);  // the file may have grown meanwhile
+  const QByteArray bytes = ReadAtMost(file, kMaxFileSize);  // the file may have grown meanwhile
   if (file.error() != QFileDevice::NoError) return TTextLoad::Unreadable;
   if (bytes.size() > kMaxFileSize) return TTextLoad::TooLarge;
   if (bytes.contains('\0')) return TTextLoad::Binary;
@@ -80,6 +81,10 @@ TTextSave TTextLines::Save() const {
     return TTextSave::Failed;
   }
   return file.commit() ? TTextSave::Saved : TTextSave::Failed;
+}
+
+QString TTextLines::AsStored(const QString& text) {
+  return LineSafe(text);
 }
 
 void TTextLines::Insert(int index, const QString& text) {

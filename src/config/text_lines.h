@@ -48,6 +48,8 @@ class TTextLines {
   void Append(const QString& text) { Insert(Count(), text); }
   void Replace(int index, const QString& text);
   void Remove(int index);
+  // The text as Insert and Replace store it, to compare with the lines a file holds.
+  static QString AsStored(const QString& text);
 
   static constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
 

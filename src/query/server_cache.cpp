@@ -276,8 +276,9 @@ TServerCacheLoad LoadServerCache(const QString& path, TServerStash& stash) {
   if (!QFileInfo(path).isFile()) return ignored(QStringLiteral("not a regular file"));
   if (!file.open(QIODevice::ReadOnly)) return ignored(file.errorString());
   if (file.size() > kMaxServerCacheBytes) return ignored(QStringLiteral("too large"));
-  // No more than the size checked above, even for a file that grows meanwhile.
-  const QByteArray bytes = file.read(kMaxServerCacheBytes + 1);
+  // No more than the size checked above, even for a file that grows meanwhile; a buffer of
+  // the file's size, not of the largest size allowed.
+  const QByteArray bytes = file.read(file.size());
   TServerCacheRead read = ReadServerCache(bytes);
   if (!read.problem.isEmpty()) return ignored(read.problem);
   load.added = AdoptCachedServers(stash, std::move(read.servers));

@@ -91,11 +91,10 @@ TEST_F(BuddyExchangeTest, FilesThatCannotBeUsedAreNeverWritten) {
   } cases[] = {
       {"missing.ini", QByteArray(), TBuddyExport::Unreadable, {kCannotOpen}},
       {"empty.ini", QByteArray(""), TBuddyExport::Unreadable, {kCannotOpen}},
-      {"junk.ini", QByteArray("\x01\x00\xff[GUI2K4.UT2k4Browser_ServerListPageBuddy]\n", 45),
-       TBuddyExport::Unreadable, {kCannotOpen}},
-      {"nosection.ini", "[Engine.GameInfo]\nBuddies=Ann\n", TBuddyExport::NoBuddyLine, {}},
-      {"nolist.ini", "[GUI2K4.UT2k4Browser_ServerListPageBuddy]\nWidth=3\n",
-       TBuddyExport::NoBuddyLine, {}},
+      {"junk.ini",
+       QByteArray("\x01\x00\xff[GUI2K4.UT2k4Browser_ServerListPageBuddy]\n", 45),
+       TBuddyExport::Unreadable,
+       {kCannotOpen}},
   };
   for (const auto& c : cases) {
     const QString path = Path(c.name);
@@ -113,6 +112,22 @@ TEST_F(BuddyExchangeTest, FilesThatCannotBeUsedAreNeverWritten) {
     EXPECT_EQ(sink_.messages, c.messages) << c.name;
   }
   EXPECT_TRUE(monitor_.WatchedPlayers().isEmpty());
+}
+
+// A user without buddies yet gets the first line, where the game and the import find it; a
+// name is looked for as it is written, so exporting it again adds nothing.
+TEST_F(BuddyExchangeTest, TheFirstBuddyIsExportedOnceAndImportedBack) {
+  const QString path = Path("User.ini");
+  const QByteArray empty =
+      "[GUI2K4.UT2k4Browser_ServerListPageBuddy]\r\nWidth=3\r\n\r\n[Notes]\r\nBuddies=Old\r\n";
+  Write(path, empty);
+  const QString coloured = QStringLiteral("Zed\x1b\x01\xff\x40\t!");
+  EXPECT_EQ(ExportBuddy(path, coloured, sink_), TBuddyExport::Exported);
+  for (int i = 0; i < 2; ++i)
+    EXPECT_EQ(ExportBuddy(path, coloured, sink_), TBuddyExport::AlreadyListed);
+  EXPECT_EQ(Read(path), QByteArray(empty).replace("Buddy]\r\n", "Buddy]\r\nBuddies=Zed !\r\n"));
+  EXPECT_EQ(ImportBuddies(path, monitor_, sink_), 1);
+  EXPECT_EQ(monitor_.WatchedPlayers(), QStringList{"Zed !"});
 }
 
 TEST_F(BuddyExchangeTest, AReadOnlyFileStaysAsItWas) {

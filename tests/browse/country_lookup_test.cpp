@@ -3,10 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtEndian>
+
+#include <malloc.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "browse/server_rows.h"
 #include "support/files.h"
@@ -100,6 +105,40 @@ TEST_F(CountryLookupTest, MissingForeignAndTruncatedFilesAnswerNothing) {
   EXPECT_EQ(missing.OpenProblem(),
             "No country flags: the location database " + Path("missing.db") + " cannot be opened");
   EXPECT_EQ(missing.CountryOf(u"127.0.0.2"), "");
+}
+
+// The environment may name anything: a FIFO would keep the start waiting for a writer.
+TEST_F(CountryLookupTest, OnlyARegularFileIsRead) {
+  ASSERT_EQ(::mkfifo(QFile::encodeName(Path("fifo.db")).constData(), 0600), 0);
+  ASSERT_TRUE(QDir(dir.path()).mkdir("folder.db"));
+  alarm(20);  // a blocked open ends the test instead of hanging it
+  for (const char* name : {"fifo.db", "folder.db"}) {
+    TCountryLookup lookup(Path(name));
+    EXPECT_FALSE(lookup.IsOpen()) << name;
+    EXPECT_EQ(lookup.OpenProblem(),
+              "No country flags: the location database " + Path(name) + " is not a regular file");
+  }
+  alarm(0);
+}
+
+// A record whose country code libloc refuses fails its look-up; nothing of it may stay behind.
+TEST_F(CountryLookupTest, ADamagedRecordPlacesNothingAndCostsNoMemory) {
+  QByteArray bytes = testing::Read(Path());
+  const auto header = [&](int offset) {
+    return qFromBigEndian<quint32>(bytes.constData() + 8 + offset);
+  };
+  const qsizetype networks = header(28), length = header(32);
+  const qsizetype france = bytes.indexOf("FR", networks);
+  ASSERT_TRUE(france >= networks && france < networks + length);
+  bytes.replace(france, 2, "1x");
+  testing::Write(Path("damaged.db"), bytes);
+  TCountryLookup lookup(Path("damaged.db"));
+  ASSERT_TRUE(lookup.IsOpen());
+  EXPECT_EQ(lookup.LookUp(0x7f000002), "DE");
+  const std::size_t before = mallinfo2().uordblks;
+  for (int i = 0; i < 20000; ++i) ASSERT_EQ(lookup.LookUp(0x7f000003), "");
+  // Each leaked network would be a hundred bytes or so: 2 MB in all.
+  EXPECT_LT(mallinfo2().uordblks, before + 100000);
 }
 
 TEST_F(CountryLookupTest, TheDatabaseCanBeChosenByTheEnvironment) {

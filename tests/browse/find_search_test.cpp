@@ -59,8 +59,10 @@ TEST(FindSearchTest, FindNextWalksHitsInStashAndSlotOrderThenEnds) {
       EXPECT_EQ(f.Next(search, c.exact).outcome, TFindOutcome::Shown) << c.text;
     EXPECT_EQ(f.shown, c.shown) << c.text;
     EXPECT_EQ(f.Next(search, c.exact).outcome, TFindOutcome::NotFound) << c.text;
+    // With Exact Match on, a second line says so.
     EXPECT_EQ(f.messages.messages,
-              QStringList({"Player " + QString::fromLatin1(c.text) + " not found."}));
+              QStringList({"Player " + QString::fromLatin1(c.text) + " not found." +
+                           (c.exact ? "\n(Exact Match is on.)" : "")}));
     // After "not found" the next find-next opens the dialog instead of searching.
     EXPECT_FALSE(search.Active());
     EXPECT_EQ(f.Next(search, c.exact).outcome, TFindOutcome::OpenDialog);
@@ -100,6 +102,7 @@ TEST(FindSearchTest, ServersAreFoundByDescription) {
   search.Start("quiet");
   EXPECT_EQ(f.Next(search, true).hit.key, "10.0.0.2:7778");
   EXPECT_EQ(f.Next(search, true).outcome, TFindOutcome::NotFound);
+  EXPECT_EQ(f.messages.messages.last(), "Server quiet not found.\n(Exact Match is on.)");
 }
 
 TEST(FindSearchTest, TheTabIsTheFavouritesTheGameTypeOrOther) {

@@ -27,6 +27,58 @@ TEST(ServerRowsTest, WhichViewListsAServer) {
   EXPECT_FALSE(BelongsToView(ctf, "Favorite", true, types));
 }
 
+TEST(ServerRowsTest, GameTypeCellShowsTheTabTitleOfAListedType) {
+  std::vector<std::unique_ptr<TGameType>> types;
+  for (const auto& [name, description] :
+       {std::pair{"Other", "Other"}, std::pair{"xDeathMatch", "2K4 Death &Match"},
+        std::pair{"Untitled", ""}, std::pair{"Favorite", "Favorites"}}) {
+    types.push_back(std::make_unique<TGameType>());
+    types.back()->Name.Set(name);
+    types.back()->Description.Set(description);
+    types.back()->TabVisible = false;  // a hidden tab has its title too
+  }
+  const std::pair<const char*, const char*> cases[] = {
+      {"xDeathMatch", "2K4 Death Match"},        // without its "&"
+      {"XDEATHMATCH", "2K4 Death Match"},        // letter case ignored
+      {"ONSOnslaughtGame", "ONSOnslaughtGame"},  // not listed: the class
+      {"Untitled", "Untitled"},                  // no title: the class
+      {"Other", "Other"},                        // the built-in views are no game type
+      {"Favorite", "Favorite"},
+      {"", ""},
+  };
+  for (const auto& [reported, shown] : cases) EXPECT_EQ(GameTypeText(reported, types), shown);
+  TServer server;
+  server.SetGameType("xDeathMatch");
+  EXPECT_EQ(ServerRowTexts(server, "k", false, nullptr, &types)[scGameType], "2K4 Death Match");
+  EXPECT_EQ(ServerRowTexts(server, "k", false)[scGameType], "xDeathMatch");
+  EXPECT_EQ(server.GameType(), "xDeathMatch");
+}
+
+TEST(ServerRowsTest, AddressAndPasswordCells) {
+  TServer ut, locked2004, open2004, named, unknown;
+  ut.SetIP("10.0.0.5");
+  ut.Port = 7778;
+  ut.SetPassword("True");
+  locked2004.SetIP("10.0.0.6");
+  locked2004.Port = 1;
+  locked2004.SetSetting(0, u"ServerMode", u"dedicated");
+  locked2004.SetSetting(1, u"GamePassword", u"True");
+  open2004.SetSetting(0, u"gamepassword", u"False");
+  open2004.SetPassword("False");
+  named.SetDNSName("ut.example.org");
+  named.Port = 7778;
+  EXPECT_EQ(AddressText(ut), "10.0.0.5:7777");  // the game port players join
+  EXPECT_EQ(AddressText(locked2004), "10.0.0.6:0");
+  EXPECT_EQ(AddressText(named), "ut.example.org:7777");
+  EXPECT_EQ(AddressText(unknown), "");
+  EXPECT_EQ(ServerRowTexts(ut, "k", false)[scAddress], "10.0.0.5:7777");
+  for (const auto& [server, needs] : {std::pair{&ut, true}, std::pair{&locked2004, true},
+                                      std::pair{&open2004, false}, std::pair{&unknown, false}}) {
+    EXPECT_EQ(NeedsPassword(*server), needs);
+    EXPECT_EQ(ServerRowTexts(*server, "k", false)[scPassword], needs ? "Yes" : "");
+  }
+}
+
 TEST(ServerRowsTest, PlayersTextWithAndWithoutTheMaximum) {
   TServer s;
   s.SetNumPlayers("3");

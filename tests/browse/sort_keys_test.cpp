@@ -114,6 +114,23 @@ TEST(SortKeysTest, EqualKeysSwapOnAscendingAndStayOnDescending) {
 }
 
 // Qt's C-locale sort keys alone would order "B" before "a".
+TEST(SortKeysTest, AddressesSortByTheirNumbers) {
+  const std::pair<const char*, const char*> keys[] = {
+      {"10.0.0.2:7777", "010.000.000.002:07777"},
+      {"192.168.1.10", "192.168.001.010"},
+      {"game.example.org:7777", "game.example.org:7777"},  // a name stays a name
+      {"1.2.3.4:", "1.2.3.4:"},
+      {"1.2.3.4444:1", "1.2.3.4444:1"},
+      {"1.2.3:7777", "1.2.3:7777"},
+      {"1.2.3.4:123456", "1.2.3.4:123456"},
+  };
+  for (const auto& [cell, key] : keys)
+    EXPECT_EQ(AddressSortKey(QString::fromLatin1(cell)), key) << cell;
+  EXPECT_EQ(Sorted({"10.0.0.12:7777", "", "10.0.0.2:7777", "9.1.1.1:80", "10.0.0.2:100"},
+                   cskAddress, kAsc, QLocale::c()),
+            (QStringList{"", "9.1.1.1:80", "10.0.0.2:100", "10.0.0.2:7777", "10.0.0.12:7777"}));
+}
+
 TEST(SortKeysTest, CaseOnlyDifferencesAreEqualKeys) {
   for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::English, QLocale::UnitedStates)})
     EXPECT_EQ(SortedRowOrder({"b", "A", "a", "B"}, kAsc, GridCollator(locale)),

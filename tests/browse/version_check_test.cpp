@@ -58,6 +58,15 @@ TEST(VersionCheckTextTest, VersionIsUpToFourCharactersAfterTheKey) {
       {"ZorvaneVersion=3.00", ""},  // letter case must match
       {"zorvaneversion=2.92 zorvaneversion=3.00", "2.92"},
       {"", ""},
+      // digits and dots only; a line end or blanks may end a shorter one
+      {"zorvaneversion=3.0\r\n", "3.0"},
+      {"zorvaneversion=3\n\n", "3"},
+      {"zorvaneversion=3 \t\n", "3"},
+      {"zorvaneversion=zzzz", ""},
+      {"zorvaneversion=\xff\xfe", ""},
+      {"zorvaneversion=2.9x", ""},
+      {"zorvaneversion=3\r9", ""},
+      {"zorvaneversion=-3.0", ""},
   };
   for (const auto& [reply, version] : cases) EXPECT_EQ(VersionInReply(reply), version) << reply;
 }

@@ -36,7 +36,7 @@ TEST(BuddyListTest, ReadingStopsAtTheFirstEmptyLineAfterTheHeader) {
   for (const auto& c : cases) EXPECT_EQ(ReadBuddies(Parsed(c.text)), c.names) << c.text;
 }
 
-TEST(BuddyListTest, InsertGoesBeforeTheFirstBuddyLineUnlessTheNameIsAlreadyThere) {
+TEST(BuddyListTest, InsertGoesIntoTheBuddySectionUnlessTheNameIsAlreadyThere) {
   const struct {
     const char* before;
     const char* player;
@@ -55,9 +55,25 @@ TEST(BuddyListTest, InsertGoesBeforeTheFirstBuddyLineUnlessTheNameIsAlreadyThere
       {"Buddies=Bob\n[GUI2K4.UT2k4Browser_ServerListPageBuddy]\nBuddies=Ann\n", "Bob",
        TBuddyInsert::Inserted,
        "Buddies=Bob\n[GUI2K4.UT2k4Browser_ServerListPageBuddy]\nBuddies=Bob\nBuddies=Ann\n"},
-      {"[GUI2K4.UT2k4Browser_ServerListPageBuddy]\nWidth=3\n", "Bob", TBuddyInsert::NoBuddyLine,
-       nullptr},
-      {"[Other]\nBuddies=Ann\n", "Bob", TBuddyInsert::NoBuddyLine, nullptr},
+      // no buddies yet: the first line goes right after the header, not into a later section
+      {"[GUI2K4.UT2k4Browser_ServerListPageBuddy]\nWidth=3\n\n[Other]\nBuddies=Ann\n", "Bob",
+       TBuddyInsert::Inserted,
+       "[GUI2K4.UT2k4Browser_ServerListPageBuddy]\nBuddies=Bob\nWidth=3\n\n[Other]\nBuddies=Ann\n"},
+      {"[GUI2K4.UT2k4Browser_ServerListPageBuddy]\r\n", "Bob", TBuddyInsert::Inserted,
+       "[GUI2K4.UT2k4Browser_ServerListPageBuddy]\r\nBuddies=Bob\r\n"},
+      // no section: it is added at the end with the line
+      {"[Other]\nBuddies=Ann\n", "Bob", TBuddyInsert::Inserted,
+       "[Other]\nBuddies=Ann\n\n[GUI2K4.UT2k4Browser_ServerListPageBuddy]\nBuddies=Bob\n"},
+      {"[Other]\r\nA=1", "Bob", TBuddyInsert::Inserted,
+       "[Other]\r\nA=1\r\n\r\n[GUI2K4.UT2k4Browser_ServerListPageBuddy]\r\nBuddies=Bob"},
+      // names are compared as they are written: without colour codes, control characters blank
+      {"[GUI2K4.UT2k4Browser_ServerListPageBuddy]\nBuddies=Bob\n", "Bob\x1b\x01\xff\x40",
+       TBuddyInsert::AlreadyListed, nullptr},
+      {"[GUI2K4.UT2k4Browser_ServerListPageBuddy]\nBuddies=Bo b\n", "Bo\tb",
+       TBuddyInsert::AlreadyListed, nullptr},
+      {"[GUI2K4.UT2k4Browser_ServerListPageBuddy]\nBuddies=Ann\n", "Bo\tb\x1b\x01\x02\x03",
+       TBuddyInsert::Inserted,
+       "[GUI2K4.UT2k4Browser_ServerListPageBuddy]\nBuddies=Bo b\nBuddies=Ann\n"},
   };
   for (const auto& c : cases) {
     TTextLines lines = Parsed(c.before);

@@ -181,6 +181,22 @@ TEST(GameTablesTest, SectionsThatWouldLandOnAnotherOneAreNotWrittenOverIt) {
   EXPECT_TRUE(log.join('\n').contains("Game Type:")) << log.join('\n').toStdString();
 }
 
+// A hand-made file may give a game a name with control characters: the saved file holds it as
+// its key is written, and the paths under the section of that name.
+TEST(GameTablesTest, AGameNameWithControlCharactersKeepsItsPaths) {
+  TIniDocument ini;
+  ini.ParseText("[game]\n\x01\x02Odd=UT\n");
+  TGameTables tables = LoadAll(ini);
+  ASSERT_EQ(tables.games.size(), 1u);
+  tables.paths[0]->ExePath.Set("/games/odd.exe");
+  SaveGameTypes(ini, tables, TSettings{});
+  EXPECT_EQ(ini.Sections(), (QStringList{"game", "gameOdd"}));
+  TGameTables reloaded = LoadAll(ini);
+  ASSERT_EQ(reloaded.games.size(), 1u);
+  EXPECT_EQ(reloaded.games[0]->Name.Value, "Odd");
+  EXPECT_EQ(reloaded.paths[0]->ExePath.Value, "/games/odd.exe");
+}
+
 TEST(GameTablesTest, DetectionFillsOnlyEmptyPathsAndSkipsCompleteGames) {
   TIniDocument ini;
   WriteDefaultGameTypes(ini);

@@ -9,9 +9,11 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "config/text_lines.h"
 #include "support/files.h"
 
 namespace zorvane {
@@ -249,6 +251,45 @@ TEST(IniDocumentTest, OnlyRegularFilesUpTo16MiBAreReadAndRefusedFilesAreNeverWri
   }
   EXPECT_EQ(QFileInfo(big).size(), 16 * 1024 * 1024 + 1);
   EXPECT_FALSE(QFileInfo(fifo).isFile());
+}
+
+// Runs act with the address space limited to what the process maps now plus room bytes.
+template <typename Act>
+void WithAddressSpaceRoom(rlim_t room, Act act) {
+  rlimit old{};
+  ASSERT_EQ(getrlimit(RLIMIT_AS, &old), 0);
+  unsigned long pages = 0;
+  {
+    QFile statm("/proc/self/statm");
+    ASSERT_TRUE(statm.open(QIODevice::ReadOnly));
+    pages = statm.readAll().split(' ').value(0).toULong();
+  }
+  const rlimit tight{rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + room, old.rlim_max};
+  ASSERT_EQ(setrlimit(RLIMIT_AS, &tight), 0);
+  act();
+  setrlimit(RLIMIT_AS, &old);
+}
+
+// A read takes a buffer of the file's size, not one of the 16 MiB limit (or twice that).
+TEST(IniDocumentTest, ASmallFileIsReadIntoASmallBuffer) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer maps its shadow on demand";
+#else
+  QTemporaryDir dir;
+  const QString path = dir.filePath("User.ini");
+  testing::Write(path, "[DefaultPlayer]\nName=Gorge\n");
+  TIniDocument ini(path);
+  TTextLines lines(path);
+  bool loaded = false;
+  WithAddressSpaceRoom(8 << 20, [&] {
+    try {
+      loaded = ini.Load() && lines.Load() == TTextLoad::Loaded;
+    } catch (const std::bad_alloc&) {
+    }
+  });
+  EXPECT_TRUE(loaded);
+  EXPECT_EQ(ini.ReadString("DefaultPlayer", "Name", ""), "Gorge");
+#endif
 }
 
 // Random files built from the pieces INI files are made of, with junk, NULs and long lines.

@@ -62,7 +62,7 @@ QByteArray Junk() {
   return QByteArray(kJunk, sizeof kJunk - 1);
 }
 
-// Files that are not as tidy: each written with a new name must differ only in that line.
+// Files that are not as tidy: each given a new name must differ only in that line.
 TEST(PlayerSetupTest, OddFilesChangeOnlyInTheNameLine) {
   const struct {
     const char* what;
@@ -88,20 +88,12 @@ TEST(PlayerSetupTest, OddFilesChangeOnlyInTheNameLine) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     TIniDocument ini = Parsed(c.before);
-    // "team" is missing in some: its default must not add a line
-    WritePlayerValues(ini, {"New", "", false, true}, true);
+    const TPlayerValues read = ReadPlayerValues(ini, true);
+    TPlayerValues shown = read;
+    shown.name = "New";
+    ApplyIniEdits(ini, PlayerValueEdits(read, shown, true));
     EXPECT_EQ(ini.ToBytes(), c.after);
   }
-}
-
-TEST(PlayerSetupTest, MissingKeysAreAddedOnlyWhenTheyDifferFromTheirDefault) {
-  TIniDocument ini = Parsed("[Engine.Input]\nTab=Type\n");
-  WritePlayerValues(ini, {"", "", false, true}, true);
-  EXPECT_EQ(ini.ToBytes(), "[Engine.Input]\nTab=Type\n\n[DefaultPlayer]\nName=Player1\n");
-  WritePlayerValues(ini, {"Player1", "red", true, false}, true);
-  EXPECT_EQ(ini.ToBytes(),
-            "[Engine.Input]\nTab=Type\n\n[DefaultPlayer]\nName=Player1\nteam=0\n"
-            "OverrideClass=Botpack.CHSpectator\n\n[Engine.PlayerPawn]\nbNeverAutoSwitch=True\n");
 }
 
 // Games "UT", "UT2003", "UT2004" with the given user paths.
@@ -159,23 +151,27 @@ class PlayerSetupFilesTest : public ::testing::Test {
   TGameTables tables;
 };
 
-TEST_F(PlayerSetupFilesTest, EachFileIsLoadedOnceAndKeepsItsEditsUntilWritten) {
+// Each file is read once for the controls; what the user changed goes onto the file as it is
+// at OK, so what the game wrote meanwhile stays.
+TEST_F(PlayerSetupFilesTest, EditsAreKeptUntilWrittenOntoTheFileAsItIsThen) {
   testing::Write(dir.filePath("ut.ini"), kUT99UserIni);
   testing::Write(dir.filePath("ut2004.ini"), kUT2004UserIni);
   TPlayerSetupFiles files(tables);
-  TIniDocument* ut = files.Open("UT");
+  const TPlayerValues* ut = files.Open("UT");
   ASSERT_NE(ut, nullptr);
-  WritePlayerValues(*ut, {"Edited", "blue", false, true}, true);
-  // a change on disk after the first load is not read again: the edits stay
-  testing::Write(dir.filePath("ut.ini"), "[DefaultPlayer]\nName=Elsewhere\n");
-  EXPECT_EQ(files.Open("ut"), ut);
-  EXPECT_EQ(ReadPlayerValues(*files.Open("UT"), true).name, "Edited");
-  EXPECT_EQ(files.Loaded("UT2004"), nullptr);
+  EXPECT_EQ(*ut, (TPlayerValues{"Gorge", "blue", false, true}));
+  const TPlayerValues kept = files.Keep("UT", {"ABCDEFGHIJKLMNOPQRSTUVWXY", "blue", false, true});
+  EXPECT_EQ(kept.name, "ABCDEFGHIJKLMNOPQRST");
+  // The game writes the file meanwhile: the controls keep what the user made of them.
+  QByteArray byTheGame = kUT99UserIni;
+  byTheGame.replace("MouseSensitivity=3.000000", "MouseSensitivity=5.000000");
+  byTheGame.replace("skin=CommandoSkins.cmdo", "skin=CommandoSkins.daco");
+  testing::Write(dir.filePath("ut.ini"), byTheGame);
+  EXPECT_EQ(files.Open("ut")->name, "ABCDEFGHIJKLMNOPQRST");
   ASSERT_NE(files.Open("UT2004"), nullptr);
-  EXPECT_TRUE(files.WriteAll().isEmpty());
-  QByteArray edited = kUT99UserIni;
+  EXPECT_TRUE(files.WriteChanges().isEmpty());
   EXPECT_EQ(testing::Read(dir.filePath("ut.ini")),
-            edited.replace("Name=Gorge\r\n", "Name=Edited\r\n"));
+            byTheGame.replace("Name=Gorge\r\n", "Name=ABCDEFGHIJKLMNOPQRST\r\n"));
   EXPECT_EQ(testing::Read(dir.filePath("ut2004.ini")), kUT2004UserIni);
   // a file never opened is not written
   EXPECT_FALSE(QFile::exists(dir.filePath("ut2003.ini")));
@@ -198,8 +194,15 @@ TEST_F(PlayerSetupFilesTest, FilesThatCannotBeReadAreNotOpenedNorWritten) {
   }
   EXPECT_EQ(files.Open("UT2004"), nullptr);
   EXPECT_FALSE(files.OpenError().isEmpty());
-  EXPECT_TRUE(files.WriteAll().isEmpty());
+  EXPECT_TRUE(files.WriteChanges().isEmpty());
   EXPECT_EQ(QFileInfo(dir.filePath("ut2004.ini")).size(), TIniDocument::kMaxFileSize + 1);
+
+  // UTF-16, as some tools save it: refused as the buddy list refuses it
+  const QByteArray utf16("\xff\xfe[\0D\0]\0\r\0\n\0", 12);
+  testing::Write(dir.filePath("ut.ini"), utf16);
+  EXPECT_EQ(files.Open("UT"), nullptr);
+  EXPECT_EQ(files.OpenError(),
+            "Could not open " + dir.filePath("ut.ini") + " (it is not 8-bit text)");
 
   // once readable it opens on the next try
   testing::Write(dir.filePath("ut.ini"), kUT99UserIni);
@@ -216,11 +219,11 @@ TEST_F(PlayerSetupFilesTest, AReadOnlyFileIsReportedAndLeftAlone) {
   const QString path = dir.filePath("ut.ini");
   testing::Write(path, kUT99UserIni);
   TPlayerSetupFiles files(tables);
-  TIniDocument* ut = files.Open("UT");
-  ASSERT_NE(ut, nullptr);
-  WritePlayerValues(*ut, {"Edited", "blue", false, true}, true);
+  ASSERT_NE(files.Open("UT"), nullptr);
+  files.Keep("UT", {"Edited", "blue", false, true});
   QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup);
-  EXPECT_EQ(files.WriteAll(), QStringList{path});
+  EXPECT_EQ(files.WriteChanges(),
+            QStringList{"Could not write " + path + ": the file is read-only."});
   QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
   EXPECT_EQ(testing::Read(path), kUT99UserIni);
 }

@@ -312,6 +312,7 @@ TEST(SettingsTest, SaveThenLoadReproducesEveryValue) {
   s.versionHost = "127.0.0.1:8080";
   s.lanSearchWait = 750;
   s.lanAddresses = "127.0.0.1, 127.0.0.2";
+  s.offeredUT2004Tabs = true;
   s.ut99iniWidth = 700;
   s.ut99iniHeight = 500;
   s.FiltersOf("Favorite").used = {true, false, true};
@@ -345,6 +346,7 @@ TEST(SettingsTest, SaveThenLoadReproducesEveryValue) {
                                               SAME(fontName) SAME(fontSize) SAME(ut99iniWidth) SAME(
                                                   ut99iniHeight) SAME(masterServer) SAME(versionHost)
                                                       SAME(lanSearchWait) SAME(lanAddresses)
+                                                          SAME(offeredUT2004Tabs)
 #undef SAME
                                                   ASSERT_EQ(r.ut99Keys.size(), s.ut99Keys.size());
   EXPECT_EQ(r.ut99Keys.back().Comment, "a comment");
@@ -375,7 +377,7 @@ TEST(SettingsTest, NewFileHoldsTheDefaultsInItsOwnOrder) {
             "mapGridSortCol=-2\nmapGridSortColDirection=up\n"
             "filterLocation=right\nqueryPower=3\niconGroup=1\nut99iniWidth=650\n"
             "ut99iniHeight=585\nmasterServer=master.333networks.com\nversionHost=\n"
-            "lanSearchWait=2000\nlanAddresses=\n");
+            "lanSearchWait=2000\nlanAddresses=\nofferedUT2004Tabs=0\n");
   // The other sections follow in their own order.
   QList<QByteArray> sections;
   for (const QByteArray& line : saved.split('\n'))

@@ -7,6 +7,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "config/configuration.h"
+#include "query/server_stash.h"
+#include "support/recording_sink.h"
+
 namespace zorvane {
 namespace {
 
@@ -37,6 +41,32 @@ TEST(StartDirectoryTest, ExplicitFolderThenPortableFolderThenUserConfig) {
             QFileInfo(portable.path()).canonicalFilePath());
   QDir::setCurrent(previous);
   qunsetenv("XDG_CONFIG_HOME");
+}
+
+// "--dir DIR" with a folder that is not there yet starts in it, as the default folder does.
+TEST(StartDirectoryTest, AGivenFolderIsCreatedUnlessAFileIsInItsPlace) {
+  QTemporaryDir root;
+  const QString fresh = root.filePath("new/zorvane");
+  EXPECT_EQ(ResolveStartDirectory(fresh, false), fresh);
+  EXPECT_FALSE(QFileInfo::exists(fresh));  // zorvane-query --dir creates nothing
+  EXPECT_EQ(ResolveStartDirectory(fresh), fresh);
+  EXPECT_TRUE(QFileInfo(fresh).isDir());
+  TConfiguration config;
+  TServerStash stash;
+  testing::RecordingSink sink;
+  EXPECT_TRUE(LoadConfiguration(config, fresh, TConfigMode::ReadWrite, stash, sink));
+  EXPECT_TRUE(sink.messages.isEmpty());
+  EXPECT_TRUE(QFileInfo(fresh + "/zorvane.ini").isFile());
+
+  const QString file = root.filePath("a-file");
+  QFile plain(file);
+  ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+  plain.close();
+  EXPECT_EQ(ResolveStartDirectory(file), file);
+  EXPECT_TRUE(QFileInfo(file).isFile());
+  TConfiguration failed;
+  EXPECT_FALSE(LoadConfiguration(failed, file, TConfigMode::ReadWrite, stash, sink));
+  EXPECT_EQ(sink.messages, QStringList{"Could not create " + file + "/zorvane.ini"});
 }
 
 }  // namespace

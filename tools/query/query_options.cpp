@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 
 #include "query/lan_discovery.h"
 #include "query/master_query.h"
@@ -76,8 +77,9 @@ bool ReadListFile(const QString& path, const QString& game, std::vector<TQueryTa
     error = QStringLiteral("cannot read server list '%1': %2").arg(path, file.errorString());
     return false;
   }
-  // The file may have grown since it was looked at: never read past the limit.
-  const QByteArray bytes = file.read(kMaxListFileBytes + 1);
+  // The file may have grown since it was looked at: never read past the limit, and hold a
+  // buffer of the file's size rather than of the limit.
+  const QByteArray bytes = file.read(std::min<qint64>(file.size(), kMaxListFileBytes + 1));
   if (bytes.size() > kMaxListFileBytes) {
     error = QStringLiteral("cannot read server list '%1': larger than %2 MiB")
                 .arg(path).arg(kMaxListFileBytes >> 20);

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "config/ini_edits.h"
 #include "config/ini_utils.h"
 #include "gui/controls/ini_controls.h"
 
@@ -97,12 +98,12 @@ void LoadCombobox(TkorvComboboxINI& combo, const TIniDocument& ini, TMessageSink
   combo.Combobox()->setCurrentIndex(combo.ItemIndexOf(current));
 }
 
-void StoreCombobox(const TkorvComboboxINI& combo, TIniDocument& ini) {
-  ini.WriteString(combo.IniSection(), combo.IniKey(), combo.Text());
+void StoreCombobox(const TkorvComboboxINI& combo, std::vector<TIniEdit>& edits) {
+  edits.push_back({combo.IniSection(), combo.IniKey(), combo.Text()});
   const QStringList items = combo.Items();
-  ini.WriteInteger(combo.IniKey(), QStringLiteral("count"), items.size());
+  edits.push_back({combo.IniKey(), QStringLiteral("count"), QString::number(items.size())});
   // Entries left over from a longer earlier list stay; "count" tells how many are meant.
-  for (int i = 0; i < items.size(); ++i) ini.WriteString(combo.IniKey(), IndexKey(i), items[i]);
+  for (int i = 0; i < items.size(); ++i) edits.push_back({combo.IniKey(), IndexKey(i), items[i]});
 }
 }  // namespace
 
@@ -123,10 +124,11 @@ void TkorvINI::SetFileName(const QString& fileName) {
 
 void TkorvINI::LoadControls() {
   if (ownerOfMemFile_) document_.reset();
+  loaded_.clear();
   if (!document_ && !fileName_.isEmpty()) {
     auto document = std::make_unique<TIniDocument>(fileName_);
     // Without a document nothing is stored, so an unreadable file is never overwritten.
-    if (!document->Load()) {
+    if (!document->LoadText()) {
       messages_.Show(TMessageKind::Error, CouldNotOpenText(*document) + u'.');
       return;
     }
@@ -135,25 +137,45 @@ void TkorvINI::LoadControls() {
   if (!document_ || !masterControl_) return;
   TIniDocument& ini = *document_;
   WalkControls(masterControl_, [&](QWidget* widget) {
-    if (auto* combo = qobject_cast<TkorvComboboxINI*>(widget))
+    if (auto* combo = qobject_cast<TkorvComboboxINI*>(widget)) {
       LoadCombobox(*combo, ini, messages_);
-    else if (auto* edit = qobject_cast<TkorvEditINI*>(widget))
+      loaded_.insert(widget, {combo->Text(), combo->Items()});
+    } else if (auto* edit = qobject_cast<TkorvEditINI*>(widget)) {
       edit->SetText(ini.ReadString(edit->IniSection(), edit->IniKey(), QString()));
+      loaded_.insert(widget, {edit->Text(), {}});
+    }
   });
 }
 
 bool TkorvINI::SaveControls() {
   if (!document_) return false;
-  TIniDocument& ini = *document_;
+  std::vector<TIniEdit> edits;
   if (masterControl_) {
+    const auto changed = [&](const QWidget* widget, const QString& text, const QStringList& items) {
+      const auto found = loaded_.constFind(widget);
+      return found == loaded_.cend() || found->text != text || found->items != items;
+    };
     WalkControls(masterControl_, [&](QWidget* widget) {
-      if (auto* combo = qobject_cast<TkorvComboboxINI*>(widget))
-        StoreCombobox(*combo, ini);
-      else if (auto* edit = qobject_cast<TkorvEditINI*>(widget))
-        ini.WriteString(edit->IniSection(), edit->IniKey(), edit->Text());
+      if (auto* combo = qobject_cast<TkorvComboboxINI*>(widget)) {
+        if (changed(widget, combo->Text(), combo->Items())) StoreCombobox(*combo, edits);
+      } else if (auto* edit = qobject_cast<TkorvEditINI*>(widget)) {
+        if (changed(widget, edit->Text(), {}))
+          edits.push_back({edit->IniSection(), edit->IniKey(), edit->Text()});
+      }
     });
   }
-  return ini.UpdateFile();
+  if (edits.empty()) return true;  // nothing changed: the file stays as it is
+  TIniWrite result;
+  if (ownerOfMemFile_) {
+    // The file as it is now: the game may have written it since it was loaded.
+    result = WriteIniEdits(document_->Path(), edits);
+  } else {
+    ApplyIniEdits(*document_, edits);
+    result = WriteIniDocument(*document_);
+  }
+  if (result != TIniWrite::Written)
+    messages_.Show(TMessageKind::Error, IniWriteFailure(result, document_->Path()));
+  return result == TIniWrite::Written;
 }
 
 QWidget* TkorvINI::CreateDialog(bool notes) {

@@ -4,9 +4,11 @@
 // dialog with one edit row per INI key (the UT99 setup command lets the user edit chosen keys
 // of the game's engine INI file with it).
 
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 #include "config/ini_document.h"
@@ -39,10 +41,14 @@ class TkorvINI : public QObject {
   bool OwnerOfMemFile() const { return ownerOfMemFile_; }
   void SetOwnerOfMemFile(bool owner) { ownerOfMemFile_ = owner; }
 
-  // Fills every INI control under MasterControl from the file. An empty FileName loads nothing.
+  // Fills every INI control under MasterControl from the file. An empty FileName loads nothing,
+  // and neither does a file that is not 8-bit text (reported).
   void LoadControls();
-  // Stores every INI control under MasterControl and writes the file back. False when there
-  // was no document or the file could not be written.
+  // Stores the INI controls under MasterControl that the user changed since LoadControls (a
+  // row left as it was, such as an empty one for a key the file lacks, writes nothing) and
+  // writes the file back: with OwnerOfMemFile the file as it is now, which the game may have
+  // written meanwhile; else the document in memory. False when there was no document or the
+  // file could not be written (reported with the file's path).
   bool SaveControls();
 
   // A new dialog (freeing any earlier one); returns its "MasterPanel", which the caller makes
@@ -52,8 +58,8 @@ class TkorvINI : public QObject {
   void AddField(const QString& section, const QString& key, const QString& comment);
   void AddNote(const QString& line);
 
-  // Load, show modally, store on OK; true when OK was chosen and the file written. Does
-  // nothing without a dialog.
+  // Load, show modally, store on OK; true when OK was chosen and the changes (if any) were
+  // written. Does nothing without a dialog.
   bool Execute();
   // Execute's halves around the modal run: Prepare loads (false without a dialog), Finish
   // stores when accepted and frees an owned document.
@@ -75,11 +81,18 @@ class TkorvINI : public QObject {
   void GrowStep();
   void CentreOnForm();
 
+  // What a control was filled with: its text and, for a combo box, its list.
+  struct TLoaded {
+    QString text;
+    QStringList items;
+  };
+
   TMessageSink& messages_;
   QString fileName_;
   QPointer<QWidget> masterControl_;  // may live in a dialog freed by the next CreateDialog
   bool ownerOfMemFile_ = false;
   std::unique_ptr<TIniDocument> document_;
+  QHash<const QWidget*, TLoaded> loaded_;  // by the last LoadControls; used only as keys
 
   int left_ = 5;
   int top_ = 5;

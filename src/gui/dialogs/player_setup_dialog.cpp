@@ -115,17 +115,11 @@ QString TfrmPlayerSetup::SelectedGame() const {
   return cboGame_->Text();
 }
 
-bool TfrmPlayerSetup::ShownIsUT() const {
-  const TGame* game = tables_.FindGame(shown_);
-  return game && IsUTGame(*game);
-}
-
 void TfrmPlayerSetup::StoreShown() {
-  TIniDocument* file = shown_.isEmpty() ? nullptr : files_.Loaded(shown_);
-  if (!file) return;
+  if (shown_.isEmpty()) return;
   const TPlayerValues values{edtName_->Text(), cboTeam_->Text(), chkSpectator_->isChecked(),
                              chkAutoSwitchWeapons_->isChecked()};
-  edtName_->SetText(WritePlayerValues(*file, values, ShownIsUT()));
+  edtName_->SetText(files_.Keep(shown_, values).name);
 }
 
 void TfrmPlayerSetup::ShowGame(const QString& game) {
@@ -136,24 +130,24 @@ void TfrmPlayerSetup::ShowGame(const QString& game) {
   const bool ut = record && IsUTGame(*record);
   chkSpectator_->setVisible(ut);
   cboTeam_->SetItems(TeamChoices(ut));
-  TIniDocument* file = record ? files_.Open(game) : nullptr;
+  const TPlayerValues* values = record ? files_.Open(game) : nullptr;
   lblOpenError_->setText(files_.OpenError());
   lblOpenError_->setVisible(!files_.OpenError().isEmpty());
-  pnlDetails_->setVisible(file != nullptr);
-  if (!file) return;
+  pnlDetails_->setVisible(values != nullptr);
+  if (!values) return;
   shown_ = record->Name.Value;
-  const TPlayerValues values = ReadPlayerValues(*file, ut);
-  edtName_->SetText(values.name);
-  cboTeam_->SetText(values.team);
+  edtName_->SetText(values->name);
+  cboTeam_->SetText(values->team);
   if (ut) {
-    chkSpectator_->setChecked(values.spectator);
-    chkAutoSwitchWeapons_->setChecked(values.autoSwitch);
+    chkSpectator_->setChecked(values->spectator);
+    chkAutoSwitchWeapons_->setChecked(values->autoSwitch);
   }
 }
 
 void TfrmPlayerSetup::accept() {
   StoreShown();
-  writeFailures_ = files_.WriteAll();
+  writeFailures_ = files_.WriteChanges();
+  if (!writeFailures_.isEmpty()) dialogs_.Error(this, writeFailures_.join(u'\n'));
   QDialog::accept();
 }
 

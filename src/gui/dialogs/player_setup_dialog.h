@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // "Quick Player Setup": the player's name, team, spectator mode and weapon auto-switch in the
-// user INI file of each game that has one. Every game's file is read on its first showing and
-// keeps the edits made to it while other games are shown; OK writes every file read, Cancel
-// none.
+// user INI file of each game that has one. Every game's file is read on its first showing, and
+// the edits made to it are kept while other games are shown. OK writes what the user changed,
+// onto each file as it is then (the game may have written it meanwhile), and names the files
+// that could not be written in an error box; Cancel writes nothing.
 
 #include <QDialog>
 
@@ -31,7 +32,7 @@ class TfrmPlayerSetup : public QDialog {
   // As if the game were picked from the list (ignoring case).
   void SelectGame(const QString& game);
   QString SelectedGame() const;
-  // The files that OK could not write.
+  // The messages of the files that OK could not write.
   const QStringList& WriteFailures() const { return writeFailures_; }
 
   TkorvCombobox* GameBox() const { return cboGame_; }
@@ -50,9 +51,9 @@ class TfrmPlayerSetup : public QDialog {
 
  private:
   void ShowGame(const QString& game);
-  // The controls into the shown game's file; the name edit then shows the name as written.
+  // Keeps what the controls show for the shown game; the name edit then shows a changed name
+  // as it is written.
   void StoreShown();
-  bool ShownIsUT() const;
 
   TWindowDialogs& dialogs_;
   const TGameTables& tables_;

@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/dialogs/single_edit_dialog.h"
 
+#include <QBoxLayout>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "config/game_edits.h"
 #include "gui/controls/korv_edit.h"
+#include "gui/dialogs/centre_on_parent.h"
 #include "gui/dialogs/window_dialogs.h"
 
 namespace zorvane {
@@ -19,22 +22,47 @@ TfrmLocalPort::TfrmLocalPort(TWindowDialogs& dialogs, QWidget* parent)
       ok_(new QPushButton(QStringLiteral("OK"), this)),
       cancel_(new QPushButton(QStringLiteral("Cancel"), this)) {
   setObjectName(QStringLiteral("frmLocalPort"));
-  setFixedSize(212, 82);
   edtEdit_->setObjectName(QStringLiteral("edtEdit"));
-  edtEdit_->setGeometry(8, 8, 196, 23);
-  edtEdit_->SetPanelWidth(196);
-  edtEdit_->SetCaptionWidth(60);
   edtEdit_->SetCaption(QStringLiteral("Local Port:"));
   chkExactMatch_->setObjectName(QStringLiteral("chkExactMatch"));
-  chkExactMatch_->setGeometry(8, 34, 120, 17);
   chkExactMatch_->hide();
   ok_->setObjectName(QStringLiteral("btnOK"));
   cancel_->setObjectName(QStringLiteral("btnCancel"));
-  ok_->setGeometry(48, 53, 75, 25);
-  cancel_->setGeometry(129, 53, 75, 25);
   ok_->setDefault(true);
   connect(ok_, &QPushButton::clicked, this, &TfrmLocalPort::accept);
   connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+
+  // Laid out as designed (212 x 82 at 8 points), growing with the font and the caption.
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(ok_);
+  buttons->addWidget(cancel_);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(8, 8, 8, 4);
+  layout->setSpacing(3);
+  layout->addWidget(edtEdit_);
+  layout->addWidget(chkExactMatch_, 0, Qt::AlignLeft);  // a click beside its text misses it
+  layout->addLayout(buttons);
+  FitToFont();
+}
+
+void TfrmLocalPort::FitToFont() {
+  // The caption whole (60 pixels as designed, more for a longer caption or a larger font), the
+  // box at least 136 pixels beside it, and caption and box as tall as the font needs.
+  const QFontMetrics metrics(edtEdit_->font());
+  const int captionWidth = std::max(60, metrics.horizontalAdvance(edtEdit_->Caption()) + 4);
+  const int height =
+      std::max(TkorvCaptionedPanel::kCreatedHeight, edtEdit_->Edit()->sizeHint().height());
+  edtEdit_->SetPanelWidth(std::max(196, captionWidth + 136));
+  edtEdit_->SetCaptionWidth(captionWidth);
+  edtEdit_->setMinimumSize(edtEdit_->PanelWidth(), height);
+  edtEdit_->CaptionLabel()->resize(captionWidth, height);
+  edtEdit_->Edit()->resize(edtEdit_->Edit()->width(), height);
+  for (QPushButton* button : {ok_, cancel_})
+    button->setMinimumSize(std::max(75, button->sizeHint().width()),
+                           std::max(25, button->sizeHint().height()));
+  layout()->activate();
+  setFixedSize(layout()->sizeHint().expandedTo(QSize(212, 82)));
 }
 
 void TfrmLocalPort::Setup(const TSingleEditSetup& setup) {
@@ -44,6 +72,7 @@ void TfrmLocalPort::Setup(const TSingleEditSetup& setup) {
   chkExactMatch_->setVisible(setup.showExactMatch);
   chkExactMatch_->setChecked(setup.exactMatch);
   numbersOnly_ = setup.numbersOnly;
+  FitToFont();
   edtEdit_->Edit()->setFocus();
 }
 
@@ -64,7 +93,7 @@ std::optional<TSingleEditResult> RunSingleEdit(QWidget* parent, TWindowDialogs& 
                                                const TSingleEditSetup& setup) {
   TfrmLocalPort dialog(dialogs, parent);
   dialog.Setup(setup);
-  if (parent) dialog.move(parent->geometry().center() - dialog.rect().center());
+  if (parent) CentreOnParent(&dialog);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return dialog.Result();
 }
@@ -74,11 +103,16 @@ std::optional<int> EditLocalPort(QWidget* parent, TWindowDialogs& dialogs, int c
   setup.title = QStringLiteral("Local Port");
   setup.caption = QStringLiteral("Local Port:");
   setup.text = QString::number(currentPort);
-  const auto result = RunSingleEdit(parent, dialogs, setup);
-  if (!result) return std::nullopt;
-  const std::optional<int> port = ParseLocalPort(result->text);
-  if (!port) dialogs.Error(parent, QStringLiteral("The local port must be a valid integer."));
-  return port;
+  // Anything but a port (letters, a sign, nothing, too large) gets the one message, and the
+  // dialog comes back with the text as typed until a port is given or it is cancelled.
+  setup.numbersOnly = false;
+  for (;;) {
+    const auto result = RunSingleEdit(parent, dialogs, setup);
+    if (!result) return std::nullopt;
+    if (const std::optional<int> port = ParseLocalPort(result->text)) return port;
+    dialogs.Error(parent, QStringLiteral("The local port must be a number from 0 to 65535."));
+    setup.text = result->text;
+  }
 }
 
 }  // namespace zorvane

@@ -2,7 +2,8 @@
 #pragma once
 // TfrmLocalPort: the single-edit dialog, a title, one captioned edit box, an optional
 // "Exact Match" check box, OK and Cancel. The local port, adding a player or a map and finding
-// a player or a server all ask through it.
+// a player or a server all ask through it. Laid out to its designed 212 x 82 pixels, it grows
+// with a larger font or a longer caption.
 
 #include <QDialog>
 #include <optional>
@@ -53,6 +54,9 @@ class TfrmLocalPort : public QDialog {
   QCheckBox* chkExactMatch_;
   QPushButton* ok_;
   QPushButton* cancel_;
+  // Sizes caption, box, buttons and the dialog for the font and the caption.
+  void FitToFont();
+
   bool numbersOnly_ = true;
 };
 
@@ -60,8 +64,8 @@ class TfrmLocalPort : public QDialog {
 std::optional<TSingleEditResult> RunSingleEdit(QWidget* parent, TWindowDialogs& dialogs,
                                                const TSingleEditSetup& setup);
 
-// The "Local Port..." command: the new port on OK, nothing on Cancel or when the text is not
-// a port (then the error box has said so).
+// The "Local Port..." command: the new port on OK, nothing on Cancel. A text that is no port
+// (0 to 65535) is refused with an error box and the dialog is shown again.
 std::optional<int> EditLocalPort(QWidget* parent, TWindowDialogs& dialogs, int currentPort);
 
 }  // namespace zorvane

@@ -306,6 +306,10 @@ void TkorvStringGrid::PopupMenuAt(QMenu* menu, const QPoint& globalPos) {
 }
 
 void TkorvStringGrid::HandleContextMenu(bool fromKeyboard, bool overFixed, QPoint globalPos) {
+  if (overFixed && !fromKeyboard && headerMenu_) {
+    PopupMenuAt(headerMenu_, globalPos);
+    return;
+  }
   const QPointer<QMenu> menu = MenuForContextMenu(fromKeyboard, overFixed);
   if (!menu) return;
   bool canPopup = true;

@@ -152,6 +152,10 @@ class TkorvStringGrid : public QTableView {
   QMenu* PopupMenu() const { return popupMenu_; }
   // nullptr: no menu at all.
   void SetPopupMenu(QMenu* menu) { popupMenu_ = menu; }
+  // The menu a right click on the header shows instead (the server grid's columns); nullptr:
+  // the header follows KorvAllowContextMenuOnFixed().
+  QMenu* HeaderMenu() const { return headerMenu_; }
+  void SetHeaderMenu(QMenu* menu) { headerMenu_ = menu; }
   QMenu* OwnMenu() const { return ownMenu_; }
   QAction* CopyToClipboardAction() const { return copyAction_; }
   // The cell of KorvPopupMenuColumn() in the current row, when the row is valid.
@@ -213,6 +217,7 @@ class TkorvStringGrid : public QTableView {
   QMenu* ownMenu_;
   QAction* copyAction_;
   QPointer<QMenu> popupMenu_;
+  QPointer<QMenu> headerMenu_;
   QCollator collator_;
 
   std::vector<TColumnSortKind> sortKinds_;

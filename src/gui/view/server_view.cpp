@@ -11,8 +11,10 @@
 #include "browse/quick_search.h"
 #include "browse/server_rows.h"
 #include "gui/grid/string_grid.h"
+#include "gui/grid/string_grid_header.h"
 #include "gui/view/country_flag_delegate.h"
 #include "gui/view/filter_panel.h"
+#include "gui/view/password_lock_delegate.h"
 #include "gui/view/quick_search_box.h"
 #include "gui/view/status_line.h"
 #include "query/network_text.h"
@@ -25,14 +27,20 @@ namespace {
 
 struct TColumn {
   const char* heading;
-  int width;
+  int width;  // 0: hidden until the header menu shows it
   TColumnSortKind kind;
+  const char* widest = "";  // a hidden column is shown as wide as this text (and its heading)
 };
 
-constexpr TColumn kServerColumns[] = {{"Server", 320, cskText},    {"Players", 45, cskNumeric},
-                                      {"Ping", 45, cskNumeric},    {"Map", 150, cskText},
-                                      {"Game Type", 100, cskText}, {"IP", 0, cskNumeric},
-                                      {"Country", 50, cskText}};
+constexpr TColumn kServerColumns[] = {
+    {"Server", 320, cskText},    {"Players", 45, cskNumeric},
+    {"Ping", 45, cskNumeric},    {"Map", 150, cskText},
+    {"Game Type", 100, cskText}, {"IP", 0, cskNumeric},
+    {"Country", 50, cskText},    {"Address", 0, cskAddress, "255.255.255.255:65535"},
+    {"Password", 0, cskText}};
+// The columns the header menu shows and hides: all but the name and the hidden key.
+constexpr int kOptionalServerColumns[] = {scPlayers, scPing,    scMap,     scGameType,
+                                          scCountry, scAddress, scPassword};
 constexpr TColumn kPlayerColumns[] = {{"Player", 150, cskText},
                                       {"Frags", 40, cskNumeric},
                                       {"Ping", 40, cskNumeric},
@@ -60,6 +68,11 @@ std::vector<int> Widths(const TkorvStringGrid* grid) {
 
 QString TkorvUTServerView::CurrentCell(const TkorvStringGrid* grid, int col) {
   return grid->IsValidRow() ? grid->Cells(col, grid->Row()) : QString();
+}
+
+QString TkorvUTServerView::CurrentGameType() const {
+  const TServer* server = stash_ ? stash_->Find(SelectedServerKey()) : nullptr;
+  return server ? server->GameType() : QString();
 }
 
 TkorvUTServerView::TkorvUTServerView(QWidget* parent) : QWidget(parent) {
@@ -109,6 +122,8 @@ TkorvUTServerView::TkorvUTServerView(QWidget* parent) : QWidget(parent) {
   SetColumns(serverGrid_, kServerColumns);
   serverGrid_->SetKeyColumn(scIP);
   serverGrid_->setItemDelegateForColumn(scCountry, new TCountryFlagDelegate(serverGrid_));
+  serverGrid_->setItemDelegateForColumn(scPassword, new TPasswordLockDelegate(serverGrid_));
+  CreateColumnMenu();
   serverGrid_->SetKorvSortCol(scPing);
   serverGrid_->SetColumnSortDirection(scPing, TSortDirection::Ascending);
 
@@ -187,6 +202,45 @@ TkorvUTServerView::~TkorvUTServerView() = default;
 void TkorvUTServerView::SetStash(TServerStash* stash) {
   stash_ = stash;
   cycle_.SetStash(stash);
+}
+
+// ---- Columns shown
+
+void TkorvUTServerView::CreateColumnMenu() {
+  columnMenu_ = new QMenu(this);
+  columnMenu_->setObjectName(QStringLiteral("popServerColumns"));
+  for (const int col : kOptionalServerColumns) {
+    const QString heading = QString::fromLatin1(kServerColumns[col].heading);
+    QAction* item = columnMenu_->addAction(heading);
+    item->setObjectName(QStringLiteral("pmiColumn") + QString(heading).remove(u' '));
+    item->setCheckable(true);
+    connect(item, &QAction::triggered, this, [this, col](bool on) { ShowServerColumn(col, on); });
+  }
+  connect(columnMenu_, &QMenu::aboutToShow, this, [this] {
+    const QList<QAction*> items = columnMenu_->actions();
+    for (int i = 0; i < int(items.size()); ++i)
+      items[i]->setChecked(serverGrid_->ColWidths(kOptionalServerColumns[i]) > 0);
+  });
+  serverGrid_->SetHeaderMenu(columnMenu_);
+}
+
+void TkorvUTServerView::ShowServerColumn(int col, bool on) {
+  if (col < 0 || col >= scCount || col == scIP || col == scServer) return;
+  if (on == (serverGrid_->ColWidths(col) > 0)) return;
+  int width = 0;
+  if (on) {
+    // As designed, or as wide as its heading and its widest text need at the grid's font.
+    const TColumn& column = kServerColumns[col];
+    const QFontMetrics cells = serverGrid_->fontMetrics();
+    const QFontMetrics heading = serverGrid_->Header()->fontMetrics();
+    width = column.width > 0
+                ? column.width
+                : std::max({heading.horizontalAdvance(QString::fromLatin1(column.heading)) + 24,
+                            cells.horizontalAdvance(QString::fromLatin1(column.widest)) + 12, 24});
+  }
+  serverGrid_->SetColWidths(col, width);
+  // Stored like a resize, and every view follows.
+  Q_EMIT OnViewColumnResized(gameType_, serverGrid_->objectName(), Widths(serverGrid_));
 }
 
 // ---- Properties
@@ -329,6 +383,11 @@ int TkorvUTServerView::FindServerRow(const QString& key) const {
   return key.isEmpty() ? -1 : serverGrid_->FindRowByKey(key);
 }
 
+QStringList TkorvUTServerView::RowTexts(const TServer& server, const QString& key) const {
+  const auto texts = ServerRowTexts(server, key, morePlayerInfo_, countries_, gameTypes_);
+  return QStringList(texts.begin(), texts.end());
+}
+
 bool TkorvUTServerView::AddServerRow(const QString& key, const QString& name) {
   if (FindServerRow(key) >= 0) return false;
   const int fixed = serverGrid_->FixedRows();
@@ -345,8 +404,7 @@ void TkorvUTServerView::UpdateServerRow(const QString& key) {
   const int index = stash_ ? stash_->IndexOf(key) : -1;
   const int row = FindServerRow(key);
   if (index < 0 || row < 0) return;
-  const auto texts = ServerRowTexts(*stash_->Server(index), key, morePlayerInfo_, countries_);
-  serverGrid_->SetRowTexts(row, QStringList(texts.begin(), texts.end()));
+  serverGrid_->SetRowTexts(row, RowTexts(*stash_->Server(index), key));
   if (!massRefresh_ && row == serverGrid_->Row() && serverGrid_->IsValidRow()) ReloadDetails();
 }
 
@@ -364,8 +422,7 @@ void TkorvUTServerView::PopulateServerGrid(bool fillRows, bool allFilters) {
       if (!MatchesQuickSearch(server, searchText_)) continue;
       const QString key = stash_->Key(i);
       if (fillRows) {
-        const auto texts = ServerRowTexts(server, key, morePlayerInfo_, countries_);
-        rows.emplace_back(texts.begin(), texts.end());
+        rows.push_back(RowTexts(server, key));
       } else {
         QStringList texts(scCount);
         texts[scServer] = PlainName(server.Description());

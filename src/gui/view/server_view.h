@@ -137,6 +137,11 @@ class TkorvUTServerView : public QWidget, private TRefreshCycleView {
   QMenu* ServerMenu() const { return serverMenu_; }
   QMenu* PlayerMenu() const { return playerMenu_; }
   QMenu* SettingMenu() const { return settingMenu_; }
+  // The server grid's header menu: which of its columns are shown.
+  QMenu* ColumnMenu() const { return columnMenu_; }
+  // Shows a server grid column (at its designed width, or one its texts fit) or hides it; the
+  // name and key columns stay. Raises OnViewColumnResized like a resize.
+  void ShowServerColumn(int col, bool on);
   // Whether the view's page is shown in the main tab strip.
   bool IsOnPage() const { return onPage_; }
   void SetOnPage(bool on) { onPage_ = on; }
@@ -207,11 +212,14 @@ class TkorvUTServerView : public QWidget, private TRefreshCycleView {
   QAction* MenuItem(QMenu* menu, const char* name, QAction* action);
   void CreateActions();
   void CreateMenus();
+  void CreateColumnMenu();
   void UpdateActionCaptions();
   void DockFilterPanel();
   void Debug(const QString& text);
   // The text of the grid's current row in col; empty without a valid row.
   static QString CurrentCell(const TkorvStringGrid* grid, int col);
+  // The game type the current row's server reported (the cell shows its tab title).
+  QString CurrentGameType() const;
 
   // ---- TRefreshCycleView
   bool BelongsToView(const TServer& server) const override;
@@ -236,6 +244,8 @@ class TkorvUTServerView : public QWidget, private TRefreshCycleView {
   // are) or, when it went, makes the first row current and shows its details.
   template <typename Change>
   void ChangeRowsKeepingSelection(Change&& change);
+  // The cells of a server's row, by TServerColumn.
+  QStringList RowTexts(const TServer& server, const QString& key) const;
   bool AddServerRow(const QString& key, const QString& name);
   void UpdateServerRow(const QString& key);
   void HandleServerSelection(int row);
@@ -289,6 +299,7 @@ class TkorvUTServerView : public QWidget, private TRefreshCycleView {
   QMenu* serverMenu_;
   QMenu* playerMenu_;
   QMenu* settingMenu_;
+  QMenu* columnMenu_ = nullptr;
   std::vector<QAction*> actions_;
   TRefreshCycle cycle_{*this};
 };

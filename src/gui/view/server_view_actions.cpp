@@ -41,6 +41,13 @@ void TkorvUTServerView::CreateActions() {
      [this] { DeleteSelectedServer(); });
   on(AddAction("actJoinServer", "Join Generic Server", Qt::CTRL | Qt::Key_J, "serverView"),
      [this] { JoinSelectedServer(); });
+  // Enter on a server row joins it, as a double click does. Only the grid answers the key, so
+  // Enter in the search box or a filter box stays theirs.
+  QAction* enter = AddAction("actJoinServerOnEnter", "Join Generic Server", {}, "serverView");
+  enter->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+  removeAction(enter);
+  serverGrid_->addAction(enter);
+  on(enter, [this] { JoinSelectedServer(); });
   on(AddAction("actCopyServer", "Copy To Clipboard", {}, "server"), [this] {
     if (serverGrid_->IsValidRow())
       QApplication::clipboard()->setText(CurrentCell(serverGrid_, scServer));
@@ -49,8 +56,7 @@ void TkorvUTServerView::CreateActions() {
     const QString map = CurrentCell(serverGrid_, scMap);
     if (!map.isEmpty())
       Q_EMIT OnAddMapToMonitor(map, CurrentCell(serverGrid_, scIP),
-                               CurrentCell(serverGrid_, scServer),
-                               CurrentCell(serverGrid_, scGameType));
+                               CurrentCell(serverGrid_, scServer), CurrentGameType());
   });
   on(AddAction("actCopyServerSetting", "Copy Setting Value To Clipboard", {}, "setting"), [this] {
     if (settingGrid_->IsValidRow())
@@ -66,8 +72,7 @@ void TkorvUTServerView::CreateActions() {
        const QString player = CurrentCell(playerGrid_, pcPlayer);
        if (!player.isEmpty())
          Q_EMIT OnAddPlayerToMonitor(player, CurrentCell(serverGrid_, scIP),
-                                     CurrentCell(serverGrid_, scServer),
-                                     CurrentCell(serverGrid_, scGameType));
+                                     CurrentCell(serverGrid_, scServer), CurrentGameType());
      });
   // The favourites commands; what they do belongs to the favourites exchange.
   AddAction("actImportFavorites", "Import Favorites", Qt::CTRL | Qt::Key_I, "favorite");

@@ -77,8 +77,7 @@ void TkorvUTServerView::WidenServerRows() {
     const QString key = stash_->Key(i);
     // Rows already shown are not searched again.
     if (FindServerRow(key) >= 0 || !MatchesQuickSearch(server, searchText_)) continue;
-    const auto texts = ServerRowTexts(server, key, morePlayerInfo_, countries_);
-    rows.emplace_back(texts.begin(), texts.end());
+    rows.push_back(RowTexts(server, key));
   }
   if (rows.empty()) return;
   ChangeRowsKeepingSelection([&] {

@@ -23,6 +23,8 @@
 #include "gui/view/server_view.h"
 #include "gui/view/status_line.h"
 #include "gui/window/game_discovery.h"
+#include "gui/window/game_tabs_offer.h"
+#include "gui/window/help_menu.h"
 #include "gui/window/log_window.h"
 
 namespace zorvane {
@@ -94,7 +96,10 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
   debug_ = config_.settings.debug;
   gameDiscovery_ = new TGameDiscovery(this, dialogs_, config_.tables,
                                       options.gameSearch.value_or(TGameSearchPlaces::OfThisUser()),
-                                      [this] { OfferMovedFavoritesImport(); });
+                                      [this] {
+                                        OfferMovedFavoritesImport();
+                                        tabsOffer_->OfferForInstalledGames();
+                                      });
 
   TMassRefreshHost& host = *this;
   massRefresh_ = std::make_unique<TMassRefresh>(stash_, host, this);
@@ -113,6 +118,19 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
   CreateMonitorMenus();
   CreateStopControls();
   CreateDebugMenu();
+  tabsOffer_ = std::make_unique<TGameTabsOffer>(
+      this, dialogs_, config_.tables, config_.settings.offeredUT2004Tabs,
+      [this](const QStringList& gameTypes) {
+        for (const QString& name : gameTypes) {
+          if (TkorvUTServerView* view = View(name)) {
+            ShowTab(view);
+            view->PopulateServerGrid(true, true);
+          }
+        }
+        // Their servers leave "Other".
+        TkorvUTServerView* other = View(QString::fromLatin1(kOtherGameType));
+        if (other && other->IsOnPage()) other->PopulateServerGrid(true, true);
+      });
   ApplySettings();
   LoadWatchedLists();
   ImportFavoritesAtStart();
@@ -341,6 +359,8 @@ void TfrmZorvane::CreateMenus() {
     log_->show();
     log_->raise();
   });
+  new THelpMenu(
+      this, help, [this] { return static_cast<QWidget*>(currentView_.data()); }, config_.directory);
   toolBar_->setVisible(config_.settings.showToolbar);
 }
 
@@ -663,6 +683,9 @@ void TfrmZorvane::ServerUpdated(const QString& key) {
 
 void TfrmZorvane::StartMassRefresh(const QString& variant) {
   if (massRefresh_->MassRefreshing()) return;
+  // Asked before the list comes in, so that the new tabs are filled with it.
+  tabsOffer_->OfferFor(variant);
+  if (closed_ || massRefresh_->MassRefreshing()) return;
   massRefresh_->StartMassRefresh(variant);
 }
 

@@ -34,6 +34,7 @@ namespace zorvane {
 
 class TfrmNote;
 class TGameDiscovery;
+class TGameTabsOffer;
 class TServerNotifier;
 class TSoundPlayer;
 class TVersionCheck;
@@ -326,6 +327,9 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   QMenu* debugMenu_ = nullptr;
   int trayImage_ = 0;
   QString trayTip_;
+
+  // Asks once whether UT2004's game types get tabs (before their first master list).
+  std::unique_ptr<TGameTabsOffer> tabsOffer_;
 
   // Joining.
   std::unique_ptr<TGameLauncher> ownLauncher_;

@@ -376,19 +376,22 @@ void TfrmZorvane::FindNext(TFindKind kind) {
 
 QString TfrmZorvane::ChooseBuddyFile(const QString& verb) {
   const QStringList candidates = BuddyGameCandidates(config_.tables);
-  const QString game =
-      candidates.size() == 1
-          ? candidates.first()
-          : EditGamePath(this, dialogs_, config_.tables, QStringLiteral("gameUserPath"), 2,
-                         ChooseGamePrompt(verb), false, candidates.value(0));
+  QString game = candidates.value(0);
+  if (candidates.size() != 1) {
+    const auto chosen = AskGamePath(this, dialogs_, config_.tables, QStringLiteral("gameUserPath"),
+                                    2, ChooseGamePrompt(verb), false, game);
+    if (!chosen) return {};  // cancelled: nothing is read or written
+    game = *chosen;
+  }
   TDialogsSink sink(dialogs_, this);
   switch (BuddyGameStatus(game, config_.tables, sink)) {
     case TBuddyGame::Unknown:
     case TBuddyGame::UTOnly:
       return {};
     case TBuddyGame::NoUserPath:
-      EditGamePath(this, dialogs_, config_.tables, QStringLiteral("gameUserPath"), 2,
-                   QString::fromLatin1(kFavoritesPathPrompt), true, game);
+      if (!AskGamePath(this, dialogs_, config_.tables, QStringLiteral("gameUserPath"), 2,
+                       QString::fromLatin1(kFavoritesPathPrompt), true, game))
+        return {};
       if (BuddyUserPath(game, config_.tables).isEmpty()) {
         BuddyFileNotSpecified(verb, sink);
         return {};

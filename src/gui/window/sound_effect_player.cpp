@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/window/sound_effect_player.h"
 
+#include <QFile>
 #include <QSoundEffect>
 #include <QUrl>
 
@@ -9,7 +10,26 @@ namespace zorvane {
 TSoundEffectPlayer::TSoundEffectPlayer(std::function<void(const QString&)> log, QObject* parent)
     : QObject(parent), log_(std::move(log)) {}
 
+namespace {
+
+// Only RIFF/WAVE files go to the decoder: anything else is known to be unplayable here, and
+// Qt's sample loader leaves its reader behind when it gives up on one.
+bool LooksLikeWave(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return false;
+  const QByteArray head = file.read(12);
+  return head.size() == 12 && head.startsWith("RIFF") && head.mid(8, 4) == "WAVE";
+}
+
+}  // namespace
+
 void TSoundEffectPlayer::PlayFile(const QString& path) {
+  if (!LooksLikeWave(path)) {
+    // Told after this call returns, as a failed decode would be.
+    QMetaObject::invokeMethod(
+        this, [this, path] { Finish(nullptr, path, false); }, Qt::QueuedConnection);
+    return;
+  }
   auto* effect = new QSoundEffect(this);
   // Whether it has started: a stop before that is no end of the sound.
   auto started = std::make_shared<bool>(false);
@@ -27,8 +47,10 @@ void TSoundEffectPlayer::PlayFile(const QString& path) {
 }
 
 void TSoundEffectPlayer::Finish(QSoundEffect* effect, const QString& path, bool played) {
-  effect->disconnect(this);
-  effect->deleteLater();
+  if (effect) {
+    effect->disconnect(this);
+    effect->deleteLater();
+  }
   if (!played && log_) log_(QStringLiteral("Could not play sound file: ") + path);
   Q_EMIT OnPlayed(path, played);
 }

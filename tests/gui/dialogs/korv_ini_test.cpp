@@ -10,7 +10,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
+#include <functional>
 #include <vector>
 
 #include "gui/controls/ini_controls.h"
@@ -121,6 +123,72 @@ TEST(KorvIniDialogTest, OkWritesTheEditedKeyAndCancelLeavesTheFileAlone) {
     EXPECT_EQ(ReadBytes(path),
               ok ? QByteArray(kEngineIni).replace("=Player", "=Zorv") : QByteArray(kEngineIni));
     EXPECT_EQ(ini.Document(), nullptr);  // an owned document goes after every run
+  }
+}
+
+// What the game writes while the editor is open stays, and only typed rows reach the file: a
+// row left empty for a key the file lacks adds nothing.
+TEST(KorvIniDialogTest, OkWritesOnlyTheChangedRowsOntoTheFileAsItIsThen) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("UnrealTournament.ini");
+  WriteBytes(path, kEngineIni);
+  KindSink sink;
+  TkorvINI ini(sink);
+  ini.SetOwnerOfMemFile(true);
+  ini.SetFileName(path);
+  ini.SetMasterControl(ini.CreateDialog(false));
+  ini.AddField("Engine.Player", "Name", QString());
+  ini.AddField("Engine.GameEngine", "CacheSizeMegs", QString());
+  ini.AddField("URL", "Port", QString());
+  const QByteArray byTheGame = QByteArray(kEngineIni).replace("=Player", "=FromTheGame");
+  QTimer::singleShot(0, [&] {
+    QLineEdit* port = Rows(ini.MasterPanel()).back()->Edit();
+    port->selectAll();
+    QTest::keyClicks(port, "7790");
+    WriteBytes(path, byTheGame);
+    QTest::mouseClick(ini.OkButton(), Qt::LeftButton);
+  });
+  EXPECT_TRUE(ini.Execute());
+  EXPECT_EQ(ReadBytes(path), QByteArray(byTheGame).replace("Port=7777", "Port=7790"));
+  EXPECT_TRUE(sink.texts.isEmpty());
+}
+
+// A failed write names the file; a UTF-16 file is not even loaded.
+TEST(KorvIniDialogTest, FilesThatCannotBeWrittenOrAreNotTextAreReported) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("UnrealTournament.ini");
+  const QByteArray utf16("\xff\xfe[\0U\0]\0\r\0\n\0", 12);
+  const struct {
+    const char* what;
+    QByteArray bytes;
+    std::function<void()> meanwhile;
+    QString message;
+  } cases[] = {
+      {"read-only", kEngineIni, [&] { QFile::setPermissions(path, QFile::ReadOwner); },
+       "Could not write " + path + ": the file is read-only."},
+      {"gone", kEngineIni, [&] { QFile::remove(path); },
+       "Could not write " + path + ": the file is no longer there."},
+      {"UTF-16", utf16, [] {}, "Could not open " + path + " (it is not 8-bit text)."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteBytes(path, c.bytes);
+    KindSink sink;
+    TkorvINI ini(sink);
+    ini.SetOwnerOfMemFile(true);
+    ini.SetFileName(path);
+    ini.SetMasterControl(ini.CreateDialog(false));
+    ini.AddField("URL", "Port", QString());
+    QTimer::singleShot(0, [&] {
+      QTest::keyClicks(Rows(ini.MasterPanel()).front()->Edit(), "1");
+      c.meanwhile();
+      QTest::mouseClick(ini.OkButton(), Qt::LeftButton);
+    });
+    EXPECT_FALSE(ini.Execute());
+    EXPECT_EQ(sink.texts, QStringList{c.message});
+    EXPECT_EQ(sink.kinds, std::vector<TMessageKind>{TMessageKind::Error});
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(ReadBytes(path), QFile::exists(path) ? c.bytes : QByteArray("<unreadable>"));
   }
 }
 

@@ -129,27 +129,87 @@ TEST_F(PlayerSetupDialogTest, NamesAreWrittenCutToTwentyOrAsPlayer1AndTheEditSho
   }
 }
 
-TEST_F(PlayerSetupDialogTest, ATeamBeyondTheColoursShowsEmptyAndIsWrittenAs255) {
-  const QByteArray file = Swapped(kUT99UserIni, "team=1\r\n", "team=7\r\n");
+// Only what the user changes is written: the values the boxes cannot show stay as they are.
+TEST_F(PlayerSetupDialogTest, OkWithNothingChangedLeavesEveryKeyAsItIs) {
+  QByteArray file = Swapped(kUT99UserIni, "team=1\r\n", "team=7\r\n");
+  file = Swapped(file, "OverrideClass=\r\n", "OverrideClass=Botpack.TMale1\r\n");
+  file = Swapped(file, "bNeverAutoSwitch=False\r\n", "bNeverAutoSwitch=1\r\n");
+  file = Swapped(file, "Name=Gorge\r\n", "");
   testing::Write(utPath, file);
   auto dialog = Open();
+  EXPECT_EQ(dialog->NameEdit()->Text(), "");
   EXPECT_EQ(dialog->TeamBox()->Text(), "");
   EXPECT_EQ(dialog->TeamBox()->Combobox()->currentIndex(), 0);
+  EXPECT_FALSE(dialog->SpectatorBox()->isChecked());
+  EXPECT_TRUE(dialog->AutoSwitchBox()->isChecked());
+  // A box ticked and unticked again is no change either.
+  QTest::mouseClick(dialog->SpectatorBox(), Qt::LeftButton);
+  QTest::mouseClick(dialog->SpectatorBox(), Qt::LeftButton);
   QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
-  EXPECT_EQ(Read(utPath), Swapped(file, "team=7\r\n", "team=255\r\n"));
+  EXPECT_EQ(Read(utPath), file);
+  EXPECT_TRUE(dialogs.errors.isEmpty());
+
+  // Picking a team writes just that key.
+  auto again = Open();
+  QTest::keyClick(again->TeamBox()->Combobox(), Qt::Key_Down);
+  EXPECT_EQ(again->TeamBox()->Text(), "red");
+  QTest::mouseClick(again->OkButton(), Qt::LeftButton);
+  EXPECT_EQ(Read(utPath), Swapped(file, "team=7\r\n", "team=0\r\n"));
 }
 
 TEST_F(PlayerSetupDialogTest, UTBoxesWriteTheSpectatorClassAndTheSwitchKey) {
   auto dialog = Open();
-  dialog->SpectatorBox()->setChecked(true);
-  dialog->AutoSwitchBox()->setChecked(false);
-  dialog->TeamBox()->SetText("gold");
+  QTest::mouseClick(dialog->SpectatorBox(), Qt::LeftButton);
+  QTest::mouseClick(dialog->AutoSwitchBox(), Qt::LeftButton);
+  QTest::keyClick(dialog->TeamBox()->Combobox(), Qt::Key_End);
+  EXPECT_EQ(dialog->TeamBox()->Text(), "gold");
   QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
   QByteArray expected =
       Swapped(kUT99UserIni, "OverrideClass=\r\n", "OverrideClass=Botpack.CHSpectator\r\n");
   expected = Swapped(expected, "bNeverAutoSwitch=False\r\n", "bNeverAutoSwitch=True\r\n");
   expected = Swapped(expected, "team=1\r\n", "team=3\r\n");
   EXPECT_EQ(Read(utPath), expected);
+}
+
+// The game may write its User.ini while the dialog is open; two games may share one.
+TEST_F(PlayerSetupDialogTest, OkWritesTheChangesOntoTheFileAsItIsThen) {
+  tables.paths[1]->UserPath.Set(utPath);  // UT2003 shares UT's file
+  auto dialog = Open();
+  TypeName(*dialog, "EditedUT");
+  Pick(*dialog, "UT2003");
+  EXPECT_EQ(dialog->NameEdit()->Text(), "Gorge");  // not written yet
+  QTest::keyClick(dialog->TeamBox()->Combobox(), Qt::Key_Home);
+  EXPECT_EQ(dialog->TeamBox()->Text(), "");
+  const QByteArray byTheGame =
+      Swapped(kUT99UserIni, "MouseSensitivity=3.000000", "MouseSensitivity=5.000000");
+  testing::Write(utPath, byTheGame);
+  QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+  EXPECT_EQ(Read(utPath), Swapped(Swapped(byTheGame, "Name=Gorge\r\n", "Name=EditedUT\r\n"),
+                                  "team=1\r\n", "team=255\r\n"));
+}
+
+// A file that cannot be written at OK is named; the others are written all the same.
+TEST_F(PlayerSetupDialogTest, FilesThatCannotBeWrittenAreNamedInAnError) {
+  auto dialog = Open();
+  TypeName(*dialog, "EditedUT");
+  Pick(*dialog, "UT2004");
+  TypeName(*dialog, "Edited2004");
+  QFile::setPermissions(utPath, QFile::ReadOwner);
+  QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+  QFile::setPermissions(utPath, QFile::ReadOwner | QFile::WriteOwner);
+  EXPECT_EQ(dialog->result(), QDialog::Accepted);
+  EXPECT_EQ(dialogs.errors, QStringList{"Could not write " + utPath + ": the file is read-only."});
+  EXPECT_EQ(Read(utPath), kUT99UserIni);
+  EXPECT_EQ(Read(ut2004Path), Swapped(kUT2004UserIni, "Name=Malcolm\r\n", "Name=Edited2004\r\n"));
+
+  dialogs.errors.clear();
+  auto gone = Open("UT2004");
+  TypeName(*gone, "Again");
+  QFile::remove(ut2004Path);
+  QTest::mouseClick(gone->OkButton(), Qt::LeftButton);
+  EXPECT_EQ(dialogs.errors,
+            QStringList{"Could not write " + ut2004Path + ": the file is no longer there."});
+  EXPECT_FALSE(QFile::exists(ut2004Path));  // nothing made up in its place
 }
 
 TEST_F(PlayerSetupDialogTest, UT2004KeepsItsClassAndSwitchKeysWhateverTheBoxesSay) {
@@ -195,6 +255,14 @@ TEST_F(PlayerSetupDialogTest, OkAfterSwitchingWritesEveryFileItRead) {
 }
 
 TEST_F(PlayerSetupDialogTest, AFileThatCannotBeReadHidesTheDetailsAndIsNotWritten) {
+  // UTF-16: 8-bit lines written into it would be garbage to the game
+  const QByteArray utf16("\xff\xfe[\0D\0]\0\r\0\n\0", 12);
+  testing::Write(utPath, utf16);
+  auto wide = Open();
+  EXPECT_TRUE(wide->DetailPanel()->isHidden());
+  EXPECT_EQ(wide->OpenErrorLabel()->text(), "Could not open " + utPath + " (it is not 8-bit text)");
+  QTest::mouseClick(wide->OkButton(), Qt::LeftButton);
+  EXPECT_EQ(Read(utPath), utf16);
   {
     QFile big(utPath);
     ASSERT_TRUE(big.open(QIODevice::WriteOnly | QIODevice::Truncate));

@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <functional>
 
 #include "gui/controls/korv_edit.h"
 #include "support/recording_dialogs.h"
@@ -47,7 +50,8 @@ TEST(SingleEditDialogTest, ExactMatchShownOnlyWhenAskedAndReturned) {
   RecordingDialogs dialogs;
   TfrmLocalPort plain(dialogs);
   EXPECT_TRUE(plain.NumbersOnly());  // on when created
-  EXPECT_EQ(plain.size(), QSize(212, 82));
+  EXPECT_GE(plain.width(), 212);     // as designed, or as wide as the caption needs
+  EXPECT_EQ(plain.height(), 82);
   plain.show();
   EXPECT_FALSE(plain.ExactMatchBox()->isVisible());
   WhenModal([](QWidget* modal) {
@@ -66,30 +70,79 @@ TEST(SingleEditDialogTest, ExactMatchShownOnlyWhenAskedAndReturned) {
   EXPECT_TRUE(result->exactMatch);
 }
 
-TEST(SingleEditDialogTest, LocalPortTakesANumberAndRefusesAnEmptyText) {
-  const std::tuple<const char*, std::optional<int>, const char*> cases[] = {
-      {"7790", 7790, nullptr},
-      {"", std::nullopt, "The local port must be a valid integer."},
-      {"70000", std::nullopt, "The local port must be a valid integer."},
+// Every text whole, at the desktop's font and at 14 points.
+TEST(SingleEditDialogTest, TextsFitAtTheDefaultFontAndAt14Points) {
+  const QFont original = QApplication::font();
+  for (const int points : {original.pointSize(), 14}) {
+    SCOPED_TRACE(points);
+    QFont font = original;
+    font.setPointSize(points);
+    QApplication::setFont(font);
+    RecordingDialogs dialogs;
+    for (const TSingleEditSetup& setup :
+         {TSingleEditSetup{"Local Port", "Local Port:", "65535", false, false, true},
+          TSingleEditSetup{"Find Server", "Server:", "Frag Haus", true, true, false}}) {
+      TfrmLocalPort dialog(dialogs);
+      dialog.Setup(setup);
+      dialog.show();
+      ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+      const QLabel* caption = dialog.Edit()->CaptionLabel();
+      EXPECT_GE(caption->width(), caption->sizeHint().width()) << caption->text().toStdString();
+      EXPECT_GE(caption->height(), caption->fontMetrics().height());
+      const QLineEdit* edit = dialog.Edit()->Edit();
+      EXPECT_GE(edit->height(), edit->sizeHint().height());
+      EXPECT_GT(edit->width(), edit->fontMetrics().horizontalAdvance(setup.text));
+      for (const QWidget* widget : {static_cast<const QWidget*>(dialog.ExactMatchBox()),
+                                    static_cast<const QWidget*>(dialog.OkButton()),
+                                    static_cast<const QWidget*>(dialog.CancelButton())}) {
+        if (!widget->isVisible()) continue;
+        EXPECT_GE(widget->width(), widget->sizeHint().width());
+        EXPECT_GE(widget->height(), widget->sizeHint().height());
+        EXPECT_TRUE(dialog.rect().contains(widget->geometry()));
+      }
+    }
+  }
+  QApplication::setFont(original);
+}
+
+// Whatever is no port gets one message, and the dialog comes back with the text as typed.
+TEST(SingleEditDialogTest, LocalPortTakesANumberAndAsksAgainForAnythingElse) {
+  const std::pair<const char*, std::optional<int>> cases[] = {
+      {"7790", 7790},          {"0", 0},
+      {"65535", 65535},        {"", std::nullopt},
+      {"70000", std::nullopt}, {"-1", std::nullopt},
+      {"77a", std::nullopt},
   };
-  for (const auto& [text, port, error] : cases) {
+  for (const auto& [text, port] : cases) {
     SCOPED_TRACE(text);
     RecordingDialogs dialogs;
-    QString title, caption, shown;
-    WhenModal([&, text = text](QWidget* modal) {
+    QStringList shown;  // the dialog's text each time it opened
+    QString title, caption;
+    std::function<void(QWidget*)> answer = [&, text = text, port = port](QWidget* modal) {
       auto* dialog = qobject_cast<TfrmLocalPort*>(modal);
       ASSERT_TRUE(dialog);
       title = dialog->windowTitle();
       caption = dialog->Edit()->Caption();
-      shown = dialog->Edit()->Text();
-      dialog->Edit()->SetText(text);
-      QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
-    });
+      shown << dialog->Edit()->Text();
+      if (shown.size() == 1) {
+        if (!port) WhenModal(answer);  // the dialog shown again after a refusal is cancelled
+        dialog->Edit()->SetText(text);
+        QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+      } else {
+        QTest::mouseClick(dialog->CancelButton(), Qt::LeftButton);
+      }
+    };
+    WhenModal(answer);
     EXPECT_EQ(EditLocalPort(nullptr, dialogs, 7778), port);
     EXPECT_EQ(title, "Local Port");
     EXPECT_EQ(caption, "Local Port:");
-    EXPECT_EQ(shown, "7778");
-    EXPECT_EQ(dialogs.errors, error ? QStringList{error} : QStringList{});
+    if (port) {
+      EXPECT_EQ(shown, QStringList{"7778"});
+      EXPECT_TRUE(dialogs.errors.isEmpty());
+    } else {
+      EXPECT_EQ(shown, (QStringList{"7778", text}));
+      EXPECT_EQ(dialogs.errors, QStringList{"The local port must be a number from 0 to 65535."});
+    }
   }
 }
 

@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -87,8 +88,12 @@ class ServerViewTest : public ::testing::Test {
 
 TEST_F(ServerViewTest, LayoutColumnsAndActions) {
   EXPECT_EQ(view.ServerGrid()->objectName(), "grdServer");
-  EXPECT_EQ(view.ServerGrid()->ColCount(), 7);
+  EXPECT_EQ(view.ServerGrid()->ColCount(), 9);
   EXPECT_EQ(view.ServerGrid()->Cells(scCountry, 0), "Country");
+  EXPECT_EQ(view.ServerGrid()->Cells(scAddress, 0), "Address");
+  EXPECT_EQ(view.ServerGrid()->Cells(scPassword, 0), "Password");
+  EXPECT_EQ(view.ServerColWidth(scAddress), 0);  // off until the header menu shows them
+  EXPECT_EQ(view.ServerColWidth(scPassword), 0);
   EXPECT_EQ(view.ServerGrid()->Cells(scPing, 0), "Ping");
   EXPECT_EQ(view.ServerColWidth(scServer), 320);
   EXPECT_EQ(view.ServerColWidth(scIP), 0);
@@ -179,18 +184,144 @@ TEST_F(ServerViewTest, CountryColumnShowsTheCodeWithItsFlagAndSorts) {
   EXPECT_GT(red, 10);
 }
 
-// Widths stored before the Country column existed: one fewer, all still applied.
+// Widths stored before the Country, Address and Password columns existed: fewer, all still
+// applied; the new columns are as designed.
 TEST_F(ServerViewTest, OlderStoredWidthsKeepTheirColumns) {
   view.SetGridColWidths({300, 41, 42, 140, 90, 0}, "grdServer");
   EXPECT_EQ(view.ServerColWidth(scServer), 300);
   EXPECT_EQ(view.ServerColWidth(scGameType), 90);
   EXPECT_EQ(view.ServerColWidth(scCountry), 50);  // as designed
+  EXPECT_EQ(view.ServerColWidth(scAddress), 0);
   view.SetServerColWidth(scCountry, 70);
   const std::vector<int> widths = view.GridColWidths("grdServer");
-  EXPECT_EQ(widths, (std::vector<int>{300, 41, 42, 140, 90, 0, 70}));
+  EXPECT_EQ(widths, (std::vector<int>{300, 41, 42, 140, 90, 0, 70, 0, 0}));
   TkorvUTServerView other;
   other.SetGridColWidths(widths, "grdServer");
   EXPECT_EQ(other.GridColWidths("grdServer"), widths);
+}
+
+// The "Other" view shows the titles of the game types the table lists and sorts by them; the
+// monitors are still told the class.
+TEST_F(ServerViewTest, GameTypeCellShowsTheTitleSortsByItAndMonitorsGetTheClass) {
+  for (const auto& [name, description] :
+       {std::pair{"xDeathMatch", "2K4 Death Match"}, std::pair{"ONSOnslaughtGame", "Onslaught"},
+        std::pair{"AGame", "Zeta"}}) {
+    types.push_back(std::make_unique<TGameType>());
+    types.back()->Name.Set(name);
+    types.back()->Description.Set(description);
+    types.back()->TabVisible = false;
+  }
+  view.SetGameType("Other");
+  Add("10.0.9.1", 7778, "Onslaught server", "40", "1", "ONSOnslaughtGame");
+  Add("10.0.9.2", 7778, "Death match server", "50", "1", "xDeathMatch");
+  Add("10.0.9.3", 7778, "Unknown server", "60", "1", "BGame");
+  Add("10.0.9.4", 7778, "Listed as Zeta", "70", "1", "AGame");
+  view.PopulateServerGrid(true, true);
+  TkorvStringGrid* grid = view.ServerGrid();
+  grid->SetKorvSortCol(scGameType);
+  grid->SetColumnSortDirection(scGameType, TSortDirection::Ascending);
+  grid->SortGrid(false);
+  // By class the order would be AGame, BGame, ONSOnslaughtGame, xDeathMatch.
+  EXPECT_EQ(Column(scGameType), (QStringList{"2K4 Death Match", "BGame", "Onslaught", "Zeta"}));
+
+  QStringList told;
+  QObject::connect(
+      &view, &TkorvUTServerView::OnAddMapToMonitor,
+      [&](const QString&, const QString&, const QString&, const QString& type) { told << type; });
+  QObject::connect(
+      &view, &TkorvUTServerView::OnAddPlayerToMonitor,
+      [&](const QString&, const QString&, const QString&, const QString& type) { told << type; });
+  stash.Find("10.0.9.2:7778")->SetPlayer(0, {"Loque", "3", "40", "0", {}, {}, {}, {}});
+  view.SetPingServerOnSelect(false);
+  ASSERT_TRUE(view.SelectServer("10.0.9.2:7778"));
+  view.FindViewAction("actAddMapToMonitor")->trigger();
+  view.FindViewAction("actAddServerPlayerToPlayerMonitor")->trigger();
+  EXPECT_EQ(told, (QStringList{"xDeathMatch", "xDeathMatch"}));
+}
+
+// A right click on the header opens the column menu (as the platform delivers it); the item
+// clicked there shows or hides its column, and every other view is told the new widths.
+TEST_F(ServerViewTest, HeaderMenuShowsAndHidesTheAddressAndPasswordColumns) {
+  Add("10.0.7.12", 7778, "Open", "40").SetIP("10.0.7.12");
+  Add("10.0.7.2", 7778, "Locked", "50").SetIP("10.0.7.2");
+  stash.Find("10.0.7.2:7778")->SetPassword("True");
+  Add("10.0.7.3", 7778, "Locked too", "60").SetIP("10.0.7.3");
+  stash.Find("10.0.7.3:7778")->SetPassword("True");
+  view.PopulateServerGrid(true, true);
+  view.show();
+  view.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+  std::vector<std::vector<int>> told;
+  QObject::connect(&view, &TkorvUTServerView::OnViewColumnResized,
+                   [&](const QString&, const QString& grid, const std::vector<int>& widths) {
+                     if (grid == "grdServer") told.push_back(widths);
+                   });
+  TkorvStringGrid* grid = view.ServerGrid();
+  // Clicks the item of the menu that a right click on the header opens; returns its tick.
+  const auto toggle = [&](const char* item) {
+    bool wasChecked = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      if (!menu || !menu->isVisible()) return;
+      poll.stop();
+      EXPECT_EQ(menu, view.ColumnMenu());
+      QAction* action = menu->findChild<QAction*>(item);
+      wasChecked = action->isChecked();
+      QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+    });
+    poll.start(5);
+    QWidget* header = grid->horizontalHeader()->viewport();
+    QTest::mouseClick(view.windowHandle(), Qt::RightButton, {},
+                      header->mapTo(&view, QPoint(30, 5)));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return !poll.isActive() && !QApplication::activePopupWidget(); }, 2000));
+    return wasChecked;
+  };
+
+  EXPECT_FALSE(toggle("pmiColumnAddress"));
+  EXPECT_GT(view.ServerColWidth(scAddress),
+            grid->fontMetrics().horizontalAdvance("10.0.7.12:7777"));
+  EXPECT_EQ(Column(scAddress), (QStringList{"10.0.7.12:7777", "10.0.7.2:7777", "10.0.7.3:7777"}));
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_EQ(told[0].size(), std::size_t(scCount));
+  EXPECT_EQ(told[0][scAddress], view.ServerColWidth(scAddress));
+  // Sorted by the numbers of the address, not by its text.
+  grid->SetKorvSortCol(scAddress);
+  grid->SetColumnSortDirection(scAddress, TSortDirection::Ascending);
+  grid->SortGrid(false);
+  EXPECT_EQ(Column(scServer), (QStringList{"Locked", "Locked too", "Open"}));
+
+  EXPECT_FALSE(toggle("pmiColumnPassword"));
+  EXPECT_GT(view.ServerColWidth(scPassword), 0);
+  EXPECT_EQ(Column(scPassword), (QStringList{"Yes", "Yes", ""}));
+  grid->SetKorvSortCol(scPassword);
+  grid->SetColumnSortDirection(scPassword, TSortDirection::Descending);
+  grid->SortGrid(false);
+  EXPECT_EQ(Column(scPassword).mid(0, 2), (QStringList{"Yes", "Yes"}));  // together
+
+  // The lock is drawn in the rows that need a password, and nothing in the other.
+  grid->scrollTo(grid->model()->index(0, scPassword));
+  QTest::qWait(20);
+  const QImage shot = grid->viewport()->grab().toImage();
+  const auto lockPixels = [&](int row) {
+    const QRect cell = grid->visualRect(grid->model()->index(row, scPassword));
+    int gold = 0;
+    for (int x = cell.left(); x <= cell.right(); ++x)
+      for (int y = cell.top(); y <= cell.bottom(); ++y) {
+        const QColor c = shot.pixelColor(x * shot.devicePixelRatio(), y * shot.devicePixelRatio());
+        gold += c.red() > 190 && c.green() > 130 && c.green() < 190 && c.blue() < 90;
+      }
+    return gold;
+  };
+  EXPECT_GT(lockPixels(0), 10);
+  EXPECT_GT(lockPixels(1), 10);
+  EXPECT_EQ(lockPixels(2), 0);
+
+  EXPECT_TRUE(toggle("pmiColumnAddress"));
+  EXPECT_EQ(view.ServerColWidth(scAddress), 0);
+  EXPECT_EQ(told.back()[scAddress], 0);
+  EXPECT_GT(told.back()[scPassword], 0);
 }
 
 TEST_F(ServerViewTest, CountTextsAndTheEmptyRow) {
@@ -268,6 +399,29 @@ TEST_F(ServerViewTest, DoubleClickJoinsAndCopyPutsTheNameOnTheClipboard) {
   EXPECT_EQ(joined, QStringList{"10.0.4.1:7778"});
   view.FindViewAction("actCopyServer")->trigger();
   EXPECT_EQ(QApplication::clipboard()->text(), "Alpha");
+}
+
+TEST_F(ServerViewTest, EnterOnTheServerGridJoinsButNotInTheSearchOrFilterBoxes) {
+  Add("10.0.4.2", 7778, "Alpha", "40");
+  view.PopulateServerGrid(true, true);
+  view.show();
+  view.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+  QStringList joined;
+  QObject::connect(&view, &TkorvUTServerView::OnJoinServer,
+                   [&](const QString& ip) { joined << ip; });
+  auto* filterBox = view.FilterPanel()->findChild<QComboBox*>();
+  ASSERT_NE(filterBox, nullptr);
+  for (QWidget* box : {static_cast<QWidget*>(view.SearchBox()), static_cast<QWidget*>(filterBox)}) {
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_Return);
+    QTest::keyClick(box, Qt::Key_Enter, Qt::KeypadModifier);
+  }
+  EXPECT_TRUE(joined.isEmpty());
+  view.ServerGrid()->setFocus();
+  QTest::keyClick(view.ServerGrid(), Qt::Key_Return);
+  QTest::keyClick(view.ServerGrid(), Qt::Key_Enter, Qt::KeypadModifier);
+  EXPECT_EQ(joined, (QStringList{"10.0.4.2:7778", "10.0.4.2:7778"}));
 }
 
 TEST_F(ServerViewTest, ListRefreshIsPacedAndTheReplyWaitMarksSilentServers) {

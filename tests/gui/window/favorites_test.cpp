@@ -21,6 +21,7 @@
 #include "gui/dialogs/server_dialog.h"
 #include "gui/grid/string_grid.h"
 #include "gui/window/main_window.h"
+#include "support/cancel_path_dialogs.h"
 #include "support/files.h"
 #include "support/recording_dialogs.h"
 #include "support/shown_window.h"
@@ -438,25 +439,6 @@ TEST_F(FavoritesFromWindowTest, CtrlTAsksForAMissingPathThenExportsTheCurrentFav
   EXPECT_TRUE(testing::Read(path).contains("Favorites[0]=Flags\\127.0.0.1\\7778\\False"));
 }
 
-// Cancels every game-path dialog that opens, for as long as it lives; their titles in order.
-class CancelEveryPathDialog {
- public:
-  CancelEveryPathDialog() {
-    timer_.setInterval(5);
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
-      auto* dialog = qobject_cast<TfrmGamePath*>(QApplication::activeModalWidget());
-      if (!dialog || !dialog->isVisible()) return;
-      titles << dialog->windowTitle();
-      QTest::mouseClick(dialog->CancelButton(), Qt::LeftButton);
-    });
-    timer_.start();
-  }
-  QStringList titles;
-
- private:
-  QTimer timer_;
-};
-
 TEST_F(FavoritesFromWindowTest, CancelInTheGameQuestionEndsImportAndExportUntouched) {
   struct Case {
     const char* name;
@@ -479,7 +461,7 @@ TEST_F(FavoritesFromWindowTest, CancelInTheGameQuestionEndsImportAndExportUntouc
       window->Config().tables.FindPaths("BunnyTrack")->FavoritesPath.Set(bunnyPath);
     }
     TkorvUTServerView* view = Favorites();
-    CancelEveryPathDialog cancel;
+    testing::CancelEveryPathDialog cancel;
     QTest::keyClick(view->ServerGrid(), Qt::Key_R, Qt::ControlModifier);
     Favorites();
     QTest::keyClick(view->ServerGrid(), Qt::Key_I, Qt::ControlModifier);
@@ -498,7 +480,7 @@ TEST_F(FavoritesFromWindowTest, CancelInThePathQuestionEndsTheExportOfOne) {
   AddByKey("127.0.0.1", "7777", "Flags");
   window->Stash().Find("127.0.0.1:7778")->SetGameTypeName("UT");
   TkorvUTServerView* view = Favorites();
-  CancelEveryPathDialog cancel;
+  testing::CancelEveryPathDialog cancel;
   QTest::keyClick(view->ServerGrid(), Qt::Key_T, Qt::ControlModifier);
   EXPECT_EQ(cancel.titles.join(u"|").toStdString(), "Please enter the directory and file name");
   EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join('|').toStdString();

@@ -105,6 +105,41 @@ TEST_F(MainWindowTest, FileThatCannotBeCreatedEndsTheStartWithoutWriting) {
   EXPECT_FALSE(QFile::exists(dir.filePath("utGameType.ini")));
 }
 
+// A settings file from before the Address and Password columns: its widths load as they were,
+// the new columns stay hidden; one shown is stored after the others and comes back in every
+// view.
+TEST_F(MainWindowTest, ServerColumnWidthsOfAnOlderFileLoadUnchangedAndNewOnesAreKept) {
+  const QByteArray older =
+      "[serverGrid]\ncolWidth[0]=300\ncolWidth[1]=41\ncolWidth[2]=42\ncolWidth[3]=140\n"
+      "colWidth[4]=90\ncolWidth[5]=0\ncolWidth[6]=0\ncolWidth[7]=-1\n";
+  Write(dir.filePath("zorvane.ini"),
+        "[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\nstartupQuery=none\n" + older);
+  auto window = Start();
+  for (const char* type : {"Favorite", "CTFGame", "Other"}) {
+    EXPECT_EQ(window->View(type)->GridColWidths("grdServer"),
+              (std::vector<int>{300, 41, 42, 140, 90, 0, 0, 0, 0}))
+        << type;
+  }
+  window->View("CTFGame")->ShowServerColumn(scAddress, true);
+  const int address = window->View("CTFGame")->ServerColWidth(scAddress);
+  EXPECT_GT(address, 0);
+  EXPECT_EQ(window->FavoritesView()->ServerColWidth(scAddress), address);  // views in step
+  window->close();
+  const QByteArray saved = Read(dir.filePath("zorvane.ini"));
+  const QByteArray expected =
+      "colWidth[0]=300\ncolWidth[1]=41\ncolWidth[2]=42\ncolWidth[3]=140\n"
+      "colWidth[4]=90\ncolWidth[5]=0\ncolWidth[6]=0\ncolWidth[7]=" +
+      QByteArray::number(address) + "\ncolWidth[8]=0\ncolWidth[9]=-1\n";
+  EXPECT_TRUE(saved.contains(expected)) << saved.toStdString();
+  window.reset();
+  auto again = Start();
+  for (const char* type : {"Favorite", "xDeathMatch"}) {
+    EXPECT_EQ(again->View(type)->ServerColWidth(scAddress), address) << type;
+    EXPECT_EQ(again->View(type)->ServerColWidth(scPassword), 0) << type;
+    EXPECT_EQ(again->View(type)->ServerColWidth(scServer), 300) << type;
+  }
+}
+
 TEST_F(MainWindowTest, StartInTrayIsRead) {
   Write(dir.filePath("zorvane.ini"), "[settings]\nZorvane=2.91\nstartInTray=1\n");
   EXPECT_TRUE(Start()->StartInTray());

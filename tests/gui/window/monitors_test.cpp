@@ -16,6 +16,7 @@
 #include "gui/dialogs/single_edit_dialog.h"
 #include "gui/grid/string_grid.h"
 #include "gui/window/main_window.h"
+#include "support/cancel_path_dialogs.h"
 #include "support/farm_process.h"
 #include "support/files.h"
 #include "support/shown_window.h"
@@ -216,6 +217,23 @@ TEST_F(MonitorsInWindowTest, F3AsksForAPlayerThenSelectsEachHit) {
   EXPECT_EQ(dialogs.information, QStringList{"Player ann not found."});
 }
 
+// A part of a name finds nothing with Exact Match on (the stored default): the box says why.
+TEST_F(MonitorsInWindowTest, CtrlShiftFWithExactMatchOnSaysWhyAPartFindsNothing) {
+  Start();
+  AddServer("7778", "Flags", {"Joanna"});
+  window->View("CTFGame")->PopulateServerGrid(true, true);
+  WhenModal([](QWidget* dialog) {
+    auto* edit = qobject_cast<TfrmLocalPort*>(dialog);
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->windowTitle(), "Find Server");
+    EXPECT_TRUE(edit->ExactMatchBox()->isChecked());
+    QTest::keyClicks(edit->Edit()->Edit(), "Fla");
+    QTest::mouseClick(edit->OkButton(), Qt::LeftButton);
+  });
+  QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(dialogs.information, QStringList{"Server Fla not found.\n(Exact Match is on.)"});
+}
+
 // Pinging the selected server empties its details until the reply; a find must still pick the
 // player, on a server that was not current and on one that was, with stale details.
 TEST_F(MonitorsInWindowTest, FindSelectsThePlayerWhileTheServerIsPinged) {
@@ -233,6 +251,33 @@ TEST_F(MonitorsInWindowTest, FindSelectsThePlayerWhileTheServerIsPinged) {
   EXPECT_EQ(view->SelectedPlayerName(), "Zed");
   // A name on the current server is no hit for a server the view does not list.
   EXPECT_FALSE(view->SelectServerAndPlayer("127.0.0.1:9999", "Zed"));
+}
+
+// With two games whose buddies could be meant, Cancel in the question ends both commands with
+// nothing read or written.
+TEST_F(MonitorsInWindowTest, CancelInTheBuddyGameQuestionEndsImportAndExport) {
+  Start("[player]\nplayerCount=1\nplayer[0]=Cid\n");
+  const QByteArray before =
+      "[GUI2K4.UT2k4Browser_ServerListPageBuddy]\r\nBuddies=Ann\r\n";
+  const QString path = dir.filePath("User.ini");
+  testing::Write(path, before);
+  window->Config().tables.FindPaths("UT2004")->UserPath.Set(path);
+  window->Config().tables.FindPaths("UT2003")->UserPath.Set(path);
+  TkorvStringGrid* grid = window->PlayerMonitorGrid();
+  window->Pages()->setCurrentIndex(window->Pages()->count() - 2);
+  grid->setFocus();
+  testing::CancelEveryPathDialog cancel;
+  QTest::keyClick(grid, Qt::Key_I, Qt::ControlModifier | Qt::ShiftModifier);
+  window->activateWindow();  // a cancelled dialog leaves no window active offscreen
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  grid->setFocus();
+  grid->SetRow(1);
+  QTest::keyClick(grid, Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(cancel.titles.size(), 2);
+  EXPECT_EQ(window->PlayerMonitor().WatchedPlayers(), QStringList{"Cid"});
+  EXPECT_EQ(testing::Read(path), before);
+  EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join('|').toStdString();
+  EXPECT_TRUE(dialogs.information.isEmpty()) << dialogs.information.join('|').toStdString();
 }
 
 // Ctrl+Shift+I lists UT2004's buddies; Ctrl+Shift+R writes the current row's name into the

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -54,8 +55,11 @@ class QuickSetupFromWindowTest : public ::testing::Test {
   void Press(Qt::Key key) {
     TkorvUTServerView* view = window->FavoritesView();
     window->Pages()->setCurrentWidget(view);
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    // The editor closed last may still hold the focus: the window counts as active through
+    // it (its transient child), so activateWindow alone would leave the keys with the editor.
+    window->windowHandle()->requestActivate();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return QGuiApplication::focusWindow() == window->windowHandle(); }));
     view->ServerGrid()->setFocus();
     QTest::keyClick(view->ServerGrid(), key, Qt::ControlModifier);
   }
@@ -185,9 +189,11 @@ TEST_F(QuickSetupFromWindowTest, CtrlUEditsTheListedKeysOfTheMainIniInASizedEdit
 
   // A second run reads the file again and Cancel leaves it alone.
   testing::Write(path, kUTMainIni);
+  seen = false;
   WhenModal([&](QWidget* modal) {
     auto* editor = qobject_cast<QDialog*>(modal);
     ASSERT_TRUE(editor);
+    seen = true;
     EXPECT_EQ(editor->size(), QSize(720, 520));
     for (TkorvEditINI* row : editor->findChildren<TkorvEditINI*>())
       if (row->IniKey() == u"ServerName") {
@@ -197,6 +203,7 @@ TEST_F(QuickSetupFromWindowTest, CtrlUEditsTheListedKeysOfTheMainIniInASizedEdit
     editor->reject();
   });
   Press(Qt::Key_U);
+  EXPECT_TRUE(seen);
   EXPECT_EQ(Read(path), kUTMainIni);
 }
 

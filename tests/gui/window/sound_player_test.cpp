@@ -44,13 +44,15 @@ TEST(SoundPlayerTest, AnUnplayableFileIsLoggedOnce) {
   ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
   bad.write("not a wave file at all");
   bad.close();
-  QStringList log;
-  TSoundEffectPlayer player([&log](const QString& line) { log << line; });
-  QSignalSpy played(&player, &TSoundEffectPlayer::OnPlayed);
-  player.PlayFile(bad.fileName());
-  ASSERT_TRUE(played.wait(5000));
-  EXPECT_FALSE(played.at(0).at(1).toBool());
-  EXPECT_EQ(log, QStringList{"Could not play sound file: " + bad.fileName()});
+  for (const QString& path : {bad.fileName(), dir.filePath("missing.wav")}) {
+    QStringList log;
+    TSoundEffectPlayer player([&log](const QString& line) { log << line; });
+    QSignalSpy played(&player, &TSoundEffectPlayer::OnPlayed);
+    player.PlayFile(path);
+    ASSERT_TRUE(played.wait(5000)) << path.toStdString();
+    EXPECT_FALSE(played.at(0).at(1).toBool());
+    EXPECT_EQ(log, QStringList{"Could not play sound file: " + path});
+  }
 }
 
 TEST(SoundPlayerTest, EachDefaultSoundPlaysToItsEnd) {
