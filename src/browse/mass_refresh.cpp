@@ -191,7 +191,7 @@ void TMassRefresh::Query(const QStringList& keys) {
   querying_ = QString::number(queried_.size()) +
               QStringLiteral(" servers available. Querying individual servers... ");
   host_.ShowStatus(querying_);
-  host_.ActivityLog(querying_);
+  if (toAdd_.empty()) host_.ActivityLog(querying_);  // once a list is in, not per part
   sending_ = true;
   TBurstRequest burst;
   burst.owner = this;

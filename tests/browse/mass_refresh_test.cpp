@@ -567,6 +567,19 @@ TEST(MassRefreshTest, RepliesTheRefreshDidNotAskForAreTheWindows) {
   r.refresh.Stop();
 }
 
+// A long list is added a part per turn, and the log tells its querying once, not per part.
+TEST(MassRefreshTest, ALongListIsLoggedOnceThoughAddedInParts) {
+  MastersRefresh r;
+  QByteArray list;
+  const int count = 3 * TMassRefresh::kAddsPerTurn;
+  for (int i = 0; i < count; ++i) list += "\\ip\\127.0.0.1:" + QByteArray::number(20000 + i);
+  testing::FakeMaster master({testing::kGreeting, true, list + "\\final\\"});
+  r.Ask({&master});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return r.refresh.ServersQueried() == count; }, 10000));
+  EXPECT_EQ(r.host.activity.filter("servers available. Querying individual servers").size(), 1);
+  r.refresh.Stop();
+}
+
 // Stop while the masters are out ends them at once; with nothing queried yet the refresh just
 // ends, telling no failure and removing nothing.
 TEST(MassRefreshTest, StopWhileTheMastersAreOutEndsThemAtOnce) {
