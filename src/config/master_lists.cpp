@@ -105,6 +105,16 @@ QString MasterListProblem(const QStringList& entries) {
   return given == 0 ? QStringLiteral("Give at least one master server.") : QString();
 }
 
+QString MasterEntryProblem(const QStringList& list, const QString& entry) {
+  if (entry.trimmed().isEmpty()) return QStringLiteral("Type a master server's address first.");
+  QString problem = MasterListProblem({entry});
+  if (!problem.isEmpty()) return problem;
+  for (const QString& held : list)
+    if (SameMaster(held, entry))
+      return QStringLiteral("\"%1\" is in the list already.").arg(entry.trimmed());
+  return QString();
+}
+
 TMasterAddresses MasterAddressesOf(const QStringList& entries) {
   TMasterAddresses addresses;
   for (const QString& entry : entries)

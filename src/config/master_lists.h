@@ -56,6 +56,10 @@ bool ValidMasterEntry(const QString& entry);
 // without any (blank entries do not count). Empty when it can be.
 QString MasterListProblem(const QStringList& entries);
 
+// Why entry cannot join list, for the user; empty when it can: it must be a master's address
+// that the list does not hold yet (a missing port is 28900, host names in any letter case).
+QString MasterEntryProblem(const QStringList& list, const QString& entry);
+
 // The addresses of a list's valid entries, in order.
 TMasterAddresses MasterAddressesOf(const QStringList& entries);
 // Every game's addresses, by variant.

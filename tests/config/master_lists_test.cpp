@@ -80,6 +80,28 @@ TEST(MasterListsTest, AListIsRefusedWhenEmptyOrWhenAnEntryIsNoAddress) {
             (TMasterAddresses{{"127.0.0.1", 28901}, {"master.example", 28900}}));
 }
 
+// What the Options page adds: an address once, whatever its letter case or a port of 28900.
+TEST(MasterListsTest, AnEntryJoinsAListOnceAndOnlyAsAnAddress) {
+  const QStringList list{"Master.Example", "127.0.0.1:28901"};
+  const std::pair<const char*, const char*> cases[] = {
+      {"127.0.0.1", ""},
+      {" 127.0.0.1:28902 ", ""},
+      {"master.example:28901", ""},
+      {"master.example:28900", "\"master.example:28900\" is in the list already."},
+      {"MASTER.EXAMPLE", "\"MASTER.EXAMPLE\" is in the list already."},
+      {" 127.0.0.1:28901", "\"127.0.0.1:28901\" is in the list already."},
+      {"", "Type a master server's address first."},
+      {"256.0.0.1", "\"256.0.0.1\" is not a master server's address: give a host name or an "
+                    "IPv4 address, and a port after a colon if it is not 28900."},
+      {"host:0", "\"host:0\" is not a master server's address: give a host name or an IPv4 "
+                 "address, and a port after a colon if it is not 28900."},
+  };
+  for (const auto& [entry, problem] : cases) {
+    SCOPED_TRACE(entry);
+    EXPECT_EQ(MasterEntryProblem(list, entry), problem);
+  }
+}
+
 // The lists a settings file gives, read as the window reads them.
 struct Read {
   // The lines of section "settings" and what follows them, or a whole file.
