@@ -4,6 +4,9 @@
 # desktop: Xvfb, zorvane-farm and the program on a fresh settings folder, then a picture of the
 # whole screen. Needs Debian's xvfb and imagemagick.
 #   scripts/screenshot.sh [OUTPUT.png] [BUILD_DIR]
+# ZORVANE_SCREENSHOT_KEYS: keys typed into the window before the picture, one xdotool key name
+# each, a second apart (needs xdotool), to open a dialog: "F11 alt+r" shows Master Servers.
+# The program's environment goes through: QT_FONT_DPI=168 draws its 8 points as 14 would be.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${1:-/tmp/zorvane.png}
@@ -54,5 +57,16 @@ for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; do
 DISPLAY=":$display" "$build/src/app/zorvane" --dir "$work" >"$work/zorvane.log" 2>&1 &
 pids+=($!)
 sleep "${ZORVANE_SCREENSHOT_WAIT:-10}"
+if [ -n "${ZORVANE_SCREENSHOT_KEYS:-}" ]; then
+  command -v xdotool >/dev/null || { echo "xdotool is missing: apt-get install xdotool" >&2; exit 1; }
+  for key in $ZORVANE_SCREENSHOT_KEYS; do
+    # Without a window manager nothing takes the focus: each key goes to the newest window.
+    window=$(DISPLAY=":$display" xdotool search --onlyvisible --pid "${pids[-1]}" | tail -1)
+    DISPLAY=":$display" xdotool windowfocus "$window"
+    sleep 0.3
+    DISPLAY=":$display" xdotool key "$key"
+    sleep 1
+  done
+fi
 DISPLAY=":$display" import -window root "$out"
 echo "$out"
