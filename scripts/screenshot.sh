@@ -2,18 +2,17 @@
 # SPDX-License-Identifier: GPL-2.0-or-later
 # Photographs the program as a user sees it after a start-up query of a local farm, without a
 # desktop: Xvfb, zorvane-farm and the program on a fresh settings folder, then a picture of the
-# whole screen. Needs Debian's xvfb and imagemagick.
+# whole screen. Needs Debian's xvfb and imagemagick (and xdotool), which it installs as root.
 #   scripts/screenshot.sh [OUTPUT.png] [BUILD_DIR]
 # ZORVANE_SCREENSHOT_KEYS: keys typed into the window before the picture, one xdotool key name
-# each, a second apart (needs xdotool), to open a dialog: "F11 alt+r" shows Master Servers.
+# each, a second apart, to open a dialog: "F11 alt+r" shows Master Servers.
 # The program's environment goes through: QT_FONT_DPI=168 draws its 8 points as 14 would be.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${1:-/tmp/zorvane.png}
 build=${2:-build}
-for tool in Xvfb import; do
-  command -v "$tool" >/dev/null || { echo "$tool is missing: apt-get install xvfb imagemagick" >&2; exit 1; }
-done
+source scripts/ensure-packages.sh
+ensure_packages "${zorvane_look_packages[@]}"
 
 work=$(mktemp -d)
 pids=()
@@ -58,7 +57,6 @@ DISPLAY=":$display" "$build/src/app/zorvane" --dir "$work" >"$work/zorvane.log" 
 pids+=($!)
 sleep "${ZORVANE_SCREENSHOT_WAIT:-10}"
 if [ -n "${ZORVANE_SCREENSHOT_KEYS:-}" ]; then
-  command -v xdotool >/dev/null || { echo "xdotool is missing: apt-get install xdotool" >&2; exit 1; }
   for key in $ZORVANE_SCREENSHOT_KEYS; do
     # Without a window manager nothing takes the focus: each key goes to the newest window.
     window=$(DISPLAY=":$display" xdotool search --onlyvisible --pid "${pids[-1]}" | tail -1)
