@@ -53,7 +53,7 @@ TEST(MasterServersDialogTest, EachGamesListIsEditedWithItsButtonsAndKeys) {
   EXPECT_EQ(dialog.ShownGame(), "UT");
   QListWidget* list = dialog.MasterList();
   EXPECT_EQ(Rows(list), kLists.at("UT"));
-  EXPECT_FALSE(dialog.UpButton()->isEnabled());  // the first row is selected
+  EXPECT_FALSE(dialog.UpButton()->isEnabled());   // the first row is selected
   EXPECT_FALSE(dialog.AddButton()->isEnabled());  // nothing typed
 
   // Enter adds the address typed (not OK), at the end, selected.
