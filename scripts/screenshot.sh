@@ -2,14 +2,17 @@
 # SPDX-License-Identifier: GPL-2.0-or-later
 # Photographs the program as a user sees it after a start-up query of a local farm, without a
 # desktop: Xvfb, zorvane-farm and the program on a fresh settings folder, then a picture of the
-# whole screen (Debian's xvfb, imagemagick and xdotool, from scripts/ensure-packages.sh).
+# whole screen. Needs Debian's xvfb and imagemagick (and xdotool), which it installs as root.
 #   scripts/screenshot.sh [OUTPUT.png] [BUILD_DIR]
+# ZORVANE_SCREENSHOT_KEYS: keys typed into the window before the picture, one xdotool key name
+# each, a second apart, to open a dialog: "F11 alt+r" shows Master Servers.
+# The program's environment goes through: QT_FONT_DPI=168 draws its 8 points as 14 would be.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${1:-/tmp/zorvane.png}
 build=${2:-build}
 source scripts/ensure-packages.sh
-ensure_packages "${zorvane_screenshot_packages[@]}"
+ensure_packages "${zorvane_look_packages[@]}"
 
 work=$(mktemp -d)
 pids=()
@@ -53,6 +56,16 @@ for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; do
 DISPLAY=":$display" "$build/src/app/zorvane" --dir "$work" >"$work/zorvane.log" 2>&1 &
 pids+=($!)
 sleep "${ZORVANE_SCREENSHOT_WAIT:-10}"
+if [ -n "${ZORVANE_SCREENSHOT_KEYS:-}" ]; then
+  for key in $ZORVANE_SCREENSHOT_KEYS; do
+    # Without a window manager nothing takes the focus: each key goes to the newest window.
+    window=$(DISPLAY=":$display" xdotool search --onlyvisible --pid "${pids[-1]}" | tail -1)
+    DISPLAY=":$display" xdotool windowfocus "$window"
+    sleep 0.3
+    DISPLAY=":$display" xdotool key "$key"
+    sleep 1
+  done
+fi
 # Clicks before the picture, X,Y pairs on the screen, to open a menu item or a dialog:
 # ZORVANE_SCREENSHOT_CLICKS="30,8 60,120" opens the System menu and clicks its sixth item.
 for click in ${ZORVANE_SCREENSHOT_CLICKS:-}; do

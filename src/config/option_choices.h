@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <map>
 #include <optional>
 
 #include "config/settings.h"
@@ -55,6 +56,8 @@ struct TOptionsForm {
   bool autoCheckNewVersion = false;
   bool showToolbar = false;
   bool startInTray = false;
+  // The masters of each game, by variant; a game missing or with an empty list keeps its own.
+  std::map<QString, QStringList> masterLists;
 };
 
 // The form of the settings' values; the lists that cannot show a value are left empty.

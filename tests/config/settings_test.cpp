@@ -384,7 +384,7 @@ TEST(SettingsTest, NewFileHoldsTheDefaultsInItsOwnOrder) {
     if (line.startsWith('[')) sections << line;
   EXPECT_EQ(sections, (QList<QByteArray>{"[settings]", "[server]", "[player]", "[map]",
                                          "[filterInfo]", "[ut99ini]", "[serverGrid]",
-                                         "[playerGrid]", "[settingGrid]"}));
+                                         "[playerGrid]", "[settingGrid]", "[masterServers]"}));
 }
 
 TEST(SettingsTest, SavingDropsObsoleteKeysAndThePreStampSections) {

@@ -8,6 +8,7 @@
 
 #include "gui/controls/korv_combobox.h"
 #include "gui/controls/window_fit.h"
+#include "gui/dialogs/master_servers_dialog.h"
 #include "gui/window/log_window.h"
 
 namespace zorvane {
@@ -70,11 +71,14 @@ QLayout* Row(QWidget* control, QPushButton* help) {
 
 }  // namespace
 
-TfrmOptions::TfrmOptions(const QStringList& variants, const QStringList& games, QWidget* parent)
+TfrmOptions::TfrmOptions(TWindowDialogs& dialogs, const QStringList& variants,
+                         const QStringList& games, QWidget* parent)
     : QDialog(parent, Qt::Tool),
+      dialogs_(dialogs),
       chkEstimateTimeRemaining_(new QCheckBox(QStringLiteral("Estimate time remaining"), this)),
       btnSyncHelp_(HelpButton("btnSyncFavesHelp", this)),
       btnQueryDelayHelp_(HelpButton("btnQueryDelayHelp", this)),
+      btnMasterServers_(new QPushButton(QStringLiteral("Master Se&rvers..."), this)),
       ok_(new QPushButton(QStringLiteral("OK"), this)),
       cancel_(new QPushButton(QStringLiteral("Cancel"), this)) {
   setObjectName(QStringLiteral("frmOptions"));
@@ -112,6 +116,9 @@ TfrmOptions::TfrmOptions(const QStringList& variants, const QStringList& games, 
   chkEstimateTimeRemaining_->hide();
 
   auto* buttons = new QHBoxLayout;
+  btnMasterServers_->setObjectName(QStringLiteral("btnMasterServers"));
+  btnMasterServers_->setAutoDefault(false);
+  buttons->addWidget(btnMasterServers_);
   buttons->addStretch();
   buttons->addWidget(ok_);
   buttons->addWidget(cancel_);
@@ -122,6 +129,9 @@ TfrmOptions::TfrmOptions(const QStringList& variants, const QStringList& games, 
   connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
   connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
   FitWhenShown(this);
+  connect(btnMasterServers_, &QPushButton::clicked, this, [this] {
+    if (auto lists = EditMasterServers(this, dialogs_, masterLists_)) masterLists_ = *lists;
+  });
   connect(btnSyncHelp_, &QPushButton::clicked, this, [this] {
     ShowNote(QStringLiteral("Keeping Favorites In Synch Option"), SyncFavesHelpLines());
   });
@@ -153,6 +163,7 @@ void TfrmOptions::Fill(const TOptionsForm& form) {
   cboDefaultGame_->SetText(form.defaultGame);
   cboQueryDelay_->SetText(form.queryDelay);
   for (const TCheck& check : checks_) check.box->setChecked(form.*check.value);
+  masterLists_ = form.masterLists;
   initialising_ = false;
 }
 
@@ -166,6 +177,7 @@ TOptionsForm TfrmOptions::Form() const {
   form.defaultGame = cboDefaultGame_->Text();
   form.queryDelay = cboQueryDelay_->Text();
   for (const TCheck& check : checks_) form.*check.value = check.box->isChecked();
+  form.masterLists = masterLists_;
   return form;
 }
 

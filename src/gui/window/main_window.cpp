@@ -18,6 +18,7 @@
 #include "browse/sound_files.h"
 #include "browse/tray_state.h"
 #include "browse/version_check.h"
+#include "config/master_lists.h"
 #include "gui/controls/window_fit.h"
 #include "gui/dialogs/filters_dialog.h"
 #include "gui/grid/string_grid.h"
@@ -435,7 +436,7 @@ void TfrmZorvane::ApplySettings() {
   // Loaded with the rest, so that a close before the start-up query saves them unchanged.
   massRefresh_->QueryPower = s.queryPower;
   massRefresh_->SkipLowReplyInfo = s.skipPercentageInfo;
-  if (const auto master = ParseMasterAddress(s.masterServer)) massRefresh_->Master = *master;
+  massRefresh_->Masters = MasterListsOf(s.masterLists);
   const TFilterPanelAlign align = FilterPanelAlignFromText(s.filterLocation);
   for (const auto& [name, view] : views_) {
     view->SetFilters(s.FiltersOf(view->GameType()));
@@ -571,15 +572,8 @@ void TfrmZorvane::StartupQuery() {
   favoritesListed_ = true;
   ShowCachedServers();
   if (const TMasterGame* game = MasterGameOfCaption(s.startupQuery)) {
-    const QString variant = QString::fromLatin1(game->variant);
-    if (cachedServers_ == 0) {
-      StartMassRefresh(variant);
-    } else {
-      // The master query blocks until its list is in: the cached list is drawn first.
-      QTimer::singleShot(0, this, [this, variant] {
-        if (!closed_) StartMassRefresh(variant);
-      });
-    }
+    // The cached list is up already; the masters are asked without holding the window.
+    StartMassRefresh(QString::fromLatin1(game->variant));
   } else {
     SetStatus(1, 0, false, false,
               QString::number(stash_.Count()) + QStringLiteral(" total servers"));
@@ -745,6 +739,15 @@ void TfrmZorvane::SetMassRefreshing(bool on) {
 
 void TfrmZorvane::RebuildViews() {
   for (TkorvUTServerView* view : VisibleViews()) view->PopulateServerGrid(true, true);
+}
+
+int TfrmZorvane::ViewCount() {
+  return int(VisibleViews().size());
+}
+
+void TfrmZorvane::RebuildView(int index) {
+  const std::vector<TkorvUTServerView*> views = VisibleViews();
+  if (index >= 0 && index < int(views.size())) views[index]->PopulateServerGrid(true, true);
 }
 
 void TfrmZorvane::ReselectServers() {

@@ -146,6 +146,8 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   void RemoveServersOfGame(const QString& variant) override;
   void SetMassRefreshing(bool on) override;
   void RebuildViews() override;
+  int ViewCount() override;
+  void RebuildView(int index) override;
   void ReselectServers() override;
   bool ShowLowReplyNotice(const QString& text) override;
   void ShowMasterFailure(const QString& text) override;

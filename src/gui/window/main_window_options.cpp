@@ -8,6 +8,7 @@
 
 #include "browse/favorites_exchange.h"
 #include "browse/filter_layout.h"
+#include "config/master_lists.h"
 #include "gui/dialogs/font_dialog.h"
 #include "gui/dialogs/options_dialog.h"
 #include "gui/window/main_window.h"
@@ -54,7 +55,7 @@ void TfrmZorvane::EditOptions() {
   shown.queryPower = massRefresh_->QueryPower;
   QStringList variants;
   FillGameVariantList(variants, 0);
-  TfrmOptions dialog(variants, FavoriteGameNames(), this);
+  TfrmOptions dialog(dialogs_, variants, FavoriteGameNames(), this);
   dialog.setFont(font());
   dialog.Fill(OptionsFormFrom(shown));
   dialog.adjustSize();
@@ -74,6 +75,7 @@ void TfrmZorvane::ApplyOptions(const TOptionsForm& form) {
   favorites->SetAutoRefreshRate(s.refreshRate);
   favorites->SetAutoRefreshSelectedServerOnly(s.autoRefreshSelectedServerOnly);
   massRefresh_->QueryPower = s.queryPower;
+  massRefresh_->Masters = MasterListsOf(s.masterLists);  // the next master query asks these
   // Every view, its tab shown or not: hidden views keep their layout for when they are shown.
   const TFilterPanelAlign align = FilterPanelAlignFromText(s.filterLocation);
   for (const auto& [name, view] : views_) {

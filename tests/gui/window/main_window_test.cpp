@@ -240,7 +240,8 @@ TEST_F(MainWindowTest, CtrlLFocusesTheSearchAndEscStopsTheQueryOnlyOutsideIt) {
   QAction* stop = window->FindWindowAction("actStopMassRefresh");
   EXPECT_FALSE(stop->isEnabled());
   window->FindWindowAction("actMasterServerQuery")->trigger();
-  ASSERT_TRUE(stop->isEnabled());
+  ASSERT_TRUE(stop->isEnabled());  // while the master is asked already
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window->MassRefresh().Sending(); }, 10000));
   auto* bar = window->findChild<QProgressBar*>("barMassRefresh");
   ASSERT_NE(bar, nullptr);
   EXPECT_TRUE(bar->isVisibleTo(window.get()));
