@@ -675,7 +675,9 @@ void TfrmZorvane::SetStatus(int targets, int panel, bool restore, bool highlight
 
 void TfrmZorvane::ServerUpdated(const QString& key) {
   if (massRefresh_->ServerUpdated(key)) return;
-  UpdateMonitorsForServer(key);
+  // The monitors are refreshed whole once a master refresh is over; a reply that comes in
+  // meanwhile (a favourite, or a server answering before its master's list) waits for that.
+  if (!massRefresh_->MassRefreshing()) UpdateMonitorsForServer(key);
   const int index = stash_.IndexOf(key);
   if (index < 0) return;
   const TServer& server = *stash_.Server(index);
