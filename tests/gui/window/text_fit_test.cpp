@@ -361,6 +361,32 @@ TEST_P(TextFitTest, EveryDialogShowsItsTextsWhole) {
   }
 }
 
+// Dialogs opened from another dialog: the opener's command, its button and the dialog's name.
+TEST_P(TextFitTest, EveryDialogOpenedFromADialogShowsItsTextsWhole) {
+  const std::tuple<const char*, const char*, const char*> nested[] = {
+      {"actOptions", "btnMasterServers", "frmMasterServers"},
+  };
+  for (const auto& [action, button, name] : nested) {
+    SCOPED_TRACE(name);
+    QStringList problems;
+    bool opened = false;
+    WhenModal([&, button = button, name = name](QWidget* outer) {
+      WhenModal([&](QWidget* inner) {
+        opened = inner->objectName() == QLatin1String(name);
+        problems = TFitCheck(inner).Run();
+        Shoot(inner, QString::fromLatin1(name));
+        inner->close();
+      });
+      auto* open = outer->findChild<QPushButton*>(QString::fromLatin1(button));
+      if (open) open->click();
+      outer->close();
+    });
+    Trigger(*window_, action);
+    EXPECT_TRUE(opened);
+    EXPECT_TRUE(problems.isEmpty()) << problems.join(u'\n').toStdString();
+  }
+}
+
 TEST_P(TextFitTest, EveryHelpWindowShowsItsTextsWhole) {
   for (const auto& [action, name] : kModeless) {
     SCOPED_TRACE(action);
