@@ -57,6 +57,14 @@ int TitleWidth(const QWidget* window) {
   return TextWidth(metrics, window->windowTitle()) + kTitleButtons * metrics.height();
 }
 
+QSize WindowRoom(const QWidget* window) {
+  const QScreen* screen = window->screen();
+  if (!screen) return {};
+  const int border = 2 * kFrameBorder;
+  return screen->availableGeometry().size() -
+         QSize(border, border + 2 * window->fontMetrics().height());
+}
+
 QSize FittedWindowSize(const QWidget* window, QSize designed) {
   const QFontMetrics metrics = window->fontMetrics();
   // A size set before (by the user, the owner or the design) stays when larger; a window never
@@ -70,8 +78,7 @@ QSize FittedWindowSize(const QWidget* window, QSize designed) {
   size.setWidth(std::max(size.width(), TitleWidth(window)));
   if (window->hasHeightForWidth())
     size.setHeight(std::max(size.height(), window->heightForWidth(size.width())));
-  if (const QScreen* screen = window->screen())
-    size = size.boundedTo(screen->availableGeometry().size());
+  if (const QSize room = WindowRoom(window); room.isValid()) size = size.boundedTo(room);
   return size;
 }
 
@@ -81,12 +88,7 @@ QSize FirstWindowSize(const QWidget* window, QSize stored, QSize designed, int w
                    .expandedTo({ScaledWidth(designed.width(), metrics),
                                 ScaledWidth(designed.height(), metrics)})
                    .expandedTo(window->minimumSizeHint());
-  if (const QScreen* screen = window->screen()) {
-    // The frame: borders and a title bar about two lines high.
-    const int border = 2 * kFrameBorder;
-    const QSize frame(border, border + 2 * metrics.height());
-    size = size.boundedTo(screen->availableGeometry().size() - frame);
-  }
+  if (const QSize room = WindowRoom(window); room.isValid()) size = size.boundedTo(room);
   return size;
 }
 

@@ -14,6 +14,10 @@ namespace zorvane {
 // The width a window's title needs in the window manager's frame.
 int TitleWidth(const QWidget* window);
 
+// The most a window's inside may take on its screen: the screen's free area less the window
+// manager's frame (borders and a title bar about two lines high); none without a screen.
+QSize WindowRoom(const QWidget* window);
+
 // window's size raised to fit it as above; a larger size stays. designed: pixels of the
 // 8-point dialog font, or none.
 QSize FittedWindowSize(const QWidget* window, QSize designed = {});

@@ -2,6 +2,8 @@
 #include "gui/dialogs/options_dialog.h"
 
 #include <QCheckBox>
+#include <QEvent>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -105,12 +107,15 @@ TfrmOptions::TfrmOptions(TWindowDialogs& dialogs, const QStringList& variants,
                               cboStartupQuery_, cboFilters_, cboDefaultGame_})
     layout->addLayout(Row(list, nullptr));
   layout->addLayout(Row(cboQueryDelay_, btnQueryDelayHelp_));
+  checkGrid_ = new QGridLayout;
+  checkGrid_->setContentsMargins(0, 0, 0, 0);
+  layout->addLayout(checkGrid_);
   for (const TCheckInfo& info : kChecks) {
     auto* box = new QCheckBox(QString::fromLatin1(info.caption), this);
     box->setObjectName(QString::fromLatin1(info.name));
     checks_.push_back({info.key, info.value, box});
     const bool sync = info.value == &TOptionsForm::syncFaves;
-    layout->addLayout(Row(box, sync ? btnSyncHelp_ : nullptr));
+    checkRows_.push_back(Row(box, sync ? btnSyncHelp_ : nullptr));
   }
   chkEstimateTimeRemaining_->setObjectName(QStringLiteral("chkEstimateTimeRemaining"));
   chkEstimateTimeRemaining_->hide();
@@ -128,6 +133,7 @@ TfrmOptions::TfrmOptions(TWindowDialogs& dialogs, const QStringList& variants,
   ok_->setDefault(true);
   connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
   connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+  ArrangeChecks();
   FitWhenShown(this);
   connect(btnMasterServers_, &QPushButton::clicked, this, [this] {
     if (auto lists = EditMasterServers(this, dialogs_, masterLists_)) masterLists_ = *lists;
@@ -185,6 +191,24 @@ QCheckBox* TfrmOptions::CheckBox(const QString& settingKey) const {
   for (const TCheck& check : checks_)
     if (settingKey == QLatin1StringView(check.key)) return check.box;
   return nullptr;
+}
+
+void TfrmOptions::ArrangeChecks() {
+  const auto place = [this](int rows) {
+    for (QLayout* row : checkRows_) checkGrid_->removeItem(row);
+    for (int i = 0; i < int(checkRows_.size()); ++i)
+      checkGrid_->addLayout(checkRows_[i], i % rows, i / rows);
+    layout()->invalidate();
+  };
+  const int count = int(checkRows_.size());
+  place(count);
+  const QSize room = WindowRoom(this);
+  if (room.isValid() && layout()->totalSizeHint().height() > room.height()) place((count + 1) / 2);
+}
+
+void TfrmOptions::changeEvent(QEvent* event) {
+  QDialog::changeEvent(event);
+  if (event->type() == QEvent::FontChange && checkGrid_) ArrangeChecks();  // the owner gives its font
 }
 
 void TfrmOptions::ShowNote(const QString& title, const QStringList& lines) {

@@ -10,6 +10,8 @@
 #include "config/option_choices.h"
 
 class QCheckBox;
+class QGridLayout;
+class QLayout;
 class QPushButton;
 
 namespace zorvane {
@@ -56,6 +58,10 @@ class TfrmOptions : public QDialog {
   };
   TkorvCombobox* AddList(const char* name, const QString& caption, const QStringList& items);
   void ShowNote(const QString& title, const QStringList& lines);
+  // The check boxes down one column, or two where one column would make the dialog taller
+  // than the screen has room for (a large font on a small screen).
+  void ArrangeChecks();
+  void changeEvent(QEvent* event) override;
 
   TWindowDialogs& dialogs_;
   bool initialising_ = false;
@@ -68,6 +74,8 @@ class TfrmOptions : public QDialog {
   TkorvCombobox* cboDefaultGame_;
   TkorvCombobox* cboQueryDelay_;
   std::vector<TCheck> checks_;
+  QGridLayout* checkGrid_ = nullptr;  // the dialog's layout owns it
+  std::vector<QLayout*> checkRows_;  // a check box and its help button, in order
   QCheckBox* chkEstimateTimeRemaining_;  // hidden; it has no effect
   QPushButton* btnSyncHelp_;
   QPushButton* btnQueryDelayHelp_;

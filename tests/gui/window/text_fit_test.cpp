@@ -138,8 +138,10 @@ class TFitCheck {
     const int need = TextWidth(window_->fontMetrics(), title) + 4 * window_->fontMetrics().height();
     if (window_->width() < need)
       Unfit(window_, QStringLiteral("title ") + title, need, window_->width());
+    // With the window manager's frame: borders and a title bar some two lines high.
     const QRect screen = window_->screen()->availableGeometry();
-    if (window_->width() > screen.width() || window_->height() > screen.height())
+    const int frame = 2 * window_->fontMetrics().height() + 8;
+    if (window_->width() + 8 > screen.width() || window_->height() + frame > screen.height())
       problems_ << PathOf(window_) + QStringLiteral(" is larger than the screen");
     const QSize least =
         qobject_cast<QDialog*>(window_) ? window_->sizeHint() : window_->minimumSizeHint();
