@@ -74,8 +74,8 @@ class TfrmOptions : public QDialog {
   TkorvCombobox* cboDefaultGame_;
   TkorvCombobox* cboQueryDelay_;
   std::vector<TCheck> checks_;
-  QGridLayout* checkGrid_ = nullptr;  // the dialog's layout owns it
-  std::vector<QLayout*> checkRows_;  // a check box and its help button, in order
+  QGridLayout* checkGrid_ = nullptr;     // the dialog's layout owns it
+  std::vector<QLayout*> checkRows_;      // a check box and its help button, in order
   QCheckBox* chkEstimateTimeRemaining_;  // hidden; it has no effect
   QPushButton* btnSyncHelp_;
   QPushButton* btnQueryDelayHelp_;

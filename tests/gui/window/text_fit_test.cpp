@@ -320,6 +320,20 @@ class TextFitTest : public ::testing::TestWithParam<int> {
     QApplication::setFont(original_);
   }
 
+  // Each page of the window in turn, checked and (with ZORVANE_FIT_SHOTS) saved as
+  // "SHOT PAGE-POINTS.png".
+  void ExpectEveryPageWhole(const char* shot) {
+    for (int page = 0; page < window_->Pages()->count(); ++page) {
+      window_->Pages()->setCurrentIndex(page);
+      QTest::qWait(1);
+      const QString title = window_->Pages()->tabText(page);
+      const QStringList problems = TFitCheck(window_.get()).Run();
+      Shoot(window_.get(), QLatin1String(shot) + u' ' + title);
+      EXPECT_TRUE(problems.isEmpty()) << title.toStdString() << ":\n"
+                                      << problems.join(u'\n').toStdString();
+    }
+  }
+
   static QByteArray AllFiltersUsed() {
     QByteArray lines;
     for (const char* name : kFilterNames) lines += QByteArray(name) + "Used=1\n";
@@ -414,14 +428,7 @@ TEST_P(TextFitTest, TheMainWindowFitsTheScreenAndShowsEveryPageWhole) {
   // No floor of its own: as narrow as its contents allow, and that is narrower than it opens.
   EXPECT_LE(window_->minimumWidth(), window_->minimumSizeHint().width());
   EXPECT_LT(window_->minimumWidth(), window_->width());
-  for (int page = 0; page < window_->Pages()->count(); ++page) {
-    window_->Pages()->setCurrentIndex(page);
-    QTest::qWait(1);
-    const QStringList problems = TFitCheck(window_.get()).Run();
-    Shoot(window_.get(), QStringLiteral("main ") + window_->Pages()->tabText(page));
-    EXPECT_TRUE(problems.isEmpty()) << window_->Pages()->tabText(page).toStdString() << ":\n"
-                                    << problems.join(u'\n').toStdString();
-  }
+  ExpectEveryPageWhole("main");
   Trigger(*window_, "miLog");
   EXPECT_TRUE(TFitCheck(window_->LogWindow()).Run().isEmpty());
   Shoot(window_->LogWindow(), QStringLiteral("log"));
@@ -431,14 +438,7 @@ TEST_P(TextFitTest, TheMainWindowFitsTheScreenAndShowsEveryPageWhole) {
 TEST_P(TextFitTest, TheMainWindowShowsEveryPageWholeInTheChosenFont) {
   Start("filterLocation=top\nfontName=Verdana\nfontSize=12\n");
   ASSERT_EQ(window_->font().pointSize(), 12);
-  for (int page = 0; page < window_->Pages()->count(); ++page) {
-    window_->Pages()->setCurrentIndex(page);
-    QTest::qWait(1);
-    const QStringList problems = TFitCheck(window_.get()).Run();
-    Shoot(window_.get(), QStringLiteral("chosen font ") + window_->Pages()->tabText(page));
-    EXPECT_TRUE(problems.isEmpty()) << window_->Pages()->tabText(page).toStdString() << ":\n"
-                                    << problems.join(u'\n').toStdString();
-  }
+  ExpectEveryPageWhole("chosen font");
 }
 
 // Every filter box whole on whichever side the filters stand.
