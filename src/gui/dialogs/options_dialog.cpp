@@ -86,20 +86,21 @@ TfrmOptions::TfrmOptions(TWindowDialogs& dialogs, const QStringList& variants,
   setObjectName(QStringLiteral("frmOptions"));
   setWindowTitle(QStringLiteral("Options"));
   auto* layout = new QVBoxLayout(this);
-  cboPingWaitTime_ =
-      AddList("cboPingWaitTime",
-              QStringLiteral("T&ime to wait for response from individual server before giving up:"),
-              PingWaitChoices());
+  cboPingWaitTime_ = AddList(
+      "cboPingWaitTime",
+      QStringLiteral("T&ime to wait for response from individual server before giving up:"),
+      PingWaitChoices());
   cboDefaultVersion_ =
       AddList("cboDefaultVersion", QStringLiteral("&Add new server default version:"), variants);
   cboRefreshRate_ = AddList("cboRefreshRate", QStringLiteral("&Favorites Auto Refresh Rate:"),
                             RefreshRateChoices());
-  cboStartupQuery_ = AddList("cboStartupQuery", QStringLiteral("&When application starts, query:"),
+  cboStartupQuery_ = AddList("cboStartupQuery",
+                             QStringLiteral("&When application starts, query:"),
                              StartupQueryChoices());
   cboFilters_ =
       AddList("cboFilters", QStringLiteral("&Show filters at the:"), FilterLocationChoices());
-  cboDefaultGame_ =
-      AddList("cboDefaultGame", QStringLiteral("&Default game for Quick Player Setup:"), games);
+  cboDefaultGame_ = AddList("cboDefaultGame",
+                            QStringLiteral("&Default game for Quick Player Setup:"), games);
   cboQueryDelay_ = AddList("cboQueryDelay", QStringLiteral("&Master Server Query delay strength:"),
                            QueryDelayChoices());
   for (TkorvCombobox* list : {cboPingWaitTime_, cboDefaultVersion_, cboRefreshRate_,
@@ -207,8 +208,8 @@ void TfrmOptions::ArrangeChecks() {
 
 void TfrmOptions::changeEvent(QEvent* event) {
   QDialog::changeEvent(event);
-  if (event->type() == QEvent::FontChange && checkGrid_)
-    ArrangeChecks();  // the owner gives its font
+  // The owner gives the dialog its font after making it.
+  if (event->type() == QEvent::FontChange && checkGrid_) ArrangeChecks();
 }
 
 void TfrmOptions::ShowNote(const QString& title, const QStringList& lines) {
