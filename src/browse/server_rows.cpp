@@ -10,6 +10,9 @@ namespace zorvane {
 
 bool BelongsToView(const TServer& server, const QString& viewGameType, bool favoriteView,
                    const std::vector<std::unique_ptr<TGameType>>& gameTypes) {
+  // The LAN view holds what the last LAN search found, whatever a server calls its game type.
+  if (viewGameType.compare(QLatin1StringView(kLanType), Qt::CaseInsensitive) == 0)
+    return server.FromLan;
   // Every view asks this of every server when the lists are rebuilt: the stored bytes are
   // compared in place (a game type is nearly always Latin-1).
   const QByteArrayView latin1 = server.TextLatin1(TServerText::GameType);
@@ -61,10 +64,7 @@ QString GameTypeText(const QString& reported,
   for (const auto& type : gameTypes) {
     if (!type || type->Name.Value.compare(reported, Qt::CaseInsensitive) != 0) continue;
     // The built-in views are no game type a server reports.
-    const QString& name = type->Name.Value;
-    if (name.compare(QLatin1StringView(kOtherType), Qt::CaseInsensitive) == 0 ||
-        name.compare(QLatin1StringView(kFavoriteType), Qt::CaseInsensitive) == 0)
-      break;
+    if (IsBuiltInGameType(type->Name.Value)) break;
     const QString title = PlainTitle(type->Description.Value);
     return title.isEmpty() ? reported : title;
   }

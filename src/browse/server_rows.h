@@ -38,7 +38,8 @@ enum TSettingColumn { stName = 0, stValue, stCount };
 inline constexpr const char* kOtherGameType = "Other";
 
 // A server belongs to a view of its game type, to the favourites view when it is a favourite,
-// and to the "Other" view when its game type has no visible tab of its own.
+// and to the "Other" view when its game type has no visible tab of its own. The "LAN" view
+// holds the servers the last LAN search found, and nothing else.
 bool BelongsToView(const TServer& server, const QString& viewGameType, bool favoriteView,
                    const std::vector<std::unique_ptr<TGameType>>& gameTypes);
 

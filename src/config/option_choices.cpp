@@ -20,6 +20,7 @@ QStringList RefreshRateChoices() {
 QStringList StartupQueryChoices() {
   QStringList texts{QStringLiteral("none"), QStringLiteral("Favorites Only")};
   for (const TMasterGame& game : kMasterGames) texts << QString::fromLatin1(game.caption);
+  texts << QString::fromLatin1(kLanStartupQuery);
   return texts;
 }
 

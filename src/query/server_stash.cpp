@@ -343,7 +343,7 @@ void TServerStash::ClearServers(bool keepFavorites) {
 void TServerStash::ClearServersOfGame(const QString& variant) {
   std::vector<TEntry> kept;
   for (auto& entry : servers_)
-    if (entry.server->Favorite ||
+    if (entry.server->Favorite || entry.server->FromLan ||
         entry.server->Game().compare(variant, Qt::CaseInsensitive) != 0)
       kept.push_back(std::move(entry));
   servers_ = std::move(kept);
@@ -354,7 +354,7 @@ int TServerStash::ClearServersOfGameExcept(const QString& variant,
                                            const QSet<QString>& keptLowerKeys) {
   std::vector<TEntry> kept;
   for (auto& entry : servers_)
-    if (entry.server->Favorite ||
+    if (entry.server->Favorite || entry.server->FromLan ||
         entry.server->Game().compare(variant, Qt::CaseInsensitive) != 0 ||
         keptLowerKeys.contains(entry.key.toLower()))
       kept.push_back(std::move(entry));

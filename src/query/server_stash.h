@@ -62,7 +62,8 @@ class TServerStash : public QObject {
   // Every paced burst of queries runs here, one at a time.
   TQueryBurst& Bursts() { return *bursts_; }
   void ClearServers(bool keepFavorites);
-  // Every server of the game variant that is not a favourite goes (a new master list).
+  // Every server of the game variant that is neither a favourite nor found by a LAN search
+  // goes (a new master list).
   void ClearServersOfGame(const QString& variant);
   // ... but those whose lower-cased keys are kept; returns how many went.
   int ClearServersOfGameExcept(const QString& variant, const QSet<QString>& keptLowerKeys);

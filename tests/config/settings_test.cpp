@@ -110,6 +110,7 @@ TEST(SettingsTest, TextChoicesIgnoreCase) {
   EXPECT_EQ(Loaded(Settings("startupQuery=favorites only\n")).settings.startupQuery,
             "Favorites Only");
   EXPECT_EQ(Loaded(Settings("startupQuery=sometimes\n")).settings.startupQuery, "UT Master Server");
+  EXPECT_EQ(Loaded(Settings("startupQuery=lan servers\n")).settings.startupQuery, "LAN Servers");
   EXPECT_EQ(Loaded(Settings("filterLocation=LEFT\n")).settings.filterLocation, "left");
   EXPECT_EQ(Loaded(Settings("filterLocation=middle\n")).settings.filterLocation, "top");
   EXPECT_EQ(Loaded(Settings("fontName=Tahoma\n")).settings.fontName, "Tahoma");

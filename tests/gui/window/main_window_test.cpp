@@ -68,7 +68,7 @@ TEST_F(MainWindowTest, FreshStartCreatesBothFilesWithDefaultsAndNoMigrationNotic
   QStringList tabs;
   for (int i = 0; i < window->Pages()->count(); ++i) tabs << window->Pages()->tabText(i);
   EXPECT_EQ(tabs, (QStringList{"Other", "Last Man", "Assault", "Team DM", "Domination", "CTF",
-                               "Death Match", "Favorites", "Player Monitor", "Map Monitor"}));
+                               "Death Match", "Favorites", "LAN", "Player Monitor", "Map Monitor"}));
   // As designed, 871 wide, but never wider than the screen (800 wide here).
   const QRect screen = window->screen()->availableGeometry();
   EXPECT_GE(window->width(), std::min(871, screen.width() - 8));
