@@ -28,6 +28,7 @@
 #include "gui/window/game_discovery.h"
 #include "gui/window/game_tabs_offer.h"
 #include "gui/window/help_menu.h"
+#include "gui/window/lan_controller.h"
 #include "gui/window/log_window.h"
 
 namespace zorvane {
@@ -115,6 +116,11 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
   pages_->setObjectName(QStringLiteral("pgcMain"));
   setCentralWidget(pages_);
   CreateViews();
+  lan_ = new TLanController(stash_, config_.settings, View(QString::fromLatin1(kLanType)), this);
+  connect(lan_, &TLanController::OnLog, this, &TfrmZorvane::Log);
+  connect(lan_, &TLanController::OnStatus, this,
+          [this](const QString& text) { SetStatus(1 | 4, 0, false, false, text); });
+  connect(lan_, &TLanController::OnServersRemoved, this, [this] { RebuildViews(); });
   CreateMonitors();
   CreateNotifications(options);
   CreateMenus();
@@ -353,6 +359,8 @@ void TfrmZorvane::CreateMenus() {
                  QStringLiteral("Query ") + QLatin1StringView(game.caption), {},
                  [this, variant] { StartMassRefresh(variant); });
   }
+  windowAction(serverMenu_, "actFindLanServers", QStringLiteral("Find LAN Servers"), Qt::Key_F4,
+               [this] { lan_->Search(); });
   windowAction(serverMenu_, "actRefreshAllServerGrids", QStringLiteral("Ping All Server Lists"),
                Qt::Key_F10, [this] { PingAllServerLists(); });
   windowAction(nullptr, "actDebug", QStringLiteral("Debug"), Qt::CTRL | Qt::Key_F11,
@@ -579,6 +587,7 @@ void TfrmZorvane::StartupQuery() {
               QString::number(stash_.Count()) + QStringLiteral(" total servers"));
     for (TkorvUTServerView* view : VisibleViews()) view->UpdateCountText();
     if (s.startupQuery == u"Favorites Only") favorites->RefreshCycle().RefreshServerList();
+    if (s.startupQuery == QLatin1StringView(kLanStartupQuery)) lan_->Search();
   }
   favorites->SetAutoRefreshRate(s.refreshRate);
 }
@@ -690,6 +699,7 @@ void TfrmZorvane::ServerUpdated(const QString& key) {
     target = other;
   if (target) target->ServerUpdated(index);
   if (server.Favorite) FavoritesView()->ServerUpdated(index);
+  if (server.FromLan) View(QString::fromLatin1(kLanType))->ServerUpdated(index);
   NotifyServerReply(key);
 }
 

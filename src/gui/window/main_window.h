@@ -35,6 +35,7 @@ namespace zorvane {
 class TfrmNote;
 class TGameDiscovery;
 class TGameTabsOffer;
+class TLanController;
 class TServerNotifier;
 class TSoundPlayer;
 class TVersionCheck;
@@ -80,6 +81,7 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
   TMassRefresh& MassRefresh() { return *massRefresh_; }
   TfrmNote* LogWindow() const { return log_; }
   TGameDiscovery* GameDiscovery() const { return gameDiscovery_; }
+  TLanController* Lan() const { return lan_; }
   QTabWidget* Pages() const { return pages_; }
   // The view of a game type ("Other" and "Favorite" included), visible or not.
   TkorvUTServerView* View(const QString& gameType) const;
@@ -285,6 +287,7 @@ class TfrmZorvane : public QMainWindow, private TMassRefreshHost {
 
   TfrmNote* log_ = nullptr;
   TGameDiscovery* gameDiscovery_ = nullptr;  // a child: the games found by themselves
+  TLanController* lan_ = nullptr;            // a child: the LAN search and the LAN tab
   // The INI store of UT's main INI file (a child), made on the first Quick UT 99 Setup.
   TkorvINI* iniUT_ = nullptr;
   QTabWidget* pages_ = nullptr;
