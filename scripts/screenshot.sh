@@ -6,6 +6,8 @@
 #   scripts/screenshot.sh [OUTPUT.png] [BUILD_DIR]
 # ZORVANE_SCREENSHOT_KEYS: keys typed into the window before the picture, one xdotool key name
 # each, a second apart, to open a dialog: "F11 alt+r" shows Master Servers.
+# ZORVANE_SCREENSHOT_PAGE: the tab in front at start (6, "Death Match"; 8 is "LAN", which F5
+# fills from the farm's beacons: the window asks 127.0.0.1 alone).
 # The program's environment goes through: QT_FONT_DPI=168 draws its 8 points as 14 would be.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -37,7 +39,7 @@ pids+=($!)
 # Settings that keep every start-up notice away, so the picture shows the filled window:
 # the current stamp (no one-time migration notice), no "could not detect" notice for a
 # machine without the games, no reply-share notice after the query, no version check; the
-# "Death Match" tab in front, which the farm fills.
+# "Death Match" tab in front, which the farm fills. A LAN search asks the farm alone.
 cat >"$work/zorvane.ini" <<INI
 [settings]
 Zorvane=2.91
@@ -46,7 +48,9 @@ skipPercentageInfo=1
 autoCheckNewVersion=0
 masterServer=127.0.0.1:$master_port
 startupQuery=UT Master Server
-lastActivePageIndex=6
+lastActivePageIndex=${ZORVANE_SCREENSHOT_PAGE:-6}
+lanAddresses=127.0.0.1
+lanSearchWait=500
 INI
 
 Xvfb ":$display" -screen 0 ${ZORVANE_SCREEN:-1280x800}x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
