@@ -342,7 +342,7 @@ TEST(toolsQueryCommand, SeveralMastersAreAskedAtOnceAndSummarised) {
                              "--master", QString::number(second) + ":10-29"});
   ASSERT_TRUE(farm.Start()) << farm.Process().readAllStandardError().constData();
   const QString nobody = "127.0.0.1:" + QString::number(testing::FreeTcpPort());
-  const auto at = [](quint16 port) { return "127.0.0.1:" + QString::number(port); };
+  const auto at = [](quint16 port) -> QString { return "127.0.0.1:" + QString::number(port); };
   const struct {
     const char* name;
     QStringList masters;
