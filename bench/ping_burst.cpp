@@ -6,7 +6,7 @@
 //   bench_ping_burst --master 127.0.0.1:PORT [--power N]
 //
 // Prints one JSON line: servers, replied, ping median and largest, and the largest stall of
-// the event loop in the master exchange (blocking by design) and after it.
+// the event loop while the master was asked and after its list came.
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
   THost host(loop, probe);
   TMassRefresh refresh(stash, host);
   refresh.QueryPower = power;
-  refresh.Master = *address;
+  refresh.Masters["UT"] = {*address};
   QObject::connect(&stash, &TServerStash::OnServerUpdated, &refresh,
                    [&refresh](const QString& key) { refresh.ServerUpdated(key); });
   probe.Start();

@@ -6,6 +6,8 @@ zorvane_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins 
                   libloc-dev libloc-database famfamfam-flag-png qt6-svg-dev)
 # The fuzz harnesses (scripts/fuzz-briefly.sh): clang with libFuzzer and its sanitizer runtimes.
 zorvane_fuzz_packages=(clang libclang-rt-dev)
+# The look without a desktop (scripts/screenshot.sh): Xvfb, a screen grab, and keys typed.
+zorvane_look_packages=(xvfb imagemagick xdotool)
 
 # ensure_packages [PACKAGE...]: the build's packages when none are named.
 ensure_packages() {

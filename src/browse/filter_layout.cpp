@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "browse/filter_layout.h"
 
+#include <algorithm>
+
 #include "browse/filter_table.h"
 
 namespace zorvane {
@@ -28,9 +30,9 @@ QString FilterPanelAlignText(TFilterPanelAlign align) {
 }
 
 TFilterLayout LayoutFilterBoxes(TFilterPanelAlign align, const std::array<bool, kFilterCount>& used,
-                                bool isTeamView) {
+                                bool isTeamView, const TFilterMetrics& metrics) {
   const bool across = align == TFilterPanelAlign::Top || align == TFilterPanelAlign::Bottom;
-  const int perRow = across ? 4 : 1;
+  const int perRow = across ? std::max(1, metrics.perRow) : 1;
   const int margin = align == TFilterPanelAlign::Right ? 10 : 5;
   const int firstRow = align == TFilterPanelAlign::Bottom ? 5 : 0;
 
@@ -40,17 +42,17 @@ TFilterLayout LayoutFilterBoxes(TFilterPanelAlign align, const std::array<bool, 
     TFilterBoxPlace& place = layout.boxes[i];
     place.visible = used[i] && (!kFilterTable[i].isTeam || isTeamView);
     if (!place.visible) continue;
-    place.top = shown / perRow * kFilterRowHeight + firstRow;
-    place.left = shown % perRow * kFilterColumnWidth + margin;
+    place.top = shown / perRow * metrics.rowHeight + firstRow;
+    place.left = shown % perRow * metrics.columnWidth + margin;
     ++shown;
   }
   layout.panelVisible = shown > 0;
   if (!layout.panelVisible) return layout;
   if (across) {
     const int rows = (shown + perRow - 1) / perRow;
-    layout.panelExtent = rows * kFilterRowHeight + firstRow;
+    layout.panelExtent = rows * metrics.rowHeight + firstRow;
   } else {
-    layout.panelExtent = margin + (align == TFilterPanelAlign::Left ? 165 : 162);
+    layout.panelExtent = margin + metrics.boxWidth + (align == TFilterPanelAlign::Left ? 5 : 2);
   }
   return layout;
 }

@@ -22,6 +22,14 @@ inline constexpr int kFilterCaptionWidth = 80;
 inline constexpr int kFilterRowHeight = 26;
 inline constexpr int kFilterColumnWidth = 170;
 
+// The boxes' sizes: as designed, or as the font in use needs them.
+struct TFilterMetrics {
+  int boxWidth = kFilterBoxWidth;  // caption included
+  int rowHeight = kFilterRowHeight;
+  int columnWidth = kFilterColumnWidth;
+  int perRow = 4;  // boxes in a row at the top or bottom; 1 at the sides
+};
+
 struct TFilterBoxPlace {
   bool visible = false;
   int left = 0;
@@ -37,6 +45,6 @@ struct TFilterLayout {
 
 // A box is shown when used and, for a team filter, when the view is a team view.
 TFilterLayout LayoutFilterBoxes(TFilterPanelAlign align, const std::array<bool, kFilterCount>& used,
-                                bool isTeamView);
+                                bool isTeamView, const TFilterMetrics& metrics = {});
 
 }  // namespace zorvane

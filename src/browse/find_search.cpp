@@ -12,9 +12,7 @@ QString FindTabOf(const TServer& server, const TGameTables& tables, bool otherTa
   const TGameType* type = tables.FindGameType(server.GameType());
   // A game type without a visible tab has no view to show the server: "Other" takes it, as it
   // takes the server's replies.
-  if (type && type->TabVisible &&
-      type->Name.Value.compare(QLatin1StringView(kFavoriteType), Qt::CaseInsensitive) != 0 &&
-      type->Name.Value.compare(QLatin1StringView(kOtherType), Qt::CaseInsensitive) != 0)
+  if (type && type->TabVisible && !IsBuiltInGameType(type->Name.Value))
     return type->Name.Value;
   return otherTabShown ? QString::fromLatin1(kOtherType) : QString();
 }

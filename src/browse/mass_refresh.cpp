@@ -5,6 +5,7 @@
 #include <cmath>
 #include <memory>
 
+#include "query/master_set_query.h"
 #include "query/query_burst.h"
 #include "query/server_stash.h"
 
@@ -15,21 +16,16 @@ int RoundedPercent(int part, int whole) {
   return int(std::nearbyint(double(part) * 100.0 / double(whole)));
 }
 
-TRefreshPlan PlanRefresh(const TMasterOutcome& outcome) {
+TRefreshPlan PlanRefresh(const std::vector<TMasterOutcome>& outcomes, int asked, int listed) {
   TRefreshPlan plan;
-  switch (outcome.result) {
-    case TMasterResult::Listed:
-      plan.query = outcome.added > 0;
-      plan.dropRows = outcome.added == 0;
-      plan.replacesCache = true;
-      break;
-    case TMasterResult::Cut:
-      plan.query = outcome.added > 0;
-      break;
-    case TMasterResult::Failed:
-      plan.tellFailure = !outcome.text.isEmpty();
-      break;
-  }
+  const bool allDone = asked > 0 && int(outcomes.size()) == asked;
+  const auto any = [&](auto test) { return std::any_of(outcomes.begin(), outcomes.end(), test); };
+  const auto whole = [](const TMasterOutcome& o) { return o.result == TMasterResult::Listed; };
+  plan.query = listed > 0;
+  plan.removeUnlisted = allDone && std::all_of(outcomes.begin(), outcomes.end(), whole);
+  plan.dropRows = plan.removeUnlisted && listed == 0;
+  plan.tellFailure = allDone && !any([](const TMasterOutcome& o) { return GaveList(o.result); });
+  plan.replacesCache = any(whole);
   return plan;
 }
 
@@ -53,81 +49,161 @@ TMassRefresh::TMassRefresh(TServerStash& stash, TMassRefreshHost& host, QObject*
   timMassRefreshWait_.setInterval(kReplyWaitMs);
   timMassRefreshWait_.setSingleShot(true);
   connect(&timMassRefreshWait_, &QTimer::timeout, this, &TMassRefresh::ProcessMassRefreshReplies);
+  interim_.setInterval(kInterimShowMs);
+  interim_.setSingleShot(true);
+  connect(&interim_, &QTimer::timeout, this, &TMassRefresh::ShowInterim);
+  adding_.setInterval(0);
+  adding_.setSingleShot(true);
+  connect(&adding_, &QTimer::timeout, this, &TMassRefresh::AddListed);
+  nextView_.setInterval(0);
+  nextView_.setSingleShot(true);
+  connect(&nextView_, &QTimer::timeout, this, &TMassRefresh::RebuildNextView);
+}
+
+// The masters end with their set, without a word to the host (which may be going too).
+TMassRefresh::~TMassRefresh() = default;
+
+bool TMassRefresh::MastersRunning() const {
+  return masters_ && masters_->Running();
+}
+
+int TMassRefresh::ServersListed() const {
+  return masters_ ? masters_->Listed().Count() : 0;
+}
+
+std::vector<TMasterOutcome> TMassRefresh::MasterOutcomes() const {
+  return masters_ ? masters_->Outcomes() : std::vector<TMasterOutcome>();
+}
+
+TRefreshPlan TMassRefresh::Plan() const {
+  return PlanRefresh(MasterOutcomes(), masters_ ? int(masters_->Masters().size()) : 0,
+                     ServersListed());
 }
 
 bool TMassRefresh::StartMassRefresh(const QString& variant) {
+  if (massRefreshing_) return false;
   const TMasterGame* game = MasterGameOfVariant(variant);
   host_.ActivityLog((game ? QString::fromLatin1(game->caption) : variant) +
                     QStringLiteral(" query requested..."));
+  const auto masters = game ? Masters.find(QString::fromLatin1(game->variant)) : Masters.end();
+  if (masters == Masters.end() || masters->second.empty()) {
+    if (game)
+      host_.ActivityLog(QStringLiteral("No master server is set for ") +
+                        QLatin1StringView(game->variant));
+    host_.MassRefreshFinished();
+    return false;
+  }
   // Bursts of the views still sending end here: their owners put back what they paused.
   stash_.Bursts().CancelAll();
   autoRefreshWasOn_ = host_.StopFavoritesAutoRefresh();
   host_.StopReplyWaitTimers();
   host_.StopNotificationTimers();
 
-  master_ = QueryMasterServer(stash_, variant, Master, MasterOptions,
-                              [this](const QString& text) { host_.ShowStatus(text); });
-  if (master_.skipped > 0)
-    host_.ActivityLog(QString::number(master_.skipped) +
-                      QStringLiteral(" entries of the master server list were left out: not an "
-                                     "IPv4 address and port"));
-  if (master_.result == TMasterResult::Cut) host_.ActivityLog(master_.text);
-  const TRefreshPlan plan = PlanRefresh(master_);
-  if (plan.tellFailure) {
-    const QString text = MasterFailureText(variant, Master, master_.text);
-    host_.ActivityLog(text);
-    host_.ShowMasterFailure(text);
-  }
-  if (plan.dropRows) {
-    host_.RemoveServersOfGame(variant);
-    host_.ShowStatus(QStringLiteral("0 servers"));
-  }
-  if (!plan.query) {
-    // Nothing to wait for: what was paused for the refresh runs again.
-    if (autoRefreshWasOn_) host_.RestartFavoritesAutoRefresh();
-    host_.RestartReplyWaitTimers();
-    host_.MassRefreshFinished();
-    return false;
-  }
-  SendBurst();
+  variant_ = QString::fromLatin1(game->variant);
+  BeginCounting();
+  host_.ShowStatus(QStringLiteral("Querying ") + variant_ +
+                   QStringLiteral(" master server list..."));
+  // Master names are looked up through the stash, which counts the look-ups still running.
+  THostLookup lookup = [this](const QString& name, QObject* context, THostLookupDone done) {
+    stash_.LookUpHost(name, context, std::move(done));
+  };
+  masters_ = std::make_unique<TMasterSetQuery>(*game, masters->second, MasterOptions,
+                                               std::move(lookup));
+  connect(masters_.get(), &TMasterSetQuery::OnListed, this, &TMassRefresh::TakeList);
+  connect(masters_.get(), &TMasterSetQuery::OnFinished, this, &TMassRefresh::MastersDone);
+  masters_->Start();
   return true;
 }
 
-void TMassRefresh::SendBurst() {
-  const int count = stash_.Count();
-  const QString querying = QString::number(count) +
-                           QStringLiteral(" servers available. Querying individual servers... ");
-  host_.ShowStatus(querying);
-  host_.ActivityLog(querying);
-  host_.DebugLog(QStringLiteral("Master Server delay variable = ") + QString::number(QueryPower));
-
+void TMassRefresh::BeginCounting() {
   massRefreshing_ = true;
   host_.SetMassRefreshing(true);
-  // Replies are read while the burst is paused, so counting starts now.
   timMassRefreshWait_.stop();
+  interim_.stop();
+  adding_.stop();
+  toAdd_.clear();
+  nextView_.stop();
+  interimView_ = -1;
   replyPercent_ = -1;
+  queryPercent_ = -1;
   repliesCounted_ = 0;
   noSocket_ = 0;
-  stopped_ = false;
   sentCount_ = 0;
+  stopped_ = false;
+  waiting_ = false;
+  interimPending_ = false;
+  queried_.clear();
   counted_.clear();
   settled_.clear();
-  sending_ = true;
   host_.ShowProgress({TRefreshProgress::Querying, 0});
+  host_.DebugLog(QStringLiteral("Master Server delay variable = ") + QString::number(QueryPower));
+}
 
+void TMassRefresh::SendBurst() {
+  masters_.reset();
+  variant_.clear();
+  BeginCounting();
+  QStringList keys;
+  keys.reserve(stash_.Count());
+  for (int i = 0; i < stash_.Count(); ++i) {
+    keys << stash_.Key(i);
+    queried_.insert(keys.back().toLower());
+  }
+  if (keys.isEmpty()) return CheckDone();
+  Query(keys);
+}
+
+void TMassRefresh::TakeList(const TMasterOutcome& outcome,
+                            const std::vector<TMasterEntry>& fresh) {
+  const QString line = MasterOutcomeLine(outcome);
+  host_.ActivityLog(line);
+  host_.ShowStatus(line);
+  if (outcome.skipped > 0)
+    host_.ActivityLog(MasterAddressText(outcome.master) + QStringLiteral(": ") +
+                      QString::number(outcome.skipped) +
+                      QStringLiteral(" entries of the master server list were left out: not an "
+                                     "IPv4 address and port"));
+  toAdd_.insert(toAdd_.end(), fresh.begin(), fresh.end());
+  AddListed();
+}
+
+void TMassRefresh::AddListed() {
+  QStringList keys;
+  for (int n = 0; n < kAddsPerTurn && !toAdd_.empty(); ++n) {
+    const TMasterEntry entry = std::move(toAdd_.front());
+    toAdd_.pop_front();
+    const QString key = EntryKey(entry);
+    // A server already known (a favourite, one of the cache) keeps its record and is asked too.
+    stash_.AddServer(QString::fromLatin1(entry.address), QString::number(entry.port), QString(),
+                     false, variant_, QStringLiteral("True"), QString());
+    if (stash_.IndexOf(key) < 0 || queried_.contains(key)) continue;
+    queried_.insert(key);
+    keys << key;
+  }
+  if (!toAdd_.empty()) adding_.start();
+  if (!keys.isEmpty())
+    Query(keys);
+  else
+    CheckDone();
+}
+
+void TMassRefresh::Query(const QStringList& keys) {
+  querying_ = QString::number(queried_.size()) +
+              QStringLiteral(" servers available. Querying individual servers... ");
+  host_.ShowStatus(querying_);
+  if (toAdd_.empty()) host_.ActivityLog(querying_);  // once a list is in, not per part
+  sending_ = true;
   TBurstRequest burst;
   burst.owner = this;
-  burst.keys.reserve(count);
-  for (int i = 0; i < count; ++i) burst.keys << stash_.Key(i);
+  burst.keys = keys;
   burst.queryPower = QueryPower;
   burst.debugLog = [this](const QString& line) { host_.DebugLog(line); };
-  auto shown = std::make_shared<int>(-1);
-  burst.sent = [this, querying, count, shown](int i) {
-    sentCount_ = i + 1;
-    const int percent = RoundedPercent(i, count);
-    if (percent == *shown) return;
-    *shown = percent;
-    host_.ShowStatus(querying + QString::number(percent) + u'%');
+  burst.sent = [this](int) {
+    // The query just sent counts from 0: the first shows 0 %, the last rounds to 100 %.
+    const int percent = RoundedPercent(sentCount_++, int(queried_.size()));
+    if (percent == queryPercent_) return;
+    queryPercent_ = percent;
+    host_.ShowStatus(querying_ + QString::number(percent) + u'%');
     // Once replies come in, the status line shows mostly their share: so does the bar.
     if (repliesCounted_ == 0) host_.ShowProgress({TRefreshProgress::Querying, percent});
     host_.DebugLog(QStringLiteral("percentage queried = ") + QString::number(percent) +
@@ -136,12 +212,13 @@ void TMassRefresh::SendBurst() {
   burst.finished = [this](const TBurstOutcome& outcome) {
     if (!outcome.cancelled) BurstSent(outcome.noSocket);
   };
-  stash_.Bursts().Start(std::move(burst));
+  // A list that comes while the burst of another still sends joins it at its end.
+  stash_.Bursts().Append(std::move(burst));
 }
 
 void TMassRefresh::BurstSent(int noSocket) {
   sending_ = false;
-  noSocket_ = noSocket;
+  noSocket_ += noSocket;
   if (noSocket > 0) {
     const QString text =
         QString::number(noSocket) + QStringLiteral(
@@ -150,13 +227,91 @@ void TMassRefresh::BurstSent(int noSocket) {
     host_.ShowStatus(text);
     host_.ActivityLog(text);
   }
-  host_.ShowStatus(QStringLiteral("Waiting for replies..."));
-  host_.ActivityLog(QStringLiteral("Waiting for replies..."));
-  ShowReplyProgress();
-  if (settled_.size() >= stash_.Count() && stash_.Count() > 0)
-    ProcessMassRefreshReplies();  // every server answered while the burst was still going
-  else
+  if (MastersRunning()) {
+    interimPending_ = true;
+    interim_.start();
+  }
+  CheckDone();
+}
+
+void TMassRefresh::MastersDone() {
+  const TRefreshPlan plan = Plan();
+  if (plan.removeUnlisted) {
+    // Every master named every server it knows: the others of the game are gone.
+    const int gone = stash_.ClearServersOfGameExcept(variant_, masters_->Listed().Keys());
+    if (gone > 0)
+      host_.ActivityLog(QStringLiteral("Servers no master server lists any more were removed: ") +
+                        QString::number(gone));
+  } else {
+    host_.ActivityLog(QStringLiteral(
+        "No server was removed: not every master server gave a whole list"));
+  }
+  if (plan.tellFailure) {
+    QStringList lines;
+    for (const TMasterOutcome& outcome : masters_->Outcomes())
+      lines << MasterFailureText(variant_, outcome.master, outcome.text);
+    const QString text = lines.join(QStringLiteral("\r\n"));
+    host_.ActivityLog(text);
+    host_.ShowMasterFailure(text);
+  }
+  CheckDone();
+}
+
+void TMassRefresh::CheckDone() {
+  if (!massRefreshing_ || processingReplies_ || sending_ || !toAdd_.empty()) return;
+  if (MastersRunning()) {
+    if (interimPending_ && settled_.size() >= queried_.size()) ShowInterim();
+    return;
+  }
+  interim_.stop();
+  if (queried_.isEmpty()) return EndWithoutReplies();
+  if (!waiting_) {
+    waiting_ = true;
+    host_.ShowStatus(QStringLiteral("Waiting for replies..."));
+    host_.ActivityLog(QStringLiteral("Waiting for replies..."));
+    ShowReplyProgress();
+  }
+  if (settled_.size() >= queried_.size())
+    ProcessMassRefreshReplies();  // every server answered already
+  else if (!timMassRefreshWait_.isActive())
     timMassRefreshWait_.start();
+}
+
+void TMassRefresh::ShowInterim() {
+  interim_.stop();
+  if (!interimPending_ || !MastersRunning() || processingReplies_) return;
+  // Shown before every server answered (the time was up): again once they all have.
+  interimPending_ = settled_.size() < queried_.size();
+  interimView_ = 0;  // a pass under way starts again
+  RebuildNextView();
+}
+
+void TMassRefresh::RebuildNextView() {
+  if (interimView_ < 0 || !MastersRunning() || processingReplies_) {
+    interimView_ = -1;
+    return;
+  }
+  if (interimView_ < host_.ViewCount()) host_.RebuildView(interimView_++);
+  if (interimView_ < host_.ViewCount()) return nextView_.start();
+  interimView_ = -1;
+  host_.ShowStatus(QStringLiteral("Waiting for the other master servers..."));
+}
+
+void TMassRefresh::EndWithoutReplies() {
+  timMassRefreshWait_.stop();
+  interim_.stop();
+  nextView_.stop();
+  interimView_ = -1;
+  if (Plan().dropRows) {
+    host_.RemoveServersOfGame(variant_);
+    host_.ShowStatus(QStringLiteral("0 servers"));
+  }
+  massRefreshing_ = false;
+  host_.SetMassRefreshing(false);
+  // Nothing to wait for: what was paused for the refresh runs again.
+  if (autoRefreshWasOn_) host_.RestartFavoritesAutoRefresh();
+  host_.RestartReplyWaitTimers();
+  host_.MassRefreshFinished();
 }
 
 void TMassRefresh::ShowReplyProgress() {
@@ -169,14 +324,16 @@ bool TMassRefresh::ServerUpdated(const QString& key) {
   if (!massRefreshing_) return false;
   const int index = stash_.IndexOf(key);
   if (index < 0) return true;
+  const QString lower = key.toLower();
+  // Not asked by this refresh (a favourite refreshed meanwhile): the window shows it as usual.
+  if (!queried_.contains(lower)) return false;
   const TServerAnswer answer = ServerAnswer(*stash_.Server(index));
   if (answer == TServerAnswer::Nothing) return true;
-  const QString lower = key.toLower();
   bool progressed = false;  // a new server answered, or one sent its last reply
   if (answer != TServerAnswer::Refused && !counted_.contains(lower)) {
     counted_.insert(lower);
     progressed = true;
-    const int percent = RoundedPercent(repliesCounted_, stash_.Count());
+    const int percent = RoundedPercent(repliesCounted_, int(queried_.size()));
     if (percent != replyPercent_) {
       const QString text = QStringLiteral("Receiving Replies... ") + QString::number(percent) +
                            QStringLiteral("% (estimated)");
@@ -192,8 +349,11 @@ bool TMassRefresh::ServerUpdated(const QString& key) {
     settled_.insert(lower);
     progressed = progressed || answer == TServerAnswer::Whole;
   }
-  if (sending_) return true;  // the wait starts when the burst has been sent
-  if (settled_.size() >= stash_.Count()) {
+  // The wait starts once the burst has been sent and every master is done.
+  if (sending_ || !toAdd_.empty()) return true;
+  if (MastersRunning()) {
+    CheckDone();  // the lists so far may be shown
+  } else if (settled_.size() >= queried_.size()) {
     ProcessMassRefreshReplies();
   } else if (progressed) {
     timMassRefreshWait_.stop();
@@ -204,21 +364,32 @@ bool TMassRefresh::ServerUpdated(const QString& key) {
 
 void TMassRefresh::Stop() {
   if (!massRefreshing_ || processingReplies_) return;
-  int leftOut = 0;
+  int leftOut = int(toAdd_.size());
+  adding_.stop();
+  toAdd_.clear();
+  if (MastersRunning()) masters_->Stop();
   if (sending_) {
-    leftOut = stash_.Count() - sentCount_;
+    leftOut += int(queried_.size()) - sentCount_;
     sending_ = false;
     stash_.Bursts().Cancel(this);
   }
   stopped_ = true;
   host_.ActivityLog(QStringLiteral("Stopped: ") + QString::number(leftOut) +
                     QStringLiteral(" servers were left out."));
+  if (queried_.isEmpty()) return EndWithoutReplies();
   ProcessMassRefreshReplies();
 }
 
 void TMassRefresh::ProcessMassRefreshReplies() {
   timMassRefreshWait_.stop();
-  if (sending_) {  // ended before its burst was sent (a test, or a quit): the burst goes too
+  interim_.stop();
+  nextView_.stop();
+  interimView_ = -1;
+  // Ended before its masters or its burst were done (Stop, a test, a quit): they go too.
+  if (MastersRunning()) masters_->Stop();
+  adding_.stop();
+  toAdd_.clear();
+  if (sending_) {
     sending_ = false;
     stash_.Bursts().Cancel(this);
   }
@@ -226,7 +397,7 @@ void TMassRefresh::ProcessMassRefreshReplies() {
   // The share of servers that replied, counting the last reply too: the figure shown while
   // counting lags one reply behind, and with a short list that alone would read "Only 89%"
   // when every server answered (and -1 % when none did).
-  replyPercent_ = RoundedPercent(repliesCounted_, stash_.Count());
+  replyPercent_ = RoundedPercent(repliesCounted_, int(queried_.size()));
   host_.ShowProgress({TRefreshProgress::Replies, replyPercent_});
   host_.ShowStatus(QStringLiteral("Processing responses..."));
   host_.ActivityLog(QStringLiteral("Processing responses..."));

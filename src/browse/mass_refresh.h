@@ -1,20 +1,26 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
-// A mass refresh: the master server's list, one paced burst of status queries, the counting of
-// replies until they stop (4020 ms after the last one), then one rebuild of every view. It
-// belongs to the main window, which plugs in its views, status bars, log and notice through
+// A mass refresh: every master of the game asked at once, the servers of each list queried in
+// one paced burst as soon as the list is in, the counting of replies until they stop (4020 ms
+// after the last one) once every master is done, then one rebuild of every view. Nothing in it
+// waits: the window stays live throughout, and Stop ends the masters and the burst at once. It
+// belongs to the main window, which plugs in its views, status bars, log and notices through
 // TMassRefreshHost; the command-line tool plugs in a headless host.
 
 #include <QObject>
 #include <QSet>
 #include <QString>
 #include <QTimer>
+#include <deque>
+#include <memory>
+#include <vector>
 
 #include "query/master_query.h"
 #include "query/query_pacing.h"
 
 namespace zorvane {
 
+class TMasterSetQuery;
 class TServer;
 class TServerStash;
 
@@ -44,8 +50,15 @@ class TMassRefreshHost {
   // Every visible view drops the rows of servers of the variant (a whole list named none).
   virtual void RemoveServersOfGame(const QString& variant) { Q_UNUSED(variant); }
   virtual void SetMassRefreshing(bool on) { Q_UNUSED(on); }
-  // Every visible view rebuilds its server grid from the stash.
+  // Every visible view rebuilds its server grid from the stash, at the end.
   virtual void RebuildViews() {}
+  // While a master is still out, the servers of the lists in so far are shown one view at a
+  // time, a turn of the event loop each: how many views there are, and one to rebuild.
+  virtual int ViewCount() { return 1; }
+  virtual void RebuildView(int index) {
+    Q_UNUSED(index);
+    RebuildViews();
+  }
   // Every visible view selects again the server selected before.
   virtual void ReselectServers() {}
   // Window caption, tray tip and both monitors.
@@ -53,24 +66,27 @@ class TMassRefreshHost {
   // The notice that few servers replied; the host decides whether it is shown (the user may
   // have asked not to see it again).
   virtual void ShowLowReplyNotice(const QString& text) = 0;
-  // The master gave no usable list (the text of MasterFailureText); the refresh ends after it.
+  // No master of the game gave a list: one line of MasterFailureText per master, separated by
+  // line breaks ("\r\n"). The servers listed before stay; the refresh ends after it.
   virtual void ShowMasterFailure(const QString& text) { Q_UNUSED(text); }
-  // Called once the refresh is over (also after a failed master query).
+  // Called once the refresh is over (also after the masters failed).
   virtual void MassRefreshFinished() {}
   virtual void ShowProgress(const TRefreshProgress& progress) { Q_UNUSED(progress); }
 };
 
-// What a refresh does with its master's answer.
+// What a refresh does with its masters' answers.
 struct TRefreshPlan {
-  bool query = false;          // query every server of the stash
-  bool dropRows = false;       // the views drop the variant's rows: a whole list named none
-  bool tellFailure = false;    // the user is told that the master failed
-  bool replacesCache = false;  // the list may replace the server cache once its replies are in
+  bool query = false;           // some list named servers: they are queried
+  bool removeUnlisted = false;  // every master gave a whole list: the servers none named go
+  bool dropRows = false;        // ... and none named any: the views drop the game's rows at once
+  bool tellFailure = false;     // no master gave a list: the user is told why, master by master
+  bool replacesCache = false;   // some master gave a whole list: it may replace the server cache
   bool operator==(const TRefreshPlan&) const = default;
 };
-// A failed master changes nothing that was listed; a cut list adds its servers but neither
-// drops rows nor replaces the cache; only a whole list does.
-TRefreshPlan PlanRefresh(const TMasterOutcome& outcome);
+// outcomes are those of the masters done, asked the number of masters asked, listed the servers
+// their lists named (each once). Only a whole list from every master tells which servers are
+// gone: a master that failed, cut its list or was not waited for keeps every server listed.
+TRefreshPlan PlanRefresh(const std::vector<TMasterOutcome>& outcomes, int asked, int listed);
 
 // "UT Master Server 127.0.0.1:28900: Could not open connection to GameSpy".
 QString MasterFailureText(const QString& variant, const TMasterAddress& master,
@@ -89,63 +105,101 @@ class TMassRefresh : public QObject {
   Q_OBJECT
  public:
   static constexpr int kReplyWaitMs = 4020;
+  // While a master is still out, the servers of the lists in so far are shown once they have
+  // all answered, or this long after their queries went out.
+  static constexpr int kInterimShowMs = 500;
+  // A list's servers are added to the stash this many per turn of the event loop, so a long
+  // list holds the window for a few milliseconds at a time.
+  static constexpr int kAddsPerTurn = 400;
 
   TMassRefresh(TServerStash& stash, TMassRefreshHost& host, QObject* parent = nullptr);
+  ~TMassRefresh() override;
 
   int QueryPower = kDefaultQueryPower;  // told by the window from the settings
-  TMasterAddress Master;
+  TMasterLists Masters;                 // the masters of each game, asked in this order
   TMasterQueryOptions MasterOptions;
 
+  // From the start until the replies have been processed (the masters' time included).
   bool MassRefreshing() const { return massRefreshing_; }
+  bool MastersRunning() const;
   bool ProcessingReplies() const { return processingReplies_; }
   // Servers that answered (a closed port does not count).
   int RepliesCounted() const { return repliesCounted_; }
   int ReplyPercent() const { return replyPercent_; }
-  int ServersListed() const { return master_.added; }
-  // The last master query's outcome, and what the refresh made of it.
-  const TMasterOutcome& MasterOutcome() const { return master_; }
-  TRefreshPlan Plan() const { return PlanRefresh(master_); }
+  // The servers the lists named, each once, and those queried (the same, but for SendBurst).
+  int ServersListed() const;
+  int ServersQueried() const { return int(queried_.size()); }
+  // What became of each master of the last refresh, in the order they finished.
+  std::vector<TMasterOutcome> MasterOutcomes() const;
+  TRefreshPlan Plan() const;
   // True while the burst is still sending (replies are counted meanwhile).
   bool Sending() const { return sending_; }
   // Servers of the last burst that could not be queried for want of sockets.
   int NoSocketCount() const { return noSocket_; }
   QTimer& WaitTimer() { return timMassRefreshWait_; }
 
-  // Returns false when the refresh ended with the master (no server to query).
+  // Asks every master of the variant's game; false when there is none to ask (nothing runs).
   bool StartMassRefresh(const QString& variant);
-  // Starts the burst over every server of the stash; the reply wait starts when it has been
-  // sent. The burst yields to the event loop at every pause, so replies are read meanwhile.
+  // Queries every server of the stash, without a master; the reply wait starts when the burst
+  // has been sent. The burst yields to the event loop at every pause, so replies are read
+  // meanwhile.
   void SendBurst();
   // The stash's update of a server. True when the mass refresh took it (counting, or ignoring
-  // it while processing); false means the window handles it as an ordinary update. A server
+  // it while processing); false means the window handles it as an ordinary update (also for a
+  // server this refresh did not ask, while its masters are out, say). A server
   // is counted once per refresh, when it first answers; the wait restarts then and when it
-  // has sent every reply asked of it, not for each datagram in between. Once every server has
-  // sent them all (or its port refused), the replies are processed without waiting.
+  // has sent every reply asked of it, not for each datagram in between. Once every master is
+  // done and every server queried has sent them all (or its port refused), the replies are
+  // processed without waiting.
   bool ServerUpdated(const QString& key);
   void ProcessMassRefreshReplies();
-  // Ends the refresh now: the queries not yet sent are dropped (their servers keep what they
-  // had), the reply wait ends and the replies so far are shown, without the low-reply notice.
-  // Nothing when none runs.
+  // Ends the refresh now: the masters still out and the queries not yet sent are dropped (their
+  // servers keep what they had, and nothing is removed), the reply wait ends and the replies so
+  // far are shown, without the low-reply notice. Nothing when none runs.
   void Stop();
 
  private:
+  void BeginCounting();
+  void TakeList(const TMasterOutcome& outcome, const std::vector<TMasterEntry>& fresh);
+  // Adds the next of the servers listed to the stash and has them queried.
+  void AddListed();
+  void MastersDone();
+  // Queries keys (added to those of this refresh) in the refresh's one burst.
+  void Query(const QStringList& keys);
   void BurstSent(int noSocket);
+  // What comes next once the masters, the burst or the replies have moved on.
+  void CheckDone();
+  void ShowInterim();
+  void RebuildNextView();
+  // The end of a refresh that queried nothing.
+  void EndWithoutReplies();
   void ShowReplyProgress();
 
   TServerStash& stash_;
   TMassRefreshHost& host_;
   QTimer timMassRefreshWait_;
-  TMasterOutcome master_;
+  QTimer interim_;
+  QTimer adding_;    // the next turn of AddListed
+  QTimer nextView_;  // the next turn of RebuildNextView
+  int interimView_ = -1;
+  std::deque<TMasterEntry> toAdd_;
+  std::unique_ptr<TMasterSetQuery> masters_;
+  QString variant_;
+  QString querying_;  // "N servers available. Querying individual servers... "
   bool massRefreshing_ = false;
   bool processingReplies_ = false;
   bool autoRefreshWasOn_ = false;
   bool stopped_ = false;
+  bool waiting_ = false;         // "Waiting for replies..." was shown
+  bool interimPending_ = false;  // servers were queried since the views last showed them
   int repliesCounted_ = 0;
   int replyPercent_ = -1;
+  int queryPercent_ = -1;
   int noSocket_ = 0;
   int sentCount_ = 0;
   bool sending_ = false;
-  QSet<QString> counted_;  // lower-cased keys of the servers that answered in this refresh
+  QSet<QString> queried_;  // lower-cased keys of the servers queried in this refresh
+  QSet<QString> counted_;  // ... that answered
   QSet<QString> settled_;  // ... that sent every reply asked of them, or refused
 };
 

@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "browse/server_route.h"
 
+#include "config/game_tables.h"
+
 namespace zorvane {
 
 namespace {
 
 const TGameType* ShownType(QStringView gameType,
                            const std::vector<std::unique_ptr<TGameType>>& gameTypes) {
-  if (gameType.compare(QLatin1StringView(kFavoriteGameType), Qt::CaseInsensitive) == 0)
+  if (gameType.compare(QLatin1StringView(kFavoriteGameType), Qt::CaseInsensitive) == 0 ||
+      gameType.compare(QLatin1StringView(kLanType), Qt::CaseInsensitive) == 0)
     return nullptr;
   for (const auto& type : gameTypes)
     if (type && type->Name.Value.compare(gameType, Qt::CaseInsensitive) == 0)
@@ -44,6 +47,7 @@ TServerRoute RouteOfServer(const TServer& server,
                            const std::vector<std::unique_ptr<TGameType>>& gameTypes) {
   TServerRoute route;
   route.favorites = server.Favorite;
+  route.lan = server.FromLan;
   const TGameType* type = ShownType(server.GameType(), gameTypes);
   route.typeView = type ? type->Name.Value : QString::fromLatin1(kOtherGameType);
   route.other = IsOther(route.typeView);
@@ -52,6 +56,9 @@ TServerRoute RouteOfServer(const TServer& server,
 
 bool BelongsToView(const TServer& server, const QString& viewGameType, bool favoriteView,
                    const std::vector<std::unique_ptr<TGameType>>& gameTypes) {
+  // The LAN view holds what the last LAN search found, whatever a server calls its game type.
+  if (viewGameType.compare(QLatin1StringView(kLanType), Qt::CaseInsensitive) == 0)
+    return server.FromLan;
   if (favoriteView && server.Favorite) return true;
   // Most servers are of another view's type: told apart without looking at the table.
   const bool other = IsOther(viewGameType);

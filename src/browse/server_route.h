@@ -22,17 +22,20 @@ bool HasNoVisibleTab(QStringView gameTypeName,
                      const std::vector<std::unique_ptr<TGameType>>& gameTypes);
 
 // The views of a server: the view of its game type when that type's tab is visible ("Favorite"
-// is no game type of a server), else "Other"; and the favourites view too for a favourite.
+// and "LAN" are no game type of a server), else "Other"; the favourites view too for a
+// favourite, and the "LAN" view for a server the last LAN search found.
 struct TServerRoute {
   QString typeView;    // the game type of the view, as the table spells it, or "Other"
   bool other = false;  // typeView is "Other"
   bool favorites = false;
+  bool lan = false;
 };
 TServerRoute RouteOfServer(const TServer& server,
                            const std::vector<std::unique_ptr<TGameType>>& gameTypes);
 
 // Whether the view of viewGameType (the favourites view when favoriteView) lists the server:
-// the route above, asked of one view.
+// the route above, asked of one view. The "LAN" view holds the servers the last LAN search
+// found, and nothing else.
 bool BelongsToView(const TServer& server, const QString& viewGameType, bool favoriteView,
                    const std::vector<std::unique_ptr<TGameType>>& gameTypes);
 

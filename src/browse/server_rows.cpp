@@ -46,10 +46,7 @@ QString GameTypeText(const QString& reported,
   for (const auto& type : gameTypes) {
     if (!type || type->Name.Value.compare(reported, Qt::CaseInsensitive) != 0) continue;
     // The built-in views are no game type a server reports.
-    const QString& name = type->Name.Value;
-    if (name.compare(QLatin1StringView(kOtherType), Qt::CaseInsensitive) == 0 ||
-        name.compare(QLatin1StringView(kFavoriteType), Qt::CaseInsensitive) == 0)
-      break;
+    if (IsBuiltInGameType(type->Name.Value)) break;
     const QString title = PlainTitle(type->Description.Value);
     return title.isEmpty() ? reported : title;
   }

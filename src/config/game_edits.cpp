@@ -16,8 +16,7 @@ bool Same(const QString& a, const QString& b) {
 }
 
 bool IsBuiltIn(const TGameType& type) {
-  return Same(type.Name.Value, QString::fromLatin1(kOtherType)) ||
-         Same(type.Name.Value, QString::fromLatin1(kFavoriteType));
+  return IsBuiltInGameType(type.Name.Value);
 }
 
 QString Duplicate(const QString& name) {
@@ -238,8 +237,7 @@ std::optional<TEditProblem> TGameTypeListEditor::Update(int index, const QString
         !problem.isEmpty())
       return TEditProblem{0, problem};
     // The built-in types are not listed, so the duplicate check cannot see them.
-    if (Same(name, QString::fromLatin1(kOtherType)) ||
-        Same(name, QString::fromLatin1(kFavoriteType)))
+    if (IsBuiltInGameType(name))
       return TEditProblem{0, QStringLiteral("The game type ") + name +
                                  QStringLiteral(" is built in and cannot be added.")};
     if (GameTypeNameCollidesWithSection(tables_, name))
@@ -266,7 +264,7 @@ TGameTypeCommit TGameTypeListEditor::Accept() {
     const auto own = std::find_if(fresh_.begin(), fresh_.end(),
                                   [type](const auto& f) { return f.get() == type; });
     if (own == fresh_.end()) continue;
-    // "Favorite" stays last, as it is after loading.
+    // "Favorite" and "LAN" stay last, as they are after loading.
     auto at = std::find_if(types.begin(), types.end(), [](const auto& t) {
       return Same(t->Name.Value, QString::fromLatin1(kFavoriteType));
     });

@@ -135,11 +135,14 @@ void LoadGames(const TIniDocument& ini, TGameTables& tables) {
   }
 }
 
+bool IsBuiltInGameType(const QString& name) {
+  return Same(name, QString::fromLatin1(kOtherType)) ||
+         Same(name, QString::fromLatin1(kFavoriteType)) || Same(name, QString::fromLatin1(kLanType));
+}
+
 void LoadGameTypes(const TIniDocument& ini, TGameTables& tables) {
   for (const QString& name : CleanNames(ini.ReadSection(kGameTypeSection))) {
-    if (Same(name, QString::fromLatin1(kOtherType)) ||
-        Same(name, QString::fromLatin1(kFavoriteType)))
-      continue;
+    if (IsBuiltInGameType(name)) continue;
     auto type = std::make_unique<TGameType>();
     type->Name.Set(name);
     type->Game.Set(ini.ReadString(name, QStringLiteral("game"), QString()));
@@ -176,6 +179,13 @@ void AddBuiltInGameTypes(const TIniDocument& ini, TGameTables& tables) {
   favorite->Description.Set(QStringLiteral("Favorites"));
   favorite->TabVisible = true;
   tables.gameTypes.push_back(std::move(favorite));
+
+  const QString lanName = QString::fromLatin1(kLanType);
+  auto lan = std::make_unique<TGameType>();
+  lan->Name.Set(lanName);
+  lan->Description.Set(lanName);
+  lan->TabVisible = ini.ReadBool(lanName, QStringLiteral("tabVisible"), true);
+  tables.gameTypes.push_back(std::move(lan));
 }
 
 void AddGameTypeIfMissing(TGameTables& tables, const QString& family, const QString& game,
@@ -271,7 +281,7 @@ void MigrateTabVisibility(const TIniDocument& settingsIni, TGameTables& tables) 
 bool GameNameCollidesWithSection(const TGameTables& tables, const QString& gameName) {
   const QString section = PathSection(gameName);
   for (const QString& taken : {kGameSection, kGameTypeSection, QString::fromLatin1(kOtherType),
-                               QString::fromLatin1(kFavoriteType)})
+                               QString::fromLatin1(kFavoriteType), QString::fromLatin1(kLanType)})
     if (Same(section, taken)) return true;
   return tables.FindGameType(section) != nullptr;
 }
@@ -292,8 +302,9 @@ bool SaveGameTypes(TIniDocument& ini, const TGameTables& tables, const TSettings
   for (const auto& type : tables.gameTypes) {
     const QString& name = type->Name.Value;
     const bool isOther = Same(name, QString::fromLatin1(kOtherType));
-    const bool isFavorite = Same(name, QString::fromLatin1(kFavoriteType));
-    if (!isOther && !isFavorite) ini.WriteString(kGameTypeSection, name, QString());
+    const bool isLan = Same(name, QString::fromLatin1(kLanType));
+    const bool builtIn = IsBuiltInGameType(name);
+    if (!builtIn) ini.WriteString(kGameTypeSection, name, QString());
     if (Same(name, kGameSection) || Same(name, kGameTypeSection)) {
       note(QStringLiteral("Game type ") + name +
            QStringLiteral(": its settings are not saved, its section would replace the list of ") +
@@ -301,13 +312,15 @@ bool SaveGameTypes(TIniDocument& ini, const TGameTables& tables, const TSettings
       continue;
     }
     ini.EraseSection(name);
-    if (!isOther && !isFavorite) {
+    if (!builtIn) {
       ini.WriteString(name, QStringLiteral("game"), type->Game.Value);
       ini.WriteString(name, QStringLiteral("description"), type->Description.Value);
       WriteFlag(ini, name, QStringLiteral("teamGame"), type->TeamGame.Value);
       WriteFlag(ini, name, QStringLiteral("tabVisible"), type->TabVisible);
     } else if (isOther) {
       ini.WriteString(name, QStringLiteral("description"), type->Description.Value);
+      WriteFlag(ini, name, QStringLiteral("tabVisible"), type->TabVisible);
+    } else if (isLan) {
       WriteFlag(ini, name, QStringLiteral("tabVisible"), type->TabVisible);
     }
     const TFilterSet filters = settings.FiltersOf(name);

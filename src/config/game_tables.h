@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The games, their paths and the game types, kept in "utGameType.ini". Each game type gets a
-// tab (a server view) of its own; "Other" and "Favorite" are built in.
+// tab (a server view) of its own; "Other", "Favorite" and "LAN" are built in.
 
 #include <QString>
 #include <functional>
@@ -18,6 +18,11 @@ struct TSettings;
 inline constexpr const char* kGameTypeFileName = "utGameType.ini";
 inline constexpr const char* kOtherType = "Other";
 inline constexpr const char* kFavoriteType = "Favorite";
+// The servers a LAN search found: a view of its own, shown or hidden like the others.
+inline constexpr const char* kLanType = "LAN";
+
+// "Other", "Favorite" or "LAN": a view of the program's own, never a type a server reports.
+bool IsBuiltInGameType(const QString& name);
 
 struct TGameTables {
   std::vector<std::unique_ptr<TGame>> games;
@@ -38,7 +43,8 @@ void WriteDefaultGameTypes(TIniDocument& ini);
 void LoadGames(const TIniDocument& ini, TGameTables& tables);
 void LoadGameTypes(const TIniDocument& ini, TGameTables& tables);
 void LoadGamePaths(const TIniDocument& ini, TGameTables& tables);
-// "Other" first (from its section) and "Favorite" last.
+// "Other" first (from its section), then "Favorite" and "LAN" (its tab shown unless its section
+// says otherwise) last.
 void AddBuiltInGameTypes(const TIniDocument& ini, TGameTables& tables);
 
 // Adds a game type (and its game, with the family, when missing); nothing when listed.

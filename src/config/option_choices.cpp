@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "config/option_choices.h"
 
+#include "config/master_lists.h"
 #include "query/master_query.h"
 #include "query/vocabulary.h"
 
@@ -19,6 +20,7 @@ QStringList RefreshRateChoices() {
 QStringList StartupQueryChoices() {
   QStringList texts{QStringLiteral("none"), QStringLiteral("Favorites Only")};
   for (const TMasterGame& game : kMasterGames) texts << QString::fromLatin1(game.caption);
+  texts << QString::fromLatin1(kLanStartupQuery);
   return texts;
 }
 
@@ -106,6 +108,7 @@ TOptionsForm OptionsFormFrom(const TSettings& s) {
   form.autoCheckNewVersion = s.autoCheckNewVersion;
   form.showToolbar = s.showToolbar;
   form.startInTray = s.startInTray;
+  form.masterLists = s.masterLists;
   return form;
 }
 
@@ -125,6 +128,8 @@ void StoreOptionsForm(const TOptionsForm& form, TSettings& s) {
   s.minimizeOnJoin = form.minimizeOnJoin;
   s.showToolbar = form.showToolbar;
   s.startInTray = form.startInTray;
+  for (const auto& [variant, list] : form.masterLists)
+    if (!list.isEmpty()) SetMasterList(s, variant, list);
   s.defaultVersion = form.defaultVersion;
   s.defaultGame = form.defaultGame;
   s.syncFaves = form.syncFaves;

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <map>
 #include <optional>
 
 #include "config/settings.h"
@@ -15,7 +16,9 @@ namespace zorvane {
 // The lists, in the order the dialog shows them.
 QStringList PingWaitChoices();      // "2 seconds" .. "4 seconds"
 QStringList RefreshRateChoices();   // "none", "5 seconds" .. "30 minutes"
-QStringList StartupQueryChoices();  // "none", "Favorites Only", "UT Master Server"
+// The start-up query that runs a LAN search.
+inline constexpr const char* kLanStartupQuery = "LAN Servers";
+QStringList StartupQueryChoices();  // "none", "Favorites Only", "UT Master Server", ..., "LAN Servers"
 QStringList FilterLocationChoices();
 QStringList QueryDelayChoices();  // "[no delay]", 1..9, 10..95, 100..950, 1000..10000
 
@@ -59,6 +62,8 @@ struct TOptionsForm {
   bool autoCheckNewVersion = false;
   bool showToolbar = false;
   bool startInTray = false;
+  // The masters of each game, by variant; a game missing or with an empty list keeps its own.
+  std::map<QString, QStringList> masterLists;
 };
 
 // The form of the settings' values; the lists that cannot show a value are left empty.

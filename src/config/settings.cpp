@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "config/ini_utils.h"
+#include "config/master_lists.h"
 #include "config/settings_table.h"
 #include "query/network_text.h"
 #include "query/server_stash.h"
@@ -150,6 +151,10 @@ void LoadWindowLayout(const TIniDocument& ini, TSettings& s) {
 
 TSettings::TSettings() {
   for (const TSettingEntry& entry : SettingsTable()) SetDefault(entry, *this);
+  for (const TMasterGame& game : kMasterGames) {
+    const QString variant = QString::fromLatin1(game.variant);
+    masterLists[variant] = DefaultMasterList(variant);
+  }
 }
 
 bool StampBelow(const QString& stamp, const QString& than) {
@@ -194,6 +199,7 @@ void LoadSettings(const TIniDocument& ini, const TIniDocument& gameTypeIni,
   for (const TSettingEntry& entry : SettingsTable())
     if (!entry.atStartup) LoadSetting(ini, entry, s);
   LoadWindowLayout(ini, s);
+  LoadMasterLists(ini, s);
 
   for (const auto& type : gameTypes) LoadFilters(ini, gameTypeIni, type->Name.Value, s);
   for (const int filter : {kVersionFilter, kPlayersFilter}) {
@@ -257,6 +263,7 @@ bool SaveSettings(TIniDocument& ini, const TSettings& s, const TServerStash& sta
 
   for (int grid = 0; grid < 5; ++grid)
     SaveColumnWidths(ini, kGridNames[grid], s.columnWidths[grid], grid < 3);
+  SaveMasterLists(ini, s);
 
   for (const char* key : {"utDirectory", "gameTypeFilter", "selectPlayerWillSelectServer",
                           "estimateTimeRemainingNot", "versionFilter", "playersFilter"})

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -75,7 +76,10 @@ struct TSettings {
   int iconGroup;
   bool startInTray;
   std::vector<TINIInfo> ut99Keys;  // sorted by section and key, ignoring case
-  QString masterServer;            // "HOST" or "HOST:PORT"
+  QString masterServer;            // "HOST" or "HOST:PORT": the first of the UT masters
+  // The masters asked for each game's list, by variant ("UT", "UT2004", "UT2003"); section
+  // "masterServers" (master_lists.h).
+  std::map<QString, QStringList> masterLists;
   QString versionHost;             // "HOST" or "HOST:PORT"; empty: no version check
   int lanSearchWait;               // milliseconds a LAN search listens for answers
   QString lanAddresses;            // whom a LAN search asks; blank: every interface's broadcast

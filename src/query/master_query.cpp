@@ -1,18 +1,11 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "query/master_query.h"
 
-#include <QDeadlineTimer>
-#include <QTcpSocket>
-#include <algorithm>
 #include <array>
-
-#include "query/server_stash.h"
 
 namespace zorvane {
 
 namespace {
-
-constexpr QLatin1StringView kParsingText("Parsing master server list... ");
 
 QByteArrayView TrimBlanks(QByteArrayView text) {
   while (!text.isEmpty() && uchar(text.front()) <= ' ') text = text.sliced(1);
@@ -20,61 +13,16 @@ QByteArrayView TrimBlanks(QByteArrayView text) {
   return text;
 }
 
-// One wait of the exchange: a read's own time-out, cut short by the end of the exchange.
-int WaitMs(int timeoutMs, const QDeadlineTimer& exchange) {
-  return int(std::clamp<qint64>(exchange.remainingTime(), 0, timeoutMs));
+// 1912 as "1,912".
+QString Grouped(int number) {
+  QString digits = QString::number(number);
+  for (qsizetype at = digits.size() - 3; at > (number < 0 ? 1 : 0); at -= 3)
+    digits.insert(at, u',');
+  return digits;
 }
 
-// Masters send their greeting without a line end and then wait for us, and it may come in more
-// than one segment: it is read until it is whole, or until the master falls silent for a read's
-// time-out (what came by then is the greeting). Empty when the exchange's time runs out first
-// or the master sends more than a greeting can be: a master that never stops sending must
-// neither fill the memory nor hold the thread past the exchange's end.
-QByteArray ReadGreeting(QTcpSocket& socket, int timeoutMs, const QDeadlineTimer& exchange) {
-  QByteArray greeting;
-  for (;;) {
-    // Nothing past a line end: the greeting is one line.
-    // At most one byte past the bound, which tells a greeting too long.
-    const qint64 room = kMaxGreetingBytes + 1 - greeting.size();
-    greeting += socket.canReadLine() ? socket.readLine(room + 1) : socket.read(room);
-    if (GreetingComplete(greeting)) return greeting;
-    if (greeting.size() > kMaxGreetingBytes || exchange.hasExpired()) return {};
-    if (!socket.waitForReadyRead(WaitMs(timeoutMs, exchange)))
-      return exchange.hasExpired() && socket.state() == QAbstractSocket::ConnectedState
-                 ? QByteArray()
-                 : greeting;
-  }
-}
-
-bool Send(QTcpSocket& socket, const QByteArray& bytes, int timeoutMs,
-          const QDeadlineTimer& exchange) {
-  if (socket.write(bytes) != bytes.size()) return false;
-  while (socket.bytesToWrite() > 0)
-    if (!socket.waitForBytesWritten(WaitMs(timeoutMs, exchange))) return false;
-  return true;
-}
-
-enum class TListRead { Closed, Expired, TooLong };
-
-// Everything until the master closes the connection; a read error or a read's time-out just
-// ends it. The exchange's end is checked after every read, so a master that keeps sending is
-// given up on time.
-TListRead ReadToClose(QTcpSocket& socket, int timeoutMs, const QDeadlineTimer& exchange,
-                      QByteArray& stream) {
-  for (;;) {
-    stream.append(socket.read(kMaxListBytes + 1 - stream.size()));
-    if (stream.size() > kMaxListBytes) return TListRead::TooLong;
-    const bool connected = socket.state() == QAbstractSocket::ConnectedState;
-    if (!connected && socket.bytesAvailable() == 0) return TListRead::Closed;
-    if (connected && exchange.hasExpired()) return TListRead::Expired;
-    if (connected && !socket.waitForReadyRead(WaitMs(timeoutMs, exchange))) {
-      stream.append(socket.read(kMaxListBytes + 1 - stream.size()));  // what came with the close
-      if (stream.size() > kMaxListBytes) return TListRead::TooLong;
-      return exchange.hasExpired() && socket.state() == QAbstractSocket::ConnectedState
-                 ? TListRead::Expired
-                 : TListRead::Closed;
-    }
-  }
+QString Servers(int count) {
+  return Grouped(count) + (count == 1 ? QStringLiteral(" server") : QStringLiteral(" servers"));
 }
 
 // A number of at most maxDigits digits without a leading zero (0 itself allowed), up to max.
@@ -233,9 +181,42 @@ QString TooManyServersText() {
       .arg(kMaxMasterListEntries);
 }
 
-QString CutListText(int added) {
-  return QStringLiteral("The server list from GameSpy was cut off: %1 servers added, none removed")
-      .arg(added);
+QString MasterAddressText(const TMasterAddress& master) {
+  return master.port == kDefaultMasterPort ? master.host
+                                           : master.host + u':' + QString::number(master.port);
+}
+
+QString MasterResultName(TMasterResult result) {
+  switch (result) {
+    case TMasterResult::Listed:
+      return QStringLiteral("ok");
+    case TMasterResult::Cut:
+      return QStringLiteral("cut");
+    case TMasterResult::TimedOut:
+      return QStringLiteral("timed out");
+    case TMasterResult::Refused:
+      return QStringLiteral("refused");
+    case TMasterResult::Rejected:
+      break;
+  }
+  return QStringLiteral("rejected");
+}
+
+QString MasterOutcomeLine(const TMasterOutcome& outcome) {
+  const QString master = MasterAddressText(outcome.master) + QStringLiteral(": ");
+  switch (outcome.result) {
+    case TMasterResult::Listed:
+      return master + Servers(outcome.listed);
+    case TMasterResult::Cut:
+      return master + QStringLiteral("list cut short (kept ") + Servers(outcome.listed) +
+             QStringLiteral(", removed none)");
+    case TMasterResult::TimedOut:
+    case TMasterResult::Refused:
+      return master + QStringLiteral("no answer (") + MasterResultName(outcome.result) + u')';
+    case TMasterResult::Rejected:
+      break;
+  }
+  return master + QStringLiteral("rejected (") + outcome.text + u')';
 }
 
 const TMasterGame* MasterGameOfVariant(QStringView variant) {
@@ -254,102 +235,6 @@ const TMasterGame* MasterGameOfCaption(QStringView caption) {
   for (const TMasterGame& game : kMasterGames)
     if (caption == QLatin1StringView(game.caption)) return &game;
   return nullptr;
-}
-
-TMasterExchange ExchangeWithMaster(const TMasterGame& game, const TMasterAddress& master,
-                                   const TMasterQueryOptions& options,
-                                   const TMasterStatus& status) {
-  TMasterExchange exchanged;
-  const auto fail = [&](const QString& text) {
-    exchanged.failure = text;
-    if (status) status(text);
-    return exchanged;
-  };
-  const QDeadlineTimer exchange(options.exchangeTimeoutMs);
-  QTcpSocket socket;
-  socket.connectToHost(master.host, master.port);
-  if (!socket.waitForConnected(WaitMs(options.connectTimeoutMs, exchange)) &&
-      socket.state() != QAbstractSocket::ConnectedState)
-    return fail(QStringLiteral("Could not open connection to GameSpy"));
-
-  const QByteArray line =
-      TrimBlanks(ReadGreeting(socket, options.readTimeoutMs, exchange)).toByteArray();
-  if (line.isEmpty()) {
-    socket.abort();
-    return fail(QStringLiteral("Did not receive a proper response from GameSpy"));
-  }
-
-  const QByteArray name(game.gameName);
-  const QByteArray response =
-      ValidateChallenge(ChallengeFromGreeting(line), QByteArrayView(game.gameKey)).toLatin1();
-  const QByteArray validation =
-      QByteArray("\\gamename\\") + name + "\\location\\0\\validate\\" + response + "\\final\\";
-  const QByteArray request = QByteArray("\\list\\\\gamename\\") + name + "\\gametype\\\\final\\";
-  if (!Send(socket, validation, options.readTimeoutMs, exchange) ||
-      !Send(socket, request, options.readTimeoutMs, exchange)) {
-    if (status) status(QStringLiteral("Error when asking for master list from GameSpy"));
-  }
-
-  const TListRead read = ReadToClose(socket, options.readTimeoutMs, exchange, exchanged.list);
-  socket.abort();
-  // A list cut off by the clock, or one longer than any real list, is not used at all.
-  if (read == TListRead::Expired) {
-    exchanged.list.clear();
-    return fail(QStringLiteral("Connection timed out when reading result stream"));
-  }
-  if (read == TListRead::TooLong) {
-    exchanged.list.clear();
-    return fail(TooManyServersText());
-  }
-  if (exchanged.list.isEmpty()) return fail(QStringLiteral("No servers were returned from GameSpy"));
-  return exchanged;
-}
-
-TMasterOutcome TakeMasterList(TServerStash& stash, const QString& variant, const TMasterList& list,
-                              const TMasterStatus& status) {
-  const auto say = [&status](const QString& text) {
-    if (status) status(text);
-  };
-  TMasterOutcome outcome;
-  if (list.tooLong || (!list.whole && list.entries.empty())) {
-    outcome.text = list.tooLong ? TooManyServersText()
-                                : QStringLiteral("No servers were returned from GameSpy");
-    say(outcome.text);
-    return outcome;
-  }
-  outcome.result = list.whole ? TMasterResult::Listed : TMasterResult::Cut;
-  outcome.skipped = list.skipped;
-  // Only a whole list tells which servers are gone.
-  if (list.whole) stash.ClearServersOfGame(variant);
-  say(QString(kParsingText));
-  for (const TMasterEntry& entry : list.entries) {
-    if (!stash.AddServer(QString::fromLatin1(entry.address), QString::number(entry.port),
-                         QString(), false, variant, QStringLiteral("True"), QString()))
-      continue;
-    if (++outcome.added % 50 == 0) say(QString(kParsingText) + QString::number(outcome.added));
-  }
-  if (!list.whole) {
-    outcome.text = CutListText(outcome.added);
-    say(outcome.text);
-  }
-  return outcome;
-}
-
-TMasterOutcome QueryMasterServer(TServerStash& stash, const QString& variant,
-                                 const TMasterAddress& master, const TMasterQueryOptions& options,
-                                 const TMasterStatus& status) {
-  const TMasterGame* listed = MasterGameOfVariant(variant);
-  if (!listed) return {};
-  if (status)
-    status(QStringLiteral("Querying ") + QLatin1StringView(listed->variant) +
-           QStringLiteral(" master server list..."));
-  const TMasterExchange exchanged = ExchangeWithMaster(*listed, master, options, status);
-  if (!exchanged.failure.isEmpty()) {
-    TMasterOutcome failed;
-    failed.text = exchanged.failure;
-    return failed;
-  }
-  return TakeMasterList(stash, variant, ReadMasterList(exchanged.list), status);
 }
 
 }  // namespace zorvane

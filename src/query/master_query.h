@@ -1,22 +1,18 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
-// The master server list: one blocking TCP exchange with a GameSpy-style master that yields the
-// addresses of every public UT server, which then replace the non-favourite servers of the
-// stash. It blocks the calling (GUI) thread by design, for at most the time-outs below. The
-// waits are QTcpSocket's waitFor* calls, which run no event loop: nothing else of the program
-// runs meanwhile, so no handler can re-enter the stash while the list replaces its servers.
+// What a GameSpy-style master speaks: the games it lists, its address, the validation of a
+// request, the greeting and the list it sends, read as functions over bytes, and what became of
+// an exchange with it (TMasterExchange in master_exchange.h holds the exchange itself).
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <QStringView>
-#include <functional>
+#include <map>
 #include <optional>
 #include <vector>
 
 namespace zorvane {
-
-class TServerStash;
 
 inline constexpr const char* kDefaultMasterHost = "master.333networks.com";
 inline constexpr quint16 kDefaultMasterPort = 28900;
@@ -42,27 +38,31 @@ const TMasterGame* MasterGameOfVariant(QStringView variant);
 const TMasterGame* MasterGameOfName(QByteArrayView gameName);
 const TMasterGame* MasterGameOfCaption(QStringView caption);
 
-// Where the master listens; the "masterServer" setting.
+// Where a master listens: one entry of a game's list of masters.
 struct TMasterAddress {
   QString host = QString::fromLatin1(kDefaultMasterHost);
   quint16 port = kDefaultMasterPort;
+  bool operator==(const TMasterAddress&) const = default;
 };
+using TMasterAddresses = std::vector<TMasterAddress>;
+// The masters asked for each game's list, by the game's variant as kMasterGames spells it.
+using TMasterLists = std::map<QString, TMasterAddresses>;
+
+// "HOST", or "HOST:PORT" when the port is not the usual 28900.
+QString MasterAddressText(const TMasterAddress& master);
 
 // "HOST" or "HOST:PORT" (surrounding blanks allowed). Nothing for an empty host, a port that
 // is not a number from 1 to 65535, or more than one colon.
 std::optional<TMasterAddress> ParseMasterAddress(QStringView text);
 
 struct TMasterQueryOptions {
-  int connectTimeoutMs = 11000;
-  int readTimeoutMs = 6000;  // silence that ends a read
-  // The whole exchange, connection included, checked after every read: a master that
-  // trickles a byte now and then, or never stops sending, would otherwise hold the GUI thread
-  // for as long as it likes.
+  // A master that sends nothing for this long (the connection and its name look-up included)
+  // is given up.
+  int silenceTimeoutMs = 10000;
+  // The whole exchange: a master that trickles a byte now and then, or never stops sending, is
+  // given up after it.
   int exchangeTimeoutMs = 60000;
 };
-
-// Receives every status text of the query, in order.
-using TMasterStatus = std::function<void(const QString& text)>;
 
 // The characters at positions 3, 5, 7, 9, 11 and 13 (from 1) of a text of 13 characters or
 // more; a shorter text whole.
@@ -109,42 +109,36 @@ struct TMasterList {
 };
 TMasterList ReadMasterList(QByteArrayView list);
 
-// What became of a master query.
+// What became of an exchange with one master.
 enum class TMasterResult {
-  Listed,  // a whole list: it replaced the variant's servers that are not favourites
-  Cut,     // a list without its end: its servers were added, none removed
-  Failed,  // no usable list (none, a cut one without a server, a list too long): the stash is
-           // as it was
+  Listed,    // a whole list, "\final\" at its end
+  Cut,       // a list without its end (the master closed, or the time ran out): what it holds
+             // may add servers, but it never tells which are gone
+  TimedOut,  // silence, or the exchange's time, before any server was listed
+  Refused,   // no connection: refused, unreachable, or a name that does not resolve
+  Rejected,  // connected, but no usable list: a wrong greeting, a closed connection, a list of
+             // nothing or one too long
 };
+// "ok", "cut", "timed out", "refused", "rejected".
+QString MasterResultName(TMasterResult result);
+inline bool GaveList(TMasterResult result) {
+  return result == TMasterResult::Listed || result == TMasterResult::Cut;
+}
+
 struct TMasterOutcome {
-  TMasterResult result = TMasterResult::Failed;
-  int added = 0;    // servers added to the stash
+  TMasterAddress master;
+  TMasterResult result = TMasterResult::Rejected;
+  int listed = 0;   // entries of its list (addresses, repeats included)
   int skipped = 0;  // entries left out (see ParseMasterEntry)
-  QString text;     // for Failed and Cut, what the status line said about it
+  QString text;     // for a failure, what went wrong, in the words of the status line
 };
 
-// The texts of a list too long and of one cut off.
+// The log line of a master's outcome: "master.333networks.com: 1,912 servers",
+// "master.openspy.net: no answer (timed out)", "127.0.0.1:28901: list cut short (kept 412
+// servers, removed none)".
+QString MasterOutcomeLine(const TMasterOutcome& outcome);
+
+// The text of a list too long.
 QString TooManyServersText();
-QString CutListText(int added);
-
-// The blocking exchange with the master for one game: the bytes it sent until it closed the
-// connection, or a failure text (the status has shown it).
-struct TMasterExchange {
-  QByteArray list;
-  QString failure;
-};
-TMasterExchange ExchangeWithMaster(const TMasterGame& game, const TMasterAddress& master,
-                                   const TMasterQueryOptions& options, const TMasterStatus& status);
-
-// Puts a list into the stash under the variant: a whole list in place of the variant's servers
-// that are not favourites; a cut one beside them.
-TMasterOutcome TakeMasterList(TServerStash& stash, const QString& variant, const TMasterList& list,
-                              const TMasterStatus& status);
-
-// Fetches the variant's list and takes it into the stash (both above). A variant no master
-// lists fails without a word.
-TMasterOutcome QueryMasterServer(TServerStash& stash, const QString& variant,
-                                 const TMasterAddress& master, const TMasterQueryOptions& options,
-                                 const TMasterStatus& status);
 
 }  // namespace zorvane

@@ -34,6 +34,19 @@ void TQueryBurst::Start(TBurstRequest request) {
   if (queue_.size() == 1 && !stepping_) Step();
 }
 
+void TQueryBurst::Append(TBurstRequest request) {
+  for (const auto& burst : queue_) {
+    if (!request.owner || burst->request.owner != request.owner) continue;
+    TBurstRequest& r = burst->request;
+    if (!r.paceIndex.empty()) {  // paced as one list with its own count: the new keys follow it
+      for (qsizetype i = 0; i < request.keys.size(); ++i) r.paceIndex.push_back(r.paceCount++);
+    }
+    r.keys += request.keys;
+    return;
+  }
+  Start(std::move(request));
+}
+
 void TQueryBurst::Cancel(const QObject* owner) {
   for (auto it = queue_.begin(); it != queue_.end(); ++it) {
     if ((*it)->request.owner != owner) continue;

@@ -57,6 +57,9 @@ class TQueryBurst : public QObject {
 
   // Sends the first batch at once when no other burst is running.
   void Start(TBurstRequest request);
+  // Adds the request's keys to its owner's burst, queued or running, which keeps its own
+  // callbacks and pacing; without such a burst, starts the request as Start does.
+  void Append(TBurstRequest request);
   void Cancel(const QObject* owner);
   void CancelAll();
   bool Pending(const QObject* owner) const;

@@ -198,7 +198,7 @@ QByteArray WriteServerCache(const TServerStash& stash) {
   quint32 written = 0;
   for (int i = 0; i < stash.Count(); ++i) {
     const TServer& server = *stash.Server(i);
-    if (server.Favorite) continue;
+    if (server.Favorite || server.FromLan) continue;
     WriteServer(out, server);
     ++written;
   }

@@ -3,7 +3,7 @@
 // The server cache: the servers of the last master lists with their last replies, kept in a
 // file beside the settings so that a new session lists them at once, marked as not yet
 // refreshed, until the next query replaces them. Favourites live in the settings file and
-// are never written here.
+// are never written here, nor are the servers of a LAN search (no master lists them).
 //
 // File layout (little-endian): the 16-byte magic, a 32-bit format version, the 64-bit length
 // and 64-bit checksum of the body. The body: a 32-bit server count, then per server its
@@ -31,7 +31,8 @@ inline constexpr qint64 kMaxServerCacheBytes = qint64(512) << 20;
 inline constexpr quint32 kMaxCachedServers = 1000000;
 inline constexpr quint32 kMaxCachedTextBytes = 1u << 20;
 
-// The bytes of a cache of every server in the stash that is not a favourite, in stash order.
+// The bytes of a cache of every server in the stash that is neither a favourite nor found by
+// a LAN search, in stash order.
 // A text longer than kMaxCachedTextBytes (none comes off the wire) is written empty.
 QByteArray WriteServerCache(const TServerStash& stash);
 

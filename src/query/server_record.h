@@ -229,6 +229,9 @@ class TServer {
   // Listed from the cache of the last session and not asked since: shown marked as not yet
   // refreshed. The next reply (or the reset of a silent server) clears it.
   bool FromCache = false;
+  // Found by this session's last LAN search: listed on the LAN tab, never written to the
+  // server cache, and left alone when a master list replaces its game's servers.
+  bool FromLan = false;
 
  private:
   TPackedTexts<kServerTextCount> texts_;

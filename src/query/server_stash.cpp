@@ -136,16 +136,20 @@ void TServerStash::CreateResolver(TServer& server, const QString& key) {
   // its server has gone meanwhile; it reaches the resolver only while that still exists.
   server.Resolver->Icmp().SetHostLookup(
       [this](const QString& name, QObject* requester, THostLookupDone done) {
-        ++lookupsRunning_;
-        lookup_(name, this,
-                [this, requester = QPointer<QObject>(requester), done = std::move(done)](
-                    const QHostAddress& address, const QString& error) {
-                  --lookupsRunning_;
-                  if (requester) done(address, error);
-                });
+        LookUpHost(name, requester, std::move(done));
       });
   connect(server.Resolver.get(), &TkorvPing::OnResolved, this,
           [this](const QString& k, const QString& ip) { HandleResolved(k, ip); });
+}
+
+void TServerStash::LookUpHost(const QString& name, QObject* context, THostLookupDone done) {
+  ++lookupsRunning_;
+  lookup_(name, this,
+          [this, context = QPointer<QObject>(context), done = std::move(done)](
+              const QHostAddress& address, const QString& error) {
+            --lookupsRunning_;
+            if (context) done(address, error);
+          });
 }
 
 void TServerStash::ReResolve(int index) {
@@ -339,11 +343,25 @@ void TServerStash::ClearServers(bool keepFavorites) {
 void TServerStash::ClearServersOfGame(const QString& variant) {
   std::vector<TEntry> kept;
   for (auto& entry : servers_)
-    if (entry.server->Favorite ||
+    if (entry.server->Favorite || entry.server->FromLan ||
         entry.server->Game().compare(variant, Qt::CaseInsensitive) != 0)
       kept.push_back(std::move(entry));
   servers_ = std::move(kept);
   RebuildIndex();
+}
+
+int TServerStash::ClearServersOfGameExcept(const QString& variant,
+                                           const QSet<QString>& keptLowerKeys) {
+  std::vector<TEntry> kept;
+  for (auto& entry : servers_)
+    if (entry.server->Favorite || entry.server->FromLan ||
+        entry.server->Game().compare(variant, Qt::CaseInsensitive) != 0 ||
+        keptLowerKeys.contains(entry.key.toLower()))
+      kept.push_back(std::move(entry));
+  const int gone = int(servers_.size() - kept.size());
+  servers_ = std::move(kept);
+  if (gone > 0) RebuildIndex();
+  return gone;
 }
 
 void TServerStash::QuerySocketWaiters() {

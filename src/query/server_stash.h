@@ -62,8 +62,11 @@ class TServerStash : public QObject {
   // Every paced burst of queries runs here, one at a time.
   TQueryBurst& Bursts() { return *bursts_; }
   void ClearServers(bool keepFavorites);
-  // Every server of the game variant that is not a favourite goes (a new master list).
+  // Every server of the game variant that is neither a favourite nor found by a LAN search
+  // goes (a new master list).
   void ClearServersOfGame(const QString& variant);
+  // ... but those whose lower-cased keys are kept; returns how many went.
+  int ClearServersOfGameExcept(const QString& variant, const QSet<QString>& keptLowerKeys);
   void DeleteServer(int index);
   // A listed server becomes a favourite with the user's description and auto-update flag;
   // the name it reported is kept for DropFavorite.
@@ -109,6 +112,8 @@ class TServerStash : public QObject {
   // running look-up cannot be cancelled, and Qt waits for it when the application object goes:
   // a process that ends with one running ends without that wait (EndProcessNow).
   int HostLookupsRunning() const { return lookupsRunning_; }
+  // A look-up through the stash's resolver, counted among those above (the masters' names).
+  void LookUpHost(const QString& name, QObject* context, THostLookupDone done);
 
  Q_SIGNALS:
   // Raised for a datagram that completed something in the server's record: the end of a text

@@ -30,11 +30,26 @@ bool CatchesSigterm(qint64 pid) {
 
 // A favourite known by a name the name server never answers for: SIGTERM closes the window,
 // which saves the settings, and the process ends at once instead of waiting for the look-up.
+// Starts the program on these settings, ends it while its look-up hangs, and finds kept in the
+// settings it wrote at close.
+void RunAndEnd(const QByteArray& settings, const QByteArray& kept);
+
+// A server's name or a master's name (the start-up query asks it) still looked up.
 TEST(AppExitTest, SigtermEndsTheProgramWhileANameIsStillLookedUp) {
+  for (const bool master : {false, true}) {
+    SCOPED_TRACE(master ? "a master's name" : "a server's name");
+    RunAndEnd(master ? "startupQuery=UT Master Server\nmasterServer=master.slow.test\n"
+                 "[server]\nserverCount=1\nserver[0]=127.0.0.1\\7778\\True\\Fav\\UT\n"
+               : "startupQuery=Favorites Only\n"
+                 "[server]\nserverCount=1\nserver[0]=fav.slow.test\\7778\\True\\Slow\\UT\n",
+        master ? "master.slow.test" : "fav.slow.test");
+  }
+}
+
+void RunAndEnd(const QByteArray& settings, const QByteArray& kept) {
   QTemporaryDir dir;
   testing::Write(dir.filePath("zorvane.ini"),
-                 "[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\nstartupQuery=Favorites Only\n"
-                 "[server]\nserverCount=1\nserver[0]=fav.slow.test\\7778\\True\\Slow\\UT\n");
+                 "[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\n" + settings);
   constexpr int kLookupSeconds = 60;
   QProcess program;
   program.setProcessEnvironment(testing::SlowLookupEnvironment(kLookupSeconds));
@@ -56,7 +71,7 @@ TEST(AppExitTest, SigtermEndsTheProgramWhileANameIsStillLookedUp) {
   // The window closed as usual: its settings were written, the favourite with them.
   const QByteArray saved = testing::Read(dir.filePath("zorvane.ini"));
   EXPECT_TRUE(saved.contains("queryPower=")) << saved.constData();
-  EXPECT_TRUE(saved.contains("fav.slow.test"));
+  EXPECT_TRUE(saved.contains(kept));
 }
 
 }  // namespace

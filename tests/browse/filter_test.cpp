@@ -146,7 +146,10 @@ TEST(LayoutFilterBoxesTest, PlacesTheShownBoxesInRowsPerSide) {
     bool teamView;
     Places shown;
     int extent;
+    TFilterMetrics metrics = {};  // as designed unless given
   };
+  // Boxes as a larger font needs them, two to a row where the panel has room for two.
+  const TFilterMetrics wide{250, 30, 260, 2};
   const Case cases[] = {
       {TFilterPanelAlign::Top,
        {0, 1, 2, 3, 4},
@@ -163,11 +166,20 @@ TEST(LayoutFilterBoxesTest, PlacesTheShownBoxesInRowsPerSide) {
       {TFilterPanelAlign::Top, {5, 11, 12, 13, 14}, false, {{14, 5, 0}}, 26},
       {TFilterPanelAlign::Left, {5, 14}, true, {{5, 5, 0}, {14, 5, 26}}, 170},
       {TFilterPanelAlign::Right, {11}, false, {}, 0},
+      {TFilterPanelAlign::Top,
+       {0, 1, 2},
+       false,
+       {{0, 5, 0}, {1, 265, 0}, {2, 5, 30}},
+       60,
+       wide},
+      {TFilterPanelAlign::Bottom, {0, 1}, false, {{0, 5, 5}, {1, 265, 5}}, 35, wide},
+      {TFilterPanelAlign::Left, {0, 1}, false, {{0, 5, 0}, {1, 5, 30}}, 260, wide},
+      {TFilterPanelAlign::Right, {0}, false, {{0, 10, 0}}, 262, wide},
   };
   for (const Case& c : cases) {
     std::array<bool, kFilterCount> used{};
     for (int i : c.used) used[i] = true;
-    const TFilterLayout layout = LayoutFilterBoxes(c.align, used, c.teamView);
+    const TFilterLayout layout = LayoutFilterBoxes(c.align, used, c.teamView, c.metrics);
     Places shown;
     for (int i = 0; i < kFilterCount; ++i)
       if (layout.boxes[i].visible) shown.push_back({i, layout.boxes[i].left, layout.boxes[i].top});

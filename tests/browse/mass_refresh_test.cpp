@@ -14,6 +14,7 @@
 
 #include "query/query_burst.h"
 #include "query/server_stash.h"
+#include "support/fake_master.h"
 #include "support/fake_server.h"
 
 namespace zorvane {
@@ -27,6 +28,8 @@ struct FakeHost : TMassRefreshHost {
   bool StopFavoritesAutoRefresh() override { return autoRefreshOn; }
   void RestartFavoritesAutoRefresh() override { ++autoRefreshRestarts; }
   void RebuildViews() override { ++rebuilds; }
+  int ViewCount() override { return 3; }
+  void RebuildView(int index) override { interimViews << index; }
   void ShowLowReplyNotice(const QString& text) override {
     if (skipNotice) return;
     notices << text;
@@ -40,6 +43,7 @@ struct FakeHost : TMassRefreshHost {
 
   QStringList activity, debug, status, notices, failures, removed;
   QList<TRefreshProgress> progress;
+  QList<int> interimViews;  // rebuilt one at a time while a master was out
   int replyWaitRestarts = 0;
   bool autoRefreshOn = false, tickDontShowAgain = false, skipNotice = false;
   int autoRefreshRestarts = 0, rebuilds = 0, finished = 0;
@@ -373,21 +377,226 @@ TEST(MassRefreshTest, ServersWithoutASocketAreCountedInTheLogAndStatus) {
 TEST(MassRefreshTest, FailedMasterIsToldAndRemovesNothing) {
   Refresh r(3);
   r.host.autoRefreshOn = true;
-  r.refresh.Master = {"127.0.0.1", 1};  // nothing listens on port 1
-  r.refresh.MasterOptions.connectTimeoutMs = 2000;
-  EXPECT_FALSE(r.refresh.StartMassRefresh("UT"));
+  r.refresh.Masters["UT"] = {{"127.0.0.1", 1}};  // nothing listens on port 1
+  ASSERT_TRUE(r.refresh.StartMassRefresh("UT"));
+  EXPECT_TRUE(r.refresh.MassRefreshing());  // the window is free while the master is asked
+  ASSERT_TRUE(QTest::qWaitFor([&] { return r.host.finished == 1; }, 5000));
   const QString failure = "UT Master Server 127.0.0.1:1: Could not open connection to GameSpy";
   EXPECT_EQ(r.host.activity.first(), "UT Master Server query requested...");
   EXPECT_EQ(r.host.failures, QStringList{failure});
   EXPECT_TRUE(r.host.activity.contains(failure));
-  EXPECT_EQ(r.host.status.last(), "Could not open connection to GameSpy");
+  EXPECT_TRUE(r.host.activity.contains("127.0.0.1:1: no answer (refused)"));
   EXPECT_TRUE(r.host.removed.isEmpty());  // every view keeps its rows
-  EXPECT_EQ(r.host.finished, 1);
   EXPECT_EQ(r.host.autoRefreshRestarts, 1);
   EXPECT_EQ(r.host.replyWaitRestarts, 1);
+  EXPECT_EQ(r.host.rebuilds, 0);
   EXPECT_EQ(r.stash.Count(), 3);  // left as it was
   EXPECT_FALSE(r.refresh.MassRefreshing());
   EXPECT_FALSE(r.refresh.Plan().replacesCache);
+  // A game without a master asks nobody.
+  r.refresh.Masters.erase("UT");
+  EXPECT_FALSE(r.refresh.StartMassRefresh("UT"));
+  EXPECT_EQ(r.host.activity.last(), "No master server is set for UT");
+}
+
+// Game servers on 127.0.0.1 that answer, and the master lists that name them.
+struct ListedServers {
+  explicit ListedServers(int count) {
+    for (int i = 0; i < count; ++i)
+      fakes.push_back(std::make_unique<testing::FakeServer>([](const QByteArray&) {
+        return QList<QByteArray>{"\\hostname\\Listed\\mapname\\DM-Deck16\\final\\"};
+      }));
+  }
+  QString Key(int i) const { return fakes[i]->Key(); }
+  // The servers first to last (inclusive), whole or cut off after the last.
+  QByteArray List(int first, int last, bool whole = true) const {
+    QByteArray list;
+    for (int i = first; i <= last; ++i) list += "\\ip\\" + Key(i).toLatin1();
+    return list + (whole ? "\\final\\" : "\\ip\\127.0.0.1:1");
+  }
+  std::vector<std::unique_ptr<testing::FakeServer>> fakes;
+};
+
+struct MastersRefresh : Refresh {
+  MastersRefresh() : Refresh(0) {
+    QObject::connect(&stash, &TServerStash::OnServerUpdated,
+                     [this](const QString& key) { refresh.ServerUpdated(key); });
+    refresh.QueryPower = 0;
+    refresh.MasterOptions = {400, 5000};
+    // Cached from the last session: a favourite, and a server no master lists any more.
+    stash.AddServer("127.0.0.1", "7000", {}, true, "UT", "True", "Mine");
+    stash.AddServer("127.0.0.1", "7001", {}, false, "UT", "True", {});
+  }
+  void Ask(const std::vector<const testing::FakeMaster*>& masters) {
+    for (const auto* master : masters) refresh.Masters["UT"].push_back({"127.0.0.1", master->Port()});
+    ASSERT_TRUE(refresh.StartMassRefresh("UT"));
+  }
+  bool Finish() { return QTest::qWaitFor([&] { return host.finished == 1; }, 15000); }
+};
+
+// Two masters whose lists overlap: every server of either is added and asked once, and as
+// both lists were whole, the server neither named goes; the favourite stays.
+TEST(MassRefreshTest, OverlappingListsGiveEachServerOnceAndWholeListsRemoveTheRest) {
+  ListedServers servers(6);
+  MastersRefresh r;
+  testing::FakeMaster a({testing::kGreeting, true, servers.List(0, 3)});
+  testing::FakeMaster b({testing::kGreeting, true, servers.List(2, 5)});
+  r.Ask({&a, &b});
+  ASSERT_TRUE(r.Finish());
+  for (const auto& fake : servers.fakes) EXPECT_EQ(fake->Requests().size(), 1);
+  EXPECT_EQ(r.refresh.ServersListed(), 6);
+  EXPECT_EQ(r.refresh.ServersQueried(), 6);
+  EXPECT_EQ(r.refresh.ReplyPercent(), 100);
+  EXPECT_EQ(r.stash.Count(), 7);
+  EXPECT_TRUE(r.stash.Find("127.0.0.1:7000"));
+  EXPECT_FALSE(r.stash.Find("127.0.0.1:7001"));
+  EXPECT_TRUE(r.host.activity.contains("127.0.0.1:" + QString::number(a.Port()) + ": 4 servers"));
+  EXPECT_TRUE(r.host.activity.contains("Servers no master server lists any more were removed: 1"));
+  EXPECT_TRUE(r.refresh.Plan().replacesCache);
+  EXPECT_TRUE(r.host.failures.isEmpty());
+  EXPECT_EQ(r.host.status.last(), "7 total servers");
+}
+
+// A master that fails in any way, or cuts its list, keeps every server listed before: the
+// others' servers are added and asked as usual, the log says which master failed, and no box.
+TEST(MassRefreshTest, NothingIsRemovedUnlessEveryMasterGaveAWholeList) {
+  ListedServers servers(3);
+  const struct {
+    const char* name;
+    testing::MasterScript script;
+    const char* line;  // after "127.0.0.1:PORT: "
+  } cases[] = {
+      {"cut", {testing::kGreeting, true, servers.List(1, 2, false)},
+       "list cut short (kept 2 servers, removed none)"},
+      {"silent", {"", false, "", 0, 0, 0, 3000}, "no answer (timed out)"},
+      {"rejected", {testing::kGreeting, true, ""},
+       "rejected (No servers were returned from GameSpy)"},
+  };
+  for (const auto& c : cases) {
+    MastersRefresh r;
+    testing::FakeMaster good({testing::kGreeting, true, servers.List(0, 1)});
+    testing::FakeMaster other(c.script);
+    r.Ask({&good, &other});
+    ASSERT_TRUE(r.Finish()) << c.name;
+    EXPECT_TRUE(r.stash.Find("127.0.0.1:7001")) << c.name;
+    EXPECT_TRUE(r.stash.Find(servers.Key(1))) << c.name;
+    EXPECT_TRUE(r.host.activity.contains("127.0.0.1:" + QString::number(other.Port()) + ": " +
+                                         c.line))
+        << c.name << ": " << r.host.activity.join(" | ").toStdString();
+    EXPECT_TRUE(
+        r.host.activity.contains("No server was removed: not every master server gave a whole list"))
+        << c.name;
+    EXPECT_TRUE(r.host.failures.isEmpty()) << c.name;
+    EXPECT_TRUE(r.refresh.Plan().replacesCache) << c.name;
+    EXPECT_EQ(r.refresh.ReplyPercent(), 100) << c.name;
+  }
+}
+
+// Every master failed: one box names each with its failure; nothing is removed.
+TEST(MassRefreshTest, EveryMasterFailingIsToldMasterByMaster) {
+  MastersRefresh r;
+  testing::FakeMaster silent({"", false, "", 0, 0, 0, 3000});
+  testing::FakeMaster rejecting({testing::kGreeting, true, ""});
+  r.Ask({&silent, &rejecting});
+  ASSERT_TRUE(r.Finish());
+  const QString base = "UT Master Server 127.0.0.1:";
+  ASSERT_EQ(r.host.failures.size(), 1);
+  QStringList lines = r.host.failures[0].split("\r\n");
+  lines.sort();
+  QStringList expected{base + QString::number(silent.Port()) +
+                           ": Did not receive a proper response from GameSpy",
+                       base + QString::number(rejecting.Port()) +
+                           ": No servers were returned from GameSpy"};
+  expected.sort();
+  EXPECT_EQ(lines, expected);
+  EXPECT_EQ(r.stash.Count(), 2);
+  EXPECT_EQ(r.host.rebuilds, 0);
+  EXPECT_FALSE(r.refresh.Plan().replacesCache);
+}
+
+// Whole lists that name nobody: the game's servers go from the stash and the views at once.
+TEST(MassRefreshTest, WholeEmptyListsDropTheGamesRows) {
+  MastersRefresh r;
+  testing::FakeMaster a({testing::kGreeting, true, "\\final\\"});
+  testing::FakeMaster b({testing::kGreeting, true, "\\final\\"});
+  r.Ask({&a, &b});
+  ASSERT_TRUE(r.Finish());
+  EXPECT_EQ(r.host.removed, QStringList{"UT"});
+  EXPECT_EQ(r.host.status.last(), "0 servers");
+  EXPECT_EQ(r.stash.Count(), 1);  // the favourite
+  EXPECT_TRUE(r.host.failures.isEmpty());
+}
+
+// The servers of the lists in are shown while a master is still out, and the refresh ends
+// only once that master is done.
+TEST(MassRefreshTest, ListsInAreShownWhileAMasterIsStillOut) {
+  ListedServers servers(3);
+  MastersRefresh r;
+  r.refresh.MasterOptions = {2000, 5000};
+  testing::FakeMaster good({testing::kGreeting, true, servers.List(0, 2)});
+  testing::FakeMaster silent({"", false, "", 0, 0, 0, 5000});
+  QElapsedTimer elapsed;
+  elapsed.start();
+  r.Ask({&good, &silent});
+  // One view a turn, so a long list holds the window a little at a time.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return r.host.interimViews.size() == 3; }, 3000));
+  EXPECT_EQ(r.host.interimViews, (QList<int>{0, 1, 2}));
+  EXPECT_LT(elapsed.elapsed(), 1000);
+  EXPECT_TRUE(r.refresh.MastersRunning());
+  EXPECT_TRUE(r.refresh.MassRefreshing());
+  EXPECT_EQ(r.host.rebuilds, 0);
+  EXPECT_EQ(r.host.status.last(), "Waiting for the other master servers...");
+  EXPECT_FALSE(r.host.activity.contains("Waiting for replies..."));
+  ASSERT_TRUE(r.Finish());
+  EXPECT_GE(elapsed.elapsed(), 1800);  // the silence, on a coarse timer
+  EXPECT_EQ(r.host.rebuilds, 1);
+  EXPECT_EQ(r.host.interimViews.size(), 3);
+  EXPECT_EQ(r.refresh.ReplyPercent(), 100);
+}
+
+// While the masters are out the window stays live: a reply of a server the refresh did not ask
+// (a favourite refreshed meanwhile) is the window's to show, not counted.
+TEST(MassRefreshTest, RepliesTheRefreshDidNotAskForAreTheWindows) {
+  MastersRefresh r;
+  testing::FakeMaster silent({"", false, "", 0, 0, 0, 3000});
+  r.Ask({&silent});
+  TServer& favourite = *r.stash.Find("127.0.0.1:7000");
+  favourite.RepliesAsked = favourite.RepliesSeen = rpTextFinal;
+  favourite.ReplyComplete = true;
+  EXPECT_FALSE(r.refresh.ServerUpdated("127.0.0.1:7000"));
+  EXPECT_EQ(r.refresh.RepliesCounted(), 0);
+  r.refresh.Stop();
+}
+
+// A long list is added a part per turn, and the log tells its querying once, not per part.
+TEST(MassRefreshTest, ALongListIsLoggedOnceThoughAddedInParts) {
+  MastersRefresh r;
+  QByteArray list;
+  const int count = 3 * TMassRefresh::kAddsPerTurn;
+  for (int i = 0; i < count; ++i) list += "\\ip\\127.0.0.1:" + QByteArray::number(20000 + i);
+  testing::FakeMaster master({testing::kGreeting, true, list + "\\final\\"});
+  r.Ask({&master});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return r.refresh.ServersQueried() == count; }, 10000));
+  EXPECT_EQ(r.host.activity.filter("servers available. Querying individual servers").size(), 1);
+  r.refresh.Stop();
+}
+
+// Stop while the masters are out ends them at once; with nothing queried yet the refresh just
+// ends, telling no failure and removing nothing.
+TEST(MassRefreshTest, StopWhileTheMastersAreOutEndsThemAtOnce) {
+  MastersRefresh r;
+  testing::FakeMaster silent({"", false, "", 0, 0, 0, 3000});
+  r.Ask({&silent});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return silent.Connections() == 1; }));
+  r.refresh.Stop();
+  EXPECT_EQ(r.host.finished, 1);
+  EXPECT_FALSE(r.refresh.MastersRunning());
+  EXPECT_FALSE(r.refresh.MassRefreshing());
+  EXPECT_TRUE(r.host.activity.contains("Stopped: 0 servers were left out."));
+  QTest::qWait(600);  // past the master's silence: nothing more is told
+  EXPECT_TRUE(r.host.failures.isEmpty());
+  EXPECT_EQ(r.host.finished, 1);
+  EXPECT_EQ(r.stash.Count(), 2);
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ TEST(ConfigurationTest, EmptyFolderGetsBothFilesWithEveryKeyAndLoadsThemBack) {
   ASSERT_TRUE(LoadConfiguration(config, dir.path(), TConfigMode::ReadWrite, stash, sink));
   EXPECT_FALSE(config.settingsFileExisted || config.gameTypeFileExisted);
   EXPECT_TRUE(sink.messages.isEmpty());
-  EXPECT_EQ(config.tables.gameTypes.size(), 29u);
+  EXPECT_EQ(config.tables.gameTypes.size(), 30u);
   EXPECT_FALSE(Read(dir.filePath("utGameType.ini")).isEmpty());  // written at once
   ASSERT_TRUE(SaveConfiguration(config, stash));
 
@@ -86,7 +86,7 @@ TEST(ConfigurationTest, EmptyFolderGetsBothFilesWithEveryKeyAndLoadsThemBack) {
   EXPECT_EQ(again.settings.stamp, "2.91");
   EXPECT_EQ(again.settings.windowWidth, config.settings.windowWidth);
   EXPECT_EQ(again.settings.ut99Keys.size(), 12u);
-  EXPECT_EQ(again.tables.gameTypes.size(), 29u);
+  EXPECT_EQ(again.tables.gameTypes.size(), 30u);
   // The filters in use come back as they were saved (the first save wrote the pre-stamp
   // defaults of the new file: all in use).
   EXPECT_EQ(again.settings.FiltersOf("CTFGame").used, config.settings.FiltersOf("Favorite").used);
@@ -107,7 +107,7 @@ TEST(ConfigurationTest, ReadOnlyModeCreatesAndWritesNothing) {
   TServerStash stash;
   TConfiguration config;
   ASSERT_TRUE(LoadConfiguration(config, dir.path(), TConfigMode::ReadOnly, stash, sink));
-  EXPECT_EQ(config.tables.gameTypes.size(), 29u);
+  EXPECT_EQ(config.tables.gameTypes.size(), 30u);
   EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
 }
 
@@ -138,7 +138,7 @@ TEST(ConfigurationTest, RandomBytesAndReadOnlyFilesLoadWithDefaults) {
   ASSERT_TRUE(LoadConfiguration(config, dir.path(), TConfigMode::ReadWrite, stash, sink));
   EXPECT_EQ(config.settings.pingWaitTime, 2000);
   // The junk carries no stamp: the migrations of old files add their 16 types.
-  EXPECT_EQ(config.tables.gameTypes.size(), 18u);
+  EXPECT_EQ(config.tables.gameTypes.size(), 19u);
   EXPECT_FALSE(SaveConfiguration(config, stash));
   EXPECT_EQ(Read(dir.filePath("zorvane.ini")), junk);
 }

@@ -172,6 +172,7 @@ TEST(GameTypeListEditorTest, UpdateChecksInOrder) {
       {"favorite", "Jail", "UT", 0, "The game type favorite is built in and cannot be added.",
        false},
       {"Other", "Jail", "UT", 0, "The game type Other is built in and cannot be added.", false},
+      {"lan", "Jail", "UT", 0, "The game type lan is built in and cannot be added.", false},
       {"gameUT", "Jail", "UT", 0,
        "The game type gameUT would keep its settings in a section that utGameType.ini uses for "
        "something else.",
@@ -215,8 +216,9 @@ TEST(GameTypeListEditorTest, OkReportsNewRenamedAndDeletedTypes) {
 
   EXPECT_EQ(commit.deleted, QStringList{"Assault"});
   EXPECT_FALSE(tables.FindGameType("Assault"));
-  EXPECT_EQ(tables.gameTypes.back()->Name.Value, "Favorite");  // the new type goes before it
-  EXPECT_EQ(tables.gameTypes[tables.gameTypes.size() - 2]->Name.Value, "JailBreak");
+  EXPECT_EQ(tables.gameTypes.back()->Name.Value, "LAN");  // the new type goes before both
+  EXPECT_EQ(tables.gameTypes[tables.gameTypes.size() - 2]->Name.Value, "Favorite");
+  EXPECT_EQ(tables.gameTypes[tables.gameTypes.size() - 3]->Name.Value, "JailBreak");
   ASSERT_EQ(commit.changed.size(), 3u);
   const TGameTypeChange& jail = commit.changed[0];  // walked from the end
   EXPECT_TRUE(jail.isNew && jail.titleChanged && jail.teamChanged && !jail.renamed);
@@ -240,7 +242,7 @@ TEST(GameTypeListEditorTest, CaseOnlyDuplicateRefusedAndCancelRestores) {
   EXPECT_TRUE(problem->warning);
   EXPECT_FALSE(types.Update(0, "Renamed", "Renamed", "False", "UT"));
   types.Cancel();
-  EXPECT_EQ(tables.gameTypes.size(), 29u);
+  EXPECT_EQ(tables.gameTypes.size(), 30u);
   EXPECT_TRUE(tables.FindGameType("ONSOnslaughtGame"));
   EXPECT_TRUE(AllUnchanged(tables));
 }
@@ -310,7 +312,7 @@ TEST(GamePathTest, OkCommitsChangedPathsAndFlagsMovedFavorites) {
 TEST(TabsTest, TickedTypesShowAndOthersHide) {
   TGameTables tables = DefaultGameTables();
   const auto choices = TabChoices(tables);
-  EXPECT_EQ(choices.size(), 28u);
+  EXPECT_EQ(choices.size(), 29u);
   EXPECT_EQ(choices.front()->Name.Value, "Other");
   QStringList ticked;
   for (TGameType* t : choices)

@@ -22,22 +22,23 @@ QStringList TypeNames(const TGameTables& tables) {
   return names;
 }
 
-TEST(GameTablesTest, DefaultsGiveOtherTwentySevenTypesAndFavorite) {
+TEST(GameTablesTest, DefaultsGiveOtherTwentySevenTypesFavoriteAndLAN) {
   TIniDocument ini;
   WriteDefaultGameTypes(ini);
   TGameTables tables = LoadAll(ini);
   AddBuiltInGameTypes(ini, tables);
   const QStringList names = TypeNames(tables);
-  ASSERT_EQ(names.size(), 29);
+  ASSERT_EQ(names.size(), 30);
   EXPECT_EQ(names.first(), "Other");
   EXPECT_EQ(names[1], "ONSOnslaughtGame");
   EXPECT_EQ(names[27], "DeathMatchPlus");
-  EXPECT_EQ(names.last(), "Favorite");
+  EXPECT_EQ(names[28], "Favorite");
+  EXPECT_EQ(names.last(), "LAN");
   QStringList visible;
   for (const auto& t : tables.gameTypes)
     if (t->TabVisible) visible << t->Name.Value;
   EXPECT_EQ(visible, (QStringList{"Other", "LastManStanding", "Assault", "TeamGamePlus",
-                                  "Domination", "CTFGame", "DeathMatchPlus", "Favorite"}));
+                                  "Domination", "CTFGame", "DeathMatchPlus", "Favorite", "LAN"}));
   EXPECT_EQ(tables.FindGameType("ctfgame")->Description.Value, "CTF");
   EXPECT_TRUE(tables.FindGameType("xCTFGame")->TeamGame.Value);
   EXPECT_EQ(tables.FindGameType("Favorite")->Description.Value, "Favorites");
@@ -52,7 +53,7 @@ TEST(GameTablesTest, DefaultsGiveOtherTwentySevenTypesAndFavorite) {
 TEST(GameTablesTest, DuplicateAndBuiltInNamesInTheFile) {
   TIniDocument ini;
   ini.ParseText(
-      "[game]\nUT=UT\nut=UT2004\n=x\n[gameType]\nctfgame=\nOther=\nFAVORITE=\nCTFGame=\n"
+      "[game]\nUT=UT\nut=UT2004\n=x\n[gameType]\nctfgame=\nOther=\nFAVORITE=\nlan=\nCTFGame=\n"
       "[CTFGame]\ndescription=Capture\nteamGame=1\n");
   const TGameTables tables = LoadAll(ini);
   ASSERT_EQ(tables.games.size(), 1u);
@@ -115,7 +116,11 @@ TEST(GameTablesTest, SaveWritesBuiltInsOnlyAsTheyShould) {
   tables.paths[0]->ExePath.Set("/games/ut/System/UnrealTournament.exe");
   TSettings settings;
   settings.FiltersOf("Favorite").values[kVersionFilter] = "UT";
+  tables.FindGameType("LAN")->TabVisible = false;  // hidden through the Tabs dialog
   SaveGameTypes(ini, tables, settings);
+  EXPECT_FALSE(ini.ValueExists("gameType", "LAN"));
+  EXPECT_EQ(ini.ReadSection("LAN").size(), 16);  // its tab and its filters
+  EXPECT_EQ(ini.ReadString("LAN", "tabVisible", "x"), "0");
   EXPECT_EQ(ini.ReadSection("Favorite").size(), 15);
   EXPECT_EQ(ini.ReadString("Favorite", "versionFilter", "x"), "UT");
   EXPECT_FALSE(ini.ValueExists("gameType", "Other"));
@@ -126,6 +131,7 @@ TEST(GameTablesTest, SaveWritesBuiltInsOnlyAsTheyShould) {
   TGameTables reloaded = LoadAll(ini);
   AddBuiltInGameTypes(ini, reloaded);
   EXPECT_EQ(TypeNames(reloaded), TypeNames(tables));
+  EXPECT_FALSE(reloaded.FindGameType("LAN")->TabVisible);
   EXPECT_EQ(reloaded.paths[0]->ExePath.Value, tables.paths[0]->ExePath.Value);
 }
 

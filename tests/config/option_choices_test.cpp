@@ -70,6 +70,13 @@ TEST(OptionChoicesTest, StoringKeepsWhatAnEmptyChoiceCannotSay) {
   StoreOptionsForm(form, s);
   EXPECT_EQ(s.pingWaitTime, 4000);
   EXPECT_EQ(s.queryPower, 0);
+  // An empty master list keeps the game's own; the UT list's first is "masterServer" too.
+  s.masterLists = {{"UT", {"127.0.0.1:28901"}}, {"UT2004", {"127.0.0.1:28903"}}};
+  form.masterLists = {{"UT", {"127.0.0.1:28902", "127.0.0.1:28901"}}, {"UT2004", {}}};
+  StoreOptionsForm(form, s);
+  EXPECT_EQ(s.masterLists.at("UT"), (QStringList{"127.0.0.1:28902", "127.0.0.1:28901"}));
+  EXPECT_EQ(s.masterLists.at("UT2004"), QStringList{"127.0.0.1:28903"});
+  EXPECT_EQ(s.masterServer, "127.0.0.1:28902");
 }
 
 TEST(OptionChoicesTest, EveryCheckBoxReachesItsOwnSetting) {

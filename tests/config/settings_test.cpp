@@ -110,6 +110,7 @@ TEST(SettingsTest, TextChoicesIgnoreCase) {
   EXPECT_EQ(Loaded(Settings("startupQuery=favorites only\n")).settings.startupQuery,
             "Favorites Only");
   EXPECT_EQ(Loaded(Settings("startupQuery=sometimes\n")).settings.startupQuery, "UT Master Server");
+  EXPECT_EQ(Loaded(Settings("startupQuery=lan servers\n")).settings.startupQuery, "LAN Servers");
   EXPECT_EQ(Loaded(Settings("filterLocation=LEFT\n")).settings.filterLocation, "left");
   EXPECT_EQ(Loaded(Settings("filterLocation=middle\n")).settings.filterLocation, "top");
   EXPECT_EQ(Loaded(Settings("fontName=Tahoma\n")).settings.fontName, "Tahoma");
@@ -384,7 +385,7 @@ TEST(SettingsTest, NewFileHoldsTheDefaultsInItsOwnOrder) {
     if (line.startsWith('[')) sections << line;
   EXPECT_EQ(sections, (QList<QByteArray>{"[settings]", "[server]", "[player]", "[map]",
                                          "[filterInfo]", "[ut99ini]", "[serverGrid]",
-                                         "[playerGrid]", "[settingGrid]"}));
+                                         "[playerGrid]", "[settingGrid]", "[masterServers]"}));
 }
 
 TEST(SettingsTest, SavingDropsObsoleteKeysAndThePreStampSections) {

@@ -6,15 +6,12 @@
 #include <QElapsedTimer>
 #include <QStringList>
 #include <QTcpServer>
-#include <QTcpSocket>
-#include <QThread>
-#include <future>
+#include <QTest>
 #include <memory>
 #include <random>
-#include <thread>
 
-#include "query/server_record.h"
-#include "query/server_stash.h"
+#include "query/master_exchange.h"
+#include "support/fake_master.h"
 
 // Readable failures for texts and lists of texts.
 static void PrintTo(const QString& text, std::ostream* os) {
@@ -24,126 +21,44 @@ static void PrintTo(const QString& text, std::ostream* os) {
 namespace zorvane {
 namespace {
 
-constexpr int kGuardMs = 10000;
-// The master waits far less for the request than the client waits for data, so a client that
-// holds its answer until a line end comes gets no list.
-constexpr int kRequestWaitMs = 5000;
-constexpr int kClientReadMs = 30000;
-constexpr QByteArrayView kRequestEnd("\\gametype\\\\final\\");
+using testing::FakeMaster;
+using testing::kGreeting;
+using testing::MasterScript;
 
-struct MasterScript {
-  QByteArray greeting;  // nothing is sent when empty
-  bool readRequest = true;
-  QByteArray list;  // sent after the request, then the connection closes
-  // Greeting and list in pieces of this many bytes with a pause after each; 0: all at once.
-  int greetingPiece = 0;
-  int listPiece = 0;
-  int pauseMs = 0;
-};
+const QString kNoConnection = "Could not open connection to GameSpy";
+const QString kNoGreeting = "Did not receive a proper response from GameSpy";
+const QString kListTimedOut = "Connection timed out when reading result stream";
+const QString kNoList = "No servers were returned from GameSpy";
 
-// A master on 127.0.0.1 playing one scripted exchange. The client under test blocks the test's
-// thread, so the master runs on a thread of its own, with blocking calls only.
-class ScriptedMaster {
- public:
-  explicit ScriptedMaster(MasterScript script) : script_(std::move(script)) {
-    std::promise<quint16> ready;
-    std::future<quint16> port = ready.get_future();
-    thread_ = std::thread([this, ready = std::move(ready)]() mutable { Serve(ready); });
-    port_ = port.get();
-  }
-  ~ScriptedMaster() { Finish(); }
-
-  quint16 Port() const { return port_; }
-  // What the client sent; waits for the exchange to end.
-  QByteArray Received() {
-    Finish();
-    return received_;
-  }
-
- private:
-  void Finish() {
-    if (thread_.joinable()) thread_.join();
-  }
-
-  static void Write(QTcpSocket& socket, const QByteArray& bytes) {
-    socket.write(bytes);
-    while (socket.bytesToWrite() > 0 && socket.waitForBytesWritten(kGuardMs)) {
-    }
-  }
-
-  // Stops early when the client has gone.
-  static void WriteInPieces(QTcpSocket& socket, const QByteArray& bytes, int piece, int pauseMs) {
-    if (piece <= 0) return Write(socket, bytes);
-    for (qsizetype at = 0; at < bytes.size(); at += piece) {
-      Write(socket, bytes.mid(at, piece));
-      if (socket.state() != QAbstractSocket::ConnectedState) return;
-      if (at + piece < bytes.size()) QThread::msleep(pauseMs);
-    }
-  }
-
-  void Serve(std::promise<quint16>& ready) {
-    QTcpServer server;
-    server.listen(QHostAddress::LocalHost, 0);
-    ready.set_value(server.serverPort());
-    if (!server.waitForNewConnection(kGuardMs)) return;
-    std::unique_ptr<QTcpSocket> socket(server.nextPendingConnection());
-    WriteInPieces(*socket, script_.greeting, script_.greetingPiece, script_.pauseMs);
-    if (script_.readRequest) {
-      // Unread bytes would turn our close into a reset that can swallow the list.
-      // The request may already sit in the socket's buffer (read while the greeting was being
-      // written), where waiting for more would not see it.
-      for (;;) {
-        received_ += socket->readAll();
-        if (received_.endsWith(kRequestEnd) || !socket->waitForReadyRead(kRequestWaitMs)) break;
-      }
-    }
-    WriteInPieces(*socket, script_.list, script_.listPiece, script_.pauseMs);
-    socket->disconnectFromHost();
-    if (socket->state() != QAbstractSocket::UnconnectedState) socket->waitForDisconnected(kGuardMs);
-  }
-
-  MasterScript script_;
-  std::thread thread_;
-  quint16 port_ = 0;
-  QByteArray received_;
-};
-
-struct Outcome {
-  int added = 0;
-  TMasterResult result = TMasterResult::Failed;
-  QString text;
-  QStringList statuses;
+struct Exchanged {
+  TMasterOutcome outcome;
+  QStringList keys;  // the entries of its list
+  bool finished = false;
 };
 
 TMasterQueryOptions TestOptions() {
-  return {3000, kClientReadMs};
+  return {5000, 20000};
 }
 
-Outcome Query(TServerStash& stash, quint16 port, const QString& variant = "UT",
-              const TMasterQueryOptions& options = TestOptions()) {
-  Outcome outcome;
-  const TMasterOutcome queried =
-      QueryMasterServer(stash, variant, {"127.0.0.1", port}, options,
-                        [&](const QString& text) { outcome.statuses << text; });
-  outcome.added = queried.added;
-  outcome.result = queried.result;
-  outcome.text = queried.text;
-  return outcome;
-}
-
-// A stash that never asks a name server and holds one favourite and one other server.
-std::unique_ptr<TServerStash> SeededStash() {
-  auto stash = std::make_unique<TServerStash>();
-  stash->SetHostLookup([](const QString&, QObject*, THostLookupDone) {});
-  stash->AddServer("127.0.0.1", "7000", "", true, "UT", "True", "");
-  stash->AddServer("127.0.0.1", "7001", "", false, "UT", "True", "");
-  return stash;
-}
-
-QStringList Keys(const TServerStash& stash) {
-  QStringList keys;
-  for (int i = 0; i < stash.Count(); ++i) keys << stash.Key(i);
-  return keys;
+// One exchange with the master on 127.0.0.1:port, run on the event loop to its end.
+Exchanged Exchange(quint16 port, const QString& variant = "UT",
+                   const TMasterQueryOptions& options = TestOptions(), THostLookup lookup = {},
+                   const QString& host = "127.0.0.1") {
+  Exchanged exchanged;
+  TMasterExchange exchange(*MasterGameOfVariant(variant), {host, port}, options,
+                           std::move(lookup));
+  QObject::connect(&exchange, &TMasterExchange::OnFinished,
+                   [&](const TMasterOutcome& outcome, const std::vector<TMasterEntry>& entries) {
+                     EXPECT_FALSE(exchanged.finished) << "finished twice";
+                     exchanged.finished = true;
+                     exchanged.outcome = outcome;
+                     for (const TMasterEntry& entry : entries)
+                       exchanged.keys << QString::fromLatin1(entry.address) + ':' +
+                                             QString::number(entry.port);
+                   });
+  exchange.Start();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return exchanged.finished; }, 30000));
+  return exchanged;
 }
 
 QByteArray ListOf(int first, int count) {
@@ -152,9 +67,11 @@ QByteArray ListOf(int first, int count) {
   return list + "\\final\\";
 }
 
-constexpr const char* kQuerying = "Querying UT master server list...";
-constexpr const char* kParsing = "Parsing master server list... ";
-constexpr const char* kGreeting = "\\basic\\\\secure\\ABCDEF";
+QStringList KeysOf(int first, int count) {
+  QStringList keys;
+  for (int i = 0; i < count; ++i) keys << "127.0.0.1:" + QString::number(first + i);
+  return keys;
+}
 
 TEST(MasterQueryTest, ValidateChallengeKnownAnswers) {
   // Worked out from the steps by a separate script; every 6-letter challenge carries x past 255.
@@ -257,73 +174,6 @@ TEST(MasterQueryTest, MasterAddressParsing) {
   EXPECT_EQ(TMasterAddress().port, 28900);
 }
 
-// Each variant is asked for by its game name and validated with its key; its list replaces
-// the variant's servers that are not favourites, and no other variant's.
-TEST(MasterQueryTest, GreetingWithoutLineEndIsAnsweredAndTheListAdded) {
-  const struct {
-    const char* variant;
-    const char* gameName;
-    const char* key;
-    const char* querying;
-    QStringList keys;
-  } cases[] = {
-      {"UT", "ut", "Z5Nfb0", kQuerying, {"127.0.0.1:7000", "127.0.0.1:7500"}},
-      {"UT2004", "ut2004", "y5rP9m", "Querying UT2004 master server list...",
-       {"127.0.0.1:7000", "127.0.0.1:7001", "127.0.0.1:7500"}},
-      {"ut2003", "ut2", "Lw7x0R", "Querying UT2003 master server list...",
-       {"127.0.0.1:7000", "127.0.0.1:7001", "127.0.0.1:7500"}},
-  };
-  for (const auto& c : cases) {
-    for (const QByteArray& lineEnd : {QByteArray(), QByteArray("\r\n")}) {
-      ScriptedMaster master({kGreeting + lineEnd, true, "\\ip\\127.0.0.1:7500\\final\\"});
-      auto stash = SeededStash();
-      const Outcome outcome = Query(*stash, master.Port(), c.variant);
-      const QByteArray game(c.gameName);
-      EXPECT_EQ(master.Received(), "\\gamename\\" + game + "\\location\\0\\validate\\" +
-                                       ValidateChallenge("ABCDEF", c.key).toLatin1() +
-                                       "\\final\\\\list\\\\gamename\\" + game +
-                                       "\\gametype\\\\final\\");
-      EXPECT_EQ(outcome.added, 1) << c.variant;
-      EXPECT_EQ(outcome.statuses, (QStringList{c.querying, kParsing}));
-      EXPECT_EQ(Keys(*stash), c.keys) << c.variant;
-      const TServer* added = stash->Find("127.0.0.1:7500");
-      EXPECT_EQ(added->Game(), c.variant);
-      EXPECT_EQ(added->AutoUpdateDescription(), "True");
-      EXPECT_FALSE(added->Favorite);
-    }
-  }
-  // No master lists the demos: nothing is asked and nothing changes.
-  auto stash = SeededStash();
-  EXPECT_EQ(Query(*stash, 1, "UT2004 Demo").added, 0);
-  EXPECT_EQ(stash->Count(), 2);
-}
-
-TEST(MasterQueryTest, GreetingInPiecesIsReadWhole) {
-  const struct {
-    const char* name;
-    QByteArray greeting;
-    int piece;
-  } cases[] = {
-      {"five bytes at a time", kGreeting, 5},
-      {"one byte at a time", kGreeting, 1},
-      {"line end after the challenge", QByteArray(kGreeting) + "\r\n", 3},
-      {"the last challenge character alone", kGreeting, int(QByteArray(kGreeting).size()) - 1},
-  };
-  for (const auto& c : cases) {
-    MasterScript script{c.greeting, true, ListOf(7500, 2)};
-    script.greetingPiece = c.piece;
-    script.pauseMs = 40;
-    ScriptedMaster master(script);
-    auto stash = SeededStash();
-    const Outcome outcome = Query(*stash, master.Port());
-    EXPECT_EQ(master.Received(),
-              "\\gamename\\ut\\location\\0\\validate\\5OOIQ5Ha\\final\\"
-              "\\list\\\\gamename\\ut\\gametype\\\\final\\")
-        << c.name;
-    EXPECT_EQ(outcome.added, 2) << c.name;
-  }
-}
-
 TEST(MasterQueryTest, GreetingCompleteness) {
   const struct {
     QByteArray received;
@@ -341,181 +191,254 @@ TEST(MasterQueryTest, GreetingCompleteness) {
     EXPECT_EQ(GreetingComplete(c.received), c.complete) << c.received.constData();
 }
 
-TEST(MasterQueryTest, TricklingMasterIsGivenUpAfterTheExchangeTime) {
-  TMasterQueryOptions options = TestOptions();
-  options.exchangeTimeoutMs = 600;  // the read time-out alone (30 s) would never end it
+// Each game is asked for by its name and validated with its key, whether the greeting ends its
+// line or not; the list's entries come back as the master sent them.
+TEST(MasterQueryTest, EachGameIsAskedByItsNameAndKey) {
   const struct {
-    const char* name;
-    MasterScript script;
-    QString failure;
+    const char* variant;
+    const char* gameName;
+    const char* key;
   } cases[] = {
-      {"greeting", {kGreeting, true, ListOf(7500, 2), 1, 0, 100},
-       "Did not receive a proper response from GameSpy"},
-      {"list", {kGreeting, true, ListOf(7500, 2), 0, 1, 50},
-       "Connection timed out when reading result stream"},
+      {"UT", "ut", "Z5Nfb0"},
+      {"UT2004", "ut2004", "y5rP9m"},
+      {"ut2003", "ut2", "Lw7x0R"},
   };
   for (const auto& c : cases) {
-    ScriptedMaster master(c.script);
-    auto stash = SeededStash();
-    const Outcome outcome = Query(*stash, master.Port(), "UT", options);
-    EXPECT_EQ(outcome.added, 0) << c.name;
-    EXPECT_EQ(outcome.statuses, (QStringList{kQuerying, c.failure})) << c.name;
-    EXPECT_EQ(Keys(*stash), (QStringList{"127.0.0.1:7000", "127.0.0.1:7001"})) << c.name;
+    for (const QByteArray& lineEnd : {QByteArray(), QByteArray("\r\n")}) {
+      FakeMaster master({kGreeting + lineEnd, true, "\\ip\\127.0.0.1:7500\\final\\"});
+      const Exchanged exchanged = Exchange(master.Port(), c.variant);
+      const QByteArray game(c.gameName);
+      EXPECT_EQ(master.Received(), "\\gamename\\" + game + "\\location\\0\\validate\\" +
+                                       ValidateChallenge("ABCDEF", c.key).toLatin1() +
+                                       "\\final\\\\list\\\\gamename\\" + game +
+                                       "\\gametype\\\\final\\");
+      EXPECT_EQ(exchanged.outcome.result, TMasterResult::Listed) << c.variant;
+      EXPECT_EQ(exchanged.outcome.listed, 1);
+      EXPECT_EQ(exchanged.outcome.master, (TMasterAddress{"127.0.0.1", master.Port()}));
+      EXPECT_TRUE(exchanged.outcome.text.isEmpty());
+      EXPECT_EQ(exchanged.keys, QStringList{"127.0.0.1:7500"}) << c.variant;
+    }
   }
 }
 
-// A master that sends its greeting without end is given up once more came than a greeting
-// holds; one that keeps sending its list, once the exchange's time is out.
-TEST(MasterQueryTest, EndlessGreetingOrListIsGivenUp) {
-  TMasterQueryOptions options = TestOptions();
-  options.exchangeTimeoutMs = 600;
+TEST(MasterQueryTest, GreetingInPiecesIsReadWhole) {
+  const struct {
+    const char* name;
+    QByteArray greeting;
+    int piece;
+  } cases[] = {
+      {"five bytes at a time", kGreeting, 5},
+      {"one byte at a time", kGreeting, 1},
+      {"line end after the challenge", QByteArray(kGreeting) + "\r\n", 3},
+      {"the last challenge character alone", kGreeting, int(QByteArray(kGreeting).size()) - 1},
+  };
+  for (const auto& c : cases) {
+    MasterScript script{c.greeting, true, ListOf(7500, 2)};
+    script.greetingPiece = c.piece;
+    script.pauseMs = 40;
+    FakeMaster master(script);
+    const Exchanged exchanged = Exchange(master.Port());
+    EXPECT_EQ(master.Received(),
+              "\\gamename\\ut\\location\\0\\validate\\5OOIQ5Ha\\final\\"
+              "\\list\\\\gamename\\ut\\gametype\\\\final\\")
+        << c.name;
+    EXPECT_EQ(exchanged.keys, KeysOf(7500, 2)) << c.name;
+  }
+}
+
+// Each master has its own clocks: one that falls silent for the silence time, or trickles past
+// the exchange's time, is given up; a list cut off by the clock keeps what it held.
+TEST(MasterQueryTest, SlowMastersAreGivenUpByTheirClocks) {
+  TMasterQueryOptions options{300, 20000};
+  TMasterQueryOptions shortExchange{20000, 600};
   QByteArray endlessList;
   while (endlessList.size() < 2000000) endlessList += "\\ip\\127.0.0.1:7500";
   const struct {
     const char* name;
     MasterScript script;
-    QString failure;
+    TMasterQueryOptions options;
+    TMasterResult result;
+    QString text;
+    bool entries;
   } cases[] = {
-      {"greeting at once", {QByteArray(4 << 20, 'x'), false, ""},
-       "Did not receive a proper response from GameSpy"},
-      {"greeting paced", {QByteArray(4 << 20, 'x'), false, "", 16384, 0, 10},
-       "Did not receive a proper response from GameSpy"},
-      {"list paced", {kGreeting, true, endlessList, 0, 16384, 10},
-       "Connection timed out when reading result stream"},
+      {"no greeting", {"", false, "", 0, 0, 0, 2000}, options, TMasterResult::TimedOut,
+       kNoGreeting, false},
+      {"no list", {kGreeting, true, ListOf(7500, 2), 0, 0, 0, 2000}, options,
+       TMasterResult::TimedOut, kListTimedOut, false},
+      {"greeting trickled", {kGreeting, true, ListOf(7500, 2), 1, 0, 100}, shortExchange,
+       TMasterResult::TimedOut, kNoGreeting, false},
+      {"list trickled", {kGreeting, true, ListOf(7500, 2), 0, 1, 50}, shortExchange,
+       TMasterResult::TimedOut, kListTimedOut, false},
+      {"list endless", {kGreeting, true, endlessList, 0, 16384, 10}, shortExchange,
+       TMasterResult::Cut, kListTimedOut, true},
   };
   for (const auto& c : cases) {
-    ScriptedMaster master(c.script);
-    auto stash = SeededStash();
+    FakeMaster master(c.script);
     QElapsedTimer elapsed;
     elapsed.start();
-    const Outcome outcome = Query(*stash, master.Port(), "UT", options);
-    EXPECT_LT(elapsed.elapsed(), 2000) << c.name;
-    EXPECT_EQ(outcome.result, TMasterResult::Failed) << c.name;
-    EXPECT_EQ(outcome.text, c.failure) << c.name;
-    EXPECT_EQ(Keys(*stash), (QStringList{"127.0.0.1:7000", "127.0.0.1:7001"})) << c.name;
+    const Exchanged exchanged = Exchange(master.Port(), "UT", c.options);
+    EXPECT_LT(elapsed.elapsed(), 1500) << c.name;
+    EXPECT_EQ(exchanged.outcome.result, c.result) << c.name;
+    EXPECT_EQ(exchanged.outcome.text, c.text) << c.name;
+    EXPECT_EQ(!exchanged.keys.isEmpty(), c.entries) << c.name;
+    EXPECT_EQ(exchanged.outcome.listed, exchanged.keys.size()) << c.name;
   }
 }
 
-TEST(MasterQueryTest, FailuresLeaveTheStashAlone) {
+// A greeting without end is given up once more came than a greeting holds.
+TEST(MasterQueryTest, EndlessGreetingIsRejected) {
+  for (const int piece : {0, 16384}) {
+    FakeMaster master({QByteArray(4 << 20, 'x'), false, "", piece, 0, 10});
+    QElapsedTimer elapsed;
+    elapsed.start();
+    const Exchanged exchanged = Exchange(master.Port());
+    EXPECT_LT(elapsed.elapsed(), 1000) << piece;
+    EXPECT_EQ(exchanged.outcome.result, TMasterResult::Rejected) << piece;
+    EXPECT_EQ(exchanged.outcome.text, kNoGreeting) << piece;
+  }
+}
+
+TEST(MasterQueryTest, MastersThatGiveNoListAreRejected) {
   const struct {
     const char* name;
     MasterScript script;
     QString failure;
   } cases[] = {
-      {"nothing sent", {"", false, ""}, "Did not receive a proper response from GameSpy"},
-      {"blank line", {" \t\r\n", false, ""}, "Did not receive a proper response from GameSpy"},
-      {"closed without a list", {kGreeting, true, ""}, "No servers were returned from GameSpy"},
-      {"a cut list without a whole entry", {kGreeting, true, "\\ip\\127.0.0.1:75"},
-       "No servers were returned from GameSpy"},
-      {"an answer that is no list", {kGreeting, true, "\\error\\bad validation"},
-       "No servers were returned from GameSpy"},
+      {"nothing sent", {"", false, ""}, kNoGreeting},
+      {"blank line", {" \t\r\n", false, ""}, kNoGreeting},
+      {"closed without a list", {kGreeting, true, ""}, kNoList},
+      {"a cut list without a whole entry", {kGreeting, true, "\\ip\\127.0.0.1:75"}, kNoList},
+      {"an answer that is no list", {kGreeting, true, "\\error\\bad validation"}, kNoList},
   };
   for (const auto& c : cases) {
-    ScriptedMaster master(c.script);
-    auto stash = SeededStash();
-    const Outcome outcome = Query(*stash, master.Port());
-    EXPECT_EQ(outcome.added, 0) << c.name;
-    EXPECT_EQ(outcome.result, TMasterResult::Failed) << c.name;
-    EXPECT_EQ(outcome.text, c.failure) << c.name;
-    EXPECT_EQ(outcome.statuses, (QStringList{kQuerying, c.failure})) << c.name;
-    EXPECT_EQ(Keys(*stash), (QStringList{"127.0.0.1:7000", "127.0.0.1:7001"})) << c.name;
+    FakeMaster master(c.script);
+    const Exchanged exchanged = Exchange(master.Port());
+    EXPECT_EQ(exchanged.outcome.result, TMasterResult::Rejected) << c.name;
+    EXPECT_EQ(exchanged.outcome.text, c.failure) << c.name;
+    EXPECT_TRUE(exchanged.keys.isEmpty()) << c.name;
+    EXPECT_EQ(exchanged.outcome.listed, 0) << c.name;
   }
 }
 
-TEST(MasterQueryTest, RefusedConnection) {
-  quint16 port = 0;
+// No connection: a closed port, a name that does not resolve, a look-up that never answers.
+TEST(MasterQueryTest, MastersOutOfReach) {
+  quint16 closed = 0;
   {
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost, 0);
-    port = probe.serverPort();
+    closed = probe.serverPort();
   }
-  auto stash = SeededStash();
-  const Outcome outcome = Query(*stash, port);
-  EXPECT_EQ(outcome.added, 0);
-  EXPECT_EQ(outcome.result, TMasterResult::Failed);
-  EXPECT_EQ(outcome.text, "Could not open connection to GameSpy");
-  EXPECT_EQ(outcome.statuses, (QStringList{kQuerying, "Could not open connection to GameSpy"}));
-  EXPECT_EQ(stash->Count(), 2);
+  EXPECT_EQ(Exchange(closed).outcome.result, TMasterResult::Refused);
+  EXPECT_EQ(Exchange(closed).outcome.text, kNoConnection);
+
+  const THostLookup unknown = [](const QString&, QObject* context, THostLookupDone done) {
+    QTimer::singleShot(10, context, [done] { done(QHostAddress(), "Host not found"); });
+  };
+  const Exchanged notFound = Exchange(1, "UT", TestOptions(), unknown, "master.example");
+  EXPECT_EQ(notFound.outcome.result, TMasterResult::Refused);
+  EXPECT_EQ(notFound.outcome.text, kNoConnection);
+  EXPECT_EQ(notFound.outcome.master.host, "master.example");
+
+  const THostLookup never = [](const QString&, QObject*, THostLookupDone) {};
+  const Exchanged unanswered =
+      Exchange(1, "UT", TMasterQueryOptions{200, 20000}, never, "master.example");
+  EXPECT_EQ(unanswered.outcome.result, TMasterResult::TimedOut);
+  EXPECT_EQ(unanswered.outcome.text, kNoConnection);
+
+  // A name that resolves is connected to at the address found.
+  FakeMaster master({kGreeting, true, ListOf(7600, 1)});
+  const THostLookup local = [](const QString& name, QObject* context, THostLookupDone done) {
+    QTimer::singleShot(10, context, [done, name] {
+      done(name == "master.example" ? QHostAddress::LocalHost : QHostAddress(), {});
+    });
+  };
+  EXPECT_EQ(Exchange(master.Port(), "UT", TestOptions(), local, "master.example").keys,
+            KeysOf(7600, 1));
 }
 
 TEST(MasterQueryTest, ListsAreSplitIntoServers) {
   const struct {
     const char* name;
     QByteArray list;
-    int added;
-    QStringList keys;  // after the favourite 127.0.0.1:7000
+    QStringList keys;
+    int skipped;
   } cases[] = {
       {"with final",
        "junk\\ip\\127.0.0.1:7501\\ip\\127.0.0.1:7502\\final\\junk",
-       2,
-       {"127.0.0.1:7501", "127.0.0.1:7502"}},
+       {"127.0.0.1:7501", "127.0.0.1:7502"},
+       0},
       {"entries without a port",
        "\\ip\\127.0.0.1\\ip\\127.0.0.2:\\ip\\127.0.0.3:7503\\final\\",
-       1,
-       {"127.0.0.3:7503"}},
+       {"127.0.0.3:7503"},
+       2},
+      // The merge of the lists names each server once; a list is taken as sent.
       {"repeated entry",
        "\\ip\\127.0.0.1:7501\\ip\\127.0.0.1:7501\\final\\",
-       1,
-       {"127.0.0.1:7501"}},
-      {"the favourite listed",
-       "\\ip\\127.0.0.1:7000\\ip\\127.0.0.1:7001\\final\\",
-       1,
-       {"127.0.0.1:7001"}},
-      {"ports that are not numbers", "\\ip\\127.0.0.1:x\\ip\\127.0.0.1:99999\\final\\", 0, {}},
-      {"a list of none", "\\final\\", 0, {}},
+       {"127.0.0.1:7501", "127.0.0.1:7501"},
+       0},
+      {"ports that are not numbers", "\\ip\\127.0.0.1:x\\ip\\127.0.0.1:99999\\final\\", {}, 2},
+      {"a list of none", "\\final\\", {}, 0},
       // Only the last entry loses a final marker; an earlier one keeps it in its port.
-      {"final inside", "\\ip\\127.0.0.1:7501\\final\\\\ip\\127.0.0.1:7502\\final\\", 1,
-       {"127.0.0.1:7502"}},
+      {"final inside", "\\ip\\127.0.0.1:7501\\final\\\\ip\\127.0.0.1:7502\\final\\",
+       {"127.0.0.1:7502"}, 1},
   };
   for (const auto& c : cases) {
-    ScriptedMaster master({kGreeting, true, c.list});
-    auto stash = SeededStash();
-    const Outcome outcome = Query(*stash, master.Port());
-    EXPECT_EQ(outcome.added, c.added) << c.name;
-    EXPECT_EQ(outcome.result, TMasterResult::Listed) << c.name;
-    EXPECT_EQ(outcome.statuses, (QStringList{kQuerying, kParsing})) << c.name;
-    EXPECT_EQ(Keys(*stash), QStringList{"127.0.0.1:7000"} + c.keys) << c.name;
+    FakeMaster master({kGreeting, true, c.list});
+    const Exchanged exchanged = Exchange(master.Port());
+    EXPECT_EQ(exchanged.outcome.result, TMasterResult::Listed) << c.name;
+    EXPECT_EQ(exchanged.keys, c.keys) << c.name;
+    EXPECT_EQ(exchanged.outcome.listed, c.keys.size()) << c.name;
+    EXPECT_EQ(exchanged.outcome.skipped, c.skipped) << c.name;
   }
 }
 
-// A list without "\final\" was cut off (the master closed the connection mid-send): its
-// servers are added, but its last entry, which may end in the middle of its port, is not, and
-// no server is removed. The status says it was cut.
-TEST(MasterQueryTest, ACutListAddsButRemovesNothing) {
+// A list without "\final\" was cut off (the master closed the connection mid-send): its whole
+// entries are kept, but its last one, which may end in the middle of its port, is not.
+TEST(MasterQueryTest, ACutListKeepsItsWholeEntries) {
   const struct {
     const char* name;
     QByteArray list;
-    int added;
+    int kept;
   } cases[] = {
       {"cut after a whole entry", "\\ip\\127.0.0.1:7501\\ip\\127.0.0.1:7502", 1},
       {"cut mid-port", "\\ip\\127.0.0.1:7501\\ip\\127.0.0.1:7502\\ip\\127.0.0.1:75", 2},
       {"cut inside the end mark", "\\ip\\127.0.0.1:7501\\ip\\127.0.0.1:7502\\fin", 1},
   };
   for (const auto& c : cases) {
-    ScriptedMaster master({kGreeting, true, c.list});
-    auto stash = SeededStash();
-    const Outcome outcome = Query(*stash, master.Port());
-    EXPECT_EQ(outcome.result, TMasterResult::Cut) << c.name;
-    EXPECT_EQ(outcome.added, c.added) << c.name;
-    const QString cut = "The server list from GameSpy was cut off: " + QString::number(c.added) +
-                        " servers added, none removed";
-    EXPECT_EQ(outcome.text, cut) << c.name;
-    EXPECT_EQ(outcome.statuses, (QStringList{kQuerying, kParsing, cut})) << c.name;
-    QStringList keys{"127.0.0.1:7000", "127.0.0.1:7001"};  // the other server stays
-    for (int i = 0; i < c.added; ++i) keys << "127.0.0.1:" + QString::number(7501 + i);
-    EXPECT_EQ(Keys(*stash), keys) << c.name;
+    FakeMaster master({kGreeting, true, c.list});
+    const Exchanged exchanged = Exchange(master.Port());
+    EXPECT_EQ(exchanged.outcome.result, TMasterResult::Cut) << c.name;
+    EXPECT_EQ(exchanged.outcome.text, "The server list from GameSpy was cut off") << c.name;
+    EXPECT_EQ(exchanged.keys, KeysOf(7501, c.kept)) << c.name;
   }
 }
 
-TEST(MasterQueryTest, ProgressAfterEveryFiftiethServer) {
-  // The first entry is the favourite: not added, so not counted.
-  ScriptedMaster master({kGreeting, true, ListOf(7000, 121)});
-  auto stash = SeededStash();
-  const Outcome outcome = Query(*stash, master.Port());
-  EXPECT_EQ(outcome.added, 120);
-  EXPECT_EQ(outcome.statuses, (QStringList{kQuerying, kParsing, QString(kParsing) + "50",
-                                           QString(kParsing) + "100"}));
-  EXPECT_EQ(stash->Count(), 121);
+// The log names each master and what it gave.
+TEST(MasterQueryTest, OutcomeLines) {
+  const TMasterAddress usual{"master.333networks.com", 28900};
+  const TMasterAddress local{"127.0.0.1", 28901};
+  const struct {
+    TMasterOutcome outcome;
+    const char* line;
+    const char* name;
+  } cases[] = {
+      {{usual, TMasterResult::Listed, 1912, 0, ""}, "master.333networks.com: 1,912 servers", "ok"},
+      {{usual, TMasterResult::Listed, 1, 0, ""}, "master.333networks.com: 1 server", "ok"},
+      {{usual, TMasterResult::Listed, 100000, 0, ""}, "master.333networks.com: 100,000 servers",
+       "ok"},
+      {{local, TMasterResult::Cut, 412, 0, "x"},
+       "127.0.0.1:28901: list cut short (kept 412 servers, removed none)", "cut"},
+      {{usual, TMasterResult::TimedOut, 0, 0, kNoGreeting},
+       "master.333networks.com: no answer (timed out)", "timed out"},
+      {{local, TMasterResult::Refused, 0, 0, kNoConnection}, "127.0.0.1:28901: no answer (refused)",
+       "refused"},
+      {{local, TMasterResult::Rejected, 0, 0, kNoList},
+       "127.0.0.1:28901: rejected (No servers were returned from GameSpy)", "rejected"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(MasterOutcomeLine(c.outcome), c.line);
+    EXPECT_EQ(MasterResultName(c.outcome.result), c.name);
+  }
 }
 
 // A master lists addresses: a name would be looked up at every start (and hold the exit), and
@@ -591,7 +514,9 @@ TEST(MasterQueryTest, AListBeyondTheBoundIsTooLong) {
 
 // A master sending more than such a list can take is a failed master: nothing is added or
 // removed. So is one listing too many short entries.
-TEST(MasterQueryTest, AHugeListIsAFailedMaster) {
+// A master sending more than such a list can take gives no list: nothing of it is used. Nor
+// does one listing too many short entries.
+TEST(MasterQueryTest, AHugeListIsRejected) {
   const QString tooMany = "Too many servers were returned from GameSpy (more than 100000)";
   QByteArray huge;
   huge.reserve(kMaxListBytes + 64);
@@ -600,13 +525,11 @@ TEST(MasterQueryTest, AHugeListIsAFailedMaster) {
   QByteArray many;
   for (int i = 0; i <= kMaxMasterListEntries; ++i) many += "\\ip\\1.1.1.1:1";
   for (const QByteArray& list : {huge, QByteArray(many + "\\final\\")}) {
-    ScriptedMaster master({kGreeting, true, list});
-    auto stash = SeededStash();
-    const Outcome outcome = Query(*stash, master.Port());
-    EXPECT_EQ(outcome.result, TMasterResult::Failed);
-    EXPECT_EQ(outcome.text, tooMany);
-    EXPECT_EQ(outcome.statuses.last(), tooMany);
-    EXPECT_EQ(Keys(*stash), (QStringList{"127.0.0.1:7000", "127.0.0.1:7001"}));
+    FakeMaster master({kGreeting, true, list});
+    const Exchanged exchanged = Exchange(master.Port());
+    EXPECT_EQ(exchanged.outcome.result, TMasterResult::Rejected);
+    EXPECT_EQ(exchanged.outcome.text, tooMany);
+    EXPECT_TRUE(exchanged.keys.isEmpty());
   }
 }
 
@@ -650,24 +573,17 @@ TEST(MasterQueryTest, JunkFromTheMasterNeverCrashes) {
     scripts.push_back({kGreeting, true, valid.first(cut)});
 
   for (const MasterScript& script : scripts) {
-    ScriptedMaster master(script);
-    auto stash = SeededStash();
-    const Outcome outcome = Query(*stash, master.Port());
-    // The favourite always stays; whatever else is there was counted.
-    ASSERT_GE(stash->Count(), 1);
-    EXPECT_TRUE(stash->Find("127.0.0.1:7000"));
-    switch (outcome.result) {
-      case TMasterResult::Listed:
-        EXPECT_EQ(outcome.added, stash->Count() - 1);
-        break;
-      case TMasterResult::Cut:  // the other server stays
-        EXPECT_TRUE(stash->Find("127.0.0.1:7001"));
-        EXPECT_EQ(outcome.added, stash->Count() - 2);
-        break;
-      case TMasterResult::Failed:
-        EXPECT_EQ(stash->Count(), 2);
-        EXPECT_FALSE(outcome.text.isEmpty());
-        break;
+    FakeMaster master(script);
+    const Exchanged exchanged = Exchange(master.Port(), "UT", TMasterQueryOptions{300, 5000});
+    ASSERT_TRUE(exchanged.finished);
+    // Entries only with a list; a failure says why.
+    EXPECT_EQ(exchanged.outcome.listed, exchanged.keys.size());
+    if (GaveList(exchanged.outcome.result)) {
+      for (const QString& key : exchanged.keys)
+        EXPECT_TRUE(ParseMasterEntry(key.toLatin1())) << key.toStdString();
+    } else {
+      EXPECT_TRUE(exchanged.keys.isEmpty());
+      EXPECT_FALSE(exchanged.outcome.text.isEmpty());
     }
   }
 }

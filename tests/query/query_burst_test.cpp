@@ -69,6 +69,22 @@ TEST(QueryBurstTest, BurstsOfDifferentOwnersTakeTurnsAndAnOwnersNewBurstReplaces
   }
 }
 
+// Keys appended to an owner's running burst follow its own keys under its callbacks; with no
+// burst of that owner, an append starts one.
+TEST(QueryBurstTest, AnAppendJoinsTheOwnersBurstOrStartsOne) {
+  Bursts b(4);
+  QObject owner;
+  TBurstRequest first = b.Request(&owner, "a", 9);
+  first.keys = first.keys.mid(0, 2);
+  b.stash.Bursts().Append(std::move(first));
+  TBurstRequest more = b.Request(&owner, "b", 9);
+  more.keys = more.keys.mid(2);
+  b.stash.Bursts().Append(std::move(more));
+  ASSERT_TRUE(b.WaitIdle());
+  EXPECT_EQ(b.log, (QStringList{"a0", "a1", "a2", "a3", "a done 4"}));
+  EXPECT_EQ(b.pauses, (QList<int>{1, 1, 1}));
+}
+
 TEST(QueryBurstTest, ClearedStashAndDestroyedOwnerLeaveNothingDangling) {
   Bursts b(6);
   auto owner = std::make_unique<QObject>();

@@ -146,6 +146,21 @@ TEST(ServerStashTest, ClearKeepingFavouritesKeepsExactlyThemInOrder) {
   EXPECT_EQ(stash.Count(), 0);
 }
 
+// After whole master lists: a game's servers none named go, favourites and other games stay.
+TEST(ServerStashTest, ClearingAGameKeepsTheListedTheFavouritesAndOtherGames) {
+  TServerStash stash;
+  stash.AddServer("10.0.0.1", "7778", {}, false, "UT", "True", {});
+  stash.AddServer("10.0.0.2", "7778", {}, true, "UT", "True", {});
+  stash.AddServer("10.0.0.3", "7778", {}, false, "UT2004", "True", {});
+  stash.AddServer("10.0.0.4", "7778", {}, false, "ut", "True", {});
+  stash.AddServer("10.0.0.5", "7778", {}, false, "UT", "True", {});
+  EXPECT_EQ(stash.ClearServersOfGameExcept("UT", {"10.0.0.4:7778"}), 2);
+  QStringList keys;
+  for (int i = 0; i < stash.Count(); ++i) keys << stash.Key(i);
+  EXPECT_EQ(keys, (QStringList{"10.0.0.2:7778", "10.0.0.3:7778", "10.0.0.4:7778"}));
+  EXPECT_EQ(stash.IndexOf("10.0.0.4:7778"), 2);
+}
+
 TEST(ServerStashTest, NormalizePingsScalesEveryPingByTheFirstOnesFactor) {
   TServerStash stash;
   const char* pings[] = {"9999", "...", "0", "2000", "1500", "abc", "9999", "30"};
@@ -460,6 +475,18 @@ TEST(ServerStashTest, LookupsRunningAreCountedUntilAnswered) {
   pending[1](QHostAddress("127.0.0.1"), {});
   EXPECT_EQ(stash.HostLookupsRunning(), 0);
   EXPECT_EQ(stash.Find("two.example:7778")->IP(), "127.0.0.1");
+  // The masters' names are looked up through the stash and counted alike; an answer for a
+  // requester gone is counted but dropped.
+  int answered = 0;
+  auto requester = std::make_unique<QObject>();
+  stash.LookUpHost("master.example", requester.get(), [&](const QHostAddress&, const QString&) {
+    ++answered;
+  });
+  EXPECT_EQ(stash.HostLookupsRunning(), 1);
+  requester.reset();
+  pending[2](QHostAddress("127.0.0.1"), {});
+  EXPECT_EQ(stash.HostLookupsRunning(), 0);
+  EXPECT_EQ(answered, 0);
 }
 
 TEST(ServerStashTest, QueryWaitingForAnAddressIsDroppedWithItsServerOrTheWaitsEnd) {

@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #include "query/open_file_limit.h"
 #include "tools/farm/farm_lan.h"
@@ -63,10 +64,10 @@ int main(int argc, char** argv) {
   }
   TFarmLan lan(options, servers);
   lan.Open();
-  std::unique_ptr<TFarmMaster> master;
-  if (options.masterPort != 0) {
-    master = std::make_unique<TFarmMaster>(options, options.seed);
-    if (!master->Listen(quint16(options.masterPort), error)) {
+  std::vector<std::unique_ptr<TFarmMaster>> masters;
+  for (const TFarmMasterSpec& spec : options.AllMasters()) {
+    masters.push_back(std::make_unique<TFarmMaster>(options, spec, options.seed + masters.size()));
+    if (!masters.back()->Listen(error)) {
       std::fprintf(stderr, "zorvane-farm: %s\n", qUtf8Printable(error));
       return 1;
     }
@@ -90,8 +91,12 @@ int main(int argc, char** argv) {
   if (options.ut2004 > 0)
     line += QStringLiteral(" on UDP ") + PortRange(options.basePort + options.ut, options.ut2004);
   line += QStringLiteral(" (%1 silent), ").arg(servers.SilentCount());
-  line += options.masterPort != 0 ? QStringLiteral("master on TCP %1").arg(options.masterPort)
-                                  : QStringLiteral("no master");
+  QStringList listening;
+  for (const auto& master : masters) listening << master->Summary();
+  line += masters.empty() ? QStringLiteral("no master")
+          : masters.size() == 1 && options.masterPort != 0 && options.masterFault.isEmpty()
+              ? QStringLiteral("master on TCP %1").arg(options.masterPort)
+              : QStringLiteral("masters on TCP ") + listening.join(QStringLiteral(", "));
   line += QStringLiteral(", ") + lan.Summary();
   line += QStringLiteral(", seed %1").arg(options.seed);
   if (options.lifeSeconds > 0) line += QStringLiteral(", for %1 s").arg(options.lifeSeconds);

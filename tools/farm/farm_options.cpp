@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "tools/farm/farm_options.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace zorvane::farm {
@@ -13,21 +14,59 @@ bool ReadWhole(const QString& text, qint64 low, qint64 high, qint64& value) {
   return ok && value >= low && value <= high;
 }
 
+// "PORT[:FIRST-LAST][:FAULT]".
+bool ReadMasterSpec(const QString& text, TFarmMasterSpec& spec) {
+  const QStringList parts = text.split(u':');
+  qint64 number = 0;
+  if (parts.size() > 3 || !ReadWhole(parts[0], 1, 65535, number)) return false;
+  spec.port = int(number);
+  for (qsizetype i = 1; i < parts.size(); ++i) {
+    const QStringList range = parts[i].split(u'-');
+    qint64 first = 0, last = 0;
+    if (range.size() == 2 && ReadWhole(range[0], 0, 65534, first) &&
+        ReadWhole(range[1], first, 65534, last)) {
+      spec.first = int(first);
+      spec.last = int(last);
+    } else if (MasterFaults().contains(parts[i]) && spec.fault.isEmpty()) {
+      spec.fault = parts[i];
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
+
+QStringList MasterFaults() {
+  return {"cut", "half", "names", "huge", "endless", "silent", "trickle"};
+}
+
+std::vector<TFarmMasterSpec> TFarmOptions::AllMasters() const {
+  std::vector<TFarmMasterSpec> all;
+  if (masterPort != 0) all.push_back({masterPort, 0, -1, masterFault});
+  all.insert(all.end(), masters.begin(), masters.end());
+  return all;
+}
 
 QString FarmUsage() {
   return QStringLiteral(
       "usage: zorvane-farm [--ut N] [--ut2004 M] [--base-port P] [--master-port Q]\n"
       "                    [--beacon-port B] [--lan-port L] [--silent FRACTION] [--seed S]\n"
-      "                    [--life SECONDS] [--master-fault cut|names|huge|endless]\n"
+      "                    [--life SECONDS] [--master-fault FAULT]\n"
+      "                    [--master PORT[:FIRST-LAST][:FAULT]]...\n"
       "Serves N UT and M UT2004 game servers on 127.0.0.1 UDP ports P, P+1, ... (UT first,\n"
       "default P 17778) and a master server listing the UT servers on TCP port Q (default\n"
       "28900, 0 for none). For a LAN search, the first ten UT servers that answer take beacon\n"
       "ports from B to B+9 (default 8777) and every UT2004 server hears UDP port L (default\n"
       "10777); 0 turns either off, and ports another program holds are left out. FRACTION\n"
       "(0 to 1) of the servers never answer. S seeds the content. Runs until interrupted, or\n"
-      "for SECONDS. --master-fault makes the master misbehave: its list cut off before its\n"
-      "end, a name after every address, a million entries, or a greeting without end.\n");
+      "for SECONDS. --master-fault makes the master misbehave (FAULT below). Each --master\n"
+      "runs one more master on TCP PORT, listing the servers FIRST to LAST (counted from 0\n"
+      "across the farm, UT first; all when absent), misbehaving as FAULT when given.\n"
+      "FAULT: cut (the list's last third and its end left out), half (the first half, then\n"
+      "the close), names (a name after every address), huge (a million entries), endless (a\n"
+      "greeting without end), silent (no greeting ever), trickle (a byte every 20 ms).\n");
 }
 
 bool ParseFarmOptions(const QStringList& arguments, TFarmOptions& options, QString& error) {
@@ -69,8 +108,12 @@ bool ParseFarmOptions(const QStringList& arguments, TFarmOptions& options, QStri
     } else if (name == u"--seed") {
       options.seed = value.toULongLong(&ok);
     } else if (name == u"--master-fault") {
-      ok = QStringList{"cut", "names", "huge", "endless"}.contains(value);
+      ok = MasterFaults().contains(value);
       options.masterFault = value;
+    } else if (name == u"--master") {
+      TFarmMasterSpec spec;
+      ok = ReadMasterSpec(value, spec);
+      options.masters.push_back(spec);
     } else if (name == u"--silent") {
       options.silent = value.toDouble(&ok);
       ok = ok && std::isfinite(options.silent) && options.silent >= 0 && options.silent <= 1;
@@ -82,6 +125,14 @@ bool ParseFarmOptions(const QStringList& arguments, TFarmOptions& options, QStri
       error = QStringLiteral("bad value for ") + name + QStringLiteral(": ") + value;
       return false;
     }
+  }
+  std::vector<int> ports;
+  for (const TFarmMasterSpec& master : options.AllMasters()) {
+    if (std::find(ports.begin(), ports.end(), master.port) != ports.end()) {
+      error = QStringLiteral("two masters on TCP port %1").arg(master.port);
+      return false;
+    }
+    ports.push_back(master.port);
   }
   if (options.LastPort() > 65535) {
     error = QStringLiteral("%1 servers from port %2 run past port 65535")

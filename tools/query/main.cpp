@@ -88,9 +88,10 @@ int main(int argc, char** argv) {
   QElapsedTimer elapsed;
   elapsed.start();
   TMassRefreshOutcome refreshed;
-  if (!options.Master.isEmpty()) {
-    refreshed = RunMassRefresh(stash, options.Master, options.QueryPower, options.MasterGame);
-    if (!refreshed.masterAnswered) return end(1);  // its message is out already
+  if (options.MassRefresh()) {
+    refreshed =
+        RunMassRefresh(stash, MastersToAsk(options), options.QueryPower, options.MasterGame);
+    if (refreshed.ExitStatus() == 1) return end(1);  // the masters' messages are out already
   } else {
     run.Run(options.QueryPower);
   }
@@ -115,17 +116,18 @@ int main(int argc, char** argv) {
     }
   }
   std::fwrite(lines.data(), 1, lines.size(), stdout);
-  if (options.Json && !options.Master.isEmpty())
+  if (options.Json && options.MassRefresh())
     Write(QStringLiteral("{\"summary\": {\"listed\": %1, \"replied\": %2, \"percent\": %3, "
-                         "\"elapsedMs\": %4}}")
+                         "\"elapsedMs\": %4, \"masters\": %5}}")
               .arg(refreshed.listed)
               .arg(replied)
               .arg(refreshed.replyPercent)
               .arg(elapsedMs)
+              .arg(QString::fromUtf8(MastersJson(refreshed.masters)))
               .toUtf8());
   else if (options.Json)
     Write(SummaryJson(stash.Count(), replied, elapsedMs));
   else
     Write(QStringLiteral("%1 servers, %2 replied").arg(stash.Count()).arg(replied).toUtf8());
-  return end(refreshed.listCut ? 3 : 0);
+  return end(options.MassRefresh() ? refreshed.ExitStatus() : 0);
 }

@@ -126,7 +126,10 @@ QString QueryUsage() {
       "  --favorites       query the favourites stored in that folder\n"
       "  --master HOST[:PORT]  fetch the server list of the --game given before it (UT,\n"
       "                    UT2004 or UT2003) from a master server (port 28900 when\n"
-      "                    absent) and query every server on it\n"
+      "                    absent) and query every server on it; repeatable, every\n"
+      "                    master is asked at once and each server listed once\n"
+      "  --default-masters ask the game's masters from the settings of --dir, or without\n"
+      "                    --dir the built-in community masters\n"
       "  --lan             search the local network for servers and query those found;\n"
       "                    it asks the addresses of \"lanAddresses\" in the settings file of\n"
       "                    --dir, or when that is blank every interface's broadcast address\n"
@@ -134,8 +137,9 @@ QString QueryUsage() {
       "  --beacon-port N   first of the ten UT beacon ports asked (default 8777, 0: none)\n"
       "  --lan-port N      UT2004's LAN server port asked (default 10777, 0: none)\n"
       "  --lan-wait MS     how long the search listens (default \"lanSearchWait\", 2000)\n"
-      "Exit status: 0 done, 1 the master gave no usable list, 2 bad arguments, 3 the\n"
-      "master's list was cut off (the servers it named are queried and printed).\n");
+      "Exit status: 0 done (with masters: at least one gave a whole list), 1 no master\n"
+      "gave a usable list, 2 bad arguments, 3 the masters' lists were all cut off or\n"
+      "failed (the servers named are queried and printed).\n");
 }
 
 bool ParseServerKey(const QString& text, TQueryTarget& target, QString& error) {
@@ -192,6 +196,7 @@ bool ParseServerList(const QString& text, const QString& defaultGame, const QStr
 bool ParseQueryOptions(const QStringList& arguments, TQueryOptions& options, QString& error) {
   QString game = QString::fromLatin1(kDefaultGame);
   bool serversGiven = false;  // an empty list file is fine, no list and no key is not
+  bool masterGiven = false;
   for (qsizetype i = 0; i < arguments.size(); ++i) {
     const QString& arg = arguments[i];
     const auto value = [&](QString& out) {
@@ -231,16 +236,27 @@ bool ParseQueryOptions(const QStringList& arguments, TQueryOptions& options, QSt
       if (!number(0, 65535, options.LocalPort)) return false;
     } else if (arg == u"--dir") {
       if (!value(options.Dir)) return false;
-    } else if (arg == u"--master") {
-      if (!value(options.Master)) return false;
-      if (!ParseMasterAddress(options.Master)) {
-        error = QStringLiteral("option --master needs HOST or HOST:PORT, not '%1'").arg(options.Master);
-        return false;
+    } else if (arg == u"--master" || arg == u"--default-masters") {
+      if (arg == u"--master") {
+        QString master;
+        if (!value(master)) return false;
+        if (!ParseMasterAddress(master)) {
+          error = QStringLiteral("option --master needs HOST or HOST:PORT, not '%1'").arg(master);
+          return false;
+        }
+        options.Masters << master.trimmed();
+      } else {
+        options.DefaultMasters = true;
       }
       if (!MasterGameOfVariant(game)) {
-        error = QStringLiteral("option --master: no master lists %1 servers").arg(game);
+        error = QStringLiteral("option %1: no master lists %2 servers").arg(arg, game);
         return false;
       }
+      if (masterGiven && options.MasterGame != game) {
+        error = QStringLiteral("option %1: every master must follow the same --game").arg(arg);
+        return false;
+      }
+      masterGiven = true;
       options.MasterGame = game;
       serversGiven = true;
     } else if (arg == u"--lan") {
@@ -288,7 +304,7 @@ bool ParseQueryOptions(const QStringList& arguments, TQueryOptions& options, QSt
     error = QStringLiteral("option --broadcast needs --lan");
     return false;
   }
-  if (options.Lan && !options.Master.isEmpty()) {
+  if (options.Lan && options.MassRefresh()) {
     error = QStringLiteral("options --lan and --master cannot be combined");
     return false;
   }

@@ -29,8 +29,10 @@ struct TQueryOptions {
   bool Help = false;
   QString Dir;             // --dir: the folder of the configuration files
   bool Favorites = false;  // --favorites: query the favourites stored there
-  QString Master;          // --master HOST[:PORT]: a mass refresh from that master
-  QString MasterGame = QStringLiteral("UT");  // the --game before it: whose list is fetched
+  QStringList Masters;     // --master HOST[:PORT], repeatable: a mass refresh from them all
+  bool DefaultMasters = false;  // --default-masters: the game's masters of --dir's settings
+  QString MasterGame = QStringLiteral("UT");  // the --game before them: whose list is fetched
+  bool MassRefresh() const { return !Masters.isEmpty() || DefaultMasters; }
   bool Lan = false;        // --lan: search the local network and query what answers
   QStringList Broadcast;   // --broadcast ADDR, in order: the only addresses the search asks
   int BeaconPort = kUtBeaconPort;  // --beacon-port: the first UT beacon port (0: no UT)

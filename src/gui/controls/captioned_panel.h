@@ -2,6 +2,11 @@
 #pragma once
 // A field of a dialog as one piece: a caption at the left and a box beside it that grows with
 // the panel. TkorvEdit and TkorvCombobox put an edit box or a drop-down box into it.
+//
+// The widths set here are the design, in pixels of the 8-point dialog font. Shown, they grow
+// with the font (text_fit.h) and the caption is never narrower than its text; the box takes
+// the rest of the panel and is as tall as its font needs. In a layout the panel asks for the
+// designed width so grown; placed by hand, it is sized with sizeHint().
 
 #include <QString>
 #include <QWidget>
@@ -26,13 +31,20 @@ class TkorvCaptionedPanel : public QWidget {
   int CaptionLeft() const;
   void SetCaptionLeft(int left);  // negative: ignored
 
-  int CaptionWidth() const;
+  // The designed width.
+  int CaptionWidth() const { return captionWidth_; }
   // Never lets the caption reach closer than 20 pixels to the panel's right edge; the box keeps
   // its right edge and gives up what the caption gains. Set PanelWidth first.
   void SetCaptionWidth(int width);
+  // The caption's width as shown: the design grown with the font, or its text's need if more,
+  // and at least the floor an owner set to line several fields up (pixels as shown).
+  int ShownCaptionWidth() const;
+  void SetCaptionFloor(int pixels);
+  // What the caption takes without a floor.
+  int CaptionNeed() const;
 
   int PanelWidth() const { return width(); }
-  void SetPanelWidth(int width);  // negative: ignored
+  void SetPanelWidth(int width);  // negative: ignored, else the designed width too
 
   // Kept for the owner (the filter boxes select it for values not among their items).
   QString DefaultItemText() const { return defaultItemText_; }
@@ -48,6 +60,11 @@ class TkorvCaptionedPanel : public QWidget {
   void SetFontName(const QString& name);
   void SetFontSize(int points);
 
+  // The caption's and the box's needs; the height is fixed by the box's font. The width may
+  // follow a layout, never below the caption and the smallest box.
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
   QLabel* CaptionLabel() const { return label_; }
   QWidget* BoxWidget() const { return box_; }
 
@@ -56,16 +73,20 @@ class TkorvCaptionedPanel : public QWidget {
   // Called once by the subclass constructor with its box (a child of this panel).
   void AttachBox(QWidget* box);
   void resizeEvent(QResizeEvent* event) override;
-  // In a layout the panel keeps the height it was made with; its width may follow.
-  QSize sizeHint() const override;
-  QSize minimumSizeHint() const override;
+  void changeEvent(QEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
-  void PlaceBox(int left);
+  // Puts caption and box where the current width, font and caption put them.
+  void PlaceChildren();
+  int BoxHeight() const;
 
   QLabel* label_ = nullptr;
   QWidget* box_ = nullptr;
-  int boxRightGap_ = 0;  // the box is anchored right: this gap stays when the panel resizes
+  int captionLeft_ = 0;
+  int captionWidth_ = kCreatedCaptionWidth;
+  int captionFloor_ = 0;
+  int panelWidth_ = kCreatedWidth;  // designed
   QString defaultItemText_;
   QString lastText_;
 };

@@ -5,6 +5,8 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
+#include "gui/controls/window_fit.h"
+
 namespace zorvane {
 
 TfrmNote::TfrmNote(QWidget* parent) : QWidget(parent, Qt::Window) {
@@ -15,7 +17,7 @@ TfrmNote::TfrmNote(QWidget* parent) : QWidget(parent, Qt::Window) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(memo_);
-  resize(600, 400);
+  FitWhenShown(this, {600, 400});
 }
 
 void TfrmNote::Log(const QString& text) {
@@ -28,6 +30,8 @@ void TfrmNote::Log(const QString& text) {
 
 void TfrmNote::SetNote(const QString& title, const QStringList& lines) {
   setWindowTitle(title);
+  // A note's lines are paragraphs: wrapped to the window, none runs off its side.
+  memo_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   memo_->setPlainText(lines.join(u'\n'));
 }
 

@@ -14,7 +14,7 @@ class TfrmNote : public QWidget {
  public:
   explicit TfrmNote(QWidget* parent = nullptr);
   void Log(const QString& text);
-  // Shows title and lines in place of anything shown before.
+  // Shows title and lines in place of anything shown before, wrapped to the window.
   void SetNote(const QString& title, const QStringList& lines);
   // The lines, newest first.
   QStringList Lines() const;

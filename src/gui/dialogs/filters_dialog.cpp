@@ -2,23 +2,22 @@
 #include "gui/dialogs/filters_dialog.h"
 
 #include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
 
 #include "browse/filter_match.h"
 #include "browse/filter_table.h"
+#include "gui/controls/window_fit.h"
 
 namespace zorvane {
 namespace {
+// The design: boxes 160 wide, 22 pixels apart, 5 from the edges.
 constexpr int kMargin = 5;
-constexpr int kBoxStep = 22;
-constexpr int kBoxWidth = 160;
-constexpr int kBoxHeight = 17;
-constexpr int kButtonWidth = 75;
-constexpr int kButtonHeight = 25;
-constexpr int kButtonGap = 8;
-// Without boxes: the top margin, the buttons and the space around them.
-constexpr int kClientWidth = 2 * kMargin + kBoxWidth;
-constexpr int kBaseHeight = kMargin + kButtonGap + kButtonHeight + kButtonGap;
+constexpr int kBoxGap = 5;
+constexpr int kDesignedWidth = 2 * kMargin + 160;
 }  // namespace
 
 TfrmFilters::TfrmFilters(QWidget* parent)
@@ -30,14 +29,21 @@ TfrmFilters::TfrmFilters(QWidget* parent)
   ok_->setDefault(true);
   connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
   connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
-  PlaceButtons();
-}
-
-void TfrmFilters::PlaceButtons() {
-  const int top = kMargin + BoxCount() * kBoxStep + kButtonGap;
-  ok_->setGeometry(kMargin, top, kButtonWidth, kButtonHeight);
-  cancel_->setGeometry(kClientWidth - kMargin - kButtonWidth, top, kButtonWidth, kButtonHeight);
-  setFixedSize(kClientWidth, kBaseHeight + BoxCount() * kBoxStep);
+  boxLayout_ = new QGridLayout;
+  boxLayout_->setVerticalSpacing(kBoxGap);
+  boxLayout_->setHorizontalSpacing(4 * kBoxGap);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(ok_);
+  buttons->addStretch();
+  buttons->addWidget(cancel_);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
+  layout->addLayout(boxLayout_);
+  layout->addStretch();
+  layout->addLayout(buttons);
+  // The window grows with its boxes and keeps to what they and its title need.
+  layout->setSizeConstraint(QLayout::SetMinimumSize);
+  FitWhenShown(this, {kDesignedWidth, 0});
 }
 
 QCheckBox* TfrmFilters::AddBox(int filterIndex, bool checked) {
@@ -50,17 +56,29 @@ QCheckBox* TfrmFilters::AddBox(const QString& key, const QString& caption, bool 
   auto* box = new QCheckBox(caption, this);
   box->setObjectName(key);
   box->setChecked(checked);
-  box->setGeometry(kMargin, kMargin + BoxCount() * kBoxStep, kBoxWidth, kBoxHeight);
-  box->show();
   boxes_.push_back({key, box});
-  PlaceButtons();
+  PlaceBoxes();
   return box;
+}
+
+void TfrmFilters::PlaceBoxes() {
+  if (boxes_.empty()) return;
+  // Down the dialog, in further columns where the screen has no room for one more row.
+  const QScreen* screen = this->screen();
+  const int rowHeight = boxes_.front().box->sizeHint().height() + kBoxGap;
+  const int room = screen ? screen->availableGeometry().height() * 4 / 5 - 3 * rowHeight : 0;
+  const int count = BoxCount();
+  const int columns = room > 0 ? (count * rowHeight + room - 1) / room : 1;
+  const int rows = (count + columns - 1) / columns;
+  for (int i = 0; i < count; ++i) {
+    boxLayout_->removeWidget(boxes_[i].box);
+    boxLayout_->addWidget(boxes_[i].box, i % rows, i / rows);
+  }
 }
 
 void TfrmFilters::ClearBoxes() {
   for (const TBox& b : boxes_) delete b.box;
   boxes_.clear();
-  PlaceButtons();
 }
 
 QCheckBox* TfrmFilters::BoxAt(int position) const {

@@ -12,6 +12,7 @@
 
 class QCheckBox;
 class QPushButton;
+class QGridLayout;
 
 namespace zorvane {
 
@@ -23,7 +24,8 @@ class TfrmFilters : public QDialog {
  public:
   explicit TfrmFilters(QWidget* parent = nullptr);
 
-  // A check box below the last one; the dialog grows by one step. By filter index the caption
+  // A check box below the last one (the next column's top when the screen has no room for
+  // one more row); the dialog grows with it. By filter index the caption
   // is the filter's and the key its name; the box is null for a bad index.
   QCheckBox* AddBox(int filterIndex, bool checked);
   QCheckBox* AddBox(const QString& key, const QString& caption, bool checked);
@@ -49,13 +51,15 @@ class TfrmFilters : public QDialog {
   QPushButton* CancelButton() const { return cancel_; }
 
  private:
+  void PlaceBoxes();
+
   struct TBox {
     QString key;
     QCheckBox* box;  // a child of the dialog
   };
-  void PlaceButtons();
 
   std::vector<TBox> boxes_;
+  QGridLayout* boxLayout_;  // the dialog's layout owns it
   QPushButton* ok_;
   QPushButton* cancel_;
 };

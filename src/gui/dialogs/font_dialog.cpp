@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "gui/controls/korv_combobox.h"
+#include "gui/controls/window_fit.h"
 #include "gui/grid/string_grid.h"
 
 namespace zorvane {
@@ -60,6 +61,7 @@ TfrmOptionsFont::TfrmOptionsFont(QWidget* parent)
   grdSample_ = TkorvStringGrid::CreateListGrid(sampleHolder, kSampleColumns, nullptr);
   grdSample_->setObjectName(QStringLiteral("grdSample"));
   for (int col = 0; col < kSampleColumns; ++col) grdSample_->SetColWidths(col, kSampleWidths[col]);
+  grdSample_->SetStretchColumn(0);
   grdSample_->SetKorvSort(true);
   // Only the name and the two text columns beside the numbers sort.
   connect(grdSample_, &TkorvStringGrid::OnPreSort, this, [this](bool& canSort) {
@@ -95,7 +97,7 @@ TfrmOptionsFont::TfrmOptionsFont(QWidget* parent)
   layout->addLayout(choices);
   layout->addWidget(grpPreview_, 1);
   layout->addLayout(buttons);
-  resize(760, 360);
+  FitWhenShown(this, {760, 360});
 }
 
 void TfrmOptionsFont::Fill(const QString& name, int size, const TkorvStringGrid* source) {

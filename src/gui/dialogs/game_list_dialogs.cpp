@@ -11,6 +11,7 @@
 
 #include "gui/controls/korv_combobox.h"
 #include "gui/controls/korv_edit.h"
+#include "gui/controls/window_fit.h"
 #include "gui/dialogs/window_dialogs.h"
 
 namespace zorvane {
@@ -32,7 +33,6 @@ T* AddField(QWidget* panel, const char* name, const QString& caption) {
   field->SetPanelWidth(kFieldWidth);
   field->SetCaptionWidth(kCaptionWidth);
   field->SetCaption(caption);
-  field->setMinimumWidth(kFieldWidth);
   panel->layout()->addWidget(field);
   return field;
 }
@@ -94,6 +94,7 @@ TfrmGameListBase::TfrmGameListBase(TWindowDialogs& dialogs, QWidget* parent)
   connect(btnDelete_, &QPushButton::clicked, this, &TfrmGameListBase::Delete);
   connect(btnOK_, &QPushButton::clicked, this, &TfrmGameListBase::accept);
   connect(btnCancel_, &QPushButton::clicked, this, &TfrmGameListBase::reject);
+  FitWhenShown(this);
   connect(lstEntries_, &QListWidget::currentRowChanged, this, [this](int row) { ShowEntry(row); });
 }
 

@@ -15,6 +15,7 @@
 
 #include "gui/controls/korv_combobox.h"
 #include "gui/controls/korv_edit.h"
+#include "gui/controls/window_fit.h"
 #include "gui/dialogs/window_dialogs.h"
 
 namespace zorvane {
@@ -60,10 +61,8 @@ TfrmGamePath::TfrmGamePath(TWindowDialogs& dialogs, TGameTables& tables,
   edtPath_->SetPanelWidth(420);
   edtPath_->SetCaptionWidth(140);
   edtPath_->SetCaption(QString::fromLatin1(field.caption));
-  edtPath_->setMinimumWidth(420);
   cboGame_->SetPanelWidth(420);
   cboGame_->SetCaptionWidth(140);
-  cboGame_->setMinimumWidth(420);
   btnBrowse_->setObjectName(QStringLiteral("btnBrowse"));
   btnBrowse_->setAutoDefault(false);
   btnBrowse_->setFixedWidth(30);
@@ -90,6 +89,7 @@ TfrmGamePath::TfrmGamePath(TWindowDialogs& dialogs, TGameTables& tables,
   layout->addWidget(lblFilled_);
   layout->addLayout(closing);
 
+  FitWhenShown(this);
   edtPath_->Edit()->installEventFilter(this);
   connect(btnBrowse_, &QPushButton::clicked, this, &TfrmGamePath::Browse);
   connect(btnOK_, &QPushButton::clicked, this, &TfrmGamePath::accept);

@@ -11,6 +11,7 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <QScrollArea>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <QWindow>
 #include <algorithm>
@@ -19,6 +20,8 @@
 #include "config/ini_edits.h"
 #include "config/ini_utils.h"
 #include "gui/controls/ini_controls.h"
+#include "gui/controls/text_fit.h"
+#include "gui/controls/window_fit.h"
 
 namespace zorvane {
 namespace {
@@ -181,6 +184,7 @@ bool TkorvINI::SaveControls() {
 QWidget* TkorvINI::CreateDialog(bool notes) {
   // The parts go with the old dialog; clear them first so nothing points into it.
   masterPanel_ = nullptr;
+  rows_.clear();
   notes_ = nullptr;
   ok_ = cancel_ = nullptr;
   dialog_.reset();
@@ -206,41 +210,46 @@ QWidget* TkorvINI::CreateDialog(bool notes) {
   master->setFixedHeight(master->height());
   scroll->setWidget(master);  // the scroll area owns it from here
   masterPanel_ = master;
+  // A row of the design's 25 pixels, or the height of an edit row in this font and a gap.
+  rowStep_ = std::max(kRowStep, TkorvEditINI(master).sizeHint().height() + 2);
   layout->addWidget(scroll, 1);
 
-  auto* bottom = new TAnchorPanel(dialog_.get());
-  bottom->resize(kDialogWidth, bottomHeight_);
-  bottom->setFixedHeight(bottomHeight_);
-  layout->addWidget(bottom);
-  const int buttonTop = bottomHeight_ - kButtonHeight - 5;
-  ok_ = new QPushButton(QStringLiteral("OK"), bottom);
-  ok_->setGeometry(bottom->width() - 190, buttonTop, kButtonWidth, kButtonHeight);
-  ok_->setDefault(true);
-  cancel_ = new QPushButton(QStringLiteral("Cancel"), bottom);
-  cancel_->setGeometry(bottom->width() - 100, buttonTop, kButtonWidth, kButtonHeight);
-  connect(ok_, &QPushButton::clicked, dialog_.get(), &QDialog::accept);
-  connect(cancel_, &QPushButton::clicked, dialog_.get(), &QDialog::reject);
-  bottom->Anchor(ok_, false);
-  bottom->Anchor(cancel_, false);
+  // At the foot: the notes box, then OK and Cancel at the right, each as big as its font
+  // needs and no smaller than designed.
+  auto* bottom = new QVBoxLayout;
+  bottom->setContentsMargins(5, 0, 5, 5);
+  layout->addLayout(bottom);
   if (notes) {
-    auto* notesPanel = new TAnchorPanel(bottom);
-    notesPanel->setGeometry(0, 0, bottom->width(), bottomHeight_ - 35);
-    bottom->Anchor(notesPanel, true);
-    notes_ = new QPlainTextEdit(notesPanel);
-    notes_->setGeometry(5, 0, notesPanel->width() - 10, notesPanel->height());
+    notes_ = new QPlainTextEdit(dialog_.get());
+    notes_->setFixedHeight(ScaledWidth(kBottomWithNotes - 35, notes_->fontMetrics()));
     notes_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     notes_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     notes_->setReadOnly(true);  // help text for the rows above, nothing to store
-    notesPanel->Anchor(notes_, true);
+    bottom->addWidget(notes_);
   }
+  ok_ = new QPushButton(QStringLiteral("OK"), dialog_.get());
+  ok_->setDefault(true);
+  cancel_ = new QPushButton(QStringLiteral("Cancel"), dialog_.get());
+  auto* buttons = new QHBoxLayout;
+  buttons->setContentsMargins(0, 5, 10, 0);
+  buttons->setSpacing(15);
+  buttons->addStretch();
+  for (QPushButton* button : {ok_, cancel_}) {
+    button->setMinimumSize(kButtonWidth, kButtonHeight);
+    buttons->addWidget(button);
+  }
+  bottom->addLayout(buttons);
+  connect(ok_, &QPushButton::clicked, dialog_.get(), &QDialog::accept);
+  connect(cancel_, &QPushButton::clicked, dialog_.get(), &QDialog::reject);
   CentreOnForm();
   return masterPanel_;
 }
 
 void TkorvINI::GrowStep() {
-  if (top_ + kRowStep <= masterPanel_->height()) return;
-  masterPanel_->setFixedHeight(masterPanel_->height() + kRowStep);
-  const int grown = dialog_->height() + kRowStep;
+  const int step = rowStep_;
+  if (top_ + step <= masterPanel_->height()) return;
+  masterPanel_->setFixedHeight(masterPanel_->height() + step);
+  const int grown = dialog_->height() + step;
   if (grown <= kMaxDialogHeight) dialog_->resize(dialog_->width(), grown);
 }
 
@@ -248,19 +257,20 @@ void TkorvINI::AddField(const QString& section, const QString& key, const QStrin
   if (!masterPanel_) return;
   auto* panel = static_cast<TAnchorPanel*>(masterPanel_);
   GrowStep();
+  const int step = rowStep_;
   if (section.compare(lastSection_, Qt::CaseInsensitive) != 0) {
     auto* line = new QFrame(panel);
     line->setFrameStyle(QFrame::HLine | QFrame::Sunken);
-    line->setGeometry(left_, top_ + 9, panel->width() - 20, 3);
+    line->setGeometry(left_, top_ + step / 2 - 3, panel->width() - 20, 3);
     panel->Anchor(line, true);
     line->show();
     const QString text = u'[' + section + u']';
     auto* header = new QLabel(text, panel);
     header->setAutoFillBackground(true);  // covers the line under the text
-    header->setGeometry(left_ + 15, top_, header->fontMetrics().horizontalAdvance(text),
-                        kHeaderHeight);
+    header->setGeometry(left_ + 15, top_, header->sizeHint().width(),
+                        std::max(kHeaderHeight, header->sizeHint().height()));
     header->show();
-    top_ += kRowStep;
+    top_ += step;
     lastSection_ = section;
     GrowStep();
   }
@@ -272,13 +282,34 @@ void TkorvINI::AddField(const QString& section, const QString& key, const QStrin
   edit->SetIniKey(key);
   edit->move(left_, top_);
   edit->show();
+  QLabel* label = nullptr;
   if (!comment.isEmpty()) {
-    auto* label = new QLabel(comment, panel);
+    label = new QLabel(comment, panel);
     label->adjustSize();
-    label->move(left_ + kEditWidth + 10, top_ + 3);
     label->show();
   }
-  top_ += kRowStep;
+  rows_.push_back({edit, label});
+  LineUpRows();
+  top_ += step;
+}
+
+void TkorvINI::LineUpRows() {
+  // The boxes in one column after the longest key, each comment beside its box.
+  int caption = 0;
+  for (const TRow& row : rows_) caption = std::max(caption, row.edit->CaptionNeed());
+  int right = 0;
+  for (const TRow& row : rows_) {
+    row.edit->SetCaptionFloor(caption);
+    row.edit->resize(row.edit->sizeHint());
+    right = std::max(right, row.edit->geometry().right());
+    if (row.comment) {
+      row.comment->move(row.edit->geometry().right() + 10,
+                        row.edit->y() + (row.edit->height() - row.comment->height()) / 2);
+      right = std::max(right, row.comment->geometry().right());
+    }
+  }
+  // Every row shows whole: the window opens at least this wide (Prepare).
+  masterPanel_->setMinimumWidth(right + kStart);
 }
 
 void TkorvINI::AddNote(const QString& line) {
@@ -298,6 +329,10 @@ void TkorvINI::CentreOnForm() {
 bool TkorvINI::Prepare() {
   if (!dialog_) return false;
   LoadControls();
+  // A stored size that cuts rows off at the side is widened (a larger one stays).
+  const int rows =
+      masterPanel_->minimumWidth() + dialog_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2;
+  dialog_->resize(FittedWindowSize(dialog_.get()).expandedTo({rows, 0}));
   // The caller may have resized the window since CreateDialog.
   CentreOnForm();
   if (auto* form = qobject_cast<QWidget*>(parent())) {

@@ -10,16 +10,20 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <vector>
 
 #include "config/ini_document.h"
 #include "config/message_sink.h"
 
 class QDialog;
+class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QWidget;
 
 namespace zorvane {
+
+class TkorvEditINI;
 
 class TkorvINI : public QObject {
   Q_OBJECT
@@ -66,6 +70,10 @@ class TkorvINI : public QObject {
   bool Prepare();
   bool Finish(bool accepted);
 
+  // The distance between rows: the design's 25 pixels, or an edit row's height in the
+  // dialog's font and a gap when that is more. Set by CreateDialog.
+  int RowStep() const { return rowStep_; }
+
   // The dialog window (its size is the caller's to set and read back) and its parts; null
   // before CreateDialog.
   QDialog* Dialog() const { return dialog_.get(); }
@@ -79,6 +87,7 @@ class TkorvINI : public QObject {
 
  private:
   void GrowStep();
+  void LineUpRows();
   void CentreOnForm();
 
   // What a control was filled with: its text and, for a combo box, its list.
@@ -98,8 +107,14 @@ class TkorvINI : public QObject {
   int top_ = 5;
   QString lastSection_;
   int bottomHeight_ = 35;
+  int rowStep_ = 25;
   std::unique_ptr<QDialog> dialog_;
-  QWidget* masterPanel_ = nullptr;  // these four are parts of the dialog, freed with it
+  QWidget* masterPanel_ = nullptr;  // these are parts of the dialog, freed with it
+  struct TRow {
+    TkorvEditINI* edit;
+    QLabel* comment;  // or none
+  };
+  std::vector<TRow> rows_;
   QPlainTextEdit* notes_ = nullptr;
   QPushButton* ok_ = nullptr;
   QPushButton* cancel_ = nullptr;

@@ -2,12 +2,16 @@
 #include "gui/dialogs/options_dialog.h"
 
 #include <QCheckBox>
+#include <QEvent>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "gui/controls/korv_combobox.h"
 #include "gui/controls/log_window.h"
+#include "gui/controls/window_fit.h"
+#include "gui/dialogs/master_servers_dialog.h"
 
 namespace zorvane {
 namespace {
@@ -69,11 +73,14 @@ QLayout* Row(QWidget* control, QPushButton* help) {
 
 }  // namespace
 
-TfrmOptions::TfrmOptions(const QStringList& variants, const QStringList& games, QWidget* parent)
+TfrmOptions::TfrmOptions(TWindowDialogs& dialogs, const QStringList& variants,
+                         const QStringList& games, QWidget* parent)
     : QDialog(parent, Qt::Tool),
+      dialogs_(dialogs),
       chkEstimateTimeRemaining_(new QCheckBox(QStringLiteral("Estimate time remaining"), this)),
       btnSyncHelp_(HelpButton("btnSyncFavesHelp", this)),
       btnQueryDelayHelp_(HelpButton("btnQueryDelayHelp", this)),
+      btnMasterServers_(new QPushButton(QStringLiteral("Master Se&rvers..."), this)),
       ok_(new QPushButton(QStringLiteral("OK"), this)),
       cancel_(new QPushButton(QStringLiteral("Cancel"), this)) {
   setObjectName(QStringLiteral("frmOptions"));
@@ -100,17 +107,23 @@ TfrmOptions::TfrmOptions(const QStringList& variants, const QStringList& games, 
                               cboStartupQuery_, cboFilters_, cboDefaultGame_})
     layout->addLayout(Row(list, nullptr));
   layout->addLayout(Row(cboQueryDelay_, btnQueryDelayHelp_));
+  checkGrid_ = new QGridLayout;
+  checkGrid_->setContentsMargins(0, 0, 0, 0);
+  layout->addLayout(checkGrid_);
   for (const TCheckInfo& info : kChecks) {
     auto* box = new QCheckBox(QString::fromLatin1(info.caption), this);
     box->setObjectName(QString::fromLatin1(info.name));
     checks_.push_back({info.key, info.value, box});
     const bool sync = info.value == &TOptionsForm::syncFaves;
-    layout->addLayout(Row(box, sync ? btnSyncHelp_ : nullptr));
+    checkRows_.push_back(Row(box, sync ? btnSyncHelp_ : nullptr));
   }
   chkEstimateTimeRemaining_->setObjectName(QStringLiteral("chkEstimateTimeRemaining"));
   chkEstimateTimeRemaining_->hide();
 
   auto* buttons = new QHBoxLayout;
+  btnMasterServers_->setObjectName(QStringLiteral("btnMasterServers"));
+  btnMasterServers_->setAutoDefault(false);
+  buttons->addWidget(btnMasterServers_);
   buttons->addStretch();
   buttons->addWidget(ok_);
   buttons->addWidget(cancel_);
@@ -120,6 +133,11 @@ TfrmOptions::TfrmOptions(const QStringList& variants, const QStringList& games, 
   ok_->setDefault(true);
   connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
   connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+  ArrangeChecks();
+  FitWhenShown(this);
+  connect(btnMasterServers_, &QPushButton::clicked, this, [this] {
+    if (auto lists = EditMasterServers(this, dialogs_, masterLists_)) masterLists_ = *lists;
+  });
   connect(btnSyncHelp_, &QPushButton::clicked, this, [this] {
     ShowNote(QStringLiteral("Keeping Favorites In Synch Option"), SyncFavesHelpLines());
   });
@@ -151,6 +169,7 @@ void TfrmOptions::Fill(const TOptionsForm& form) {
   cboDefaultGame_->SetText(form.defaultGame);
   cboQueryDelay_->SetText(form.queryDelay);
   for (const TCheck& check : checks_) check.box->setChecked(form.*check.value);
+  masterLists_ = form.masterLists;
   initialising_ = false;
 }
 
@@ -164,6 +183,7 @@ TOptionsForm TfrmOptions::Form() const {
   form.defaultGame = cboDefaultGame_->Text();
   form.queryDelay = cboQueryDelay_->Text();
   for (const TCheck& check : checks_) form.*check.value = check.box->isChecked();
+  form.masterLists = masterLists_;
   return form;
 }
 
@@ -171,6 +191,25 @@ QCheckBox* TfrmOptions::CheckBox(const QString& settingKey) const {
   for (const TCheck& check : checks_)
     if (settingKey == QLatin1StringView(check.key)) return check.box;
   return nullptr;
+}
+
+void TfrmOptions::ArrangeChecks() {
+  const auto place = [this](int rows) {
+    for (QLayout* row : checkRows_) checkGrid_->removeItem(row);
+    for (int i = 0; i < int(checkRows_.size()); ++i)
+      checkGrid_->addLayout(checkRows_[i], i % rows, i / rows);
+    layout()->invalidate();
+  };
+  const int count = int(checkRows_.size());
+  place(count);
+  const QSize room = WindowRoom(this);
+  if (room.isValid() && layout()->totalSizeHint().height() > room.height()) place((count + 1) / 2);
+}
+
+void TfrmOptions::changeEvent(QEvent* event) {
+  QDialog::changeEvent(event);
+  // The owner gives the dialog its font after making it.
+  if (event->type() == QEvent::FontChange && checkGrid_) ArrangeChecks();
 }
 
 void TfrmOptions::ShowNote(const QString& title, const QStringList& lines) {

@@ -11,6 +11,7 @@
 #include "config/game_tables.h"
 #include "gui/controls/korv_combobox.h"
 #include "gui/controls/korv_edit.h"
+#include "gui/controls/window_fit.h"
 #include "gui/dialogs/window_dialogs.h"
 
 namespace zorvane {
@@ -26,7 +27,6 @@ void SetUpField(Field* field, const char* name, const char* caption) {
   field->SetPanelWidth(kFieldWidth);
   field->SetCaptionWidth(kCaptionWidth);
   field->SetCaption(QString::fromLatin1(caption));
-  field->setMinimumWidth(kFieldWidth);
 }
 
 }  // namespace
@@ -87,6 +87,7 @@ TfrmPlayerSetup::TfrmPlayerSetup(TWindowDialogs& dialogs, const TGameTables& tab
   layout->addStretch();
   layout->addLayout(closing);
 
+  FitWhenShown(this);
   connect(btnGameNote_, &QPushButton::clicked, this, [this] {
     dialogs_.Information(this, QStringLiteral("You will only see games in here for which you "
                                               "have set the path to the User.ini. Use "

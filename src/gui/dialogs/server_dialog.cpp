@@ -2,24 +2,25 @@
 #include "gui/dialogs/server_dialog.h"
 
 #include <QCheckBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 #include <algorithm>
 
 #include "browse/game_variant_list.h"
 #include "gui/controls/korv_combobox.h"
 #include "gui/controls/korv_edit.h"
+#include "gui/controls/window_fit.h"
 #include "gui/dialogs/window_dialogs.h"
 #include "query/vocabulary.h"
 
 namespace zorvane {
 namespace {
 
-constexpr int kLeft = 8;
 constexpr int kFieldWidth = 300;
 constexpr int kCaptionWidth = 80;
-constexpr int kRowHeight = 27;
 // The game port's range: the query port, one above it, must be a port too.
 constexpr int kHighestGamePort = 65534;
 
@@ -91,6 +92,18 @@ TfrmServer::TfrmServer(TWindowDialogs& dialogs, const QStringList& games, bool s
     field->SetCaption(QString::fromLatin1(caption));
   }
   ok_->setDefault(true);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(ok_);
+  buttons->addWidget(cancel_);
+  auto* layout = new QVBoxLayout(this);
+  for (QWidget* row :
+       std::initializer_list<QWidget*>{lblWhatGame_, cboUTVersion_, cboGameName_, edtDescription_,
+                                       chkAutoUpdateDescription_, edtIP_, edtQueryPort_})
+    layout->addWidget(row);
+  layout->addStretch();
+  layout->addLayout(buttons);
+  FitWhenShown(this);
   connect(ok_, &QPushButton::clicked, this, &TfrmServer::accept);
   connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
   SetAssociationMode(false);
@@ -100,24 +113,12 @@ void TfrmServer::SetAssociationMode(bool on) {
   association_ = on;
   if (on) setWindowTitle(QStringLiteral("Game Association"));
   // Laid out top to bottom: only the rows shown take room.
-  int y = kLeft;
-  const auto place = [&y](QWidget* widget, bool shown, int height) {
-    widget->setVisible(shown);
-    if (!shown) return;
-    widget->move(kLeft, y);
-    widget->resize(kFieldWidth, height);
-    y += height + 4;
-  };
-  place(lblWhatGame_, on, 17);
-  place(cboUTVersion_, !on, 23);
-  place(cboGameName_, on || showGame_, 23);
-  place(edtDescription_, !on, 23);
-  place(chkAutoUpdateDescription_, !on, 17);
-  place(edtIP_, !on, 23);
-  place(edtQueryPort_, !on, 23);
-  ok_->setGeometry(kLeft + kFieldWidth - 156, y + 4, 75, 25);
-  cancel_->setGeometry(kLeft + kFieldWidth - 75, y + 4, 75, 25);
-  setFixedSize(kFieldWidth + 2 * kLeft, y + 4 + kRowHeight + kLeft);
+  lblWhatGame_->setVisible(on);
+  cboUTVersion_->setVisible(!on);
+  cboGameName_->setVisible(on || showGame_);
+  for (QWidget* row : std::initializer_list<QWidget*>{edtDescription_, chkAutoUpdateDescription_,
+                                                      edtIP_, edtQueryPort_})
+    row->setVisible(!on);
 }
 
 void TfrmServer::SetValues(const TServerDialogValues& values) {

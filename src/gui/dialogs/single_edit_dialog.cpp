@@ -1,18 +1,22 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/dialogs/single_edit_dialog.h"
 
-#include <QBoxLayout>
 #include <QCheckBox>
-#include <QLabel>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 #include "config/game_edits.h"
 #include "gui/controls/korv_edit.h"
+#include "gui/controls/window_fit.h"
 #include "gui/dialogs/centre_on_parent.h"
 #include "gui/dialogs/window_dialogs.h"
 
 namespace zorvane {
+namespace {
+constexpr QSize kDesignedSize(212, 82);  // pixels of the 8-point dialog font
+}  // namespace
 
 TfrmLocalPort::TfrmLocalPort(TWindowDialogs& dialogs, QWidget* parent)
     : QDialog(parent, Qt::Tool),
@@ -23,18 +27,16 @@ TfrmLocalPort::TfrmLocalPort(TWindowDialogs& dialogs, QWidget* parent)
       cancel_(new QPushButton(QStringLiteral("Cancel"), this)) {
   setObjectName(QStringLiteral("frmLocalPort"));
   edtEdit_->setObjectName(QStringLiteral("edtEdit"));
+  edtEdit_->SetPanelWidth(196);
+  edtEdit_->SetCaptionWidth(60);
   edtEdit_->SetCaption(QStringLiteral("Local Port:"));
   chkExactMatch_->setObjectName(QStringLiteral("chkExactMatch"));
   chkExactMatch_->hide();
   ok_->setObjectName(QStringLiteral("btnOK"));
   cancel_->setObjectName(QStringLiteral("btnCancel"));
   ok_->setDefault(true);
-  connect(ok_, &QPushButton::clicked, this, &TfrmLocalPort::accept);
-  connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
-
-  // Laid out as designed (212 x 82 at 8 points), growing with the font and the caption.
   auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
+  buttons->addStretch();
   buttons->addWidget(ok_);
   buttons->addWidget(cancel_);
   auto* layout = new QVBoxLayout(this);
@@ -42,27 +44,12 @@ TfrmLocalPort::TfrmLocalPort(TWindowDialogs& dialogs, QWidget* parent)
   layout->setSpacing(3);
   layout->addWidget(edtEdit_);
   layout->addWidget(chkExactMatch_, 0, Qt::AlignLeft);  // a click beside its text misses it
+  layout->addStretch();
   layout->addLayout(buttons);
-  FitToFont();
-}
-
-void TfrmLocalPort::FitToFont() {
-  // The caption whole (60 pixels as designed, more for a longer caption or a larger font), the
-  // box at least 136 pixels beside it, and caption and box as tall as the font needs.
-  const QFontMetrics metrics(edtEdit_->font());
-  const int captionWidth = std::max(60, metrics.horizontalAdvance(edtEdit_->Caption()) + 4);
-  const int height =
-      std::max(TkorvCaptionedPanel::kCreatedHeight, edtEdit_->Edit()->sizeHint().height());
-  edtEdit_->SetPanelWidth(std::max(196, captionWidth + 136));
-  edtEdit_->SetCaptionWidth(captionWidth);
-  edtEdit_->setMinimumSize(edtEdit_->PanelWidth(), height);
-  edtEdit_->CaptionLabel()->resize(captionWidth, height);
-  edtEdit_->Edit()->resize(edtEdit_->Edit()->width(), height);
-  for (QPushButton* button : {ok_, cancel_})
-    button->setMinimumSize(std::max(75, button->sizeHint().width()),
-                           std::max(25, button->sizeHint().height()));
-  layout()->activate();
-  setFixedSize(layout()->sizeHint().expandedTo(QSize(212, 82)));
+  // The caller's title and caption may ask for more than the design.
+  FitWhenShown(this, kDesignedSize);
+  connect(ok_, &QPushButton::clicked, this, &TfrmLocalPort::accept);
+  connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TfrmLocalPort::Setup(const TSingleEditSetup& setup) {
@@ -72,7 +59,6 @@ void TfrmLocalPort::Setup(const TSingleEditSetup& setup) {
   chkExactMatch_->setVisible(setup.showExactMatch);
   chkExactMatch_->setChecked(setup.exactMatch);
   numbersOnly_ = setup.numbersOnly;
-  FitToFont();
   edtEdit_->Edit()->setFocus();
 }
 
@@ -93,6 +79,8 @@ std::optional<TSingleEditResult> RunSingleEdit(QWidget* parent, TWindowDialogs& 
                                                const TSingleEditSetup& setup) {
   TfrmLocalPort dialog(dialogs, parent);
   dialog.Setup(setup);
+  // Centred with the size it opens at: the title and caption set above may widen it.
+  dialog.resize(FittedWindowSize(&dialog, kDesignedSize));
   if (parent) CentreOnParent(&dialog);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return dialog.Result();

@@ -54,8 +54,6 @@ class TfrmLocalPort : public QDialog {
   QCheckBox* chkExactMatch_;
   QPushButton* ok_;
   QPushButton* cancel_;
-  // Sizes caption, box, buttons and the dialog for the font and the caption.
-  void FitToFont();
 
   bool numbersOnly_ = true;
 };

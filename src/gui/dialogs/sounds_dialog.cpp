@@ -14,6 +14,7 @@
 #include "config/settings.h"
 #include "gui/controls/app_icons.h"
 #include "gui/controls/korv_combobox.h"
+#include "gui/controls/window_fit.h"
 
 namespace zorvane {
 
@@ -61,6 +62,9 @@ TfrmSounds::TfrmSounds(const QStringList& choices, const TSoundChoice& current,
     text->setWordWrap(true);
     auto* list = new TkorvCombobox(box);
     list->setObjectName(QStringLiteral("cbo") + QLatin1String(g.name));
+    // The three lists line up: room for the longest caption of the three.
+    list->SetPanelWidth(250);
+    list->SetCaptionWidth(90);
     list->SetCaption(QString::fromLatin1(g.caption));
     list->SetStyle(TComboStyle::DropDownList);
     list->SetItems(choices);
@@ -87,6 +91,7 @@ TfrmSounds::TfrmSounds(const QStringList& choices, const TSoundChoice& current,
   note->setWordWrap(true);
   layout->addWidget(note);
   layout->addWidget(OkCancel(this));
+  FitWhenShown(this);
 }
 
 TSoundChoice TfrmSounds::Chosen() const {
@@ -116,6 +121,7 @@ TfrmIcon::TfrmIcon(int group, QWidget* parent) : QDialog(parent, Qt::Tool) {
   }
   layout->addLayout(row);
   layout->addWidget(OkCancel(this));
+  FitWhenShown(this);
   connect(groups_, &QComboBox::currentIndexChanged, this, &TfrmIcon::ShowPreviews);
   SetGroup(group);
   ShowPreviews();

@@ -8,10 +8,13 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "gui/controls/control_font.h"
+#include "gui/controls/text_fit.h"
+#include "gui/grid/column_fit.h"
 #include "gui/grid/string_grid_header.h"
 
 namespace zorvane {
@@ -44,6 +47,23 @@ TkorvStringGrid::TkorvStringGrid(QWidget* parent)
   setSelectionBehavior(SelectItems);
   setSelectionMode(ContiguousSelection);
 
+  // A section resized by the user (dragged, or fitted by a double click) asks for its width.
+  connect(header_, &QHeaderView::sectionResized, this, [this](int col, int, int size) {
+    if (fitting_ || col < 0 || col >= int(askedWidths_.size()) || size <= 0) return;
+    askedWidths_[col] = size;
+    FitColumns();
+  });
+  connect(model_, &QAbstractItemModel::headerDataChanged, this, &TkorvStringGrid::FitColumns);
+  // Columns that fit their cells follow every change of the rows.
+  const auto refit = [this] {
+    if (std::find(fitsCells_.begin(), fitsCells_.end(), true) != fitsCells_.end()) FitColumns();
+  };
+  connect(model_, &QAbstractItemModel::dataChanged, this, refit);
+  connect(model_, &QAbstractItemModel::rowsInserted, this, refit);
+  connect(model_, &QAbstractItemModel::rowsRemoved, this, refit);
+  connect(model_, &QAbstractItemModel::modelReset, this, refit);
+  connect(model_, &QAbstractItemModel::layoutChanged, this, refit);
+
   copyAction_->setObjectName(QStringLiteral("actCopyToClipboard"));
   connect(copyAction_, &QAction::triggered, this, &TkorvStringGrid::CopyToClipboard);
   ownMenu_->addAction(copyAction_);
@@ -56,6 +76,8 @@ TkorvStringGrid::TkorvStringGrid(QWidget* parent)
   model_->SetRowCount(kCreatedRows);
   sortKinds_.assign(kCreatedColumns, cskText);
   sortDirections_.assign(kCreatedColumns, TSortDirection::None);
+  askedWidths_.assign(kCreatedColumns, defaultColWidth_);
+  fitsCells_.assign(kCreatedColumns, false);
   SetDefaultColWidth(defaultColWidth_);
   ApplyRowHeight();
   RestoreCurrent(FixedRows(), 0);
@@ -114,7 +136,11 @@ void TkorvStringGrid::SetColCount(int count) {
   ChangeRowsQuietly([&] { model_->SetColCount(count); });
   sortKinds_.resize(ColCount(), cskText);
   sortDirections_.resize(ColCount(), TSortDirection::None);
+  askedWidths_.resize(ColCount(), defaultColWidth_);
+  fitsCells_.resize(ColCount(), false);
   if (sortCol_ >= ColCount()) sortCol_ = -1;
+  if (stretchCol_ >= ColCount()) stretchCol_ = -1;
+  FitColumns();
 }
 
 void TkorvStringGrid::SetFixedRows(int count) {
@@ -125,25 +151,86 @@ void TkorvStringGrid::SetFixedRows(int count) {
 
 int TkorvStringGrid::ColWidths(int col) const {
   if (col < 0 || col >= ColCount() || header_->isSectionHidden(col)) return 0;
+  return askedWidths_[col];
+}
+
+int TkorvStringGrid::ShownColWidth(int col) const {
+  if (col < 0 || col >= ColCount() || header_->isSectionHidden(col)) return 0;
   return header_->sectionSize(col);
 }
 
 void TkorvStringGrid::SetColWidths(int col, int width) {
   if (col < 0 || col >= ColCount()) return;
-  if (width <= 0) {
-    setColumnHidden(col, true);
-    return;
-  }
-  setColumnHidden(col, false);
-  setColumnWidth(col, width);
+  askedWidths_[col] = std::max(width, 0);
+  fitting_ = true;
+  setColumnHidden(col, width <= 0);
+  fitting_ = false;
+  FitColumns();
+}
+
+void TkorvStringGrid::SetStretchColumn(int col) {
+  stretchCol_ = col >= 0 && col < ColCount() ? col : -1;
+  FitColumns();
+}
+
+void TkorvStringGrid::SetColumnFitsCells(int col) {
+  if (col < 0 || col >= ColCount()) return;
+  fitsCells_[col] = true;
+  FitColumns();
 }
 
 void TkorvStringGrid::SetDefaultColWidth(int width) {
   defaultColWidth_ = std::max(width, 1);
+  fitting_ = true;
   header_->setDefaultSectionSize(defaultColWidth_);
+  fitting_ = false;
   // A new default width applies to every shown column, as in any grid.
   for (int col = 0; col < ColCount(); ++col)
-    if (!header_->isSectionHidden(col)) header_->resizeSection(col, defaultColWidth_);
+    if (!header_->isSectionHidden(col)) askedWidths_[col] = defaultColWidth_;
+  FitColumns();
+}
+
+int TkorvStringGrid::ColumnNeed(int col) const {
+  int need = 0;
+  if (FixedRows() > 0) {
+    const int inset = TkorvGridHeader::kTextInset + (sort_ ? TkorvGridHeader::kArrowRoom : 0);
+    need = TextWidth(header_->fontMetrics(), Cells(col, 0)) + inset;
+  }
+  if (fitsCells_[col]) {
+    // The item's text margins at both sides and the grid line.
+    const int margins =
+        2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 1;
+    for (int row = FixedRows(); row < RowCount(); ++row)
+      need = std::max(need, fontMetrics().horizontalAdvance(Cells(col, row)) + margins);
+  }
+  return need;
+}
+
+int TkorvStringGrid::FittedWidth() const {
+  int width = 2 * frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+  for (int col = 0; col < ColCount(); ++col)
+    if (!header_->isSectionHidden(col) && askedWidths_[col] > 0)
+      width += std::max(askedWidths_[col], ColumnNeed(col));
+  return width;
+}
+
+QSize TkorvStringGrid::sizeHint() const {
+  return {FittedWidth(), QTableView::sizeHint().height()};
+}
+
+void TkorvStringGrid::FitColumns() {
+  if (fitting_ || int(askedWidths_.size()) != ColCount()) return;
+  std::vector<int> asked(askedWidths_), needs(asked.size());
+  for (int col = 0; col < ColCount(); ++col) {
+    if (header_->isSectionHidden(col)) asked[col] = 0;
+    if (asked[col] > 0) needs[col] = ColumnNeed(col);
+  }
+  const std::vector<int> shown = FitColumnWidths(asked, needs, stretchCol_, viewport()->width());
+  fitting_ = true;
+  for (int col = 0; col < ColCount(); ++col)
+    if (shown[col] > 0 && header_->sectionSize(col) != shown[col])
+      header_->resizeSection(col, shown[col]);
+  fitting_ = false;
 }
 
 void TkorvStringGrid::SetDefaultRowHeight(int height) {
@@ -198,6 +285,7 @@ void TkorvStringGrid::SetKorvSort(bool on) {
   if (on == sort_) return;
   if (on && FixedRows() == 0) return;
   sort_ = on;
+  FitColumns();  // the arrow's room comes and goes
   if (on) return;
   std::fill(sortDirections_.begin(), sortDirections_.end(), TSortDirection::None);
   const int old = std::exchange(sortCol_, -1);
@@ -423,7 +511,16 @@ void TkorvStringGrid::leaveEvent(QEvent* event) {
 
 void TkorvStringGrid::changeEvent(QEvent* event) {
   QTableView::changeEvent(event);
-  if (event->type() == QEvent::FontChange) ApplyRowHeight();
+  if (event->type() == QEvent::FontChange) {
+    ApplyRowHeight();
+    FitColumns();
+  }
+}
+
+bool TkorvStringGrid::viewportEvent(QEvent* event) {
+  const bool handled = QTableView::viewportEvent(event);
+  if (event->type() == QEvent::Resize) FitColumns();  // the free width changed
+  return handled;
 }
 
 }  // namespace zorvane

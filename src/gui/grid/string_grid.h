@@ -74,9 +74,24 @@ class TkorvStringGrid : public QTableView {
   void BeginUpdate() { model_->BeginUpdate(); }
   void EndUpdate() { model_->EndUpdate(); }
 
-  // 0 for a hidden column; setting 0 (or less) hides the column, more shows it again.
+  // The width asked for (set, stored or dragged by the user); 0 for a hidden column. Setting 0
+  // (or less) hides the column, more shows it again. Shown, a column is never narrower than
+  // its header text (with room for the sort arrow) and, for the stretch column, as wide as
+  // the view leaves free.
   int ColWidths(int col) const;
   void SetColWidths(int col, int width);
+  // The width a column is drawn at now.
+  int ShownColWidth(int col) const;
+  // The grid's width with every column shown as asked or its text needs, frame and vertical
+  // scroll bar included: no column then has to be scrolled to.
+  int FittedWidth() const;
+  // As wide as FittedWidth: a grid in a layout asks for room for every column.
+  QSize sizeHint() const override;
+  // The column that takes the view's free width (-1, the default: none).
+  int StretchColumn() const { return stretchCol_; }
+  void SetStretchColumn(int col);
+  // A column shown never narrower than its widest cell, for short lists of names.
+  void SetColumnFitsCells(int col);
   int DefaultColWidth() const { return defaultColWidth_; }
   void SetDefaultColWidth(int width);
   // The height asked for; rows grow when the font needs more.
@@ -196,6 +211,7 @@ class TkorvStringGrid : public QTableView {
   void contextMenuEvent(QContextMenuEvent* event) override;
   void leaveEvent(QEvent* event) override;
   void changeEvent(QEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
 
  private:
   friend class TkorvGridHeader;
@@ -211,6 +227,9 @@ class TkorvStringGrid : public QTableView {
   void ChangeRowsQuietly(Change&& change);
   void RestoreCurrent(int row, int col);
   void ApplyRowHeight();
+  // Sizes the header's sections to the asked widths as fitted (column_fit.h).
+  void FitColumns();
+  int ColumnNeed(int col) const;
 
   TStringTableModel* model_;
   TkorvGridHeader* header_;
@@ -231,6 +250,10 @@ class TkorvStringGrid : public QTableView {
   bool sort_ = false;
   int sortCol_ = -1;
 
+  std::vector<int> askedWidths_;
+  std::vector<bool> fitsCells_;
+  int stretchCol_ = -1;
+  bool fitting_ = false;  // the sections resized are this grid's own, not the user's
   bool colSizing_ = false;
   int defaultColWidth_ = 64;
   int defaultRowHeight_ = 24;

@@ -17,6 +17,10 @@ class TkorvGridHeader : public QHeaderView {
 
  public:
   static constexpr int kEdgeZone = 4;
+  // A cell's text starts this far in (pressed, grid line included) and ends before the room
+  // the sort arrow takes at the cell's right.
+  static constexpr int kTextInset = 4;
+  static constexpr int kArrowRoom = 15;
 
   explicit TkorvGridHeader(TkorvStringGrid* grid);
 

@@ -1,10 +1,17 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/view/filter_combobox.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QStyle>
+
 #include "browse/filter_layout.h"
 #include "browse/filter_match.h"
 
 namespace zorvane {
+namespace {
+constexpr int kShownItemLength = 7;  // "X"s and an icon's room: a word of some 11 letters
+}  // namespace
 
 TkorvUTFilterCombobox::TkorvUTFilterCombobox(QWidget* parent) : TkorvCombobox(parent) {
   SetStyle(TComboStyle::DropDownList);
@@ -33,6 +40,13 @@ TkorvUTFilterCombobox* CreateFilterCombobox(int index, QWidget* parent) {
   box->SetCompareType(info.compareType);
   box->SetIsTeam(info.isTeam);
   box->SetItems(FilterItems(index));
+  // The boxes stand in rows, all as wide as the widest: room for a word like "experienced",
+  // while a region's long name shows whole only in the open list.
+  QComboBox* combo = box->Combobox();
+  combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  combo->setMinimumContentsLength(kShownItemLength);
+  combo->view()->setMinimumWidth(combo->view()->sizeHintForColumn(0) +
+                                 combo->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
   box->SelectValue(box->DefaultItemText());
   return box;
 }

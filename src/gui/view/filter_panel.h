@@ -46,8 +46,14 @@ class TFilterPanel : public QWidget {
 
   // Shows the used boxes in rows for the panel's side and sizes the panel (its height at the
   // top or bottom, its width at the left or right); hides the panel when no box shows. With
-  // repopulate, RepopulateRequested follows.
+  // repopulate, RepopulateRequested follows. Every box is as wide as the widest caption and
+  // its font need; at the top or bottom a row holds as many as the panel's width has room for,
+  // at most four.
   void LayoutFilters(bool repopulate);
+
+  // At the top or bottom: one box's width (rows wrap), four boxes' when there is room.
+  QSize minimumSizeHint() const override;
+  QSize sizeHint() const override;
 
  Q_SIGNALS:
   // The user chose another value in the box of index: the server list must be filtered again.
@@ -57,10 +63,24 @@ class TFilterPanel : public QWidget {
 
  private:
   void OnBoxChanged(int index);
+  // Every caption as wide as the widest of the fifteen.
+  void LineUpCaptions();
+  // The boxes' sizes in the font in use; boxes in a row for a panel this wide (-1: as many as
+  // the design puts in a row).
+  TFilterMetrics Metrics(int panelWidth) const;
+  bool Across() const;
 
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
   std::array<TkorvUTFilterCombobox*, kFilterCount> boxes_{};  // children of this panel
   TFilterPanelAlign align_ = TFilterPanelAlign::Top;
   bool isTeamView_ = false;
+  int perRow_ = 0;  // boxes in a row at the last layout
 };
 
 }  // namespace zorvane

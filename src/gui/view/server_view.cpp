@@ -145,6 +145,11 @@ TkorvUTServerView::TkorvUTServerView(QWidget* parent) : QWidget(parent) {
       TkorvStringGrid::CreateListGrid(detailSplitter_, stCount, settingMenu_, handlers(gtSetting));
   settingGrid_->setObjectName(QStringLiteral("grdSetting"));
   SetColumns(settingGrid_, kSettingColumns);
+  // The names take the width the other columns leave; every setting's name shows whole.
+  serverGrid_->SetStretchColumn(scServer);
+  playerGrid_->SetStretchColumn(pcPlayer);
+  settingGrid_->SetStretchColumn(stValue);
+  settingGrid_->SetColumnFitsCells(stName);
   detailSplitter_->addWidget(playerGrid_);
   detailSplitter_->addWidget(settingGrid_);
   detailSplitter_->setStretchFactor(1, 1);
@@ -288,9 +293,10 @@ void TkorvUTServerView::showEvent(QShowEvent* event) {
 
 void TkorvUTServerView::SetPlayerPanelWidth(int width) {
   if (width <= 0) return;
-  playerPanelWidth_ = width;
-  const int total = std::max(detailSplitter_->width(), width + 100);
-  detailSplitter_->setSizes({width, total - width});
+  playerPanelWidth_ = width;  // kept as asked; shown as wide as the player columns need
+  const int shown = std::max(width, playerGrid_->FittedWidth());
+  const int total = std::max(detailSplitter_->width(), shown + 100);
+  detailSplitter_->setSizes({shown, total - shown});
 }
 
 bool TkorvUTServerView::IsTeamView() const {

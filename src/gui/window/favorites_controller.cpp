@@ -25,6 +25,7 @@ QString TrueFalse(bool on) {
 }
 
 void CentreOn(QWidget* dialog, const QWidget* owner) {
+  dialog->adjustSize();  // laid out: its size is known only now
   dialog->move(owner->geometry().center() - dialog->rect().center());
 }
 

@@ -1,11 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/window/main_window.h"
 
-#include <QApplication>
 #include <QCloseEvent>
-#include <QFontDatabase>
 #include <QMenuBar>
-#include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -29,6 +26,7 @@
 #include "gui/window/favorites_controller.h"
 #include "gui/window/help_menu.h"
 #include "gui/window/join_controller.h"
+#include "gui/window/lan_controller.h"
 #include "gui/window/mass_refresh_controller.h"
 #include "gui/window/monitors_controller.h"
 #include "gui/window/notifications_controller.h"
@@ -73,10 +71,6 @@ constexpr TBinding kBindings[] = {
     {"miEditFavorite", nullptr, "actEditFavorite"},
     {"miDeleteFavorite", nullptr, "actDeleteFavorite"},
 };
-
-TSortDirection Direction(const TGridSort& sort) {
-  return sort.direction;
-}
 
 }  // namespace
 
@@ -163,6 +157,14 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
   pages_->setObjectName(QStringLiteral("pgcMain"));
   setCentralWidget(pages_);
   CreateViews();
+  lan_ = std::make_unique<TLanController>(stash_, config_.settings,
+                                          View(QString::fromLatin1(kLanType)), nullptr);
+  connect(lan_.get(), &TLanController::OnLog, this, &TfrmZorvane::Log);
+  connect(lan_.get(), &TLanController::OnStatus, this,
+          [this](const QString& text) { SetStatus(1 | 4, 0, false, false, text); });
+  connect(lan_.get(), &TLanController::OnServersRemoved, this, [this] {
+    for (TkorvUTServerView* view : VisibleViews()) view->PopulateServerGrid(true, true);
+  });
   monitors_ = std::make_unique<TMonitorsController>(context_, pages_);
   for (const auto& [name, view] : views_) monitors_->ConnectView(view);
   notifications_ = std::make_unique<TNotificationsController>(
@@ -186,7 +188,6 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
         if (other && other->IsOnPage()) other->PopulateServerGrid(true, true);
       });
   ApplySettings();
-  monitors_->ApplySettings();
   favorites_->ImportAtStart();
   cache_->Load();  // after the favourites: a favourite stays the one server it is
 
@@ -354,6 +355,8 @@ void TfrmZorvane::CreateMenus() {
                  QStringLiteral("Query ") + QLatin1StringView(game.caption), {},
                  [this, variant] { StartMassRefresh(variant); });
   }
+  windowAction(serverMenu_, "actFindLanServers", QStringLiteral("Find LAN Servers"), Qt::Key_F4,
+               [this] { lan_->Search(); });
   windowAction(serverMenu_, "actRefreshAllServerGrids", QStringLiteral("Ping All Server Lists"),
                Qt::Key_F10, [this] { refresher_->PingAllServerLists(); });
   windowAction(nullptr, "actDebug", QStringLiteral("Debug"), Qt::CTRL | Qt::Key_F11,
@@ -421,74 +424,6 @@ void TfrmZorvane::PageChanged(int index) {
   BindToView(currentView_);
 }
 
-// ---- Settings
-
-void TfrmZorvane::ApplySettings() {
-  const TSettings& s = config_.settings;
-  resize(s.windowWidth, s.windowHeight);
-  if (s.fontName != u"not there") {
-    // The named fonts are Windows fonts; where one is missing the desktop's own font is used
-    // at the stored size.
-    QFont font = QApplication::font();
-    if (QFontDatabase::hasFamily(s.fontName)) font.setFamily(s.fontName);
-    font.setPointSize(s.fontSize);
-    setFont(font);
-  }
-  stash_.LocalPort = s.localPort;
-  if (const auto master = ParseMasterAddress(s.masterServer))
-    refresher_->Refresh().Master = *master;
-  const TFilterPanelAlign align = FilterPanelAlignFromText(s.filterLocation);
-  for (const auto& [name, view] : views_) {
-    view->SetFilters(s.FiltersOf(view->GameType()));
-    view->SetFilterPanelAlign(align);
-    view->LayoutFilters(false);
-    if (s.infoHeight) view->SetDetailHeight(*s.infoHeight);
-    if (s.playerWidth) view->SetPlayerPanelWidth(*s.playerWidth);
-    for (int grid = gtServer; grid <= gtSetting; ++grid) {
-      const TGridSort& sort = s.sorts[grid - 1];
-      view->SetGridSort(TGridType(grid), sort.column, Direction(sort));
-    }
-    view->SetGridColWidths(s.columnWidths[0], QStringLiteral("grdServer"));
-    view->SetGridColWidths(s.columnWidths[1], QStringLiteral("grdPlayer"));
-    view->SetGridColWidths(s.columnWidths[2], QStringLiteral("grdSetting"));
-    view->SetDebugging(debug_);
-  }
-  std::vector<TkorvUTServerView*> views;
-  for (const auto& [name, view] : views_) views.push_back(view);
-  TellWorkers(s, &refresher_->Refresh(), views, false);
-  TkorvUTServerView* favorites = FavoritesView();
-  favorites->SetDefaultVersion(s.defaultVersion);
-  favorites->SetConfirmServerDelete(s.confirmServerDelete);
-  favorites->SetAutoRefreshSelectedServerOnly(s.autoRefreshSelectedServerOnly);
-  pages_->setUsesScrollButtons(!s.tabsMultiline);
-  if (s.lastActivePageIndex >= 0 && s.lastActivePageIndex < pages_->count())
-    pages_->setCurrentIndex(s.lastActivePageIndex);
-}
-
-void TfrmZorvane::GatherSettings() {
-  TSettings& s = config_.settings;
-  TkorvUTServerView* favorites = FavoritesView();
-  if (!isMinimized() && !isMaximized()) {
-    s.windowWidth = std::clamp(width(), 1, 1999);
-    s.windowHeight = std::clamp(height(), 1, 1999);
-  }
-  s.infoHeight = favorites->DetailHeight();
-  s.playerWidth = favorites->PlayerPanelWidth();
-  // Until the start-up query lists the favourites, the stored selection is still the user's.
-  if (favoritesListed_) s.lastSelectedServer = favorites->SelectedServerKey();
-  s.lastActivePageIndex = pages_->currentIndex();
-  for (int grid = gtServer; grid <= gtSetting; ++grid)
-    s.sorts[grid - 1] = {favorites->GridSortCol(TGridType(grid)),
-                         favorites->GridSortDirection(TGridType(grid))};
-  s.columnWidths[0] = favorites->GridColWidths(QStringLiteral("grdServer"));
-  s.columnWidths[1] = favorites->GridColWidths(QStringLiteral("grdPlayer"));
-  s.columnWidths[2] = favorites->GridColWidths(QStringLiteral("grdSetting"));
-  for (const auto& [name, view] : views_) s.FiltersOf(view->GameType()) = view->Filters();
-  // Hidden only when the user hid it: a window in the tray hides its tool bar too.
-  s.showToolbar = !toolBar_->isHidden();
-  monitors_->GatherSettings();
-}
-
 // ---- Start, close, tray
 
 void TfrmZorvane::FirstShow() {
@@ -538,20 +473,14 @@ void TfrmZorvane::StartupQuery() {
   favoritesListed_ = true;
   cache_->ShowListed();
   if (const TMasterGame* game = MasterGameOfCaption(s.startupQuery)) {
-    const QString variant = QString::fromLatin1(game->variant);
-    if (cache_->Listed() == 0) {
-      StartMassRefresh(variant);
-    } else {
-      // The master query blocks until its list is in: the cached list is drawn first.
-      QTimer::singleShot(0, this, [this, variant] {
-        if (!closed_) StartMassRefresh(variant);
-      });
-    }
+    // The cached list is up already; the masters are asked without holding the window.
+    StartMassRefresh(QString::fromLatin1(game->variant));
   } else {
     SetStatus(1, 0, false, false,
               QString::number(stash_.Count()) + QStringLiteral(" total servers"));
     for (TkorvUTServerView* view : VisibleViews()) view->UpdateCountText();
     if (s.startupQuery == u"Favorites Only") favorites->RefreshCycle().RefreshServerList();
+    if (s.startupQuery == QLatin1StringView(kLanStartupQuery)) lan_->Search();
   }
   favorites->SetAutoRefreshRate(s.refreshRate);
 }
@@ -626,7 +555,9 @@ void TfrmZorvane::SetStatus(int targets, int panel, bool restore, bool highlight
 
 void TfrmZorvane::ServerUpdated(const QString& key) {
   if (refresher_->Refresh().ServerUpdated(key)) return;
-  monitors_->ServerUpdated(key);
+  // The monitors are refreshed whole once a master refresh is over; a reply that comes in
+  // meanwhile (a favourite, or a server answering before its master's list) waits for that.
+  if (!refresher_->Refresh().MassRefreshing()) monitors_->ServerUpdated(key);
   const int index = stash_.IndexOf(key);
   if (index < 0) return;
   const TServerRoute route = RouteOfServer(*stash_.Server(index), config_.tables.gameTypes);
@@ -635,6 +566,7 @@ void TfrmZorvane::ServerUpdated(const QString& key) {
       target && (!route.other || target->IsOnPage()))
     target->ServerUpdated(index);
   if (route.favorites) FavoritesView()->ServerUpdated(index);
+  if (route.lan) View(QString::fromLatin1(kLanType))->ServerUpdated(index);
   notifications_->ServerReplied(key);
 }
 

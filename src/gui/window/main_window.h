@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // TfrmZorvane: the main window. It owns the configuration, the stash, one server view per game
-// type plus "Other" and "Favorites", the log and its controllers (monitors, notifications,
-// favourites, server cache, options, joining, mass refresh, set-up), each handed the window's
-// context; it builds the menus and pages, routes every reply, loads the configuration at start
-// and saves it when it closes.
+// type plus "Other", "Favorites" and "LAN", the log and its controllers (monitors,
+// notifications, favourites, server cache, options, joining, mass refresh, set-up, LAN search),
+// most handed the window's context; it builds the menus and pages, routes every reply, loads the
+// configuration at start and saves it when it closes.
 
 #include <QMainWindow>
 #include <QPointer>
@@ -39,6 +39,7 @@ class TfrmNote;
 class TGameDiscovery;
 class TGameSetupController;
 class TGameTabsOffer;
+class TLanController;
 class TServerCacheController;
 class TServerNotifier;
 class TSoundPlayer;
@@ -90,6 +91,7 @@ class TfrmZorvane : public QMainWindow {
   TMassRefresh& MassRefresh();
   TfrmNote* LogWindow() const { return log_; }
   TGameDiscovery* GameDiscovery() const { return gameDiscovery_; }
+  TLanController* Lan() const { return lan_.get(); }
   QTabWidget* Pages() const { return pages_; }
   // The view of a game type ("Other" and "Favorite" included), visible or not.
   TkorvUTServerView* View(const QString& gameType) const;
@@ -121,6 +123,7 @@ class TfrmZorvane : public QMainWindow {
   void CreateMenus();
   void CreateViews();
   TkorvUTServerView* CreateView(const TGameType& type);
+  // At start and at close (main_window_settings.cpp).
   void ApplySettings();
   void GatherSettings();
   void PageChanged(int index);
@@ -188,6 +191,9 @@ class TfrmZorvane : public QMainWindow {
 
   // Joining (its launcher and the question for a missing executable path).
   std::unique_ptr<TJoinController> joining_;
+
+  // The LAN search and the LAN tab (after the stash and the views it uses).
+  std::unique_ptr<TLanController> lan_;
 };
 
 }  // namespace zorvane

@@ -101,6 +101,15 @@ void TMassRefreshController::RebuildViews() {
   for (TkorvUTServerView* view : context_.visibleViews()) view->PopulateServerGrid(true, true);
 }
 
+int TMassRefreshController::ViewCount() {
+  return int(context_.visibleViews().size());
+}
+
+void TMassRefreshController::RebuildView(int index) {
+  const std::vector<TkorvUTServerView*> views = context_.visibleViews();
+  if (index >= 0 && index < int(views.size())) views[index]->PopulateServerGrid(true, true);
+}
+
 void TMassRefreshController::ReselectServers() {
   for (TkorvUTServerView* view : context_.visibleViews())
     if (!view->SelectServerIfNotCurrent(view->LastSelectedServerKey())) view->ReloadDetails();

@@ -38,7 +38,7 @@ class TMassRefreshController : public QObject, private TMassRefreshHost {
   TMassRefresh& Refresh() { return *massRefresh_; }
   // Stop in the Server menu (Esc) and on the tool bar, and the progress bar.
   void CreateStopControls(QMenu* serverMenu, QToolBar* toolBar);
-  // Queries the master of variant and every server it lists (nothing while one runs).
+  // Asks every master of variant and queries the servers they list (nothing while one runs).
   void Start(const QString& variant);
   // Pings the servers of every shown list, the favourites' automatic refresh paused meanwhile.
   void PingAllServerLists();
@@ -54,6 +54,8 @@ class TMassRefreshController : public QObject, private TMassRefreshHost {
   void RemoveServersOfGame(const QString& variant) override;
   void SetMassRefreshing(bool on) override;
   void RebuildViews() override;
+  int ViewCount() override;
+  void RebuildView(int index) override;
   void ReselectServers() override;
   void ShowLowReplyNotice(const QString& text) override;
   void ShowMasterFailure(const QString& text) override;

@@ -98,6 +98,7 @@ QWidget* TMonitorsController::CreatePage(const QString& title, const QString& fi
   grid->SetColWidths(1, 300);
   grid->SetColWidths(2, 150);
   grid->SetColWidths(3, 0);
+  grid->SetStretchColumn(mcServer);
   grid->SetKorvSort(true);
   status = new TStatusLine(page);
   auto* layout = new QVBoxLayout(page);

@@ -64,7 +64,7 @@ void TOptionsController::EditOptions() {
   QStringList variants;
   FillGameVariantList(variants, 0);
   QMainWindow* window = context_.window;
-  TfrmOptions dialog(variants, hooks_.favoriteGameNames(), window);
+  TfrmOptions dialog(context_.dialogs, variants, hooks_.favoriteGameNames(), window);
   dialog.setFont(window->font());
   dialog.Fill(OptionsFormFrom(shown));
   dialog.adjustSize();

@@ -16,9 +16,7 @@ class TServerCacheController : public QObject {
 
   // Reads the file into the stash (once, at start).
   void Load();
-  // Servers listed from the file at start.
-  int Listed() const { return listed_; }
-  // Fills the shown server lists (not the favourites) with them.
+  // Fills the shown server lists (not the favourites) with the servers read at start.
   void ShowListed();
   // A new list's reply wait is over: the file is written a moment later.
   void ScheduleWrite();

@@ -14,8 +14,8 @@ namespace zorvane {
 class TkorvUTServerView;
 
 // Tells the mass refresh (when given) and each view what they take from the settings: the
-// delay strength, the reply wait, pinging the selected server, the fuller player counts
-// (rows redrawn when updateRows).
+// masters of each game, the delay strength, the reply wait, pinging the selected server, the
+// fuller player counts (rows redrawn when updateRows).
 void TellWorkers(const TSettings& settings, TMassRefresh* massRefresh,
                  const std::vector<TkorvUTServerView*>& views, bool updateRows);
 

@@ -21,7 +21,16 @@ TEST(CaptionedPanelTest, CaptionAndCaptionWidthRules) {
   TkorvCombobox combo;
   for (TkorvCaptionedPanel* panel :
        {static_cast<TkorvCaptionedPanel*>(&edit), static_cast<TkorvCaptionedPanel*>(&combo)}) {
-    EXPECT_EQ(panel->BoxWidget()->geometry(), QRect(70, 0, 90, 21));
+    // The box beside the caption, to the panel's right edge, as tall as its font needs.
+    const auto boxBesideCaption = [panel] {
+      const QRect box = panel->BoxWidget()->geometry();
+      EXPECT_EQ(box.left(), panel->ShownCaptionWidth());
+      EXPECT_EQ(box.right(), panel->width() - 1);
+      EXPECT_GE(box.height(), 21);
+      EXPECT_GE(box.height(), panel->BoxWidget()->sizeHint().height());
+    };
+    EXPECT_EQ(panel->CaptionWidth(), 70);
+    boxBesideCaption();
     for (const auto& [set, shown] : {std::pair{"Port", "Port:"}, {"Port:", "Port:"}, {"", ""}}) {
       panel->SetCaption(QString::fromLatin1(set));
       EXPECT_EQ(panel->Caption(), shown);
@@ -29,13 +38,40 @@ TEST(CaptionedPanelTest, CaptionAndCaptionWidthRules) {
     panel->SetPanelWidth(200);
     panel->SetCaptionWidth(190);  // cut so that 20 pixels stay
     EXPECT_EQ(panel->CaptionWidth(), 180);
-    EXPECT_EQ(panel->BoxWidget()->geometry(), QRect(180, 0, 20, 21));
+    boxBesideCaption();
     panel->SetCaptionWidth(-5);
     panel->SetCaptionLeft(-1);
-    EXPECT_EQ(panel->CaptionLabel()->geometry(), QRect(0, 2, 180, 17));
+    EXPECT_EQ(panel->CaptionWidth(), 180);
+    EXPECT_EQ(panel->CaptionLeft(), 0);
     panel->SetCaptionWidth(60);
     panel->SetPanelWidth(290);  // the box is anchored right as well
-    EXPECT_EQ(panel->BoxWidget()->geometry(), QRect(60, 0, 230, 21));
+    boxBesideCaption();
+  }
+}
+
+// Designed for an 8-point font, a field grows with a larger one and never cuts its caption;
+// a caption the design left room for keeps the design's width, so fields line up.
+TEST(CaptionedPanelTest, GrowsWithTheFontAndFitsItsCaption) {
+  const QFont original = QApplication::font();
+  for (const int points : {8, 10, 14}) {
+    SCOPED_TRACE(points);
+    QFont font = original;
+    font.setPointSize(points);
+    TkorvCombobox roomy, tight;
+    for (TkorvCombobox* box : {&roomy, &tight}) {
+      box->setFont(font);
+      box->SetPanelWidth(300);
+      box->SetCaptionWidth(120);
+    }
+    roomy.SetCaption(QStringLiteral("Game"));
+    tight.SetCaption(QStringLiteral("A caption far longer than its designed width"));
+    const QFontMetrics metrics(font);
+    EXPECT_NEAR(roomy.ShownCaptionWidth(), 120.0 * std::max(metrics.height(), 13) / 13, 1);
+    EXPECT_GE(tight.ShownCaptionWidth(), metrics.horizontalAdvance(tight.Caption()));
+    for (TkorvCombobox* box : {&roomy, &tight}) {
+      EXPECT_GE(box->sizeHint().width(), box->ShownCaptionWidth() + 180);  // the designed box
+      EXPECT_GE(box->sizeHint().height(), box->Combobox()->sizeHint().height());
+    }
   }
 }
 

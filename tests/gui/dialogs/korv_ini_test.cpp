@@ -65,7 +65,9 @@ TEST(KorvIniDialogTest, HeaderRowsOnlyWhenTheSectionChangesIgnoringCase) {
       shown << label->text();
     EXPECT_EQ(shown, headers);
     // Every header row pushes the rows below it down by one step.
-    EXPECT_EQ(Rows(panel).back()->y(), 5 + 25 * (sections.size() - 1 + headers.size()));
+    EXPECT_GE(ini.RowStep(), 25);
+    EXPECT_GE(ini.RowStep(), Rows(panel).back()->height());
+    EXPECT_EQ(Rows(panel).back()->y(), 5 + ini.RowStep() * (sections.size() - 1 + headers.size()));
   }
 }
 
@@ -80,13 +82,17 @@ TEST(KorvIniDialogTest, RowsPastTheWindowGrowThePanelButNotTheWindowBeyond800) {
     ini.AddField("Engine.Player", QStringLiteral("Key%1").arg(i), QString());
     const int growth = panel->height() - before;
     // Once the rows reach the panel's foot, every further row grows it by exactly one step.
-    EXPECT_TRUE(growth == 25 || (growth == 0 && grownRows == 0)) << i << ": " << growth;
+    EXPECT_TRUE(growth == ini.RowStep() || (growth == 0 && grownRows == 0)) << i << ": " << growth;
     grownRows += growth > 0;
-    EXPECT_EQ(ini.Dialog()->height(), std::min(300 + panel->height() - startPanel, 800)) << i;
-    EXPECT_LE(Rows(panel).back()->y() + 25, panel->height()) << i;
+    // The window grows with the panel, a step at a time while it stays at most 800 high.
+    const int steps = (panel->height() - startPanel) / ini.RowStep();
+    EXPECT_EQ(ini.Dialog()->height(), 300 + ini.RowStep() * std::min(steps, 500 / ini.RowStep()))
+        << i;
+    EXPECT_LE(Rows(panel).back()->y() + ini.RowStep(), panel->height()) << i;
   }
   EXPECT_GT(grownRows, 20);
-  EXPECT_EQ(ini.Dialog()->height(), 800);
+  EXPECT_LE(ini.Dialog()->height(), 800);
+  EXPECT_GT(ini.Dialog()->height(), 800 - ini.RowStep());
 }
 
 constexpr char kEngineIni[] =

@@ -96,7 +96,7 @@ TEST_F(SetupMenuTest, TabsDialogShowsAndHidesTabs) {
     WhenModal([=](QWidget* modal) {
       auto* dialog = qobject_cast<TfrmFilters*>(modal);
       ASSERT_TRUE(dialog);
-      EXPECT_EQ(dialog->BoxCount(), 28);  // every type but "Favorite"
+      EXPECT_EQ(dialog->BoxCount(), 29);  // every type but "Favorite", "LAN" among them
       EXPECT_EQ(dialog->BoxAt(0)->text(), "Other");
       for (const QString& name : tick + untick) {
         QCheckBox* box = dialog->BoxFor(name);
@@ -111,14 +111,16 @@ TEST_F(SetupMenuTest, TabsDialogShowsAndHidesTabs) {
   choose({"xCTFGame"}, {"CTFGame"});
   EXPECT_EQ(TabTexts(*window),
             (QStringList{"Other", "2K4 CTF", "Last Man", "Assault", "Team DM", "Domination",
-                         "Death Match", "Favorites", "Player Monitor", "Map Monitor"}));
+                         "Death Match", "Favorites", "LAN", "Player Monitor", "Map Monitor"}));
   EXPECT_TRUE(window->Config().tables.FindGameType("xCTFGame")->TabVisible);
   EXPECT_FALSE(window->View("CTFGame")->IsOnPage());
   ASSERT_EQ(dialogs.information.size(), 1);
   EXPECT_TRUE(dialogs.information[0].startsWith("To get the newly visible tab(s) to properly"));
 
-  choose({}, {"xCTFGame", "Other"});  // hiding alone says nothing
+  choose({}, {"xCTFGame", "Other", "LAN"});  // hiding alone says nothing
   EXPECT_EQ(TabTexts(*window).first(), "Last Man");
+  EXPECT_FALSE(TabTexts(*window).contains("LAN"));
+  EXPECT_FALSE(window->Config().tables.FindGameType("LAN")->TabVisible);
   EXPECT_EQ(dialogs.information.size(), 1);
 }
 

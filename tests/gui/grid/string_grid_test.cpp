@@ -138,6 +138,66 @@ TEST_F(StringGridTest, HeaderClicksSortFlipAndMoveTheArrow) {
   EXPECT_EQ(sorts_.back(), TSort(kMap, kDesc));
 }
 
+// A column that fits its cells (the settings' names) follows its rows and its font: never
+// narrower than its widest text, and back to the width asked for when the rows are short.
+TEST_F(StringGridTest, AColumnThatFitsItsCellsShowsItsWidestTextWhole) {
+  grid_->SetColumnFitsCells(kServer);
+  const QString longest = QStringLiteral("Min Players (And Bots) of a server with a long name");
+  for (const int points : {0, 14}) {
+    SCOPED_TRACE(points);
+    if (points) {
+      QFont font = grid_->font();
+      font.setPointSize(points);
+      grid_->setFont(font);
+    }
+    SetRows({{"Ping", "1"}, {longest, "2"}});
+    EXPECT_GT(grid_->ShownColWidth(kServer), grid_->fontMetrics().horizontalAdvance(longest));
+    EXPECT_EQ(grid_->ColWidths(kServer), 200);  // the width asked for is kept
+    SetRows({{"Ping", "1"}});
+    EXPECT_EQ(grid_->ShownColWidth(kServer), 200);
+  }
+}
+
+// A width asked for stays as asked (it is what the settings store); shown, a column is as
+// wide as its heading needs, and the stretch column takes the view's free width.
+TEST_F(StringGridTest, ColumnsShowTheirHeadingsAndTheStretchColumnFillsTheView) {
+  const QFontMetrics metrics = grid_->Header()->fontMetrics();
+  const int pingNeed = metrics.horizontalAdvance("Ping") + TkorvGridHeader::kTextInset +
+                       TkorvGridHeader::kArrowRoom;
+  struct Case {
+    int pingAsked, stretch;
+    int pingShown;  // -1: the heading's need
+    bool filled;
+  };
+  for (const Case& c : {Case{5, -1, -1, false}, Case{90, -1, 90, false}, Case{5, kServer, -1, true},
+                        Case{900, kServer, 900, false}}) {
+    SCOPED_TRACE(c.pingAsked);
+    grid_->SetColWidths(kPing, c.pingAsked);
+    grid_->SetStretchColumn(c.stretch);
+    EXPECT_EQ(grid_->ColWidths(kPing), c.pingAsked);
+    EXPECT_EQ(grid_->ShownColWidth(kPing), c.pingShown < 0 ? pingNeed : c.pingShown);
+    EXPECT_EQ(grid_->ColWidths(kServer), 200);
+    EXPECT_EQ(grid_->ShownColWidth(kIP), 0);
+    EXPECT_EQ(grid_->Header()->length() == grid_->viewport()->width(), c.filled);
+    EXPECT_EQ(grid_->ShownColWidth(kServer) > 200, c.filled);
+  }
+  // A larger window leaves more to the stretch column; the drag of another column takes from it.
+  grid_->SetColWidths(kPing, 45);
+  grid_->SetStretchColumn(kServer);
+  window_->resize(900, 400);
+  QApplication::processEvents();
+  EXPECT_EQ(grid_->Header()->length(), grid_->viewport()->width());
+  const int border = grid_->Header()->sectionViewportPosition(kMap) + grid_->Header()->sectionSize(kMap) - 1;
+  const int y = grid_->Header()->height() / 2;
+  const int serverBefore = grid_->ShownColWidth(kServer);
+  QTest::mousePress(HeaderArea(), Qt::LeftButton, {}, QPoint(border, y));
+  QTest::mouseMove(HeaderArea(), QPoint(border + 40, y));
+  QTest::mouseRelease(HeaderArea(), Qt::LeftButton, {}, QPoint(border + 40, y));
+  EXPECT_EQ(grid_->ColWidths(kMap), 190);
+  EXPECT_EQ(grid_->ShownColWidth(kServer), serverBefore - 40);
+  EXPECT_EQ(grid_->ColWidths(kServer), 200);
+}
+
 TEST_F(StringGridTest, ColumnResizeDragRaisesResizedAndDoesNotSort) {
   SetRows({{"b", "2"}, {"a", "1"}});
   const int border = grid_->Header()->sectionSize(kServer) - 1;

@@ -67,7 +67,7 @@ TEST(ContextMenusTest, EveryKeyStillWorksAfterEveryContextMenuWasOpenedAndClosed
   auto window = testing::ShownWindow(
       dir.path(),
       "[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\nstartupQuery=none\nqueryPower=0\n"
-      "autoPingServer=0\nmasterServer=127.0.0.1:" +
+      "autoPingServer=0\nlanAddresses=127.0.0.1\nlanSearchWait=100\nmasterServer=127.0.0.1:" +
           QByteArray::number(testing::ClosedPort()) + "\n",
       dialogs);
   window->Joining().SetAskGamePath([](const QString&) { return false; });

@@ -60,6 +60,7 @@ TEST_F(HelpMenuTest, F1ListsEveryKeyOfTheWindowAndOfTheCurrentView) {
   EXPECT_EQ(listed["Keyboard Shortcuts"], "F1");
   EXPECT_EQ(listed["Join CTF Server"], "Ctrl+J, Return, Enter");
   EXPECT_EQ(listed["Ping CTF Server List"], "F5");
+  EXPECT_EQ(listed["Find LAN Servers"], "F4");
   EXPECT_EQ(listed.count("Join Other Server"), 0u);  // one view's captions only
   // Nothing the window answers is missing.
   for (const QAction* action : window->actions()) {

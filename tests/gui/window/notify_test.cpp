@@ -156,7 +156,7 @@ TEST_F(NotifyInWindowTest, AMassRefreshSilencesPendingSounds) {
   Select("127.0.0.1:7778");
   window->Notifications().Notifier().ServerOnlineTimer().setInterval(300);
   Reply(server, true, false);
-  window->MassRefresh().Master = {"127.0.0.1", quint16(1)};  // refused at once
+  window->MassRefresh().Masters["UT"] = {{"127.0.0.1", quint16(1)}};  // refused at once
   window->StartMassRefresh();
   QTest::qWait(400);
   EXPECT_TRUE(player.played.isEmpty());

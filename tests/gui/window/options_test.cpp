@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -14,6 +15,7 @@
 #include "gui/controls/korv_combobox.h"
 #include "gui/controls/log_window.h"
 #include "gui/dialogs/font_dialog.h"
+#include "gui/dialogs/master_servers_dialog.h"
 #include "gui/dialogs/options_dialog.h"
 #include "gui/grid/string_grid.h"
 #include "gui/view/status_line.h"
@@ -153,6 +155,45 @@ TEST_F(OptionsTest, CancelChangesNothing) {
   });
   EXPECT_EQ(Dump(Shown()), before);
   EXPECT_EQ(window->FavoritesView()->AutoRefreshRate(), 0);
+}
+
+// "Master Servers..." edits the lists the Options dialog holds: OK of both takes them for the
+// next master query, Cancel of Options drops them.
+TEST_F(OptionsTest, MasterServersReachTheNextMasterQueryOnlyThroughOk) {
+  Start("masterServer=127.0.0.1:28900\n");
+  const auto editMasters = [&](bool okOptions, std::function<void(TfrmMasterServers&)> act) {
+    WithOptions([&](TfrmOptions& dialog) {
+      bool opened = false;
+      WhenModal([&](QWidget* modal) {
+        auto* masters = qobject_cast<TfrmMasterServers*>(modal);
+        ASSERT_TRUE(masters);
+        opened = true;
+        act(*masters);
+        QTest::mouseClick(masters->OkButton(), Qt::LeftButton);
+      });
+      QTest::mouseClick(dialog.MasterServersButton(), Qt::LeftButton);
+      EXPECT_TRUE(opened);
+      QTest::mouseClick(okOptions ? dialog.OkButton() : dialog.CancelButton(), Qt::LeftButton);
+    });
+  };
+  editMasters(true, [](TfrmMasterServers& masters) {
+    EXPECT_EQ(masters.MasterList()->count(), 1);
+    QTest::keyClicks(masters.AddressEdit(), "127.0.0.1:28901");
+    QTest::mouseClick(masters.AddButton(), Qt::LeftButton);
+    QTest::mouseClick(masters.UpButton(), Qt::LeftButton);
+  });
+  const TSettings& s = window->Config().settings;
+  EXPECT_EQ(s.masterLists.at("UT"), (QStringList{"127.0.0.1:28901", "127.0.0.1:28900"}));
+  EXPECT_EQ(s.masterServer, "127.0.0.1:28901");
+  EXPECT_EQ(window->MassRefresh().Masters.at("UT"),
+            (TMasterAddresses{{"127.0.0.1", 28901}, {"127.0.0.1", 28900}}));
+
+  editMasters(false, [](TfrmMasterServers& masters) {
+    EXPECT_EQ(masters.MasterList()->item(0)->text(), "127.0.0.1:28901");  // as taken before
+    QTest::mouseClick(masters.RemoveButton(), Qt::LeftButton);
+  });
+  EXPECT_EQ(s.masterLists.at("UT"), (QStringList{"127.0.0.1:28901", "127.0.0.1:28900"}));
+  EXPECT_EQ(window->MassRefresh().Masters.at("UT").size(), 2u);
 }
 
 TEST_F(OptionsTest, TurningSyncOnImportsTheGameFavouritesOnce) {

@@ -14,7 +14,7 @@
 #include <random>
 #include <vector>
 
-#include "query/master_query.h"
+#include "query/master_exchange.h"
 #include "query/server_record.h"
 #include "query/server_stash.h"
 #include "tools/farm/farm_replies.h"
@@ -39,6 +39,10 @@ bool AllDone(const TServerStash& stash) {
   return true;
 }
 
+QString EntryKeyText(const TMasterEntry& entry) {
+  return QString::fromLatin1(entry.address) + ':' + QString::number(entry.port);
+}
+
 int PlayersInUse(const TServer& server) {
   int n = 0;
   for (int i = 0; i < kPlayerSlots; ++i) n += server.PlayerInUse(i);
@@ -52,13 +56,27 @@ TEST(FarmEndToEndTest, MasterListsTheUtServersAndEveryServerAnswers) {
 
   TServerStash stash;
   stash.SetHostLookup([](const QString&, QObject*, THostLookupDone) {});
-  QStringList statuses;
-  const int listed = QueryMasterServer(stash, "UT", {"127.0.0.1", farm.MasterPort()}, {5000, 10000},
-                                       [&](const QString& text) { statuses << text; })
-                         .added;
-  ASSERT_EQ(listed, kUt) << statuses.join(" | ").toStdString();
-  for (int i = 0; i < kUt; ++i)
-    EXPECT_EQ(stash.Key(i), "127.0.0.1:" + QString::number(farm.Base() + i));
+  TMasterExchange exchange(*MasterGameOfVariant(u"UT"), {"127.0.0.1", farm.MasterPort()},
+                           {5000, 10000}, {});
+  TMasterOutcome outcome;
+  std::vector<TMasterEntry> entries;
+  QEventLoop listing;
+  QObject::connect(&exchange, &TMasterExchange::OnFinished,
+                   [&](const TMasterOutcome& o, const std::vector<TMasterEntry>& e) {
+                     outcome = o;
+                     entries = e;
+                     listing.quit();
+                   });
+  QTimer::singleShot(kGuardMs, &listing, &QEventLoop::quit);
+  exchange.Start();
+  listing.exec();
+  ASSERT_EQ(outcome.result, TMasterResult::Listed) << outcome.text.toStdString();
+  ASSERT_EQ(int(entries.size()), kUt);
+  for (int i = 0; i < kUt; ++i) {
+    EXPECT_EQ(EntryKeyText(entries[i]), "127.0.0.1:" + QString::number(farm.Base() + i));
+    ASSERT_TRUE(stash.AddServer(QString::fromLatin1(entries[i].address),
+                                QString::number(entries[i].port), "", false, "UT", "True", ""));
+  }
   for (int j = 0; j < kUt2004; ++j)
     ASSERT_TRUE(stash.AddServer("127.0.0.1", QString::number(farm.Base() + kUt + j), "", false,
                                 "UT2004", "True", ""));

@@ -59,6 +59,11 @@ TEST(FarmMasterTest, ListsEveryUtServerAndItParses) {
   EXPECT_TRUE(ReadMasterList(list).whole);
   EXPECT_EQ(MasterList(options, "ut2004"), "\\ip\\127.0.0.1:40003\\ip\\127.0.0.1:40004\\final\\");
   EXPECT_EQ(MasterList(options, "ut2"), "\\final\\");  // no UT2003 servers on the farm
+  // A share of the servers, counted across the farm: UT first, then UT2004.
+  EXPECT_EQ(MasterList(options, "ut", 1, 3),
+            "\\ip\\127.0.0.1:40001\\ip\\127.0.0.1:40002\\final\\");
+  EXPECT_EQ(MasterList(options, "ut2004", 1, 3), "\\ip\\127.0.0.1:40003\\final\\");
+  EXPECT_EQ(MasterList(options, "ut", 4, 9), "\\final\\");
   options.ut = 0;
   EXPECT_EQ(MasterList(options), "\\final\\");
 }
@@ -73,6 +78,7 @@ TEST(FarmMasterTest, FaultsMisshapeTheList) {
   const QByteArray cut = FaultyList(list, "cut");
   EXPECT_EQ(cut, list.first(list.size() * 2 / 3));
   EXPECT_FALSE(cut.contains("\\final\\"));
+  EXPECT_EQ(FaultyList(list, "half"), list.first(list.size() / 2));
   EXPECT_EQ(FaultyList(list, "names"),
             "\\ip\\127.0.0.1:40000\\ip\\s0.slow.test:40000\\ip\\127.0.0.1:40001"
             "\\ip\\s1.slow.test:40001\\ip\\127.0.0.1:40002\\ip\\s2.slow.test:40002\\final\\");

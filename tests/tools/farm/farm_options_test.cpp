@@ -36,6 +36,39 @@ TEST(FarmOptionsTest, DefaultsAndEveryOption) {
   EXPECT_EQ(options.beaconPort, 0);
   EXPECT_EQ(options.lanPort, 31000);
   EXPECT_FALSE(options.help);
+  EXPECT_TRUE(options.AllMasters().empty());  // --master-port 0
+}
+
+// Further masters: each on its port, with a share of the servers and a fault when given; the
+// one of --master-port comes first and lists every server.
+TEST(FarmOptionsTest, SeveralMastersWithSharesAndFaults) {
+  TFarmOptions options;
+  QString error;
+  ASSERT_TRUE(ParseFarmOptions({"--master-fault", "half", "--master", "28901:0-2999", "--master",
+                                "28902:2000-4999:trickle", "--master", "28903:silent"},
+                               options, error))
+      << error.toStdString();
+  EXPECT_EQ(options.AllMasters(),
+            (std::vector<TFarmMasterSpec>{{28900, 0, -1, "half"},
+                                          {28901, 0, 2999, ""},
+                                          {28902, 2000, 4999, "trickle"},
+                                          {28903, 0, -1, "silent"}}));
+  const struct {
+    QStringList arguments;
+    const char* error;
+  } bad[] = {
+      {{"--master", "0"}, "bad value for --master: 0"},
+      {{"--master", "28901:5-2"}, "bad value for --master: 28901:5-2"},
+      {{"--master", "28901:1-2:slow"}, "bad value for --master: 28901:1-2:slow"},
+      {{"--master", "28901:cut:half"}, "bad value for --master: 28901:cut:half"},
+      {{"--master", "28901:1-2:cut:x"}, "bad value for --master: 28901:1-2:cut:x"},
+      {{"--master", "28900"}, "two masters on TCP port 28900"},
+  };
+  for (const auto& c : bad) {
+    TFarmOptions o;
+    EXPECT_FALSE(ParseFarmOptions(c.arguments, o, error)) << c.error;
+    EXPECT_EQ(error.toStdString(), c.error);
+  }
 }
 
 TEST(FarmOptionsTest, BadArgumentsAreNamed) {

@@ -97,6 +97,13 @@ const TCase kCases[] = {
      "option --broadcast needs one dotted IPv4 address, not 'localhost'"},
     {"BroadcastListInOne", {"--lan", "--broadcast", "127.0.0.1,127.0.0.2"}, {}, "not '127.0.0.1,"},
     {"LanAndMaster", {"--lan", "--master", "127.0.0.1"}, {}, "--lan and --master cannot be combined"},
+    {"MastersOfOneGame", {"--game", "UT2004", "--master", "127.0.0.1", "--default-masters"}, {}},
+    {"MastersOfTwoGames", {"--master", "127.0.0.1", "--game", "UT2004", "--master", "127.0.0.1:2"},
+     {}, "option --master: every master must follow the same --game"},
+    {"NoMasterForTheDemo", {"--game", "UT2004 Demo", "--default-masters"}, {},
+     "option --default-masters: no master lists UT2004 Demo servers"},
+    {"MasterWithoutHost", {"--master", ":28900"}, {}, "option --master needs HOST or HOST:PORT"},
+    {"LanAndDefaultMasters", {"--lan", "--default-masters"}, {}, "--lan and --master cannot"},
     {"LanPortTooBig", {"--lan", "--lan-port", "65536"}, {}, "--lan-port needs a number"},
     {"NoServers", {"--json"}, {}, "no servers given"},
     {"UnknownOption", {"--bogus", "a:1"}, {}, "unknown option --bogus"},
@@ -154,6 +161,16 @@ TEST(toolsQueryOptionsNumbers, DefaultsAndValuesReachTheOptions) {
   EXPECT_EQ(set.WaitMs, 250);
   EXPECT_EQ(set.LocalPort, 7000);
   EXPECT_TRUE(set.Json);
+
+  TQueryOptions masters;
+  ASSERT_TRUE(ParseQueryOptions({"--game", "ut2004", "--master", " 127.0.0.1:28901",
+                                 "--master", "127.0.0.1:28902"},
+                                masters, error));
+  EXPECT_EQ(masters.Masters, (QStringList{"127.0.0.1:28901", "127.0.0.1:28902"}));
+  EXPECT_EQ(masters.MasterGame, "UT2004");
+  EXPECT_FALSE(masters.DefaultMasters);
+  EXPECT_TRUE(masters.MassRefresh());
+  EXPECT_FALSE(defaults.MassRefresh());
 
   EXPECT_FALSE(defaults.Lan);
   EXPECT_EQ(defaults.BeaconPort, 8777);

@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QElapsedTimer>
 #include <QNetworkDatagram>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUdpSocket>
@@ -299,7 +300,7 @@ TEST(toolsQueryCommand, MasterFaultsEndAsTheyShould) {
     const char* said;
     int printed;  // servers printed
   } cases[] = {
-      {"cut", 3, "The server list from GameSpy was cut off: ", -1},
+      {"cut", 3, "list cut short (kept ", -1},
       {"huge", 1, "Too many servers were returned from GameSpy (more than 100000)", 0},
       {"endless", 1, "Did not receive a proper response from GameSpy", 0},
       {"names", 0, "12 entries of the master server list were left out: not an IPv4 address and "
@@ -330,6 +331,86 @@ TEST(toolsQueryCommand, MasterFaultsEndAsTheyShould) {
       EXPECT_EQ(lines.size(), listed + 1) << c.fault;
     }
   }
+}
+
+// Several masters at once: each server once, the summary names every master's outcome, and the
+// status is 0 as soon as one list was whole, 3 when the best was cut, 1 when none gave a list.
+TEST(toolsQueryCommand, SeveralMastersAreAskedAtOnceAndSummarised) {
+  const quint16 first = testing::FreeTcpPort(), second = testing::FreeTcpPort();
+  testing::FarmProcess farm(30, 0, 7,
+                            {"--master-fault", "half", "--master", QString::number(first) + ":0-19",
+                             "--master", QString::number(second) + ":10-29"});
+  ASSERT_TRUE(farm.Start()) << farm.Process().readAllStandardError().constData();
+  const QString nobody = "127.0.0.1:" + QString::number(testing::FreeTcpPort());
+  const auto at = [](quint16 port) -> QString { return "127.0.0.1:" + QString::number(port); };
+  const struct {
+    const char* name;
+    QStringList masters;
+    int exitCode;
+    int listed;
+    QStringList outcomes;  // "ADDRESS OUTCOME SERVERS", sorted
+  } cases[] = {
+      {"overlapping and refused", {at(first), at(second), nobody}, 0, 30,
+       {at(first) + " ok 20", at(second) + " ok 20", nobody + " refused 0"}},
+      {"cut only", {at(farm.MasterPort())}, 3, 14, {at(farm.MasterPort()) + " cut 14"}},
+      {"cut and whole", {at(farm.MasterPort()), at(second)}, 0, 30,
+       {at(farm.MasterPort()) + " cut 14", at(second) + " ok 20"}},
+  };
+  for (const auto& c : cases) {
+    QStringList args{"--json", "--query-power", "0"};
+    for (const QString& master : c.masters) args << "--master" << master;
+    const TToolRun run = RunTool(args);
+    ASSERT_EQ(run.exitCode, c.exitCode) << c.name << ": " << run.err.constData();
+    const QList<QJsonObject> lines = JsonLines(run.out);
+    ASSERT_EQ(lines.size(), c.listed + 1) << c.name;
+    QSet<QString> keys;
+    for (int i = 0; i < c.listed; ++i) keys.insert(lines[i]["Key"].toString());
+    EXPECT_EQ(keys.size(), c.listed) << c.name;  // each server once
+    const QJsonObject summary = lines.last()["summary"].toObject();
+    EXPECT_EQ(summary["listed"].toInt(), c.listed) << c.name;
+    EXPECT_EQ(summary["replied"].toInt(), c.listed) << c.name;
+    QStringList outcomes;
+    for (const QJsonValue& master : summary["masters"].toArray())
+      outcomes << master["address"].toString() + ' ' + master["outcome"].toString() + ' ' +
+                      QString::number(master["servers"].toInt());
+    outcomes.sort();
+    QStringList expected = c.outcomes;
+    expected.sort();
+    EXPECT_EQ(outcomes, expected) << c.name;
+  }
+  const TToolRun none =
+      RunTool({"--master", nobody, "--master", "127.0.0.1:" + QString::number(testing::FreeTcpPort())});
+  EXPECT_EQ(none.exitCode, 1);
+  EXPECT_TRUE(none.out.isEmpty());
+  EXPECT_TRUE(none.err.contains(QString(nobody + ": no answer (refused)").toUtf8()))
+      << none.err.constData();
+}
+
+// --default-masters asks the game's masters of the settings in --dir: the UT2004 list there.
+TEST(toolsQueryCommand, DefaultMastersComeFromTheSettingsOfDir) {
+  const quint16 extra = testing::FreeTcpPort();
+  testing::FarmProcess farm(3, 4, 8, {"--master", QString::number(extra) + ":4-5"});
+  ASSERT_TRUE(farm.Start()) << farm.Process().readAllStandardError().constData();
+  QTemporaryDir dir;
+  QFile ini(dir.filePath("zorvane.ini"));
+  ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+  ini.write("[settings]\nmasterServer=127.0.0.1:" + QByteArray::number(farm.MasterPort()) +
+            "\n[masterServers]\nut2004MasterCount=1\nut2004Master[0]=127.0.0.1:" +
+            QByteArray::number(extra) + "\n");
+  ini.close();
+  const TToolRun run = RunTool({"--dir", dir.path(), "--game", "UT2004", "--default-masters",
+                                "--json", "--query-power", "0"});
+  ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+  const QList<QJsonObject> lines = JsonLines(run.out);
+  ASSERT_EQ(lines.size(), 3);
+  const QJsonArray masters = lines.last()["summary"].toObject()["masters"].toArray();
+  ASSERT_EQ(masters.size(), 1);
+  EXPECT_EQ(masters[0]["address"].toString(), "127.0.0.1:" + QString::number(extra));
+  EXPECT_EQ(masters[0]["servers"].toInt(), 2);
+  // The same settings give UT the one master of "masterServer".
+  const TToolRun ut = RunTool({"--dir", dir.path(), "--default-masters", "--json"});
+  ASSERT_EQ(ut.exitCode, 0) << ut.err.constData();
+  EXPECT_EQ(JsonLines(ut.out).size(), 4);
 }
 
 TEST(toolsQueryCommand, MasterFailureEndsWithStatusOne) {

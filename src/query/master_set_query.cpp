@@ -1,0 +1,86 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "query/master_set_query.h"
+
+#include <QTimer>
+#include <algorithm>
+
+#include "query/master_exchange.h"
+
+namespace zorvane {
+
+QString EntryKey(const TMasterEntry& entry) {
+  return QString::fromLatin1(entry.address) + u':' + QString::number(entry.port);
+}
+
+std::vector<TMasterEntry> TMasterListMerge::Add(const std::vector<TMasterEntry>& entries) {
+  std::vector<TMasterEntry> fresh;
+  for (const TMasterEntry& entry : entries) {
+    // Addresses are dotted numbers without leading zeros: one text per address.
+    const QString key = EntryKey(entry);
+    if (keys_.contains(key)) continue;
+    keys_.insert(key);
+    fresh.push_back(entry);
+  }
+  return fresh;
+}
+
+TMasterSetQuery::TMasterSetQuery(const TMasterGame& game, const TMasterAddresses& masters,
+                                 const TMasterQueryOptions& options, THostLookup lookup,
+                                 QObject* parent)
+    : QObject(parent), game_(game), options_(options), lookup_(std::move(lookup)) {
+  for (const TMasterAddress& master : masters) {
+    const bool named = std::any_of(masters_.begin(), masters_.end(), [&](const auto& m) {
+      return m.port == master.port && m.host.compare(master.host, Qt::CaseInsensitive) == 0;
+    });
+    if (!named) masters_.push_back(master);
+  }
+}
+
+TMasterSetQuery::~TMasterSetQuery() {
+  Stop();
+}
+
+void TMasterSetQuery::Start() {
+  if (running_ || !exchanges_.empty() || !outcomes_.empty()) return;
+  running_ = true;
+  if (masters_.empty()) {
+    QTimer::singleShot(0, this, [this] {
+      running_ = false;
+      Q_EMIT OnFinished();
+    });
+    return;
+  }
+  for (const TMasterAddress& master : masters_) {
+    exchanges_.push_back(std::make_unique<TMasterExchange>(game_, master, options_, lookup_));
+    connect(exchanges_.back().get(), &TMasterExchange::OnFinished, this,
+            &TMasterSetQuery::Finished);
+  }
+  // Started after all exist: an answer that comes at once finds the set whole.
+  for (const auto& exchange : exchanges_) exchange->Start();
+}
+
+void TMasterSetQuery::Stop() {
+  running_ = false;
+  for (const auto& exchange : exchanges_) {
+    exchange->disconnect(this);
+    exchange->Abort();
+  }
+}
+
+bool TMasterSetQuery::AllWhole() const {
+  return !running_ && !masters_.empty() && outcomes_.size() == masters_.size() &&
+         std::all_of(outcomes_.begin(), outcomes_.end(),
+                     [](const auto& o) { return o.result == TMasterResult::Listed; });
+}
+
+void TMasterSetQuery::Finished(const TMasterOutcome& outcome,
+                               const std::vector<TMasterEntry>& entries) {
+  if (!running_) return;
+  outcomes_.push_back(outcome);
+  const bool last = outcomes_.size() == masters_.size();
+  if (last) running_ = false;
+  Q_EMIT OnListed(outcome, listed_.Add(entries));
+  if (last) Q_EMIT OnFinished();
+}
+
+}  // namespace zorvane
