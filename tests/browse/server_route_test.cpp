@@ -27,12 +27,13 @@ TEST(ServerRouteTest, WhichViewListsAServer) {
   EXPECT_FALSE(BelongsToView(ctf, "Favorite", true, types));
 }
 
-// The reply's route and the rebuilt lists name the same views, for every kind of server.
+// The reply's route and the rebuilt lists name the same views, for every kind of server: the
+// LAN view lists what a LAN search found and nothing that merely calls its game type "LAN".
 TEST(ServerRouteTest, RouteAndListsAgree) {
   std::vector<std::unique_ptr<TGameType>> types;
   for (const auto& [name, visible] :
        {std::pair{"CTFGame", true}, std::pair{"xDeathMatch", false}, std::pair{"Other", true},
-        std::pair{"Favorite", true}}) {
+        std::pair{"Favorite", true}, std::pair{"LAN", true}}) {
     types.push_back(std::make_unique<TGameType>());
     types.back()->Name.Set(name);
     types.back()->TabVisible = visible;
@@ -40,23 +41,34 @@ TEST(ServerRouteTest, RouteAndListsAgree) {
   const struct {
     const char* gameType;
     bool favorite;
+    bool lan;  // found by the last LAN search
     const char* typeView;
-  } cases[] = {{"ctfgame", false, "CTFGame"}, {"CTFGame", true, "CTFGame"},
-               {"xDeathMatch", false, "Other"}, {"BunnyTrack", true, "Other"},
-               {"", false, "Other"},           {"other", false, "Other"},
-               {"Favorite", false, "Other"}};
+  } cases[] = {{"ctfgame", false, false, "CTFGame"},
+               {"CTFGame", true, false, "CTFGame"},
+               {"xDeathMatch", false, false, "Other"},
+               {"BunnyTrack", true, false, "Other"},
+               {"", false, false, "Other"},
+               {"other", false, false, "Other"},
+               {"Favorite", false, false, "Other"},
+               {"CTFGame", false, true, "CTFGame"},
+               {"LAN", false, false, "Other"},
+               {"lan", true, true, "Other"}};
   for (const auto& c : cases) {
     TServer server;
     server.SetGameType(QString::fromLatin1(c.gameType));
     server.Favorite = c.favorite;
+    server.FromLan = c.lan;
     const TServerRoute route = RouteOfServer(server, types);
     EXPECT_EQ(route.typeView, QLatin1String(c.typeView)) << c.gameType;
     EXPECT_EQ(route.other, route.typeView == u"Other") << c.gameType;
     EXPECT_EQ(route.favorites, c.favorite) << c.gameType;
+    EXPECT_EQ(route.lan, c.lan) << c.gameType;
     for (const auto& type : types) {
       const QString view = type->Name.Value;
       const bool favoriteView = view == u"Favorite";
-      const bool routed = favoriteView ? route.favorites : view == route.typeView;
+      const bool routed = favoriteView     ? route.favorites
+                          : view == u"LAN" ? route.lan
+                                           : view == route.typeView;
       EXPECT_EQ(BelongsToView(server, view, favoriteView, types), routed)
           << c.gameType << " in " << view.toStdString();
     }
