@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+// The program's one writer thread. File writes that may block (the history database, the
+// server cache) run there instead of on the GUI thread, one job at a time, in the order they
+// were handed. A job carries finished data (moved in, never shared with the GUI thread) and
+// touches only what lives on the writer thread; what it gives back reaches the GUI thread as
+// a queued call. Nothing else runs there, and nothing is locked.
+//
+// A job may hold resources of the writer thread (a database connection is bound to the
+// thread that opened it): its owner opens and closes them through jobs, and closes them
+// before the writer is joined.
+
+#include <QObject>
+#include <QPointer>
+#include <QThread>
+#include <functional>
+#include <memory>
+
+namespace zorvane {
+
+class TFileWriter : public QObject {
+  Q_OBJECT
+ public:
+  explicit TFileWriter(QObject* parent = nullptr);
+  // Runs what is still handed, then ends the thread (FlushAndJoin).
+  ~TFileWriter() override;
+
+  // Queues job to run on the writer thread after every job handed before it. False, and the
+  // job dropped, once the writer has been joined.
+  bool Hand(std::function<void()> job);
+
+  // The same; then done(result) runs on context's thread (the GUI thread) as a queued call,
+  // unless context is gone by then.
+  template <typename Job, typename Done>
+  bool Hand(Job job, QObject* context, Done done) {
+    return Hand(std::function<void()>([job = std::move(job), context = QPointer<QObject>(context),
+                                       done = std::move(done)]() mutable {
+      auto result = job();
+      if (!context) return;
+      QMetaObject::invokeMethod(
+          context.data(),
+          [done = std::move(done), result = std::move(result)]() mutable { done(std::move(result)); },
+          Qt::QueuedConnection);
+    }));
+  }
+
+  // Waits until every job handed so far has run (close, or a test). Never on the writer thread.
+  void Flush();
+  // Runs every job handed so far and ends the thread; later jobs are refused. Results still
+  // on their way to the GUI thread arrive when its event loop next turns, if it does.
+  void FlushAndJoin();
+  bool Running() const { return running_; }
+
+  // True on the writer thread (for checks that a job runs where it must).
+  bool OnWriterThread() const { return QThread::currentThread() == thread_.get(); }
+
+ private:
+  std::unique_ptr<QThread> thread_;
+  // Lives on the writer thread; jobs are queued calls on it. Deleted once the thread ended.
+  std::unique_ptr<QObject> worker_;
+  bool running_ = false;
+};
+
+}  // namespace zorvane
