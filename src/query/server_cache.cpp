@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QtEndian>
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -54,21 +55,24 @@ quint64 Checksum(QByteArrayView bytes) {
 
 // ---- Writing
 
+// Appends to a buffer through a pointer into room made ahead, not a QByteArray call per
+// field: a big list has millions of texts. Finish() cuts the buffer to what was written.
 class TWriter {
  public:
-  explicit TWriter(QByteArray& out) : out_(out) {}
+  explicit TWriter(QByteArray& out) : out_(out), at_(out.size()) {}
   template <typename T>
   void Fixed(T value) {
-    char bytes[sizeof(T)];
-    qToLittleEndian(value, bytes);
-    out_.append(bytes, sizeof(T));
+    qToLittleEndian(value, Room(sizeof(T)));
+    at_ += sizeof(T);
   }
   void Count(quint32 value) {
+    char* p = Room(5);
     while (value >= 0x80) {
-      out_.append(char(0x80 | (value & 0x7F)));
+      *p++ = char(0x80 | (value & 0x7F));
       value >>= 7;
     }
-    out_.append(char(value));
+    *p++ = char(value);
+    at_ = p - out_.data();
   }
   void Text(const TPackedValue& v) {
     if (v.bytes.size() > qsizetype(kMaxCachedTextBytes)) {
@@ -76,11 +80,20 @@ class TWriter {
       return;
     }
     Count(quint32(v.bytes.size()) * 2 + (v.utf8 && !v.bytes.isEmpty() ? 1 : 0));
-    out_.append(v.bytes.data(), v.bytes.size());
+    if (v.bytes.isEmpty()) return;
+    std::memcpy(Room(v.bytes.size()), v.bytes.data(), std::size_t(v.bytes.size()));
+    at_ += v.bytes.size();
   }
+  void Finish() { out_.resize(at_); }
 
  private:
+  char* Room(qsizetype n) {
+    if (out_.size() - at_ < n) out_.resize(std::max(at_ + n, out_.size() * 2));
+    return out_.data() + at_;
+  }
+
   QByteArray& out_;
+  qsizetype at_;
 };
 
 void WriteServer(TWriter& out, const TServer& server) {
@@ -101,6 +114,16 @@ void WriteServer(TWriter& out, const TServer& server) {
     out.Text(server.RawSettingText(slot, false));
     out.Text(server.RawSettingText(slot, true));
   }
+}
+
+// Fills in the header of file, whose body follows kHeaderSize bytes kept for it.
+void WriteHeader(QByteArray& file, quint32 version) {
+  const QByteArrayView body = QByteArrayView(file).sliced(kHeaderSize);
+  char* at = file.data();
+  std::memcpy(at, kMagic, kMagicSize);
+  qToLittleEndian(version, at + kMagicSize);
+  qToLittleEndian(quint64(body.size()), at + kMagicSize + 4);
+  qToLittleEndian(Checksum(body), at + kMagicSize + 4 + 8);
 }
 
 // ---- Reading: every read checks the bytes left first and fails for good on a shortfall.
@@ -190,10 +213,13 @@ TServerCacheRead Ignored(const char* why) {
 }  // namespace
 
 QByteArray WriteServerCache(const TServerStash& stash) {
-  QByteArray body;
+  // The body is written after room for the header, which is filled in once the body is
+  // whole: no second copy of tens of megabytes.
+  QByteArray file;
   // A server with 30 settings and a few players takes about two kilobytes.
-  body.reserve(qsizetype(stash.Count()) * 2048 + 4);
-  TWriter out(body);
+  file.reserve(kHeaderSize + qsizetype(stash.Count()) * 2048 + 4);
+  file.resize(kHeaderSize);
+  TWriter out(file);
   out.Fixed(quint32(0));  // the count, once known
   quint32 written = 0;
   for (int i = 0; i < stash.Count(); ++i) {
@@ -202,19 +228,18 @@ QByteArray WriteServerCache(const TServerStash& stash) {
     WriteServer(out, server);
     ++written;
   }
-  qToLittleEndian(written, body.data());
-  return WrapServerCacheBody(body);
+  out.Finish();
+  qToLittleEndian(written, file.data() + kHeaderSize);
+  WriteHeader(file, kServerCacheVersion);
+  return file;
 }
 
 QByteArray WrapServerCacheBody(QByteArrayView body, quint32 version) {
   QByteArray file;
   file.reserve(kHeaderSize + body.size());
-  file.append(kMagic, kMagicSize);
-  TWriter header(file);
-  header.Fixed(version);
-  header.Fixed(quint64(body.size()));
-  header.Fixed(Checksum(body));
+  file.resize(kHeaderSize);
   file.append(body);
+  WriteHeader(file, version);
   return file;
 }
 
