@@ -27,13 +27,19 @@ void TFileWriter::Flush() {
 }
 
 void TFileWriter::FlushAndJoin() {
-  if (!running_) return;
-  running_ = false;
-  // Quitting from a job of its own lets every job before it run first.
-  QMetaObject::invokeMethod(worker_.get(), [] { QThread::currentThread()->quit(); },
-                            Qt::QueuedConnection);
-  thread_->wait();
+  FlushAndJoin(QDeadlineTimer(QDeadlineTimer::Forever));
+}
+
+bool TFileWriter::FlushAndJoin(QDeadlineTimer deadline) {
+  if (running_) {
+    running_ = false;
+    // Quitting from a job of its own lets every job before it run first.
+    QMetaObject::invokeMethod(worker_.get(), [] { QThread::currentThread()->quit(); },
+                              Qt::QueuedConnection);
+  }
+  if (!thread_->wait(deadline)) return false;
   worker_.reset();
+  return true;
 }
 
 }  // namespace zorvane

@@ -10,6 +10,7 @@
 // thread that opened it): its owner opens and closes them through jobs, and closes them
 // before the writer is joined.
 
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QPointer>
 #include <QThread>
@@ -49,7 +50,13 @@ class TFileWriter : public QObject {
   // Runs every job handed so far and ends the thread; later jobs are refused. Results still
   // on their way to the GUI thread arrive when its event loop next turns, if it does.
   void FlushAndJoin();
+  // The same, waiting no longer than deadline (the window's close): false when a job still
+  // runs then. No job is taken after it either way; the destructor waits for one still running,
+  // so a process that must not wait ends without destroying the writer.
+  bool FlushAndJoin(QDeadlineTimer deadline);
   bool Running() const { return running_; }
+  // Joined and every job run.
+  bool Finished() const { return !running_ && thread_->isFinished(); }
 
   // True on the writer thread (for checks that a job runs where it must).
   bool OnWriterThread() const { return QThread::currentThread() == thread_.get(); }

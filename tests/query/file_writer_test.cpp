@@ -56,6 +56,23 @@ TEST(FileWriterTest, JoinRunsWhatWasHandedAndRefusesTheRest) {
   EXPECT_EQ(ran, 2);
 }
 
+// The window's close waits a bounded time; a job still running then keeps the writer waiting
+// for it, and a later join without a bound sees it through.
+TEST(FileWriterTest, ABoundedJoinGivesUpOnALongJobAndTheNextJoinWaitsForIt) {
+  TFileWriter writer;
+  bool ran = false;
+  writer.Hand([&] {
+    QThread::msleep(300);
+    ran = true;
+  });
+  EXPECT_FALSE(writer.FlushAndJoin(QDeadlineTimer(20)));
+  EXPECT_FALSE(writer.Running());
+  EXPECT_FALSE(writer.Finished());
+  EXPECT_TRUE(writer.FlushAndJoin(QDeadlineTimer(QDeadlineTimer::Forever)));
+  EXPECT_TRUE(writer.Finished());
+  EXPECT_TRUE(ran);
+}
+
 TEST(FileWriterTest, AResultForAContextThatWentIsDropped) {
   TFileWriter writer;
   bool delivered = false;
