@@ -45,6 +45,9 @@ int main(int argc, char** argv) {
     QTimer::singleShot(0, &window, [&window] { window.FirstShow(); });
     status = app.exec();
     lookupsRunning = window.Stash().HostLookupsRunning() > 0;
+    // The close waited for the writer thread a while; a write stuck longer (a disk that hangs)
+    // is left behind, with the old file still whole.
+    if (window.WriteStillRunning()) EndProcessNow(status);
   }
   // The window has saved everything when it closed; a name look-up still running must not
   // hold the exit.

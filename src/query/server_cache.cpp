@@ -312,10 +312,9 @@ TServerCacheLoad LoadServerCache(const QString& path, TServerStash& stash) {
   return load;
 }
 
-QString SaveServerCache(const QString& path, const TServerStash& stash) {
+QString SaveServerCacheBytes(const QString& path, const QByteArray& bytes) {
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly)) return file.errorString();
-  const QByteArray bytes = WriteServerCache(stash);
   if (file.write(bytes) != bytes.size()) {
     const QString error = file.errorString();
     file.cancelWriting();
@@ -323,6 +322,10 @@ QString SaveServerCache(const QString& path, const TServerStash& stash) {
   }
   if (!file.commit()) return file.errorString();
   return {};
+}
+
+QString SaveServerCache(const QString& path, const TServerStash& stash) {
+  return SaveServerCacheBytes(path, WriteServerCache(stash));
 }
 
 }  // namespace zorvane

@@ -62,8 +62,11 @@ struct TServerCacheLoad {
 // Reads the file at path into the stash. A missing file adds nothing and says nothing.
 TServerCacheLoad LoadServerCache(const QString& path, TServerStash& stash);
 
-// Writes the cache through QSaveFile: a failed write keeps the old file. Returns the reason
-// of a failure, empty on success.
+// Writes the bytes of a cache (WriteServerCache) through QSaveFile: a failed write keeps the
+// old file, and the file is never seen half written. Returns the reason of a failure, empty on
+// success. Touches nothing but its arguments: the window runs it on the writer thread.
+QString SaveServerCacheBytes(const QString& path, const QByteArray& bytes);
+// Both at once, on the calling thread.
 QString SaveServerCache(const QString& path, const TServerStash& stash);
 
 }  // namespace zorvane

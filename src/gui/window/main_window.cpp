@@ -34,6 +34,7 @@
 #include "gui/window/server_cache_controller.h"
 #include "gui/window/views_in_step.h"
 #include "gui/window/worker_settings.h"
+#include "query/file_writer.h"
 
 namespace zorvane {
 
@@ -55,6 +56,10 @@ struct TBinding {
   // The tool button's own label: the view's caption, which names the tab, is its tip.
   const char* buttonText = nullptr;
 };
+
+// How long a close waits for the files handed to the writer thread.
+constexpr int kCloseWriteWaitMs = 10000;
+
 constexpr TBinding kBindings[] = {
     {"miRefreshServerGrid", "barRefreshServerGrid", "actRefreshServerGrid", "Ping List"},
     {"miRefreshServer", "barPingServer", "actRefreshServer", "Ping Server"},
@@ -132,7 +137,8 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
                                         tabsOffer_->OfferForInstalledGames();
                                       });
 
-  cache_ = std::make_unique<TServerCacheController>(context_);
+  writer_ = std::make_unique<TFileWriter>();
+  cache_ = std::make_unique<TServerCacheController>(context_, *writer_);
   favorites_ = std::make_unique<TFavoritesController>(context_);
   refresher_ = std::make_unique<TMassRefreshController>(
       context_, TMassRefreshHooks{
@@ -198,7 +204,14 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
   SetStatus(1 | 2, 1, false, false, QString::fromLatin1(kVersionText));
 }
 
-TfrmZorvane::~TfrmZorvane() = default;
+TfrmZorvane::~TfrmZorvane() {
+  if (writer_) writer_->FlushAndJoin();
+}
+
+bool TfrmZorvane::WriteStillRunning() const {
+  // Not joined yet (no close) is not "still running": the destructor runs what it holds.
+  return writer_ && !writer_->Running() && !writer_->Finished();
+}
 
 bool TfrmZorvane::ShowAtStart() const {
   return startFailed_ || !StartInTray() || !notifications_ || !notifications_->Tray();
@@ -491,6 +504,9 @@ void TfrmZorvane::closeEvent(QCloseEvent* event) {
     GatherSettings();
     SaveConfiguration(config_, stash_);
     cache_->SaveAtClose();
+    // What was handed to the writer is on disk before the process ends; a disk that hangs
+    // longer than this is not waited for (the old files stay whole).
+    writer_->FlushAndJoin(QDeadlineTimer(kCloseWriteWaitMs));
     for (const auto& [name, view] : views_) {
       view->RefreshCycle().StopAllTimers();
       view->StatusLine()->FlashTimer().stop();

@@ -35,6 +35,7 @@ class QToolBar;
 
 namespace zorvane {
 
+class TFileWriter;
 class TfrmNote;
 class TGameDiscovery;
 class TGameSetupController;
@@ -81,12 +82,16 @@ class TfrmZorvane : public QMainWindow {
   void FirstShow();
 
   bool StartFailed() const { return startFailed_; }
+  // A file write handed to the writer thread outlasted the close's wait (a disk that hangs):
+  // the process ends without destroying the window, whose writer would wait for it.
+  bool WriteStillRunning() const;
   bool StartedUp() const { return startedUp_; }
   bool StartInTray() const { return config_.settings.startInTray; }
   // Whether the process shows the window at start: not when it starts in the tray, unless
   // there is no tray to start in (or the start failed and must say so).
   bool ShowAtStart() const;
   TServerStash& Stash() { return stash_; }
+  TFileWriter& Writer() { return *writer_; }
   TConfiguration& Config() { return config_; }
   TMassRefresh& MassRefresh();
   TfrmNote* LogWindow() const { return log_; }
@@ -149,6 +154,9 @@ class TfrmZorvane : public QMainWindow {
   TConfiguration config_;
   TServerStash stash_;
   TWindowContext context_;  // what the controllers are handed
+  // The one writer thread: the file writes that may block. Joined at close, or first thing in
+  // the destructor, so no job outlives the controllers its results go back to.
+  std::unique_ptr<TFileWriter> writer_;
   std::unique_ptr<TCountryLookup> countries_;  // the views' Country column
   std::unique_ptr<TMassRefreshController> refresher_;  // the mass refresh and its controls
   std::unique_ptr<TServerCacheController> cache_;      // the last session's list

@@ -6,6 +6,7 @@
 #include "config/configuration.h"
 #include "config/ini_utils.h"
 #include "gui/view/server_view.h"
+#include "query/file_writer.h"
 #include "query/server_cache.h"
 
 namespace zorvane {
@@ -17,7 +18,8 @@ constexpr int kCacheWriteDelayMs = 100;
 
 }  // namespace
 
-TServerCacheController::TServerCacheController(TWindowContext& context) : context_(context) {}
+TServerCacheController::TServerCacheController(TWindowContext& context, TFileWriter& writer)
+    : context_(context), writer_(writer) {}
 
 void TServerCacheController::Load() {
   const QString path =
@@ -40,8 +42,8 @@ void TServerCacheController::ShowListed() {
 
 void TServerCacheController::ScheduleWrite() {
   // A new list's reply wait is over. The file is written a moment later, once the rebuilt
-  // lists are on the screen: writing thousands of servers takes about as long again as
-  // rebuilding them. A refresh started meanwhile writes it when it ends; a close at once.
+  // lists are on the screen: turning thousands of servers into bytes takes a good part of a
+  // frame. A refresh started meanwhile writes it when it ends; a close at once.
   writable_ = true;  // the list is this session's own, whatever the file held
   QTimer::singleShot(kCacheWriteDelayMs, this, [this] {
     if (!context_.massRefreshing()) SaveNow();
@@ -56,11 +58,16 @@ void TServerCacheController::SaveAtClose() {
 void TServerCacheController::SaveNow() {
   const QString path =
       JoinPath(context_.config.directory, QString::fromLatin1(kServerCacheFileName));
-  const QString error = SaveServerCache(path, context_.stash);
-  if (error.isEmpty())
-    writable_ = true;
-  else
-    context_.log(QStringLiteral("The server list could not be saved: ") + error);
+  // The stash goes on changing (a single refresh, the monitors): its bytes are taken now, on
+  // the GUI thread, and handed over whole. A disk that syncs slowly holds the writer thread,
+  // not the window.
+  auto write = [path, bytes = WriteServerCache(context_.stash)] {
+    return SaveServerCacheBytes(path, bytes);
+  };
+  writer_.Hand(std::move(write), this, [this](const QString& error) {
+    if (!error.isEmpty())
+      context_.log(QStringLiteral("The server list could not be saved: ") + error);
+  });
 }
 
 }  // namespace zorvane

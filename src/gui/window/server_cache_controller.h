@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The last session's server list: listed at start, marked as not yet refreshed, and written
-// again once a master list's replies are in and at close.
+// again once a master list's replies are in and at close. The list is turned into the file's
+// bytes here, on the GUI thread; the writer thread writes them, and a failure comes back to
+// the log.
 
 #include <QObject>
 
@@ -9,10 +11,13 @@
 
 namespace zorvane {
 
+class TFileWriter;
+
 class TServerCacheController : public QObject {
   Q_OBJECT
  public:
-  explicit TServerCacheController(TWindowContext& context);
+  // writer outlives the controller, or is joined before it goes.
+  TServerCacheController(TWindowContext& context, TFileWriter& writer);
 
   // Reads the file into the stash (once, at start).
   void Load();
@@ -21,13 +26,14 @@ class TServerCacheController : public QObject {
   // A new list's reply wait is over: the file is written a moment later.
   void ScheduleWrite();
   // At close: written unless a refresh is still running or the file holds a list this session
-  // could not read (and no list of its own came in since).
+  // could not read (and no list of its own came in since). The window waits for the writer.
   void SaveAtClose();
 
  private:
   void SaveNow();
 
   TWindowContext& context_;
+  TFileWriter& writer_;
   int listed_ = 0;
   bool writable_ = true;
 };

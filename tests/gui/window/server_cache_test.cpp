@@ -3,15 +3,19 @@
 // start with its pings in brackets, and unmarked server by server as replies come in.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <atomic>
 
 #include "browse/server_rows.h"
 #include "gui/grid/string_grid.h"
 #include "gui/view/server_view.h"
 #include "gui/controls/log_window.h"
 #include "gui/window/main_window.h"
+#include "query/file_writer.h"
 #include "query/server_cache.h"
 #include "query/server_stash.h"
 #include "support/farm_process.h"
@@ -166,6 +170,43 @@ TEST_F(ServerCacheWindowTest, ADamagedCacheIsLoggedAndKeptUntilANewListComesIn) 
         QTest::qWaitFor([&] { return testing::LogHas(*window, "of servers replied"); }, 15000));
     window->close();
   }
+  TServerStash read;
+  EXPECT_EQ(LoadServerCache(CachePath(), read).added, 12);
+}
+
+// The list is handed to the writer thread as bytes: the window keeps turning while the writer
+// is busy, the file comes when the writer gets to it, and a close waits for what it holds.
+TEST_F(ServerCacheWindowTest, TheWriterThreadWritesTheListAndACloseWaitsForIt) {
+  testing::FarmProcess farm(12, 0, 9);
+  ASSERT_TRUE(farm.Start());
+  testing::Write(dir.filePath("zorvane.ini"),
+                 "[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\nstartupQuery=none\n"
+                 "queryPower=0\nskipPercentageInfo=1\nmasterServer=127.0.0.1:" +
+                     QByteArray::number(farm.MasterPort()) + "\n");
+  auto window = Start();
+  window->FirstShow();
+  std::atomic<bool> release = false;
+  window->Writer().Hand([&] {  // holds the writer (ten seconds at most)
+    for (int i = 0; i < 2000 && !release; ++i) QThread::msleep(5);
+  });
+  window->FindWindowAction("actMasterServerQuery")->trigger();
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return testing::LogHas(*window, "of servers replied"); }, 15000));
+  QTest::qWait(400);  // well past the moment the list is handed over
+  EXPECT_FALSE(QFile::exists(CachePath()));
+  release = true;
+  EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(CachePath()); }, 5000));
+
+  // A write that fails comes back to the log.
+  ASSERT_TRUE(QFile::remove(CachePath()));
+  ASSERT_TRUE(QDir(dir.path()).mkdir(kServerCacheFileName));
+  window->FindWindowAction("actMasterServerQuery")->trigger();
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return testing::LogHas(*window, "The server list could not be saved: "); }, 15000));
+  ASSERT_TRUE(QDir(CachePath()).removeRecursively());
+
+  window->Writer().Hand([] { QThread::msleep(300); });
+  window->close();
   TServerStash read;
   EXPECT_EQ(LoadServerCache(CachePath(), read).added, 12);
 }
