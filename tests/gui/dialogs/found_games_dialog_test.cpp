@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/app_fonts.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QGroupBox>
@@ -111,12 +113,7 @@ TEST_F(FoundGamesDialogTest, LookInFolderAddsWhatTheFolderHolds) {
 }
 
 TEST_F(FoundGamesDialogTest, EveryTextFitsAtTheDefaultFontAndAtFourteenPoints) {
-  const QFont original = QApplication::font();
-  for (const int points : {0, 14}) {
-    SCOPED_TRACE(points);
-    QFont font = original;
-    if (points) font.setPointSize(points);
-    QApplication::setFont(font);
+  testing::AtDesktopFontAnd14Points([&] {
     TfrmFoundGames dialog(dialogs, tables, dir.filePath("home"), found);
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
@@ -131,8 +128,7 @@ TEST_F(FoundGamesDialogTest, EveryTextFitsAtTheDefaultFontAndAtFourteenPoints) {
       EXPECT_GE(dialog.Box(i)->width(), dialog.Box(i)->minimumSizeHint().width());
     QLabel* intro = dialog.IntroLabel();
     EXPECT_GE(intro->height(), intro->heightForWidth(intro->width()));
-  }
-  QApplication::setFont(original);
+  });
 }
 
 }  // namespace

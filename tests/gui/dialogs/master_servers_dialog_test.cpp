@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/app_fonts.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -151,12 +153,7 @@ TEST(MasterServersDialogTest, OnlyAnAcceptedDialogGivesItsLists) {
 // Every caption and button whole, and the longest default fits the list, at the desktop's font
 // and at 14 points.
 TEST(MasterServersDialogTest, TextsFitAtTheDefaultFontAndAt14Points) {
-  const QFont original = QApplication::font();
-  for (const int points : {original.pointSize(), 14}) {
-    SCOPED_TRACE(points);
-    QFont font = original;
-    font.setPointSize(points);
-    QApplication::setFont(font);
+  testing::AtDesktopFontAnd14Points([&] {
     RecordingDialogs dialogs;
     TfrmMasterServers dialog(dialogs);
     dialog.Fill({{"UT", DefaultMasterList("UT")}});
@@ -178,8 +175,7 @@ TEST(MasterServersDialogTest, TextsFitAtTheDefaultFontAndAt14Points) {
     for (int i = 0; i < list->count(); ++i)
       EXPECT_GE(list->viewport()->width(),
                 list->fontMetrics().horizontalAdvance(list->item(i)->text() + ":28900"));
-  }
-  QApplication::setFont(original);
+  });
 }
 
 }  // namespace

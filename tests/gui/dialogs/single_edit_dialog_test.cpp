@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/app_fonts.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -72,12 +74,7 @@ TEST(SingleEditDialogTest, ExactMatchShownOnlyWhenAskedAndReturned) {
 
 // Every text whole, at the desktop's font and at 14 points.
 TEST(SingleEditDialogTest, TextsFitAtTheDefaultFontAndAt14Points) {
-  const QFont original = QApplication::font();
-  for (const int points : {original.pointSize(), 14}) {
-    SCOPED_TRACE(points);
-    QFont font = original;
-    font.setPointSize(points);
-    QApplication::setFont(font);
+  testing::AtDesktopFontAnd14Points([&] {
     RecordingDialogs dialogs;
     for (const TSingleEditSetup& setup :
          {TSingleEditSetup{"Local Port", "Local Port:", "65535", false, false, true},
@@ -101,8 +98,7 @@ TEST(SingleEditDialogTest, TextsFitAtTheDefaultFontAndAt14Points) {
         EXPECT_TRUE(dialog.rect().contains(widget->geometry()));
       }
     }
-  }
-  QApplication::setFont(original);
+  });
 }
 
 // Whatever is no port gets one message, and the dialog comes back with the text as typed.

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/app_fonts.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
@@ -96,12 +98,7 @@ TEST_F(HelpMenuTest, AboutNamesTheVersionTheLicenceAndTheSettingsFolder) {
 
 // Every text whole, at the desktop's font and at 14 points.
 TEST(HelpDialogsTest, TextsFitAtTheDefaultFontAndAt14Points) {
-  const QFont original = QApplication::font();
-  for (const int points : {original.pointSize(), 14}) {
-    SCOPED_TRACE(points);
-    QFont font = original;
-    font.setPointSize(points);
-    QApplication::setFont(font);
+  testing::AtDesktopFontAnd14Points([&] {
     TfrmAbout about("/a/rather/long/folder/name/for/the/settings/of/zorvane");
     about.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
@@ -124,8 +121,7 @@ TEST(HelpDialogsTest, TextsFitAtTheDefaultFontAndAt14Points) {
                   table->fontMetrics().horizontalAdvance(item->text()))
             << item->text().toStdString();
       }
-  }
-  QApplication::setFont(original);
+  });
 }
 
 }  // namespace
