@@ -52,6 +52,13 @@ class ServerCacheWindowTest : public ::testing::Test {
     return {};
   }
   QString CachePath() const { return dir.filePath(kServerCacheFileName); }
+  // Settings that ask the farm's master at once and quietly; `more` follows them.
+  void WriteFarmSettings(const testing::FarmProcess& farm, const QByteArray& more = {}) {
+    testing::Write(dir.filePath("zorvane.ini"),
+                   "[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\nstartupQuery=none\n"
+                   "queryPower=0\nskipPercentageInfo=1\nmasterServer=127.0.0.1:" +
+                       QByteArray::number(farm.MasterPort()) + "\n" + more);
+  }
 
   QTemporaryDir dir;
   testing::RecordingDialogs dialogs;
@@ -63,11 +70,7 @@ TEST_F(ServerCacheWindowTest, TheLastListIsListedMarkedAtStartUntilItsServersRep
   // One of the farm's servers is also a favourite.
   const QByteArray favorite =
       "server[0]=127.0.0.1\\" + QByteArray::number(farm.Base()) + "\\True\\Typed\\UT\n";
-  testing::Write(dir.filePath("zorvane.ini"),
-                 "[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\nstartupQuery=none\n"
-                 "queryPower=0\nskipPercentageInfo=1\nmasterServer=127.0.0.1:" +
-                     QByteArray::number(farm.MasterPort()) + "\n[server]\nserverCount=1\n" +
-                     favorite);
+  WriteFarmSettings(farm, "[server]\nserverCount=1\n" + favorite);
   int listed = 0;
   {
     auto window = Start();
@@ -158,10 +161,7 @@ TEST_F(ServerCacheWindowTest, ADamagedCacheIsLoggedAndKeptUntilANewListComesIn) 
   // reply wait, before the file would have been written.
   testing::FarmProcess farm(12, 0, 9);
   ASSERT_TRUE(farm.Start());
-  testing::Write(dir.filePath("zorvane.ini"),
-                 "[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\nstartupQuery=none\n"
-                 "queryPower=0\nskipPercentageInfo=1\nmasterServer=127.0.0.1:" +
-                     QByteArray::number(farm.MasterPort()) + "\n");
+  WriteFarmSettings(farm);
   {
     auto window = Start();
     window->FirstShow();
@@ -179,10 +179,7 @@ TEST_F(ServerCacheWindowTest, ADamagedCacheIsLoggedAndKeptUntilANewListComesIn) 
 TEST_F(ServerCacheWindowTest, TheWriterThreadWritesTheListAndACloseWaitsForIt) {
   testing::FarmProcess farm(12, 0, 9);
   ASSERT_TRUE(farm.Start());
-  testing::Write(dir.filePath("zorvane.ini"),
-                 "[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\nstartupQuery=none\n"
-                 "queryPower=0\nskipPercentageInfo=1\nmasterServer=127.0.0.1:" +
-                     QByteArray::number(farm.MasterPort()) + "\n");
+  WriteFarmSettings(farm);
   auto window = Start();
   window->FirstShow();
   std::atomic<bool> release = false;
