@@ -31,16 +31,21 @@ class TFileWriter : public QObject {
   bool Hand(std::function<void()> job);
 
   // The same; then done(result) runs on context's thread (the GUI thread) as a queued call,
-  // unless context is gone by then.
+  // unless context is gone by then (looked at on the GUI thread, never on the writer).
   template <typename Job, typename Done>
   bool Hand(Job job, QObject* context, Done done) {
-    return Hand(std::function<void()>([job = std::move(job), context = QPointer<QObject>(context),
+    // The result goes to the writer object (alive until the thread is joined) and context is
+    // looked at only there, on the GUI thread: context may go away while the job runs.
+    return Hand(std::function<void()>([this, job = std::move(job),
+                                       context = QPointer<QObject>(context),
                                        done = std::move(done)]() mutable {
       auto result = job();
-      if (!context) return;
       QMetaObject::invokeMethod(
-          context.data(),
-          [done = std::move(done), result = std::move(result)]() mutable { done(std::move(result)); },
+          this,
+          [context = std::move(context), done = std::move(done),
+           result = std::move(result)]() mutable {
+            if (context) done(std::move(result));
+          },
           Qt::QueuedConnection);
     }));
   }
