@@ -2,6 +2,7 @@
 #include "gui/window/sound_effect_player.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSoundEffect>
 #include <QUrl>
 
@@ -12,9 +13,11 @@ TSoundEffectPlayer::TSoundEffectPlayer(std::function<void(const QString&)> log, 
 
 namespace {
 
-// Only RIFF/WAVE files go to the decoder: anything else is known to be unplayable here, and
+// Only regular RIFF/WAVE files go to the decoder: anything else is known to be unplayable here, and
 // Qt's sample loader leaves its reader behind when it gives up on one.
 bool LooksLikeWave(const QString& path) {
+  // A pipe or device would hold the window until something writes to it.
+  if (!QFileInfo(path).isFile()) return false;
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return false;
   const QByteArray head = file.read(12);
