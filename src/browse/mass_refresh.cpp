@@ -1,3 +1,4 @@
+#include <QElapsedTimer>
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "browse/mass_refresh.h"
 
@@ -58,6 +59,9 @@ TMassRefresh::TMassRefresh(TServerStash& stash, TMassRefreshHost& host, QObject*
   nextView_.setInterval(0);
   nextView_.setSingleShot(true);
   connect(&nextView_, &QTimer::timeout, this, &TMassRefresh::RebuildNextView);
+  processing_.setInterval(0);
+  processing_.setSingleShot(true);
+  connect(&processing_, &QTimer::timeout, this, &TMassRefresh::ContinueProcessing);
 }
 
 // The masters end with their set, without a word to the host (which may be going too).
@@ -123,6 +127,7 @@ void TMassRefresh::BeginCounting() {
   adding_.stop();
   toAdd_.clear();
   nextView_.stop();
+  processing_.stop();
   interimView_ = -1;
   replyPercent_ = -1;
   queryPercent_ = -1;
@@ -283,7 +288,23 @@ void TMassRefresh::ShowInterim() {
   // Shown before every server answered (the time was up): again once they all have.
   interimPending_ = settled_.size() < queried_.size();
   interimView_ = 0;  // a pass under way starts again
+  viewStarted_ = false;
   RebuildNextView();
+}
+
+bool TMassRefresh::RebuildViewsFrom(int& view) {
+  QElapsedTimer turn;
+  turn.start();
+  while (view < host_.ViewCount()) {
+    if (turn.elapsed() >= kRebuildSliceMs) return false;
+    const bool start = !viewStarted_;
+    viewStarted_ = true;
+    if (host_.RebuildView(view, start)) {
+      ++view;
+      viewStarted_ = false;
+    }
+  }
+  return true;
 }
 
 void TMassRefresh::RebuildNextView() {
@@ -291,8 +312,7 @@ void TMassRefresh::RebuildNextView() {
     interimView_ = -1;
     return;
   }
-  if (interimView_ < host_.ViewCount()) host_.RebuildView(interimView_++);
-  if (interimView_ < host_.ViewCount()) return nextView_.start();
+  if (!RebuildViewsFrom(interimView_)) return nextView_.start();
   interimView_ = -1;
   host_.ShowStatus(QStringLiteral("Waiting for the other master servers..."));
 }
@@ -320,8 +340,9 @@ void TMassRefresh::ShowReplyProgress() {
 }
 
 bool TMassRefresh::ServerUpdated(const QString& key) {
-  if (processingReplies_) return true;
-  if (!massRefreshing_) return false;
+  // While the views are rebuilt the window shows a reply as usual (a view rebuilding shows it
+  // again once its rows are in).
+  if (processingReplies_ || !massRefreshing_) return false;
   const int index = stash_.IndexOf(key);
   if (index < 0) return true;
   const QString lower = key.toLower();
@@ -381,6 +402,7 @@ void TMassRefresh::Stop() {
 }
 
 void TMassRefresh::ProcessMassRefreshReplies() {
+  if (processingReplies_) return;
   timMassRefreshWait_.stop();
   interim_.stop();
   nextView_.stop();
@@ -402,7 +424,13 @@ void TMassRefresh::ProcessMassRefreshReplies() {
   host_.ShowStatus(QStringLiteral("Processing responses..."));
   host_.ActivityLog(QStringLiteral("Processing responses..."));
   stash_.NormalizePings(QString());
-  host_.RebuildViews();
+  processView_ = 0;
+  viewStarted_ = false;
+  ContinueProcessing();
+}
+
+void TMassRefresh::ContinueProcessing() {
+  if (!RebuildViewsFrom(processView_)) return processing_.start();
   processingReplies_ = false;
   massRefreshing_ = false;
   host_.SetMassRefreshing(false);

@@ -50,14 +50,16 @@ class TMassRefreshHost {
   // Every visible view drops the rows of servers of the variant (a whole list named none).
   virtual void RemoveServersOfGame(const QString& variant) { Q_UNUSED(variant); }
   virtual void SetMassRefreshing(bool on) { Q_UNUSED(on); }
-  // Every visible view rebuilds its server grid from the stash, at the end.
-  virtual void RebuildViews() {}
-  // While a master is still out, the servers of the lists in so far are shown one view at a
-  // time, a turn of the event loop each: how many views there are, and one to rebuild.
+  // The visible views rebuild their server grids from the stash a part at a time, a few
+  // milliseconds per turn of the event loop: while a master is still out (the servers of the
+  // lists in so far), and at the end. How many views there are, and the next part of one
+  // (start: its first part of this pass; what an earlier pass left unfinished is dropped);
+  // true once that view shows the stash.
   virtual int ViewCount() { return 1; }
-  virtual void RebuildView(int index) {
+  virtual bool RebuildView(int index, bool start) {
     Q_UNUSED(index);
-    RebuildViews();
+    Q_UNUSED(start);
+    return true;
   }
   // Every visible view selects again the server selected before.
   virtual void ReselectServers() {}
@@ -111,6 +113,9 @@ class TMassRefresh : public QObject {
   // A list's servers are added to the stash this many per turn of the event loop, so a long
   // list holds the window for a few milliseconds at a time.
   static constexpr int kAddsPerTurn = 400;
+  // Parts of the views' rebuilds run on one turn of the event loop until this much time has
+  // passed.
+  static constexpr int kRebuildSliceMs = 8;
 
   TMassRefresh(TServerStash& stash, TMassRefreshHost& host, QObject* parent = nullptr);
   ~TMassRefresh() override;
@@ -119,7 +124,8 @@ class TMassRefresh : public QObject {
   TMasterLists Masters;                 // the masters of each game, asked in this order
   TMasterQueryOptions MasterOptions;
 
-  // From the start until the replies have been processed (the masters' time included).
+  // From the start until the replies have been processed (the masters' time included, and
+  // the turns the views take to be rebuilt at the end).
   bool MassRefreshing() const { return massRefreshing_; }
   bool MastersRunning() const;
   bool ProcessingReplies() const { return processingReplies_; }
@@ -152,6 +158,8 @@ class TMassRefresh : public QObject {
   // done and every server queried has sent them all (or its port refused), the replies are
   // processed without waiting.
   bool ServerUpdated(const QString& key);
+  // Ends the counting and rebuilds the views, over as many turns of the event loop as that
+  // takes; the refresh is over once they are rebuilt.
   void ProcessMassRefreshReplies();
   // Ends the refresh now: the masters still out and the queries not yet sent are dropped (their
   // servers keep what they had, and nothing is removed), the reply wait ends and the replies so
@@ -171,6 +179,10 @@ class TMassRefresh : public QObject {
   void CheckDone();
   void ShowInterim();
   void RebuildNextView();
+  // Rebuilds views from view on, a part at a time, for one slice of a turn; true once the
+  // last is done (view then is their count).
+  bool RebuildViewsFrom(int& view);
+  void ContinueProcessing();
   // The end of a refresh that queried nothing.
   void EndWithoutReplies();
   void ShowReplyProgress();
@@ -181,7 +193,10 @@ class TMassRefresh : public QObject {
   QTimer interim_;
   QTimer adding_;    // the next turn of AddListed
   QTimer nextView_;  // the next turn of RebuildNextView
+  QTimer processing_;  // the next turn of ContinueProcessing
   int interimView_ = -1;
+  int processView_ = 0;
+  bool viewStarted_ = false;  // the view being rebuilt had its first part
   std::deque<TMasterEntry> toAdd_;
   std::unique_ptr<TMasterSetQuery> masters_;
   QString variant_;

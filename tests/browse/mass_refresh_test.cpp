@@ -27,9 +27,16 @@ struct FakeHost : TMassRefreshHost {
   void ShowStatus(const QString& text) override { status << text; }
   bool StopFavoritesAutoRefresh() override { return autoRefreshOn; }
   void RestartFavoritesAutoRefresh() override { ++autoRefreshRestarts; }
-  void RebuildViews() override { ++rebuilds; }
   int ViewCount() override { return 3; }
-  void RebuildView(int index) override { interimViews << index; }
+  // Each view in two parts; the rebuild at the end is counted once its last view is done.
+  bool RebuildView(int index, bool start) override {
+    if (refresh && refresh->ProcessingReplies()) {
+      if (!start && index == 2) ++rebuilds;
+    } else if (!start) {
+      interimViews << index;
+    }
+    return !start;
+  }
   void ShowLowReplyNotice(const QString& text) override {
     if (skipNotice) return;
     notices << text;
@@ -43,6 +50,7 @@ struct FakeHost : TMassRefreshHost {
 
   QStringList activity, debug, status, notices, failures, removed;
   QList<TRefreshProgress> progress;
+  const TMassRefresh* refresh = nullptr;
   QList<int> interimViews;  // rebuilt one at a time while a master was out
   int replyWaitRestarts = 0;
   bool autoRefreshOn = false, tickDontShowAgain = false, skipNotice = false;
@@ -59,6 +67,7 @@ void FillStash(TServerStash& stash, int count) {
 
 struct Refresh {
   explicit Refresh(int servers) : refresh(stash, host) {
+    host.refresh = &refresh;
     FillStash(stash, servers);
     stash.Bursts().SetPauseHook([this](int ms) { sleeps << ms; });
   }

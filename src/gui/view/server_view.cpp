@@ -415,47 +415,10 @@ void TkorvUTServerView::UpdateServerRow(const QString& key) {
   if (!massRefresh_ && row == serverGrid_->Row() && serverGrid_->IsValidRow()) ReloadDetails();
 }
 
-void TkorvUTServerView::PopulateServerGrid(bool fillRows, bool allFilters) {
-  populating_ = true;
-  filters_ = filterPanel_->Filters();  // the boxes may have been set without a signal
-  const QString selected = SelectedServerKey();
-  serverGrid_->ClearGrid();
-  if (massRefresh_) SetStatusText(0, QStringLiteral("Populating server list..."), false, true);
-  std::vector<QStringList> rows;
-  if (stash_) {
-    for (int i = 0; i < stash_->Count(); ++i) {
-      const TServer& server = *stash_->Server(i);
-      if (!PassesFilters(server, allFilters) || NeverHeardOf(server)) continue;
-      if (!MatchesQuickSearch(server, searchText_)) continue;
-      const QString key = stash_->Key(i);
-      if (fillRows) {
-        rows.push_back(RowTexts(server, key));
-      } else {
-        QStringList texts(scCount);
-        texts[scServer] = PlainName(server.Description());
-        texts[scIP] = key;
-        rows.push_back(texts);
-      }
-    }
-  }
-  serverGrid_->BeginUpdate();
-  const int fixed = serverGrid_->FixedRows();
-  if (!rows.empty()) serverGrid_->SetRowCount(fixed + int(rows.size()));
-  for (int i = 0; i < int(rows.size()); ++i) serverGrid_->SetRowTexts(fixed + i, rows[i]);
-  serverGrid_->EndUpdate();
-  // The rows stand in the order the header shows, and the selected server stays selected
-  // wherever that puts it (the first row when it is gone).
-  const int row = FindServerRow(selected);
-  if (row >= 0) serverGrid_->SetRow(row);
-  serverGrid_->SortGrid(false);
-  if (row < 0) serverGrid_->SetRow(serverGrid_->FixedRows());
-  UpdateCountText();
-  populating_ = false;
-}
-
 void TkorvUTServerView::ServerUpdated(int stashIndex) {
   if (!stash_ || stashIndex < 0 || stashIndex >= stash_->Count()) return;
   const QString key = stash_->Key(stashIndex);
+  if (pendingRows_) pendingRows_->updated.insert(key);  // its row may be built already
   const TServer& server = *stash_->Server(stashIndex);
   const int row = FindServerRow(key);
   const bool passes = IsShown(server);

@@ -10,8 +10,10 @@
 #include <QMenu>
 #include <QSplitter>
 #include <QWidget>
+#include <QSet>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "browse/filter_layout.h"
@@ -88,6 +90,12 @@ class TkorvUTServerView : public QWidget, private TRefreshCycleView {
 
   // ---- Rows
   void PopulateServerGrid(bool fillRows, bool allFilters);
+  // The same rebuild (every row filled, every filter) a part at a time: each call looks at up
+  // to `servers` more servers of the stash, and the grid changes only once, at the last call,
+  // which returns true. So tens of thousands of servers hold the window a few milliseconds per
+  // turn of the event loop. start drops what an earlier rebuild left unfinished, and so does
+  // PopulateServerGrid.
+  bool PopulateServerGridPart(int servers, bool start);
   void ServerUpdated(int stashIndex);
   int FindServerRow(const QString& key) const;
   void RemoveServersOfGame(const QString& variant);
@@ -246,6 +254,11 @@ class TkorvUTServerView : public QWidget, private TRefreshCycleView {
   void ChangeRowsKeepingSelection(Change&& change);
   // The cells of a server's row, by TServerColumn.
   QStringList RowTexts(const TServer& server, const QString& key) const;
+  // The rows of the stash's servers first to end (exclusive) that the view shows.
+  void CollectRows(int first, int end, bool fillRows, bool allFilters,
+                   std::vector<QStringList>& rows) const;
+  // The grid holds rows (sorted, the selection kept) in place of what it held.
+  void ShowRows(const std::vector<QStringList>& rows);
   bool AddServerRow(const QString& key, const QString& name);
   void UpdateServerRow(const QString& key);
   void HandleServerSelection(int row);
@@ -285,6 +298,14 @@ class TkorvUTServerView : public QWidget, private TRefreshCycleView {
   bool reloadAfterRelease_ = false;  // a reply for the selected row while it was down
   QString lastSelectedKey_;
   TFilterSet filters_;  // the panel's filters, kept for the per-reply checks
+  // A rebuild under way, a part at a time.
+  struct TPendingRows {
+    std::vector<QStringList> rows;
+    int next = 0;           // the next server of the stash to look at
+    int stashCount = 0;     // the stash's size at the last part: a smaller one starts again
+    QSet<QString> updated;  // servers updated meanwhile, shown again once the rows are in
+  };
+  std::optional<TPendingRows> pendingRows_;
   QString searchText_;  // folded
 
   TFilterPanel* filterPanel_;

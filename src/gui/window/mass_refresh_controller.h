@@ -53,9 +53,8 @@ class TMassRefreshController : public QObject, private TMassRefreshHost {
   void RestartReplyWaitTimers() override;
   void RemoveServersOfGame(const QString& variant) override;
   void SetMassRefreshing(bool on) override;
-  void RebuildViews() override;
   int ViewCount() override;
-  void RebuildView(int index) override;
+  bool RebuildView(int index, bool start) override;
   void ReselectServers() override;
   void ShowLowReplyNotice(const QString& text) override;
   void ShowMasterFailure(const QString& text) override;

@@ -136,6 +136,34 @@ TEST_F(ServerViewTest, PopulationSkipsNeverHeardOfServersButUpdatesAddThem) {
   EXPECT_EQ(Column(scIP), QStringList{"10.0.0.1:7778"});
 }
 
+// A rebuild a part at a time changes the grid once, at its last part; a reply meanwhile is shown
+// with the new rows, servers removed meanwhile start it again, and a new start drops it.
+TEST_F(ServerViewTest, RebuildInPartsShowsTheStashOnceWithTheRepliesMeanwhile) {
+  for (int i = 1; i <= 5; ++i) Add("127.0.0.1", 7000 + i, "Server" + QString::number(i), "40");
+  view.PopulateServerGrid(true, true);
+  stash.Server(0)->SetNumPlayers("7");
+  EXPECT_FALSE(view.PopulateServerGridPart(2, true));
+  EXPECT_EQ(Column(scPlayers).count("0"), 5);  // not yet
+  stash.Server(1)->SetNumPlayers("9");            // a reply after its row was built
+  view.ServerUpdated(1);
+  EXPECT_FALSE(view.PopulateServerGridPart(2, false));
+  EXPECT_TRUE(view.PopulateServerGridPart(2, false));
+  QStringList players = Column(scPlayers);
+  players.sort();
+  EXPECT_EQ(players, (QStringList{"0", "0", "0", "7", "9"}));
+
+  EXPECT_FALSE(view.PopulateServerGridPart(3, true));
+  stash.ClearServersOfGameExcept("UT", {"127.0.0.1:7005"});
+  EXPECT_TRUE(view.PopulateServerGridPart(3, false));  // one server left: all of it at once
+  EXPECT_EQ(Column(scIP), QStringList{"127.0.0.1:7005"});
+
+  Add("127.0.0.1", 7006, "Server6", "40");
+  EXPECT_FALSE(view.PopulateServerGridPart(1, true));
+  EXPECT_FALSE(view.PopulateServerGridPart(1, true));  // started again
+  EXPECT_TRUE(view.PopulateServerGridPart(1, false));
+  EXPECT_EQ(Column(scIP).size(), 2);
+}
+
 TEST_F(ServerViewTest, CountryColumnShowsTheCodeWithItsFlagAndSorts) {
   QTemporaryDir dir;
   const QString path = dir.filePath("location.db");

@@ -21,7 +21,10 @@ struct Host : TMassRefreshHost {
   void ActivityLog(const QString& text) override { activity << text; }
   void DebugLog(const QString&) override {}
   void ShowStatus(const QString& text) override { status << text; }
-  void RebuildViews() override { ++rebuilds; }
+  bool RebuildView(int, bool) override {
+    ++rebuilds;
+    return true;
+  }
   void ShowLowReplyNotice(const QString& text) override { notices << text; }
   void MassRefreshFinished() override { loop.quit(); }
   QEventLoop& loop;
