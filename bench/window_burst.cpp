@@ -169,7 +169,10 @@ int main(int argc, char** argv) {
     lastCpu = cpu;
     if (endedAt >= 0) {  // what follows the refresh: the server cache is written
       afterMax = std::max(afterMax, late);
-      if (now - endedAt > 1'000'000'000LL) app.quit();
+      if (now - endedAt > 1'000'000'000LL) {
+        app.clock.invalidate();  // the close that follows writes the cache at once: not timed
+        app.quit();
+      }
       return;
     }
     // A gap that ended with the masters done may hold the final processing: not theirs.

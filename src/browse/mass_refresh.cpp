@@ -169,7 +169,8 @@ void TMassRefresh::TakeList(const TMasterOutcome& outcome,
                       QStringLiteral(" entries of the master server list were left out: not an "
                                      "IPv4 address and port"));
   toAdd_.insert(toAdd_.end(), fresh.begin(), fresh.end());
-  AddListed();
+  // On the next turn: the list's own work fills this one.
+  if (!adding_.isActive()) adding_.start();
 }
 
 void TMassRefresh::AddListed() {

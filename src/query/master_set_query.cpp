@@ -14,6 +14,8 @@ QString EntryKey(const TMasterEntry& entry) {
 
 std::vector<TMasterEntry> TMasterListMerge::Add(const std::vector<TMasterEntry>& entries) {
   std::vector<TMasterEntry> fresh;
+  fresh.reserve(entries.size());
+  keys_.reserve(keys_.size() + qsizetype(entries.size()));  // no rehash after rehash
   for (const TMasterEntry& entry : entries) {
     // Addresses are dotted numbers without leading zeros: one text per address.
     const QString key = EntryKey(entry);

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <utility>
 
 #include "query/master_query.h"
 #include "query/server_stash.h"
@@ -60,6 +61,8 @@ quint64 Checksum(QByteArrayView bytes) {
 class TWriter {
  public:
   explicit TWriter(QByteArray& out) : out_(out), at_(out.size()) {}
+  TWriter(QByteArray& out, qsizetype at) : out_(out), at_(at) {}
+  qsizetype At() const { return at_; }
   template <typename T>
   void Fixed(T value) {
     qToLittleEndian(value, Room(sizeof(T)));
@@ -212,26 +215,36 @@ TServerCacheRead Ignored(const char* why) {
 
 }  // namespace
 
-QByteArray WriteServerCache(const TServerStash& stash) {
+TServerCacheBuilder::TServerCacheBuilder(int expectedServers) {
   // The body is written after room for the header, which is filled in once the body is
-  // whole: no second copy of tens of megabytes.
-  QByteArray file;
-  // A server with 30 settings and a few players takes about two kilobytes.
-  file.reserve(kHeaderSize + qsizetype(stash.Count()) * 2048 + 4);
-  file.resize(kHeaderSize);
-  TWriter out(file);
+  // whole: no second copy of tens of megabytes. A server with 30 settings and a few players
+  // takes about two kilobytes.
+  file_.reserve(kHeaderSize + qsizetype(std::max(expectedServers, 0)) * 2048 + 4);
+  file_.resize(kHeaderSize);
+  TWriter out(file_);
   out.Fixed(quint32(0));  // the count, once known
-  quint32 written = 0;
-  for (int i = 0; i < stash.Count(); ++i) {
-    const TServer& server = *stash.Server(i);
-    if (server.Favorite || server.FromLan) continue;
-    WriteServer(out, server);
-    ++written;
-  }
-  out.Finish();
-  qToLittleEndian(written, file.data() + kHeaderSize);
-  WriteHeader(file, kServerCacheVersion);
-  return file;
+  at_ = out.At();
+}
+
+void TServerCacheBuilder::Add(const TServer& server) {
+  if (server.Favorite || server.FromLan) return;
+  TWriter out(file_, at_);
+  WriteServer(out, server);
+  at_ = out.At();
+  ++written_;
+}
+
+QByteArray TServerCacheBuilder::Finish() {
+  file_.resize(at_);
+  qToLittleEndian(written_, file_.data() + kHeaderSize);
+  WriteHeader(file_, kServerCacheVersion);
+  return std::exchange(file_, {});
+}
+
+QByteArray WriteServerCache(const TServerStash& stash) {
+  TServerCacheBuilder builder(stash.Count());
+  for (int i = 0; i < stash.Count(); ++i) builder.Add(*stash.Server(i));
+  return builder.Finish();
 }
 
 QByteArray WrapServerCacheBody(QByteArrayView body, quint32 version) {

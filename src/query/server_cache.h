@@ -36,6 +36,22 @@ inline constexpr quint32 kMaxCachedTextBytes = 1u << 20;
 // A text longer than kMaxCachedTextBytes (none comes off the wire) is written empty.
 QByteArray WriteServerCache(const TServerStash& stash);
 
+// The same bytes made a server at a time, so that the window can spread tens of thousands of
+// servers over several turns of its event loop.
+class TServerCacheBuilder {
+ public:
+  explicit TServerCacheBuilder(int expectedServers);
+  // Favourites and servers found by a LAN search are left out.
+  void Add(const TServer& server);
+  // The whole file; the builder is empty after it.
+  QByteArray Finish();
+
+ private:
+  QByteArray file_;
+  qsizetype at_ = 0;  // where the next server goes; the buffer grows ahead of it
+  quint32 written_ = 0;
+};
+
 // A whole file around a body: magic, version, the body's length and checksum.
 QByteArray WrapServerCacheBody(QByteArrayView body, quint32 version = kServerCacheVersion);
 

@@ -8,6 +8,7 @@
 #include "gui/view/server_view.h"
 #include "query/file_writer.h"
 #include "query/server_cache.h"
+#include "query/server_stash.h"
 
 namespace zorvane {
 
@@ -15,11 +16,28 @@ namespace {
 
 // How long after a refresh's end the server cache is written.
 constexpr int kCacheWriteDelayMs = 100;
+// About two milliseconds' work on this machine.
+constexpr int kServersPerPart = 1000;
 
 }  // namespace
 
 TServerCacheController::TServerCacheController(TWindowContext& context, TFileWriter& writer)
-    : context_(context), writer_(writer) {}
+    : context_(context), writer_(writer) {
+  delay_.setSingleShot(true);
+  delay_.setInterval(kCacheWriteDelayMs);
+  connect(&delay_, &QTimer::timeout, this, [this] {
+    if (context_.massRefreshing()) return;
+    builder_ = std::make_unique<TServerCacheBuilder>(context_.stash.Count());
+    next_ = 0;
+    stashCount_ = context_.stash.Count();
+    BuildPart();
+  });
+  part_.setSingleShot(true);
+  part_.setInterval(0);
+  connect(&part_, &QTimer::timeout, this, &TServerCacheController::BuildPart);
+}
+
+TServerCacheController::~TServerCacheController() = default;
 
 void TServerCacheController::Load() {
   const QString path =
@@ -45,23 +63,51 @@ void TServerCacheController::ScheduleWrite() {
   // lists are on the screen: turning thousands of servers into bytes takes a good part of a
   // frame. A refresh started meanwhile writes it when it ends; a close at once.
   writable_ = true;  // the list is this session's own, whatever the file held
-  QTimer::singleShot(kCacheWriteDelayMs, this, [this] {
-    if (!context_.massRefreshing()) SaveNow();
-  });
+  part_.stop();
+  builder_.reset();
+  delay_.start();
+}
+
+void TServerCacheController::BuildPart() {
+  if (!builder_) return;
+  if (context_.massRefreshing()) {  // it writes the file when it ends
+    builder_.reset();
+    return;
+  }
+  const TServerStash& stash = context_.stash;
+  const int count = stash.Count();
+  // Servers removed since the last part moved the others down: start again.
+  if (count < stashCount_) {
+    builder_ = std::make_unique<TServerCacheBuilder>(count);
+    next_ = 0;
+  }
+  stashCount_ = count;
+  const int end = std::min(count, next_ + kServersPerPart);
+  for (; next_ < end; ++next_) builder_->Add(*stash.Server(next_));
+  if (next_ < count) return part_.start();
+  const std::unique_ptr<TServerCacheBuilder> done = std::move(builder_);
+  Hand(done->Finish());
 }
 
 void TServerCacheController::SaveAtClose() {
+  delay_.stop();
+  part_.stop();
+  builder_.reset();
   // A list whose replies are still coming in would replace the last good one half empty.
   if (writable_ && !context_.massRefreshing()) SaveNow();
 }
 
 void TServerCacheController::SaveNow() {
+  Hand(WriteServerCache(context_.stash));
+}
+
+void TServerCacheController::Hand(QByteArray bytes) {
   const QString path =
       JoinPath(context_.config.directory, QString::fromLatin1(kServerCacheFileName));
-  // The stash goes on changing (a single refresh, the monitors): its bytes are taken now, on
-  // the GUI thread, and handed over whole. A disk that syncs slowly holds the writer thread,
-  // not the window.
-  auto write = [path, bytes = WriteServerCache(context_.stash)] {
+  // The stash goes on changing (a single refresh, the monitors): its bytes are taken on the
+  // GUI thread and handed over whole. A disk that syncs slowly holds the writer thread, not
+  // the window.
+  auto write = [path, bytes = std::move(bytes)] {
     return SaveServerCacheBytes(path, bytes);
   };
   writer_.Hand(std::move(write), this, [this](const QString& error) {
