@@ -19,7 +19,8 @@
 // ("mastersDoneMs"), until the views held every row they hold at the end ("shownMs": shown
 // while a master is still out, or by the final rebuild), until the refresh ended ("filledMs"),
 // and how long the final processing took in all ("finalProcessingTotalMs"). "stalls" lists
-// every event handled in more than 16 ms: when it ended, how long, its phase and its receiver.
+// every event handled in more than 16 ms: when it ended, how long, the thread's CPU time in it
+// (the rest was the machine's), its phase and its receiver.
 
 #include <time.h>
 
@@ -55,7 +56,7 @@ class TimedApplication : public QApplication {
  public:
   using QApplication::QApplication;
   struct Stall {
-    double atMs, ms;
+    double atMs, ms, cpuMs;
     QString phase, ran;
   };
   std::function<QString()> phase;  // what the refresh is doing
@@ -70,13 +71,14 @@ class TimedApplication : public QApplication {
     if (!receiver->objectName().isEmpty()) ran += u' ' + receiver->objectName();
     if (QObject* parent = receiver->parent())
       ran += QStringLiteral(" in ") + QString::fromLatin1(parent->metaObject()->className());
-    const qint64 start = clock.nsecsElapsed();
+    const qint64 start = clock.nsecsElapsed(), startCpu = ThreadCpuNs();
     ++depth_;
     const bool handled = QApplication::notify(receiver, event);
     --depth_;
     const qint64 end = clock.nsecsElapsed();
-    if (end - start > 16'000'000)
-      stalls << Stall{end / 1e6, (end - start) / 1e6, phase ? phase() : QString(),
+    if (end - start > 16'000'000 && clock.isValid())
+      stalls << Stall{end / 1e6, (end - start) / 1e6, (ThreadCpuNs() - startCpu) / 1e6,
+                      phase ? phase() : QString(),
                       ran + QStringLiteral(" (event ") + QString::number(type) + u')'};
     return handled;
   }
@@ -241,8 +243,9 @@ int main(int argc, char** argv) {
       finished() ? "true" : "false");
   for (int i = 0; i < int(app.stalls.size()); ++i) {
     const auto& stall = app.stalls[i];
-    std::printf("%s{\"atMs\": %.0f, \"ms\": %.1f, \"phase\": \"%s\", \"ran\": \"%s\"}",
-                i > 0 ? ", " : "", stall.atMs, stall.ms, qPrintable(stall.phase),
+    std::printf("%s{\"atMs\": %.0f, \"ms\": %.1f, \"cpuMs\": %.1f, \"phase\": \"%s\", "
+                "\"ran\": \"%s\"}",
+                i > 0 ? ", " : "", stall.atMs, stall.ms, stall.cpuMs, qPrintable(stall.phase),
                 qPrintable(stall.ran));
   }
   std::printf("]}\n");
