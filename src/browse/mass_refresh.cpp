@@ -244,7 +244,9 @@ void TMassRefresh::MastersDone() {
   const TRefreshPlan plan = Plan();
   if (plan.removeUnlisted) {
     // Every master named every server it knows: the others of the game are gone.
-    const int gone = stash_.ClearServersOfGameExcept(variant_, masters_->Listed().Keys());
+    const TMasterListMerge& listed = masters_->Listed();
+    const int gone = stash_.ClearServersOfGameExceptWhere(
+        variant_, [&](const QString& key) { return listed.Contains(key); });
     if (gone > 0)
       host_.ActivityLog(QStringLiteral("Servers no master server lists any more were removed: ") +
                         QString::number(gone));

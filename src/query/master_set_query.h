@@ -25,12 +25,13 @@ class TMasterListMerge {
   // The entries not named before, in list order.
   std::vector<TMasterEntry> Add(const std::vector<TMasterEntry>& entries);
   // "A.B.C.D:PORT".
-  bool Contains(const QString& key) const { return keys_.contains(key); }
-  const QSet<QString>& Keys() const { return keys_; }
+  bool Contains(const QString& key) const;
   int Count() const { return int(keys_.size()); }
 
  private:
-  QSet<QString> keys_;
+  // The address and port of each as one number: a list of tens of thousands is merged without
+  // a text per entry.
+  QSet<quint64> keys_;
 };
 
 // "A.B.C.D:PORT", the server key of a listed entry.

@@ -352,11 +352,16 @@ void TServerStash::ClearServersOfGame(const QString& variant) {
 
 int TServerStash::ClearServersOfGameExcept(const QString& variant,
                                            const QSet<QString>& keptLowerKeys) {
+  return ClearServersOfGameExceptWhere(
+      variant, [&](const QString& key) { return keptLowerKeys.contains(key.toLower()); });
+}
+
+int TServerStash::ClearServersOfGameExceptWhere(
+    const QString& variant, const std::function<bool(const QString& key)>& keep) {
   std::vector<TEntry> kept;
   for (auto& entry : servers_)
     if (entry.server->Favorite || entry.server->FromLan ||
-        entry.server->Game().compare(variant, Qt::CaseInsensitive) != 0 ||
-        keptLowerKeys.contains(entry.key.toLower()))
+        entry.server->Game().compare(variant, Qt::CaseInsensitive) != 0 || keep(entry.key))
       kept.push_back(std::move(entry));
   const int gone = int(servers_.size() - kept.size());
   servers_ = std::move(kept);

@@ -14,6 +14,7 @@
 #include <QSet>
 #include <QString>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -67,6 +68,9 @@ class TServerStash : public QObject {
   void ClearServersOfGame(const QString& variant);
   // ... but those whose lower-cased keys are kept; returns how many went.
   int ClearServersOfGameExcept(const QString& variant, const QSet<QString>& keptLowerKeys);
+  // ... but those whose keys keep says to keep.
+  int ClearServersOfGameExceptWhere(const QString& variant,
+                                    const std::function<bool(const QString& key)>& keep);
   void DeleteServer(int index);
   // A listed server becomes a favourite with the user's description and auto-update flag;
   // the name it reported is kept for DropFavorite.

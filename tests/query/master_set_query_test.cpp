@@ -46,6 +46,8 @@ TEST(MasterSetQueryTest, TheMergeNamesEachServerOnce) {
   EXPECT_EQ(merge.Count(), 3);
   EXPECT_TRUE(merge.Contains("10.0.0.1:7778"));
   EXPECT_FALSE(merge.Contains("10.0.0.1:7779"));
+  for (const char* other : {"010.0.0.1:7778", "10.0.0.1", "10.0.0:7778", "host:7778", "10.0.0.1:x"})
+    EXPECT_FALSE(merge.Contains(other)) << other;
   // A name or an address written otherwise never becomes an entry, so never a second server.
   for (const char* other : {"localhost:7778", "001.2.3.4:7778", "1.2.3.4:07778", "1.2.3.4 :7778"})
     EXPECT_FALSE(ParseMasterEntry(other)) << other;
