@@ -29,6 +29,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -64,7 +65,9 @@ class TimedApplication : public QApplication {
   QList<Stall> stalls;
 
   bool notify(QObject* receiver, QEvent* event) override {
-    if (depth_ > 0 || !clock.isValid()) return QApplication::notify(receiver, event);
+    // The writer thread's events come here too: only the GUI thread's are timed.
+    if (depth_ > 0 || !clock.isValid() || QThread::currentThread() != thread())
+      return QApplication::notify(receiver, event);
     // What ran, told before it runs: the receiver may be gone after.
     const int type = event->type();
     QString ran = QString::fromLatin1(receiver->metaObject()->className());
