@@ -115,7 +115,7 @@ class TMassRefresh : public QObject {
   static constexpr int kAddsPerTurn = 400;
   // Parts of the views' rebuilds run on one turn of the event loop until this much time has
   // passed.
-  static constexpr int kRebuildSliceMs = 8;
+  static constexpr int kRebuildSliceMs = 4;
 
   TMassRefresh(TServerStash& stash, TMassRefreshHost& host, QObject* parent = nullptr);
   ~TMassRefresh() override;
