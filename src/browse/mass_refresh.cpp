@@ -135,6 +135,7 @@ void TMassRefresh::BeginCounting() {
   queried_.clear();
   counted_.clear();
   settled_.clear();
+  serversQueried_ = 0;
   host_.ShowProgress({TRefreshProgress::Querying, 0});
   host_.DebugLog(QStringLiteral("Master Server delay variable = ") + QString::number(QueryPower));
 }
@@ -307,6 +308,7 @@ void TMassRefresh::EndWithoutReplies() {
     host_.ShowStatus(QStringLiteral("0 servers"));
   }
   massRefreshing_ = false;
+  serversQueried_ = 0;
   host_.SetMassRefreshing(false);
   // Nothing to wait for: what was paused for the refresh runs again.
   if (autoRefreshWasOn_) host_.RestartFavoritesAutoRefresh();
@@ -405,6 +407,12 @@ void TMassRefresh::ProcessMassRefreshReplies() {
   host_.RebuildViews();
   processingReplies_ = false;
   massRefreshing_ = false;
+  // A reply that comes later is no longer counted: the keys of tens of thousands of servers
+  // need not be kept until the next refresh.
+  serversQueried_ = int(queried_.size());
+  queried_.clear();
+  counted_.clear();
+  settled_.clear();
   host_.SetMassRefreshing(false);
   host_.ReselectServers();
   host_.RefreshCaptionAndMonitors();
