@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QList>
 #include <cstring>
+#include <vector>
 
 namespace zorvane {
 
@@ -46,15 +47,21 @@ bool TPackedRow::CellIsEmpty(int col) const {
 }
 
 void TPackedRow::Assign(std::span<const QString> texts) {
-  // Each text in its stored form; Latin-1 texts are the rule.
-  QList<QByteArray> bytes;
-  bytes.reserve(qsizetype(texts.size()));
+  // Latin-1 texts (the rule) are copied a byte a character straight into the block; only the
+  // others are turned into UTF-8 first.
+  QList<QByteArray> utf8;
+  std::vector<bool> latin1(texts.size());
   std::size_t total = 0;
   bool any = false;
-  for (const QString& text : texts) {
-    bytes.append(IsLatin1(text) ? text.toLatin1() : text.toUtf8());
-    total += std::size_t(bytes.back().size());
-    any = any || !text.isEmpty();
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    latin1[i] = IsLatin1(texts[i]);
+    if (latin1[i]) {
+      total += std::size_t(texts[i].size());
+    } else {
+      utf8.append(texts[i].toUtf8());
+      total += std::size_t(utf8.back().size());
+    }
+    any = any || !texts[i].isEmpty();
   }
   if (!any || total > ~kUtf8Flag) {  // a row of gigabytes is not kept
     block_.reset();
@@ -66,11 +73,16 @@ void TPackedRow::Assign(std::span<const QString> texts) {
   std::memcpy(block.get(), &count, sizeof(count));
   char* data = block.get() + header;
   std::uint32_t end = 0;
+  qsizetype nextUtf8 = 0;
   for (std::size_t i = 0; i < texts.size(); ++i) {
-    const QByteArray& cell = bytes[qsizetype(i)];
-    if (!cell.isEmpty()) std::memcpy(data + end, cell.constData(), std::size_t(cell.size()));
-    end += std::uint32_t(cell.size());
-    const std::uint32_t word = end | (IsLatin1(texts[i]) ? 0 : kUtf8Flag);
+    if (latin1[i]) {
+      for (QChar c : texts[i]) data[end++] = char(c.unicode());
+    } else {
+      const QByteArray& bytes = utf8[nextUtf8++];
+      if (!bytes.isEmpty()) std::memcpy(data + end, bytes.constData(), std::size_t(bytes.size()));
+      end += std::uint32_t(bytes.size());
+    }
+    const std::uint32_t word = end | (latin1[i] ? 0 : kUtf8Flag);
     std::memcpy(block.get() + (i + 1) * sizeof(word), &word, sizeof(word));
   }
   block_ = std::move(block);
