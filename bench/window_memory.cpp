@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -225,9 +226,10 @@ int main(int argc, char** argv) {
   peakAnon = std::max(peakAnon, StatusKb("VmHWM") - fileShare);
   std::printf(", \"servers\": %d, \"replied\": %d, \"refreshMs\": %.0f, \"peakRssAnonKb\": %lld, "
               "\"peakHeapKb\": %lld, \"afterRssAnonKb\": %lld, \"afterHeapKb\": %lld, "
-              "\"peakRssKb\": %lld}\n",
+              "\"peakRssKb\": %lld, \"cacheFileKb\": %lld}\n",
               window.MassRefresh().ServersQueried(), window.MassRefresh().RepliesCounted(),
-              refreshMs, peakAnon, peakHeap, StatusKb("RssAnon"), HeapKb(), StatusKb("VmHWM"));
+              refreshMs, peakAnon, peakHeap, StatusKb("RssAnon"), HeapKb(), StatusKb("VmHWM"),
+              QFileInfo(dir.filePath(QString::fromLatin1(kServerCacheFileName))).size() / 1024);
   std::fflush(stdout);
   if (exitAt == "after") std::exit(0);
   return 0;
