@@ -140,6 +140,7 @@ void TMassRefresh::BeginCounting() {
   queried_.clear();
   counted_.clear();
   settled_.clear();
+  serversQueried_ = 0;
   host_.ShowProgress({TRefreshProgress::Querying, 0});
   host_.DebugLog(QStringLiteral("Master Server delay variable = ") + QString::number(QueryPower));
 }
@@ -330,6 +331,7 @@ void TMassRefresh::EndWithoutReplies() {
     host_.ShowStatus(QStringLiteral("0 servers"));
   }
   massRefreshing_ = false;
+  serversQueried_ = 0;
   host_.SetMassRefreshing(false);
   // Nothing to wait for: what was paused for the refresh runs again.
   if (autoRefreshWasOn_) host_.RestartFavoritesAutoRefresh();
@@ -436,6 +438,12 @@ void TMassRefresh::ContinueProcessing() {
   if (!RebuildViewsFrom(processView_)) return processing_.start();
   processingReplies_ = false;
   massRefreshing_ = false;
+  // A reply that comes later is no longer counted: the keys of tens of thousands of servers
+  // need not be kept until the next refresh.
+  serversQueried_ = int(queried_.size());
+  queried_.clear();
+  counted_.clear();
+  settled_.clear();
   host_.SetMassRefreshing(false);
   host_.ReselectServers();
   host_.RefreshCaptionAndMonitors();

@@ -134,7 +134,7 @@ class TMassRefresh : public QObject {
   int ReplyPercent() const { return replyPercent_; }
   // The servers the lists named, each once, and those queried (the same, but for SendBurst).
   int ServersListed() const;
-  int ServersQueried() const { return int(queried_.size()); }
+  int ServersQueried() const { return massRefreshing_ ? int(queried_.size()) : serversQueried_; }
   // What became of each master of the last refresh, in the order they finished.
   std::vector<TMasterOutcome> MasterOutcomes() const;
   TRefreshPlan Plan() const;
@@ -216,6 +216,7 @@ class TMassRefresh : public QObject {
   QSet<QString> queried_;  // lower-cased keys of the servers queried in this refresh
   QSet<QString> counted_;  // ... that answered
   QSet<QString> settled_;  // ... that sent every reply asked of them, or refused
+  int serversQueried_ = 0;  // queried_'s count once the refresh is over and its keys gone
 };
 
 // round(part * 100 / whole), halves to even.

@@ -16,7 +16,7 @@ void TStringTableModel::SetRowCount(int count) {
   const int have = DataRowCount();
   if (wanted > have) {
     beginInsertRows({}, have, wanted - 1);
-    rows_.resize(wanted, std::vector<QString>(colCount_));
+    rows_.resize(wanted);  // an empty row has no block
     endInsertRows();
   } else if (wanted < have) {
     beginRemoveRows({}, wanted, have - 1);
@@ -36,7 +36,7 @@ void TStringTableModel::SetColCount(int count) {
     beginRemoveColumns({}, count, colCount_ - 1);
   colCount_ = count;
   header_.resize(count);
-  for (std::vector<QString>& row : rows_) row.resize(count);
+  for (TPackedRow& row : rows_) row.Resize(count);
   if (growing)
     endInsertColumns();
   else
@@ -50,13 +50,16 @@ bool TStringTableModel::SetFixedRows(int count) {
   if (count == 1) {
     if (rows_.empty()) return false;
     beginRemoveRows({}, 0, 0);
-    header_ = std::move(rows_.front());
+    header_.assign(colCount_, QString());
+    for (int col = 0; col < colCount_; ++col) header_[col] = rows_.front().Cell(col);
     rows_.erase(rows_.begin());
     fixedRows_ = 1;
     endRemoveRows();
   } else {
     beginInsertRows({}, 0, 0);
-    rows_.insert(rows_.begin(), std::move(header_));
+    TPackedRow first;
+    first.Assign(header_);
+    rows_.insert(rows_.begin(), std::move(first));
     header_ = std::vector<QString>(colCount_);
     fixedRows_ = 0;
     endInsertRows();
@@ -68,7 +71,7 @@ bool TStringTableModel::SetFixedRows(int count) {
 
 QString TStringTableModel::Cell(int col, int row) const {
   if (col < 0 || col >= colCount_ || row < 0 || row >= RowCount()) return {};
-  return row < fixedRows_ ? header_[col] : rows_[row - fixedRows_][col];
+  return row < fixedRows_ ? header_[col] : rows_[row - fixedRows_].Cell(col);
 }
 
 void TStringTableModel::SetCell(int col, int row, const QString& text) {
@@ -77,15 +80,16 @@ void TStringTableModel::SetCell(int col, int row, const QString& text) {
     header_[col] = text;
   } else {
     const int dataRow = row - fixedRows_;
-    QString& cell = rows_[dataRow][col];
+    TPackedRow& cells = rows_[dataRow];
     if (col == keyColumn_) {
-      const QString old = std::exchange(cell, text);
+      const QString old = cells.Cell(col);
+      cells.SetCell(colCount_, col, text);
       if (AsciiLower(old) != AsciiLower(text)) {
         KeyRemoved(dataRow, old);
         KeyAdded(dataRow, text);
       }
     } else {
-      cell = text;
+      cells.SetCell(colCount_, col, text);
     }
   }
   NotifyCell(col, row);
@@ -94,17 +98,29 @@ void TStringTableModel::SetCell(int col, int row, const QString& text) {
 QStringList TStringTableModel::RowTexts(int row) const {
   QStringList texts;
   if (row < 0 || row >= RowCount()) return texts;
-  const std::vector<QString>& cells = row < fixedRows_ ? header_ : rows_[row - fixedRows_];
   texts.reserve(colCount_);
-  for (const QString& cell : cells) texts.append(cell);
+  for (int col = 0; col < colCount_; ++col) texts.append(Cell(col, row));
   return texts;
 }
 
 void TStringTableModel::SetRowTexts(int row, const QStringList& texts) {
   if (row < 0 || row >= RowCount()) return;
-  ++updateDepth_;  // one notification for the row, not one per cell
-  for (int col = 0; col < colCount_; ++col) SetCell(col, row, texts.value(col));
-  --updateDepth_;
+  if (row < fixedRows_) {
+    ++updateDepth_;  // one notification for the row, not one per cell
+    for (int col = 0; col < colCount_; ++col) SetCell(col, row, texts.value(col));
+    --updateDepth_;
+  } else {
+    // The row's block is made once, not once per cell.
+    const int dataRow = row - fixedRows_;
+    QList<QString> cells(colCount_);
+    for (int col = 0; col < colCount_ && col < texts.size(); ++col) cells[col] = texts[col];
+    const QString old = keyColumn_ >= 0 ? rows_[dataRow].Cell(keyColumn_) : QString();
+    rows_[dataRow].Assign(cells);
+    if (keyColumn_ >= 0 && AsciiLower(old) != AsciiLower(cells[keyColumn_])) {
+      KeyRemoved(dataRow, old);
+      KeyAdded(dataRow, cells[keyColumn_]);
+    }
+  }
   NotifyRow(row);
 }
 
@@ -112,7 +128,7 @@ QStringList TStringTableModel::ColumnTexts(int col) const {
   QStringList texts;
   if (col < 0 || col >= colCount_) return texts;
   texts.reserve(DataRowCount());
-  for (const std::vector<QString>& row : rows_) texts.append(row[col]);
+  for (const TPackedRow& row : rows_) texts.append(row.Cell(col));
   return texts;
 }
 
@@ -123,7 +139,7 @@ void TStringTableModel::ClearRow(int row) {
 void TStringTableModel::DeleteRow(int row) {
   if (!IsDataRow(row)) return;
   const int dataRow = row - fixedRows_;
-  const QString key = keyColumn_ >= 0 ? rows_[dataRow][keyColumn_] : QString();
+  const QString key = keyColumn_ >= 0 ? rows_[dataRow].Cell(keyColumn_) : QString();
   beginRemoveRows({}, dataRow, dataRow);
   rows_.erase(rows_.begin() + dataRow);
   endRemoveRows();
@@ -162,7 +178,7 @@ void TStringTableModel::Permute(const std::vector<int>& order) {
   // Persistent indexes keep their row numbers: the grid itself decides where its current
   // row goes after a sort.
   Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-  std::vector<std::vector<QString>> sorted;
+  std::vector<TPackedRow> sorted;
   sorted.reserve(rows_.size());
   for (int from : order) sorted.push_back(std::move(rows_[from]));
   rows_ = std::move(sorted);
@@ -221,7 +237,7 @@ QVariant TStringTableModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole || !index.isValid() || index.row() >= DataRowCount() ||
       index.column() >= colCount_)
     return {};
-  return rows_[index.row()][index.column()];
+  return rows_[index.row()].Cell(index.column());
 }
 
 QVariant TStringTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -277,7 +293,7 @@ void TStringTableModel::KeyRemoved(int dataRow, const QString& key) {
 
 int TStringTableModel::FirstRowWithKey(const QString& lowerKey) const {
   for (int row = 0; row < DataRowCount(); ++row)
-    if (AsciiEqualsIgnoreCase(rows_[row][keyColumn_], lowerKey)) return row;
+    if (AsciiEqualsIgnoreCase(rows_[row].Cell(keyColumn_), lowerKey)) return row;
   return -1;
 }
 
@@ -285,7 +301,7 @@ void TStringTableModel::RebuildKeyIndex() {
   keyIndex_.clear();
   if (keyColumn_ < 0 || keyColumn_ >= colCount_) return;
   keyIndex_.reserve(DataRowCount());
-  for (int row = 0; row < DataRowCount(); ++row) KeyAdded(row, rows_[row][keyColumn_]);
+  for (int row = 0; row < DataRowCount(); ++row) KeyAdded(row, rows_[row].Cell(keyColumn_));
 }
 
 }  // namespace zorvane

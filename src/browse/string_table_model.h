@@ -2,8 +2,8 @@
 #pragma once
 // The cells behind a TkorvStringGrid, addressed the way the grid is: by column and grid row,
 // where the first FixedRows() grid rows are the header (shown by the view's horizontal header)
-// and the rest are the model's rows. Texts only, stored row by row, so ten thousand servers
-// cost one vector of strings each and a sort moves rows, not cells.
+// and the rest are the model's rows. Texts only, each row packed in one block (packed_row.h),
+// so ten thousand servers cost one small allocation each and a sort moves rows, not cells.
 //
 // An optional key column (the server grid's hidden address column) is indexed so a row is
 // found by its key in constant time; the index follows every write, delete, clear and sort.
@@ -13,6 +13,8 @@
 #include <QString>
 #include <QStringList>
 #include <vector>
+
+#include "browse/packed_row.h"
 
 namespace zorvane {
 
@@ -98,7 +100,7 @@ class TStringTableModel : public QAbstractTableModel {
   int colCount_ = 0;
   int fixedRows_ = 0;
   std::vector<QString> header_;             // colCount_ texts, used while fixedRows_ is 1
-  std::vector<std::vector<QString>> rows_;  // each colCount_ texts
+  std::vector<TPackedRow> rows_;            // each colCount_ texts
   int updateDepth_ = 0;
   int keyColumn_ = -1;
   QHash<QString, TKeyEntry> keyIndex_;  // by key with A-Z lower-cased

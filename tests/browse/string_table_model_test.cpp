@@ -58,6 +58,37 @@ TEST(StringTableModelTest, FindsRowsIgnoringAsciiCaseOnly) {
   EXPECT_EQ(model.FindRowByTwoTexts("alpha", 0, 5, "3"), -1);
 }
 
+// Rows are kept packed, a byte a character where the text allows: every text must come back
+// as it went in, through single cell writes and column count changes.
+TEST(StringTableModelTest, CellsKeepEveryTextThroughWritesAndColumnChanges) {
+  const QStringList texts = {"Plain", "", QString::fromUtf8("Caf\xc3\xa9 \xc3\xbf"),
+                             QString::fromUtf8("\xe6\x9d\xb1\xe4\xba\xac \xf0\x9f\x8e\xae"),
+                             QStringLiteral("x")};
+  TStringTableModel model;
+  Fill(model, {{}, {texts[0], texts[1], texts[2]}});
+  for (int row : {1, 2}) {
+    for (int col = 0; col < 3; ++col) {
+      for (const QString& text : texts) {
+        model.SetCell(col, row, text);
+        ASSERT_EQ(model.Cell(col, row), text) << row << " " << col;
+        ASSERT_EQ(model.data(model.index(row - 1, col)).toString(), text);
+      }
+    }
+  }
+  model.SetRowTexts(1, {texts[3], texts[2], texts[0]});
+  EXPECT_EQ(model.RowTexts(1), (QStringList{texts[3], texts[2], texts[0]}));
+  model.SetColCount(5);
+  EXPECT_EQ(model.RowTexts(1), (QStringList{texts[3], texts[2], texts[0], "", ""}));
+  model.SetCell(4, 1, texts[3]);
+  model.SetColCount(2);
+  EXPECT_EQ(model.RowTexts(1), (QStringList{texts[3], texts[2]}));
+  model.SetColCount(3);
+  EXPECT_EQ(model.Cell(2, 1), "");
+  EXPECT_EQ(model.ColumnTexts(0), (QStringList{texts[3], texts[4]}));
+  model.SetRowTexts(1, {});  // a row emptied reads empty in every column
+  EXPECT_EQ(model.RowTexts(1), (QStringList{"", "", ""}));
+}
+
 // Random writes, deletes, sorts and clears; after each the index must answer like a scan.
 TEST(StringTableModelTest, KeyIndexAnswersLikeAScan) {
   TStringTableModel model;

@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/controls/korv_combobox.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QtMath>
 #include <algorithm>
 
 namespace zorvane {
@@ -11,16 +15,69 @@ namespace {
 bool SameIgnoringCase(const QString& a, const QString& b) {
   return a.compare(b, Qt::CaseInsensitive) == 0;
 }
+
+// QComboBox builds its list (a view in a frame, with scroll bars) the first time it is asked
+// for it, and a window holds hundreds of boxes most never opened: the list's width is set as
+// it opens, so a box never opened never builds one.
+//
+// Setting a size policy builds the list too, so the one the filter boxes use,
+// AdjustToMinimumContentsLengthWithIcon, is worked out here as QComboBox does it.
+class TListFittingCombo : public QComboBox {
+ public:
+  using QComboBox::QComboBox;
+  bool fitsItems = false;
+  bool contentsLengthWide = false;
+
+  QSize sizeHint() const override {
+    return contentsLengthWide ? ContentsLengthHint() : QComboBox::sizeHint();
+  }
+  QSize minimumSizeHint() const override {
+    return contentsLengthWide ? ContentsLengthHint() : QComboBox::minimumSizeHint();
+  }
+
+  void showPopup() override {
+    if (fitsItems)
+      view()->setMinimumWidth(view()->sizeHintForColumn(0) +
+                              style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    QComboBox::showPopup();
+  }
+
+ private:
+  // MinimumContentsLength "X"s and an icon's room, the font's height, the style's frame.
+  QSize ContentsLengthHint() const {
+    const QFontMetrics& metrics = fontMetrics();
+    const QSize icon = iconSize();
+    QSize size(minimumContentsLength() * metrics.horizontalAdvance(u'X') + icon.width() + 4,
+               std::max(std::max(qCeil(QFontMetricsF(metrics).height()), 14) + 2,
+                        icon.height() + 2));
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    return style()->sizeFromContents(QStyle::CT_ComboBox, &option, size, this);
+  }
+};
 }  // namespace
 
-TkorvCombobox::TkorvCombobox(QWidget* parent)
-    : TkorvCaptionedPanel(parent, QString::fromLatin1(kUnlikelyText)), combo_(new QComboBox(this)) {
+TkorvCombobox::TkorvCombobox(QWidget* parent, TComboStyle style)
+    : TkorvCaptionedPanel(parent, QString::fromLatin1(kUnlikelyText)),
+      combo_(new TListFittingCombo(this)) {
   AttachBox(combo_);
   combo_->installEventFilter(this);
   combo_->setInsertPolicy(QComboBox::NoInsert);  // AddTextToList decides what joins the items
-  SetStyle(TComboStyle::DropDown);
+  // A new QComboBox is a pure list; making it editable and back would build its list.
+  style_ = TComboStyle::DropDownList;
+  SetStyle(style);
   // A pick from the list, by mouse, keys or wheel; not programmatic selections.
   connect(combo_, &QComboBox::activated, this, [this] { Commit(false); });
+}
+
+void TkorvCombobox::SetListFitsItems(bool fits) {
+  static_cast<TListFittingCombo*>(combo_)->fitsItems = fits;
+}
+
+void TkorvCombobox::SetContentsLengthWide(int letters) {
+  combo_->setMinimumContentsLength(letters);
+  static_cast<TListFittingCombo*>(combo_)->contentsLengthWide = true;
+  combo_->updateGeometry();
 }
 
 void TkorvCombobox::SetStyle(TComboStyle style) {

@@ -23,7 +23,7 @@ class TkorvCombobox : public TkorvCaptionedPanel {
   // LastText until the first commit: so unlikely that the first commit always reports.
   static constexpr const char* kUnlikelyText = "notALikelyValue";
 
-  explicit TkorvCombobox(QWidget* parent = nullptr);
+  explicit TkorvCombobox(QWidget* parent = nullptr, TComboStyle style = TComboStyle::DropDown);
 
   // The current text. In a pure list SetText selects the item equal to the text (ignoring
   // case), or nothing when there is none. Neither reports a change.
@@ -51,6 +51,13 @@ class TkorvCombobox : public TkorvCaptionedPanel {
   int ItemIndexOf(const QString& text) const;
 
   QComboBox* Combobox() const { return combo_; }
+
+  // The open list at least as wide as its widest item (the box itself may be narrower). The
+  // list is measured when it opens: a box never opened builds no list at all.
+  void SetListFitsItems(bool fits);
+  // As wide as `letters` "X"s and an icon, whatever the items (QComboBox's
+  // AdjustToMinimumContentsLengthWithIcon, without building the list as setting it does).
+  void SetContentsLengthWide(int letters);
 
  Q_SIGNALS:
   // A committed change: a pick or an edit, or leaving the field, with a text that differs

@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/view/filter_combobox.h"
 
-#include <QAbstractItemView>
-#include <QComboBox>
-#include <QStyle>
 
 #include "browse/filter_layout.h"
 #include "browse/filter_match.h"
@@ -13,8 +10,8 @@ namespace {
 constexpr int kShownItemLength = 7;  // "X"s and an icon's room: a word of some 11 letters
 }  // namespace
 
-TkorvUTFilterCombobox::TkorvUTFilterCombobox(QWidget* parent) : TkorvCombobox(parent) {
-  SetStyle(TComboStyle::DropDownList);
+TkorvUTFilterCombobox::TkorvUTFilterCombobox(QWidget* parent)
+    : TkorvCombobox(parent, TComboStyle::DropDownList) {
   SetDefaultItemText(QString::fromLatin1(kAllItem));
 }
 
@@ -42,11 +39,8 @@ TkorvUTFilterCombobox* CreateFilterCombobox(int index, QWidget* parent) {
   box->SetItems(FilterItems(index));
   // The boxes stand in rows, all as wide as the widest: room for a word like "experienced",
   // while a region's long name shows whole only in the open list.
-  QComboBox* combo = box->Combobox();
-  combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  combo->setMinimumContentsLength(kShownItemLength);
-  combo->view()->setMinimumWidth(combo->view()->sizeHintForColumn(0) +
-                                 combo->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+  box->SetContentsLengthWide(kShownItemLength);
+  box->SetListFitsItems(true);
   box->SelectValue(box->DefaultItemText());
   return box;
 }

@@ -69,6 +69,34 @@ TEST(FilterPanelTest, OnlyANewValueAsksForRefiltering) {
   EXPECT_EQ(changed.count(), 1);
 }
 
+// Every view holds a panel of these and most are never opened: a box builds its list only as
+// it opens, and the list then fits its widest item.
+TEST(FilterPanelTest, ABoxBuildsItsListOnlyWhenOpenedWideEnoughForItsItems) {
+  QWidget window;
+  auto* panel = new TFilterPanel(&window);
+  for (int i = 0; i < kFilterCount; ++i) {
+    const QComboBox* box = panel->Box(i)->Combobox();
+    EXPECT_TRUE(box->findChildren<QAbstractItemView*>().isEmpty()) << i;
+    // Sized as Qt sizes a box of seven letters and an icon, which builds its list.
+    QComboBox sized(panel);
+    sized.addItems(FilterItems(i));
+    sized.setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    sized.setMinimumContentsLength(7);
+    EXPECT_EQ(box->sizeHint(), sized.sizeHint()) << i;
+    EXPECT_EQ(box->minimumSizeHint(), sized.minimumSizeHint()) << i;
+  }
+  panel->SetFilter(kPlayersFilter, QStringLiteral("[all]"), true);
+  panel->LayoutFilters(false);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  QComboBox* box = panel->Box(kPlayersFilter)->Combobox();
+  box->showPopup();
+  const QAbstractItemView* list = box->view();
+  EXPECT_GE(list->minimumWidth(), list->sizeHintForColumn(0));
+  EXPECT_GE(list->width(), list->sizeHintForColumn(0));
+  box->hidePopup();
+}
+
 TEST(FilterPanelTest, LayoutHidesTeamBoxesOutsideTeamViewsButTheyStillFilter) {
   QWidget owner;
   TFilterPanel panel(&owner);

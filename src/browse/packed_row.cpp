@@ -1,0 +1,105 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "browse/packed_row.h"
+
+#include <QByteArray>
+#include <QList>
+#include <cstring>
+#include <vector>
+
+namespace zorvane {
+
+namespace {
+
+bool IsLatin1(QStringView text) {
+  for (QChar c : text)
+    if (c.unicode() > 0xFF) return false;
+  return true;
+}
+
+}  // namespace
+
+// Word 0 is the count; word i (1..count) is the end of cell i - 1.
+std::uint32_t TPackedRow::Word(int i) const {
+  std::uint32_t word;
+  std::memcpy(&word, block_.get() + std::size_t(i) * sizeof(word), sizeof(word));
+  return word;
+}
+
+int TPackedRow::Count() const {
+  return block_ ? int(Word(0)) : 0;
+}
+
+const char* TPackedRow::Bytes() const {
+  return block_.get() + (std::size_t(Count()) + 1) * sizeof(std::uint32_t);
+}
+
+QString TPackedRow::Cell(int col) const {
+  if (col < 0 || col >= Count()) return {};
+  const char* data = Bytes() + Begin(col);
+  const qsizetype size = qsizetype(End(col) - Begin(col));
+  if (size == 0) return {};
+  return Word(col + 1) & kUtf8Flag ? QString::fromUtf8(data, size)
+                                    : QString::fromLatin1(data, size);
+}
+
+bool TPackedRow::CellIsEmpty(int col) const {
+  return col < 0 || col >= Count() || Begin(col) == End(col);
+}
+
+void TPackedRow::Assign(std::span<const QString> texts) {
+  // Latin-1 texts (the rule) are copied a byte a character straight into the block; only the
+  // others are turned into UTF-8 first.
+  QList<QByteArray> utf8;
+  std::vector<bool> latin1(texts.size());
+  std::size_t total = 0;
+  bool any = false;
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    latin1[i] = IsLatin1(texts[i]);
+    if (latin1[i]) {
+      total += std::size_t(texts[i].size());
+    } else {
+      utf8.append(texts[i].toUtf8());
+      total += std::size_t(utf8.back().size());
+    }
+    any = any || !texts[i].isEmpty();
+  }
+  if (!any || total > ~kUtf8Flag) {  // a row of gigabytes is not kept
+    block_.reset();
+    return;
+  }
+  const std::size_t header = (texts.size() + 1) * sizeof(std::uint32_t);
+  auto block = std::make_unique_for_overwrite<char[]>(header + total);
+  const std::uint32_t count = std::uint32_t(texts.size());
+  std::memcpy(block.get(), &count, sizeof(count));
+  char* data = block.get() + header;
+  std::uint32_t end = 0;
+  qsizetype nextUtf8 = 0;
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    if (latin1[i]) {
+      for (QChar c : texts[i]) data[end++] = char(c.unicode());
+    } else {
+      const QByteArray& bytes = utf8[nextUtf8++];
+      if (!bytes.isEmpty()) std::memcpy(data + end, bytes.constData(), std::size_t(bytes.size()));
+      end += std::uint32_t(bytes.size());
+    }
+    const std::uint32_t word = end | (latin1[i] ? 0 : kUtf8Flag);
+    std::memcpy(block.get() + (i + 1) * sizeof(word), &word, sizeof(word));
+  }
+  block_ = std::move(block);
+}
+
+void TPackedRow::SetCell(int count, int col, QStringView text) {
+  if (col < 0 || col >= count) return;
+  QList<QString> texts(count);
+  for (int i = 0; i < count; ++i) texts[i] = i == col ? text.toString() : Cell(i);
+  Assign(texts);
+}
+
+void TPackedRow::Resize(int count) {
+  if (count == Count() || !block_) return;
+  QList<QString> texts(std::max(count, 0));
+  for (int i = 0; i < texts.size(); ++i) texts[i] = Cell(i);
+  Assign(texts);
+}
+
+}  // namespace zorvane
