@@ -11,7 +11,8 @@
 // Without a master only the idle window is measured. The peak is the larger of RssAnon sampled
 // every 2 ms and the kernel's resident high-water mark (reset at F8) less the file-backed share.
 // --start times a start of the program with the cache of SERVERS servers (full replies): from
-// the start of a child process until the window has painted, least and median of five.
+// the start of a child process until the window has painted, and until its lists hold the
+// cached servers, least and median of five.
 // Prints one JSON line. Run by hand (bench/window_memory.sh runs it at 0, 5,000 and 15,000).
 
 #include <malloc.h>
@@ -29,6 +30,8 @@
 #include <vector>
 
 #include "bench/status_samples.h"
+#include "gui/grid/string_grid.h"
+#include "gui/view/server_view.h"
 #include "gui/window/main_window.h"
 #include "query/binary_protocol.h"
 #include "query/open_file_limit.h"
@@ -108,8 +111,18 @@ void Settle(int ms) {
   loop.exec();
 }
 
+// The rows of every server view.
+int ViewRows(TfrmZorvane& window) {
+  int count = 0;
+  for (int page = 0; page < window.Pages()->count(); ++page)
+    if (auto* view = qobject_cast<TkorvUTServerView*>(window.Pages()->widget(page)))
+      count += view->ServerGrid()->RowCount() - view->ServerGrid()->FixedRows();
+  return count;
+}
+
 // The child of --start: the program's window on the folder, shown; prints "painted" once it
-// has drawn itself, then ends without closing (nothing is written back).
+// has drawn itself, then "filled MS" once its lists have not changed for 300 ms (MS: how long
+// ago they last did), and ends without closing (nothing is written back).
 int StartChild(const QString& dir) {
   zorvane::testing::RecordingDialogs dialogs;
   TStartOptions options;
@@ -124,7 +137,6 @@ int StartChild(const QString& dir) {
         QTimer::singleShot(0, [] {
           std::printf("painted\n");
           std::fflush(stdout);
-          std::_Exit(0);
         });
       }
       return false;
@@ -134,6 +146,22 @@ int StartChild(const QString& dir) {
   window.installEventFilter(&watch);
   if (window.ShowAtStart()) window.show();
   QTimer::singleShot(0, &window, [&window] { window.FirstShow(); });
+  QElapsedTimer sinceChange;
+  sinceChange.start();
+  int rows = -1;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    const int now = ViewRows(window);
+    if (now != rows) {
+      rows = now;
+      sinceChange.restart();
+    } else if (watch.painted && sinceChange.elapsed() >= 300) {
+      std::printf("filled %lld\n", static_cast<long long>(sinceChange.elapsed()));
+      std::fflush(stdout);
+      std::_Exit(0);
+    }
+  });
+  poll.start(2);
   return qApp->exec();
 }
 
@@ -141,22 +169,37 @@ int Start(int servers) {
   QTemporaryDir dir;
   WriteFile(dir.filePath("zorvane.ini"), Ini({}, QStringLiteral("3")));
   if (servers > 0) WriteCache(dir.filePath(QString::fromLatin1(kServerCacheFileName)), servers);
-  std::vector<double> times;
+  std::vector<double> times, filled;
   for (int run = 0; run < 5; ++run) {
     QProcess child;
     QElapsedTimer clock;
     clock.start();
     child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--start-child"), dir.path()});
-    if (!child.waitForFinished(30000) || !child.readAllStandardOutput().contains("painted")) {
-      std::fprintf(stderr, "bench_window_memory: the child did not paint\n");
+    double paintedAt = -1;
+    QByteArray out;
+    while (child.waitForReadyRead(30000)) {
+      out += child.readAllStandardOutput();
+      const double now = clock.nsecsElapsed() / 1e6;
+      if (paintedAt < 0 && out.contains("painted")) paintedAt = now;
+      if (const qsizetype at = out.indexOf("filled "); at >= 0 && out.endsWith('\n')) {
+        filled.push_back(now - out.mid(at + 7).trimmed().toDouble());
+        break;
+      }
+    }
+    child.waitForFinished(30000);
+    if (paintedAt < 0 || filled.size() != times.size() + 1) {
+      std::fprintf(stderr, "bench_window_memory: the child did not paint and fill\n");
       return 1;
     }
-    times.push_back(clock.nsecsElapsed() / 1e6);
+    times.push_back(paintedAt);
   }
   std::sort(times.begin(), times.end());
+  std::sort(filled.begin(), filled.end());
   std::printf("{\"cachedServers\": %d, \"startToPaintLeastMs\": %.0f, "
-              "\"startToPaintMedianMs\": %.0f}\n",
-              servers, times.front(), times[times.size() / 2]);
+              "\"startToPaintMedianMs\": %.0f, \"startToFilledLeastMs\": %.0f, "
+              "\"startToFilledMedianMs\": %.0f}\n",
+              servers, times.front(), times[times.size() / 2], filled.front(),
+              filled[filled.size() / 2]);
   return 0;
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/window/server_cache_controller.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include "config/configuration.h"
@@ -16,8 +17,10 @@ namespace {
 
 // How long after a refresh's end the server cache is written.
 constexpr int kCacheWriteDelayMs = 100;
-// About two milliseconds' work on this machine.
+// About two milliseconds' work on this machine, for the bytes and for the lists.
 constexpr int kServersPerPart = 1000;
+// Parts of the lists run on one turn until this much time has passed.
+constexpr int kListSliceMs = 4;
 
 }  // namespace
 
@@ -35,6 +38,9 @@ TServerCacheController::TServerCacheController(TWindowContext& context, TFileWri
   part_.setSingleShot(true);
   part_.setInterval(0);
   connect(&part_, &QTimer::timeout, this, &TServerCacheController::BuildPart);
+  list_.setSingleShot(true);
+  list_.setInterval(0);
+  connect(&list_, &QTimer::timeout, this, &TServerCacheController::ListPart);
 }
 
 TServerCacheController::~TServerCacheController() = default;
@@ -51,11 +57,28 @@ void TServerCacheController::Load() {
 
 void TServerCacheController::ShowListed() {
   if (listed_ == 0) return;
-  for (TkorvUTServerView* view : context_.visibleViews()) {
-    if (view->IsFavorite()) continue;
-    view->PopulateServerGrid(true, true);
-    if (!view->SelectServerIfNotCurrent(view->LastSelectedServerKey())) view->ReloadDetails();
+  listing_ = 0;
+  listingStarted_ = false;
+  list_.start();
+}
+
+void TServerCacheController::ListPart() {
+  QElapsedTimer turn;
+  turn.start();
+  const std::vector<TkorvUTServerView*> views = context_.visibleViews();
+  while (listing_ >= 0 && listing_ < int(views.size())) {
+    if (turn.elapsed() >= kListSliceMs) return list_.start();
+    TkorvUTServerView* view = views[listing_];
+    const bool start = !listingStarted_;
+    listingStarted_ = true;
+    if (view->IsFavorite() || view->PopulateServerGridPart(kServersPerPart, start)) {
+      if (!view->IsFavorite() && !view->SelectServerIfNotCurrent(view->LastSelectedServerKey()))
+        view->ReloadDetails();
+      ++listing_;
+      listingStarted_ = false;
+    }
   }
+  listing_ = -1;
 }
 
 void TServerCacheController::ScheduleWrite() {

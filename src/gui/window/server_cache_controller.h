@@ -25,14 +25,15 @@ class TServerCacheController : public QObject {
 
   // Reads the file into the stash (once, at start).
   void Load();
-  // Fills the shown server lists (not the favourites) with the servers read at start.
+  // Fills the shown server lists (not the favourites) with the servers read at start, a part
+  // per turn of the event loop: the window is drawn and answers meanwhile.
   void ShowListed();
+  // True until every list shows them.
+  bool Listing() const { return listing_ >= 0; }
   // A new list's reply wait is over: the file is written a moment later, its bytes made a
   // part per turn of the event loop (a refresh started meanwhile drops them: it writes the
   // file when it ends).
   void ScheduleWrite();
-  // True while the bytes of a scheduled write are being made.
-  bool Building() const { return builder_ != nullptr; }
   // At close: written unless a refresh is still running or the file holds a list this session
   // could not read (and no list of its own came in since). The window waits for the writer.
   void SaveAtClose();
@@ -40,12 +41,16 @@ class TServerCacheController : public QObject {
  private:
   void SaveNow();
   void BuildPart();
+  void ListPart();
   void Hand(QByteArray bytes);
 
   TWindowContext& context_;
   TFileWriter& writer_;
   QTimer delay_;  // the write waits for the rebuilt lists to be on the screen
   QTimer part_;   // the next turn of BuildPart
+  QTimer list_;   // the next turn of ListPart
+  int listing_ = -1;             // the list ShowListed fills, -1 when none
+  bool listingStarted_ = false;  // ... had its first part
   std::unique_ptr<TServerCacheBuilder> builder_;
   int next_ = 0;        // the next server of the stash
   int stashCount_ = 0;  // the stash's size at the last part: a smaller one starts again

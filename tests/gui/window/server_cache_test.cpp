@@ -98,10 +98,12 @@ TEST_F(ServerCacheWindowTest, TheLastListIsListedMarkedAtStartUntilItsServersRep
   EXPECT_FALSE(kept->FromCache);
   EXPECT_TRUE(testing::Read(dir.filePath("zorvane.ini")).contains("serverCount=1"));
 
-  // A server that answered last time: its ping in brackets.
-  const TRow row = FindRow(
-      *window, [](const QString& ping) { return ping.startsWith('(') && ping != "(9999)"; });
-  ASSERT_TRUE(row.view);
+  // A server that answered last time: its ping in brackets (the lists fill over a few turns).
+  const auto answeredBefore = [](const QString& ping) {
+    return ping.startsWith('(') && ping != "(9999)";
+  };
+  ASSERT_TRUE(QTest::qWaitFor([&] { return FindRow(*window, answeredBefore).view; }, 2000));
+  const TRow row = FindRow(*window, answeredBefore);
   EXPECT_TRUE(window->Stash().Find(row.key)->FromCache);
   // The selected server's players and settings are shown too.
   EXPECT_FALSE(row.view->SelectedServerKey().isEmpty());
