@@ -140,7 +140,8 @@ void TJsonOut::String(QStringView text) {
   used_ += std::size_t(at - start);
 }
 
-// `"Name": ` for the names of the record, its players and settings, made once.
+// `, "Name": ` for the names of the record and its players, made once: a name after the first
+// goes out with its separator in one copy.
 class TJsonNames {
  public:
   template <typename TName>
@@ -150,7 +151,7 @@ class TJsonNames {
   std::string_view operator[](std::size_t i) const { return names_[i]; }
 
  private:
-  void Add(const char* name) { names_.push_back(std::string("\"") + name + "\": "); }
+  void Add(const char* name) { names_.push_back(std::string(", \"") + name + "\": "); }
   std::vector<std::string> names_;
 };
 
@@ -200,14 +201,15 @@ class TJsonObject {
   void Flag(std::string_view name, bool value) {
     Name(name).Bytes(value ? std::string_view("true") : std::string_view("false"));
   }
-  // Names are our own identifiers: no escaping needed. Given quoted, colon and blank
-  // included, or as a plain identifier.
+  // Names are our own identifiers: no escaping needed. Given as TJsonNames makes them, or as
+  // a plain identifier.
   TJsonOut& Name(std::string_view name) {
-    if (!first_) out_.Bytes(", ", 2);
-    first_ = false;
-    if (name.front() == '"') {
-      out_.Bytes(name);
+    if (name.front() == ',') {
+      out_.Bytes(first_ ? name.substr(2) : name);
+      first_ = false;
     } else {
+      if (!first_) out_.Bytes(", ", 2);
+      first_ = false;
       out_.Char('"');
       out_.Bytes(name);
       out_.Bytes("\": ", 3);
