@@ -21,6 +21,7 @@
 #include "query/kernel_stamps.h"
 #include "query/server_record.h"
 #include "query/socket_watcher.h"
+#include "query/udp_transport.h"
 
 namespace zorvane {
 
@@ -34,7 +35,7 @@ enum class TQuerySent {
   NotSent,          // unknown key, no protocol for the variant, or the send failed
 };
 
-class TServerStash : public QObject {
+class TServerStash : public QObject, private TReplyReceiver {
   Q_OBJECT
  public:
   explicit TServerStash(QObject* parent = nullptr);
@@ -136,7 +137,7 @@ class TServerStash : public QObject {
   // building the key again.
   bool CreateTransport(TServer& server, const QString& key);
   void CreateResolver(TServer& server, const QString& key);
-  void HandleReply(TkorvUDP* transport, const QByteArray& buffer, int length);
+  void TransportReply(TkorvUDP* transport, const QByteArray& buffer, int length) override;
   // Reads one datagram into the record; true when it completed something (see OnServerUpdated).
   bool TakeDatagram(TServer& server, TkorvUDP& transport, QByteArrayView datagram);
   void HandleResolved(const QString& key, const QString& hostIP);
