@@ -63,7 +63,14 @@ TServerStash::TServerStash(QObject* parent)
       statusQuery_(TextStatusQuery()),
       lookup_(SystemHostLookup()),
       bursts_(std::make_unique<TQueryBurst>(*this)),
-      watcher_(new TSocketWatcher(this)) {}
+      watcher_(new TSocketWatcher(this)) {
+  releasedSweep_.setSingleShot(true);
+  releasedSweep_.setInterval(0);
+  connect(&releasedSweep_, &QTimer::timeout, this, [this] {
+    const auto gone = std::move(released_);
+    released_.clear();
+  });
+}
 
 TServerStash::~TServerStash() = default;
 
@@ -462,7 +469,8 @@ void TServerStash::ReleaseTransport(int index) {
   if (!server->Transport) return;
   server->Transport->CloseSocket();
   server->Transport->SetReplyReceiver(nullptr);
-  server->Transport.release()->deleteLater();
+  released_.push_back(std::move(server->Transport));
+  if (!releasedSweep_.isActive()) releasedSweep_.start();
   if (!awaitingSocket_.empty() && !socketWaitersDue_) {
     // The socket closes now; the waiting queries go out once the releasing caller is done.
     socketWaitersDue_ = true;

@@ -13,6 +13,7 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QTimer>
 #include <deque>
 #include <memory>
 #include <vector>
@@ -159,6 +160,11 @@ class TServerStash : public QObject, private TReplyReceiver {
   std::deque<QString> awaitingSocket_;   // keys queried when no socket could be had, in order
   QSet<QString> awaitingSocketKeys_;     // the same, lower-cased, to queue each once
   bool socketWaitersDue_ = false;
+  // Released transports, destroyed together once the callers that released them are done (a
+  // transport may be released from inside its own reply): one timer for all of them rather
+  // than a posted deletion each.
+  std::vector<std::unique_ptr<TkorvUDP>> released_;
+  QTimer releasedSweep_;
   std::unique_ptr<TQueryBurst> bursts_;
   TKernelStampKeeper kernelStamps_;
   // Watches every transport's socket; a child, so it outlives the records and their transports.
