@@ -139,7 +139,9 @@ trap 'exit 143' TERM
 start_farm() {  # count master-port log
   local count=$1 master=$2 log=$3
   # --life bounds the farm even if this script is killed without running its trap.
+  # No beacons and no LAN port: those fixed ports belong to the tests of the LAN search.
   "$FARM" --ut "$count" --base-port "$BASE_PORT" --master-port "$master" --silent "$SILENT" \
+    --beacon-port 0 --lan-port 0 \
     --seed "$SEED" --life 3600 >"$log" 2>&1 &
   FARM_PID=$!
   for _ in $(seq 600); do
