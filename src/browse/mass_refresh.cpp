@@ -1,7 +1,7 @@
-#include <QElapsedTimer>
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "browse/mass_refresh.h"
 
+#include <QElapsedTimer>
 #include <algorithm>
 #include <cmath>
 #include <memory>
