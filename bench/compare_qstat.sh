@@ -4,17 +4,21 @@
 #
 #   bench/compare_qstat.sh [SERVERS] [BIG_SERVERS]
 #
-# Phase 1: a farm of SERVERS UT servers (default 5000) and a master; on that same farm, one
-# after the other, `zorvane-query --master ... --json` at its default strength and
-# `quakestat -default uns -maxsim 1000 -raw ,` over the same servers. Wall time, CPU
-# (user+system), peak memory (max RSS, from /usr/bin/time -v) and reply rate of both, the CPU
-# ratio zorvane/qstat, and how much CPU the farm spent answering each of them.
-# Phase 2: a farm of BIG_SERVERS UT servers (default 15000, 0 skips it), zorvane-query only.
+# Phase 1: a farm of SERVERS UT servers (default 5000) and a master; on that same farm, taking
+# turns for RUNS rounds, `zorvane-query --master ... --json` at its default strength (and a
+# second build of it when ZORVANE_BASELINE names one) and `quakestat -default uns -maxsim 1000
+# -raw ,` over the same servers. Per run: wall time, CPU (user+system), peak memory (max RSS,
+# from /usr/bin/time -v), peak private memory (RssAnon, sampled every 5 ms), reply rate, and
+# how much CPU the farm spent answering; then per tool the least and median CPU and wall time
+# and the largest peaks, and the CPU ratio of zorvane-query to qstat (least to least).
+# Phase 2: the same on a farm of BIG_SERVERS UT servers (default 15000, 0 skips it).
 #
 # Everything talks to 127.0.0.1 only. Run by hand; never part of the tests.
 #
 # Environment (all optional):
 #   SERVERS, BIG_SERVERS   as the arguments (the arguments win)
+#   RUNS, BIG_RUNS         rounds of phase 1 and phase 2 (default 1 and RUNS): each round runs
+#                          every tool once, in the same order
 #   BASE_PORT              UDP query port of the first farm server (default 10001; the range
 #                          stays below the system's ephemeral ports, which the clients use)
 #   MASTER_PORT            TCP port of the farm's master (default 28990; phase 2 uses +1)
@@ -25,6 +29,8 @@
 #   BUILD_DIR              default <repo>/build
 #   SKIP_BUILD=1           use the binaries as they are
 #   ZORVANE_QUERY          another zorvane-query binary to measure (e.g. an experimental build)
+#   ZORVANE_BASELINE       a second zorvane-query binary (e.g. a build of the old source) that
+#                          takes its turn in every round, reported as "baseline"
 #   ZORVANE_ENV            NAME=VALUE words for zorvane-query's environment (e.g. QT_NO_GLIB=1)
 #
 # Exit status: 0 when every target was met, 1 when one was missed, 2 on a setup failure.
@@ -42,17 +48,21 @@ SILENT=${SILENT:-0}
 SEED=${SEED:-1}
 QSTAT_OPTS=${QSTAT_OPTS:-}
 QUERY=${ZORVANE_QUERY:-$BUILD_DIR/tools/query/zorvane-query}
+BASELINE=${ZORVANE_BASELINE:-}
 ZORVANE_ENV=${ZORVANE_ENV:-}
+RUNS=${RUNS:-1}
+BIG_RUNS=${BIG_RUNS:-$RUNS}
 FARM=$BUILD_DIR/tools/farm/zorvane-farm
 CLK_TCK=$(getconf CLK_TCK)
 
 die() { echo "compare_qstat: $*" >&2; exit 2; }
 note() { echo "== $*" >&2; }
 
-for n in "$SERVERS" "$BIG_SERVERS" "$BASE_PORT" "$MASTER_PORT"; do
+for n in "$SERVERS" "$BIG_SERVERS" "$BASE_PORT" "$MASTER_PORT" "$RUNS" "$BIG_RUNS"; do
   [[ $n =~ ^[0-9]+$ ]] || die "not a whole number: $n"
 done
 (( SERVERS > 0 )) || die "SERVERS must be at least 1"
+(( RUNS > 0 && BIG_RUNS > 0 )) || die "RUNS and BIG_RUNS must be at least 1"
 largest=$(( SERVERS > BIG_SERVERS ? SERVERS : BIG_SERVERS ))
 (( BASE_PORT >= 2 && BASE_PORT + largest - 1 <= 65535 )) ||
   die "$largest servers from port $BASE_PORT do not fit below 65536"
@@ -92,6 +102,7 @@ if [[ ${SKIP_BUILD:-0} != 1 ]]; then
   fi
 fi
 [[ -x $QUERY ]] || die "no $QUERY"
+[[ -z $BASELINE || -x $BASELINE ]] || die "no $BASELINE"
 [[ -x $FARM ]] || die "no $FARM"
 
 # ---- open files -----------------------------------------------------------------------------
@@ -128,7 +139,9 @@ trap 'exit 143' TERM
 start_farm() {  # count master-port log
   local count=$1 master=$2 log=$3
   # --life bounds the farm even if this script is killed without running its trap.
+  # No beacons and no LAN port: those fixed ports belong to the tests of the LAN search.
   "$FARM" --ut "$count" --base-port "$BASE_PORT" --master-port "$master" --silent "$SILENT" \
+    --beacon-port 0 --lan-port 0 \
     --seed "$SEED" --life 3600 >"$log" 2>&1 &
   FARM_PID=$!
   for _ in $(seq 600); do
@@ -165,16 +178,42 @@ time_fields() {
     END { printf "%s %s %s %s %s\n", w, u, s, m, e }' "$1"
 }
 
+PAGE_KB=$(( $(getconf PAGESIZE) / 1024 ))
+exec {NAP}<> <(:)  # read -t on it sleeps without a process
+
+# Largest private memory (RssAnon = resident minus file and shared pages, from statm) of the
+# process whose id is in a file once it appears, sampled every 5 ms until it ends; in KiB.
+anon_peak() {  # pid-file
+  local pid="" peak=0 size res shared _
+  for _ in $(seq 400); do
+    [[ -s $1 ]] && { read -r pid <"$1"; break; }
+    read -t 0.005 -u "$NAP"
+  done
+  [[ -n $pid ]] || { echo 0; return; }
+  while read -r size res shared _ 2>/dev/null <"/proc/$pid/statm"; do
+    (( res - shared > peak )) && peak=$(( res - shared ))
+    read -t 0.005 -u "$NAP"
+  done
+  echo $(( peak * PAGE_KB ))
+}
+
 # Runs a command under /usr/bin/time -v with its stderr lines stamped with the time of day.
-# measure NAME command... ; leaves NAME.out, NAME.err, NAME.time, NAME.farm, NAME.udp in OUT_DIR.
+# measure NAME command... ; leaves NAME.out, NAME.err, NAME.time, NAME.anon, NAME.farm and
+# NAME.udp in OUT_DIR.
 measure() {
   local name=$1; shift
-  local f0 f1 u0 u1 t0 t1
+  local f0 f1 u0 u1 t0 t1 pidfile=$OUT_DIR/$name.pid
+  rm -f "$pidfile"
   f0=$(farm_cpu_ticks); u0=$(udp_counters); t0=$EPOCHREALTIME
-  /usr/bin/time -v -o "$OUT_DIR/$name.time" "$@" 2>&1 >"$OUT_DIR/$name.out" |
+  anon_peak "$pidfile" >"$OUT_DIR/$name.anon" &
+  local sampler=$!
+  # The shell execs the command, so the process timed and sampled is the command itself.
+  /usr/bin/time -v -o "$OUT_DIR/$name.time" sh -c 'echo $$ >"$0"; exec "$@"' "$pidfile" "$@" \
+    2>&1 >"$OUT_DIR/$name.out" |
     while IFS= read -r line; do printf '%s %s\n' "$EPOCHREALTIME" "$line"; done >"$OUT_DIR/$name.err"
   local rc=${PIPESTATUS[0]}
   t1=$EPOCHREALTIME; f1=$(farm_cpu_ticks); u1=$(udp_counters)
+  wait "$sampler"
   # Farm CPU seconds during the run, and its share of one core over the run's wall time.
   awk -v a="$f0" -v b="$f1" -v hz="$CLK_TCK" -v t0="$t0" -v t1="$t1" \
     'BEGIN { c = (b - a) / hz; printf "%.2f %.0f\n", c, 100 * c / (t1 - t0) }' >"$OUT_DIR/$name.farm"
@@ -207,23 +246,61 @@ zorvane_phases() {  # err-file
 
 json_field() { sed -n "s/.*\"$2\": \\([0-9-]*\\).*/\\1/p" <<<"$1"; }
 
-ROWS=()
-add_row() {  # label listed replied name
-  local label=$1 listed=$2 replied=$3 name=$4 wall user sys rss ex fcpu fpct
-  read -r wall user sys rss ex <<<"$(time_fields "$OUT_DIR/$name.time")"
-  read -r fcpu fpct <"$OUT_DIR/$name.farm"
-  ROWS+=("$(awk -v l="$label" -v n="$listed" -v r="$replied" -v w="$wall" -v u="$user" \
-    -v s="$sys" -v m="$rss" -v e="$ex" -v fc="$fcpu" -v fp="$fpct" 'BEGIN {
-      printf "%-15s %7d %7d %8.2f %8.2f %7.2f %7.2f %7.2f %8.1f %6s %7.2f %5s%%\n",
-        l, n, r, (n > 0 ? 100 * r / n : 0), w, u, s, u + s, m / 1024, e, fc, fp }')")
+# One line per run: "tool listed replied wall cpu rss_kb anon_kb exit farm_s farm%".
+RESULTS=()
+record_run() {  # tool listed replied name
+  local wall user sys rss ex fcpu fpct anon
+  read -r wall user sys rss ex <<<"$(time_fields "$OUT_DIR/$4.time")"
+  read -r fcpu fpct <"$OUT_DIR/$4.farm"
+  read -r anon <"$OUT_DIR/$4.anon"
+  RESULTS+=("$1 $2 $3 $wall $(awk -v u="$user" -v s="$sys" 'BEGIN { printf "%.2f", u + s }') $rss ${anon:-0} $ex $fcpu $fpct")
 }
 
-print_table() {
-  printf '%-15s %7s %7s %8s %8s %7s %7s %7s %8s %6s %7s %6s\n' tool listed replied 'reply%' \
-    'wall s' 'user s' 'sys s' 'cpu s' 'RSS MiB' exit 'farm s' 'farm%'
-  printf '%s\n' "${ROWS[@]}"
-  echo "(cpu = user + sys of the tool; RSS = its peak; farm s / farm% = CPU the farm spent"
-  echo " answering that run, and its share of one core over the run's wall time)"
+print_runs() {
+  printf '%-14s %7s %7s %7s %7s %7s %9s %9s %5s %7s %6s\n' tool listed replied 'reply%' \
+    'wall s' 'cpu s' 'RSS MiB' 'anon MiB' exit 'farm s' 'farm%'
+  local r
+  for r in "${RESULTS[@]}"; do
+    awk '{ printf "%-14s %7d %7d %7.2f %7.2f %7.2f %9.1f %9.1f %5s %7.2f %5s%%\n",
+             $1, $2, $3, ($2 > 0 ? 100 * $3 / $2 : 0), $4, $5, $6 / 1024, $7 / 1024, $8, $9, $10 }' <<<"$r"
+  done
+  echo "(cpu = user + sys of the tool; RSS = its peak; anon = its peak private memory (RssAnon);"
+  echo " farm s / farm% = CPU the farm spent answering that run, and its share of one core)"
+}
+
+# Per tool: runs, least and median CPU and wall time, largest peaks, fewest replies.
+SUMMARY=()
+summarize() {
+  local tool
+  SUMMARY=()
+  for tool in "$@"; do
+    SUMMARY+=("$(printf '%s\n' "${RESULTS[@]}" | awk -v t="$tool" '
+      function median(a, n,   i, j, x) {
+        for (i = 2; i <= n; i++) { x = a[i]; for (j = i - 1; j > 0 && a[j] > x; j--) a[j + 1] = a[j]; a[j + 1] = x }
+        return n % 2 ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2
+      }
+      $1 == t { n++; c[n] = $5; w[n] = $4; if ($6 > rss) rss = $6; if ($7 > anon) anon = $7
+                p = ($2 > 0 ? 100 * $3 / $2 : 0); if (n == 1 || p < pm) pm = p }
+      END { if (!n) exit
+            cl = c[1]; wl = w[1]; for (i = 2; i <= n; i++) { if (c[i] < cl) cl = c[i]; if (w[i] < wl) wl = w[i] }
+            printf "%s %d %.2f %.2f %.2f %.2f %d %d %.2f\n", t, n, cl, median(c, n), wl, median(w, n), rss, anon, pm }')")
+  done
+}
+
+print_summary() {
+  printf '%-14s %4s %17s %17s %9s %9s %7s\n' tool runs 'cpu least/median' 'wall least/median' \
+    'RSS MiB' 'anon MiB' 'reply%'
+  local s
+  for s in "${SUMMARY[@]}"; do
+    [[ -n $s ]] || continue
+    awk '{ printf "%-14s %4d %8.2f / %5.2f %8.2f / %5.2f %9.1f %9.1f %7.2f\n",
+             $1, $2, $3, $4, $5, $6, $7 / 1024, $8 / 1024, $9 }' <<<"$s"
+  done
+}
+
+summary_of() {  # tool field (3 least cpu, 4 median cpu, 9 fewest reply%)
+  local s
+  for s in "${SUMMARY[@]}"; do [[ ${s%% *} == "$1" ]] && { cut -d' ' -f"$2" <<<"$s"; return; }; done
 }
 
 udp_line() {  # name
@@ -233,10 +310,10 @@ udp_line() {  # name
        "SndbufErrors +$sb, NoPorts +$np"
 }
 
-zorvane_run() {  # name master-port ; sets Z_LISTED Z_REPLIED Z_OK
-  local name=$1 port=$2 summary
+zorvane_run() {  # binary name master-port ; sets Z_LISTED Z_REPLIED Z_OK
+  local binary=$1 name=$2 port=$3 summary
   # shellcheck disable=SC2086  # ZORVANE_ENV is a list of NAME=VALUE words
-  measure "$name" env $ZORVANE_ENV "$QUERY" --master "127.0.0.1:$port" --json
+  measure "$name" env $ZORVANE_ENV "$binary" --master "127.0.0.1:$port" --json
   local rc=$?
   summary=$(tail -n 1 "$OUT_DIR/$name.out")
   Z_LISTED=$(json_field "$summary" listed); Z_REPLIED=$(json_field "$summary" replied)
@@ -249,6 +326,22 @@ zorvane_run() {  # name master-port ; sets Z_LISTED Z_REPLIED Z_OK
   echo "$summary" >"$OUT_DIR/$name.summary"
 }
 
+qstat_run() {  # name servers ; sets Q_LISTED Q_REPLIED
+  local name=$1 count=$2 list=$OUT_DIR/qstat-$2.list
+  # qstat's uns type takes the game port and asks the query port, one above it.
+  seq "$((BASE_PORT - 1))" "$((BASE_PORT + count - 2))" | sed 's/^/127.0.0.1:/' >"$list"
+  local extra
+  read -r -a extra <<<"$QSTAT_OPTS"
+  measure "$name" quakestat -f "$list" -default uns -maxsim 1000 -raw "," -nh "${extra[@]}"
+  local rc=$?
+  # One "UNS,address,..." line per server; a server without a reply has DOWN, TIMEOUT or an
+  # error as its third field.
+  Q_LISTED=$(grep -ac '^UNS,' "$OUT_DIR/$name.out")
+  Q_REPLIED=$(grep -a '^UNS,' "$OUT_DIR/$name.out" |
+    grep -acvE '^UNS,[^,]*,(DOWN|TIMEOUT|ERROR|SYSERROR|HOSTNOTFOUND|NOTFOUND)[^,]*$')
+  (( rc == 0 )) || echo "compare_qstat: quakestat exited with status $rc" >&2
+}
+
 verdict() {  # ok text
   if [[ $1 == 1 ]]; then echo "  met:    $2"; else echo "  MISSED: $2"; FAILED=1; fi
 }
@@ -256,77 +349,61 @@ verdict() {  # ok text
 FAILED=0
 ge() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }' && echo 1 || echo 0; }
 
-# ---- phase 1: zorvane-query and quakestat on one farm ---------------------------------------
+# One phase: a farm of COUNT servers, ROUNDS rounds of every tool in turn, the tables and the
+# targets (replies at least MIN_REPLY %, CPU within 2x of qstat's).
+run_phase() {  # number count rounds master-port min-reply
+  local phase=$1 count=$2 rounds=$3 port=$4 min_reply=$5 round ok=1
+  note "phase $phase: $count UT servers, ports $BASE_PORT-$((BASE_PORT + count - 1)), master TCP $port, $rounds round(s)"
+  start_farm "$count" "$port" "$OUT_DIR/farm$phase.log"
+  RESULTS=()
+  for (( round = 1; round <= rounds; round++ )); do
+    if [[ -n $BASELINE ]]; then
+      note "round $round: baseline $BASELINE"
+      zorvane_run "$BASELINE" "baseline$phase-$round" "$port"
+      record_run baseline "$Z_LISTED" "$Z_REPLIED" "baseline$phase-$round"
+    fi
+    note "round $round: zorvane-query --master 127.0.0.1:$port --json${ZORVANE_ENV:+ with $ZORVANE_ENV}"
+    zorvane_run "$QUERY" "zorvane$phase-$round" "$port"
+    record_run zorvane-query "$Z_LISTED" "$Z_REPLIED" "zorvane$phase-$round"
+    (( Z_OK == 1 )) || ok=0
+    note "round $round: quakestat over the same servers"
+    qstat_run "qstat$phase-$round" "$count"
+    record_run quakestat "$count" "$Q_REPLIED" "qstat$phase-$round"
+  done
+  stop_farm
+
+  echo
+  echo "Phase $phase: $count UT servers on one farm (silent share $SILENT, seed $SEED), $rounds round(s)"
+  print_runs
+  echo
+  summarize baseline zorvane-query quakestat
+  print_summary
+  echo "zorvane-query summary (last run): $(cat "$OUT_DIR/zorvane$phase-$rounds.summary")"
+  echo "quakestat printed $Q_LISTED server lines for $count servers (last run)"
+  zorvane_phases "$OUT_DIR/zorvane$phase-$rounds.err"
+  udp_line "zorvane$phase-$rounds"
+  udp_line "qstat$phase-$rounds"
+  local zl zm ql qm ratio
+  zl=$(summary_of zorvane-query 3); zm=$(summary_of zorvane-query 4)
+  ql=$(summary_of quakestat 3); qm=$(summary_of quakestat 4)
+  ratio=$(awk -v a="$zl" -v b="$ql" 'BEGIN { if (b <= 0) print "inf"; else printf "%.2f", a / b }')
+  echo "CPU ratio zorvane/qstat, least to least: $ratio (median to median:" \
+       "$(awk -v a="$zm" -v b="$qm" 'BEGIN { if (b <= 0) print "inf"; else printf "%.2f", a / b }'))"
+  if [[ -n $BASELINE ]]; then
+    echo "CPU ratio baseline/qstat, least to least:" \
+         "$(awk -v a="$(summary_of baseline 3)" -v b="$ql" 'BEGIN { if (b <= 0) print "inf"; else printf "%.2f", a / b }')"
+  fi
+  echo "Targets:"
+  verdict "$ok" "zorvane-query completed every run (exit 0, summary line)"
+  verdict "$(ge "$(summary_of zorvane-query 9)" "$min_reply")" \
+    "zorvane-query replies >= $min_reply% of $count in every run"
+  if [[ $ratio == inf ]]; then verdict 0 "CPU within 2x of quakestat (qstat used no measurable CPU)"
+  else verdict "$(ge 2 "$ratio")" "CPU within 2x of quakestat (ratio $ratio)"; fi
+}
 
 note "output in $OUT_DIR"
-note "phase 1: $SERVERS UT servers, ports $BASE_PORT-$((BASE_PORT + SERVERS - 1)), master TCP $MASTER_PORT"
-start_farm "$SERVERS" "$MASTER_PORT" "$OUT_DIR/farm1.log"
-
-note "zorvane-query --master 127.0.0.1:$MASTER_PORT --json (default strength)${ZORVANE_ENV:+ with $ZORVANE_ENV}"
-zorvane_run zorvane1 "$MASTER_PORT"
-add_row zorvane-query "$Z_LISTED" "$Z_REPLIED" zorvane1
-Z1_OK=$Z_OK Z1_REPLIED=$Z_REPLIED
-
-# qstat's uns type takes the game port and asks the query port, one above it.
-LIST=$OUT_DIR/qstat.list
-seq "$((BASE_PORT - 1))" "$((BASE_PORT + SERVERS - 2))" | sed 's/^/127.0.0.1:/' >"$LIST"
-read -r -a QSTAT_EXTRA <<<"$QSTAT_OPTS"
-QSTAT_CMD=(quakestat -f "$LIST" -default uns -maxsim 1000 -raw "," -nh "${QSTAT_EXTRA[@]}")
-note "${QSTAT_CMD[*]}"
-measure qstat "${QSTAT_CMD[@]}"
-Q_RC=$?
-# One "UNS,address,..." line per server; a server without a reply has DOWN, TIMEOUT or an error
-# as its third field.
-Q_LISTED=$(grep -ac '^UNS,' "$OUT_DIR/qstat.out")
-Q_REPLIED=$(grep -a '^UNS,' "$OUT_DIR/qstat.out" |
-  grep -acvE '^UNS,[^,]*,(DOWN|TIMEOUT|ERROR|SYSERROR|HOSTNOTFOUND|NOTFOUND)[^,]*$')
-(( Q_RC == 0 )) || echo "compare_qstat: quakestat exited with status $Q_RC" >&2
-add_row quakestat "$SERVERS" "$Q_REPLIED" qstat
-stop_farm
-
-echo
-echo "Phase 1: $SERVERS UT servers on one farm (silent share $SILENT, seed $SEED)"
-print_table
-echo "zorvane-query summary: $(cat "$OUT_DIR/zorvane1.summary")"
-echo "quakestat printed $Q_LISTED server lines for $SERVERS servers"
-zorvane_phases "$OUT_DIR/zorvane1.err"
-udp_line zorvane1
-udp_line qstat
-read -r _ ZU ZS _ _ <<<"$(time_fields "$OUT_DIR/zorvane1.time")"
-read -r _ QU QS _ _ <<<"$(time_fields "$OUT_DIR/qstat.time")"
-RATIO=$(awk -v a="$ZU" -v b="$ZS" -v c="$QU" -v d="$QS" \
-  'BEGIN { q = c + d; if (q <= 0) print "inf"; else printf "%.2f", (a + b) / q }')
-echo "CPU ratio zorvane/qstat: $RATIO  (zorvane $(awk -v a="$ZU" -v b="$ZS" 'BEGIN{printf "%.2f", a+b}') s," \
-     "qstat $(awk -v a="$QU" -v b="$QS" 'BEGIN{printf "%.2f", a+b}') s)"
-echo "Targets:"
-verdict "$(( Z1_OK == 1 ))" "zorvane-query completed (exit 0, summary line)"
-verdict "$(ge "$(awk -v r="$Z1_REPLIED" -v n="$SERVERS" 'BEGIN{print 100*r/n}')" 99.5)" \
-  "zorvane-query replies >= 99.5% of $SERVERS ($Z1_REPLIED)"
-if [[ $RATIO == inf ]]; then verdict 0 "CPU within 2x of quakestat (qstat used no measurable CPU)"
-else verdict "$(ge 2 "$RATIO")" "CPU within 2x of quakestat (ratio $RATIO)"; fi
-
-# ---- phase 2: zorvane-query alone on a big farm ---------------------------------------------
-
-if (( BIG_SERVERS > 0 )); then
-  BIG_MASTER=$((MASTER_PORT + 1))
-  note "phase 2: $BIG_SERVERS UT servers, ports $BASE_PORT-$((BASE_PORT + BIG_SERVERS - 1)), master TCP $BIG_MASTER"
-  start_farm "$BIG_SERVERS" "$BIG_MASTER" "$OUT_DIR/farm2.log"
-  note "zorvane-query --master 127.0.0.1:$BIG_MASTER --json (default strength)${ZORVANE_ENV:+ with $ZORVANE_ENV}"
-  zorvane_run zorvane2 "$BIG_MASTER"
-  ROWS=()
-  add_row zorvane-query "$Z_LISTED" "$Z_REPLIED" zorvane2
-  stop_farm
-  echo
-  echo "Phase 2: $BIG_SERVERS UT servers, zorvane-query only"
-  print_table
-  echo "zorvane-query summary: $(cat "$OUT_DIR/zorvane2.summary")"
-  zorvane_phases "$OUT_DIR/zorvane2.err"
-  udp_line zorvane2
-  echo "Targets:"
-  verdict "$(( Z_OK == 1 ))" "zorvane-query completed without a crash (exit 0, summary line)"
-  verdict "$(ge "$(awk -v r="$Z_REPLIED" -v n="$BIG_SERVERS" 'BEGIN{print 100*r/n}')" 99)" \
-    "zorvane-query replies >= 99% of $BIG_SERVERS ($Z_REPLIED)"
-fi
+run_phase 1 "$SERVERS" "$RUNS" "$MASTER_PORT" 99.5
+(( BIG_SERVERS > 0 )) && run_phase 2 "$BIG_SERVERS" "$BIG_RUNS" "$((MASTER_PORT + 1))" 99
 
 echo
 echo "Logs and outputs: $OUT_DIR"

@@ -138,8 +138,7 @@ void TMassRefresh::BeginCounting() {
   waiting_ = false;
   interimPending_ = false;
   queried_.clear();
-  counted_.clear();
-  settled_.clear();
+  settledCount_ = 0;
   serversQueried_ = 0;
   host_.ShowProgress({TRefreshProgress::Querying, 0});
   host_.DebugLog(QStringLiteral("Master Server delay variable = ") + QString::number(QueryPower));
@@ -153,7 +152,7 @@ void TMassRefresh::SendBurst() {
   keys.reserve(stash_.Count());
   for (int i = 0; i < stash_.Count(); ++i) {
     keys << stash_.Key(i);
-    queried_.insert(keys.back().toLower());
+    queried_.insert(keys.back().toLower(), 0);
   }
   if (keys.isEmpty()) return CheckDone();
   Query(keys);
@@ -184,7 +183,7 @@ void TMassRefresh::AddListed() {
     stash_.AddServer(QString::fromLatin1(entry.address), QString::number(entry.port), QString(),
                      false, variant_, QStringLiteral("True"), QString());
     if (stash_.IndexOf(key) < 0 || queried_.contains(key)) continue;
-    queried_.insert(key);
+    queried_.insert(key, 0);
     keys << key;
   }
   if (!toAdd_.empty()) adding_.start();
@@ -269,7 +268,7 @@ void TMassRefresh::MastersDone() {
 void TMassRefresh::CheckDone() {
   if (!massRefreshing_ || processingReplies_ || sending_ || !toAdd_.empty()) return;
   if (MastersRunning()) {
-    if (interimPending_ && settled_.size() >= queried_.size()) ShowInterim();
+    if (interimPending_ && settledCount_ >= queried_.size()) ShowInterim();
     return;
   }
   interim_.stop();
@@ -280,7 +279,7 @@ void TMassRefresh::CheckDone() {
     host_.ActivityLog(QStringLiteral("Waiting for replies..."));
     ShowReplyProgress();
   }
-  if (settled_.size() >= queried_.size())
+  if (settledCount_ >= queried_.size())
     ProcessMassRefreshReplies();  // every server answered already
   else if (!timMassRefreshWait_.isActive())
     timMassRefreshWait_.start();
@@ -290,7 +289,7 @@ void TMassRefresh::ShowInterim() {
   interim_.stop();
   if (!interimPending_ || !MastersRunning() || processingReplies_) return;
   // Shown before every server answered (the time was up): again once they all have.
-  interimPending_ = settled_.size() < queried_.size();
+  interimPending_ = settledCount_ < queried_.size();
   interimView_ = 0;  // a pass under way starts again
   viewStarted_ = false;
   RebuildNextView();
@@ -350,14 +349,23 @@ bool TMassRefresh::ServerUpdated(const QString& key) {
   if (processingReplies_ || !massRefreshing_) return false;
   const int index = stash_.IndexOf(key);
   if (index < 0) return true;
-  const QString lower = key.toLower();
+  // Keys of dotted addresses (nearly all) are lower case already: no copy.
+  const auto state = queried_.find(key.isLower() ? key : key.toLower());
   // Not asked by this refresh (a favourite refreshed meanwhile): the window shows it as usual.
-  if (!queried_.contains(lower)) return false;
+  if (state == queried_.end()) return false;
   const TServerAnswer answer = ServerAnswer(*stash_.Server(index));
   if (answer == TServerAnswer::Nothing) return true;
+  // Marked before the host hears of it: nothing below touches the table again.
+  const bool newlyCounted = answer != TServerAnswer::Refused && !(*state & kCounted);
+  // A closed port settles its server too: nothing more will come from it.
+  const bool newlySettled = answer != TServerAnswer::Part && !(*state & kSettled);
+  if (newlyCounted) *state |= kCounted;
+  if (newlySettled) {
+    *state |= kSettled;
+    ++settledCount_;
+  }
   bool progressed = false;  // a new server answered, or one sent its last reply
-  if (answer != TServerAnswer::Refused && !counted_.contains(lower)) {
-    counted_.insert(lower);
+  if (newlyCounted) {
     progressed = true;
     const int percent = RoundedPercent(repliesCounted_, int(queried_.size()));
     if (percent != replyPercent_) {
@@ -370,16 +378,12 @@ bool TMassRefresh::ServerUpdated(const QString& key) {
     }
     ++repliesCounted_;
   }
-  // A closed port settles its server too: nothing more will come from it.
-  if (answer != TServerAnswer::Part && !settled_.contains(lower)) {
-    settled_.insert(lower);
-    progressed = progressed || answer == TServerAnswer::Whole;
-  }
+  if (newlySettled) progressed = progressed || answer == TServerAnswer::Whole;
   // The wait starts once the burst has been sent and every master is done.
   if (sending_ || !toAdd_.empty()) return true;
   if (MastersRunning()) {
     CheckDone();  // the lists so far may be shown
-  } else if (settled_.size() >= queried_.size()) {
+  } else if (settledCount_ >= queried_.size()) {
     ProcessMassRefreshReplies();
   } else if (progressed) {
     timMassRefreshWait_.stop();
@@ -442,8 +446,6 @@ void TMassRefresh::ContinueProcessing() {
   // need not be kept until the next refresh.
   serversQueried_ = int(queried_.size());
   queried_.clear();
-  counted_.clear();
-  settled_.clear();
   host_.SetMassRefreshing(false);
   host_.ReselectServers();
   host_.RefreshCaptionAndMonitors();

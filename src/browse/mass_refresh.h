@@ -7,10 +7,12 @@
 // belongs to the main window, which plugs in its views, status bars, log and notices through
 // TMassRefreshHost; the command-line tool plugs in a headless host.
 
+#include <QHash>
 #include <QObject>
 #include <QSet>
 #include <QString>
 #include <QTimer>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <vector>
@@ -213,9 +215,11 @@ class TMassRefresh : public QObject {
   int noSocket_ = 0;
   int sentCount_ = 0;
   bool sending_ = false;
-  QSet<QString> queried_;  // lower-cased keys of the servers queried in this refresh
-  QSet<QString> counted_;  // ... that answered
-  QSet<QString> settled_;  // ... that sent every reply asked of them, or refused
+  // Lower-cased keys of the servers queried in this refresh, each with what it has done so far
+  // (one look-up per reply); and how many have answered, and settled.
+  enum TServerState : std::uint8_t { kCounted = 1, kSettled = 2 };
+  QHash<QString, std::uint8_t> queried_;
+  int settledCount_ = 0;
   int serversQueried_ = 0;  // queried_'s count once the refresh is over and its keys gone
 };
 

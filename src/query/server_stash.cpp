@@ -63,7 +63,14 @@ TServerStash::TServerStash(QObject* parent)
       statusQuery_(TextStatusQuery()),
       lookup_(SystemHostLookup()),
       bursts_(std::make_unique<TQueryBurst>(*this)),
-      watcher_(new TSocketWatcher(this)) {}
+      watcher_(new TSocketWatcher(this)) {
+  releasedSweep_.setSingleShot(true);
+  releasedSweep_.setInterval(0);
+  connect(&releasedSweep_, &QTimer::timeout, this, [this] {
+    const auto gone = std::move(released_);
+    released_.clear();
+  });
+}
 
 TServerStash::~TServerStash() = default;
 
@@ -173,7 +180,7 @@ bool TServerStash::CreateTransport(TServer& server, const QString& key) {
     transport->SetRemotePort(server.Port);
     if (LocalPort != 0) transport->SetLocalPort(LocalPort);
     transport->SetReplyInProgress(0);
-    connect(transport.get(), &TkorvUDP::OnReply, this, &TServerStash::HandleReply);
+    transport->SetReplyReceiver(this);
     server.Transport = std::move(transport);
     return true;
   } catch (const UDPSockError& e) {
@@ -235,9 +242,10 @@ void TServerStash::SendRequest(TServer& server, const QByteArray& request) {
   }
 }
 
-void TServerStash::HandleReply(TkorvUDP* transport, const QByteArray& buffer, int length) {
+void TServerStash::TransportReply(TkorvUDP* transport, const QByteArray& buffer, int length) {
   const QString key = transport->Tag;
-  TServer* server = Find(key);
+  int index = IndexOf(key);
+  TServer* server = Server(index);
   if (!server || server->Transport.get() != transport) {
     transport->CloseSocket();
     return;
@@ -272,9 +280,11 @@ void TServerStash::HandleReply(TkorvUDP* transport, const QByteArray& buffer, in
   Q_EMIT OnServerUpdated(key);
   // A whole text reply is in, so nothing more is awaited on this socket: it goes now rather
   // than at the end of the reply wait. The event loop then watches only the sockets of
-  // servers still to answer, and a server waiting for a socket gets this one.
-  const int index = IndexOf(key);
-  if (textFinished && Server(index) && Server(index)->Transport.get() == transport)
+  // servers still to answer, and a server waiting for a socket gets this one. The handlers
+  // may have moved the servers meanwhile.
+  if (!textFinished) return;
+  if (index >= Count() || servers_[std::size_t(index)].key != key) index = IndexOf(key);
+  if (Server(index) && Server(index)->Transport.get() == transport)
     ReleaseTransport(index);
 }
 
@@ -463,8 +473,9 @@ void TServerStash::ReleaseTransport(int index) {
   awaitingAddress_.remove(Key(index).toLower());
   if (!server->Transport) return;
   server->Transport->CloseSocket();
-  server->Transport->disconnect(this);
-  server->Transport.release()->deleteLater();
+  server->Transport->SetReplyReceiver(nullptr);
+  released_.push_back(std::move(server->Transport));
+  if (!releasedSweep_.isActive()) releasedSweep_.start();
   if (!awaitingSocket_.empty() && !socketWaitersDue_) {
     // The socket closes now; the waiting queries go out once the releasing caller is done.
     socketWaitersDue_ = true;

@@ -13,6 +13,7 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QTimer>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -22,6 +23,7 @@
 #include "query/kernel_stamps.h"
 #include "query/server_record.h"
 #include "query/socket_watcher.h"
+#include "query/udp_transport.h"
 
 namespace zorvane {
 
@@ -35,7 +37,7 @@ enum class TQuerySent {
   NotSent,          // unknown key, no protocol for the variant, or the send failed
 };
 
-class TServerStash : public QObject {
+class TServerStash : public QObject, private TReplyReceiver {
   Q_OBJECT
  public:
   explicit TServerStash(QObject* parent = nullptr);
@@ -140,7 +142,7 @@ class TServerStash : public QObject {
   // building the key again.
   bool CreateTransport(TServer& server, const QString& key);
   void CreateResolver(TServer& server, const QString& key);
-  void HandleReply(TkorvUDP* transport, const QByteArray& buffer, int length);
+  void TransportReply(TkorvUDP* transport, const QByteArray& buffer, int length) override;
   // Reads one datagram into the record; true when it completed something (see OnServerUpdated).
   bool TakeDatagram(TServer& server, TkorvUDP& transport, QByteArrayView datagram);
   void HandleResolved(const QString& key, const QString& hostIP);
@@ -162,6 +164,11 @@ class TServerStash : public QObject {
   std::deque<QString> awaitingSocket_;   // keys queried when no socket could be had, in order
   QSet<QString> awaitingSocketKeys_;     // the same, lower-cased, to queue each once
   bool socketWaitersDue_ = false;
+  // Released transports, destroyed together once the callers that released them are done (a
+  // transport may be released from inside its own reply): one timer for all of them rather
+  // than a posted deletion each.
+  std::vector<std::unique_ptr<TkorvUDP>> released_;
+  QTimer releasedSweep_;
   std::unique_ptr<TQueryBurst> bursts_;
   TKernelStampKeeper kernelStamps_;
   // Watches every transport's socket; a child, so it outlives the records and their transports.

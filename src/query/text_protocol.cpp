@@ -5,6 +5,8 @@
 #include <vector>
 #include <bitset>
 #include <charconv>
+#include <cstring>
+#include <string_view>
 
 #include "query/network_text.h"
 #include "query/server_record.h"
@@ -17,7 +19,7 @@ namespace {
 enum class TConversion : std::uint8_t { None, Description, Region, Mutators, Dedicated };
 
 struct TTextKey {
-  const char* key;
+  std::string_view key;
   TServerText field;
   TConversion conversion;
   bool fallback = false;  // used only when the datagram lacks the field's own key
@@ -70,27 +72,48 @@ const std::vector<TTextKey>& StatusKeys() {
         {"RemainingTime", F::RemainingTime, C::None},
         {"bNoTeamChanges", F::NoTeamChanges, C::None},
     };
+    // By length, so a look-up compares only the keys as long as the one it has.
     std::sort(k.begin(), k.end(), [](const TTextKey& a, const TTextKey& b) {
-      return QByteArrayView(a.key) < QByteArrayView(b.key);
+      return a.key.size() != b.key.size() ? a.key.size() < b.key.size() : a.key < b.key;
     });
     return k;
   }();
   return keys;
 }
 
+std::string_view View(QByteArrayView bytes) {
+  return std::string_view(bytes.data(), std::size_t(bytes.size()));
+}
+
+// Where the next c is at or after from, or -1. A reply is mostly scanned for backslashes, and
+// memchr finds them many bytes at a time.
+qsizetype NextByte(QByteArrayView bytes, char c, qsizetype from) {
+  if (from >= bytes.size()) return -1;
+  const void* at = std::memchr(bytes.data() + from, c, std::size_t(bytes.size() - from));
+  return at ? static_cast<const char*>(at) - bytes.data() : -1;
+}
+
+// Equal when the lengths and the first bytes match before any call to memcmp: most keys of a
+// reply differ from most candidates in one of those.
+bool SameKey(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && !a.empty() && a.front() == b.front() && a == b;
+}
+
 const TTextKey* FindStatusKey(QByteArrayView key) {
   const auto& keys = StatusKeys();
-  const auto it = std::lower_bound(keys.begin(), keys.end(), key, [](const TTextKey& k, QByteArrayView v) {
-    return QByteArrayView(k.key) < v;
-  });
-  return it != keys.end() && QByteArrayView(it->key) == key ? &*it : nullptr;
+  const std::string_view wanted = View(key);
+  auto it = std::lower_bound(keys.begin(), keys.end(), wanted.size(),
+                             [](const TTextKey& k, std::size_t size) { return k.key.size() < size; });
+  for (; it != keys.end() && it->key.size() == wanted.size(); ++it)
+    if (SameKey(it->key, wanted)) return &*it;
+  return nullptr;
 }
 
 // "player_12" -> field Name, slot 12. Slots are decimal without padding, 0 to 31.
 bool PlayerKey(QByteArrayView key, TPlayerField& field, int& slot) {
-  static constexpr const char* kPrefixes[] = {"player_", "frags_", "ping_", "team_",
-                                              "mesh_",   "skin_",  "face_", "ngsecret_"};
-  const qsizetype underscore = key.indexOf('_');
+  static constexpr std::string_view kPrefixes[] = {"player_", "frags_", "ping_", "team_",
+                                                   "mesh_",   "skin_",  "face_", "ngsecret_"};
+  const qsizetype underscore = NextByte(key, '_', 0);
   if (underscore < 0) return false;
   const QByteArrayView digits = key.sliced(underscore + 1);
   if (digits.isEmpty() || digits.size() > 2 || (digits.size() == 2 && digits[0] == '0'))
@@ -101,9 +124,9 @@ bool PlayerKey(QByteArrayView key, TPlayerField& field, int& slot) {
     n = n * 10 + (c - '0');
   }
   if (n >= kPlayerSlots) return false;
-  const QByteArrayView prefix = key.first(underscore + 1);
+  const std::string_view prefix = View(key.first(underscore + 1));
   for (std::size_t f = 0; f < std::size(kPrefixes); ++f) {
-    if (prefix != QByteArrayView(kPrefixes[f])) continue;
+    if (!SameKey(prefix, kPrefixes[f])) continue;
     field = TPlayerField(f);
     slot = n;
     return true;
@@ -221,12 +244,12 @@ bool ParseTextDatagram(TServer& server, QByteArrayView datagram, int& replyInPro
   values.texts[std::size_t(TServerText::Ping)] = QByteArrayView(values.ping, pingEnd - values.ping);
   bool final = false;
 
-  qsizetype pos = datagram.indexOf('\\');
+  qsizetype pos = NextByte(datagram, '\\', 0);
   while (pos >= 0) {
-    const qsizetype keyEnd = datagram.indexOf('\\', pos + 1);
+    const qsizetype keyEnd = NextByte(datagram, '\\', pos + 1);
     if (keyEnd < 0) break;  // a key without a value
     const QByteArrayView key = datagram.sliced(pos + 1, keyEnd - pos - 1);
-    const qsizetype valueEnd = datagram.indexOf('\\', keyEnd + 1);
+    const qsizetype valueEnd = NextByte(datagram, '\\', keyEnd + 1);
     const QByteArrayView value =
         valueEnd < 0 ? TrimTail(datagram.sliced(keyEnd + 1))
                      : datagram.sliced(keyEnd + 1, valueEnd - keyEnd - 1);

@@ -262,6 +262,11 @@ void TkorvUDP::SelfDataArrived(const QByteArray& buffer, int length) {
     measurePing_ = false;
     replyTime_ = LastArrivalTime();
   }
+  if (receiver_) {
+    QPointer<TkorvUDP> self(this);
+    receiver_->TransportReply(this, buffer, length);
+    if (!self) return;
+  }
   Q_EMIT OnReply(this, buffer, length);
 }
 

@@ -173,10 +173,26 @@ class TkorvNMUDP : public TNMUDP {
   }
 };
 
+class TkorvUDP;
+
+// The owner that takes every reply of its transports (the stash). It is called before OnReply
+// goes out and may destroy the transport.
+class TReplyReceiver {
+ public:
+  virtual void TransportReply(TkorvUDP* transport, const QByteArray& buffer, int length) = 0;
+
+ protected:
+  ~TReplyReceiver() = default;
+};
+
 class TkorvUDP : public TkorvNMUDP {
   Q_OBJECT
  public:
   explicit TkorvUDP(QObject* parent = nullptr);
+
+  // A call instead of a connection: a refresh makes and drops thousands of transports, and a
+  // connection costs allocations at both ends. Null ends the calls.
+  void SetReplyReceiver(TReplyReceiver* receiver) { receiver_ = receiver; }
 
   // Whatever the owner uses to find the server again (the stash: its key).
   QString Tag;
@@ -210,6 +226,7 @@ class TkorvUDP : public TkorvNMUDP {
 
  private:
 
+  TReplyReceiver* receiver_ = nullptr;
   QString serverName_;
   int replyInProgress_ = 0;
   bool measurePing_ = true;

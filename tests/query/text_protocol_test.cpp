@@ -124,6 +124,15 @@ TEST_F(TextReplyTest, PlayerKeysNeedAPlainSlotNumberBelow32) {
   for (int i = 0; i < 31; ++i) EXPECT_FALSE(server.PlayerInUse(i)) << i;
 }
 
+// Keys count only whole and exact: near misses of a key's length or first byte are no keys.
+TEST_F(TextReplyTest, NearMissKeysAreIgnored) {
+  Feed("\\Mapname\\A\\mapnamf\\B\\mapnam\\C\\mapnamee\\D\\\\E\\pong_3\\F\\Ping_3\\G"
+       "\\fragz_3\\H\\playe_3\\I\\nGsecret_3\\J\\_3\\K\\maxplayers\\16\\final\\");
+  EXPECT_EQ(server.MapName(), "");
+  EXPECT_FALSE(server.PlayerInUse(3));
+  EXPECT_EQ(server.MaxPlayers(), "16");
+}
+
 TEST_F(TextReplyTest, LastValueIsTrimmedOfBlanksAndControls) {
   Feed("\\final\\\\mapname\\ CTF-Face \r\n");
   EXPECT_EQ(server.MapName(), "CTF-Face");

@@ -255,6 +255,50 @@ TEST(UdpTransportTest, HandlersMayCloseOrDestroyTheTransportMidRead) {
   }
 }
 
+// The owner's receiver hears each reply before OnReply; one that destroys the transport ends
+// the delivery there, and a transport without a receiver only signals.
+TEST(UdpTransportTest, TheReceiverHearsEachReplyFirstAndMayDestroyTheTransport) {
+  FakeServer server([](const QByteArray&) { return QList<QByteArray>{"1", "2"}; });
+  struct TReceiver : TReplyReceiver {
+    std::unique_ptr<TkorvUDP> udp;
+    QStringList heard;
+    bool destroy = false;
+    void TransportReply(TkorvUDP* transport, const QByteArray& buffer, int length) override {
+      EXPECT_EQ(transport, udp.get());
+      heard << QStringLiteral("receiver %1 %2").arg(QString::fromLatin1(buffer)).arg(length);
+      if (destroy) udp.reset();
+    }
+  };
+  for (const bool destroy : {false, true}) {
+    SCOPED_TRACE(destroy);
+    TReceiver receiver;
+    receiver.destroy = destroy;
+    receiver.udp = std::make_unique<TkorvUDP>();
+    receiver.udp->SetReplyReceiver(&receiver);
+    QObject::connect(receiver.udp.get(), &TkorvUDP::OnReply,
+                     [&](TkorvUDP*, const QByteArray& b, int) {
+                       receiver.heard << QStringLiteral("signal ") + QString::fromLatin1(b);
+                     });
+    Pointed(*receiver.udp, server.Port())->SendBytes("q");
+    for (int waited = 0; receiver.heard.size() < (destroy ? 1 : 4) && waited < 2000; waited += 5)
+      QTest::qWait(5);
+    QTest::qWait(20);
+    const QStringList expected =
+        destroy ? QStringList{"receiver 1 1"}
+                : QStringList{"receiver 1 1", "signal 1", "receiver 2 1", "signal 2"};
+    EXPECT_EQ(receiver.heard, expected);
+  }
+  TReceiver receiver;
+  receiver.udp = std::make_unique<TkorvUDP>();
+  receiver.udp->SetReplyReceiver(&receiver);
+  receiver.udp->SetReplyReceiver(nullptr);
+  Replies replies;
+  replies.Watch(*receiver.udp);
+  Pointed(*receiver.udp, server.Port())->SendBytes("q");
+  ASSERT_TRUE(replies.WaitFor(2));
+  EXPECT_TRUE(receiver.heard.isEmpty());
+}
+
 // Replies queued together are all delivered, in order, by one wake-up.
 TEST(UdpTransportTest, QueuedRepliesAreAllDeliveredInOrder) {
   FakeServer server([](const QByteArray&) { return QList<QByteArray>{"a", "b", "c", "d"}; });

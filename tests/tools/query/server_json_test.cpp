@@ -76,6 +76,22 @@ TEST(toolsJsonString, EscapesQuotesBackslashesAndEveryControlCharacter) {
   }
 }
 
+// The writer makes room once per value and cuts the buffer back at the end: a value larger
+// than its growth step, every byte escaped or widened, is appended after what the buffer held.
+TEST(toolsJsonString, LongValuesAppendAfterWhatWasThere) {
+  QString wide;
+  QByteArray latin1, expected = "\"";
+  for (int i = 0; i < 3000; ++i) {
+    wide += QStringLiteral("a\"") + QChar(0x01) + QChar(0xE9) + QChar(0x416);
+    latin1 += "a\"\x01\xE9";
+    expected += "a\\\"\\u0001\xC3\xA9";
+  }
+  std::string out = "prefix ";
+  AppendJsonLatin1(out, latin1);
+  EXPECT_EQ(out, "prefix " + expected.toStdString() + '"');
+  EXPECT_EQ(JsonString(wide), expected.replace("\xC3\xA9", "\xC3\xA9\xD0\x96") + '"');
+}
+
 class toolsServerJson : public ::testing::Test {
  protected:
   toolsServerJson() {
