@@ -15,8 +15,9 @@ constexpr int kSqliteLocked = 6;
 constexpr int kSqliteCorrupt = 11;
 constexpr int kSqliteNotADatabase = 26;
 
-const QStringList kTables = {QStringLiteral("maps"), QStringLiteral("samples"),
-                             QStringLiteral("servers"), QStringLiteral("sightings")};
+const QStringList kTables = {QStringLiteral("fresh"), QStringLiteral("maps"),
+                             QStringLiteral("samples"), QStringLiteral("servers"),
+                             QStringLiteral("sightings")};
 
 std::optional<qint64> Number(QSqlDatabase& db, const QString& sql, QSqlError& error) {
   QSqlQuery query(db);
@@ -111,6 +112,10 @@ bool CreateHistorySchema(QSqlDatabase& db, QString& error) {
       QStringLiteral("CREATE TABLE samples(server INTEGER NOT NULL, time INTEGER NOT NULL, "
                      "players INTEGER NOT NULL, max_players INTEGER NOT NULL, "
                      "map INTEGER NOT NULL, PRIMARY KEY(server, time)) WITHOUT ROWID"),
+      QStringLiteral("CREATE TABLE fresh(server INTEGER NOT NULL, time INTEGER NOT NULL, "
+                     "players INTEGER NOT NULL, max_players INTEGER NOT NULL, "
+                     "map INTEGER NOT NULL)"),
+      QStringLiteral("CREATE INDEX fresh_by_server ON fresh(server, time)"),
       QStringLiteral("CREATE TABLE sightings(player TEXT PRIMARY KEY, name TEXT NOT NULL, "
                      "server TEXT NOT NULL, server_name TEXT NOT NULL, time INTEGER NOT NULL) "
                      "WITHOUT ROWID"),

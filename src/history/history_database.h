@@ -8,9 +8,17 @@
 //   samples(server, time, players, max_players, map)
 //                                     keyed by (server, time) without a row id, so a sample
 //                                     costs its five small integers and no separate index
+//   fresh(server, time, players, max_players, map)
+//                                     the samples of the last hours, in the order they came,
+//                                     with a small index by (server, time); moved into
+//                                     samples now and then
 //   sightings(player, name, server, server_name, time)
 //                                     the last sighting of each watched player, by the
 //                                     case-folded name
+// Why fresh: a refresh brings one sample for each of thousands of servers, and in samples each
+// lands in its own server's page, so every refresh would write thousands of pages. Appended
+// to fresh it writes a few dozen (and its index a few hundred); moved over in one go, each
+// page of samples is written once per move instead of once per refresh.
 // The file names itself by its application id and its schema by the user version; any other
 // database is foreign.
 

@@ -58,21 +58,45 @@ bool THistoryReader::Open(QString* problem) {
 }
 
 std::vector<THistorySample> THistoryReader::Samples(const QString& key, qint64 from, qint64 to) {
+  return Read(key, from, to, true);
+}
+
+std::vector<THistorySample> THistoryReader::PlayerCounts(const QString& key, qint64 from,
+                                                         qint64 to) {
+  return Read(key, from, to, false);
+}
+
+std::vector<THistorySample> THistoryReader::Read(const QString& key, qint64 from, qint64 to,
+                                                 bool maps) {
   std::vector<THistorySample> samples;
   if (!Open()) return samples;
   QSqlQuery query(connection_->Db());
   query.setForwardOnly(true);
-  query.prepare(QStringLiteral(
-      "SELECT s.time, s.players, s.max_players, m.name FROM servers v "
-      "JOIN samples s ON s.server = v.id LEFT JOIN maps m ON m.id = s.map "
-      "WHERE v.key = ? AND s.time BETWEEN ? AND ? ORDER BY s.time"));
-  query.bindValue(0, key);
-  query.bindValue(1, from);
-  query.bindValue(2, to);
+  // Both tables of samples, each by its (server, time) key.
+  const QString columns = maps ? QStringLiteral("time, players, max_players, map")
+                               : QStringLiteral("time, players");
+  const QString sql =
+      QStringLiteral("WITH v AS (SELECT id FROM servers WHERE key = :key), "
+                     "s AS (SELECT %1 FROM samples WHERE server = (SELECT id FROM v) "
+                     "AND time BETWEEN :from AND :to UNION ALL SELECT %1 FROM fresh "
+                     "WHERE server = (SELECT id FROM v) AND time BETWEEN :from AND :to) ")
+          .arg(columns) +
+      (maps ? QStringLiteral("SELECT s.time, s.players, s.max_players, m.name FROM s "
+                             "LEFT JOIN maps m ON m.id = s.map ORDER BY s.time")
+            : QStringLiteral("SELECT time, players FROM s ORDER BY time"));
+  query.prepare(sql);
+  query.bindValue(QStringLiteral(":key"), key);
+  query.bindValue(QStringLiteral(":from"), from);
+  query.bindValue(QStringLiteral(":to"), to);
   if (!query.exec()) return samples;
-  while (query.next())
-    samples.push_back({query.value(0).toLongLong(), query.value(1).toInt(), query.value(2).toInt(),
-                       query.value(3).toString()});
+  while (query.next()) {
+    THistorySample& sample = samples.emplace_back();
+    sample.time = query.value(0).toLongLong();
+    sample.players = query.value(1).toInt();
+    if (!maps) continue;
+    sample.maxPlayers = query.value(2).toInt();
+    sample.map = query.value(3).toString();
+  }
   return samples;
 }
 

@@ -40,9 +40,13 @@ class THistoryReader {
   // The samples of a server (its key compared ignoring case) from from to to, oldest first.
   // Nothing when the file cannot be read.
   std::vector<THistorySample> Samples(const QString& key, qint64 from, qint64 to);
+  // The same without the maps (a lighter read, for the busy hours).
+  std::vector<THistorySample> PlayerCounts(const QString& key, qint64 from, qint64 to);
   std::vector<TSighting> Sightings();
 
  private:
+  std::vector<THistorySample> Read(const QString& key, qint64 from, qint64 to, bool maps);
+
   QString path_;
   TMode mode_;
   std::unique_ptr<THistoryConnection> connection_;

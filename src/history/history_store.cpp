@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <climits>
 
 #include "history/sample_rule.h"
 
@@ -14,12 +15,11 @@ namespace zorvane {
 struct THistoryStore::TStatements {
   explicit TStatements(QSqlDatabase& db)
       : insertSample(db), findServer(db), insertServer(db), findMap(db), insertMap(db),
-        upsertSighting(db), pruneServer(db), dropServer(db) {}
+        upsertSighting(db), pruneServer(db), dropServer(db), moveFresh(db), clearFresh(db) {}
   bool Prepare(QSqlError& error) {
     const std::pair<QSqlQuery*, const char*> all[] = {
         {&insertSample,
-         "INSERT OR IGNORE INTO samples(server, time, players, max_players, map) "
-         "VALUES(?, ?, ?, ?, ?)"},
+         "INSERT INTO fresh(server, time, players, max_players, map) VALUES(?, ?, ?, ?, ?)"},
         {&findServer, "SELECT id FROM servers WHERE key = ?"},
         {&insertServer, "INSERT OR IGNORE INTO servers(key) VALUES(?)"},
         {&findMap, "SELECT id FROM maps WHERE name = ?"},
@@ -31,6 +31,11 @@ struct THistoryStore::TStatements {
          "WHERE excluded.time >= sightings.time"},
         {&pruneServer, "DELETE FROM samples WHERE server = ? AND time < ?"},
         {&dropServer, "DELETE FROM servers WHERE id = ?"},
+        // By server and time, so each page of samples is visited once, in order.
+        {&moveFresh,
+         "INSERT OR IGNORE INTO samples(server, time, players, max_players, map) "
+         "SELECT server, time, players, max_players, map FROM fresh ORDER BY server, time"},
+        {&clearFresh, "DELETE FROM fresh"},
     };
     for (const auto& [query, sql] : all) {
       if (!query->prepare(QString::fromLatin1(sql))) {
@@ -41,7 +46,7 @@ struct THistoryStore::TStatements {
     return true;
   }
   QSqlQuery insertSample, findServer, insertServer, findMap, insertMap, upsertSighting,
-      pruneServer, dropServer;
+      pruneServer, dropServer, moveFresh, clearFresh;
 };
 
 namespace {
@@ -138,15 +143,16 @@ THistoryStore::TAttempt THistoryStore::TryOpen(qint64 now, THistoryFault& fault,
 
   const THistoryCheck check = CheckHistoryFile(db);
   if (check.fault != THistoryFault::None) return faulted(check.fault, check.detail);
+  QSqlError error;
   QSqlQuery wal(db);
   if (!wal.exec(QStringLiteral("PRAGMA journal_mode = WAL")) || !wal.next())
     return faulted(FaultOf(wal.lastError()), wal.lastError().text());
   if (wal.value(0).toString().compare(u"wal", Qt::CaseInsensitive) != 0)
     return faulted(THistoryFault::Other, QStringLiteral("no WAL mode"));
   wal.finish();
-  QSqlError error;
   // WAL needs no sync on every commit to stay whole; a crash loses at most the last batches.
-  if (!Exec(db, QStringLiteral("PRAGMA synchronous = NORMAL"), &error))
+  if (!Exec(db, QStringLiteral("PRAGMA synchronous = NORMAL"), &error) ||
+      !Exec(db, QStringLiteral("PRAGMA journal_size_limit = %1").arg(kWalSizeLimit), &error))
     return faulted(FaultOf(error), error.text());
   if (check.empty) {
     QString why;
@@ -156,6 +162,7 @@ THistoryStore::TAttempt THistoryStore::TryOpen(qint64 now, THistoryFault& fault,
   if (!statements_->Prepare(error) || !LoadCaches(error))
     return faulted(FaultOf(error), error.text());
   open_ = true;
+  MoveFresh(now);
   Prune(now);
   return open_ ? TAttempt::Opened : TAttempt::Failed;
 }
@@ -166,15 +173,18 @@ bool THistoryStore::LoadCaches(QSqlError& error) {
   openingSightings_.clear();
   QSqlQuery query(connection_->Db());
   query.setForwardOnly(true);
-  // The newest sample of each server is one look-up in the samples' key.
+  // The newest sample of each server is one look-up in each table's key.
   if (!query.exec(QStringLiteral(
-          "SELECT id, key, (SELECT max(time) FROM samples WHERE server = servers.id) FROM servers"))) {
+          "SELECT id, key, (SELECT max(time) FROM samples WHERE server = servers.id), "
+          "(SELECT max(time) FROM fresh WHERE server = servers.id) FROM servers"))) {
     error = query.lastError();
     return false;
   }
   while (query.next()) {
     TServerEntry entry{query.value(0).toInt(), std::nullopt};
-    if (!query.value(2).isNull()) entry.last = query.value(2).toLongLong();
+    for (int column : {2, 3})
+      if (!query.value(column).isNull())
+        entry.last = std::max(entry.last.value_or(LLONG_MIN), query.value(column).toLongLong());
     servers_.insert(query.value(1).toString().toLower(), entry);
   }
   if (!query.exec(QStringLiteral("SELECT id, name FROM maps"))) {
@@ -301,6 +311,7 @@ void THistoryStore::WriteBatch(THistoryBatch batch, qint64 now, bool mayStartAga
   if (db.transaction() && WriteSamples(batch.samples, error) &&
       WriteSightings(batch.sightings, error) && db.commit()) {
     lockReported_ = false;
+    if (now - lastMove_ >= kMoveFreshEverySecs) MoveFresh(now);
     if (now - lastPrune_ >= kPruneEverySecs) Prune(now);
     return;
   }
@@ -328,6 +339,11 @@ bool THistoryStore::PruneNow(qint64 now, QSqlError& error) {
   const qint64 cutoff = now - kHistoryKeepSecs;
   QSqlQuery& prune = statements_->pruneServer;
   QSqlQuery& drop = statements_->dropServer;
+  // Fresh samples are hours old at most, but a clock set back could leave old ones there.
+  QSqlQuery freshOld(connection_->Db());
+  freshOld.prepare(QStringLiteral("DELETE FROM fresh WHERE time < ?"));
+  freshOld.bindValue(0, cutoff);
+  if (!Run(freshOld, error)) return false;
   for (auto it = servers_.begin(); it != servers_.end();) {
     // Per server, so each delete is a range of the samples' key rather than a scan of all.
     prune.bindValue(0, it->id);
@@ -356,6 +372,20 @@ void THistoryStore::Prune(qint64 now) {
   servers_ = servers;
   if (FaultOf(error) == THistoryFault::Locked) return;  // the next prune will do
   Log(QStringLiteral("old samples could not be pruned (") + error.text() + u')');
+}
+
+void THistoryStore::MoveFresh(qint64 now) {
+  if (!open_) return;
+  lastMove_ = now;
+  QSqlDatabase& db = connection_->Db();
+  QSqlError error;
+  if (db.transaction() && Run(statements_->moveFresh, error) &&
+      Run(statements_->clearFresh, error) && db.commit())
+    return;
+  if (!error.isValid()) error = db.lastError();
+  db.rollback();
+  if (FaultOf(error) == THistoryFault::Locked) return;  // the next move will do
+  Log(QStringLiteral("fresh samples could not be moved (") + error.text() + u')');
 }
 
 void THistoryStore::Close() {

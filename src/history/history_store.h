@@ -23,6 +23,10 @@ namespace zorvane {
 inline constexpr int kHistoryBusyTimeoutMs = 2000;
 // Old samples go at open and then at most this often.
 inline constexpr qint64 kPruneEverySecs = 3600;
+// The fresh samples move into the samples by server at open and then at most this often.
+inline constexpr qint64 kMoveFreshEverySecs = 3 * 3600;
+// The WAL file is cut back to this after a checkpoint (a move may make it large for a moment).
+inline constexpr qint64 kWalSizeLimit = qint64(8) << 20;
 // Samples kept for a later write while the file is locked; beyond them new ones are dropped.
 inline constexpr std::size_t kMaxRetainedSamples = 200000;
 
@@ -39,8 +43,11 @@ class THistoryStore {
   bool IsOpen() const { return open_; }
   // Writes a batch in one transaction: a sample only when its server's last one in the file
   // is kSampleSpacingSecs away (SampleDue), a sighting only when it is newer than the one
-  // stored. Prunes when the last prune is kPruneEverySecs old.
+  // stored. Moves the fresh samples when the last move is kMoveFreshEverySecs old, prunes
+  // when the last prune is kPruneEverySecs old.
   void Write(THistoryBatch batch, qint64 now);
+  // Moves the fresh samples into the samples by server, in one transaction.
+  void MoveFresh(qint64 now);
   // Drops the samples older than kHistoryKeepSecs, and the servers left without any.
   void Prune(qint64 now);
   void Close();
@@ -83,6 +90,7 @@ class THistoryStore {
   QHash<QString, int> maps_;
   std::vector<TSighting> openingSightings_;
   qint64 lastPrune_ = 0;
+  qint64 lastMove_ = 0;
   THistoryBatch retained_;  // a batch the lock kept out, written with the next one
   bool lockReported_ = false;
   QStringList log_;

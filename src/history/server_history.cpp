@@ -86,8 +86,15 @@ void TServerHistory::CloseFile() {
 
 void TServerHistory::SetWatchedPlayers(const QStringList& names) {
   watched_.clear();
-  for (const QString& name : names)
-    if (!name.isEmpty()) watched_.insert(SightingKey(name));
+  watchedAscii_.clear();
+  for (const QString& name : names) {
+    if (name.isEmpty()) continue;
+    const QString folded = SightingKey(name);
+    watched_.insert(folded);
+    bool ascii = true;
+    for (QChar c : folded) ascii = ascii && c.unicode() < 0x80;
+    if (ascii) watchedAscii_.push_back(folded.toLatin1());
+  }
 }
 
 void TServerHistory::Record(const QString& key, const TServer& server, qint64 now) {
@@ -112,13 +119,32 @@ void TServerHistory::RecordSightings(const QString& key, const TServer& server, 
   QString serverName;
   for (int slot = 0; slot < kPlayerSlots; ++slot) {
     if (!server.PlayerInUse(slot)) continue;
-    const QString name = PlainName(server.PlayerText(slot, TPlayerField::Name));
-    const QString folded = SightingKey(name);
-    if (!watched_.contains(folded)) continue;
+    // Nearly every name is plain ASCII: folded on the stack and compared without a copy or a
+    // hash (a watched list is short). An ASCII name folds to ASCII, so it can only match a
+    // watched name folded to ASCII.
+    const QByteArrayView raw = server.PlayerTextLatin1(slot, TPlayerField::Name);
+    char folded[64];
+    bool ascii = !raw.isEmpty() && raw.size() <= qsizetype(sizeof folded);
+    for (qsizetype i = 0; ascii && i < raw.size(); ++i) {
+      const char c = raw[i];
+      ascii = c >= 0x20 && c < 0x7F;
+      folded[i] = c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
+    }
+    QString name;
+    if (ascii) {
+      const QByteArrayView view(folded, raw.size());
+      if (std::none_of(watchedAscii_.begin(), watchedAscii_.end(),
+                       [&](const QByteArray& w) { return w.size() == view.size() && w == view; }))
+        continue;
+      name = QString::fromLatin1(raw);
+    } else {
+      name = PlainName(server.PlayerText(slot, TPlayerField::Name));
+      if (!watched_.contains(SightingKey(name))) continue;
+    }
     if (serverName.isEmpty()) serverName = PlainName(server.Description());
     const TSighting seen{name, key, serverName, now};
     TakeSighting(seen);
-    pendingSightings_.insert(folded, seen);
+    pendingSightings_.insert(SightingKey(name), seen);
     if (!batchTimer_.isActive()) batchTimer_.start();
   }
 }
@@ -163,10 +189,12 @@ void TServerHistory::Close() {
   writer_.Flush();
 }
 
-std::vector<THistorySample> TServerHistory::Read(const QString& key, qint64 from, qint64 now) {
+std::vector<THistorySample> TServerHistory::Read(const QString& key, qint64 from, qint64 now,
+                                                 bool maps) {
   std::vector<THistorySample> samples;
   if (!enabled_) return samples;
-  if (fileOpen_) samples = reader_.Samples(key, from, now);
+  if (fileOpen_)
+    samples = maps ? reader_.Samples(key, from, now) : reader_.PlayerCounts(key, from, now);
   // Samples not handed yet; those on their way to the file are already in it or soon.
   const std::size_t fromFile = samples.size();
   for (const TKeyedSample& keyed : pending_.samples)
@@ -182,17 +210,13 @@ std::vector<THistorySample> TServerHistory::Read(const QString& key, qint64 from
 THistoryChartData TServerHistory::ChartData(const QString& key, qint64 now) {
   THistoryChartData data;
   data.now = now;
-  std::vector<THistorySample> all = Read(key, now - kHistoryKeepSecs, now);
-  data.busiest = BusiestHours(all);
-  const auto first = std::lower_bound(
-      all.begin(), all.end(), now - kChartSpanSecs,
-      [](const THistorySample& s, qint64 t) { return s.time < t; });
-  data.samples.assign(std::make_move_iterator(first), std::make_move_iterator(all.end()));
+  data.busiest = BusyHours(key, now);
+  data.samples = Read(key, now - kChartSpanSecs, now, true);
   return data;
 }
 
 std::optional<TBusyHours> TServerHistory::BusyHours(const QString& key, qint64 now) {
-  return BusiestHours(Read(key, now - kHistoryKeepSecs, now));
+  return BusiestHours(Read(key, now - kHistoryKeepSecs, now, false));
 }
 
 }  // namespace zorvane

@@ -100,7 +100,8 @@ class TServerHistory : public QObject {
   void Opened(TOpened opened);
   void RecordSightings(const QString& key, const TServer& server, qint64 now);
   void TakeSighting(const TSighting& seen);
-  std::vector<THistorySample> Read(const QString& key, qint64 from, qint64 now);
+  // The file's samples and the pending ones; maps: with their maps and max players.
+  std::vector<THistorySample> Read(const QString& key, qint64 from, qint64 now, bool maps);
   void LogLines(const QStringList& lines);
 
   const TServerStash& stash_;
@@ -117,6 +118,7 @@ class TServerHistory : public QObject {
   THistoryBatch pending_;              // samples only; the sightings wait below
   QHash<QString, TSighting> pendingSightings_;  // SightingKey -> newest
   QSet<QString> watched_;                       // SightingKey of each watched name
+  std::vector<QByteArray> watchedAscii_;        // those of them that are plain ASCII
   QHash<QString, TSighting> lastSeen_;          // SightingKey -> newest
   QTimer batchTimer_;
 };

@@ -82,6 +82,39 @@ TEST_F(HistoryStoreTest, OneSamplePerServerEveryFiveMinutesAcrossBatchesAndSessi
   EXPECT_EQ(testing::Read(dir.filePath("zorvane.ini")), kSettings);
 }
 
+TEST_F(HistoryStoreTest, FreshSamplesMoveIntoTheSamplesByServerUnchanged) {
+  const auto rows = [&](const char* table) {
+    THistoryConnection look(QString("test-count-") + table);
+    look.Db().setDatabaseName(path);
+    look.Db().open();
+    QSqlQuery count(look.Db());
+    count.exec(QString("SELECT count(*) FROM ") + table);
+    return count.next() ? count.value(0).toInt() : -1;
+  };
+  THistoryStore store(path);
+  ASSERT_TRUE(store.Open(kT0));
+  store.Write({{At("a:1", kT0), At("b:1", kT0), At("a:1", kT0 + 300)}, {}}, kT0 + 300);
+  EXPECT_EQ(rows("fresh"), 3);
+  EXPECT_EQ(rows("samples"), 0);
+  const auto before = Times("a:1");
+  EXPECT_EQ(before, (std::vector<qint64>{kT0, kT0 + 300}));
+  // Moved when a write finds the last move three hours old.
+  store.Write({{At("b:1", kT0 + 3 * 3600)}, {}}, kT0 + 3 * 3600);
+  EXPECT_EQ(rows("fresh"), 0);
+  EXPECT_EQ(rows("samples"), 4);
+  EXPECT_EQ(Times("a:1"), before);
+  // A sample written after the move sits beside the moved ones, and both are read.
+  store.Write({{At("a:1", kT0 + 3 * 3600 + 10)}, {}}, kT0 + 3 * 3600 + 10);
+  EXPECT_EQ(Times("a:1"), (std::vector<qint64>{kT0, kT0 + 300, kT0 + 3 * 3600 + 10}));
+  // And the five-minute rule looks at both after a restart.
+  store.Close();
+  THistoryStore again(path);
+  ASSERT_TRUE(again.Open(kT0 + 3 * 3600 + 20));
+  EXPECT_EQ(rows("fresh"), 0);  // opening moves them
+  again.Write({{At("a:1", kT0 + 3 * 3600 + 200)}, {}}, kT0 + 3 * 3600 + 200);
+  EXPECT_EQ(Times("a:1").size(), 3u);
+}
+
 TEST_F(HistoryStoreTest, PrunesSamplesOlderThanThirtyDaysAndServersLeftWithoutAny) {
   THistoryStore store(path);
   ASSERT_TRUE(store.Open(kT0));
