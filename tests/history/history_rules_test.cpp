@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The rules of the history that need no file: when a reply makes a sample, what the sample
-// holds, and how long ago a player was seen.
+// holds, how long ago a player was seen, and what a chart joins and marks.
 #include <gtest/gtest.h>
 
+#include "history/chart_series.h"
 #include "history/last_seen.h"
 #include "history/sample_rule.h"
 #include "query/server_record.h"
@@ -66,6 +67,24 @@ TEST(LastSeenTest, OnlineWinsOverTheSightingAndNeverSeenIsEmpty) {
   EXPECT_EQ(LastSeenCells(true, "Bunker 7", seen, 8200), (TLastSeenCells{"now", "Bunker 7"}));
   EXPECT_EQ(LastSeenCells(false, "", seen, 8200), (TLastSeenCells{"2 h ago", "The Pit"}));
   EXPECT_EQ(LastSeenCells(false, "", std::nullopt, 8200), TLastSeenCells{});
+}
+
+}  // namespace
+}  // namespace zorvane
+
+namespace zorvane {
+namespace {
+
+TEST(ChartSeriesTest, GapsBreakTheLineAndMapChangesAreMarked) {
+  const std::vector<THistorySample> samples = {
+      {0, 1, 8, "DM-A"},    {600, 2, 8, "DM-A"}, {1200, 2, 8, ""},      // no map sent
+      {4801, 3, 8, "DM-A"},  // more than an hour later
+      {5400, 3, 8, "DM-B"}, {9100, 0, 8, "DM-B"}, {9200, 0, 8, "DM-A"},
+  };
+  EXPECT_EQ(ChartRuns(samples), (std::vector<TChartRun>{{0, 2}, {3, 4}, {5, 6}}));
+  EXPECT_EQ(ChartRuns(samples, 10000), (std::vector<TChartRun>{{0, 6}}));
+  EXPECT_TRUE(ChartRuns({}).empty());
+  EXPECT_EQ(MapChanges(samples), (std::vector<TMapChange>{{5400, "DM-B"}, {9200, "DM-A"}}));
 }
 
 }  // namespace
