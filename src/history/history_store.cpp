@@ -162,6 +162,7 @@ THistoryStore::TAttempt THistoryStore::TryOpen(qint64 now, THistoryFault& fault,
   if (!statements_->Prepare(error) || !LoadCaches(error))
     return faulted(FaultOf(error), error.text());
   open_ = true;
+  ++openings_;
   MoveFresh(now);
   Prune(now);
   return open_ ? TAttempt::Opened : TAttempt::Failed;

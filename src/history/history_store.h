@@ -56,6 +56,9 @@ class THistoryStore {
   const std::vector<TSighting>& OpeningSightings() const { return openingSightings_; }
   // The log lines since the last call.
   QStringList TakeLog();
+  // How often a file was opened (or started anew after one was set aside): a reader of the
+  // file opens it again when this changed.
+  int Openings() const { return openings_; }
   // Where the last file set aside went (empty: none was).
   QString LastSetAside() const { return lastSetAside_; }
   const QString& Path() const { return path_; }
@@ -89,6 +92,7 @@ class THistoryStore {
   QHash<QString, TServerEntry> servers_;  // lower-cased key
   QHash<QString, int> maps_;
   std::vector<TSighting> openingSightings_;
+  int openings_ = 0;
   qint64 lastPrune_ = 0;
   qint64 lastMove_ = 0;
   THistoryBatch retained_;  // a batch the lock kept out, written with the next one

@@ -60,6 +60,7 @@ void TServerHistory::OpenFile() {
         TOpened opened;
         opened.ok = store->Open(now);
         opened.log = store->TakeLog();
+        opened.openings = store->Openings();
         if (opened.ok) opened.sightings = store->OpeningSightings();
         return opened;
       },
@@ -71,6 +72,7 @@ void TServerHistory::Opened(TOpened opened) {
   // Turned off meanwhile: the file is being closed again.
   if (!enabled_) return;
   fileOpen_ = opened.ok;
+  openings_ = opened.openings;
   reader_.Close();  // a file set aside and started anew is another file
   for (const TSighting& seen : opened.sightings) TakeSighting(seen);
   Q_EMIT OnFileOpened(opened.ok);
@@ -174,9 +176,14 @@ void TServerHistory::HandPending() {
   writer_.Hand(
       [store, batch = std::move(batch), now]() mutable {
         store->Write(std::move(batch), now);
-        return store->TakeLog();
+        return std::pair(store->TakeLog(), store->Openings());
       },
-      this, [this](const QStringList& log) { LogLines(log); });
+      this, [this](const std::pair<QStringList, int>& written) {
+        LogLines(written.first);
+        // A file found damaged was set aside and a new one started: read the new one.
+        if (written.second != openings_) reader_.Close();
+        openings_ = written.second;
+      });
 }
 
 void TServerHistory::Close() {

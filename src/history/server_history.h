@@ -94,6 +94,7 @@ class TServerHistory : public QObject {
     bool ok = false;
     QStringList log;
     std::vector<TSighting> sightings;
+    int openings = 0;
   };
   void OpenFile();
   void CloseFile();
@@ -112,6 +113,7 @@ class TServerHistory : public QObject {
   THistoryReader reader_;
   bool enabled_ = false;
   bool fileOpen_ = false;
+  int openings_ = 0;  // the store's Openings() as last heard
   bool closed_ = false;
   qint64 lastNow_ = 0;  // the clock of the last reply, for the writer's pruning
   QHash<QString, qint64> lastSample_;  // key -> time of its last sample this session
