@@ -229,19 +229,22 @@ int Month(int servers, int days) {
   bool opened = false;
   QObject::connect(&history, &TServerHistory::OnFileOpened, [&] { opened = true; });
   while (!opened) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  writer.Flush();  // the writer's own work at opening (moving, pruning) is done
   const qint64 end = start + qint64(refreshes) * 600;
-  QElapsedTimer read;
-  read.start();
-  const THistoryChartData chart = history.ChartData(Key(7), end);
-  const qint64 chartNs = read.nsecsElapsed();
-  read.restart();
-  int busy = 0;
-  for (int i = 0; i < 50; ++i) busy += history.BusyHours(Key(i * 97 % servers), end).has_value();
-  const qint64 busyNs = read.nsecsElapsed();
-  std::printf("chart of one server: %.1f ms (%zu samples drawn, %s); busy hours of 50 "
-              "favourites: %.1f ms (%d known)\n",
-              Ms(chartNs), chart.samples.size(), qPrintable(BusyHoursLine(chart.busiest)),
-              Ms(busyNs), busy);
+  for (const char* pass : {"first", "again"}) {
+    QElapsedTimer read;
+    read.start();
+    const THistoryChartData chart = history.ChartData(Key(7), end);
+    const qint64 chartNs = read.nsecsElapsed();
+    read.restart();
+    int busy = 0;
+    for (int i = 0; i < 50; ++i) busy += history.BusyHours(Key(i * 97 % servers), end).has_value();
+    const qint64 busyNs = read.nsecsElapsed();
+    std::printf("%s read: chart of one server %.1f ms (%zu samples drawn, %s); busy hours of "
+                "50 favourites %.1f ms (%d known)\n",
+                pass, Ms(chartNs), chart.samples.size(), qPrintable(BusyHoursLine(chart.busiest)),
+                Ms(busyNs), busy);
+  }
   return 0;
 }
 
