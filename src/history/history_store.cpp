@@ -325,7 +325,11 @@ void THistoryStore::WriteBatch(THistoryBatch batch, qint64 now, bool mayStartAga
       Log(FileName(path_) + QStringLiteral(" is locked (") + error.text() +
           QStringLiteral("); its samples are written once it is free."));
     lockReported_ = true;
-    if (batch.samples.size() <= kMaxRetainedSamples) retained_ = std::move(batch);
+    if (batch.samples.size() <= kMaxRetainedSamples)
+      retained_ = std::move(batch);
+    else
+      Log(QStringLiteral("%1 samples were dropped while the file stayed locked.")
+              .arg(batch.samples.size()));
     return;
   }
   if (fault == THistoryFault::Damaged && mayStartAgain) {
