@@ -21,15 +21,26 @@ const QString kDesktopEntry = QStringLiteral("io.github.zorvane.Zorvane");
 
 TDesktopNotifier::TDesktopNotifier(const QDBusConnection& bus, QObject* parent)
     : QObject(parent), bus_(bus) {
-  if (!bus_.isConnected()) return;
-  bus_.connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
-               SLOT(ActionInvoked(uint, QString)));
-  bus_.connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
-               SLOT(NotificationClosed(uint, uint)));
+  Listen();
 }
 
-TDesktopNotifier::TDesktopNotifier(QObject* parent)
-    : TDesktopNotifier(QDBusConnection::sessionBus(), parent) {}
+TDesktopNotifier::TDesktopNotifier(QObject* parent) : QObject(parent) {}
+
+QDBusConnection& TDesktopNotifier::Bus() {
+  if (!bus_) {
+    bus_ = QDBusConnection::sessionBus();
+    Listen();
+  }
+  return *bus_;
+}
+
+void TDesktopNotifier::Listen() {
+  if (!bus_->isConnected()) return;
+  bus_->connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
+                SLOT(ActionInvoked(uint, QString)));
+  bus_->connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
+                SLOT(NotificationClosed(uint, uint)));
+}
 
 void TDesktopNotifier::Unavailable(const QString& why) {
   waiting_.clear();
@@ -39,7 +50,7 @@ void TDesktopNotifier::Unavailable(const QString& why) {
 }
 
 void TDesktopNotifier::Notify(const TDesktopNotice& notice) {
-  if (!bus_.isConnected()) {
+  if (!Bus().isConnected()) {
     Unavailable(QStringLiteral("there is no session bus."));
     return;
   }
@@ -56,7 +67,7 @@ void TDesktopNotifier::AskCapabilities() {
   asking_ = true;
   const QDBusMessage call =
       QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("GetCapabilities"));
-  auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
+  auto* watcher = new QDBusPendingCallWatcher(Bus().asyncCall(call), this);
   connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
     w->deleteLater();
     asking_ = false;
@@ -78,7 +89,7 @@ void TDesktopNotifier::Send(const TDesktopNotice& notice) {
   call << QStringLiteral("Zorvane") << uint(0) << kDesktopEntry << notice.summary
        << (*markup_ ? notice.body.toHtmlEscaped() : notice.body)
        << QStringList{kJoinAction, QStringLiteral("Join")} << hints << int(-1);
-  auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
+  auto* watcher = new QDBusPendingCallWatcher(Bus().asyncCall(call), this);
   connect(watcher, &QDBusPendingCallWatcher::finished, this,
           [this, key = notice.serverKey](QDBusPendingCallWatcher* w) {
             w->deleteLater();

@@ -27,7 +27,7 @@ class TDesktopNotifier : public QObject {
  public:
   // Notices go to the service on bus.
   explicit TDesktopNotifier(const QDBusConnection& bus, QObject* parent = nullptr);
-  // The session bus.
+  // The session bus, connected to at the first notice (with the option off, never).
   explicit TDesktopNotifier(QObject* parent = nullptr);
 
   void Notify(const TDesktopNotice& notice);
@@ -42,11 +42,15 @@ class TDesktopNotifier : public QObject {
   void NotificationClosed(uint id, uint reason);
 
  private:
+  // The bus, connected to and listened to the first time.
+  QDBusConnection& Bus();
+  // Hears the service's answers to the notices: an action chosen, a notice closed.
+  void Listen();
   void AskCapabilities();
   void Send(const TDesktopNotice& notice);
   void Unavailable(const QString& why);
 
-  QDBusConnection bus_;
+  std::optional<QDBusConnection> bus_;
   QHash<uint, QString> keys_;   // shown notice -> its server
   std::optional<bool> markup_;  // whether the service reads markup in a body, once known
   bool asking_ = false;

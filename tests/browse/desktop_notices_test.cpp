@@ -148,6 +148,20 @@ TEST_F(DesktopNoticesTest, WithoutAServiceNothingBreaksAndOneLineIsLogged) {
   EXPECT_EQ(busLog[0][0].toString(), "Desktop notifications: there is no session bus.");
 }
 
+TEST_F(DesktopNoticesTest, TheSessionBusIsOnlyTakenAtTheFirstNotice) {
+  FakeNotifications service(bus.Connect("service"), false);
+  ASSERT_TRUE(service.Register());
+  // Set before this process first asks for its session bus.
+  qputenv("DBUS_SESSION_BUS_ADDRESS", bus.Address().toUtf8());
+  TDesktopNotifier notifier;
+  notifier.Notify({"Zoë is online", "The Pit", "10.0.0.1:7778"});
+  QTRY_COMPARE(service.notices.size(), 1u);
+  QSignalSpy join(&notifier, &TDesktopNotifier::OnJoinRequested);
+  service.Invoke(41, "join");
+  ASSERT_TRUE(join.wait());
+  EXPECT_EQ(join[0][0].toString(), "10.0.0.1:7778");
+}
+
 }  // namespace
 }  // namespace zorvane
 

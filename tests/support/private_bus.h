@@ -30,6 +30,7 @@ class PrivateBus {
   PrivateBus& operator=(const PrivateBus&) = delete;
 
   bool Running() const { return !address_.isEmpty(); }
+  const QString& Address() const { return address_; }
   // A connection of its own to the bus, under name.
   QDBusConnection Connect(const QString& name) {
     names_ << name;
