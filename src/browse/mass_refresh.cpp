@@ -1,5 +1,5 @@
-#include <QElapsedTimer>
 // SPDX-License-Identifier: GPL-2.0-or-later
+#include <QElapsedTimer>
 #include "browse/mass_refresh.h"
 
 #include <algorithm>

@@ -186,12 +186,16 @@ void TServerHistory::HandPending() {
       });
 }
 
-void TServerHistory::Close() {
+void TServerHistory::HandClose() {
   if (closed_) return;
   HandPending();
   if (enabled_) CloseFile();
   enabled_ = false;
   closed_ = true;
+}
+
+void TServerHistory::Close() {
+  HandClose();
   // The file is closed on the writer thread before this object (and its store) can go.
   writer_.Flush();
 }

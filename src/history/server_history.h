@@ -67,6 +67,9 @@ class TServerHistory : public QObject {
   // done: at the window's close (SIGTERM closes the window too) and in the destructor.
   // Nothing is recorded after it.
   void Close();
+  // The same without the wait: the window's close waits for the writer itself, no longer
+  // than its deadline.
+  void HandClose();
 
   // The chart of a server as of now: the file's samples and those still pending.
   THistoryChartData ChartData(const QString& key, qint64 now);

@@ -186,6 +186,17 @@ class TkorvUTServerView : public QWidget, private TRefreshCycleView {
   // Removes the current row (the server stays in the stash) and shows the next one's details.
   void DeleteCurrentRow();
 
+  // ---- The server history's parts (server_view_layout.cpp)
+  // Where the favourites' Busiest cells come from (a look-up, never a read of the file).
+  void SetBusyTexts(std::function<QString(const QString& key)> texts) {
+    busyTexts_ = std::move(texts);
+  }
+  // The Busiest cell of the server's row, when the view lists it.
+  void SetBusyCell(const QString& key, const QString& text);
+  // A pane to the right of the players and settings (the history chart), which the view owns.
+  void AddDetailPane(QWidget* pane);
+  QWidget* DetailPane() const { return detailPane_; }
+
   // ---- Status line
   void SetStatusText(int panel, const QString& text, bool flash, bool highlight);
   void UpdateCountText();
@@ -322,6 +333,8 @@ class TkorvUTServerView : public QWidget, private TRefreshCycleView {
   QMenu* settingMenu_;
   QMenu* columnMenu_ = nullptr;
   std::vector<QAction*> actions_;
+  std::function<QString(const QString& key)> busyTexts_;
+  QWidget* detailPane_ = nullptr;
   TRefreshCycle cycle_{*this};
 };
 

@@ -32,8 +32,37 @@ int TkorvUTServerView::SettingColWidth(int col) const {
   return col >= 0 && col < settingGrid_->ColCount() ? settingGrid_->ColWidths(col) : -1;
 }
 void TkorvUTServerView::SetServerColWidth(int col, int width) {
+  // Only the favourites have busy hours; the other views follow their widths without it.
+  if (col == scBusy && !isFavorite_) width = 0;
   if (col >= 0 && col < serverGrid_->ColCount() && col != scIP)
     serverGrid_->SetColWidths(col, width);
+}
+
+void TkorvUTServerView::SetPlayerPanelWidth(int width) {
+  if (width <= 0) return;
+  playerPanelWidth_ = width;  // kept as asked; shown as wide as the player columns need
+  const int shown = std::max(width, playerGrid_->FittedWidth());
+  if (!detailPane_ || detailPane_->isHidden()) {
+    const int total = std::max(detailSplitter_->width(), shown + 100);
+    detailSplitter_->setSizes({shown, total - shown, 0});
+    return;
+  }
+  // The pane keeps the width it has (at least what it asks for); the settings take the rest.
+  const int pane = std::max(detailSplitter_->sizes().value(2), detailPane_->sizeHint().width());
+  const int total = std::max(detailSplitter_->width(), shown + pane + 100);
+  detailSplitter_->setSizes({shown, total - shown - pane, pane});
+}
+
+void TkorvUTServerView::AddDetailPane(QWidget* pane) {
+  detailPane_ = pane;
+  detailSplitter_->addWidget(pane);
+  detailSplitter_->setStretchFactor(2, 0);
+  SetPlayerPanelWidth(playerPanelWidth_);
+}
+
+void TkorvUTServerView::SetBusyCell(const QString& key, const QString& text) {
+  const int row = FindServerRow(key);
+  if (row >= 0 && serverGrid_->Cells(scBusy, row) != text) serverGrid_->SetCell(scBusy, row, text);
 }
 void TkorvUTServerView::SetPlayerColWidth(int col, int width) {
   if (col >= 0 && col < playerGrid_->ColCount()) playerGrid_->SetColWidths(col, width);
