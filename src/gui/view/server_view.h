@@ -194,8 +194,11 @@ class TkorvUTServerView : public QWidget, private TRefreshCycleView {
   // The Busiest cell of the server's row, when the view lists it.
   void SetBusyCell(const QString& key, const QString& text);
   // A pane to the right of the players and settings (the history chart), which the view owns.
+  // Shown where the settings' columns leave room for it.
   void AddDetailPane(QWidget* pane);
   QWidget* DetailPane() const { return detailPane_; }
+  // Whether the pane is to be shown at all (the history on).
+  void SetDetailPaneWanted(bool on);
 
   // ---- Status line
   void SetStatusText(int panel, const QString& text, bool flash, bool highlight);
@@ -223,6 +226,7 @@ class TkorvUTServerView : public QWidget, private TRefreshCycleView {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   // Actions and menus (server_view_actions.cpp).
@@ -335,6 +339,7 @@ class TkorvUTServerView : public QWidget, private TRefreshCycleView {
   std::vector<QAction*> actions_;
   std::function<QString(const QString& key)> busyTexts_;
   QWidget* detailPane_ = nullptr;
+  bool paneWanted_ = true;
   TRefreshCycle cycle_{*this};
 };
 

@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The layout of a server view's three grids: their column widths and sorts, as the window
 // stores them and keeps every view in step.
+#include <QEvent>
 #include <QHeaderView>
+#include <QTimer>
+#include <QScrollBar>
+#include <QSplitter>
 
 #include "browse/server_rows.h"
 #include "gui/grid/string_grid.h"
@@ -42,14 +46,19 @@ void TkorvUTServerView::SetPlayerPanelWidth(int width) {
   if (width <= 0) return;
   playerPanelWidth_ = width;  // kept as asked; shown as wide as the player columns need
   const int shown = std::max(width, playerGrid_->FittedWidth());
-  if (!detailPane_ || detailPane_->isHidden()) {
-    const int total = std::max(detailSplitter_->width(), shown + 100);
-    detailSplitter_->setSizes({shown, total - shown, 0});
-    return;
+  const int total = std::max(detailSplitter_->width(), shown + 100);
+  int pane = 0;
+  if (detailPane_ && paneWanted_) {
+    // The pane keeps the width it has (at least what it asks for) where the settings' columns
+    // leave room for it; without room for its smallest size it is not shown.
+    const int settings = settingGrid_->horizontalHeader()->length() +
+                         settingGrid_->verticalScrollBar()->sizeHint().width() +
+                         2 * settingGrid_->frameWidth() + detailSplitter_->handleWidth();
+    pane = std::min(std::max(detailSplitter_->sizes().value(2), detailPane_->sizeHint().width()),
+                    total - shown - settings);
+    if (pane < detailPane_->minimumSizeHint().width()) pane = 0;
   }
-  // The pane keeps the width it has (at least what it asks for); the settings take the rest.
-  const int pane = std::max(detailSplitter_->sizes().value(2), detailPane_->sizeHint().width());
-  const int total = std::max(detailSplitter_->width(), shown + pane + 100);
+  if (detailPane_) detailPane_->setVisible(pane > 0);
   detailSplitter_->setSizes({shown, total - shown - pane, pane});
 }
 
@@ -57,7 +66,21 @@ void TkorvUTServerView::AddDetailPane(QWidget* pane) {
   detailPane_ = pane;
   detailSplitter_->addWidget(pane);
   detailSplitter_->setStretchFactor(2, 0);
+  // Shown again when the view grows enough for it.
+  detailSplitter_->installEventFilter(this);
   SetPlayerPanelWidth(playerPanelWidth_);
+}
+
+void TkorvUTServerView::SetDetailPaneWanted(bool on) {
+  paneWanted_ = on;
+  SetPlayerPanelWidth(playerPanelWidth_);
+}
+
+bool TkorvUTServerView::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == detailSplitter_ && event->type() == QEvent::Resize && detailPane_ &&
+      paneWanted_ && detailPane_->isHidden())
+    QTimer::singleShot(0, this, [this] { SetPlayerPanelWidth(playerPanelWidth_); });
+  return QWidget::eventFilter(watched, event);
 }
 
 void TkorvUTServerView::SetBusyCell(const QString& key, const QString& text) {

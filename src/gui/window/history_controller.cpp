@@ -4,6 +4,7 @@
 #include <QDBusConnection>
 #include <QDateTime>
 #include <QDir>
+#include <QEvent>
 
 #include "browse/desktop_notifier.h"
 #include "browse/monitor_cells.h"
@@ -113,10 +114,12 @@ THistoryChart* THistoryController::ChartOf(const TkorvUTServerView* view) {
 void THistoryController::ConnectView(TkorvUTServerView* view) {
   views_.push_back(view);
   auto* chart = new THistoryChart(view);
-  chart->setVisible(history_->Enabled());
+  view->SetDetailPaneWanted(history_->Enabled());
   view->AddDetailPane(chart);
   connect(view, &TkorvUTServerView::OnChangeApplicationIcon, this,
           [this](TkorvUTServerView* sender, const QString&) { ShowChart(sender); });
+  // Its page brought to the front: the chart as of now.
+  chart->installEventFilter(this);
   connect(view, &QObject::destroyed, this, [this, view] { std::erase(views_, view); });
   if (!view->IsFavorite()) return;
   view->SetBusyTexts([this](const QString& key) { return BusyText(key); });
@@ -126,10 +129,17 @@ void THistoryController::ConnectView(TkorvUTServerView* view) {
   });
 }
 
+bool THistoryController::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Show)
+    for (TkorvUTServerView* view : views_)
+      if (view->DetailPane() == watched) ShowChart(view);
+  return QObject::eventFilter(watched, event);
+}
+
 void THistoryController::ShowChart(TkorvUTServerView* view) {
   THistoryChart* chart = ChartOf(view);
   if (!chart || chart->isHidden()) return;
-  const QString key = view->LastSelectedServerKey();
+  const QString key = view->SelectedServerKey();
   if (key.isEmpty())
     chart->Clear();
   else
@@ -141,11 +151,8 @@ void THistoryController::SetEnabled(bool on) {
   busy_.clear();
   busyQueue_.clear();
   for (TkorvUTServerView* view : views_) {
-    if (THistoryChart* chart = ChartOf(view)) {
-      chart->setVisible(on);
-      if (!on) chart->Clear();
-    }
-    view->SetPlayerPanelWidth(view->PlayerPanelWidth());
+    if (THistoryChart* chart = ChartOf(view); chart && !on) chart->Clear();
+    view->SetDetailPaneWanted(on);
     if (view->IsFavorite()) QueueWholeBusyColumn();
   }
   if (TkorvUTServerView* view = context_.currentView()) ShowChart(view);

@@ -56,6 +56,9 @@ class THistoryController : public QObject {
   // The Last Seen cells of every watched player, as of now.
   void UpdateLastSeen();
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void ShowChart(TkorvUTServerView* view);
   void ShowChartsEnabled();

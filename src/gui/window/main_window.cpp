@@ -209,6 +209,7 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
 }
 
 TfrmZorvane::~TfrmZorvane() {
+  if (history_) history_->HandClose();  // a window dropped without a close (tests) too
   if (writer_) writer_->FlushAndJoin();
 }
 
