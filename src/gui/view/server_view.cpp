@@ -38,7 +38,7 @@ constexpr TColumn kServerColumns[] = {
     {"Ping", 45, cskNumeric},    {"Map", 150, cskText},
     {"Game Type", 100, cskText}, {"IP", 0, cskNumeric},
     {"Country", 50, cskText},    {"Address", 0, cskAddress, "255.255.255.255:65535"},
-    {"Password", 0, cskText},    {"Busiest", 0, cskText, "00:00\u201300:00"}};
+    {"Password", 0, cskText},    {"Busiest", 0, cskText, "00:00 - 00:00"}};
 // The columns the header menu shows and hides: all but the name and the hidden key.
 constexpr int kOptionalServerColumns[] = {scPlayers, scPing,    scMap,     scGameType,
                                           scCountry, scAddress, scPassword, scBusy};
