@@ -199,6 +199,7 @@ class TkorvUTServerView : public QWidget, private TRefreshCycleView {
   QWidget* DetailPane() const { return detailPane_; }
   // Whether the pane is to be shown at all (the history on).
   void SetDetailPaneWanted(bool on);
+  QSize sizeHint() const override;
 
   // ---- Status line
   void SetStatusText(int panel, const QString& text, bool flash, bool highlight);
@@ -238,6 +239,8 @@ class TkorvUTServerView : public QWidget, private TRefreshCycleView {
   void CreateColumnMenu();
   void UpdateActionCaptions();
   void DockFilterPanel();
+  // What the settings' columns take of the details' width.
+  int SettingsWidth() const;
   void Debug(const QString& text);
   // The text of the grid's current row in col; empty without a valid row.
   static QString CurrentCell(const TkorvStringGrid* grid, int col);

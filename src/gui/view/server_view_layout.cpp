@@ -50,29 +50,45 @@ void TkorvUTServerView::SetPlayerPanelWidth(int width) {
   int pane = 0;
   if (detailPane_ && paneWanted_) {
     // The pane keeps the width it has (at least what it asks for) where the settings' columns
-    // leave room for it; without room for its smallest size it is not shown.
-    const int settings = settingGrid_->horizontalHeader()->length() +
-                         settingGrid_->verticalScrollBar()->sizeHint().width() +
-                         2 * settingGrid_->frameWidth() + detailSplitter_->handleWidth();
+    // leave room for it; without room for all it asks for it is not shown.
     pane = std::min(std::max(detailSplitter_->sizes().value(2), detailPane_->sizeHint().width()),
-                    total - shown - settings);
-    if (pane < detailPane_->minimumSizeHint().width()) pane = 0;
+                    total - shown - SettingsWidth());
+    if (pane < detailPane_->sizeHint().width()) pane = 0;
   }
   if (detailPane_) detailPane_->setVisible(pane > 0);
   detailSplitter_->setSizes({shown, total - shown - pane, pane});
+}
+
+int TkorvUTServerView::SettingsWidth() const {
+  return settingGrid_->horizontalHeader()->length() +
+         settingGrid_->verticalScrollBar()->sizeHint().width() + 2 * settingGrid_->frameWidth() +
+         detailSplitter_->handleWidth();
+}
+
+QSize TkorvUTServerView::sizeHint() const {
+  // Wide enough for the players, the settings' columns and the pane, so that the window opens
+  // with room for all three where the screen has it.
+  QSize hint = QWidget::sizeHint();
+  if (!detailPane_ || !paneWanted_) return hint;
+  const int details = std::max(playerPanelWidth_, playerGrid_->FittedWidth()) + SettingsWidth() +
+                      detailPane_->sizeHint().width() + detailSplitter_->handleWidth();
+  hint.setWidth(std::max(hint.width(), hint.width() - detailSplitter_->sizeHint().width() + details));
+  return hint;
 }
 
 void TkorvUTServerView::AddDetailPane(QWidget* pane) {
   detailPane_ = pane;
   detailSplitter_->addWidget(pane);
   detailSplitter_->setStretchFactor(2, 0);
-  // Shown again when the view grows enough for it.
+  // Shown again when the view grows enough for it. Left shown until the view is laid out, so
+  // that the window opens wide enough for it where the screen has room.
   detailSplitter_->installEventFilter(this);
-  SetPlayerPanelWidth(playerPanelWidth_);
+  updateGeometry();
 }
 
 void TkorvUTServerView::SetDetailPaneWanted(bool on) {
   paneWanted_ = on;
+  updateGeometry();
   SetPlayerPanelWidth(playerPanelWidth_);
 }
 
