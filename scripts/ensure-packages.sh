@@ -1,9 +1,11 @@
 # SPDX-License-Identifier: GPL-2.0-or-later
 # Sourced by run.sh and test.sh: installs the Debian packages the build needs.
 # As root it runs apt-get; otherwise it prints the exact command and stops.
+# libqt6sql6-sqlite is Qt SQL's SQLite driver (the server history); dbus-daemon gives the tests
+# a private session bus for the desktop notifications.
 zorvane_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins libgtest-dev libgmock-dev
                   libbenchmark-dev qt6-multimedia-dev desktop-file-utils appstream
-                  libloc-dev libloc-database famfamfam-flag-png qt6-svg-dev)
+                  libloc-dev libloc-database famfamfam-flag-png qt6-svg-dev libqt6sql6-sqlite dbus-daemon)
 # The fuzz harnesses (scripts/fuzz-briefly.sh): clang with libFuzzer and its sanitizer runtimes.
 zorvane_fuzz_packages=(clang libclang-rt-dev)
 # The look without a desktop (scripts/screenshot.sh): Xvfb, a screen grab, and keys typed.

@@ -8,6 +8,10 @@
 # each, a second apart, to open a dialog: "F11 alt+r" shows Master Servers.
 # ZORVANE_SCREENSHOT_PAGE: the tab in front at start (6, "Death Match"; 8 is "LAN", which F5
 # fills from the farm's beacons: the window asks 127.0.0.1 alone).
+# ZORVANE_SCREENSHOT_FARM: more arguments for the farm ("--daily-pattern");
+# ZORVANE_SCREENSHOT_BASE_PORT: its first query port (random otherwise);
+# ZORVANE_SCREENSHOT_FILES: a folder whose files are copied into the settings folder first (a
+# history.sqlite); ZORVANE_SCREENSHOT_INI: lines added to zorvane.ini (a watched player).
 # The program's environment goes through: QT_FONT_DPI=168 draws its 8 points as 14 would be.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -30,10 +34,11 @@ trap cleanup EXIT
 display=97
 while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
 master_port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
-base_port=$((20000 + RANDOM % 9000))
+base_port=${ZORVANE_SCREENSHOT_BASE_PORT:-$((20000 + RANDOM % 9000))}
 
+# shellcheck disable=SC2086
 "$build/tools/farm/zorvane-farm" --ut 300 --ut2004 20 --base-port "$base_port" \
-  --master-port "$master_port" --life 120 >"$work/farm.log" 2>&1 &
+  --master-port "$master_port" --life 120 ${ZORVANE_SCREENSHOT_FARM:-} >"$work/farm.log" 2>&1 &
 pids+=($!)
 
 # Settings that keep every start-up notice away, so the picture shows the filled window:
@@ -51,7 +56,9 @@ startupQuery=UT Master Server
 lastActivePageIndex=${ZORVANE_SCREENSHOT_PAGE:-6}
 lanAddresses=127.0.0.1
 lanSearchWait=500
+${ZORVANE_SCREENSHOT_INI:-}
 INI
+if [ -n "${ZORVANE_SCREENSHOT_FILES:-}" ]; then cp -r "$ZORVANE_SCREENSHOT_FILES"/. "$work"/; fi
 
 Xvfb ":$display" -screen 0 ${ZORVANE_SCREEN:-1280x800}x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 pids+=($!)

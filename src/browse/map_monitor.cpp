@@ -2,6 +2,7 @@
 #include "browse/map_monitor.h"
 
 #include <QHash>
+#include <QSet>
 #include <vector>
 
 #include "browse/filter_match.h"
@@ -137,6 +138,11 @@ bool TMapMonitor::UpdateMapRows(const QString& map) {
 
 void TMapMonitor::RefreshMapMonitor() {
   // One walk over the stash sorts its servers to the watched maps.
+  // Servers on a watched map before, to tell which started one.
+  QSet<QString> before;
+  for (int row = cells_.FixedRows(); row < cells_.RowCount(); ++row)
+    if (!cells_.Cell(mcKey, row).isEmpty())
+      before.insert(cells_.Cell(mcKey, row).toLower() + u'\n' + AsciiLower(cells_.Cell(mcName, row)));
   QHash<QString, std::vector<int>> playing;
   playing.reserve(watched_.size());
   for (const QString& map : watched_) playing.insert(AsciiLower(map), {});
@@ -150,6 +156,12 @@ void TMapMonitor::RefreshMapMonitor() {
   for (const QString& map : watched_) UpdateMapRowsFrom(map, playing.value(AsciiLower(map)));
   cells_.EndUpdate();
   Q_EMIT OnSortWanted(-1);
+  for (const auto& servers : std::as_const(playing))
+    for (const int index : servers) {
+      const QString key = stash_.Key(index);
+      const QString map = stash_.Server(index)->MapName();
+      if (!before.contains(key.toLower() + u'\n' + AsciiLower(map))) Q_EMIT OnMapStarted(map, key);
+    }
 }
 
 void TMapMonitor::UpdateMapMonitorForServer(const QString& key) {
@@ -160,7 +172,9 @@ void TMapMonitor::UpdateMapMonitorForServer(const QString& key) {
   const QString map = server->MapName();
   const int row = cells_.FindRowByKey(serverKey);
   if (row < 0) {
-    if (IsWatched(map)) AddMapRow(map, serverKey, PlainName(server->Description()), server->GameType(), false);
+    if (IsWatched(map) &&
+        AddMapRow(map, serverKey, PlainName(server->Description()), server->GameType(), false))
+      Q_EMIT OnMapStarted(map, serverKey);
     return;
   }
   const QString oldMap = cells_.Cell(mcName, row);
@@ -171,9 +185,11 @@ void TMapMonitor::UpdateMapMonitorForServer(const QString& key) {
     cells_.SetCell(mcGameType, row, server->GameType());
     const int placeholder = FindPlaceholderRow(map);
     if (placeholder >= 0) DeleteMonitorRow(cells_, placeholder);
-  } else {
-    DeleteMonitorRow(cells_, row);
+    if (FindMapRow(oldMap) < 0) AddPlaceholder(oldMap);
+    Q_EMIT OnMapStarted(map, serverKey);
+    return;
   }
+  DeleteMonitorRow(cells_, row);
   if (FindMapRow(oldMap) < 0) AddPlaceholder(oldMap);
 }
 

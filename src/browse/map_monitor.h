@@ -70,6 +70,9 @@ class TMapMonitor : public QObject {
  Q_SIGNALS:
   // The grid should sort now; currentRow (when >= 0) is to be made current first.
   void OnSortWanted(int currentRow);
+  // A server started a watched map: its reply (or the refresh after a master list) shows it
+  // on the map it was not on before. map as the server writes it.
+  void OnMapStarted(const QString& map, const QString& key);
 
  private:
   bool UpdateMapRowsFrom(const QString& map, const std::vector<int>& servers);

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
+#include <QElapsedTimer>
 #include "browse/mass_refresh.h"
 
 #include <QElapsedTimer>

@@ -39,11 +39,13 @@ void TPlayerMonitor::LoadWatchedPlayers(const QStringList& names) {
     watched_.append(name);
     AddPlayerRow(name, QString(), kPlaceholder, QString());
   }
+  Q_EMIT OnWatchedPlayersChanged();
   Q_EMIT OnSortWanted(-1);
 }
 
 int TPlayerMonitor::AddWatched(const QString& name) {
   watched_.append(name);
+  Q_EMIT OnWatchedPlayersChanged();
   return AddPlayerRow(name, QString(), kPlaceholder, QString()) ? FindPlayerRow(name) : -1;
 }
 
@@ -62,7 +64,10 @@ int TPlayerMonitor::AddWatchedPlayer(const QString& name, TMessageSink& messages
 int TPlayerMonitor::AddPlayerFromView(const QString& player, const QString& key,
                                       const QString& server, const QString& gameType) {
   if (player.isEmpty()) return -1;
-  if (!IsWatched(player)) watched_.append(player);
+  if (!IsWatched(player)) {
+    watched_.append(player);
+    Q_EMIT OnWatchedPlayersChanged();
+  }
   if (!AddPlayerRow(player, key, server, gameType)) return -1;
   const int row = FindPlayerRow(player);
   Q_EMIT OnSortWanted(row);
@@ -75,6 +80,7 @@ bool TPlayerMonitor::DeleteWatchedPlayer(int row) {
   if (name.isEmpty()) return false;
   RemoveName(watched_, name);
   DeleteMonitorRow(cells_, row);
+  Q_EMIT OnWatchedPlayersChanged();
   return true;
 }
 
@@ -132,7 +138,9 @@ bool TPlayerMonitor::UpdatePlayerRow(const QString& name) {
   const int index = stash_.FindPlayerInStash(found, true, serverIndex, slot);
   const bool wasNowhere = cells_.Cell(mcServer, row) == kPlaceholder;
   ShowServer(row, index);
-  return index >= 0 && wasNowhere;
+  if (index < 0 || !wasNowhere) return false;
+  Q_EMIT OnPlayerFound(name, stash_.Key(index));
+  return true;
 }
 
 void TPlayerMonitor::RefreshPlayerMonitor() {
@@ -151,18 +159,19 @@ void TPlayerMonitor::RefreshPlayerMonitor() {
       --missing;
     }
   }
-  bool cameOnline = false;
+  QList<std::pair<QString, int>> found;  // came online: name, stash index
   cells_.BeginUpdate();
   for (const QString& name : watched_) {
     const int row = FindPlayerRow(name);
     if (row < 0) continue;
     const int index = firstServer.value(Folded(name), -1);
-    cameOnline = (index >= 0 && cells_.Cell(mcServer, row) == kPlaceholder) || cameOnline;
+    if (index >= 0 && cells_.Cell(mcServer, row) == kPlaceholder) found.append({name, index});
     ShowServer(row, index);
   }
   cells_.EndUpdate();
   Q_EMIT OnSortWanted(-1);
-  if (cameOnline) Q_EMIT OnPlayerCameOnline();
+  for (const auto& [name, index] : found) Q_EMIT OnPlayerFound(name, stash_.Key(index));
+  if (!found.isEmpty()) Q_EMIT OnPlayerCameOnline();
 }
 
 void TPlayerMonitor::UpdatePlayerMonitorForServer(const QString& key) {
@@ -174,19 +183,20 @@ void TPlayerMonitor::UpdatePlayerMonitorForServer(const QString& key) {
     if (server->PlayerInUse(slot))
       here.append(Folded(PlainName(server->PlayerText(slot, TPlayerField::Name))));
   const QString serverKey = stash_.Key(index);
-  bool cameOnline = false;
+  QStringList found;
   for (const QString& name : watched_) {
     const int row = FindPlayerRow(name);
     if (row < 0) continue;
     if (here.contains(Folded(name))) {
       if (cells_.Cell(mcServer, row) != kPlaceholder) continue;  // shown elsewhere: kept
       ShowServer(row, index);
-      cameOnline = true;
+      found << name;
     } else if (cells_.Cell(mcKey, row).compare(serverKey, Qt::CaseInsensitive) == 0) {
       ShowServer(row, -1);  // left this server
     }
   }
-  if (cameOnline) Q_EMIT OnPlayerCameOnline();
+  for (const QString& name : found) Q_EMIT OnPlayerFound(name, serverKey);
+  if (!found.isEmpty()) Q_EMIT OnPlayerCameOnline();
 }
 
 QString TPlayerMonitor::DeleteQuestion(const QString& name) {

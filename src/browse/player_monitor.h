@@ -76,6 +76,10 @@ class TPlayerMonitor : public QObject {
   // A watched player was found on a server after being nowhere (the player-online sound
   // restarts on it); once per operation, however many came online.
   void OnPlayerCameOnline();
+  // The same, once for each player, with the server it was found on (the desktop's notice).
+  void OnPlayerFound(const QString& name, const QString& key);
+  // A name was watched or dropped (the server history keeps the watched names' sightings).
+  void OnWatchedPlayersChanged();
   // The grid should sort now; currentRow (when >= 0) is to be made current first.
   void OnSortWanted(int currentRow);
 

@@ -18,8 +18,9 @@ namespace zorvane {
 class TCountryLookup;
 
 // Columns of the server grid.
-// Country, Address and Password come after the hidden key column, in the order they were
-// added, so that widths stored before they existed keep their columns.
+// Country, Address, Password and Busiest come after the hidden key column, in the order they
+// were added, so that widths stored before they existed keep their columns. Busiest (when the
+// server is usually busiest) is filled from the server history, in the favourites only.
 enum TServerColumn {
   scServer = 0,
   scPlayers,
@@ -30,6 +31,7 @@ enum TServerColumn {
   scCountry,
   scAddress,
   scPassword,
+  scBusy,
   scCount
 };
 // Columns of the player grid and of the setting grid.

@@ -108,6 +108,8 @@ TOptionsForm OptionsFormFrom(const TSettings& s) {
   form.autoCheckNewVersion = s.autoCheckNewVersion;
   form.showToolbar = s.showToolbar;
   form.startInTray = s.startInTray;
+  form.serverHistory = s.serverHistory;
+  form.desktopNotifications = s.desktopNotifications;
   form.masterLists = s.masterLists;
   return form;
 }
@@ -128,6 +130,8 @@ void StoreOptionsForm(const TOptionsForm& form, TSettings& s) {
   s.minimizeOnJoin = form.minimizeOnJoin;
   s.showToolbar = form.showToolbar;
   s.startInTray = form.startInTray;
+  s.serverHistory = form.serverHistory;
+  s.desktopNotifications = form.desktopNotifications;
   for (const auto& [variant, list] : form.masterLists)
     if (!list.isEmpty()) SetMasterList(s, variant, list);
   s.defaultVersion = form.defaultVersion;

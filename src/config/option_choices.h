@@ -62,6 +62,8 @@ struct TOptionsForm {
   bool autoCheckNewVersion = false;
   bool showToolbar = false;
   bool startInTray = false;
+  bool serverHistory = false;
+  bool desktopNotifications = false;
   // The masters of each game, by variant; a game missing or with an empty list keeps its own.
   std::map<QString, QStringList> masterLists;
 };

@@ -83,6 +83,8 @@ struct TSettings {
   QString versionHost;             // "HOST" or "HOST:PORT"; empty: no version check
   int lanSearchWait;               // milliseconds a LAN search listens for answers
   QString lanAddresses;            // whom a LAN search asks; blank: every interface's broadcast
+  bool serverHistory;              // replies are kept in "history.sqlite"
+  bool desktopNotifications;       // watched players and maps through the desktop's notices
   int ut99iniWidth;
   int ut99iniHeight;
   bool offeredUT2004Tabs;  // the tabs of UT2004's game types were offered (tab_offer.h)

@@ -114,6 +114,10 @@ constexpr TSettingEntry kTable[] = {
     Text("lanAddresses", &S::lanAddresses, ""),
     // Asked once: whether UT2004's game types get tabs of their own.
     Flag("offeredUT2004Tabs", &S::offeredUT2004Tabs, false),
+    // The server history (samples of the replies, last seen) and the desktop's notifications
+    // of watched players and maps.
+    Flag("serverHistory", &S::serverHistory, true),
+    Flag("desktopNotifications", &S::desktopNotifications, false),
 };
 
 const QString kSettings = QString::fromLatin1(kSettingsSection);

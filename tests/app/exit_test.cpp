@@ -1,16 +1,20 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// The built program as a process: it ends when told to, whatever name look-up still runs.
+// The built program as a process: it ends when told to, whatever name look-up still runs, and
+// what it still holds for its files is written first.
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "history/history_reader.h"
+#include "support/farm_process.h"
 #include "support/files.h"
 #include "support/slow_lookup.h"
 
@@ -72,6 +76,30 @@ void RunAndEnd(const QByteArray& settings, const QByteArray& kept) {
   const QByteArray saved = testing::Read(dir.filePath("zorvane.ini"));
   EXPECT_TRUE(saved.contains("queryPower=")) << saved.constData();
   EXPECT_TRUE(saved.contains(kept));
+}
+
+// A favourite's reply is sampled and waits for its batch (5 s); SIGTERM in the meantime still
+// writes it into the history beside the settings.
+TEST(AppExitTest, SigtermWritesTheHistorysPendingSamples) {
+  testing::FarmProcess farm(1, 0, 5, {"--beacon-port", "0", "--lan-port", "0"});
+  ASSERT_TRUE(farm.Start());
+  const QString key = "127.0.0.1:" + QString::number(farm.Base());
+  QTemporaryDir dir;
+  testing::Write(dir.filePath("zorvane.ini"),
+                 "[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\nstartupQuery=Favorites Only\n"
+                 "[server]\nserverCount=1\nserver[0]=127.0.0.1\\" +
+                     QByteArray::number(farm.Base()) + "\\True\\Fav\\UT\n");
+  QProcess program;
+  program.start(ZORVANE_APP, {"--dir", dir.path()});
+  ASSERT_TRUE(program.waitForStarted(10000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return CatchesSigterm(program.processId()); }, 20000));
+  QTest::qWait(1500);  // the reply is in, its sample waits for the batch
+  ::kill(pid_t(program.processId()), SIGTERM);
+  ASSERT_TRUE(program.waitForFinished(20000));
+  THistoryReader reader(dir.filePath("history.sqlite"), THistoryReader::TMode::Look);
+  const auto samples = reader.Samples(key, 0, QDateTime::currentSecsSinceEpoch() + 60);
+  ASSERT_EQ(samples.size(), 1u) << program.readAllStandardError().constData();
+  EXPECT_GT(samples[0].maxPlayers, 0);
 }
 
 }  // namespace

@@ -60,10 +60,18 @@ TEST(MapMonitorTest, AWatchedMapGetsOneRowPerServerPlayingIt) {
   EXPECT_EQ(m.Rows().size(), 4);
   EXPECT_TRUE(m.monitor.IsWatched("MAP"));
 
-  // A refresh rebuilds the same rows from one walk.
+  // A refresh rebuilds the same rows from one walk; no server started a map.
+  QSignalSpy started(&m.monitor, &TMapMonitor::OnMapStarted);
   m.monitor.RefreshMapMonitor();
   EXPECT_EQ(m.Rows().size(), 4);
   EXPECT_EQ(m.Rows().count("DM-Nowhere|" + kNone + "|"), 1);
+  EXPECT_EQ(started.count(), 0);
+  // B moved to a watched map, A left it: only B started one.
+  m.stash.Server(1)->SetMapName("dm-nowhere");
+  m.stash.Server(0)->SetMapName("DM-Elsewhere");
+  m.monitor.RefreshMapMonitor();
+  ASSERT_EQ(started.count(), 1);
+  EXPECT_EQ(started[0], (QVariantList{"dm-nowhere", "10.0.0.2:7778"}));
 }
 
 TEST(MapMonitorTest, RepliesMoveServersBetweenMaps) {

@@ -39,6 +39,8 @@ struct Monitors {
   TMapMonitor maps{stash, mapCells};
   QSignalSpy updated{&stash, &TServerStash::OnServerUpdated};
   QSignalSpy online{&players, &TPlayerMonitor::OnPlayerCameOnline};
+  QSignalSpy found{&players, &TPlayerMonitor::OnPlayerFound};
+  QSignalSpy started{&maps, &TMapMonitor::OnMapStarted};
 
   Monitors() {
     QObject::connect(&stash, &TServerStash::OnServerUpdated, [this](const QString& key) {
@@ -95,6 +97,9 @@ TEST(MonitorRepliesTest, APlayerAppearsLeavesAndMoves) {
   ASSERT_TRUE(m.Query(beta));
   EXPECT_EQ(m.PlayerRow("Bob").value(mcServer), "Beta");
   EXPECT_EQ(m.online.count(), 3);
+  ASSERT_EQ(m.found.count(), 3);
+  EXPECT_EQ(m.found[0], (QVariantList{"Bob", alpha.fake.Key()}));
+  EXPECT_EQ(m.found[2], (QVariantList{"Bob", beta.fake.Key()}));
 }
 
 TEST(MonitorRepliesTest, AMapChangeMovesTheServerRow) {
@@ -113,8 +118,14 @@ TEST(MonitorRepliesTest, AMapChangeMovesTheServerRow) {
             QStringList({"CTF-Face", "Alpha", "DeathMatchPlus", alpha.fake.Key()}));
   EXPECT_EQ(m.mapCells.RowTexts(2), QStringList({"dm-deck16", kNone, "", ""}));
 
+  ASSERT_TRUE(m.Query(alpha));  // the same map again starts nothing
+  ASSERT_EQ(m.started.count(), 2);
+  EXPECT_EQ(m.started[0], (QVariantList{"DM-Deck16", alpha.fake.Key()}));
+  EXPECT_EQ(m.started[1], (QVariantList{"CTF-Face", alpha.fake.Key()}));
+
   alpha.map = "DM-Unwatched";
   ASSERT_TRUE(m.Query(alpha));
+  EXPECT_EQ(m.started.count(), 2);
   EXPECT_EQ(m.mapCells.DataRowCount(), 2);
   EXPECT_EQ(m.maps.FindMapRow("CTF-Face"), 2);
   EXPECT_EQ(m.mapCells.RowTexts(2), QStringList({"CTF-Face", kNone, "", ""}));

@@ -118,10 +118,34 @@ TEST(PlayerMonitorTest, CameOnlineIsSignalledOncePerRefresh) {
   m.monitor.LoadWatchedPlayers({"Ann", "Bob", "Cid"});
   QSignalSpy online(&m.monitor, &TPlayerMonitor::OnPlayerCameOnline);
   QSignalSpy sorts(&m.monitor, &TPlayerMonitor::OnSortWanted);
+  QSignalSpy found(&m.monitor, &TPlayerMonitor::OnPlayerFound);
   m.monitor.RefreshPlayerMonitor();
   m.monitor.RefreshPlayerMonitor();
   EXPECT_EQ(online.count(), 1);
   EXPECT_EQ(sorts.count(), 2);
+  // Each player that came online is named once, with its server.
+  ASSERT_EQ(found.count(), 2);
+  EXPECT_EQ(found[0], (QVariantList{"Ann", "10.0.0.1:7778"}));
+  EXPECT_EQ(found[1], (QVariantList{"Bob", "10.0.0.1:7778"}));
+}
+
+TEST(PlayerMonitorTest, EveryChangeOfTheWatchedNamesIsSignalled) {
+  Monitor m;
+  AddKnownServer(m.stash, "Box", "DM-A", {"Dee"});
+  QSignalSpy changed(&m.monitor, &TPlayerMonitor::OnWatchedPlayersChanged);
+  QSignalSpy found(&m.monitor, &TPlayerMonitor::OnPlayerFound);
+  RecordingSink messages;
+  m.monitor.LoadWatchedPlayers({"Ann"});
+  m.monitor.AddWatchedPlayer("Bob", messages);
+  m.monitor.AddWatchedPlayer("bob", messages);  // refused: no change
+  m.monitor.AddPlayerFromView("Cid", "10.0.0.1:7778", "Box", "DM");
+  m.monitor.AddImportedPlayers({"Dee"});
+  EXPECT_EQ(changed.count(), 4);
+  ASSERT_EQ(found.count(), 1);
+  EXPECT_EQ(found[0], (QVariantList{"Dee", "10.0.0.1:7778"}));
+  m.monitor.DeleteWatchedPlayer(m.monitor.FindPlayerRow("Ann"));
+  EXPECT_EQ(changed.count(), 5);
+  EXPECT_EQ(m.monitor.WatchedPlayers(), QStringList({"Bob", "Cid", "Dee"}));
 }
 
 TEST(PlayerMonitorTest, DeletingTheLastRowLeavesAnEmptyRow) {

@@ -314,6 +314,8 @@ TEST(SettingsTest, SaveThenLoadReproducesEveryValue) {
   s.lanSearchWait = 750;
   s.lanAddresses = "127.0.0.1, 127.0.0.2";
   s.offeredUT2004Tabs = true;
+  s.serverHistory = false;
+  s.desktopNotifications = true;
   s.ut99iniWidth = 700;
   s.ut99iniHeight = 500;
   s.FiltersOf("Favorite").used = {true, false, true};
@@ -347,7 +349,8 @@ TEST(SettingsTest, SaveThenLoadReproducesEveryValue) {
                                               SAME(fontName) SAME(fontSize) SAME(ut99iniWidth) SAME(
                                                   ut99iniHeight) SAME(masterServer) SAME(versionHost)
                                                       SAME(lanSearchWait) SAME(lanAddresses)
-                                                          SAME(offeredUT2004Tabs)
+                                                          SAME(offeredUT2004Tabs) SAME(serverHistory)
+                                                          SAME(desktopNotifications)
 #undef SAME
                                                   ASSERT_EQ(r.ut99Keys.size(), s.ut99Keys.size());
   EXPECT_EQ(r.ut99Keys.back().Comment, "a comment");
@@ -378,7 +381,8 @@ TEST(SettingsTest, NewFileHoldsTheDefaultsInItsOwnOrder) {
             "mapGridSortCol=-2\nmapGridSortColDirection=up\n"
             "filterLocation=right\nqueryPower=3\niconGroup=1\nut99iniWidth=650\n"
             "ut99iniHeight=585\nmasterServer=master.333networks.com\nversionHost=\n"
-            "lanSearchWait=2000\nlanAddresses=\nofferedUT2004Tabs=0\n");
+            "lanSearchWait=2000\nlanAddresses=\nofferedUT2004Tabs=0\n"
+            "serverHistory=1\ndesktopNotifications=0\n");
   // The other sections follow in their own order.
   QList<QByteArray> sections;
   for (const QByteArray& line : saved.split('\n'))

@@ -99,6 +99,7 @@ int main(int argc, char** argv) {
               : QStringLiteral("masters on TCP ") + listening.join(QStringLiteral(", "));
   line += QStringLiteral(", ") + lan.Summary();
   line += QStringLiteral(", seed %1").arg(options.seed);
+  if (options.dailyPattern) line += QStringLiteral(", daily pattern");
   if (options.lifeSeconds > 0) line += QStringLiteral(", for %1 s").arg(options.lifeSeconds);
   std::printf("%s\n", qUtf8Printable(line));
   std::fflush(stdout);

@@ -54,7 +54,7 @@ QString FarmUsage() {
       "usage: zorvane-farm [--ut N] [--ut2004 M] [--base-port P] [--master-port Q]\n"
       "                    [--beacon-port B] [--lan-port L] [--silent FRACTION] [--seed S]\n"
       "                    [--life SECONDS] [--master-fault FAULT]\n"
-      "                    [--master PORT[:FIRST-LAST][:FAULT]]...\n"
+      "                    [--master PORT[:FIRST-LAST][:FAULT]]... [--daily-pattern]\n"
       "Serves N UT and M UT2004 game servers on 127.0.0.1 UDP ports P, P+1, ... (UT first,\n"
       "default P 17778) and a master server listing the UT servers on TCP port Q (default\n"
       "28900, 0 for none). For a LAN search, the first ten UT servers that answer take beacon\n"
@@ -66,7 +66,9 @@ QString FarmUsage() {
       "across the farm, UT first; all when absent), misbehaving as FAULT when given.\n"
       "FAULT: cut (the list's last third and its end left out), half (the first half, then\n"
       "the close), names (a name after every address), huge (a million entries), endless (a\n"
-      "greeting without end), silent (no greeting ever), trickle (a byte every 20 ms).\n");
+      "greeting without end), silent (no greeting ever), trickle (a byte every 20 ms).\n"
+      "--daily-pattern makes the players follow the local time of day, busiest from 20:00 to\n"
+      "23:00, changing by a player from minute to minute, and the map every 20 minutes.\n");
 }
 
 bool ParseFarmOptions(const QStringList& arguments, TFarmOptions& options, QString& error) {
@@ -74,6 +76,10 @@ bool ParseFarmOptions(const QStringList& arguments, TFarmOptions& options, QStri
     const QString& name = arguments[i];
     if (name == u"--help" || name == u"-h") {
       options.help = true;
+      continue;
+    }
+    if (name == u"--daily-pattern") {
+      options.dailyPattern = true;
       continue;
     }
     if (i + 1 >= arguments.size()) {

@@ -35,6 +35,7 @@ struct TFarmOptions {
   QString masterFault;
   // Further masters (--master PORT[:FIRST-LAST][:FAULT], repeatable).
   std::vector<TFarmMasterSpec> masters;
+  bool dailyPattern = false;  // players follow the local time of day (ApplyDailyPattern)
   bool help = false;
 
   int Count() const { return ut + ut2004; }

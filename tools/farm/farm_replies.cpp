@@ -2,6 +2,7 @@
 #include "tools/farm/farm_replies.h"
 
 #include <QtEndian>
+#include <algorithm>
 #include <array>
 
 namespace zorvane::farm {
@@ -240,6 +241,41 @@ TFarmServer GenerateServer(quint64 seed, int index, TFarmGame game, int queryPor
   GeneratePlayers(random, s);
   if (ut2004) GenerateRules(random, s);
   return s;
+}
+
+int DailyPatternPercent(int localHour) {
+  if (localHour >= 20 && localHour <= 22) return 100;
+  if (localHour == 19 || localHour == 23) return 50;
+  if (localHour >= 12 && localHour <= 18) return 25;
+  return 5;
+}
+
+void ApplyDailyPattern(TFarmServer& server, quint64 seed, int index, qint64 utcSecs,
+                       int utcOffsetSecs) {
+  const bool ut2004 = server.game == TFarmGame::UT2004;
+  const qint64 local = utcSecs + utcOffsetSecs;
+  const int hour = int(((local % 86400) + 86400) % 86400 / 3600);
+  const int seats = std::min(server.maxPlayers, ut2004 ? 24 : 16);
+  const quint64 minute = quint64(utcSecs / 60);
+  const int jitter = int(Mix(seed ^ Mix(quint64(index) * 7919 + minute)) % 3) - 1;
+  const int count = std::clamp((seats * DailyPatternPercent(hour) + 50) / 100 + jitter, 0, seats);
+  // The players the server was made with, then regulars after them, each in its own slot.
+  TRandom random(Mix(seed) ^ Mix(quint64(index) * 31 + 5));
+  while (int(server.players.size()) < count) {
+    TFarmPlayer player;
+    player.name = "Regular" + QByteArray::number(qsizetype(server.players.size()));
+    player.frags = random.Between(-10, 49);
+    player.ping = random.Between(20, 250);
+    player.team = server.teamGame ? int(server.players.size()) % 2 : 0;
+    player.mesh = random.Pick(kMeshes);
+    player.skin = random.Pick(kSkins);
+    player.face = random.Pick(kFaces);
+    server.players.push_back(player);
+  }
+  server.players.resize(std::size_t(count));
+  const TTexts& maps = ut2004 ? kUt2004Maps : kUtMaps;
+  server.map = maps[std::size_t((Mix(seed ^ quint64(index)) + quint64(utcSecs / kPatternMapSeconds)) %
+                                maps.size())];
 }
 
 bool IsSilent(quint64 seed, int index, double fraction) {

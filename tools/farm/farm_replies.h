@@ -39,6 +39,16 @@ struct TFarmServer {
 
 TFarmServer GenerateServer(quint64 seed, int index, TFarmGame game, int queryPort);
 
+// Players that follow the time of day (--daily-pattern), for the server history: the share of
+// a server's seats taken is DailyPatternPercent of the local hour (busiest from 20:00 to
+// 23:00), give or take one player from one minute to the next; the players keep their slots
+// (the first ones stay longest), and the map changes every kPatternMapSeconds. utcSecs and
+// utcOffsetSecs are the clock: the farm gives its own, tests one of their choosing.
+inline constexpr int kPatternMapSeconds = 20 * 60;
+int DailyPatternPercent(int localHour);
+void ApplyDailyPattern(TFarmServer& server, quint64 seed, int index, qint64 utcSecs,
+                       int utcOffsetSecs);
+
 // Whether server index is one of the silent share of the farm.
 bool IsSilent(quint64 seed, int index, double fraction);
 

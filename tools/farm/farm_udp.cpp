@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QDateTime>
 #include <QSocketNotifier>
 #include <cerrno>
 #include <cstring>
@@ -103,8 +104,11 @@ void TFarmUdp::Answer(int index) {
     const bool understood =
         game == TFarmGame::UT ? request.startsWith("\\status\\") : request.size() >= 5;
     if (!understood) continue;
-    const TFarmServer server =
-        GenerateServer(options_.seed, index, game, options_.basePort + index);
+    TFarmServer server = GenerateServer(options_.seed, index, game, options_.basePort + index);
+    if (options_.dailyPattern) {
+      const QDateTime now = QDateTime::currentDateTime();
+      ApplyDailyPattern(server, options_.seed, index, now.toSecsSinceEpoch(), now.offsetFromUtc());
+    }
     const QList<QByteArray> reply =
         game == TFarmGame::UT ? TextStatusReply(server, ++queryId_) : BinaryReply(server, request);
     for (const QByteArray& datagram : reply)

@@ -11,6 +11,7 @@
 #include "query/host_lookup.h"
 #include "query/open_file_limit.h"
 #include "query/server_stash.h"
+#include "tools/query/history_run.h"
 #include "tools/query/lan_run.h"
 #include "tools/query/mass_refresh_run.h"
 #include "tools/query/plain_text.h"
@@ -53,6 +54,10 @@ int main(int argc, char** argv) {
   if (options.Help) {
     std::fputs(qUtf8Printable(QueryUsage()), stdout);
     return 0;
+  }
+  if (!options.HistoryDir.isEmpty()) {
+    const TQueryTarget& target = options.Targets.front();
+    return PrintHistory(options.HistoryDir, target.Host + u':' + QString::number(target.Port));
   }
   // One socket per server, plus a few the process holds anyway.
   const long needed = long(options.Targets.size()) + 32;

@@ -137,6 +137,8 @@ QString QueryUsage() {
       "  --beacon-port N   first of the ten UT beacon ports asked (default 8777, 0: none)\n"
       "  --lan-port N      UT2004's LAN server port asked (default 10777, 0: none)\n"
       "  --lan-wait MS     how long the search listens (default \"lanSearchWait\", 2000)\n"
+      "  --history DIR HOST:PORT  print that server's samples from the server history of the\n"
+      "                    settings folder DIR as JSON, without changing the folder\n"
       "Exit status: 0 done (with masters: at least one gave a whole list), 1 no master\n"
       "gave a usable list, 2 bad arguments, 3 the masters' lists were all cut off or\n"
       "failed (the servers named are queried and printed).\n");
@@ -278,6 +280,12 @@ bool ParseQueryOptions(const QStringList& arguments, TQueryOptions& options, QSt
       if (!number(0, 65535, options.LanPort)) return false;
     } else if (arg == u"--lan-wait") {
       if (!number(0, 600000, options.LanWaitMs)) return false;
+    } else if (arg == u"--history") {
+      if (!value(options.HistoryDir)) return false;
+      if (!QFileInfo(options.HistoryDir).isDir()) {
+        error = QStringLiteral("option --history: '%1' is not a folder").arg(options.HistoryDir);
+        return false;
+      }
     } else if (arg == u"--favorites") {
       options.Favorites = true;
       serversGiven = true;
@@ -306,6 +314,12 @@ bool ParseQueryOptions(const QStringList& arguments, TQueryOptions& options, QSt
   }
   if (options.Lan && options.MassRefresh()) {
     error = QStringLiteral("options --lan and --master cannot be combined");
+    return false;
+  }
+  if (!options.HistoryDir.isEmpty() &&
+      (options.Targets.size() != 1 || options.Lan || options.Favorites ||
+       options.MassRefresh())) {
+    error = QStringLiteral("option --history needs exactly one HOST:PORT and nothing to query");
     return false;
   }
   if (!serversGiven && !options.Help) {

@@ -38,6 +38,7 @@ struct TQueryOptions {
   int BeaconPort = kUtBeaconPort;  // --beacon-port: the first UT beacon port (0: no UT)
   int LanPort = kLanServerPort;    // --lan-port: UT2004's LAN server port (0: no UT2004)
   int LanWaitMs = -1;      // --lan-wait: -1 takes the settings file's "lanSearchWait"
+  QString HistoryDir;      // --history DIR: print the history of the one server given
 };
 
 inline constexpr const char* kDefaultGame = "UT";

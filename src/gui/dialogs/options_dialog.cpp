@@ -52,6 +52,11 @@ constexpr TCheckInfo kChecks[] = {
     {"chkShowToolbar", "showToolbar", "Show &Toolbar", &TOptionsForm::showToolbar},
     {"chkStartInTray", "startInTray", "Send this application to tray on startup",
      &TOptionsForm::startInTray},
+    {"chkServerHistory", "serverHistory",
+     "Keep a history of the servers' players (charts, busy hours, last seen)",
+     &TOptionsForm::serverHistory},
+    {"chkDesktopNotifications", "desktopNotifications", "Desktop notifications",
+     &TOptionsForm::desktopNotifications},
 };
 
 QPushButton* HelpButton(const char* name, QWidget* parent) {

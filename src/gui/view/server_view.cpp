@@ -38,10 +38,10 @@ constexpr TColumn kServerColumns[] = {
     {"Ping", 45, cskNumeric},    {"Map", 150, cskText},
     {"Game Type", 100, cskText}, {"IP", 0, cskNumeric},
     {"Country", 50, cskText},    {"Address", 0, cskAddress, "255.255.255.255:65535"},
-    {"Password", 0, cskText}};
+    {"Password", 0, cskText},    {"Busiest", 0, cskText, "00:00 - 00:00"}};
 // The columns the header menu shows and hides: all but the name and the hidden key.
 constexpr int kOptionalServerColumns[] = {scPlayers, scPing,    scMap,     scGameType,
-                                          scCountry, scAddress, scPassword};
+                                          scCountry, scAddress, scPassword, scBusy};
 constexpr TColumn kPlayerColumns[] = {{"Player", 150, cskText},
                                       {"Frags", 40, cskNumeric},
                                       {"Ping", 40, cskNumeric},
@@ -224,8 +224,10 @@ void TkorvUTServerView::CreateColumnMenu() {
   }
   connect(columnMenu_, &QMenu::aboutToShow, this, [this] {
     const QList<QAction*> items = columnMenu_->actions();
-    for (int i = 0; i < int(items.size()); ++i)
+    for (int i = 0; i < int(items.size()); ++i) {
       items[i]->setChecked(serverGrid_->ColWidths(kOptionalServerColumns[i]) > 0);
+      items[i]->setVisible(isFavorite_ || kOptionalServerColumns[i] != scBusy);
+    }
   });
   serverGrid_->SetHeaderMenu(columnMenu_);
 }
@@ -289,14 +291,6 @@ void TkorvUTServerView::showEvent(QShowEvent* event) {
     SetDetailHeight(detailHeight_);
     SetPlayerPanelWidth(playerPanelWidth_);
   });
-}
-
-void TkorvUTServerView::SetPlayerPanelWidth(int width) {
-  if (width <= 0) return;
-  playerPanelWidth_ = width;  // kept as asked; shown as wide as the player columns need
-  const int shown = std::max(width, playerGrid_->FittedWidth());
-  const int total = std::max(detailSplitter_->width(), shown + 100);
-  detailSplitter_->setSizes({shown, total - shown});
 }
 
 bool TkorvUTServerView::IsTeamView() const {
@@ -391,7 +385,8 @@ int TkorvUTServerView::FindServerRow(const QString& key) const {
 }
 
 QStringList TkorvUTServerView::RowTexts(const TServer& server, const QString& key) const {
-  const auto texts = ServerRowTexts(server, key, morePlayerInfo_, countries_, gameTypes_);
+  auto texts = ServerRowTexts(server, key, morePlayerInfo_, countries_, gameTypes_);
+  if (busyTexts_ && isFavorite_) texts[scBusy] = busyTexts_(key);
   return QStringList(texts.begin(), texts.end());
 }
 

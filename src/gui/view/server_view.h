@@ -186,6 +186,21 @@ class TkorvUTServerView : public QWidget, private TRefreshCycleView {
   // Removes the current row (the server stays in the stash) and shows the next one's details.
   void DeleteCurrentRow();
 
+  // ---- The server history's parts (server_view_layout.cpp)
+  // Where the favourites' Busiest cells come from (a look-up, never a read of the file).
+  void SetBusyTexts(std::function<QString(const QString& key)> texts) {
+    busyTexts_ = std::move(texts);
+  }
+  // The Busiest cell of the server's row, when the view lists it.
+  void SetBusyCell(const QString& key, const QString& text);
+  // A pane to the right of the players and settings (the history chart), which the view owns.
+  // Shown where the settings' columns leave room for it.
+  void AddDetailPane(QWidget* pane);
+  QWidget* DetailPane() const { return detailPane_; }
+  // Whether the pane is to be shown at all (the history on).
+  void SetDetailPaneWanted(bool on);
+  QSize sizeHint() const override;
+
   // ---- Status line
   void SetStatusText(int panel, const QString& text, bool flash, bool highlight);
   void UpdateCountText();
@@ -212,6 +227,7 @@ class TkorvUTServerView : public QWidget, private TRefreshCycleView {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   // Actions and menus (server_view_actions.cpp).
@@ -223,6 +239,8 @@ class TkorvUTServerView : public QWidget, private TRefreshCycleView {
   void CreateColumnMenu();
   void UpdateActionCaptions();
   void DockFilterPanel();
+  // What the settings' columns take of the details' width.
+  int SettingsWidth() const;
   void Debug(const QString& text);
   // The text of the grid's current row in col; empty without a valid row.
   static QString CurrentCell(const TkorvStringGrid* grid, int col);
@@ -322,6 +340,9 @@ class TkorvUTServerView : public QWidget, private TRefreshCycleView {
   QMenu* settingMenu_;
   QMenu* columnMenu_ = nullptr;
   std::vector<QAction*> actions_;
+  std::function<QString(const QString& key)> busyTexts_;
+  QWidget* detailPane_ = nullptr;
+  bool paneWanted_ = true;
   TRefreshCycle cycle_{*this};
 };
 

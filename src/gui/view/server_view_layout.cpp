@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The layout of a server view's three grids: their column widths and sorts, as the window
 // stores them and keeps every view in step.
+#include <QEvent>
 #include <QHeaderView>
+#include <QTimer>
+#include <QScrollBar>
+#include <QSplitter>
 
 #include "browse/server_rows.h"
 #include "gui/grid/string_grid.h"
@@ -32,8 +36,72 @@ int TkorvUTServerView::SettingColWidth(int col) const {
   return col >= 0 && col < settingGrid_->ColCount() ? settingGrid_->ColWidths(col) : -1;
 }
 void TkorvUTServerView::SetServerColWidth(int col, int width) {
+  // Only the favourites have busy hours; the other views follow their widths without it.
+  if (col == scBusy && !isFavorite_) width = 0;
   if (col >= 0 && col < serverGrid_->ColCount() && col != scIP)
     serverGrid_->SetColWidths(col, width);
+}
+
+void TkorvUTServerView::SetPlayerPanelWidth(int width) {
+  if (width <= 0) return;
+  playerPanelWidth_ = width;  // kept as asked; shown as wide as the player columns need
+  const int shown = std::max(width, playerGrid_->FittedWidth());
+  const int total = std::max(detailSplitter_->width(), shown + 100);
+  int pane = 0;
+  if (detailPane_ && paneWanted_) {
+    // The pane keeps the width it has (at least what it asks for) where the settings' columns
+    // leave room for it; without room for all it asks for it is not shown.
+    pane = std::min(std::max(detailSplitter_->sizes().value(2), detailPane_->sizeHint().width()),
+                    total - shown - SettingsWidth());
+    if (pane < detailPane_->sizeHint().width()) pane = 0;
+  }
+  if (detailPane_) detailPane_->setVisible(pane > 0);
+  detailSplitter_->setSizes({shown, total - shown - pane, pane});
+}
+
+int TkorvUTServerView::SettingsWidth() const {
+  return settingGrid_->horizontalHeader()->length() +
+         settingGrid_->verticalScrollBar()->sizeHint().width() + 2 * settingGrid_->frameWidth() +
+         detailSplitter_->handleWidth();
+}
+
+QSize TkorvUTServerView::sizeHint() const {
+  // Wide enough for the players, the settings' columns and the pane, so that the window opens
+  // with room for all three where the screen has it.
+  QSize hint = QWidget::sizeHint();
+  if (!detailPane_ || !paneWanted_) return hint;
+  const int details = std::max(playerPanelWidth_, playerGrid_->FittedWidth()) + SettingsWidth() +
+                      detailPane_->sizeHint().width() + detailSplitter_->handleWidth();
+  hint.setWidth(std::max(hint.width(), hint.width() - detailSplitter_->sizeHint().width() + details));
+  return hint;
+}
+
+void TkorvUTServerView::AddDetailPane(QWidget* pane) {
+  detailPane_ = pane;
+  detailSplitter_->addWidget(pane);
+  detailSplitter_->setStretchFactor(2, 0);
+  // Shown again when the view grows enough for it. Left shown until the view is laid out, so
+  // that the window opens wide enough for it where the screen has room.
+  detailSplitter_->installEventFilter(this);
+  updateGeometry();
+}
+
+void TkorvUTServerView::SetDetailPaneWanted(bool on) {
+  paneWanted_ = on;
+  updateGeometry();
+  SetPlayerPanelWidth(playerPanelWidth_);
+}
+
+bool TkorvUTServerView::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == detailSplitter_ && event->type() == QEvent::Resize && detailPane_ &&
+      paneWanted_ && detailPane_->isHidden())
+    QTimer::singleShot(0, this, [this] { SetPlayerPanelWidth(playerPanelWidth_); });
+  return QWidget::eventFilter(watched, event);
+}
+
+void TkorvUTServerView::SetBusyCell(const QString& key, const QString& text) {
+  const int row = FindServerRow(key);
+  if (row >= 0 && serverGrid_->Cells(scBusy, row) != text) serverGrid_->SetCell(scBusy, row, text);
 }
 void TkorvUTServerView::SetPlayerColWidth(int col, int width) {
   if (col >= 0 && col < playerGrid_->ColCount()) playerGrid_->SetColWidths(col, width);

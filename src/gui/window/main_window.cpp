@@ -25,6 +25,7 @@
 #include "gui/window/game_tabs_offer.h"
 #include "gui/window/favorites_controller.h"
 #include "gui/window/help_menu.h"
+#include "gui/window/history_controller.h"
 #include "gui/window/join_controller.h"
 #include "gui/window/lan_controller.h"
 #include "gui/window/mass_refresh_controller.h"
@@ -173,6 +174,9 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
   });
   monitors_ = std::make_unique<TMonitorsController>(context_, pages_);
   for (const auto& [name, view] : views_) monitors_->ConnectView(view);
+  history_ = std::make_unique<THistoryController>(context_, *writer_, *monitors_,
+                                                  options.notificationBus);
+  for (const auto& [name, view] : views_) history_->ConnectView(view);
   notifications_ = std::make_unique<TNotificationsController>(
       context_, options.sounds, options.soundDataFolders, monitors_->PlayerMonitor());
   CreateMenus();
@@ -205,6 +209,7 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
 }
 
 TfrmZorvane::~TfrmZorvane() {
+  if (history_) history_->HandClose();  // a window dropped without a close (tests) too
   if (writer_) writer_->FlushAndJoin();
 }
 
@@ -263,6 +268,7 @@ TkorvUTServerView* TfrmZorvane::CreateView(const TGameType& type) {
             if (sender == currentView_) notifications_->UpdateTray(key);
           });
   if (monitors_) monitors_->ConnectView(view);  // views made after start
+  if (history_) history_->ConnectView(view);
   favorites_->ConnectView(view);
   return view;
 }
@@ -327,7 +333,8 @@ void TfrmZorvane::CreateMenus() {
                     [this] { return favorites_->GameNames(); },
                     [this] { favorites_->ImportAllNow(); },
                     [this] { notifications_->StartVersionCheck(); },
-                    [this](const QString& game) { return gameDiscovery_->OfferUserIni(game); }});
+                    [this](const QString& game) { return gameDiscovery_->OfferUserIni(game); },
+                    [this](bool on) { history_->SetEnabled(on); }});
   options_->CreateMenuItems(tools);
   setup_->CreateToolsItems(tools);
   notifications_->CreateMenuItems(tools);
@@ -504,6 +511,7 @@ void TfrmZorvane::closeEvent(QCloseEvent* event) {
     GatherSettings();
     SaveConfiguration(config_, stash_);
     cache_->SaveAtClose();
+    history_->HandClose();  // the samples still pending, and the file closed
     // What was handed to the writer is on disk before the process ends; a disk that hangs
     // longer than this is not waited for (the old files stay whole).
     writer_->FlushAndJoin(QDeadlineTimer(kCloseWriteWaitMs));

@@ -2,7 +2,8 @@
 #pragma once
 // TfrmZorvane: the main window. It owns the configuration, the stash, one server view per game
 // type plus "Other", "Favorites" and "LAN", the log and its controllers (monitors,
-// notifications, favourites, server cache, options, joining, mass refresh, set-up, LAN search),
+// notifications, favourites, server cache, options, joining, mass refresh, set-up, LAN search,
+// server history),
 // most handed the window's context; it builds the menus and pages, routes every reply, loads the
 // configuration at start and saves it when it closes.
 
@@ -40,6 +41,7 @@ class TfrmNote;
 class TGameDiscovery;
 class TGameSetupController;
 class TGameTabsOffer;
+class THistoryController;
 class TLanController;
 class TServerCacheController;
 class TServerNotifier;
@@ -69,6 +71,8 @@ struct TStartOptions {
   // Where sounds are looked up after the start directory; none given: beside the program and
   // in its installed data folder.
   QStringList soundDataFolders;
+  // The bus the desktop's notices go to (an address); empty: the session bus.
+  QString notificationBus;
 };
 
 class TfrmZorvane : public QMainWindow {
@@ -119,6 +123,8 @@ class TfrmZorvane : public QMainWindow {
   TNotificationsController& Notifications() { return *notifications_; }
 
   TFavoritesController& Favorites() { return *favorites_; }
+
+  THistoryController& History() { return *history_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -190,6 +196,10 @@ class TfrmZorvane : public QMainWindow {
 
   // The player and map monitors, find and the buddy list (after the stash, which they read).
   std::unique_ptr<TMonitorsController> monitors_;
+
+  // The server history, its charts and columns, the desktop's notices (after the monitors
+  // and the writer, which it uses).
+  std::unique_ptr<THistoryController> history_;
 
   // Sounds, tray icon and version check.
   std::unique_ptr<TNotificationsController> notifications_;

@@ -78,6 +78,7 @@ void TOptionsController::ApplyOptions(const TOptionsForm& form) {
   TkorvUTServerView* favorites = Favorites();
   const bool syncWasOn = s.syncFaves;
   const bool checkWasOn = s.autoCheckNewVersion;
+  const bool historyWasOn = s.serverHistory;
   const TFilterPanelAlign oldAlign = favorites->FilterPanelAlign();
   StoreOptionsForm(form, s);
 
@@ -101,6 +102,8 @@ void TOptionsController::ApplyOptions(const TOptionsForm& form) {
   for (TkorvUTServerView* view : views) view->SetKeepFavesInSync(s.syncFaves);
   if (s.syncFaves && !syncWasOn) hooks_.importAllFavorites();
   if (s.autoCheckNewVersion && !checkWasOn) hooks_.startVersionCheck();
+  if (s.serverHistory != historyWasOn && hooks_.serverHistoryChanged)
+    hooks_.serverHistoryChanged(s.serverHistory);
 }
 
 // ---- Font

@@ -30,6 +30,7 @@ struct TOptionsHooks {
   std::function<void()> startVersionCheck;   // the version check newly turned on
   // Without any user INI, the found games or the path dialog first; false: nothing to set up.
   std::function<bool(const QString& game)> offerUserIni;
+  std::function<void(bool on)> serverHistoryChanged;  // "serverHistory" turned on or off
 };
 
 class TOptionsController : public QObject {

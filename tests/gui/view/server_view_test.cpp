@@ -88,7 +88,7 @@ class ServerViewTest : public ::testing::Test {
 
 TEST_F(ServerViewTest, LayoutColumnsAndActions) {
   EXPECT_EQ(view.ServerGrid()->objectName(), "grdServer");
-  EXPECT_EQ(view.ServerGrid()->ColCount(), 9);
+  EXPECT_EQ(view.ServerGrid()->ColCount(), 10);
   EXPECT_EQ(view.ServerGrid()->Cells(scCountry, 0), "Country");
   EXPECT_EQ(view.ServerGrid()->Cells(scAddress, 0), "Address");
   EXPECT_EQ(view.ServerGrid()->Cells(scPassword, 0), "Password");
@@ -222,7 +222,7 @@ TEST_F(ServerViewTest, OlderStoredWidthsKeepTheirColumns) {
   EXPECT_EQ(view.ServerColWidth(scAddress), 0);
   view.SetServerColWidth(scCountry, 70);
   const std::vector<int> widths = view.GridColWidths("grdServer");
-  EXPECT_EQ(widths, (std::vector<int>{300, 41, 42, 140, 90, 0, 70, 0, 0}));
+  EXPECT_EQ(widths, (std::vector<int>{300, 41, 42, 140, 90, 0, 70, 0, 0, 0}));
   TkorvUTServerView other;
   other.SetGridColWidths(widths, "grdServer");
   EXPECT_EQ(other.GridColWidths("grdServer"), widths);

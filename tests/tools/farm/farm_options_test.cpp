@@ -17,11 +17,13 @@ TEST(FarmOptionsTest, DefaultsAndEveryOption) {
   EXPECT_EQ(options.lifeSeconds, 0);
   EXPECT_EQ(options.beaconPort, 8777);
   EXPECT_EQ(options.lanPort, 10777);
+  EXPECT_FALSE(options.dailyPattern);
 
   ASSERT_TRUE(
       ParseFarmOptions({"--ut", "20", "--ut2004", "5", "--base-port", "30000", "--master-port", "0",
                         "--silent", "0.25", "--seed", "18446744073709551615", "--life", "20",
-                        "--master-fault", "cut", "--beacon-port", "0", "--lan-port", "31000"},
+                        "--master-fault", "cut", "--beacon-port", "0", "--lan-port", "31000",
+                        "--daily-pattern"},
                        options, error))
       << error.toStdString();
   EXPECT_EQ(options.ut, 20);
@@ -35,6 +37,7 @@ TEST(FarmOptionsTest, DefaultsAndEveryOption) {
   EXPECT_EQ(options.LastPort(), 30024);
   EXPECT_EQ(options.beaconPort, 0);
   EXPECT_EQ(options.lanPort, 31000);
+  EXPECT_TRUE(options.dailyPattern);
   EXPECT_FALSE(options.help);
   EXPECT_TRUE(options.AllMasters().empty());  // --master-port 0
 }

@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QRegularExpression>
+#include <QTimeZone>
 #include <random>
 
+#include "history/busy_hours.h"
 #include "query/binary_protocol.h"
 #include "query/server_record.h"
 #include "query/text_protocol.h"
@@ -158,6 +161,57 @@ TEST(FarmRepliesTest, SilentShareFollowsTheFraction) {
     for (int index = 0; index < 10000; ++index) silent += IsSilent(5, index, c.fraction);
     EXPECT_GE(silent, c.low) << c.fraction;
     EXPECT_LE(silent, c.high) << c.fraction;
+  }
+}
+
+}  // namespace
+}  // namespace zorvane::farm
+
+namespace zorvane::farm {
+namespace {
+
+TEST(FarmDailyPatternTest, PlayersFollowTheHourAndKeepTheirSlots) {
+  const QTimeZone zone(2 * 3600);
+  const auto at = [&](int hour, int minute) {
+    return QDateTime(QDate(2024, 5, 1), QTime(hour, minute), zone).toSecsSinceEpoch();
+  };
+  for (int index = 0; index < 40; ++index) {
+    const TFarmGame game = index % 4 ? TFarmGame::UT : TFarmGame::UT2004;
+    const TFarmServer made = GenerateServer(7, index, game, 20000 + index);
+    const int seats = std::min(made.maxPlayers, game == TFarmGame::UT2004 ? 24 : 16);
+    const auto players = [&](int hour, int minute) {
+      TFarmServer server = made;
+      ApplyDailyPattern(server, 7, index, at(hour, minute), 2 * 3600);
+      return server;
+    };
+    for (const auto& [hour, percent] : {std::pair{21, 100}, {19, 50}, {15, 25}, {4, 5}}) {
+      const int count = int(players(hour, 10).players.size());
+      EXPECT_NEAR(count, std::clamp((seats * percent + 50) / 100, 0, seats), 1) << hour;
+      EXPECT_LE(count, seats);
+    }
+    // A player keeps the slot: the first ones of the evening are those of the afternoon.
+    const TFarmServer evening = players(21, 0), afternoon = players(15, 0);
+    for (std::size_t slot = 0; slot < afternoon.players.size(); ++slot)
+      EXPECT_EQ(evening.players[slot].name, afternoon.players[slot].name);
+    // The map holds for twenty minutes, then changes.
+    EXPECT_EQ(players(21, 0).map, players(21, 19).map);
+    EXPECT_NE(players(21, 19).map, players(21, 20).map);
+  }
+}
+
+TEST(FarmDailyPatternTest, TheHistoryOfAWeekOfRepliesKnowsTheBusyEvening) {
+  // Replies every 10 minutes for a week on a simulated clock, as the history samples them.
+  const QTimeZone zone(-5 * 3600);
+  const qint64 start = QDateTime(QDate(2024, 5, 6), QTime(0, 3), zone).toSecsSinceEpoch();
+  for (int index : {0, 5, 17}) {
+    std::vector<THistorySample> samples;
+    for (qint64 t = start; t < start + 7 * 86400; t += 600) {
+      TFarmServer server = GenerateServer(3, index, TFarmGame::UT, 20000 + index);
+      ApplyDailyPattern(server, 3, index, t, -5 * 3600);
+      samples.push_back({t, int(server.players.size()), server.maxPlayers, QString()});
+    }
+    EXPECT_EQ(BusyHoursLine(BusiestHours(samples, zone)),
+              QString::fromUtf8("usually busiest 20:00–23:00")) << index;
   }
 }
 

@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QDir>
@@ -20,7 +21,9 @@
 #include <QUdpSocket>
 #include <memory>
 
+#include "history/history_store.h"
 #include "support/binary_builder.h"
+#include "support/files.h"
 #include "tools/query/plain_text.h"
 #include "support/fake_server.h"
 #include "support/farm_process.h"
@@ -231,6 +234,70 @@ namespace {
 
 // The game before --master chooses the list: the farm's UT servers or its UT2004 ones, each
 // queried with its own protocol.
+// Every file of the folder with its bytes.
+QMap<QString, QByteArray> FolderBytes(const QString& path) {
+  QMap<QString, QByteArray> files;
+  for (const QString& name : QDir(path).entryList(QDir::Files)) {
+    QFile file(QDir(path).filePath(name));
+    files[name] = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("?");
+  }
+  return files;
+}
+
+TEST(toolsQueryCommand, HistoryOfAServerIsPrintedAndTheFolderIsLeftAlone) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const qint64 t = 1714594500;  // 2024-05-01T20:15:00Z
+  THistoryStore store(dir.filePath("history.sqlite"));
+  ASSERT_TRUE(store.Open(t));
+  store.Write({{{"127.0.0.1:7778", {t, 5, 16, "CTF-Face"}},
+                {"127.0.0.1:7778", {t + 600, 6, 16, "DM-\"Quoted\""}},
+                {"127.0.0.1:7779", {t, 1, 8, "DM-Other"}}},
+               {}},
+              t);
+  store.Close();
+
+  const auto look = [&](const QString& key) {
+    const QMap<QString, QByteArray> before = FolderBytes(dir.path());
+    const TToolRun run = RunTool({"--history", dir.path(), key});
+    EXPECT_EQ(FolderBytes(dir.path()), before) << "the folder changed";
+    return run;
+  };
+  const TToolRun run = look("127.0.0.1:7778");
+  ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+  EXPECT_TRUE(run.out.startsWith("{\"server\": \"127.0.0.1:7778\", \"samples\": [\n{"))
+      << run.out.constData();
+  QJsonParseError error;
+  const QJsonObject history = QJsonDocument::fromJson(run.out, &error).object();
+  ASSERT_EQ(error.error, QJsonParseError::NoError) << run.out.constData();
+  const QJsonArray samples = history["samples"].toArray();
+  ASSERT_EQ(samples.size(), 2);
+  EXPECT_EQ(samples[0].toObject(), (QJsonObject{{"time", t}, {"utc", "2024-05-01T20:15:00Z"},
+                                                {"players", 5}, {"maxPlayers", 16},
+                                                {"map", "CTF-Face"}}));
+  EXPECT_EQ(samples[1]["map"].toString(), "DM-\"Quoted\"");
+  EXPECT_EQ(look("127.0.0.9:7778").out, "{\"server\": \"127.0.0.9:7778\", \"samples\": []}\n");
+
+  // Beside a program that has the file open, the samples of its WAL are read too.
+  THistoryStore open(dir.filePath("history.sqlite"));
+  ASSERT_TRUE(open.Open(t + 900));
+  open.Write({{{"127.0.0.1:7778", {t + 1200, 7, 16, "CTF-Face"}}}, {}}, t + 1200);
+  ASSERT_TRUE(QFileInfo::exists(dir.filePath("history.sqlite-wal")));
+  const QByteArray main = testing::Read(dir.filePath("history.sqlite"));
+  const TToolRun beside = RunTool({"--history", dir.path(), "127.0.0.1:7778"});
+  EXPECT_EQ(QJsonDocument::fromJson(beside.out)["samples"].toArray().size(), 3);
+  EXPECT_EQ(testing::Read(dir.filePath("history.sqlite")), main);
+  open.Close();
+
+  QTemporaryDir empty;
+  const TToolRun none = RunTool({"--history", empty.path(), "127.0.0.1:7778"});
+  EXPECT_EQ(none.exitCode, 1);
+  EXPECT_TRUE(none.err.startsWith("zorvane-query: no server history in")) << none.err.constData();
+  EXPECT_TRUE(QDir(empty.path()).isEmpty());
+  testing::Write(empty.filePath("history.sqlite"), "not a database");
+  EXPECT_EQ(RunTool({"--history", empty.path(), "127.0.0.1:7778"}).exitCode, 1);
+}
+
 TEST(toolsQueryCommand, MasterRefreshListsQueriesAndSummarises) {
   testing::FarmProcess farm(30, 4, 5);
   ASSERT_TRUE(farm.Start());
