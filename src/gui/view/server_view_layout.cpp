@@ -9,6 +9,7 @@
 
 #include "browse/server_rows.h"
 #include "gui/grid/string_grid.h"
+#include "gui/view/filter_panel.h"
 #include "gui/view/server_view.h"
 
 namespace zorvane {
@@ -46,7 +47,9 @@ void TkorvUTServerView::SetPlayerPanelWidth(int width) {
   if (width <= 0) return;
   playerPanelWidth_ = width;  // kept as asked; shown as wide as the player columns need
   const int shown = std::max(width, playerGrid_->FittedWidth());
-  const int total = std::max(detailSplitter_->width(), shown + 100);
+  // The splitter's sizes leave out its handles.
+  const int handles = detailSplitter_->handleWidth() * (detailSplitter_->count() - 1);
+  const int total = std::max(detailSplitter_->width() - handles, shown + 100);
   int pane = 0;
   if (detailPane_ && paneWanted_) {
     // The pane keeps the width it has (at least what it asks for) where the settings' columns
@@ -60,9 +63,8 @@ void TkorvUTServerView::SetPlayerPanelWidth(int width) {
 }
 
 int TkorvUTServerView::SettingsWidth() const {
-  return settingGrid_->horizontalHeader()->length() +
-         settingGrid_->verticalScrollBar()->sizeHint().width() + 2 * settingGrid_->frameWidth() +
-         detailSplitter_->handleWidth();
+  // As asked or as their headings need, not as drawn: the value column takes the free width.
+  return settingGrid_->FittedWidth();
 }
 
 QSize TkorvUTServerView::sizeHint() const {
@@ -71,8 +73,12 @@ QSize TkorvUTServerView::sizeHint() const {
   QSize hint = QWidget::sizeHint();
   if (!detailPane_ || !paneWanted_) return hint;
   const int details = std::max(playerPanelWidth_, playerGrid_->FittedWidth()) + SettingsWidth() +
-                      detailPane_->sizeHint().width() + detailSplitter_->handleWidth();
-  hint.setWidth(std::max(hint.width(), hint.width() - detailSplitter_->sizeHint().width() + details));
+                      detailPane_->sizeHint().width() + 2 * detailSplitter_->handleWidth();
+  // The view's own hint leaves the splitters out: the filter panel beside them is added here.
+  const TFilterPanelAlign align = filterPanel_->FilterPanelAlign();
+  const bool beside = !filterPanel_->isHidden() &&
+                      (align == TFilterPanelAlign::Left || align == TFilterPanelAlign::Right);
+  hint.setWidth(std::max(hint.width(), details + (beside ? filterPanel_->sizeHint().width() : 0)));
   return hint;
 }
 
