@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "bench/status_samples.h"
+#include "bench/cached_list.h"
 #include "gui/window/main_window.h"
 #include "query/binary_protocol.h"
 #include "query/server_cache.h"
@@ -28,26 +28,6 @@ constexpr int kServers = 15000;
 void WriteFile(const QString& path, const QByteArray& bytes) {
   QFile file(path);
   if (file.open(QIODevice::WriteOnly)) file.write(bytes);
-}
-
-void WriteCache(const QString& path) {
-  const char* types[] = {"CTFGame", "DeathMatchPlus", "TeamGamePlus", "Domination", "Assault"};
-  TServerStash stash;
-  const QByteArray rules = bench::BinaryRules(30);
-  for (int i = 0; i < kServers; ++i) {
-    stash.AddServer(QStringLiteral("10.%1.%2.%3").arg(i >> 16).arg((i >> 8) & 255).arg(i & 255),
-                    QStringLiteral("7778"), {}, false, QStringLiteral("UT"),
-                    QStringLiteral("True"), {});
-    TServer& server = *stash.Server(i);
-    int mark = 0;
-    ParseTextDatagram(server, bench::TextStatus(i % 4 * 4, QByteArray::number(i), true), mark,
-                      20 + i % 300, {});
-    ParseBinaryReply(server, rules, 50);
-    server.SetGameType(QString::fromLatin1(types[i % 5]));
-    server.ReplyComplete = server.Online = true;
-  }
-  const QString error = SaveServerCache(path, stash);
-  if (!error.isEmpty()) std::printf("cache not written: %s\n", qPrintable(error));
 }
 
 // One start: the window built, its first show handled, pending events run.
@@ -83,7 +63,9 @@ int main(int argc, char** argv) {
   QTemporaryDir plain, cached;
   WriteFile(plain.filePath("zorvane.ini"), ini);
   WriteFile(cached.filePath("zorvane.ini"), ini);
-  WriteCache(cached.filePath(QString::fromLatin1(kServerCacheFileName)));
+  const QString error =
+      bench::WriteCachedList(cached.filePath(QString::fromLatin1(kServerCacheFileName)), kServers);
+  if (!error.isEmpty()) std::printf("cache not written: %s\n", qPrintable(error));
 
   int none = 0, listed = 0;
   const double without = LeastOf(plain.path(), none);

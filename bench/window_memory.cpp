@@ -29,7 +29,7 @@
 #include <cstring>
 #include <vector>
 
-#include "bench/status_samples.h"
+#include "bench/cached_list.h"
 #include "gui/grid/string_grid.h"
 #include "gui/view/server_view.h"
 #include "gui/window/main_window.h"
@@ -83,26 +83,6 @@ QByteArray Ini(const QStringList& masters, const QString& power) {
   return text;
 }
 
-// The cache of a list of `count` servers with full replies (every rule, 30 settings, 0 to 12
-// players), as bench_cache_start writes it.
-void WriteCache(const QString& path, int count) {
-  const char* types[] = {"CTFGame", "DeathMatchPlus", "TeamGamePlus", "Domination", "Assault"};
-  TServerStash stash;
-  const QByteArray rules = bench::BinaryRules(30);
-  for (int i = 0; i < count; ++i) {
-    stash.AddServer(QStringLiteral("10.%1.%2.%3").arg(i >> 16).arg((i >> 8) & 255).arg(i & 255),
-                    QStringLiteral("7778"), {}, false, QStringLiteral("UT"),
-                    QStringLiteral("True"), {});
-    TServer& server = *stash.Server(i);
-    int mark = 0;
-    ParseTextDatagram(server, bench::TextStatus(i % 4 * 4, QByteArray::number(i), true), mark,
-                      20 + i % 300, {});
-    ParseBinaryReply(server, rules, 50);
-    server.SetGameType(QString::fromLatin1(types[i % 5]));
-    server.ReplyComplete = server.Online = true;
-  }
-  SaveServerCache(path, stash);
-}
 
 // Runs the event loop for ms milliseconds.
 void Settle(int ms) {
@@ -168,7 +148,8 @@ int StartChild(const QString& dir) {
 int Start(int servers) {
   QTemporaryDir dir;
   WriteFile(dir.filePath("zorvane.ini"), Ini({}, QStringLiteral("3")));
-  if (servers > 0) WriteCache(dir.filePath(QString::fromLatin1(kServerCacheFileName)), servers);
+  if (servers > 0)
+    bench::WriteCachedList(dir.filePath(QString::fromLatin1(kServerCacheFileName)), servers);
   std::vector<double> times, filled;
   for (int run = 0; run < 5; ++run) {
     QProcess child;
