@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include <QElapsedTimer>
 #include "browse/mass_refresh.h"
 
-#include <QElapsedTimer>
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -129,7 +127,7 @@ void TMassRefresh::BeginCounting() {
   toAdd_.clear();
   nextView_.stop();
   processing_.stop();
-  interimView_ = -1;
+  interimPass_ = false;
   replyPercent_ = -1;
   queryPercent_ = -1;
   repliesCounted_ = 0;
@@ -291,33 +289,23 @@ void TMassRefresh::ShowInterim() {
   if (!interimPending_ || !MastersRunning() || processingReplies_) return;
   // Shown before every server answered (the time was up): again once they all have.
   interimPending_ = settledCount_ < queried_.size();
-  interimView_ = 0;  // a pass under way starts again
-  viewStarted_ = false;
+  interimPass_ = true;
+  rebuild_.Restart();  // a pass under way starts again
   RebuildNextView();
 }
 
-bool TMassRefresh::RebuildViewsFrom(int& view) {
-  QElapsedTimer turn;
-  turn.start();
-  while (view < host_.ViewCount()) {
-    if (turn.elapsed() >= kRebuildSliceMs) return false;
-    const bool start = !viewStarted_;
-    viewStarted_ = true;
-    if (host_.RebuildView(view, start)) {
-      ++view;
-      viewStarted_ = false;
-    }
-  }
-  return true;
+bool TMassRefresh::RebuildViews() {
+  return rebuild_.Run(host_.ViewCount(), kPartSliceMs,
+                      [this](int view, bool first) { return host_.RebuildView(view, first); });
 }
 
 void TMassRefresh::RebuildNextView() {
-  if (interimView_ < 0 || !MastersRunning() || processingReplies_) {
-    interimView_ = -1;
+  if (!interimPass_ || !MastersRunning() || processingReplies_) {
+    interimPass_ = false;
     return;
   }
-  if (!RebuildViewsFrom(interimView_)) return nextView_.start();
-  interimView_ = -1;
+  if (!RebuildViews()) return nextView_.start();
+  interimPass_ = false;
   host_.ShowStatus(QStringLiteral("Waiting for the other master servers..."));
 }
 
@@ -325,7 +313,7 @@ void TMassRefresh::EndWithoutReplies() {
   timMassRefreshWait_.stop();
   interim_.stop();
   nextView_.stop();
-  interimView_ = -1;
+  interimPass_ = false;
   if (Plan().dropRows) {
     host_.RemoveServersOfGame(variant_);
     host_.ShowStatus(QStringLiteral("0 servers"));
@@ -416,7 +404,7 @@ void TMassRefresh::ProcessMassRefreshReplies() {
   timMassRefreshWait_.stop();
   interim_.stop();
   nextView_.stop();
-  interimView_ = -1;
+  interimPass_ = false;
   // Ended before its masters or its burst were done (Stop, a test, a quit): they go too.
   if (MastersRunning()) masters_->Stop();
   adding_.stop();
@@ -434,13 +422,12 @@ void TMassRefresh::ProcessMassRefreshReplies() {
   host_.ShowStatus(QStringLiteral("Processing responses..."));
   host_.ActivityLog(QStringLiteral("Processing responses..."));
   stash_.NormalizePings(QString());
-  processView_ = 0;
-  viewStarted_ = false;
+  rebuild_.Restart();
   ContinueProcessing();
 }
 
 void TMassRefresh::ContinueProcessing() {
-  if (!RebuildViewsFrom(processView_)) return processing_.start();
+  if (!RebuildViews()) return processing_.start();
   processingReplies_ = false;
   massRefreshing_ = false;
   // A reply that comes later is no longer counted: the keys of tens of thousands of servers

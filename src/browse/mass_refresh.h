@@ -17,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+#include "browse/parted_pass.h"
 #include "query/master_query.h"
 #include "query/query_pacing.h"
 
@@ -115,9 +116,6 @@ class TMassRefresh : public QObject {
   // A list's servers are added to the stash this many per turn of the event loop, so a long
   // list holds the window for a few milliseconds at a time.
   static constexpr int kAddsPerTurn = 400;
-  // Parts of the views' rebuilds run on one turn of the event loop until this much time has
-  // passed.
-  static constexpr int kRebuildSliceMs = 4;
 
   TMassRefresh(TServerStash& stash, TMassRefreshHost& host, QObject* parent = nullptr);
   ~TMassRefresh() override;
@@ -181,9 +179,8 @@ class TMassRefresh : public QObject {
   void CheckDone();
   void ShowInterim();
   void RebuildNextView();
-  // Rebuilds views from view on, a part at a time, for one slice of a turn; true once the
-  // last is done (view then is their count).
-  bool RebuildViewsFrom(int& view);
+  // Goes on with the views' rebuild for one slice of a turn; true once the last is done.
+  bool RebuildViews();
   void ContinueProcessing();
   // The end of a refresh that queried nothing.
   void EndWithoutReplies();
@@ -196,9 +193,8 @@ class TMassRefresh : public QObject {
   QTimer adding_;    // the next turn of AddListed
   QTimer nextView_;  // the next turn of RebuildNextView
   QTimer processing_;  // the next turn of ContinueProcessing
-  int interimView_ = -1;
-  int processView_ = 0;
-  bool viewStarted_ = false;  // the view being rebuilt had its first part
+  TPartedPass rebuild_;        // the views rebuilt, while a master is out or at the end
+  bool interimPass_ = false;  // ... while a master is out
   std::deque<TMasterEntry> toAdd_;
   std::unique_ptr<TMasterSetQuery> masters_;
   QString variant_;

@@ -74,6 +74,19 @@ bool Run(QSqlQuery& query, QSqlError& error) {
   return false;
 }
 
+// The id of a name in a table of names: added unless there (insert ignores a name the table
+// has), then looked up.
+std::optional<int> InsertedId(QSqlQuery& insert, QSqlQuery& find, const QString& name,
+                              QSqlError& error) {
+  insert.bindValue(0, name);
+  if (!Run(insert, error)) return std::nullopt;
+  find.bindValue(0, name);
+  if (!Run(find, error) || !find.next()) return std::nullopt;
+  const int id = find.value(0).toInt();
+  find.finish();
+  return id;
+}
+
 }  // namespace
 
 THistoryStore::THistoryStore(QString path, int busyTimeoutMs)
@@ -230,31 +243,15 @@ std::optional<int> THistoryStore::ServerId(const QString& key, QSqlError& error)
   const QString folded = key.toLower();
   if (const auto it = servers_.constFind(folded); it != servers_.cend()) return it->id;
   // Another program may have added it since the file was opened.
-  QSqlQuery& insert = statements_->insertServer;
-  insert.bindValue(0, key);
-  if (!Run(insert, error)) return std::nullopt;
-  QSqlQuery& find = statements_->findServer;
-  find.bindValue(0, key);
-  if (!Run(find, error)) return std::nullopt;
-  if (!find.next()) return std::nullopt;
-  const int id = find.value(0).toInt();
-  find.finish();
-  servers_.insert(folded, {id, std::nullopt});
+  const auto id = InsertedId(statements_->insertServer, statements_->findServer, key, error);
+  if (id) servers_.insert(folded, {*id, std::nullopt});
   return id;
 }
 
 std::optional<int> THistoryStore::MapId(const QString& map, QSqlError& error) {
   if (const auto it = maps_.constFind(map); it != maps_.cend()) return *it;
-  QSqlQuery& insert = statements_->insertMap;
-  insert.bindValue(0, map);
-  if (!Run(insert, error)) return std::nullopt;
-  QSqlQuery& find = statements_->findMap;
-  find.bindValue(0, map);
-  if (!Run(find, error)) return std::nullopt;
-  if (!find.next()) return std::nullopt;
-  const int id = find.value(0).toInt();
-  find.finish();
-  maps_.insert(map, id);
+  const auto id = InsertedId(statements_->insertMap, statements_->findMap, map, error);
+  if (id) maps_.insert(map, *id);
   return id;
 }
 

@@ -3,9 +3,8 @@
 // TfrmZorvane: the main window. It owns the configuration, the stash, one server view per game
 // type plus "Other", "Favorites" and "LAN", the log and its controllers (monitors,
 // notifications, favourites, server cache, options, joining, mass refresh, set-up, LAN search,
-// server history),
-// most handed the window's context; it builds the menus and pages, routes every reply, loads the
-// configuration at start and saves it when it closes.
+// server history), most handed the window's context; it builds the menus and pages, routes
+// every reply, loads the configuration at start and saves it when it closes.
 
 #include <QMainWindow>
 #include <QPointer>

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gui/window/server_cache_controller.h"
 
-#include <QElapsedTimer>
 #include <QTimer>
 
 #include "config/configuration.h"
@@ -19,8 +18,6 @@ namespace {
 constexpr int kCacheWriteDelayMs = 100;
 // About two milliseconds' work on this machine, for the bytes and for the lists.
 constexpr int kServersPerPart = 1000;
-// Parts of the lists run on one turn until this much time has passed.
-constexpr int kListSliceMs = 4;
 
 }  // namespace
 
@@ -57,28 +54,20 @@ void TServerCacheController::Load() {
 
 void TServerCacheController::ShowListed() {
   if (listed_ == 0) return;
-  listing_ = 0;
-  listingStarted_ = false;
+  listing_.Restart();
   list_.start();
 }
 
 void TServerCacheController::ListPart() {
-  QElapsedTimer turn;
-  turn.start();
   const std::vector<TkorvUTServerView*> views = context_.visibleViews();
-  while (listing_ >= 0 && listing_ < int(views.size())) {
-    if (turn.elapsed() >= kListSliceMs) return list_.start();
-    TkorvUTServerView* view = views[listing_];
-    const bool start = !listingStarted_;
-    listingStarted_ = true;
-    if (view->IsFavorite() || view->PopulateServerGridPart(kServersPerPart, start)) {
-      if (!view->IsFavorite() && !view->SelectServerIfNotCurrent(view->LastSelectedServerKey()))
-        view->ReloadDetails();
-      ++listing_;
-      listingStarted_ = false;
-    }
-  }
-  listing_ = -1;
+  const bool done = listing_.Run(int(views.size()), kPartSliceMs, [&](int index, bool first) {
+    TkorvUTServerView* view = views[index];
+    if (view->IsFavorite()) return true;
+    if (!view->PopulateServerGridPart(kServersPerPart, first)) return false;
+    if (!view->SelectServerIfNotCurrent(view->LastSelectedServerKey())) view->ReloadDetails();
+    return true;
+  });
+  if (!done) list_.start();
 }
 
 void TServerCacheController::ScheduleWrite() {

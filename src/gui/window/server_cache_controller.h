@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "browse/parted_pass.h"
 #include "gui/window/window_context.h"
 
 namespace zorvane {
@@ -28,8 +29,6 @@ class TServerCacheController : public QObject {
   // Fills the shown server lists (not the favourites) with the servers read at start, a part
   // per turn of the event loop: the window is drawn and answers meanwhile.
   void ShowListed();
-  // True until every list shows them.
-  bool Listing() const { return listing_ >= 0; }
   // A new list's reply wait is over: the file is written a moment later, its bytes made a
   // part per turn of the event loop (a refresh started meanwhile drops them: it writes the
   // file when it ends).
@@ -49,8 +48,7 @@ class TServerCacheController : public QObject {
   QTimer delay_;  // the write waits for the rebuilt lists to be on the screen
   QTimer part_;   // the next turn of BuildPart
   QTimer list_;   // the next turn of ListPart
-  int listing_ = -1;             // the list ShowListed fills, -1 when none
-  bool listingStarted_ = false;  // ... had its first part
+  TPartedPass listing_;  // the lists ShowListed fills
   std::unique_ptr<TServerCacheBuilder> builder_;
   int next_ = 0;        // the next server of the stash
   int stashCount_ = 0;  // the stash's size at the last part: a smaller one starts again
