@@ -53,7 +53,7 @@ constexpr TCheckInfo kChecks[] = {
     {"chkStartInTray", "startInTray", "Send this application to tray on startup",
      &TOptionsForm::startInTray},
     {"chkServerHistory", "serverHistory",
-     "Keep a history of the servers' players (charts, busy hours, last seen)",
+     "Keep server history (charts, last seen)",
      &TOptionsForm::serverHistory},
     {"chkDesktopNotifications", "desktopNotifications", "Desktop notifications",
      &TOptionsForm::desktopNotifications},
