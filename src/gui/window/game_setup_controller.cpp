@@ -86,8 +86,7 @@ void TGameSetupController::EditVisibleTabs() {
   if (dialog->exec() != QDialog::Accepted) return;
   const TTabChanges changes =
       ApplyVisibleTabs(context_.config.tables, TickedTabs(*dialog, context_.config.tables));
-  for (const QString& name : changes.shown)
-    if (TkorvUTServerView* view = context_.view(name)) hooks_.showTab(view);
+  for (const QString& name : changes.shown) hooks_.showTab(name);
   for (const QString& name : changes.hidden) {
     if (TkorvUTServerView* view = context_.view(name)) {
       view->RefreshCycle().StopAutoRefresh();

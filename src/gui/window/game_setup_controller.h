@@ -17,7 +17,7 @@ struct TGameTypeCommit;
 
 struct TGameSetupHooks {
   std::function<void(const TGameTypeCommit& commit)> followGameTypeChanges;
-  std::function<void(TkorvUTServerView* view)> showTab;
+  std::function<void(const QString& gameType)> showTab;  // its view made if need be
   std::function<void(TkorvUTServerView* view)> hideTab;
   // After the paths changed: the import from moved favourites files is offered.
   std::function<void()> offerMovedImport;

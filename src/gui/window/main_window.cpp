@@ -188,7 +188,7 @@ TfrmZorvane::TfrmZorvane(const TStartOptions& options, QWidget* parent)
       this, dialogs_, config_.tables, config_.settings.offeredUT2004Tabs,
       [this](const QStringList& gameTypes) {
         for (const QString& name : gameTypes) {
-          if (TkorvUTServerView* view = View(name)) {
+          if (TkorvUTServerView* view = EnsureView(name)) {
             ShowTab(view);
             view->PopulateServerGrid(true, true);
           }
@@ -226,6 +226,10 @@ bool TfrmZorvane::ShowAtStart() const {
 
 void TfrmZorvane::CreateViews() {
   for (const auto& type : config_.tables.gameTypes) {
+    // A hidden tab's view (most of them: a few hundred kilobytes each) is made when it is
+    // first shown. LAN's is kept for the searches, which list their servers there.
+    if (!type->TabVisible && type->Name.Value.compare(kLanType, Qt::CaseInsensitive) != 0)
+      continue;
     TkorvUTServerView* view = CreateView(*type);
     if (type->TabVisible) {
       pages_->addTab(view, PlainTitle(view->Title()));
@@ -278,6 +282,14 @@ TkorvUTServerView* TfrmZorvane::View(const QString& gameType) const {
   return it == views_.end() ? nullptr : it->second;
 }
 
+TkorvUTServerView* TfrmZorvane::EnsureView(const QString& gameType) {
+  if (TkorvUTServerView* view = View(gameType)) return view;
+  for (const auto& type : config_.tables.gameTypes)
+    if (type->Name.Value.compare(gameType, Qt::CaseInsensitive) == 0)
+      return CreateViewLikeFavorites(*type, true);
+  return nullptr;
+}
+
 std::vector<TkorvUTServerView*> TfrmZorvane::VisibleViews() const {
   std::vector<TkorvUTServerView*> views;
   for (const auto& type : config_.tables.gameTypes)
@@ -308,7 +320,13 @@ void TfrmZorvane::CreateMenus() {
       context_, gameDiscovery_,
       TGameSetupHooks{
           [this](const TGameTypeCommit& commit) { FollowGameTypeChanges(commit); },
-          [this](TkorvUTServerView* view) { ShowTab(view); },
+          [this](const QString& gameType) {
+            const bool made = View(gameType) != nullptr;
+            TkorvUTServerView* view = EnsureView(gameType);
+            if (!view) return;
+            ShowTab(view);
+            if (!made) view->PopulateServerGrid(true, true);  // a view made now lists the stash
+          },
           [this](TkorvUTServerView* view) { HideTab(view); },
           [this] { favorites_->OfferMovedImport(); }});
   setup_->CreateSystemItems(system);

@@ -101,8 +101,11 @@ class TfrmZorvane : public QMainWindow {
   TGameDiscovery* GameDiscovery() const { return gameDiscovery_; }
   TLanController* Lan() const { return lan_.get(); }
   QTabWidget* Pages() const { return pages_; }
-  // The view of a game type ("Other" and "Favorite" included), visible or not.
+  // The view of a game type ("Other" and "Favorite" included) if it has been made: the views
+  // of shown tabs, Favorites and LAN are made at start, a hidden one when its tab is shown.
   TkorvUTServerView* View(const QString& gameType) const;
+  // The same, made now if the game type has none yet; null for a type that does not exist.
+  TkorvUTServerView* EnsureView(const QString& gameType);
   TkorvUTServerView* FavoritesView() const { return View(QStringLiteral("Favorite")); }
   TkorvUTServerView* CurrentView() const { return currentView_; }
   QAction* FindWindowAction(const QString& name) const;
@@ -149,7 +152,9 @@ class TfrmZorvane : public QMainWindow {
   QAction* AddWindowAction(QMenu* menu, const char* name, const QString& caption,
                            const QKeySequence& shortcut = {});
   void FollowGameTypeChanges(const TGameTypeCommit& commit);
-  TkorvUTServerView* CreateViewLikeFavorites(const TGameType& type);
+  // A view made after start, laid out as the favourites are; its filters' values are the
+  // stored ones of its game type, or none for a new type.
+  TkorvUTServerView* CreateViewLikeFavorites(const TGameType& type, bool storedFilters);
   void ShowTab(TkorvUTServerView* view);
   void HideTab(TkorvUTServerView* view);
 

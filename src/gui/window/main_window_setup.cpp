@@ -37,12 +37,21 @@ void TfrmZorvane::FollowGameTypeChanges(const TGameTypeCommit& commit) {
     views_.erase(name.toLower());
     delete view;
   }
-  // Renamed views leave their old names all together before any takes its new one.
-  for (const auto& [change, view] : changed)
-    if (view && change->renamed) views_.erase(change->oldName.toLower());
+  // Renamed views leave their old names all together before any takes its new one. A type
+  // whose view was never made takes its stored filters along to its new name.
+  std::vector<std::pair<QString, TFilterSet>> unmadeFilters;
+  for (const auto& [change, view] : changed) {
+    if (!change->renamed) continue;
+    if (view)
+      views_.erase(change->oldName.toLower());
+    else
+      unmadeFilters.emplace_back(change->type->Name.Value,
+                                 config_.settings.filters.take(change->oldName.toLower()));
+  }
+  for (const auto& [name, filters] : unmadeFilters) config_.settings.FiltersOf(name) = filters;
   for (auto& [change, view] : changed) {
     const TGameType& type = *change->type;
-    if (change->isNew) view = CreateViewLikeFavorites(type);
+    if (change->isNew) view = CreateViewLikeFavorites(type, false);
     if (!view) continue;
     if (change->renamed) {
       views_[type.Name.Value.toLower()] = view;
@@ -68,13 +77,15 @@ void TfrmZorvane::FollowGameTypeChanges(const TGameTypeCommit& commit) {
   }
 }
 
-TkorvUTServerView* TfrmZorvane::CreateViewLikeFavorites(const TGameType& type) {
+TkorvUTServerView* TfrmZorvane::CreateViewLikeFavorites(const TGameType& type,
+                                                        bool storedFilters) {
   TkorvUTServerView* view = CreateView(type);
   view->hide();
   const TkorvUTServerView* favorites = FavoritesView();
   view->SetFilterPanelAlign(favorites->FilterPanelAlign());
-  TFilterSet filters;  // the favourites' filters in use, without their values
-  filters.used = favorites->Filters().used;
+  TFilterSet filters;
+  if (storedFilters) filters = config_.settings.FiltersOf(type.Name.Value);
+  filters.used = favorites->Filters().used;  // the same filters are in use everywhere
   view->SetFilters(filters);
   view->SetDetailHeight(favorites->DetailHeight());
   view->SetPlayerPanelWidth(favorites->PlayerPanelWidth());
@@ -85,6 +96,7 @@ TkorvUTServerView* TfrmZorvane::CreateViewLikeFavorites(const TGameType& type) {
     view->SetGridColWidths(favorites->GridColWidths(QString::fromLatin1(grid)),
                            QString::fromLatin1(grid));
   TellWorkers(config_.settings, nullptr, {view}, false);
+  view->SetKeepFavesInSync(config_.settings.syncFaves);
   view->SetDebugging(debug_);
   view->SetIsTeamView(type.TeamGame.Value);
   view->LayoutFilters(false);

@@ -15,6 +15,8 @@
 #include "gui/controls/korv_edit.h"
 #include "gui/dialogs/filters_dialog.h"
 #include "gui/dialogs/game_list_dialogs.h"
+#include "gui/view/filter_panel.h"
+#include "gui/view/server_view.h"
 #include "gui/window/main_window.h"
 #include "support/recording_dialogs.h"
 #include "support/shown_window.h"
@@ -108,7 +110,17 @@ TEST_F(SetupMenuTest, TabsDialogShowsAndHidesTabs) {
     });
     MenuItem(*window, "&Tools", "Tabs...")->trigger();
   };
+  // A hidden tab's view is made when the tab is first shown, with the servers of its type
+  // and the layout the others have now.
+  EXPECT_FALSE(window->View("xCTFGame"));
+  window->Stash().AddServer("127.0.0.1", "7778", {}, false, "UT2004", "True", "Flags");
+  window->Stash().Find("127.0.0.1:7778")->SetGameType("xCTFGame");
+  window->FavoritesView()->SetGridSort(gtServer, 3, TSortDirection::Descending);
   choose({"xCTFGame"}, {"CTFGame"});
+  TkorvUTServerView* made = window->View("xCTFGame");
+  ASSERT_TRUE(made);
+  EXPECT_GE(made->FindServerRow("127.0.0.1:7778"), 0);
+  EXPECT_EQ(made->GridSortCol(gtServer), 3);
   EXPECT_EQ(TabTexts(*window),
             (QStringList{"Other", "2K4 CTF", "Last Man", "Assault", "Team DM", "Domination",
                          "Death Match", "Favorites", "LAN", "Player Monitor", "Map Monitor"}));
@@ -212,6 +224,22 @@ TEST_F(SetupMenuTest, GameTypesSwappedInOneOpeningKeepOneViewEach) {
   // The view of the name "CTFGame" lists the CTFGame server now.
   EXPECT_GE(dm->FindServerRow("127.0.0.1:7778"), 0);
   EXPECT_LT(ctf->FindServerRow("127.0.0.1:7778"), 0);
+}
+
+TEST_F(SetupMenuTest, AHiddenTypeRenamedBeforeItsViewIsMadeKeepsItsFilters) {
+  auto window = Start();
+  ASSERT_FALSE(window->View("xCTFGame"));
+  window->Config().settings.FiltersOf("xCTFGame").values[kPlayersFilter] = "> 0";
+  WhenModal([](QWidget* modal) {
+    auto* dialog = qobject_cast<TfrmGameTypes*>(modal);
+    ASSERT_TRUE(dialog);
+    RenameEntry(dialog, dialog->GameTypeEdit(), "xCTFGame", "xCTFGame2");
+    QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+  });
+  MenuItem(*window, "S&ystem", "Game Types...")->trigger();
+  EXPECT_FALSE(window->View("xCTFGame2"));
+  EXPECT_EQ(window->Config().settings.FiltersOf("xCTFGame2").values[kPlayersFilter], "> 0");
+  EXPECT_EQ(window->EnsureView("xCTFGame2")->FilterPanel()->FilterText(kPlayersFilter), "> 0");
 }
 
 TEST_F(SetupMenuTest, GameDeletedAndItsNameGivenToAnotherMovesEachAssociationOnce) {

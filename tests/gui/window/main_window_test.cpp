@@ -122,7 +122,7 @@ TEST_F(MainWindowTest, ServerColumnWidthsOfAnOlderFileLoadUnchangedAndNewOnesAre
         "[settings]\nZorvane=2.91\nskipDefaultPathsInfo=1\nstartupQuery=none\n" + older);
   auto window = Start();
   for (const char* type : {"Favorite", "CTFGame", "Other"}) {
-    EXPECT_EQ(window->View(type)->GridColWidths("grdServer"),
+    EXPECT_EQ(window->EnsureView(type)->GridColWidths("grdServer"),
               (std::vector<int>{300, 41, 42, 140, 90, 0, 0, 0, 0, 0}))
         << type;
   }
@@ -140,9 +140,9 @@ TEST_F(MainWindowTest, ServerColumnWidthsOfAnOlderFileLoadUnchangedAndNewOnesAre
   window.reset();
   auto again = Start();
   for (const char* type : {"Favorite", "xDeathMatch"}) {
-    EXPECT_EQ(again->View(type)->ServerColWidth(scAddress), address) << type;
-    EXPECT_EQ(again->View(type)->ServerColWidth(scPassword), 0) << type;
-    EXPECT_EQ(again->View(type)->ServerColWidth(scServer), 300) << type;
+    EXPECT_EQ(again->EnsureView(type)->ServerColWidth(scAddress), address) << type;
+    EXPECT_EQ(again->EnsureView(type)->ServerColWidth(scPassword), 0) << type;
+    EXPECT_EQ(again->EnsureView(type)->ServerColWidth(scServer), 300) << type;
   }
 }
 

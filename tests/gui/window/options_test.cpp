@@ -99,7 +99,7 @@ TEST_F(OptionsTest, OpensOnTheLiveValuesAndAnOddWaitSurvivesOk) {
 
 TEST_F(OptionsTest, OkReachesEveryViewHiddenOnesIncludedAndTheWindow) {
   Start("filterLocation=right\nrefreshRate=0\n");
-  TkorvUTServerView* hidden = window->View("xCTFGame");
+  TkorvUTServerView* hidden = window->EnsureView("xCTFGame");  // made before: changed by OK
   ASSERT_FALSE(hidden->IsOnPage());
   const int page = window->Pages()->currentIndex();
   WithOptions([](TfrmOptions& dialog) {
@@ -115,7 +115,8 @@ TEST_F(OptionsTest, OkReachesEveryViewHiddenOnesIncludedAndTheWindow) {
     QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
   });
   for (const auto& type : window->Config().tables.gameTypes) {
-    TkorvUTServerView* view = window->View(type->Name.Value);
+    // The others are made now, from what OK changed.
+    TkorvUTServerView* view = window->EnsureView(type->Name.Value);
     SCOPED_TRACE(type->Name.Value.toStdString());
     EXPECT_EQ(view->FilterPanelAlign(), TFilterPanelAlign::Bottom);
     EXPECT_EQ(view->PingWaitTime(), 4000);
