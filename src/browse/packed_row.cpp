@@ -18,19 +18,15 @@ bool IsLatin1(QStringView text) {
 
 }  // namespace
 
-// Word 0 is the count; word i (1..count) is the end of cell i - 1.
-std::uint32_t TPackedRow::Word(int i) const {
-  std::uint32_t word;
-  std::memcpy(&word, block_.get() + std::size_t(i) * sizeof(word), sizeof(word));
-  return word;
-}
-
 int TPackedRow::Count() const {
-  return block_ ? int(Word(0)) : 0;
+  if (!block_) return 0;
+  std::uint16_t count;
+  std::memcpy(&count, block_.get(), sizeof(count));
+  return count;
 }
 
 const char* TPackedRow::Bytes() const {
-  return block_.get() + (std::size_t(Count()) + 1) * sizeof(std::uint32_t);
+  return block_.get() + kCountBytes + std::size_t(Count()) * Width();
 }
 
 QString TPackedRow::Cell(int col) const {
@@ -38,8 +34,8 @@ QString TPackedRow::Cell(int col) const {
   const char* data = Bytes() + Begin(col);
   const qsizetype size = qsizetype(End(col) - Begin(col));
   if (size == 0) return {};
-  return Word(col + 1) & kUtf8Flag ? QString::fromUtf8(data, size)
-                                    : QString::fromLatin1(data, size);
+  return Ends().Utf8(std::size_t(col)) ? QString::fromUtf8(data, size)
+                                       : QString::fromLatin1(data, size);
 }
 
 bool TPackedRow::CellIsEmpty(int col) const {
@@ -63,14 +59,17 @@ void TPackedRow::Assign(std::span<const QString> texts) {
     }
     any = any || !texts[i].isEmpty();
   }
-  if (!any || total > ~kUtf8Flag) {  // a row of gigabytes is not kept
+  // A row of gigabytes, or of more cells than a grid has columns, is not kept.
+  if (!any || total > TPackedEnds::kMaxTotal || texts.size() > kMaxCells) {
     block_.reset();
     return;
   }
-  const std::size_t header = (texts.size() + 1) * sizeof(std::uint32_t);
+  const std::size_t width = TPackedEnds::WidthFor(total);
+  const std::size_t header = kCountBytes + texts.size() * width;
   auto block = std::make_unique_for_overwrite<char[]>(header + total);
-  const std::uint32_t count = std::uint32_t(texts.size());
+  const auto count = std::uint16_t(texts.size());
   std::memcpy(block.get(), &count, sizeof(count));
+  block[2] = char(width);
   char* data = block.get() + header;
   std::uint32_t end = 0;
   qsizetype nextUtf8 = 0;
@@ -82,8 +81,7 @@ void TPackedRow::Assign(std::span<const QString> texts) {
       if (!bytes.isEmpty()) std::memcpy(data + end, bytes.constData(), std::size_t(bytes.size()));
       end += std::uint32_t(bytes.size());
     }
-    const std::uint32_t word = end | (latin1[i] ? 0 : kUtf8Flag);
-    std::memcpy(block.get() + (i + 1) * sizeof(word), &word, sizeof(word));
+    TPackedEnds::Put(block.get() + kCountBytes, width, i, end, !latin1[i]);
   }
   block_ = std::move(block);
 }

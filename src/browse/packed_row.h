@@ -5,14 +5,17 @@
 // the texts). A value whose characters are all Latin-1 (what the servers send) takes a byte a
 // character; any other value is kept as UTF-8.
 //
-// Block layout: the cell count, the cells' 32-bit end offsets (bit 31 marks a UTF-8 value),
-// then the bytes of all cells. A row whose cells are all empty has no block.
+// Block layout: a 16-bit cell count, a byte giving the width of the ends, the cells' end
+// offsets (TPackedEnds), then the bytes of all cells. A row whose cells are all empty has no
+// block.
 
 #include <QString>
 #include <QStringView>
 #include <cstdint>
 #include <memory>
 #include <span>
+
+#include "query/packed_ends.h"
 
 namespace zorvane {
 
@@ -33,10 +36,12 @@ class TPackedRow {
   void Resize(int count);
 
  private:
-  static constexpr std::uint32_t kUtf8Flag = 0x80000000u;
-  std::uint32_t Word(int i) const;
-  std::uint32_t Begin(int col) const { return col == 0 ? 0 : Word(col) & ~kUtf8Flag; }
-  std::uint32_t End(int col) const { return Word(col + 1) & ~kUtf8Flag; }
+  static constexpr std::size_t kCountBytes = 3;  // the count and the width byte
+  static constexpr std::size_t kMaxCells = 0xFFFF;
+  std::size_t Width() const { return std::size_t(std::uint8_t(block_[2])); }
+  TPackedEnds Ends() const { return TPackedEnds(block_.get() + kCountBytes, Width()); }
+  std::uint32_t Begin(int col) const { return Ends().Begin(std::size_t(col)); }
+  std::uint32_t End(int col) const { return Ends().End(std::size_t(col)); }
   const char* Bytes() const;
 
   std::unique_ptr<char[]> block_;

@@ -5,8 +5,8 @@
 // the highest one written; the rest read as empty. Like TPackedTexts, Latin-1 values take one
 // byte per character and any other value is kept as UTF-8.
 //
-// Block layout: a 32-bit slot count, then slot count x F 32-bit end offsets (bit 31 marks a
-// UTF-8 value), then the bytes of all values. No slots means no block at all.
+// Block layout: a 16-bit slot count, a byte giving the width of the ends, slot count x F end
+// offsets (TPackedEnds), then the bytes of all values. No slots means no block at all.
 
 #include <QByteArrayView>
 #include <QString>
@@ -20,6 +20,7 @@
 #include <optional>
 #include <span>
 
+#include "query/packed_ends.h"
 #include "query/packed_texts.h"
 
 namespace zorvane {
@@ -34,7 +35,12 @@ class TPackedSlotTexts {
   TPackedSlotTexts(const TPackedSlotTexts&) = delete;
   TPackedSlotTexts& operator=(const TPackedSlotTexts&) = delete;
 
-  int Slots() const { return block_ ? int(Word(0)) : 0; }
+  int Slots() const {
+    if (!block_) return 0;
+    std::uint16_t count;
+    std::memcpy(&count, block_.get(), sizeof(count));
+    return count;
+  }
   bool SlotEmpty(int slot) const {
     return slot < 0 || slot >= Slots() || Begin(Index(slot, 0)) == End(Index(slot, F - 1));
   }
@@ -124,29 +130,21 @@ class TPackedSlotTexts {
     }
     std::size_t total = 0;
     for (const TPackedValue& v : values) total += std::size_t(v.bytes.size());
-    if (total > ~kUtf8Flag) return;
-    auto block = std::make_unique_for_overwrite<char[]>(BlockSize(std::size_t(slots), total));
-    char* data = block.get() + BlockSize(std::size_t(slots), 0);
-    const std::uint32_t count = std::uint32_t(slots);
-    std::memcpy(block.get(), &count, sizeof(count));
-    std::uint32_t end = 0;
-    for (std::size_t k = 0; k < values.size(); ++k) {
-      const TPackedValue& v = values[k];
-      if (!v.bytes.isEmpty()) std::memcpy(data + end, v.bytes.data(), std::size_t(v.bytes.size()));
-      end += std::uint32_t(v.bytes.size());
-      const std::uint32_t word = end | (v.utf8 && !v.bytes.isEmpty() ? kUtf8Flag : 0);
-      std::memcpy(block.get() + (1 + k) * sizeof(word), &word, sizeof(word));
-    }
-    block_ = std::move(block);
+    if (total > TPackedEnds::kMaxTotal || std::size_t(slots) > kMaxSlots) return;
+    Build(std::size_t(slots), total, [&](std::size_t k) { return values[k]; });
   }
 
   void Clear() { block_.reset(); }
 
   // Heap bytes held by the block (for the memory figures).
-  std::size_t HeapBytes() const { return block_ ? BlockSize(std::size_t(Slots()), Total()) : 0; }
+  std::size_t HeapBytes() const {
+    return block_ ? HeaderSize(std::size_t(Slots()), Width()) + Total() : 0;
+  }
 
  private:
-  static constexpr std::uint32_t kUtf8Flag = 0x80000000u;
+  static constexpr std::size_t kMaxSlots = 0xFFFF;
+  // The slot count and the width byte.
+  static constexpr std::size_t kCountBytes = 3;
   struct TValue {
     const char* data;
     std::size_t size;
@@ -159,21 +157,17 @@ class TPackedSlotTexts {
     return true;
   }
   static std::size_t Index(int slot, std::size_t f) { return std::size_t(slot) * F + f; }
-  static std::size_t BlockSize(std::size_t slots, std::size_t total) {
-    return sizeof(std::uint32_t) * (1 + slots * F) + total;
+  static std::size_t HeaderSize(std::size_t slots, std::size_t width) {
+    return kCountBytes + slots * F * width;
   }
 
-  // Word 0 is the slot count; word 1 + k the end of value k.
-  std::uint32_t Word(std::size_t w) const {
-    std::uint32_t word;
-    std::memcpy(&word, block_.get() + w * sizeof(word), sizeof(word));
-    return word;
-  }
-  std::uint32_t End(std::size_t k) const { return Word(1 + k) & ~kUtf8Flag; }
-  std::uint32_t Begin(std::size_t k) const { return k == 0 ? 0 : End(k - 1); }
-  bool IsUtf8(std::size_t k) const { return Word(1 + k) & kUtf8Flag; }
+  std::size_t Width() const { return std::size_t(std::uint8_t(block_[2])); }
+  TPackedEnds Ends() const { return TPackedEnds(block_.get() + kCountBytes, Width()); }
+  std::uint32_t End(std::size_t k) const { return Ends().End(k); }
+  std::uint32_t Begin(std::size_t k) const { return Ends().Begin(k); }
+  bool IsUtf8(std::size_t k) const { return Ends().Utf8(k); }
   std::size_t Total() const { return Slots() ? End(std::size_t(Slots()) * F - 1) : 0; }
-  const char* Data() const { return block_.get() + BlockSize(std::size_t(Slots()), 0); }
+  const char* Data() const { return block_.get() + HeaderSize(std::size_t(Slots()), Width()); }
   std::size_t Size(int slot, std::size_t f) const {
     if (slot < 0 || slot >= Slots() || f >= F) return 0;
     const std::size_t k = Index(slot, f);
@@ -223,34 +217,35 @@ class TPackedSlotTexts {
       block_.reset();
       return;
     }
-    if (total > ~kUtf8Flag) return;  // beyond what an end offset can hold
-
-    const std::size_t size = BlockSize(newSlots, total);
-    auto block = std::make_unique_for_overwrite<char[]>(size);
+    if (total > TPackedEnds::kMaxTotal || newSlots > kMaxSlots) return;  // beyond the ends
     const char* oldData = block_ ? Data() : nullptr;
-    char* data = block.get() + BlockSize(newSlots, 0);
-    const std::uint32_t count = std::uint32_t(newSlots);
-    std::memcpy(block.get(), &count, sizeof(count));
-    std::uint32_t end = 0;
-    for (std::size_t k = 0; k < newSlots * F; ++k) {
-      const char* bytes = nullptr;
-      std::size_t length = 0;
-      bool utf8 = false;
+    Build(newSlots, total, [&](std::size_t k) -> TPackedValue {
       const std::optional<TValue> value =
           k / F < limit ? valueOf(k / F, k % F) : std::optional<TValue>();
-      if (value) {
-        bytes = value->data;
-        length = value->size;
-        utf8 = value->utf8;
-      } else if (k < oldSlots * F) {
-        bytes = oldData + Begin(k);
-        length = End(k) - Begin(k);
-        utf8 = IsUtf8(k);
-      }
-      if (length) std::memcpy(data + end, bytes, length);
-      end += std::uint32_t(length);
-      const std::uint32_t word = end | (length && utf8 ? kUtf8Flag : 0);
-      std::memcpy(block.get() + (1 + k) * sizeof(word), &word, sizeof(word));
+      if (value) return {QByteArrayView(value->data, qsizetype(value->size)), value->utf8};
+      if (k < oldSlots * F)
+        return {QByteArrayView(oldData + Begin(k), qsizetype(End(k) - Begin(k))), IsUtf8(k)};
+      return {};
+    });
+  }
+
+  // A new block of slots x F values valueOf(k) gives, total bytes in all; valueOf may read the
+  // old block, which goes only once the new one is whole.
+  template <typename TValueOf>
+  void Build(std::size_t slots, std::size_t total, const TValueOf& valueOf) {
+    const std::size_t width = TPackedEnds::WidthFor(total);
+    auto block = std::make_unique_for_overwrite<char[]>(HeaderSize(slots, width) + total);
+    const auto count = std::uint16_t(slots);
+    std::memcpy(block.get(), &count, sizeof(count));
+    block[2] = char(width);
+    char* data = block.get() + HeaderSize(slots, width);
+    std::uint32_t end = 0;
+    for (std::size_t k = 0; k < slots * F; ++k) {
+      const TPackedValue v = valueOf(k);
+      const auto size = std::size_t(v.bytes.size());
+      if (size) std::memcpy(data + end, v.bytes.data(), size);
+      end += std::uint32_t(size);
+      TPackedEnds::Put(block.get() + kCountBytes, width, k, end, v.utf8 && size);
     }
     block_ = std::move(block);
   }

@@ -5,8 +5,8 @@
 // value. Values made only of Latin-1 characters (everything that comes off the wire) take one
 // byte per character; any other value is kept as UTF-8.
 //
-// Block layout: N 32-bit end offsets (bit 31 marks a UTF-8 value), then the bytes of all values.
-// All values empty means no block at all.
+// Block layout: a byte giving the width of the ends, N end offsets (TPackedEnds), then the
+// bytes of all values. All values empty means no block at all.
 
 #include <QByteArrayView>
 #include <QString>
@@ -16,6 +16,8 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+
+#include "query/packed_ends.h"
 
 namespace zorvane {
 
@@ -103,29 +105,10 @@ class TPackedTexts {
         total += End(i) - Begin(i);
       }
     }
-    if (!changed) return;
-    if (total == 0) {
-      block_.reset();
-      return;
-    }
-    auto block = std::make_unique<char[]>(kHeader + total);
-    char* data = block.get() + kHeader;
-    std::uint32_t end = 0;
-    for (std::size_t i = 0; i < N; ++i) {
-      std::uint32_t flag = 0;
-      if (values[i]) {
-        if (!values[i]->isEmpty()) std::memcpy(data + end, values[i]->data(), values[i]->size());
-        end += std::uint32_t(values[i]->size());
-      } else {
-        const std::uint32_t size = End(i) - Begin(i);
-        if (size) std::memcpy(data + end, Data() + Begin(i), size);
-        end += size;
-        flag = IsUtf8(i) ? kUtf8Flag : 0;
-      }
-      const std::uint32_t word = end | flag;
-      std::memcpy(block.get() + i * sizeof(word), &word, sizeof(word));
-    }
-    block_ = std::move(block);
+    if (!changed || total > TPackedEnds::kMaxTotal) return;
+    Build(total, [&](std::size_t i) {
+      return values[i] ? TPackedValue{*values[i], false} : Raw(i);
+    });
   }
 
   TPackedValue Raw(std::size_t i) const {
@@ -138,22 +121,8 @@ class TPackedTexts {
   void Assign(const std::array<TPackedValue, N>& values) {
     std::size_t total = 0;
     for (const TPackedValue& v : values) total += std::size_t(v.bytes.size());
-    if (total > ~kUtf8Flag) return;
-    if (total == 0) {
-      block_.reset();
-      return;
-    }
-    auto block = std::make_unique_for_overwrite<char[]>(kHeader + total);
-    char* data = block.get() + kHeader;
-    std::uint32_t end = 0;
-    for (std::size_t i = 0; i < N; ++i) {
-      const TPackedValue& v = values[i];
-      if (!v.bytes.isEmpty()) std::memcpy(data + end, v.bytes.data(), std::size_t(v.bytes.size()));
-      end += std::uint32_t(v.bytes.size());
-      const std::uint32_t word = end | (v.utf8 && !v.bytes.isEmpty() ? kUtf8Flag : 0);
-      std::memcpy(block.get() + i * sizeof(word), &word, sizeof(word));
-    }
-    block_ = std::move(block);
+    if (total > TPackedEnds::kMaxTotal) return;
+    Build(total, [&](std::size_t i) { return values[i]; });
   }
 
   void Clear() { block_.reset(); }
@@ -162,19 +131,38 @@ class TPackedTexts {
   std::size_t HeapBytes() const { return block_ ? BlockSize() : 0; }
 
  private:
-  static constexpr std::uint32_t kUtf8Flag = 0x80000000u;
-  static constexpr std::size_t kHeader = N * sizeof(std::uint32_t);
-
-  std::uint32_t EndWord(std::size_t i) const {
-    std::uint32_t word;
-    std::memcpy(&word, block_.get() + i * sizeof(word), sizeof(word));
-    return word;
-  }
-  std::uint32_t End(std::size_t i) const { return block_ ? EndWord(i) & ~kUtf8Flag : 0; }
+  // The width byte, then the ends.
+  static std::size_t HeaderSize(std::size_t width) { return 1 + N * width; }
+  std::size_t Width() const { return std::size_t(std::uint8_t(block_[0])); }
+  TPackedEnds Ends() const { return TPackedEnds(block_.get() + 1, Width()); }
+  std::uint32_t End(std::size_t i) const { return block_ ? Ends().End(i) : 0; }
   std::uint32_t Begin(std::size_t i) const { return i == 0 ? 0 : End(i - 1); }
-  bool IsUtf8(std::size_t i) const { return block_ && (EndWord(i) & kUtf8Flag); }
-  const char* Data() const { return block_.get() + kHeader; }
-  std::size_t BlockSize() const { return kHeader + End(N - 1); }
+  bool IsUtf8(std::size_t i) const { return block_ && Ends().Utf8(i); }
+  const char* Data() const { return block_.get() + HeaderSize(Width()); }
+  std::size_t BlockSize() const { return HeaderSize(Width()) + End(N - 1); }
+
+  // A new block of the values valueOf(i) gives, total bytes in all; valueOf may read the old
+  // block, which goes only once the new one is whole.
+  template <typename TValueOf>
+  void Build(std::size_t total, const TValueOf& valueOf) {
+    if (total == 0) {
+      block_.reset();
+      return;
+    }
+    const std::size_t width = TPackedEnds::WidthFor(total);
+    auto block = std::make_unique_for_overwrite<char[]>(HeaderSize(width) + total);
+    block[0] = char(width);
+    char* data = block.get() + HeaderSize(width);
+    std::uint32_t end = 0;
+    for (std::size_t i = 0; i < N; ++i) {
+      const TPackedValue v = valueOf(i);
+      const auto size = std::size_t(v.bytes.size());
+      if (size) std::memcpy(data + end, v.bytes.data(), size);
+      end += std::uint32_t(size);
+      TPackedEnds::Put(block.get() + 1, width, i, end, v.utf8 && size);
+    }
+    block_ = std::move(block);
+  }
 
   void Replace(std::size_t i, const char* bytes, std::size_t size, bool utf8) {
     if (i >= N) return;
@@ -183,25 +171,10 @@ class TPackedTexts {
         (size == 0 || std::memcmp(Data() + oldBegin, bytes, size) == 0))
       return;  // unchanged: no new block
     const std::size_t newTotal = total - (oldEnd - oldBegin) + size;
-    if (newTotal == 0) {
-      block_.reset();
-      return;
-    }
-    auto block = std::make_unique<char[]>(kHeader + newTotal);
-    char* data = block.get() + kHeader;
-    if (block_) {
-      std::memcpy(data, Data(), oldBegin);
-      std::memcpy(data + oldBegin + size, Data() + oldEnd, total - oldEnd);
-    }
-    if (size) std::memcpy(data + oldBegin, bytes, size);
-    const auto shift = std::int64_t(size) - std::int64_t(oldEnd - oldBegin);
-    for (std::size_t k = 0; k < N; ++k) {
-      std::uint32_t word = block_ ? EndWord(k) : 0;
-      if (k >= i) word = std::uint32_t(std::int64_t(word & ~kUtf8Flag) + shift) | (word & kUtf8Flag);
-      if (k == i) word = (word & ~kUtf8Flag) | (utf8 ? kUtf8Flag : 0);
-      std::memcpy(block.get() + k * sizeof(word), &word, sizeof(word));
-    }
-    block_ = std::move(block);
+    if (newTotal > TPackedEnds::kMaxTotal) return;
+    Build(newTotal, [&](std::size_t k) {
+      return k == i ? TPackedValue{QByteArrayView(bytes, qsizetype(size)), utf8} : Raw(k);
+    });
   }
 
   std::unique_ptr<char[]> block_;
