@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "query/master_query.h"
+#include "query/server_cache_checksum.h"
 #include "query/server_stash.h"
 
 namespace zorvane {
@@ -25,34 +26,6 @@ constexpr qsizetype kMinServerBytes = 2 + 1 + 1 + 4 + qsizetype(kServerTextCount
 
 enum TCacheFlag : quint8 { cfOnline = 1, cfPopulated = 2, cfReplyComplete = 4 };
 constexpr quint8 kKnownFlags = cfOnline | cfPopulated | cfReplyComplete;
-
-// A 64-bit checksum of the body, over four interleaved lanes of 64-bit words: it is there to
-// catch a damaged file, not an attack, and must cost little on tens of megabytes.
-quint64 Checksum(QByteArrayView bytes) {
-  constexpr quint64 k1 = 0x87C37B91114253D5ull, k2 = 0x4CF5AD432745937Full;
-  const auto mix = [](quint64 h, quint64 w) {
-    h ^= w * k1;
-    return ((h << 31) | (h >> 33)) * k2;
-  };
-  quint64 lanes[4] = {0x9E3779B97F4A7C15ull ^ quint64(bytes.size()), 1, 2, 3};
-  const char* p = bytes.data();
-  qsizetype left = bytes.size();
-  for (; left >= 32; p += 32, left -= 32)
-    for (int lane = 0; lane < 4; ++lane)
-      lanes[lane] = mix(lanes[lane], qFromLittleEndian<quint64>(p + 8 * lane));
-  quint64 h = lanes[0];
-  for (int lane = 1; lane < 4; ++lane) h = mix(h, lanes[lane]);
-  for (; left >= 8; p += 8, left -= 8) h = mix(h, qFromLittleEndian<quint64>(p));
-  if (left > 0) {
-    quint64 tail = 0;
-    for (qsizetype i = 0; i < left; ++i) tail |= quint64(quint8(p[i])) << (8 * i);
-    h = mix(h, tail);
-  }
-  h ^= h >> 33;
-  h *= 0xFF51AFD7ED558CCDull;
-  h ^= h >> 33;
-  return h;
-}
 
 // ---- Writing
 
@@ -126,7 +99,7 @@ void WriteHeader(QByteArray& file, quint32 version) {
   std::memcpy(at, kMagic, kMagicSize);
   qToLittleEndian(version, at + kMagicSize);
   qToLittleEndian(quint64(body.size()), at + kMagicSize + 4);
-  qToLittleEndian(Checksum(body), at + kMagicSize + 4 + 8);
+  qToLittleEndian(TServerCacheChecksum::Of(body), at + kMagicSize + 4 + 8);
 }
 
 // ---- Reading: every read checks the bytes left first and fails for good on a shortfall.
@@ -270,7 +243,7 @@ TServerCacheRead ReadServerCache(QByteArrayView bytes) {
   if (quint64(header.Left()) < length) return Ignored("truncated");
   if (quint64(header.Left()) > length) return Ignored("damaged (bytes after its end)");
   const QByteArrayView body = bytes.sliced(kHeaderSize);
-  if (Checksum(body) != checksum) return Ignored("damaged (wrong checksum)");
+  if (TServerCacheChecksum::Of(body) != checksum) return Ignored("damaged (wrong checksum)");
 
   TReader in(body);
   const quint32 count = in.Fixed<quint32>();
