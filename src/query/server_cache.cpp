@@ -20,7 +20,8 @@ namespace {
 
 constexpr char kMagic[] = "ZorvaneServers\r\n";  // the line end catches text-mode copies
 constexpr qsizetype kMagicSize = 16;
-constexpr qsizetype kHeaderSize = kMagicSize + 4 + 8 + 8;
+constexpr qsizetype kHeaderSize = kServerCacheHeaderSize;
+static_assert(kHeaderSize == kMagicSize + 4 + 8 + 8);
 // Port, query version, flags, reply mark, a one-byte header per text, two slot counts.
 constexpr qsizetype kMinServerBytes = 2 + 1 + 1 + 4 + qsizetype(kServerTextCount) + 1 + 1;
 
@@ -95,11 +96,8 @@ void WriteServer(TWriter& out, const TServer& server) {
 // Fills in the header of file, whose body follows kHeaderSize bytes kept for it.
 void WriteHeader(QByteArray& file, quint32 version) {
   const QByteArrayView body = QByteArrayView(file).sliced(kHeaderSize);
-  char* at = file.data();
-  std::memcpy(at, kMagic, kMagicSize);
-  qToLittleEndian(version, at + kMagicSize);
-  qToLittleEndian(quint64(body.size()), at + kMagicSize + 4);
-  qToLittleEndian(TServerCacheChecksum::Of(body), at + kMagicSize + 4 + 8);
+  WriteServerCacheHeader(file.data(), quint64(body.size()), TServerCacheChecksum::Of(body),
+                         version);
 }
 
 // ---- Reading: every read checks the bytes left first and fails for good on a shortfall.
@@ -212,6 +210,31 @@ QByteArray TServerCacheBuilder::Finish() {
   qToLittleEndian(written_, file_.data() + kHeaderSize);
   WriteHeader(file_, kServerCacheVersion);
   return std::exchange(file_, {});
+}
+
+TServerCachePartBuilder::TServerCachePartBuilder(qsizetype partBytes) : partBytes_(partBytes) {}
+
+void TServerCachePartBuilder::Add(const TServer& server) {
+  if (server.Favorite || server.FromLan) return;
+  // Room for a whole part and the server that fills it: no copy of the part as it grows.
+  if (part_.capacity() == 0) part_.reserve(partBytes_ + (16 << 10));
+  TWriter out(part_, at_);
+  WriteServer(out, server);
+  at_ = out.At();
+  ++written_;
+}
+
+QByteArray TServerCachePartBuilder::TakePart() {
+  part_.resize(at_);
+  at_ = 0;
+  return std::exchange(part_, {});
+}
+
+void WriteServerCacheHeader(char* at, quint64 bodyLength, quint64 checksum, quint32 version) {
+  std::memcpy(at, kMagic, kMagicSize);
+  qToLittleEndian(version, at + kMagicSize);
+  qToLittleEndian(bodyLength, at + kMagicSize + 4);
+  qToLittleEndian(checksum, at + kMagicSize + 4 + 8);
 }
 
 QByteArray WriteServerCache(const TServerStash& stash) {
