@@ -39,8 +39,9 @@ inline constexpr qsizetype kServerCacheCountSize = 4;
 // A text longer than kMaxCachedTextBytes (none comes off the wire) is written empty.
 QByteArray WriteServerCache(const TServerStash& stash);
 
-// The same bytes made a server at a time, so that the window can spread tens of thousands of
-// servers over several turns of its event loop.
+// The same bytes made a server at a time into one buffer, with room kept for the header
+// (a whole file at once, as a close writes it; after a refresh the window streams the file in
+// parts instead, TServerCachePartBuilder).
 class TServerCacheBuilder {
  public:
   explicit TServerCacheBuilder(int expectedServers);
