@@ -13,14 +13,14 @@
 
 #include <atomic>
 #include <cerrno>
-#include <csignal>
 #include <cstring>
-#include <sys/resource.h>
+#include <optional>
 
 #include "config/configuration.h"
 #include "query/file_writer.h"
 #include "query/server_cache.h"
 #include "query/server_stash.h"
+#include "support/file_size_limit.h"
 #include "support/files.h"
 #include "support/listed_servers.h"
 #include "support/recording_dialogs.h"
@@ -110,13 +110,8 @@ TEST_F(ServerCacheControllerTest, BetweenPartsTheFileStaysWholeOldOrNew) {
       if (c.beforeSecondPart) c.beforeSecondPart(cache);
     };
 
-    rlimit limit{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
-    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);  // the write fails instead
-    if (c.limit) {
-      const rlimit small{64 << 10, limit.rlim_max};
-      ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    }
+    std::optional<testing::FileSizeLimit> limit;
+    if (c.limit) limit.emplace(64 << 10);
     cache.ScheduleWrite();
     const auto expected = [&] { return c.end == kOld ? old : WriteServerCache(stash); };
     EXPECT_TRUE(QTest::qWaitFor([&] { return asked >= 3; }, 5000));
@@ -126,8 +121,7 @@ TEST_F(ServerCacheControllerTest, BetweenPartsTheFileStaysWholeOldOrNew) {
     QTest::qWait(200);  // nothing comes after it
     writer.Flush();
     QCoreApplication::processEvents();  // the result
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    std::signal(SIGXFSZ, oldSignal);
+    limit.reset();
 
     EXPECT_EQ(testing::Read(Path()), expected());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
