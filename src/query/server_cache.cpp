@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "query/master_query.h"
+#include "query/server_cache_checksum.h"
 #include "query/server_stash.h"
 
 namespace zorvane {
@@ -19,40 +20,13 @@ namespace {
 
 constexpr char kMagic[] = "ZorvaneServers\r\n";  // the line end catches text-mode copies
 constexpr qsizetype kMagicSize = 16;
-constexpr qsizetype kHeaderSize = kMagicSize + 4 + 8 + 8;
+constexpr qsizetype kHeaderSize = kServerCacheHeaderSize;
+static_assert(kHeaderSize == kMagicSize + 4 + 8 + 8);
 // Port, query version, flags, reply mark, a one-byte header per text, two slot counts.
 constexpr qsizetype kMinServerBytes = 2 + 1 + 1 + 4 + qsizetype(kServerTextCount) + 1 + 1;
 
 enum TCacheFlag : quint8 { cfOnline = 1, cfPopulated = 2, cfReplyComplete = 4 };
 constexpr quint8 kKnownFlags = cfOnline | cfPopulated | cfReplyComplete;
-
-// A 64-bit checksum of the body, over four interleaved lanes of 64-bit words: it is there to
-// catch a damaged file, not an attack, and must cost little on tens of megabytes.
-quint64 Checksum(QByteArrayView bytes) {
-  constexpr quint64 k1 = 0x87C37B91114253D5ull, k2 = 0x4CF5AD432745937Full;
-  const auto mix = [](quint64 h, quint64 w) {
-    h ^= w * k1;
-    return ((h << 31) | (h >> 33)) * k2;
-  };
-  quint64 lanes[4] = {0x9E3779B97F4A7C15ull ^ quint64(bytes.size()), 1, 2, 3};
-  const char* p = bytes.data();
-  qsizetype left = bytes.size();
-  for (; left >= 32; p += 32, left -= 32)
-    for (int lane = 0; lane < 4; ++lane)
-      lanes[lane] = mix(lanes[lane], qFromLittleEndian<quint64>(p + 8 * lane));
-  quint64 h = lanes[0];
-  for (int lane = 1; lane < 4; ++lane) h = mix(h, lanes[lane]);
-  for (; left >= 8; p += 8, left -= 8) h = mix(h, qFromLittleEndian<quint64>(p));
-  if (left > 0) {
-    quint64 tail = 0;
-    for (qsizetype i = 0; i < left; ++i) tail |= quint64(quint8(p[i])) << (8 * i);
-    h = mix(h, tail);
-  }
-  h ^= h >> 33;
-  h *= 0xFF51AFD7ED558CCDull;
-  h ^= h >> 33;
-  return h;
-}
 
 // ---- Writing
 
@@ -122,11 +96,8 @@ void WriteServer(TWriter& out, const TServer& server) {
 // Fills in the header of file, whose body follows kHeaderSize bytes kept for it.
 void WriteHeader(QByteArray& file, quint32 version) {
   const QByteArrayView body = QByteArrayView(file).sliced(kHeaderSize);
-  char* at = file.data();
-  std::memcpy(at, kMagic, kMagicSize);
-  qToLittleEndian(version, at + kMagicSize);
-  qToLittleEndian(quint64(body.size()), at + kMagicSize + 4);
-  qToLittleEndian(Checksum(body), at + kMagicSize + 4 + 8);
+  WriteServerCacheHeader(file.data(), quint64(body.size()), TServerCacheChecksum::Of(body),
+                         version);
 }
 
 // ---- Reading: every read checks the bytes left first and fails for good on a shortfall.
@@ -241,6 +212,31 @@ QByteArray TServerCacheBuilder::Finish() {
   return std::exchange(file_, {});
 }
 
+TServerCachePartBuilder::TServerCachePartBuilder(qsizetype partBytes) : partBytes_(partBytes) {}
+
+void TServerCachePartBuilder::Add(const TServer& server) {
+  if (server.Favorite || server.FromLan) return;
+  // Room for a whole part and the server that fills it: no copy of the part as it grows.
+  if (part_.capacity() == 0) part_.reserve(partBytes_ + (16 << 10));
+  TWriter out(part_, at_);
+  WriteServer(out, server);
+  at_ = out.At();
+  ++written_;
+}
+
+QByteArray TServerCachePartBuilder::TakePart() {
+  part_.resize(at_);
+  at_ = 0;
+  return std::exchange(part_, {});
+}
+
+void WriteServerCacheHeader(char* at, quint64 bodyLength, quint64 checksum, quint32 version) {
+  std::memcpy(at, kMagic, kMagicSize);
+  qToLittleEndian(version, at + kMagicSize);
+  qToLittleEndian(bodyLength, at + kMagicSize + 4);
+  qToLittleEndian(checksum, at + kMagicSize + 4 + 8);
+}
+
 QByteArray WriteServerCache(const TServerStash& stash) {
   TServerCacheBuilder builder(stash.Count());
   for (int i = 0; i < stash.Count(); ++i) builder.Add(*stash.Server(i));
@@ -270,7 +266,7 @@ TServerCacheRead ReadServerCache(QByteArrayView bytes) {
   if (quint64(header.Left()) < length) return Ignored("truncated");
   if (quint64(header.Left()) > length) return Ignored("damaged (bytes after its end)");
   const QByteArrayView body = bytes.sliced(kHeaderSize);
-  if (Checksum(body) != checksum) return Ignored("damaged (wrong checksum)");
+  if (TServerCacheChecksum::Of(body) != checksum) return Ignored("damaged (wrong checksum)");
 
   TReader in(body);
   const quint32 count = in.Fixed<quint32>();

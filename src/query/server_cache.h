@@ -30,14 +30,18 @@ inline constexpr quint32 kServerCacheVersion = 1;
 inline constexpr qint64 kMaxServerCacheBytes = qint64(512) << 20;
 inline constexpr quint32 kMaxCachedServers = 1000000;
 inline constexpr quint32 kMaxCachedTextBytes = 1u << 20;
+// The magic, version, length and checksum before the body; the body opens with the count.
+inline constexpr qsizetype kServerCacheHeaderSize = 36;
+inline constexpr qsizetype kServerCacheCountSize = 4;
 
 // The bytes of a cache of every server in the stash that is neither a favourite nor found by
 // a LAN search, in stash order.
 // A text longer than kMaxCachedTextBytes (none comes off the wire) is written empty.
 QByteArray WriteServerCache(const TServerStash& stash);
 
-// The same bytes made a server at a time, so that the window can spread tens of thousands of
-// servers over several turns of its event loop.
+// The same bytes made a server at a time into one buffer, with room kept for the header
+// (a whole file at once, as a close writes it; after a refresh the window streams the file in
+// parts instead, TServerCachePartBuilder).
 class TServerCacheBuilder {
  public:
   explicit TServerCacheBuilder(int expectedServers);
@@ -51,6 +55,33 @@ class TServerCacheBuilder {
   qsizetype at_ = 0;  // where the next server goes; the buffer grows ahead of it
   quint32 written_ = 0;
 };
+
+// The servers' records a part at a time, for a file written to disk as they are made
+// (TServerCacheStream): the parts in order, behind the header and the count, are the body.
+// A part is full at about partBytes: small parts on their way to the disk hold little memory,
+// and what they held is soon used again.
+class TServerCachePartBuilder {
+ public:
+  explicit TServerCachePartBuilder(qsizetype partBytes = qsizetype(64) << 10);
+  // Favourites and servers found by a LAN search are left out.
+  void Add(const TServer& server);
+  bool Full() const { return at_ >= partBytes_; }
+  bool Empty() const { return at_ == 0; }
+  // The records added since the last part; the next part starts empty.
+  QByteArray TakePart();
+  // The servers added in all.
+  quint32 Count() const { return written_; }
+
+ private:
+  QByteArray part_;
+  qsizetype at_ = 0;
+  qsizetype partBytes_;  // the room made for a part
+  quint32 written_ = 0;
+};
+
+// Fills in the kServerCacheHeaderSize bytes at `at`.
+void WriteServerCacheHeader(char* at, quint64 bodyLength, quint64 checksum,
+                            quint32 version = kServerCacheVersion);
 
 // A whole file around a body: magic, version, the body's length and checksum.
 QByteArray WrapServerCacheBody(QByteArrayView body, quint32 version = kServerCacheVersion);

@@ -8,6 +8,7 @@
 #include "gui/view/server_view.h"
 #include "query/file_writer.h"
 #include "query/server_cache.h"
+#include "query/server_cache_stream.h"
 #include "query/server_stash.h"
 
 namespace zorvane {
@@ -22,14 +23,12 @@ constexpr int kServersPerPart = 1000;
 }  // namespace
 
 TServerCacheController::TServerCacheController(TWindowContext& context, TFileWriter& writer)
-    : context_(context), writer_(writer) {
+    : context_(context), writer_(writer), stream_(std::make_unique<TServerCacheStream>()) {
   delay_.setSingleShot(true);
   delay_.setInterval(kCacheWriteDelayMs);
   connect(&delay_, &QTimer::timeout, this, [this] {
     if (context_.massRefreshing()) return;
-    builder_ = std::make_unique<TServerCacheBuilder>(context_.stash.Count());
-    next_ = 0;
-    stashCount_ = context_.stash.Count();
+    StartStream();
     BuildPart();
   });
   part_.setSingleShot(true);
@@ -40,12 +39,18 @@ TServerCacheController::TServerCacheController(TWindowContext& context, TFileWri
   connect(&list_, &QTimer::timeout, this, &TServerCacheController::ListPart);
 }
 
-TServerCacheController::~TServerCacheController() = default;
+TServerCacheController::~TServerCacheController() {
+  DropStream();
+  // The stream goes with this object: the writer must be done with it (at once when joined).
+  writer_.Flush();
+}
+
+QString TServerCacheController::Path() const {
+  return JoinPath(context_.config.directory, QString::fromLatin1(kServerCacheFileName));
+}
 
 void TServerCacheController::Load() {
-  const QString path =
-      JoinPath(context_.config.directory, QString::fromLatin1(kServerCacheFileName));
-  const TServerCacheLoad load = LoadServerCache(path, context_.stash);
+  const TServerCacheLoad load = LoadServerCache(Path(), context_.stash);
   listed_ = load.added;
   // A file that could not be read is not written over by a session without a list of its own.
   writable_ = !load.ignored;
@@ -75,57 +80,88 @@ void TServerCacheController::ScheduleWrite() {
   // lists are on the screen: turning thousands of servers into bytes takes a good part of a
   // frame. A refresh started meanwhile writes it when it ends; a close at once.
   writable_ = true;  // the list is this session's own, whatever the file held
-  part_.stop();
-  builder_.reset();
+  DropStream();
   delay_.start();
+}
+
+void TServerCacheController::StartStream() {
+  // The writer opens the file before any part reaches it; the parts are moved into their
+  // jobs, and the stream is touched nowhere else.
+  builder_ = std::make_unique<TServerCachePartBuilder>();
+  ++turn_;  // a turn of a file given up does not start this one's
+  next_ = 0;
+  stashCount_ = context_.stash.Count();
+  TServerCacheStream* stream = stream_.get();
+  writer_.Hand([stream, path = Path()] { stream->Open(path); });
+}
+
+void TServerCacheController::DropStream() {
+  part_.stop();
+  if (!builder_) return;
+  builder_.reset();
+  // Cancelled on the writer thread after the parts handed before: the old file stays whole.
+  TServerCacheStream* stream = stream_.get();
+  writer_.Hand([stream] { stream->Cancel(); });
 }
 
 void TServerCacheController::BuildPart() {
   if (!builder_) return;
-  if (context_.massRefreshing()) {  // it writes the file when it ends
-    builder_.reset();
-    return;
-  }
+  if (context_.massRefreshing()) return DropStream();  // it writes the file when it ends
   const TServerStash& stash = context_.stash;
   const int count = stash.Count();
   // Servers removed since the last part moved the others down: start again.
   if (count < stashCount_) {
-    builder_ = std::make_unique<TServerCacheBuilder>(count);
-    next_ = 0;
+    DropStream();
+    StartStream();
   }
   stashCount_ = count;
   const int end = std::min(count, next_ + kServersPerPart);
-  for (; next_ < end; ++next_) builder_->Add(*stash.Server(next_));
-  if (next_ < count) return part_.start();
-  const std::unique_ptr<TServerCacheBuilder> done = std::move(builder_);
-  Hand(done->Finish());
+  for (; next_ < end; ++next_) {
+    builder_->Add(*stash.Server(next_));
+    if (builder_->Full()) HandPart();
+  }
+  HandPart();
+  if (next_ < count) {
+    // The next turn once the writer has taken this one's parts: behind a slow disk they wait
+    // here as servers, not in memory as bytes.
+    writer_.Hand([] { return true; }, this, [this, turn = ++turn_](bool) {
+      if (builder_ && turn == turn_) part_.start();
+    });
+    return;
+  }
+  const quint32 servers = builder_->Count();
+  builder_.reset();
+  TServerCacheStream* stream = stream_.get();
+  writer_.Hand([stream, servers] { return stream->Finish(servers); }, this,
+               [this](const QString& error) { LogFailure(error); });
+}
+
+void TServerCacheController::HandPart() {
+  if (builder_->Empty()) return;
+  TServerCacheStream* stream = stream_.get();
+  writer_.Hand([stream, part = builder_->TakePart()] { stream->Append(part); });
 }
 
 void TServerCacheController::SaveAtClose() {
   delay_.stop();
-  part_.stop();
-  builder_.reset();
+  DropStream();
   // A list whose replies are still coming in would replace the last good one half empty.
   if (writable_ && !context_.massRefreshing()) SaveNow();
 }
 
 void TServerCacheController::SaveNow() {
-  Hand(WriteServerCache(context_.stash));
-}
-
-void TServerCacheController::Hand(QByteArray bytes) {
-  const QString path =
-      JoinPath(context_.config.directory, QString::fromLatin1(kServerCacheFileName));
   // The stash goes on changing (a single refresh, the monitors): its bytes are taken on the
   // GUI thread and handed over whole. A disk that syncs slowly holds the writer thread, not
   // the window.
-  auto write = [path, bytes = std::move(bytes)] {
+  auto write = [path = Path(), bytes = WriteServerCache(context_.stash)] {
     return SaveServerCacheBytes(path, bytes);
   };
-  writer_.Hand(std::move(write), this, [this](const QString& error) {
-    if (!error.isEmpty())
-      context_.log(QStringLiteral("The server list could not be saved: ") + error);
-  });
+  writer_.Hand(std::move(write), this, [this](const QString& error) { LogFailure(error); });
+}
+
+void TServerCacheController::LogFailure(const QString& error) {
+  if (!error.isEmpty())
+    context_.log(QStringLiteral("The server list could not be saved: ") + error);
 }
 
 }  // namespace zorvane
