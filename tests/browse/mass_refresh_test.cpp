@@ -357,8 +357,9 @@ TEST(MassRefreshTest, NamedServerResolvedDuringTheWaitIsQueriedAndCounted) {
 
 TEST(MassRefreshTest, ServersWithoutASocketAreCountedInTheLogAndStatus) {
   Refresh r(0);
-  // Two sockets to be had, seating two groups of servers. The servers take their queries and
-  // never answer: a refusal would free its seat before the burst goes on.
+  // The servers take their queries and never answer (a refusal would free its socket before
+  // the burst goes on). Two groups of them have their sockets from a query made while
+  // descriptors were free; the burst finds none left for the rest.
   constexpr int kServers = 3 * TSharedUdpPorts::kDefaultGroup;
   std::vector<std::unique_ptr<QUdpSocket>> silent;
   for (int i = 0; i < kServers; ++i) {
@@ -367,7 +368,8 @@ TEST(MassRefreshTest, ServersWithoutASocketAreCountedInTheLogAndStatus) {
     r.stash.AddServer("127.0.0.1", QString::number(silent.back()->localPort()), {}, false, "UT",
                       "True", {});
   }
-  testing::DescriptorSqueeze squeeze(2, kServers + 128);
+  for (int i = 0; i < 2 * TSharedUdpPorts::kDefaultGroup; ++i) r.stash.QueryServer(r.stash.Key(i));
+  testing::DescriptorSqueeze squeeze(0);
   r.refresh.QueryPower = 0;
   r.SendBurst();
   squeeze.Release();

@@ -511,15 +511,19 @@ TEST(ServerStashTest, QueryWaitingForAnAddressIsDroppedWithItsServerOrTheWaitsEn
 // save); those that get no socket are queried as released transports free some.
 TEST(ServerStashTest, ServersBeyondTheOpenFileLimitStayAndWaitForASocket) {
   const int base = testing::ClosedPort();
-  // Two sockets to be had, seating two groups of servers: the rest wait.
   constexpr int kServers = 3 * TSharedUdpPorts::kDefaultGroup;
   TServerStash stash;
-  testing::DescriptorSqueeze squeeze(2);
   int added = 0;
   for (int i = 0; i < kServers; ++i)
     added += Add(stash, "127.0.0.1", QString::number(base + i), true);
+  // Two groups of servers are queried while descriptors are free, the rest once none is.
   std::vector<TQuerySent> results;
-  for (int i = 0; i < kServers; ++i) results.push_back(stash.QueryServer(stash.Key(i)));
+  for (int i = 0; i < 2 * TSharedUdpPorts::kDefaultGroup; ++i)
+    results.push_back(stash.QueryServer(stash.Key(i)));
+  testing::DescriptorSqueeze squeeze(0);
+  for (int i = 2 * TSharedUdpPorts::kDefaultGroup; i < kServers; ++i)
+    results.push_back(stash.QueryServer(stash.Key(i)));
+  squeeze.Release();
   const auto firstMissing = std::find(results.begin(), results.end(), TQuerySent::NoSocket);
   const int sent = int(std::count(results.begin(), results.end(), TQuerySent::Sent));
   EXPECT_EQ(added, kServers);
@@ -528,10 +532,11 @@ TEST(ServerStashTest, ServersBeyondTheOpenFileLimitStayAndWaitForASocket) {
   EXPECT_EQ(sent + std::count(results.begin(), results.end(), TQuerySent::NoSocket), kServers);
   const int waiting = int(firstMissing - results.begin());
   EXPECT_EQ(stash.Server(waiting)->Transport, nullptr);
+  QTest::qWait(20);
+  EXPECT_EQ(stash.Server(waiting)->Transport, nullptr);  // nothing was released yet
   for (int i = 0; i < 4; ++i) stash.ReleaseTransport(i);
   QTest::qWait(20);
-  squeeze.Release();
-  EXPECT_NE(stash.Server(waiting)->Transport, nullptr);  // queried with a freed seat
+  EXPECT_NE(stash.Server(waiting)->Transport, nullptr);  // queried once one was
 }
 
 TEST(ServerStashTest, RepliesForUnknownServersCloseTheirSocket) {

@@ -3,7 +3,9 @@
 // Leaves the test process a given number of free descriptors while it lives: the open-file
 // limit is lowered and every descriptor below it but those few is taken. Sockets shared by
 // many servers make "no socket" depend on descriptors, not on servers, so tests of what
-// happens without one squeeze the descriptors themselves.
+// happens without one squeeze the descriptors themselves. (The sanitizers' runtime needs two
+// free descriptors to check an object's type: code run with fewer must make no new objects
+// that it checks.)
 
 #include <fcntl.h>
 #include <sys/resource.h>
