@@ -86,9 +86,11 @@ class TSharedUdpPorts : public QObject {
   Q_OBJECT
  public:
   // Transports per socket. The replies waiting on one socket while the program is busy come
-  // from at most this many servers: at a few datagrams of up to ~2 KB each in the kernel's
-  // accounting, 64 fit the receive buffer a user gets without privileges (2 x 208 KB).
-  static constexpr int kDefaultGroup = 64;
+  // from at most this many servers. The receive buffer a user gets without privileges
+  // (net.core.rmem_max 208 KB, doubled) holds 184 datagrams of 700 to 1,400 bytes (2.3 KB
+  // each in the kernel's accounting), 332 smaller ones; a UT server's reply is two or three
+  // datagrams, a full server's more, so 32 servers' whole replies fit, 64 might not.
+  static constexpr int kDefaultGroup = 32;
   // Asked of every socket; the system grants up to its net.core.rmem_max.
   static constexpr int kReceiveBuffer = 1 << 20;
   // Longer datagrams are cut here (as a transport's own socket cuts them).
