@@ -108,7 +108,9 @@ TSharedSocket* TSharedUdpPorts::WithRoom(TSharedSocket::TPeer without, int& erro
 
 TSharedSocket* TSharedUdpPorts::Join(TSharedPortClient* client, int& error) {
   TSharedSocket* socket = WithRoom(0, error);
-  if (socket) socket->seats_.push_back({0, client});
+  if (!socket) return nullptr;
+  socket->seats_.push_back({0, client});
+  socket->idle_ = false;
   return socket;
 }
 
@@ -128,6 +130,7 @@ int TSharedUdpPorts::Aim(TSharedSocket*& seat, TSharedPortClient* client, quint3
   if (!other) return error;
   Leave(seat, client);
   other->seats_.push_back({peer, client});
+  other->idle_ = false;
   seat = other;
   return 0;
 }
