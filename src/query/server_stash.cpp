@@ -63,7 +63,8 @@ TServerStash::TServerStash(QObject* parent)
       statusQuery_(TextStatusQuery()),
       lookup_(SystemHostLookup()),
       bursts_(std::make_unique<TQueryBurst>(*this)),
-      watcher_(new TSocketWatcher(this)) {
+      watcher_(new TSocketWatcher(this)),
+      ports_(new TSharedUdpPorts(watcher_, this)) {
   releasedSweep_.setSingleShot(true);
   releasedSweep_.setInterval(0);
   connect(&releasedSweep_, &QTimer::timeout, this, [this] {
@@ -172,7 +173,9 @@ void TServerStash::ReResolve(int index) {
 
 bool TServerStash::CreateTransport(TServer& server, const QString& key) {
   try {
-    auto transport = std::make_unique<TkorvUDP>();
+    // A local port asked for means a socket of the transport's own.
+    auto transport = LocalPort != 0 ? std::make_unique<TkorvUDP>()
+                                    : std::make_unique<TkorvUDP>(ports_);
     transport->Tag = key;
     transport->SetSocketWatcher(watcher_);
     transport->SetRemoteHost(server.IP());

@@ -22,6 +22,7 @@
 #include "query/host_lookup.h"
 #include "query/kernel_stamps.h"
 #include "query/server_record.h"
+#include "query/shared_udp_port.h"
 #include "query/socket_watcher.h"
 #include "query/udp_transport.h"
 
@@ -173,6 +174,8 @@ class TServerStash : public QObject, private TReplyReceiver {
   TKernelStampKeeper kernelStamps_;
   // Watches every transport's socket; a child, so it outlives the records and their transports.
   TSocketWatcher* watcher_;
+  // The few sockets the transports share (each is watched by watcher_); a child made after it.
+  TSharedUdpPorts* ports_;
 };
 
 }  // namespace zorvane

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 // The plain non-blocking IPv4 datagram socket under the transport: the handful of system calls
-// one server query needs (socket, bind, connect, send, recvmsg, close) and nothing more. A
-// mass refresh opens one of these per server, so every call per socket counts.
+// one server query needs (socket, bind, connect, send, recvmsg, close) and nothing more, and
+// the few more of a socket that many servers' queries share (sendto, the error queue).
 //
 // Errors come back as errno values (0 for success); nothing here throws or allocates.
 
@@ -19,6 +19,8 @@ struct TReceived {
     Refused,     // the server's port refused an earlier datagram (ICMP port unreachable)
     Failed,      // another error, in error
   };
+  // From the error queue (ReceiveError), the sender is the destination of the datagram the
+  // error is about.
   TKind kind = TKind::WouldBlock;
   int size = 0;            // bytes in the buffer, at most its size
   bool truncated = false;  // the datagram was longer than the buffer and was cut there
@@ -44,6 +46,20 @@ class TUdpSocket {
   int Connect(quint32 address, quint16 port);
   int Send(const char* data, qsizetype size);
   TReceived Receive(char* buffer, int size);
+
+  // A socket shared by many peers, never connected: Open, then the kernel queues each ICMP
+  // error with the destination it concerns (IP_RECVERR), and the receive buffer is asked to
+  // hold bytes (the system caps it; a smaller one is no failure).
+  int Open(int receiveBuffer);
+  int SendTo(quint32 address, quint16 port, const char* data, qsizetype size);
+  // The next queued error (Refused or Failed, its destination in fromAddress and fromPort),
+  // WouldBlock when none waits.
+  TReceived ReceiveError();
+  // Up to count (at most kMaxBatch) datagrams in one call: the i-th cut at size bytes into
+  // buffers + i * size, and described by got[i] as Receive describes it. Returns how many came;
+  // with none, got[0] says why (WouldBlock, Refused or Failed).
+  static constexpr int kMaxBatch = 32;
+  int ReceiveMany(char* buffers, int size, TReceived* got, int count);
   // The bound local port, 0 when closed or not bound yet.
   quint16 LocalPort() const;
   void Close();

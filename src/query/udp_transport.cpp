@@ -36,12 +36,21 @@ QString ErrorText(int error) { return QString::fromLocal8Bit(std::strerror(error
 
 }  // namespace
 
-TNMUDP::TNMUDP(QObject* parent) : QObject(parent), lookup_(SystemHostLookup()) {
+static_assert(TNMUDP::kDatagramBuffer == TSharedUdpPorts::kDatagramBuffer,
+              "a shared socket cuts datagrams where a transport's own one does");
+
+TNMUDP::TNMUDP(QObject* parent) : TNMUDP(nullptr, parent) {}
+
+TNMUDP::TNMUDP(TSharedUdpPorts* ports, QObject* parent)
+    : QObject(parent), sharedPorts_(ports), lookup_(SystemHostLookup()) {
   Status(QStringLiteral("Initializing sockets"), kStatusLevelProgress);
   OpenSocket(0);
 }
 
-TNMUDP::~TNMUDP() { DropNotifier(); }
+TNMUDP::~TNMUDP() {
+  DropNotifier();
+  LeaveShared();
+}
 
 void TNMUDP::SetRemoteHost(const QString& host) {
   if (host != remoteHost_) resolvedAddress_ = 0;
@@ -56,12 +65,26 @@ void TNMUDP::SetLocalPort(int port) {
   OpenSocket(port);
 }
 
-int TNMUDP::BoundPort() const { return socket_.LocalPort(); }
+int TNMUDP::BoundPort() const { return shared_ ? shared_->LocalPort() : socket_.LocalPort(); }
+
+qintptr TNMUDP::SocketHandle() const {
+  if (shared_) return shared_->Handle();
+  return socket_.IsOpen() ? socket_.Handle() : 0;
+}
 
 void TNMUDP::OpenSocket(int port) {
   DropNotifier();
+  LeaveShared();
   connectedAddress_ = 0;
   connectedPort_ = 0;
+  if (port == 0 && sharedPorts_) {
+    int refused = 0;
+    shared_ = sharedPorts_->Join(this, refused);
+    if (shared_) {
+      socket_.Close();
+      return;
+    }
+  }
   int error = socket_.Open();
   // Without a local port the socket is bound by its connect, one system call less.
   if (error == 0 && port != 0) {
@@ -84,6 +107,7 @@ void TNMUDP::OpenSocket(int port) {
 
 void TNMUDP::CloseSocket() {
   DropNotifier();
+  LeaveShared();
   socket_.Close();
   connectedAddress_ = 0;
   connectedPort_ = 0;
@@ -97,6 +121,19 @@ void TNMUDP::Watch() {
   }
   notifier_ = new QSocketNotifier(socket_.Handle(), QSocketNotifier::Read);
   connect(notifier_, &QSocketNotifier::activated, this, &TNMUDP::ReadPending);
+}
+
+void TNMUDP::LeaveShared() {
+  if (!shared_) return;
+  sharedPorts_->Leave(std::exchange(shared_, nullptr), this);
+}
+
+void TNMUDP::SharedPortsGone() {
+  // Closed, as after CloseSocket; the next send opens a socket of the transport's own.
+  shared_ = nullptr;
+  sharedPorts_ = nullptr;
+  connectedAddress_ = 0;
+  connectedPort_ = 0;
 }
 
 void TNMUDP::DropNotifier() {
@@ -123,17 +160,24 @@ void TNMUDP::SendBuffer(QByteArray buffer) {
   }
   const quint32 address = ResolveRemote();
   if (address == 0) Fail(QStringLiteral("Null Remote Address"));
-  if (!socket_.IsOpen()) OpenSocket(localPort_);
+  if (!IsOpen()) OpenSocket(localPort_);
   if (connectedAddress_ != address || connectedPort_ != remotePort_) {
-    // A connected socket hears only its server and is told when the server's port refuses.
-    if (const int error = socket_.Connect(address, quint16(remotePort_))) Fail(ErrorText(error));
+    // A connected socket hears only its server and is told when the server's port refuses; a
+    // seat on a shared socket is aimed at the server to the same end.
+    const int error = shared_ ? sharedPorts_->Aim(shared_, this, address, quint16(remotePort_))
+                              : socket_.Connect(address, quint16(remotePort_));
+    if (error != 0) Fail(ErrorText(error));
     connectedAddress_ = address;
     connectedPort_ = remotePort_;
   }
-  Watch();
+  if (!shared_) Watch();
   Status(QStringLiteral("Sending Data"), kStatusLevelProgress);
   lastSendTime_ = WallClockNs();
-  if (const int error = socket_.Send(buffer.constData(), buffer.size())) Fail(ErrorText(error));
+  const int error =
+      shared_ ? sharedPorts_->Send(*shared_, address, quint16(remotePort_), buffer.constData(),
+                                   buffer.size())
+              : socket_.Send(buffer.constData(), buffer.size());
+  if (error != 0) Fail(ErrorText(error));
   Q_EMIT OnDataSend();
 }
 
@@ -204,6 +248,21 @@ void TNMUDP::ReadPending() {
   --reading_;
 }
 
+void TNMUDP::SharedArrival(const TReceived& got, const char* data) {
+  // Only the server's datagrams and refusals come here: the socket sorted them by sender.
+  if (got.kind == TReceived::TKind::Refused) {
+    lastDatagram_.clear();
+    lastArrivalTime_ = WallClockNs();
+    Deliver(-1, connectedAddress_, quint16(connectedPort_));
+    return;
+  }
+  QPointer<TNMUDP> self(this);
+  lastArrivalTime_ = got.stamp != 0 ? got.stamp : WallClockNs();
+  lastDatagram_ = QByteArray(data, got.size);
+  Deliver(got.size, got.fromAddress, got.fromPort);
+  if (self) lastDatagram_.clear();
+}
+
 void TNMUDP::Deliver(int count, quint32 from, quint16 port) {
   lastCount_ = count;
   QPointer<TNMUDP> self(this);
@@ -226,6 +285,8 @@ void TNMUDP::Fail(const QString& text) { throw UDPSockError(text); }
 
 TkorvNMUDP::TkorvNMUDP(QObject* parent) : TNMUDP(parent) {}
 
+TkorvNMUDP::TkorvNMUDP(TSharedUdpPorts* ports, QObject* parent) : TNMUDP(ports, parent) {}
+
 void TkorvNMUDP::DataArrived(int numberBytes) {
   QByteArray bytes;
   int n = numberBytes;
@@ -240,6 +301,8 @@ void TkorvNMUDP::DataArrived(int numberBytes) {
 }
 
 TkorvUDP::TkorvUDP(QObject* parent) : TkorvNMUDP(parent) {}
+
+TkorvUDP::TkorvUDP(TSharedUdpPorts* ports, QObject* parent) : TkorvNMUDP(ports, parent) {}
 
 void TkorvUDP::BeginQuery() {
   measurePing_ = true;

@@ -3,10 +3,15 @@
 // The per-server UDP socket in three layers: TNMUDP moves datagrams, TkorvNMUDP hands each one
 // on as bytes, TkorvUDP adds what a server query needs (owner's name, reply mark, round trip).
 //
-// Every socket is connected to its server, so the replies of thousands of outstanding queries
-// arrive each on the socket of its own server, and a port that refuses the query is reported
-// on that socket as a failed receive (a negative byte count). A datagram from any other sender
-// (one that reached a bound socket before its connect) is dropped.
+// A transport of its own has a socket connected to its server, so the replies of thousands of
+// outstanding queries arrive each on the socket of its own server, and a port that refuses the
+// query is reported on that socket as a failed receive (a negative byte count). A datagram
+// from any other sender (one that reached a bound socket before its connect) is dropped.
+//
+// A transport made with shared ports (a mass refresh's thousands) sits on one of their few
+// sockets instead, which hands it the datagrams and the refusals of its server alone: the same
+// behaviour without a socket, a local port and a connect per server. A transport given a local
+// port of its own (SetLocalPort) has its own socket.
 //
 // A ping is the time from the send to the arrival of the first reply. The arrival time is the
 // kernel's receive stamp of the datagram (SO_TIMESTAMPNS), so a reply that waits in its socket
@@ -22,6 +27,7 @@
 #include <QPointer>
 
 #include "query/host_lookup.h"
+#include "query/shared_udp_port.h"
 #include "query/socket_watcher.h"
 #include "query/udp_socket.h"
 
@@ -40,7 +46,7 @@ class UDPSockError : public std::exception {
   QByteArray what_;
 };
 
-class TNMUDP : public QObject, private TSocketReader {
+class TNMUDP : public QObject, private TSocketReader, private TSharedPortClient {
   Q_OBJECT
  public:
   static constexpr int kDatagramBuffer = 2048;
@@ -49,6 +55,9 @@ class TNMUDP : public QObject, private TSocketReader {
 
   // Throws UDPSockError when no socket can be created.
   explicit TNMUDP(QObject* parent = nullptr);
+  // Sits on one of ports' sockets while it has no local port of its own (falls back to a socket
+  // of its own when ports give no seat). ports must outlive the transport or tell it they go.
+  explicit TNMUDP(TSharedUdpPorts* ports, QObject* parent = nullptr);
   ~TNMUDP() override;
 
   QString RemoteHost() const { return remoteHost_; }
@@ -77,8 +86,9 @@ class TNMUDP : public QObject, private TSocketReader {
   // Copies the last datagram received; returns its byte count.
   int ReadBuffer(QByteArray& buffer) const;
 
-  bool IsOpen() const { return socket_.IsOpen(); }
-  qintptr SocketHandle() const { return socket_.IsOpen() ? socket_.Handle() : 0; }
+  bool IsOpen() const { return socket_.IsOpen() || shared_; }
+  // The socket's descriptor (a shared socket's when seated on one), 0 when closed.
+  qintptr SocketHandle() const;
   void CloseSocket();
 
   QString LastStatus() const { return lastStatus_; }
@@ -88,14 +98,16 @@ class TNMUDP : public QObject, private TSocketReader {
   // stamp, or the time it was read where the kernel gives none.
   qint64 LastArrivalTime() const { return lastArrivalTime_; }
   // Whether the kernel stamps this socket's datagrams (false also while closed).
-  bool KernelTimestamps() const { return socket_.Stamped(); }
+  bool KernelTimestamps() const { return shared_ ? shared_->Stamped() : socket_.Stamped(); }
   // Replaces the resolver used for a RemoteHost that is not a dotted address.
   void SetHostLookup(THostLookup lookup) { lookup_ = std::move(lookup); }
   // Sockets opened from now on are watched by watcher (shared by many transports) instead of
   // a notifier of their own; without one, or when it cannot take a socket, each has its own.
   void SetSocketWatcher(TSocketWatcher* watcher) { watcher_ = watcher; }
-  // Whether the open socket is being watched through a shared watcher.
-  bool SharedWatch() const { return watchId_ != 0; }
+  // Whether the open socket is being watched through a shared watcher (a shared socket is).
+  bool SharedWatch() const { return watchId_ != 0 || shared_; }
+  // Whether the transport sits on a socket of shared ports.
+  bool SharedSocket() const { return shared_ != nullptr; }
 
  Q_SIGNALS:
   void OnDataReceived(int numberBytes, const QString& fromIP, int port);
@@ -124,6 +136,9 @@ class TNMUDP : public QObject, private TSocketReader {
   void DropNotifier();
   void ReadPending();
   void SocketReady() override { ReadPending(); }
+  void SharedArrival(const TReceived& got, const char* data) override;
+  void SharedPortsGone() override;
+  void LeaveShared();
   void Deliver(int count, quint32 from, quint16 port);
   quint32 ResolveRemote();
   bool LookupOnce(QHostAddress& address);
@@ -135,6 +150,8 @@ class TNMUDP : public QObject, private TSocketReader {
   int localPort_ = 0;
   int reportLevel_ = 1;
   TUdpSocket socket_;
+  TSharedUdpPorts* sharedPorts_ = nullptr;
+  TSharedSocket* shared_ = nullptr;  // the seat on sharedPorts_, null when on socket_ or closed
   // Watches the socket once it is connected; owned, but handed to the event loop for deletion
   // when it goes while its own signal runs.
   QSocketNotifier* notifier_ = nullptr;
@@ -157,6 +174,7 @@ class TkorvNMUDP : public TNMUDP {
  public:
   static constexpr int kConversionBuffer = 8192;
   explicit TkorvNMUDP(QObject* parent = nullptr);
+  explicit TkorvNMUDP(TSharedUdpPorts* ports, QObject* parent = nullptr);
   void SendBytes(const QByteArray& bytes) { SendBuffer(bytes); }
 
  Q_SIGNALS:
@@ -189,6 +207,7 @@ class TkorvUDP : public TkorvNMUDP {
   Q_OBJECT
  public:
   explicit TkorvUDP(QObject* parent = nullptr);
+  explicit TkorvUDP(TSharedUdpPorts* ports, QObject* parent = nullptr);
 
   // A call instead of a connection: a refresh makes and drops thousands of transports, and a
   // connection costs allocations at both ends. Null ends the calls.

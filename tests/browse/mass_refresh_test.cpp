@@ -3,11 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 
 #include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
+#include <QUdpSocket>
 #include <algorithm>
 #include <memory>
 #include <vector>
@@ -15,6 +15,7 @@
 #include "query/query_burst.h"
 #include "query/server_stash.h"
 #include "support/fake_master.h"
+#include "support/descriptor_squeeze.h"
 #include "support/fake_server.h"
 
 namespace zorvane {
@@ -356,29 +357,35 @@ TEST(MassRefreshTest, NamedServerResolvedDuringTheWaitIsQueriedAndCounted) {
 
 TEST(MassRefreshTest, ServersWithoutASocketAreCountedInTheLogAndStatus) {
   Refresh r(0);
-  const int base = testing::ClosedPort();
-  for (int i = 0; i < 100; ++i)
-    r.stash.AddServer("127.0.0.1", QString::number(base + i), {}, false, "UT", "True", {});
-  rlimit saved{};
-  getrlimit(RLIMIT_NOFILE, &saved);
-  rlimit tight = saved;
-  tight.rlim_cur = 64;
-  setrlimit(RLIMIT_NOFILE, &tight);
+  // The servers take their queries and never answer (a refusal would free its socket before
+  // the burst goes on). Two groups of them have their sockets from a query made while
+  // descriptors were free; the burst finds none left for the rest.
+  constexpr int kServers = 3 * TSharedUdpPorts::kDefaultGroup;
+  std::vector<std::unique_ptr<QUdpSocket>> silent;
+  for (int i = 0; i < kServers; ++i) {
+    silent.push_back(std::make_unique<QUdpSocket>());
+    ASSERT_TRUE(silent.back()->bind(QHostAddress::LocalHost, 0));
+    r.stash.AddServer("127.0.0.1", QString::number(silent.back()->localPort()), {}, false, "UT",
+                      "True", {});
+  }
+  for (int i = 0; i < 2 * TSharedUdpPorts::kDefaultGroup; ++i) r.stash.QueryServer(r.stash.Key(i));
+  testing::DescriptorSqueeze squeeze(0);
   r.refresh.QueryPower = 0;
   r.SendBurst();
-  setrlimit(RLIMIT_NOFILE, &saved);
+  squeeze.Release();
   const int missing = r.refresh.NoSocketCount();
   EXPECT_GT(missing, 0);
-  EXPECT_LT(missing, 100);
+  EXPECT_LT(missing, kServers);
   const QString text =
       QString::number(missing) + " servers could not be queried: no free sockets (open file limit)";
   EXPECT_TRUE(r.host.activity.contains(text));
   EXPECT_TRUE(r.host.status.contains(text));
   r.refresh.ProcessMassRefreshReplies();
-  EXPECT_EQ(r.host.status.last(), QString("100 total servers (%1 could not be queried: no free "
+  EXPECT_EQ(r.host.status.last(), QString("%1 total servers (%2 could not be queried: no free "
                                           "sockets)")
+                                      .arg(kServers)
                                       .arg(missing));
-  EXPECT_EQ(r.stash.Count(), 100);  // nobody was dropped
+  EXPECT_EQ(r.stash.Count(), kServers);  // nobody was dropped
 }
 
 // A master that cannot be reached is told in a box naming it and in the log; the servers listed

@@ -2,7 +2,6 @@
 #include "query/server_stash.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <QSignalSpy>
 #include <QTest>
@@ -13,6 +12,7 @@
 #include "query/binary_protocol.h"
 #include "query/udp_transport.h"
 #include "support/binary_builder.h"
+#include "support/descriptor_squeeze.h"
 #include "support/fake_server.h"
 
 namespace zorvane {
@@ -511,28 +511,32 @@ TEST(ServerStashTest, QueryWaitingForAnAddressIsDroppedWithItsServerOrTheWaitsEn
 // save); those that get no socket are queried as released transports free some.
 TEST(ServerStashTest, ServersBeyondTheOpenFileLimitStayAndWaitForASocket) {
   const int base = testing::ClosedPort();
-  rlimit saved{};
-  getrlimit(RLIMIT_NOFILE, &saved);
+  constexpr int kServers = 3 * TSharedUdpPorts::kDefaultGroup;
   TServerStash stash;
-  rlimit tight = saved;
-  tight.rlim_cur = 64;
-  setrlimit(RLIMIT_NOFILE, &tight);
   int added = 0;
-  for (int i = 0; i < 100; ++i) added += Add(stash, "127.0.0.1", QString::number(base + i), true);
+  for (int i = 0; i < kServers; ++i)
+    added += Add(stash, "127.0.0.1", QString::number(base + i), true);
+  // Two groups of servers are queried while descriptors are free, the rest once none is.
   std::vector<TQuerySent> results;
-  for (int i = 0; i < 100; ++i) results.push_back(stash.QueryServer(stash.Key(i)));
+  for (int i = 0; i < 2 * TSharedUdpPorts::kDefaultGroup; ++i)
+    results.push_back(stash.QueryServer(stash.Key(i)));
+  testing::DescriptorSqueeze squeeze(0);
+  for (int i = 2 * TSharedUdpPorts::kDefaultGroup; i < kServers; ++i)
+    results.push_back(stash.QueryServer(stash.Key(i)));
+  squeeze.Release();
   const auto firstMissing = std::find(results.begin(), results.end(), TQuerySent::NoSocket);
   const int sent = int(std::count(results.begin(), results.end(), TQuerySent::Sent));
-  EXPECT_EQ(added, 100);
-  EXPECT_EQ(stash.Count(), 100);
+  EXPECT_EQ(added, kServers);
+  EXPECT_EQ(stash.Count(), kServers);
   ASSERT_NE(firstMissing, results.end());
-  EXPECT_EQ(sent + std::count(results.begin(), results.end(), TQuerySent::NoSocket), 100);
+  EXPECT_EQ(sent + std::count(results.begin(), results.end(), TQuerySent::NoSocket), kServers);
   const int waiting = int(firstMissing - results.begin());
   EXPECT_EQ(stash.Server(waiting)->Transport, nullptr);
+  QTest::qWait(20);
+  EXPECT_EQ(stash.Server(waiting)->Transport, nullptr);  // nothing was released yet
   for (int i = 0; i < 4; ++i) stash.ReleaseTransport(i);
   QTest::qWait(20);
-  setrlimit(RLIMIT_NOFILE, &saved);
-  EXPECT_NE(stash.Server(waiting)->Transport, nullptr);  // queried with a freed socket
+  EXPECT_NE(stash.Server(waiting)->Transport, nullptr);  // queried once one was
 }
 
 TEST(ServerStashTest, RepliesForUnknownServersCloseTheirSocket) {
