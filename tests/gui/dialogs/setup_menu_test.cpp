@@ -218,9 +218,11 @@ TEST_F(SetupMenuTest, GameTypesSwappedInOneOpeningKeepOneViewEach) {
   EXPECT_EQ(ctf->GameType(), "DeathMatchPlus");
   EXPECT_EQ(TabTexts(*window), tabs);
   // Every tab is a view the window knows under its game type: none is left behind.
-  for (int i = 0; i < window->Pages()->count(); ++i)
-    if (auto* view = qobject_cast<TkorvUTServerView*>(window->Pages()->widget(i)))
+  for (int i = 0; i < window->Pages()->count(); ++i) {
+    if (auto* view = qobject_cast<TkorvUTServerView*>(window->Pages()->widget(i))) {
       EXPECT_EQ(window->View(view->GameType()), view) << view->GameType().toStdString();
+    }
+  }
   // The view of the name "CTFGame" lists the CTFGame server now.
   EXPECT_GE(dm->FindServerRow("127.0.0.1:7778"), 0);
   EXPECT_LT(ctf->FindServerRow("127.0.0.1:7778"), 0);
