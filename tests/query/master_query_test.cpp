@@ -482,7 +482,9 @@ TEST(MasterQueryTest, OnlyDottedAddressesWithAPortAreEntries) {
   for (const auto& c : cases) {
     const auto entry = ParseMasterEntry(c.entry);
     ASSERT_EQ(entry.has_value(), c.address != nullptr) << c.entry.constData();
-    if (entry) EXPECT_EQ(*entry, (TMasterEntry{c.address, quint16(c.port)}));
+    if (entry) {
+      EXPECT_EQ(*entry, (TMasterEntry{c.address, quint16(c.port)}));
+    }
   }
   const TMasterList list = ReadMasterList(
       "\\ip\\game.example:7777\\ip\\999.1.1.1:7778\\ip\\127.0.0.1:7779\\ip\\\\ip\\1.2.3:1"

@@ -151,7 +151,9 @@ TEST(FiltersDialogTest, OneBoxPerFilterStackedDownTheDialog) {
     EXPECT_EQ(box->text(), kFilterTable[i].caption);
     EXPECT_EQ(box->x(), 5);
     EXPECT_GE(box->width(), box->sizeHint().width()) << i;  // the caption whole
-    if (i > 0) EXPECT_GE(box->y(), dialog.BoxAt(i - 1)->geometry().bottom()) << i;
+    if (i > 0) {
+      EXPECT_GE(box->y(), dialog.BoxAt(i - 1)->geometry().bottom()) << i;
+    }
     EXPECT_EQ(box->isChecked(), i == 0 || i == 14) << i;
   }
   EXPECT_TRUE(dialog.Checked(QStringLiteral("LOCATIONFILTER")));
