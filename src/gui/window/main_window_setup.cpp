@@ -112,9 +112,10 @@ void TfrmZorvane::ShowTab(TkorvUTServerView* view) {
     if (other == view) break;
     if (other && other->IsOnPage()) ++at;
   }
+  // The tab widget shows a page when it is brought to the front: shown now, it would lie
+  // under the current page and show through its gaps.
   pages_->insertTab(at, view, PlainTitle(view->Title()));
   view->SetOnPage(true);
-  view->show();
 }
 
 void TfrmZorvane::HideTab(TkorvUTServerView* view) {

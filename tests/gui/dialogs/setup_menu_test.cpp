@@ -121,6 +121,11 @@ TEST_F(SetupMenuTest, TabsDialogShowsAndHidesTabs) {
   ASSERT_TRUE(made);
   EXPECT_GE(made->FindServerRow("127.0.0.1:7778"), 0);
   EXPECT_EQ(made->GridSortCol(gtServer), 3);
+  // Shown when brought to the front, not under the page in front.
+  window->show();
+  EXPECT_FALSE(made->isVisible());
+  window->Pages()->setCurrentWidget(made);
+  EXPECT_TRUE(made->isVisible());
   EXPECT_EQ(TabTexts(*window),
             (QStringList{"Other", "2K4 CTF", "Last Man", "Assault", "Team DM", "Domination",
                          "Death Match", "Favorites", "LAN", "Player Monitor", "Map Monitor"}));
