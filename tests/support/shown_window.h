@@ -9,6 +9,7 @@
 
 #include "gui/controls/log_window.h"
 #include "gui/window/main_window.h"
+#include "gui/window/server_cache_controller.h"
 #include "support/files.h"
 
 namespace zorvane::testing {
@@ -37,6 +38,8 @@ inline std::unique_ptr<TfrmZorvane> ShownWindow(const QString& directory, const 
   window->show();
   window->activateWindow();
   EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  // The last session's list fills the lists a part per turn after the first paint.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !window->ServerCache().Listing(); }, 10000));
   return window;
 }
 

@@ -128,6 +128,8 @@ class TfrmZorvane : public QMainWindow {
 
   THistoryController& History() { return *history_; }
 
+  TServerCacheController& ServerCache() { return *cache_; }
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;

@@ -33,6 +33,8 @@ class TServerCacheController : public QObject {
   // Fills the shown server lists (not the favourites) with the servers read at start, a part
   // per turn of the event loop: the window is drawn and answers meanwhile.
   void ShowListed();
+  // Whether ShowListed still has lists to fill.
+  bool Listing() const { return list_.isActive(); }
   // A new list's reply wait is over: the file is written a moment later, its bytes made a
   // part per turn of the event loop (a refresh started meanwhile drops the file being
   // written, the old one staying whole: it writes the file when it ends).
