@@ -44,6 +44,19 @@ TReceived Described(const msghdr& message, const sockaddr_in& from, int size) {
   return got;
 }
 
+// A header for one datagram into data, its sender into from and its ancillary data into
+// control.
+msghdr MessageInto(sockaddr_in& from, iovec& data, char* control, std::size_t controlSize) {
+  msghdr message{};
+  message.msg_name = &from;
+  message.msg_namelen = sizeof from;
+  message.msg_iov = &data;
+  message.msg_iovlen = 1;
+  message.msg_control = control;
+  message.msg_controllen = controlSize;
+  return message;
+}
+
 }  // namespace
 
 int TUdpSocket::Open() {
@@ -101,13 +114,7 @@ TReceived TUdpSocket::ReceiveError() {
   // The error's description and its offender, after the receive stamp the socket asks for.
   alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timespec)) +
                                 CMSG_SPACE(sizeof(sock_extended_err) + sizeof(sockaddr_in))];
-  msghdr message{};
-  message.msg_name = &to;
-  message.msg_namelen = sizeof to;
-  message.msg_iov = &data;
-  message.msg_iovlen = 1;
-  message.msg_control = control;
-  message.msg_controllen = sizeof control;
+  msghdr message = MessageInto(to, data, control, sizeof control);
   ssize_t n = 0;
   do n = ::recvmsg(fd_, &message, MSG_ERRQUEUE | MSG_DONTWAIT);
   while (n < 0 && errno == EINTR);
@@ -146,13 +153,7 @@ int TUdpSocket::ReceiveMany(char* buffers, int size, TReceived* got, int count) 
   for (int i = 0; i < count; ++i) {
     data[i] = {buffers + std::ptrdiff_t(i) * size, size_t(size)};
     messages[i] = {};
-    msghdr& message = messages[i].msg_hdr;
-    message.msg_name = &from[i];
-    message.msg_namelen = sizeof from[i];
-    message.msg_iov = &data[i];
-    message.msg_iovlen = 1;
-    message.msg_control = control[i].bytes;
-    message.msg_controllen = sizeof control[i].bytes;
+    messages[i].msg_hdr = MessageInto(from[i], data[i], control[i].bytes, sizeof control[i].bytes);
   }
   int n = 0;
   do n = ::recvmmsg(fd_, messages, unsigned(count), MSG_DONTWAIT, nullptr);
@@ -178,13 +179,7 @@ TReceived TUdpSocket::Receive(char* buffer, int size) {
   iovec data{buffer, size_t(size)};
   sockaddr_in from{};
   alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timespec))];
-  msghdr message{};
-  message.msg_name = &from;
-  message.msg_namelen = sizeof from;
-  message.msg_iov = &data;
-  message.msg_iovlen = 1;
-  message.msg_control = control;
-  message.msg_controllen = sizeof control;
+  msghdr message = MessageInto(from, data, control, sizeof control);
   ssize_t n = 0;
   do n = ::recvmsg(fd_, &message, MSG_DONTWAIT);
   while (n < 0 && errno == EINTR);
