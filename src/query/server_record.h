@@ -190,6 +190,8 @@ class TServer {
   // fields, Description, GameType and GameTypeName stay. With clearOnline the online and
   // population flags are cleared too. The record is no longer one from the cache.
   void ResetValues(bool clearOnline);
+  // The same with the given texts (a reply's first values) written in the same rebuild.
+  void ResetValues(bool clearOnline, const TTextBatch& replies);
 
   // The texts as the record keeps them (raw bytes, UTF-8 or Latin-1), for the server cache:
   // written out and read back without a conversion. Slots count as in SettingSlotsUsed().
