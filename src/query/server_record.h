@@ -135,6 +135,8 @@ class TServer {
   // Sets the given fields at once (a reply sets dozens; one rebuild instead of one each).
   using TTextBatch = std::array<std::optional<QByteArrayView>, kServerTextCount>;
   void SetTextsLatin1(const TTextBatch& values) { texts_.SetLatin1Many(values); }
+  using TTextList = std::array<std::optional<QStringView>, kServerTextCount>;
+  void SetTexts(const TTextList& values) { texts_.SetMany(values); }
 
 #define ZORVANE_ACCESSORS(name)                                         \
   QString name() const { return Text(TServerText::name); }              \

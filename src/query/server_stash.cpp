@@ -99,17 +99,17 @@ bool TServerStash::AddServer(const QString& host, const QString& port,
 
   auto server = std::make_unique<TServer>();
   const bool byName = !IsDottedAddress(host);
-  if (byName)
-    server->SetDNSName(host);
-  else
-    server->SetIP(host);
+  // A master list adds thousands: the texts go into the record in one go.
+  TServer::TTextList texts;
+  texts[std::size_t(byName ? TServerText::DNSName : TServerText::IP)] = host;
+  texts[std::size_t(TServerText::AutoUpdateDescription)] = autoUpdateDescription;
+  texts[std::size_t(TServerText::Description)] = description;
+  texts[std::size_t(TServerText::Game)] = game;
+  if (!gameTypeName.isEmpty()) texts[std::size_t(TServerText::GameTypeName)] = gameTypeName;
+  server->SetTexts(texts);
   server->Port = portNumber;
-  server->SetAutoUpdateDescription(autoUpdateDescription);
-  server->SetDescription(description);
-  server->SetGame(game);
   server->QueryVersion = GameQueryVersion(game);
   server->Favorite = favorite;
-  if (!gameTypeName.isEmpty()) server->SetGameTypeName(gameTypeName);
 
   TServer* added = server.get();
   if (byName) CreateResolver(*server, key);
