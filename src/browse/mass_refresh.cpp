@@ -151,7 +151,7 @@ void TMassRefresh::SendBurst() {
   keys.reserve(stash_.Count());
   for (int i = 0; i < stash_.Count(); ++i) {
     keys << stash_.Key(i);
-    queried_.insert(keys.back().toLower(), 0);
+    queried_.insert(stash_.Handle(i), 0);
   }
   if (keys.isEmpty()) return CheckDone();
   Query(keys);
@@ -181,8 +181,9 @@ void TMassRefresh::AddListed() {
     // A server already known (a favourite, one of the cache) keeps its record and is asked too.
     stash_.AddServer(QString::fromLatin1(entry.address), QString::number(entry.port), QString(),
                      false, variant_, QStringLiteral("True"), QString());
-    if (stash_.IndexOf(key) < 0 || queried_.contains(key)) continue;
-    queried_.insert(key, 0);
+    const quint32 handle = stash_.Handle(stash_.IndexOf(key));
+    if (handle == 0 || queried_.contains(handle)) continue;
+    queried_.insert(handle, 0);
     keys << key;
   }
   if (!toAdd_.empty()) adding_.start();
@@ -338,8 +339,7 @@ bool TMassRefresh::ServerUpdated(const QString& key) {
   if (processingReplies_ || !massRefreshing_) return false;
   const int index = stash_.IndexOf(key);
   if (index < 0) return true;
-  // Keys of dotted addresses (nearly all) are lower case already: no copy.
-  const auto state = queried_.find(key.isLower() ? key : key.toLower());
+  const auto state = queried_.find(stash_.Handle(index));
   // Not asked by this refresh (a favourite refreshed meanwhile): the window shows it as usual.
   if (state == queried_.end()) return false;
   const TServerAnswer answer = ServerAnswer(*stash_.Server(index));

@@ -211,10 +211,10 @@ class TMassRefresh : public QObject {
   int noSocket_ = 0;
   int sentCount_ = 0;
   bool sending_ = false;
-  // Lower-cased keys of the servers queried in this refresh, each with what it has done so far
-  // (one look-up per reply); and how many have answered, and settled.
+  // The stash's handles of the servers queried in this refresh, each with what it has done so
+  // far (one look-up of a number per reply); and how many have answered, and settled.
   enum TServerState : std::uint8_t { kCounted = 1, kSettled = 2 };
-  QHash<QString, std::uint8_t> queried_;
+  QHash<quint32, std::uint8_t> queried_;
   int settledCount_ = 0;
   int serversQueried_ = 0;  // queried_'s count once the refresh is over and its keys gone
 };

@@ -111,6 +111,45 @@ class TPackedTexts {
     });
   }
 
+  // Sets several values with one rebuild of the block, each as Latin-1 where it allows and
+  // else as UTF-8; values without a text keep what they hold. (A new record gets its first
+  // values here: one block instead of one per value, and no copy of each value of its own.)
+  void SetMany(const std::array<std::optional<QStringView>, N>& values) {
+    std::size_t room = 0;
+    for (const auto& v : values)
+      if (v) room += 3 * std::size_t(v->size());
+    QByteArray bytes;  // the new values' bytes, one after another
+    bytes.reserve(qsizetype(room));
+    std::array<qsizetype, N> at{}, size{};
+    std::array<bool, N> utf8{};
+    std::size_t total = 0;
+    for (std::size_t i = 0; i < N; ++i) {
+      if (!values[i]) {
+        total += End(i) - Begin(i);
+        continue;
+      }
+      const QStringView text = *values[i];
+      at[i] = bytes.size();
+      bool latin1 = true;
+      for (QChar c : text) latin1 = latin1 && c.unicode() <= 0xFF;
+      if (latin1) {
+        bytes.resize(at[i] + text.size());
+        char* out = bytes.data() + at[i];
+        for (QChar c : text) *out++ = char(c.unicode());
+      } else {
+        bytes.append(text.toUtf8());
+        utf8[i] = true;
+      }
+      size[i] = bytes.size() - at[i];
+      total += std::size_t(size[i]);
+    }
+    if (total > TPackedEnds::kMaxTotal) return;
+    Build(total, [&](std::size_t i) {
+      return values[i] ? TPackedValue{QByteArrayView(bytes.constData() + at[i], size[i]), utf8[i]}
+                       : Raw(i);
+    });
+  }
+
   TPackedValue Raw(std::size_t i) const {
     if (!block_ || i >= N) return {};
     return {QByteArrayView(Data() + Begin(i), qsizetype(End(i) - Begin(i))), IsUtf8(i)};

@@ -157,7 +157,9 @@ bool TServer::FindPlayer(QString& name, int& start, bool exact, int& foundSlot) 
   return false;
 }
 
-void TServer::ResetValues(bool clearOnline) {
+void TServer::ResetValues(bool clearOnline) { ResetValues(clearOnline, TTextBatch{}); }
+
+void TServer::ResetValues(bool clearOnline, const TTextBatch& replies) {
   ReplyMark = -1;
   FromCache = false;
   RepliesSeen = 0;
@@ -169,6 +171,8 @@ void TServer::ResetValues(bool clearOnline) {
   // GameType survives a reset: it decides the tab a server is listed on.
   values[std::size_t(TServerText::GameType)].reset();
   values[std::size_t(TServerText::Ping)] = QByteArrayView(kNoReplyPing);
+  for (std::size_t f = 0; f < kServerTextCount; ++f)
+    if (replies[f]) values[f] = replies[f];
   SetTextsLatin1(values);
   ClearPlayers();
   ClearSettings();

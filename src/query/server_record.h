@@ -135,6 +135,8 @@ class TServer {
   // Sets the given fields at once (a reply sets dozens; one rebuild instead of one each).
   using TTextBatch = std::array<std::optional<QByteArrayView>, kServerTextCount>;
   void SetTextsLatin1(const TTextBatch& values) { texts_.SetLatin1Many(values); }
+  using TTextList = std::array<std::optional<QStringView>, kServerTextCount>;
+  void SetTexts(const TTextList& values) { texts_.SetMany(values); }
 
 #define ZORVANE_ACCESSORS(name)                                         \
   QString name() const { return Text(TServerText::name); }              \
@@ -190,6 +192,8 @@ class TServer {
   // fields, Description, GameType and GameTypeName stay. With clearOnline the online and
   // population flags are cleared too. The record is no longer one from the cache.
   void ResetValues(bool clearOnline);
+  // The same with the given texts (a reply's first values) written in the same rebuild.
+  void ResetValues(bool clearOnline, const TTextBatch& replies);
 
   // The texts as the record keeps them (raw bytes, UTF-8 or Latin-1), for the server cache:
   // written out and read back without a conversion. Slots count as in SettingSlotsUsed().

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <cmath>
+#include <utility>
 
 #include "query/binary_protocol.h"
 #include "query/network_text.h"
@@ -98,22 +99,22 @@ bool TServerStash::AddServer(const QString& host, const QString& port,
 
   auto server = std::make_unique<TServer>();
   const bool byName = !IsDottedAddress(host);
-  if (byName)
-    server->SetDNSName(host);
-  else
-    server->SetIP(host);
+  // A master list adds thousands: the texts go into the record in one go.
+  TServer::TTextList texts;
+  texts[std::size_t(byName ? TServerText::DNSName : TServerText::IP)] = host;
+  texts[std::size_t(TServerText::AutoUpdateDescription)] = autoUpdateDescription;
+  texts[std::size_t(TServerText::Description)] = description;
+  texts[std::size_t(TServerText::Game)] = game;
+  if (!gameTypeName.isEmpty()) texts[std::size_t(TServerText::GameTypeName)] = gameTypeName;
+  server->SetTexts(texts);
   server->Port = portNumber;
-  server->SetAutoUpdateDescription(autoUpdateDescription);
-  server->SetDescription(description);
-  server->SetGame(game);
   server->QueryVersion = GameQueryVersion(game);
   server->Favorite = favorite;
-  if (!gameTypeName.isEmpty()) server->SetGameTypeName(gameTypeName);
 
   TServer* added = server.get();
   if (byName) CreateResolver(*server, key);
   index_.insert(key.toLower(), Count());
-  servers_.push_back({key, std::move(server)});
+  servers_.push_back({key, std::move(server), ++lastHandle_});
   if (byName) added->Resolver->Ping();
   return true;
 }
@@ -131,7 +132,7 @@ bool TServerStash::AdoptServer(std::unique_ptr<TServer> server) {
   const bool lookUp = byName && server->TextEmpty(TServerText::IP);
   if (lookUp) CreateResolver(*server, key);
   index_.insert(key.toLower(), Count());
-  servers_.push_back({key, std::move(server)});
+  servers_.push_back({key, std::move(server), ++lastHandle_});
   if (lookUp) added->Resolver->Ping();
   return true;
 }
@@ -171,12 +172,13 @@ void TServerStash::ReResolve(int index) {
   server->Resolver->Ping();
 }
 
-bool TServerStash::CreateTransport(TServer& server, const QString& key) {
+bool TServerStash::CreateTransport(TServer& server, const QString& key, int index) {
   try {
     // A local port asked for means a socket of the transport's own.
     auto transport = LocalPort != 0 ? std::make_unique<TkorvUDP>()
                                     : std::make_unique<TkorvUDP>(ports_);
     transport->Tag = key;
+    transport->TagIndex = index;
     transport->SetSocketWatcher(watcher_);
     transport->SetRemoteHost(server.IP());
     transport->SetServerName(server.DNSName());
@@ -207,7 +209,7 @@ TQuerySent TServerStash::QueryServer(const QString& key) {
   if (ProtocolOf(*server) == TQueryProtocol::None) return TQuerySent::NotSent;
   if (!server->Transport || !server->Transport->IsOpen()) {
     server->Transport.reset();
-    if (!CreateTransport(*server, Key(index))) {
+    if (!CreateTransport(*server, Key(index), index)) {
       const QString lowerKey = key.toLower();
       if (!awaitingSocketKeys_.contains(lowerKey)) {
         awaitingSocketKeys_.insert(lowerKey);
@@ -216,6 +218,7 @@ TQuerySent TServerStash::QueryServer(const QString& key) {
       return TQuerySent::NoSocket;
     }
   }
+  server->Transport->TagIndex = index;
   server->Transport->BeginQuery();
   server->RepliesSeen = 0;
   switch (ProtocolOf(*server)) {
@@ -245,14 +248,31 @@ void TServerStash::SendRequest(TServer& server, const QByteArray& request) {
   }
 }
 
+int TServerStash::IndexOfTransport(const TkorvUDP& transport) {
+  // Only the server that owns a transport holds it, so the hint is checked by that alone.
+  const int hint = transport.TagIndex;
+  if (hint >= 0 && hint < Count() && servers_[std::size_t(hint)].server->Transport.get() == &transport)
+    return hint;
+  const int index = IndexOf(transport.Tag);
+  const TServer* server = Server(index);
+  return server && server->Transport.get() == &transport ? index : -1;
+}
+
 void TServerStash::TransportReply(TkorvUDP* transport, const QByteArray& buffer, int length) {
-  const QString key = transport->Tag;
-  int index = IndexOf(key);
-  TServer* server = Server(index);
-  if (!server || server->Transport.get() != transport) {
+  int index = IndexOfTransport(*transport);
+  if (index < 0) {
     transport->CloseSocket();
     return;
   }
+  transport->TagIndex = index;
+  TServer* server = Server(index);
+  const QString key = transport->Tag;
+  // Its listeners find it by the key at once; restored afterwards for a reply read meanwhile.
+  const auto report = [&] {
+    const int outer = std::exchange(reported_, index);
+    Q_EMIT OnServerUpdated(key);
+    reported_ = outer;
+  };
 
   if (length <= 0) {
     // The server's port refused the query. The record is complete but the server is not
@@ -261,7 +281,7 @@ void TServerStash::TransportReply(TkorvUDP* transport, const QByteArray& buffer,
     transport->SetReplyInProgress(1);
     transport->CloseSocket();
     server->ReplyComplete = true;
-    Q_EMIT OnServerUpdated(key);
+    report();
     return;
   }
 
@@ -280,11 +300,11 @@ void TServerStash::TransportReply(TkorvUDP* transport, const QByteArray& buffer,
   server->Populated = hasPlayers;
   const bool textFinished = ProtocolOf(*server) == TQueryProtocol::Text &&
                             (server->RepliesSeen & rpTextFinal);
-  Q_EMIT OnServerUpdated(key);
+  report();
   // A whole text reply is in, so nothing more is awaited on this socket: it goes now rather
   // than at the end of the reply wait. The event loop then watches only the sockets of
   // servers still to answer, and a server waiting for a socket gets this one. The handlers
-  // may have moved the servers meanwhile.
+  // may have moved the servers meanwhile (or dropped this one, and the transport with it).
   if (!textFinished) return;
   if (index >= Count() || servers_[std::size_t(index)].key != key) index = IndexOf(key);
   if (Server(index) && Server(index)->Transport.get() == transport)
@@ -458,6 +478,7 @@ bool TServerStash::MoveServer(int index, const QString& host, int port) {
     }
   }
   servers_[index].key = key;
+  servers_[index].handle = ++lastHandle_;  // another server to whoever kept the old handle
   if (server->Transport) server->Transport->Tag = key;
   RebuildIndex();
   if (!IsDottedAddress(host)) {
@@ -558,6 +579,10 @@ QString TServerStash::Key(int index) const {
   return index >= 0 && index < Count() ? servers_[index].key : QString();
 }
 
+quint32 TServerStash::Handle(int index) const {
+  return index >= 0 && index < Count() ? servers_[index].handle : 0;
+}
+
 TServer* TServerStash::Server(int index) const {
   return index >= 0 && index < Count() ? servers_[index].server.get() : nullptr;
 }
@@ -565,6 +590,12 @@ TServer* TServerStash::Server(int index) const {
 TServer* TServerStash::Find(const QString& key) const { return Server(IndexOf(key)); }
 
 int TServerStash::IndexOf(const QString& key) const {
+  // The key of the server being reported shares its text with the stored one: same text, so
+  // the same server, without hashing it.
+  if (reported_ >= 0 && reported_ < Count()) {
+    const QString& stored = servers_[std::size_t(reported_)].key;
+    if (stored.constData() == key.constData() && stored.size() == key.size()) return reported_;
+  }
   // Keys of dotted addresses (nearly all) are lower case already: no copy.
   return index_.value(key.isLower() ? key : key.toLower(), -1);
 }

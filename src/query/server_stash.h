@@ -109,6 +109,9 @@ class TServerStash : public QObject, private TReplyReceiver {
 
   int Count() const { return int(servers_.size()); }
   QString Key(int index) const;
+  // A number that names the server while the stash lives: never given to another, and a new
+  // one once the server moves to another key; 0 for an unknown index.
+  quint32 Handle(int index) const;
   TServer* Server(int index) const;
   TServer* Find(const QString& key) const;
   int IndexOf(const QString& key) const;
@@ -137,11 +140,14 @@ class TServerStash : public QObject, private TReplyReceiver {
   struct TEntry {
     QString key;
     std::unique_ptr<TServer> server;
+    quint32 handle = 0;
   };
 
-  // The transport carries the server's key (Tag), so a reply finds its record without
-  // building the key again.
-  bool CreateTransport(TServer& server, const QString& key);
+  // The transport carries the server's key (Tag) and index (TagIndex), so a reply finds its
+  // record without building the key again, and nearly always without a look-up.
+  bool CreateTransport(TServer& server, const QString& key, int index);
+  // The index of the server whose transport is transport, or -1.
+  int IndexOfTransport(const TkorvUDP& transport);
   void CreateResolver(TServer& server, const QString& key);
   void TransportReply(TkorvUDP* transport, const QByteArray& buffer, int length) override;
   // Reads one datagram into the record; true when it completed something (see OnServerUpdated).
@@ -157,6 +163,10 @@ class TServerStash : public QObject, private TReplyReceiver {
   QByteArray statusQuery_;
   std::vector<TEntry> servers_;
   QHash<QString, int> index_;  // lower-cased key -> position in servers_
+  // The server whose OnServerUpdated is going out, or -1: the listeners look it up by the key
+  // they were given, which IndexOf recognises by its shared text without a hash look-up.
+  int reported_ = -1;
+  quint32 lastHandle_ = 0;
   // Lower-cased key -> the name a listed server reported before it became a favourite.
   QHash<QString, QString> reportedNames_;
   THostLookup lookup_;

@@ -165,6 +165,7 @@ struct TDatagramValues {
   std::bitset<kPlayerSlots> touched;
   std::array<QByteArray, 3> converted;  // storage of converted texts
   char ping[16];
+  char minutes[16];
   std::optional<QByteArrayView> fallbacks[kServerTextCount];
 };
 
@@ -196,16 +197,34 @@ void Collect(const TServer& server, const TTextKey& key, QByteArrayView value,
   }
 }
 
-// RemainingTime arrives in seconds and is shown in whole minutes, only with a time limit.
-void RemainingTimeToMinutes(TServer& server) {
+bool ReadLatin1Integer(QByteArrayView latin1, int& value) {
+  char16_t wide[32];
+  if (latin1.size() > qsizetype(std::size(wide)))
+    return ReadInteger(QString::fromLatin1(latin1.data(), latin1.size()), value);
+  for (qsizetype i = 0; i < latin1.size(); ++i) wide[i] = uchar(latin1[i]);
+  return ReadInteger(QStringView(wide, latin1.size()), value);
+}
+
+// The integer field f holds once texts are written over the record (reset first when fresh).
+bool ReadWritten(const TServer& server, const TServer::TTextBatch& texts, TServerText f,
+                 bool fresh, int& value) {
+  if (const auto& text = texts[std::size_t(f)]) return ReadLatin1Integer(*text, value);
+  if (fresh) return false;  // a reset empties it
+  const QByteArrayView stored = server.TextLatin1(f);
+  if (stored.isEmpty() && !server.TextEmpty(f)) return ReadInteger(server.Text(f), value);
+  return ReadLatin1Integer(stored, value);
+}
+
+// RemainingTime arrives in seconds and is shown in whole minutes, only with a time limit: the
+// text it gets with the last datagram of a reply, written with the others in one go.
+QByteArrayView RemainingMinutes(const TServer& server, TDatagramValues& values, bool fresh) {
   int timeLimit = 0, remaining = 0;
-  const bool valid = ReadInteger(server.TimeLimit(), timeLimit) &&
-                     ReadInteger(server.RemainingTime(), remaining);
-  if (!valid || timeLimit < 1 || remaining / 60 < 0) {
-    server.SetRemainingTime({});
-    return;
-  }
-  server.SetRemainingTime(QString::number(remaining / 60));
+  const bool valid = ReadWritten(server, values.texts, TServerText::TimeLimit, fresh, timeLimit) &&
+                     ReadWritten(server, values.texts, TServerText::RemainingTime, fresh, remaining);
+  if (!valid || timeLimit < 1 || remaining / 60 < 0) return QByteArrayView("");
+  const auto end = std::to_chars(values.minutes, values.minutes + sizeof values.minutes,
+                                 remaining / 60).ptr;
+  return QByteArrayView(values.minutes, end - values.minutes);
 }
 
 }  // namespace
@@ -228,8 +247,9 @@ QByteArray TextStatusQuery() {
 
 bool ParseTextDatagram(TServer& server, QByteArrayView datagram, int& replyInProgress,
                        int elapsedPing, const TLogFunction& log) {
-  if (replyInProgress == 0) {
-    server.ResetValues(false);
+  // The first datagram of a reply resets the record, in the same rebuild as its values.
+  const bool fresh = replyInProgress == 0;
+  if (fresh) {
     replyInProgress = 1;
     if (log) log(0, QStringLiteral("---------------------------"));
   }
@@ -274,7 +294,12 @@ bool ParseTextDatagram(TServer& server, QByteArrayView datagram, int& replyInPro
     if (!text) text = values.fallbacks[f];
     if (text) text = clean.Clean(*text);
   }
-  server.SetTextsLatin1(values.texts);
+  if (final)
+    values.texts[std::size_t(TServerText::RemainingTime)] = RemainingMinutes(server, values, fresh);
+  if (fresh)
+    server.ResetValues(false, values.texts);
+  else
+    server.SetTextsLatin1(values.texts);
   for (int slot = 0; slot < kPlayerSlots; ++slot) {
     if (!values.touched[slot]) continue;
     for (auto& text : values.players[slot])
@@ -284,7 +309,6 @@ bool ParseTextDatagram(TServer& server, QByteArrayView datagram, int& replyInPro
 
   if (!final) return false;
   replyInProgress = 0;
-  RemainingTimeToMinutes(server);
   server.RepliesSeen |= rpTextFinal;
   return true;
 }

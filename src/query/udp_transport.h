@@ -215,6 +215,9 @@ class TkorvUDP : public TkorvNMUDP {
 
   // Whatever the owner uses to find the server again (the stash: its key).
   QString Tag;
+  // Where the owner last had the server (the stash: its index), so a reply finds it without a
+  // look-up of Tag; only a hint, checked before it is trusted (servers move when others go).
+  int TagIndex = -1;
 
   QString ServerName() const { return serverName_; }
   void SetServerName(const QString& name) { serverName_ = name; }

@@ -46,6 +46,22 @@ TEST(PackedTextsTest, SetManyWritesSomeAndKeepsTheRest) {
   EXPECT_TRUE(texts.AllEmpty());
 }
 
+// As a Set of each value: Latin-1 where the text allows, UTF-8 otherwise, the rest kept.
+TEST(PackedTextsTest, SetManyOfTextsStoresEachAsSetWould) {
+  TPackedTexts<5> texts;
+  texts.Set(4, u"kept");
+  const QString cafe = QString::fromLatin1("caf\xe9"), zhuk = QString::fromUtf8("\xd0\x96uk");
+  texts.SetMany({QStringView(cafe), QStringView(zhuk), QStringView(), std::nullopt, std::nullopt});
+  EXPECT_EQ(texts.Get(0), cafe);
+  EXPECT_EQ(texts.Latin1(0), QByteArrayView("caf\xe9"));
+  EXPECT_EQ(texts.Get(1), zhuk);
+  EXPECT_TRUE(texts.Latin1(1).isEmpty());  // kept as UTF-8
+  EXPECT_TRUE(texts.IsEmpty(2));
+  EXPECT_EQ(texts.Get(4), "kept");
+  texts.SetMany({QStringView(), QStringView(), std::nullopt, std::nullopt, QStringView()});
+  EXPECT_TRUE(texts.AllEmpty());
+}
+
 TEST(ServerRecordTest, NewRecordAwaitsItsFirstReply) {
   TServer server;
   EXPECT_EQ(server.Ping(), "9999");

@@ -539,6 +539,56 @@ TEST(ServerStashTest, ServersBeyondTheOpenFileLimitStayAndWaitForASocket) {
   EXPECT_NE(stash.Server(waiting)->Transport, nullptr);  // queried once one was
 }
 
+TEST(ServerStashTest, AReplyFindsItsServerAfterOthersWentAndListenersFindItByKey) {
+  FakeServer fake([](const QByteArray&) { return QList<QByteArray>{"\\hostname\\Fake\\final\\"}; });
+  TServerStash stash;
+  Add(stash, "127.0.0.1", "7000");
+  Add(stash, "127.0.0.1", QString::number(fake.Port()));
+  Add(stash, "127.0.0.1", "7001");
+  Add(stash, "127.0.0.1", "7002");
+  std::vector<int> found;  // IndexOf of the key reported, before and after the listener's delete
+  QObject::connect(&stash, &TServerStash::OnServerUpdated, [&](const QString& key) {
+    found.push_back(stash.IndexOf(key));
+    if (stash.Find(key)->Description() == "Gone") stash.DeleteServer(found.back());
+    found.push_back(stash.IndexOf(key));
+  });
+  stash.QueryServer(fake.Key());
+  // The server queried as the second is now the first, and the second is another.
+  stash.DeleteServer(0);
+  QSignalSpy updated(&stash, &TServerStash::OnServerUpdated);
+  ASSERT_TRUE(WaitForUpdates(updated, 1));
+  EXPECT_EQ(found, (std::vector<int>{0, 0}));
+  EXPECT_EQ(stash.Server(0)->Description(), "Fake");
+  EXPECT_EQ(stash.Server(1)->Description(), "");
+
+  // A listener that deletes the server reported: the key finds nothing afterwards.
+  stash.Server(0)->SetDescription("Gone");
+  stash.Server(0)->SetAutoUpdateDescription("False");
+  found.clear();
+  stash.QueryServer(fake.Key());
+  ASSERT_TRUE(WaitForUpdates(updated, 2));
+  EXPECT_EQ(found, (std::vector<int>{0, -1}));
+  EXPECT_EQ(stash.Count(), 2);
+}
+
+TEST(ServerStashTest, HandlesNameOneServerAndAreNeverGivenAgain) {
+  TServerStash stash;
+  Add(stash, "127.0.0.1", "7000");
+  Add(stash, "127.0.0.1", "7001");
+  const quint32 first = stash.Handle(0), second = stash.Handle(1);
+  EXPECT_NE(first, 0u);
+  EXPECT_NE(first, second);
+  EXPECT_EQ(stash.Handle(2), 0u);
+  stash.DeleteServer(0);
+  EXPECT_EQ(stash.Handle(0), second);
+  Add(stash, "127.0.0.1", "7000");  // the same key again is another server
+  EXPECT_NE(stash.Handle(1), first);
+  EXPECT_NE(stash.Handle(1), second);
+  const quint32 before = stash.Handle(0);
+  ASSERT_TRUE(stash.MoveServer(0, "127.0.0.1", 7005));
+  EXPECT_NE(stash.Handle(0), before);
+}
+
 TEST(ServerStashTest, RepliesForUnknownServersCloseTheirSocket) {
   FakeServer fake([](const QByteArray&) { return QList<QByteArray>{"\\final\\"}; });
   TServerStash stash;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QRandomGenerator>
+#include <vector>
 
 #include "clean_record.h"
 #include "query/server_record.h"
@@ -114,6 +115,28 @@ TEST_F(TextReplyTest, RemainingTimeBecomesWholeMinutesOnlyWithATimeLimit) {
                                 "\\RemainingTime\\" + c.remaining + "\\final\\";
     ParseTextDatagram(s, datagram, m, 1, {});
     EXPECT_EQ(s.RemainingTime(), QLatin1String(c.minutes)) << c.timeLimit << " " << c.remaining;
+  }
+}
+
+// The values may come in any datagram of a reply; a new reply starts without the last one's.
+TEST_F(TextReplyTest, RemainingTimeTakesTheValuesOfEveryDatagramOfItsReplyAlone) {
+  const struct {
+    std::vector<const char*> datagrams;
+    const char* minutes;
+  } cases[] = {
+      {{"\\timelimit\\20", "\\RemainingTime\\125", "\\final\\"}, "2"},
+      {{"\\RemainingTime\\600\\timelimit\\20", "\\mapname\\A\\final\\"}, "10"},
+      {{"\\timelimit\\20\\RemainingTime\\125", "\\timelimit\\0\\final\\"}, ""},
+      // The last reply's time limit is gone with it.
+      {{"\\timelimit\\20\\RemainingTime\\60\\final\\", "\\RemainingTime\\125\\final\\"}, ""},
+      {{"\\timelimit\\20\\RemainingTime\\60\\final\\", "\\timelimit\\5\\final\\"}, ""},
+  };
+  for (const auto& c : cases) {
+    TServer s;
+    int m = 0;
+    for (const char* datagram : c.datagrams) ParseTextDatagram(s, datagram, m, 1, {});
+    EXPECT_EQ(s.RemainingTime(), QLatin1String(c.minutes)) << c.datagrams.front();
+    EXPECT_EQ(s.Ping(), "1");
   }
 }
 
