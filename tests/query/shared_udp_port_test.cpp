@@ -8,7 +8,6 @@
 #include <QUdpSocket>
 #include <memory>
 
-#include "query/kernel_stamps.h"
 #include "query/udp_transport.h"
 #include "support/fake_server.h"
 
@@ -71,32 +70,6 @@ TEST(SharedUdpPortTest, TransportsOnOneSocketHearOnlyTheirOwnServer) {
   EXPECT_EQ(heardA.lengths, (QList<int>{0, 3, 2048}));
   EXPECT_EQ(heardA.buffers, (QList<QByteArray>{QByteArray(), withNuls, QByteArray(2048, 'x')}));
   EXPECT_EQ(heardB.buffers, QList<QByteArray>{"two:hello"});
-}
-
-// The reply waits 50 ms in the shared socket while the program is busy: the ping is still the
-// server's round trip, from the kernel's arrival stamp.
-TEST(SharedUdpPortTest, PingIsTheArrivalTimeNotTheReadTime) {
-  const TKernelStampKeeper stamps;
-  ASSERT_TRUE(stamps.Active());
-  QThread::msleep(20);  // the kernel switches stamping on a moment after it is asked
-  QUdpSocket server;
-  ASSERT_TRUE(server.bind(QHostAddress::LocalHost, 0));
-  Ports p;
-  TkorvUDP udp(p.ports.get());
-  Heard heard(udp);
-  Send(udp, server.localPort());
-  ASSERT_TRUE(server.waitForReadyRead(1000));
-  char request[16];
-  QHostAddress from;
-  quint16 port = 0;
-  ASSERT_GT(server.readDatagram(request, sizeof request, &from, &port), 0);
-  server.writeDatagram("answer", from, port);
-  QThread::msleep(50);
-  ASSERT_TRUE(heard.WaitFor(1));
-  EXPECT_EQ(heard.buffers[0], "answer");
-  EXPECT_TRUE(udp.KernelTimestamps());
-  EXPECT_GE(udp.ReplyTime(), udp.SendTime());
-  EXPECT_LT(udp.ElapsedPing(), 25);
 }
 
 // A closed port's refusal reaches the transport that asked it, as a failed receive, and only

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "query/kernel_stamps.h"
+#include "query/shared_udp_port.h"
 #include "query/udp_transport.h"
 
 #include <gtest/gtest.h>
@@ -95,30 +96,37 @@ TEST(UdpTransportTest, PingIsMeasuredFromTheFirstReplyOnly) {
 
 // The server answers at once, but the program is busy for 50 ms before it reads the reply
 // (a burst still sending, a grid being filled): the ping is the server's round trip, taken
-// from the kernel's arrival stamp, not the moment the program got round to reading.
+// from the kernel's arrival stamp, not the moment the program got round to reading. The same
+// on a socket of the transport's own and on a shared one.
 TEST(UdpTransportTest, PingIsTheArrivalTimeNotTheReadTime) {
   // The kernel switches stamping on a moment after the first socket asks for it.
   const TKernelStampKeeper stamps;
   ASSERT_TRUE(stamps.Active());
   QThread::msleep(20);
-  QUdpSocket server;
-  ASSERT_TRUE(server.bind(QHostAddress::LocalHost, 0));
-  TkorvUDP udp;
-  Replies replies;
-  replies.Watch(udp);
-  Pointed(udp, server.localPort())->SendBytes("q");
-  ASSERT_TRUE(server.waitForReadyRead(1000));
-  char request[16];
-  QHostAddress from;
-  quint16 port = 0;
-  ASSERT_GT(server.readDatagram(request, sizeof request, &from, &port), 0);
-  server.writeDatagram("answer", from, port);
-  QThread::msleep(50);
-  ASSERT_TRUE(replies.WaitFor(1));
-  EXPECT_EQ(replies.buffers[0], "answer");
-  EXPECT_TRUE(udp.KernelTimestamps());
-  EXPECT_GE(udp.ReplyTime(), udp.SendTime());
-  EXPECT_LT(udp.ElapsedPing(), 25);
+  for (const bool shared : {false, true}) {
+    SCOPED_TRACE(shared ? "shared socket" : "own socket");
+    QUdpSocket server;
+    ASSERT_TRUE(server.bind(QHostAddress::LocalHost, 0));
+    TSocketWatcher watcher;
+    TSharedUdpPorts ports(&watcher);
+    auto udp = shared ? std::make_unique<TkorvUDP>(&ports) : std::make_unique<TkorvUDP>();
+    Replies replies;
+    replies.Watch(*udp);
+    Pointed(*udp, server.localPort())->SendBytes("q");
+    ASSERT_EQ(udp->SharedSocket(), shared);
+    ASSERT_TRUE(server.waitForReadyRead(1000));
+    char request[16];
+    QHostAddress from;
+    quint16 port = 0;
+    ASSERT_GT(server.readDatagram(request, sizeof request, &from, &port), 0);
+    server.writeDatagram("answer", from, port);
+    QThread::msleep(50);
+    ASSERT_TRUE(replies.WaitFor(1));
+    EXPECT_EQ(replies.buffers[0], "answer");
+    EXPECT_TRUE(udp->KernelTimestamps());
+    EXPECT_GE(udp->ReplyTime(), udp->SendTime());
+    EXPECT_LT(udp->ElapsedPing(), 25);
+  }
 }
 
 TEST(UdpTransportTest, TakenLocalPortFallsBackToAPortTheSystemChooses) {
