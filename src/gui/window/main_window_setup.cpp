@@ -6,6 +6,7 @@
 
 #include "browse/server_rows.h"
 #include "config/game_edits.h"
+#include "config/settings.h"
 #include "gui/view/filter_panel.h"
 #include "gui/window/main_window.h"
 #include "gui/window/worker_settings.h"
@@ -100,6 +101,7 @@ TkorvUTServerView* TfrmZorvane::CreateViewLikeFavorites(const TGameType& type,
   view->SetDebugging(debug_);
   view->SetIsTeamView(type.TeamGame.Value);
   view->LayoutFilters(false);
+  view->SetStatusText(1, QString::fromLatin1(kVersionText), false, false);  // as at start
   return view;
 }
 

@@ -17,6 +17,7 @@
 #include "gui/dialogs/game_list_dialogs.h"
 #include "gui/view/filter_panel.h"
 #include "gui/view/server_view.h"
+#include "gui/view/status_line.h"
 #include "gui/window/main_window.h"
 #include "support/recording_dialogs.h"
 #include "support/shown_window.h"
@@ -121,6 +122,7 @@ TEST_F(SetupMenuTest, TabsDialogShowsAndHidesTabs) {
   ASSERT_TRUE(made);
   EXPECT_GE(made->FindServerRow("127.0.0.1:7778"), 0);
   EXPECT_EQ(made->GridSortCol(gtServer), 3);
+  EXPECT_EQ(made->StatusLine()->PanelText(1), QString(" Version ") + kVersionStamp);
   // Shown when brought to the front, not under the page in front.
   window->show();
   EXPECT_FALSE(made->isVisible());
